@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the program and the tests need.
+# Safe to run again: apt-get skips what is already installed.
+set -euo pipefail
+pkgs=(build-essential cmake ninja-build pkg-config
+      libsqlcipher-dev sqlcipher
+      qt6-base-dev qt6-base-dev-tools libqt6svg6 libgl-dev
+      libgtest-dev libgmock-dev libbenchmark-dev
+      fonts-liberation xvfb xdotool x11-utils poppler-utils)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

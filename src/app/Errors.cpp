@@ -1,0 +1,54 @@
+#include "app/Errors.h"
+
+#include "app/AppContext.h"
+#include "app/MsgBox.h"
+#include "platform/app/Application.h"
+
+#include <exception>
+
+namespace fin {
+
+QString Local(const char *objeto, const char *procedimento, int linha) {
+    return QStringLiteral("em %1_%2, linha: %3")
+        .arg(QString::fromUtf8(objeto), QString::fromUtf8(procedimento))
+        .arg(linha);
+}
+
+void Trap(const char *objeto, const char *procedimento, int linha) {
+    QString source;
+    try {
+        throw;
+    } catch (const err::AppError &e) {
+        gErrNumero = e.number();
+        gErrDescricao = e.description();
+        source = e.source();
+    } catch (const std::exception &e) {
+        gErrNumero = err::kErrGeneric;
+        gErrDescricao = QString::fromUtf8(e.what());
+    } catch (...) {
+        gErrNumero = err::kErrGeneric;
+        gErrDescricao = QStringLiteral("Erro desconhecido.");
+    }
+    gErrLocal = source.startsWith(QLatin1String("em ")) ? source : Local(objeto, procedimento, linha);
+}
+
+void Reraise() { throw err::AppError(gErrNumero, gErrLocal, gErrDescricao); }
+
+void TrataErros() {
+    platform::Screen::setMousePointer(platform::vbDefault);
+    switch (gErrNumero) {
+    case err::kErrCancel:
+    case err::kErrDialogCancel:
+        return;
+    case err::db::kDuplicateKey:
+        MsgBox(QStringLiteral("Erro: você está tentando realizar uma operação que duplicaria uma "
+                              "informação que deve ser única no banco de dados."),
+               ui::vbInformation, platform::App::Title());
+        return;
+    default:
+        MsgBox(QString::number(gErrNumero) + QStringLiteral(" '") + gErrDescricao + QStringLiteral("', ") + gErrLocal,
+               ui::vbOKOnly, platform::App::Title());
+    }
+}
+
+} // namespace fin

@@ -1,0 +1,20 @@
+#include "app/MsgBox.h"
+
+#include "app/Errors.h"
+#include "platform/app/Application.h"
+
+namespace fin {
+
+int MsgBox(const QString &prompt, int style, const QString &caption) {
+    try {
+        const int pointer = platform::Screen::MousePointer();
+        // The box itself is answered with the ordinary pointer.
+        const int code = ui::MessageBox(prompt, style, caption);
+        platform::Screen::setMousePointer(pointer);
+        return code;
+    } catch (...) {
+        FIN_TRAP_RERAISE("Module1", "MsgBox");
+    }
+}
+
+} // namespace fin

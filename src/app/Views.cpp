@@ -1,0 +1,30 @@
+#include "app/Views.h"
+
+#include "app/Errors.h"
+#include "platform/ui/Form.h"
+
+#include <QPointer>
+
+namespace fin {
+
+void UpdateAllViews(long &hint, const QObject *sender) {
+    try {
+        QList<QPointer<ui::Form>> forms;
+        for (ui::Form *f : ui::Forms::Loaded())
+            forms << f;
+        for (const QPointer<ui::Form> &f : forms) {
+            if (!f || !f->IsLoaded() || f.data() == sender)
+                continue;
+            try {
+                if (auto *r = dynamic_cast<IUpdateView *>(f.data()))
+                    r->UpdateView(hint);
+            } catch (...) {
+                // A receiver's failure stays with the receiver.
+            }
+        }
+    } catch (...) {
+        FIN_TRAP_RERAISE("Module1", "UpdateAllViews");
+    }
+}
+
+} // namespace fin

@@ -1,0 +1,88 @@
+#include "db/Schema.h"
+
+namespace db {
+
+using dao::FieldDef;
+using dao::IndexDef;
+using dao::TableDef;
+using value::DataType;
+using value::Value;
+
+namespace {
+
+FieldDef autoId() { return {QStringLiteral("Id"), DataType::Long, 0, dao::dbAutoIncrField, true, false, std::nullopt}; }
+FieldDef longF(const QString &n, bool required, std::optional<Value> def = std::nullopt) {
+    return {n, DataType::Long, 0, 0, required, false, def};
+}
+FieldDef textF(const QString &n, int size, bool required, bool zeroLength) {
+    return {n, DataType::Text, size, 0, required, zeroLength, std::nullopt};
+}
+FieldDef typed(const QString &n, DataType t, bool required, std::optional<Value> def) {
+    return {n, t, 0, 0, required, false, def};
+}
+IndexDef uniqueIx(const QString &n) { return {n, {n}, false, true, true, false}; }
+IndexDef primary() { return {QStringLiteral("PrimaryKey"), {QStringLiteral("Id")}, true, true, true, false}; }
+
+TableDef chart(const QString &name, const QString &des, const QString &inativo) {
+    return {name,
+            {autoId(), textF(QStringLiteral("Codigo"), 31, true, false), textF(QStringLiteral("CodPai"), 31, true, false),
+             textF(des, 30, true, false), typed(inativo, DataType::Boolean, false, Value(0))},
+            {uniqueIx(des), uniqueIx(QStringLiteral("Codigo")), primary()}};
+}
+
+} // namespace
+
+std::vector<TableDef> TabelasDoSistema() {
+    std::vector<TableDef> t;
+    t.push_back(chart(QStringLiteral("Contas"), QStringLiteral("DesConta"), QStringLiteral("Inativa")));
+    t.push_back(chart(QStringLiteral("TiposMovimentacoes"), QStringLiteral("DesMovimentacao"), QStringLiteral("Inativo")));
+    t.push_back({QStringLiteral("Lancamentos"),
+                 {longF(QStringLiteral("Id"), true), textF(QStringLiteral("CodConta"), 31, true, false),
+                  textF(QStringLiteral("CodRecDesp"), 31, false, true), textF(QStringLiteral("Documento"), 20, false, true),
+                  typed(QStringLiteral("Valor"), DataType::Currency, true, Value(0)),
+                  typed(QStringLiteral("Data"), DataType::Date, true, std::nullopt),
+                  textF(QStringLiteral("Historico"), 50, true, false),
+                  typed(QStringLiteral("Estorno"), DataType::Boolean, false, Value(0)),
+                  textF(QStringLiteral("DataId"), 17, true, false),
+                  typed(QStringLiteral("SaldoConta"), DataType::Currency, true, Value(0)),
+                  typed(QStringLiteral("SaldoRecDesp"), DataType::Currency, false, Value(0)),
+                  typed(QStringLiteral("SaldoGlobal"), DataType::Currency, true, Value(0)),
+                  typed(QStringLiteral("Estornado"), DataType::Boolean, false, Value(0)),
+                  {QStringLiteral("Realizado"), DataType::Text, 1, 0, false, false, Value(QStringLiteral("'?'"))},
+                  typed(QStringLiteral("Transferencia"), DataType::Byte, false, Value(0)),
+                  longF(QStringLiteral("IdUsuario"), true)},
+                 {uniqueIx(QStringLiteral("DataId")), primary()}});
+    t.push_back({QStringLiteral("PermissoesDeUsuarios"),
+                 {autoId(), longF(QStringLiteral("IdUsuario"), true), longF(QStringLiteral("IdObjeto"), true),
+                  typed(QStringLiteral("TipoObjeto"), DataType::Byte, true, std::nullopt),
+                  typed(QStringLiteral("Permissoes"), DataType::Byte, true, std::nullopt)},
+                 {{QStringLiteral("IdUsuario"), {QStringLiteral("IdUsuario")}, false, false, true, false}, primary()}});
+    t.push_back({QStringLiteral("Serial"), {longF(QStringLiteral("Serial"), true, Value(0))}, {}});
+    t.push_back({QStringLiteral("Transferencias"),
+                 {autoId(), longF(QStringLiteral("SerialSai"), true), longF(QStringLiteral("SerialEntra"), true)},
+                 {primary()}});
+    t.push_back({QStringLiteral("Usuarios"),
+                 {autoId(), textF(QStringLiteral("DesUsuario"), 40, true, false),
+                  textF(QStringLiteral("IdLogin"), 12, true, false), textF(QStringLiteral("Senha"), 12, true, false),
+                  typed(QStringLiteral("Tipo"), DataType::Byte, true, std::nullopt),
+                  typed(QStringLiteral("Inativo"), DataType::Boolean, false, Value(0))},
+                 {primary(), uniqueIx(QStringLiteral("IdLogin"))}});
+    return t;
+}
+
+std::vector<dao::RelationDef> RelacoesDoSistema() {
+    auto rel = [](const char *name, const char *table, const char *key, const char *foreign, const char *fcol) {
+        return dao::RelationDef{QString::fromUtf8(name), QString::fromUtf8(table), QString::fromUtf8(foreign),
+                                {{QString::fromUtf8(key), QString::fromUtf8(fcol)}}, dao::dbRelationDeleteCascade};
+    };
+    return {rel("Self_Contas", "Contas", "Codigo", "Contas", "CodPai"),
+            rel("Self_TiposMovimentacoes", "TiposMovimentacoes", "Codigo", "TiposMovimentacoes", "CodPai"),
+            rel("CONTAS_LANCAMENTOS", "Contas", "Codigo", "Lancamentos", "CodConta"),
+            rel("TIPOSMOVIMENTACOES_LANCAMENTOS", "TIPOSMOVIMENTACOES", "Codigo", "Lancamentos", "CodRecDesp"),
+            rel("USUARIOS_LANCAMENTOS", "Usuarios", "Id", "Lancamentos", "IdUsuario"),
+            rel("LANCAMENTOS_TRANSFERENCIAS1", "Lancamentos", "Id", "Transferencias", "SerialSai"),
+            rel("LANCAMENTOS_TRANSFERENCIAS2", "Lancamentos", "Id", "Transferencias", "SerialEntra"),
+            rel("USUARIOS_PERMISSOESDEUSUARIOS", "Usuarios", "Id", "PermissoesDeUsuarios", "IdUsuario")};
+}
+
+} // namespace db

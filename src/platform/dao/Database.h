@@ -1,0 +1,74 @@
+#pragma once
+// An open database file: statements, recordsets, saved queries, schema.
+#include "platform/dao/Ddl.h"
+#include "platform/jetsql/Translator.h"
+#include "platform/value/Value.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+struct sqlite3;
+
+namespace dao {
+
+class Recordset;
+class QueryDef;
+class Workspace;
+
+enum RecordsetTypeEnum { dbOpenTable = 1, dbOpenDynaset = 2, dbOpenSnapshot = 4, dbOpenForwardOnly = 8 };
+constexpr long dbFailOnError = 128;
+
+class Database {
+public:
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    const QString &Name() const { return path_; }
+    bool isOpen() const { return db_ != nullptr; }
+    void Close();
+
+    // Runs one action statement. RecordsAffected() tells the rows it matched.
+    void Execute(const QString &jetSql, long options = 0);
+    long RecordsAffected() const { return recordsAffected_; }
+
+    // From SQL text, a table name or a saved query's name.
+    std::unique_ptr<Recordset> OpenRecordset(const QString &source, int type = dbOpenDynaset);
+
+    // Saved queries kept inside the file.
+    std::unique_ptr<QueryDef> CreateQueryDef(const QString &name, const QString &jetSql = QString());
+    std::unique_ptr<QueryDef> QueryDefs(const QString &name);
+    void DeleteQueryDef(const QString &name);
+    QStringList QueryDefNames() const;
+
+    // Schema.
+    void CreateTable(const TableDef &def);
+    void CreateRelation(const RelationDef &def);
+    QStringList TableNames() const;
+    const jetsql::TableDef *tableInfo(const QString &name) const;
+
+    Workspace &workspace() const { return *ws_; }
+    sqlite3 *handle() const { return db_; }
+
+    // Internal: used by query definitions and recordsets.
+    std::shared_ptr<const jetsql::Translation> translate(const QString &jetSql);
+    void setQueryText(const QString &name, const QString &jetSql);
+    std::optional<QString> queryText(const QString &name) const;
+
+private:
+    friend class DBEngine;
+    Database(sqlite3 *db, QString path, Workspace &ws);
+    void invalidateSchema();
+    class CatalogImpl;
+
+    sqlite3 *db_ = nullptr;
+    QString path_;
+    Workspace *ws_;
+    long recordsAffected_ = 0;
+    std::unique_ptr<CatalogImpl> catalog_;
+    std::unique_ptr<jetsql::Translator> translator_;
+};
+
+} // namespace dao

@@ -1,0 +1,161 @@
+#include "platform/dao/Engine.h"
+
+#include "platform/dao/Database.h"
+#include "platform/dao/Sqlite.h"
+#include "platform/dao/Workspace.h"
+#include "platform/jetsql/SqliteFunctions.h"
+
+#include <sqlite3.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <fcntl.h>
+#include <mutex>
+#include <set>
+#include <unistd.h>
+
+namespace dao {
+
+namespace E = err::db;
+
+namespace {
+
+const QString kSource = QStringLiteral("DAO.DBEngine");
+
+std::mutex gOpenMutex;
+std::multiset<QString> gOpenFiles; // canonical paths open in this process
+
+QString canonical(const QString &path) {
+    const QFileInfo fi(path);
+    const QString c = fi.canonicalFilePath();
+    return c.isEmpty() ? fi.absoluteFilePath() : c;
+}
+
+QString passwordFrom(const QString &spec) {
+    static const QRegularExpression re(QStringLiteral(";\\s*pwd\\s*=([^;]*)"), QRegularExpression::CaseInsensitiveOption);
+    const auto m = re.match(QLatin1Char(';') + spec);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+// Opens the connection and sets it up the same way for every database:
+// key, collation and functions, foreign keys, shared-file settings.
+sqlite3 *connect(const QString &path, const QString &password, bool create, bool readOnly) {
+    sqlite3 *db = nullptr;
+    int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    if (create) flags |= SQLITE_OPEN_CREATE;
+    flags |= SQLITE_OPEN_FULLMUTEX;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        throw err::AppError(E::kFileNotFound, kSource, QStringLiteral("Não foi possível abrir o arquivo '%1'.").arg(path));
+    }
+    auto fail = [&](const err::AppError &e) {
+        sqlite3_close_v2(db);
+        throw e;
+    };
+    const QByteArray key = password.toUtf8();
+    if (!key.isEmpty()) sqlite3_key(db, key.constData(), int(key.size()));
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    if (jetsql::registerSqliteFunctions(db) != SQLITE_OK)
+        fail(err::AppError(E::kEngine, kSource, QStringLiteral("Falha ao preparar a conexão.")));
+    // The probe read: a wrong password (or a file that is no database) shows here.
+    rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        if ((rc & 0xff) == SQLITE_NOTADB) {
+            QFile f(path);
+            QByteArray headBytes;
+            if (f.open(QIODevice::ReadOnly)) headBytes = f.read(16);
+            if (headBytes.startsWith("SQLite format 3"))
+                fail(err::AppError(E::kNotADatabase, kSource,
+                                   QStringLiteral("Formato de banco de dados não reconhecido '%1'.").arg(path)));
+            fail(err::AppError(E::kBadPassword, kSource, QStringLiteral("Senha inválida.")));
+        }
+        fail(sqlite::error(db, sqlite3_extended_errcode(db), path));
+    }
+    try {
+        sqlite::exec(db, QStringLiteral("PRAGMA foreign_keys = ON"));
+        if (!readOnly) {
+            sqlite::exec(db, QStringLiteral("PRAGMA journal_mode = WAL"));
+            sqlite::exec(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
+        }
+    } catch (const err::AppError &e) {
+        fail(e);
+    }
+    return db;
+}
+
+} // namespace
+
+Workspace &DBEngine::DefaultWorkspace() {
+    static Workspace ws;
+    return ws;
+}
+
+std::unique_ptr<Database> DBEngine::CreateDatabase(const QString &path, const QString &localeAndPassword) {
+    return CreateDatabase(path, localeAndPassword, DefaultWorkspace());
+}
+
+std::unique_ptr<Database> DBEngine::CreateDatabase(const QString &path, const QString &localeAndPassword,
+                                                   Workspace &ws) {
+    if (QFileInfo::exists(path))
+        throw err::AppError(3204, kSource, QStringLiteral("O banco de dados já existe."));
+    sqlite3 *db = connect(path, passwordFrom(localeAndPassword), true, false);
+    std::unique_ptr<Database> out(new Database(db, path, ws));
+    std::lock_guard lock(gOpenMutex);
+    gOpenFiles.insert(canonical(path));
+    return out;
+}
+
+std::unique_ptr<Database> DBEngine::OpenDatabase(const QString &path, bool exclusive, bool readOnly,
+                                                 const QString &connectSpec) {
+    return OpenDatabase(path, exclusive, readOnly, connectSpec, DefaultWorkspace());
+}
+
+std::unique_ptr<Database> DBEngine::OpenDatabase(const QString &path, bool /*exclusive*/, bool readOnly,
+                                                 const QString &connectSpec, Workspace &ws) {
+    const QFileInfo fi(path);
+    if (path.trimmed().isEmpty() || !fi.exists() || fi.isDir())
+        throw err::AppError(E::kFileNotFound, kSource, QStringLiteral("Não foi possível encontrar o arquivo '%1'.").arg(path));
+    if (fi.size() == 0)
+        throw err::AppError(E::kNotADatabase, kSource,
+                            QStringLiteral("Formato de banco de dados não reconhecido '%1'.").arg(path));
+    sqlite3 *db = connect(path, passwordFrom(QLatin1Char(';') + connectSpec), false, readOnly);
+    std::unique_ptr<Database> out(new Database(db, path, ws));
+    std::lock_guard lock(gOpenMutex);
+    gOpenFiles.insert(canonical(path));
+    return out;
+}
+
+void releaseOpenFile(const QString &path) {
+    std::lock_guard lock(gOpenMutex);
+    auto it = gOpenFiles.find(canonical(path));
+    if (it != gOpenFiles.end()) gOpenFiles.erase(it);
+}
+
+bool DBEngine::FileInUse(const QString &path) {
+    if (!QFileInfo::exists(path)) return false;
+    {
+        std::lock_guard lock(gOpenMutex);
+        if (gOpenFiles.count(canonical(path))) return true;
+    }
+    // Another process with the file open holds a shared lock on the engine's
+    // lock bytes of the file (or on its shared-memory index).
+    auto lockedByOther = [](const QString &p) {
+        const int fd = ::open(QFile::encodeName(p).constData(), O_RDWR);
+        if (fd < 0) return false;
+        struct flock fl {};
+        fl.l_type = F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = 0;
+        fl.l_len = 0; // the whole file
+        const bool busy = ::fcntl(fd, F_GETLK, &fl) == 0 && fl.l_type != F_UNLCK;
+        ::close(fd);
+        return busy;
+    };
+    const QString shm = path + QStringLiteral("-shm");
+    return lockedByOther(path) || (QFileInfo::exists(shm) && lockedByOther(shm));
+}
+
+} // namespace dao

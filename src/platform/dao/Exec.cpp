@@ -1,0 +1,127 @@
+#include "platform/dao/Exec.h"
+
+#include "platform/dao/Sqlite.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+
+namespace dao::exec {
+
+using value::Currency;
+using value::DataType;
+using value::Value;
+
+void bind(sqlite3_stmt *stmt, int index, const Value &v, DataType asType) {
+    if (v.isNull()) { sqlite3_bind_null(stmt, index); return; }
+    auto text = [&](const QString &s) {
+        const QByteArray u = s.toUtf8();
+        sqlite3_bind_text(stmt, index, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+    };
+    if (asType == DataType::Null) asType = v.type();
+    switch (asType) {
+    case DataType::Boolean: sqlite3_bind_int64(stmt, index, v.toBool() ? -1 : 0); break;
+    case DataType::Byte:
+    case DataType::Integer:
+    case DataType::Long: sqlite3_bind_int64(stmt, index, v.toInt()); break;
+    case DataType::Currency: sqlite3_bind_int64(stmt, index, v.toCurrency().units()); break;
+    case DataType::Single:
+    case DataType::Double: sqlite3_bind_double(stmt, index, v.toDouble()); break;
+    case DataType::Date: text(value::toStorage(v.toDate())); break;
+    default: text(v.toString()); break;
+    }
+}
+
+Value read(sqlite3_stmt *stmt, int col, DataType type) {
+    const int st = sqlite3_column_type(stmt, col);
+    if (st == SQLITE_NULL) return Value();
+    auto asText = [&] {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(stmt, col));
+        return QString::fromUtf8(p, sqlite3_column_bytes(stmt, col));
+    };
+    switch (type) {
+    case DataType::Boolean: return Value(sqlite3_column_int64(stmt, col) != 0);
+    case DataType::Byte: return Value(std::uint8_t(sqlite3_column_int64(stmt, col)));
+    case DataType::Integer:
+    case DataType::Long:
+        if (st == SQLITE_TEXT) return Value(asText());
+        return Value(int(sqlite3_column_int64(stmt, col)));
+    case DataType::Currency:
+        if (st == SQLITE_FLOAT) return Value(Currency::fromUnits(qint64(std::llround(sqlite3_column_double(stmt, col)))));
+        if (st == SQLITE_TEXT) return Value(Currency::parse(asText()).value_or(Currency()));
+        return Value(Currency::fromUnits(sqlite3_column_int64(stmt, col)));
+    case DataType::Single:
+    case DataType::Double: return Value(sqlite3_column_double(stmt, col));
+    case DataType::Date: {
+        if (st == SQLITE_TEXT) {
+            if (auto d = value::fromStorage(asText())) return Value(*d);
+            return Value(asText());
+        }
+        return Value(sqlite3_column_double(stmt, col));
+    }
+    case DataType::Text:
+        return Value(asText());
+    default:
+        break;
+    }
+    switch (st) {
+    case SQLITE_INTEGER: return Value(qlonglong(sqlite3_column_int64(stmt, col)));
+    case SQLITE_FLOAT: return Value(sqlite3_column_double(stmt, col));
+    default: return Value(asText());
+    }
+}
+
+namespace {
+
+void bindAll(sqlite3 *db, sqlite3_stmt *stmt, const jetsql::Translation &t, const ParamValues &params) {
+    for (int i = 0; i < int(t.bindOrder.size()); ++i) {
+        const QString key = t.bindOrder[std::size_t(i)].toUpper();
+        auto it = params.find(key);
+        if (it == params.end()) {
+            throw err::AppError(err::db::kTooFewParameters, QStringLiteral("DAO.Database"),
+                                QStringLiteral("Parâmetros insuficientes. Eram esperados %1.").arg(t.bindOrder.size()));
+        }
+        DataType ty = DataType::Null;
+        for (const auto &p : t.parameters)
+            if (p.name.compare(key, Qt::CaseInsensitive) == 0) ty = p.type;
+        bind(stmt, i + 1, it->second, ty);
+    }
+    (void)db;
+}
+
+} // namespace
+
+std::shared_ptr<Recordset::Data> select(sqlite3 *db, const jetsql::Translation &t, const ParamValues &params,
+                                        bool withRowid) {
+    sqlite::Statement st(db, t.sql);
+    bindAll(db, st.get(), t, params);
+    auto data = std::make_shared<Recordset::Data>();
+    const int n = st.columnCount();
+    const int first = withRowid ? 1 : 0; // the row's key comes first when asked for
+    for (int c = first; c < n; ++c) {
+        Recordset::Column col;
+        const int k = c - first;
+        if (k < int(t.columns.size())) col = {t.columns[std::size_t(k)].name, t.columns[std::size_t(k)].type};
+        else col = {QString::fromUtf8(sqlite3_column_name(st.get(), c)), DataType::Null};
+        data->index.insert(col.name.toUpper(), int(data->columns.size()));
+        data->columns.push_back(col);
+    }
+    while (st.step()) {
+        Recordset::Row row;
+        row.reserve(data->columns.size());
+        for (int c = first; c < n; ++c) row.push_back(read(st.get(), c, data->columns[std::size_t(c - first)].type));
+        if (withRowid) data->rowids.push_back(sqlite3_column_int64(st.get(), 0));
+        data->rows.push_back(std::move(row));
+    }
+    return data;
+}
+
+long action(sqlite3 *db, const jetsql::Translation &t, const ParamValues &params) {
+    sqlite::Statement st(db, t.sql);
+    bindAll(db, st.get(), t, params);
+    while (st.step()) {
+    }
+    return sqlite3_changes(db);
+}
+
+} // namespace dao::exec

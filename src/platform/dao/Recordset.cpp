@@ -1,0 +1,300 @@
+#include "platform/dao/Recordset.h"
+
+#include "platform/dao/Database.h"
+#include "platform/dao/Exec.h"
+#include "platform/dao/Sqlite.h"
+
+#include <sqlite3.h>
+
+#include <QRegularExpression>
+
+namespace dao {
+
+using value::DataType;
+using value::Value;
+namespace E = err::db;
+
+namespace {
+const QString kSource = QStringLiteral("DAO.Recordset");
+
+err::AppError noCurrent() { return {E::kNoCurrentRecord, kSource, QStringLiteral("Nenhum registro atual.")}; }
+} // namespace
+
+Recordset::Recordset(Database &db, Loader loader, int type, QString table)
+    : db_(&db), loader_(std::move(loader)), type_(type), table_(std::move(table)) {
+    data_ = loader_();
+    pos_ = data_->rows.empty() ? 0 : 0;
+}
+
+Recordset::~Recordset() = default;
+
+void Recordset::requireOpen() const {
+    if (!open_)
+        throw err::AppError(3420, kSource, QStringLiteral("O objeto é inválido ou não está mais definido."));
+}
+
+void Recordset::requireCurrent() const {
+    requireOpen();
+    if (pos_ < 0 || pos_ >= long(data_->rows.size())) throw noCurrent();
+}
+
+bool Recordset::Eof() const { requireOpen(); return pos_ >= long(data_->rows.size()); }
+bool Recordset::Bof() const { requireOpen(); return pos_ < 0 || data_->rows.empty(); }
+long Recordset::RecordCount() const { requireOpen(); return long(data_->rows.size()); }
+
+void Recordset::MoveFirst() {
+    requireOpen();
+    if (data_->rows.empty()) throw noCurrent();
+    pos_ = 0;
+}
+void Recordset::MoveLast() {
+    requireOpen();
+    if (data_->rows.empty()) throw noCurrent();
+    pos_ = long(data_->rows.size()) - 1;
+}
+void Recordset::MoveNext() {
+    requireOpen();
+    if (Eof()) throw noCurrent();
+    ++pos_;
+}
+void Recordset::MovePrevious() {
+    requireOpen();
+    if (pos_ < 0) throw noCurrent();
+    --pos_;
+}
+
+long Recordset::AbsolutePosition() const {
+    requireOpen();
+    return (pos_ < 0 || pos_ >= long(data_->rows.size())) ? -1 : pos_;
+}
+
+void Recordset::SetAbsolutePosition(long pos) {
+    requireOpen();
+    if (pos < 0 || pos >= long(data_->rows.size()))
+        throw err::AppError(3001, kSource, QStringLiteral("Argumento inválido."));
+    pos_ = pos;
+}
+
+Bookmark Recordset::GetBookmark() const {
+    requireCurrent();
+    return pos_;
+}
+
+void Recordset::SetBookmark(Bookmark b) {
+    requireOpen();
+    if (b < 0 || b >= qint64(data_->rows.size()))
+        throw err::AppError(3159, kSource, QStringLiteral("Indicador inválido."));
+    pos_ = long(b);
+}
+
+// Criteria of the form  Field op literal [AND Field op literal ...]
+bool Recordset::find(const QString &criteria, long from) {
+    requireOpen();
+    static const QRegularExpression term(QStringLiteral(
+        R"(^\s*\[?([A-Za-z_][A-Za-z0-9_]*)\]?\s*(<>|<=|>=|=|<|>)\s*('(?:[^']|'')*'|-?\d+(?:\.\d+)?|True|False)\s*(?:AND\s+|$))"),
+        QRegularExpression::CaseInsensitiveOption);
+    struct Cond { int col; QString op; Value v; };
+    std::vector<Cond> conds;
+    QString rest = criteria;
+    while (!rest.trimmed().isEmpty()) {
+        const auto m = term.match(rest);
+        if (!m.hasMatch())
+            throw err::AppError(E::kSyntax, kSource, QStringLiteral("Erro de sintaxe no critério '%1'.").arg(criteria));
+        Value v;
+        const QString lit = m.captured(3);
+        if (lit.startsWith(QLatin1Char('\''))) v = Value(lit.mid(1, lit.size() - 2).replace(QStringLiteral("''"), QStringLiteral("'")));
+        else if (lit.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0) v = Value(true);
+        else if (lit.compare(QStringLiteral("False"), Qt::CaseInsensitive) == 0) v = Value(false);
+        else v = Value(lit.toDouble());
+        conds.push_back({fieldIndex(m.captured(1)), m.captured(2), v});
+        rest = rest.mid(m.capturedLength());
+    }
+    auto cmp = [](const Value &a, const Value &b) -> int {
+        if (b.type() == DataType::Text) return QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive);
+        const double x = a.toDouble(), y = b.toDouble();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    };
+    for (long i = std::max(from, 0L); i < long(data_->rows.size()); ++i) {
+        bool ok = true;
+        for (const Cond &c : conds) {
+            const Value &a = data_->rows[std::size_t(i)][std::size_t(c.col)];
+            if (a.isNull()) { ok = false; break; }
+            const int r = cmp(a, c.v);
+            if (c.op == QStringLiteral("=")) ok = r == 0;
+            else if (c.op == QStringLiteral("<>")) ok = r != 0;
+            else if (c.op == QStringLiteral("<")) ok = r < 0;
+            else if (c.op == QStringLiteral(">")) ok = r > 0;
+            else if (c.op == QStringLiteral("<=")) ok = r <= 0;
+            else ok = r >= 0;
+            if (!ok) break;
+        }
+        if (ok) {
+            pos_ = i;
+            noMatch_ = false;
+            return true;
+        }
+    }
+    noMatch_ = true; // the current row stays where it was
+    return false;
+}
+
+void Recordset::FindFirst(const QString &criteria) { find(criteria, 0); }
+void Recordset::FindNext(const QString &criteria) { find(criteria, pos_ + 1); }
+
+std::unique_ptr<Recordset> Recordset::Clone() const {
+    requireOpen();
+    auto c = std::unique_ptr<Recordset>(new Recordset(*this));
+    c->pos_ = data_->rows.empty() ? 0 : 0;
+    c->edit_ = EditMode::None;
+    c->pending_.clear();
+    return c;
+}
+
+void Recordset::Requery() {
+    requireOpen();
+    data_ = loader_();
+    pos_ = 0;
+    edit_ = EditMode::None;
+    pending_.clear();
+}
+
+void Recordset::Close() {
+    requireOpen();
+    open_ = false;
+    data_.reset();
+    data_ = std::make_shared<Data>();
+}
+
+int Recordset::FieldCount() const { requireOpen(); return int(data_->columns.size()); }
+
+QString Recordset::FieldName(int i) const {
+    requireOpen();
+    if (i < 0 || i >= int(data_->columns.size()))
+        throw err::AppError(E::kItemNotFound, kSource, QStringLiteral("Item não encontrado nesta coleção."));
+    return data_->columns[std::size_t(i)].name;
+}
+
+DataType Recordset::FieldType(int i) const {
+    FieldName(i);
+    return data_->columns[std::size_t(i)].type;
+}
+
+int Recordset::fieldIndex(const QString &name) const {
+    auto it = data_->index.constFind(name.trimmed().toUpper());
+    if (it == data_->index.cend())
+        throw err::AppError(E::kItemNotFound, kSource, QStringLiteral("Item não encontrado nesta coleção."));
+    return it.value();
+}
+
+Value Recordset::Field(const QString &name) const {
+    requireOpen();
+    const int i = fieldIndex(name);
+    if (edit_ != EditMode::None) {
+        for (const auto &[n, v] : pending_)
+            if (n.compare(data_->columns[std::size_t(i)].name, Qt::CaseInsensitive) == 0) return v;
+        if (edit_ == EditMode::Add) return Value();
+    }
+    requireCurrent();
+    return data_->rows[std::size_t(pos_)][std::size_t(i)];
+}
+
+Value Recordset::Field(int i) const {
+    return Field(FieldName(i));
+}
+
+void Recordset::AddNew() {
+    requireOpen();
+    if (!Updatable())
+        throw err::AppError(3027, kSource, QStringLiteral("Não é possível atualizar. Banco de dados ou objeto somente leitura."));
+    edit_ = EditMode::Add;
+    pending_.clear();
+}
+
+void Recordset::Edit() {
+    requireCurrent();
+    if (!Updatable())
+        throw err::AppError(3027, kSource, QStringLiteral("Não é possível atualizar. Banco de dados ou objeto somente leitura."));
+    edit_ = EditMode::Edit;
+    pending_.clear();
+}
+
+void Recordset::SetField(const QString &name, const Value &v) {
+    requireOpen();
+    if (edit_ == EditMode::None)
+        throw err::AppError(3020, kSource, QStringLiteral("Update ou CancelUpdate sem AddNew ou Edit."));
+    const QString canon = data_->columns[std::size_t(fieldIndex(name))].name;
+    for (auto &[n, old] : pending_)
+        if (n == canon) { old = v; return; }
+    pending_.emplace_back(canon, v);
+}
+
+void Recordset::CancelUpdate() { edit_ = EditMode::None; pending_.clear(); }
+
+void Recordset::Update() {
+    requireOpen();
+    if (edit_ == EditMode::None)
+        throw err::AppError(3020, kSource, QStringLiteral("Update ou CancelUpdate sem AddNew ou Edit."));
+    sqlite3 *h = db_->handle();
+    auto typeOf = [&](const QString &n) { return data_->columns[std::size_t(fieldIndex(n))].type; };
+    qint64 rowid = 0;
+    if (edit_ == EditMode::Add) {
+        QStringList cols, marks;
+        for (std::size_t i = 0; i < pending_.size(); ++i) {
+            cols << sqlite::quoteIdent(pending_[i].first);
+            marks << QStringLiteral("?%1").arg(i + 1);
+        }
+        const QString sql = pending_.empty()
+                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(sqlite::quoteIdent(table_))
+                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(sqlite::quoteIdent(table_), cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+        sqlite::Statement st(h, sql);
+        for (std::size_t i = 0; i < pending_.size(); ++i)
+            exec::bind(st.get(), int(i + 1), pending_[i].second, typeOf(pending_[i].first));
+        st.step();
+        rowid = sqlite3_last_insert_rowid(h);
+    } else {
+        requireCurrent();
+        rowid = data_->rowids[std::size_t(pos_)];
+        if (!pending_.empty()) {
+            QStringList sets;
+            for (std::size_t i = 0; i < pending_.size(); ++i)
+                sets << QStringLiteral("%1 = ?%2").arg(sqlite::quoteIdent(pending_[i].first)).arg(i + 1);
+            sqlite::Statement st(h, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
+                                        .arg(sqlite::quoteIdent(table_), sets.join(QStringLiteral(", ")))
+                                        .arg(pending_.size() + 1));
+            for (std::size_t i = 0; i < pending_.size(); ++i)
+                exec::bind(st.get(), int(i + 1), pending_[i].second, typeOf(pending_[i].first));
+            st.bindInt(int(pending_.size() + 1), rowid);
+            st.step();
+        }
+    }
+    // Read the row back as the engine stored it (defaults, counters).
+    QStringList cols;
+    for (const auto &c : data_->columns) cols << sqlite::quoteIdent(c.name);
+    sqlite::Statement st(h, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1").arg(cols.join(QStringLiteral(", ")), sqlite::quoteIdent(table_)));
+    st.bindInt(1, rowid);
+    Row row;
+    if (st.step())
+        for (int c = 0; c < int(data_->columns.size()); ++c) row.push_back(exec::read(st.get(), c, data_->columns[std::size_t(c)].type));
+    if (edit_ == EditMode::Add) {
+        data_->rows.push_back(std::move(row));
+        data_->rowids.push_back(rowid);
+    } else {
+        data_->rows[std::size_t(pos_)] = std::move(row);
+    }
+    edit_ = EditMode::None;
+    pending_.clear();
+}
+
+void Recordset::Delete() {
+    requireCurrent();
+    if (!Updatable())
+        throw err::AppError(3027, kSource, QStringLiteral("Não é possível atualizar. Banco de dados ou objeto somente leitura."));
+    sqlite::Statement st(db_->handle(), QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(sqlite::quoteIdent(table_)));
+    st.bindInt(1, data_->rowids[std::size_t(pos_)]);
+    st.step();
+    data_->rows.erase(data_->rows.begin() + pos_);
+    data_->rowids.erase(data_->rowids.begin() + pos_);
+}
+
+} // namespace dao

@@ -1,0 +1,60 @@
+#pragma once
+// The one exception type of the program: a number, the place it came from
+// and a description, as the central error report shows them.
+#include <QString>
+#include <exception>
+#include <string>
+
+namespace err {
+
+// Error numbers of the program itself.
+constexpr long kObjectErrorBase = -2147221504L;
+// Already reported (or cancelled by the user): the error report stays silent.
+constexpr long kErrCancel = kObjectErrorBase + 9999;   // -2147211505
+// A failure described by its own text.
+constexpr long kErrGeneric = kObjectErrorBase + 10000; // -2147211504
+// A dialog cancelled by the user.
+constexpr long kErrDialogCancel = 32755;
+
+// Engine error numbers that callers and users see.
+namespace db {
+constexpr long kNoCurrentRecord = 3021;
+constexpr long kDuplicateKey = 3022;
+constexpr long kFileNotFound = 3024;
+constexpr long kBadPassword = 3031;
+constexpr long kTooFewParameters = 3061;
+constexpr long kSyntax = 3075;
+constexpr long kUnknownTable = 3078;
+constexpr long kTextTooLong = 3163;
+constexpr long kNoRelatedRecord = 3201;
+constexpr long kLocked = 3218;
+constexpr long kItemNotFound = 3265;
+constexpr long kRequiredNull = 3314;
+constexpr long kZeroLength = 3315;
+constexpr long kNotADatabase = 3343;
+constexpr long kCascadeBlocked = 3200;
+constexpr long kInvalidOperation = 3219;
+constexpr long kNotInTransaction = 3034;
+constexpr long kEngine = 3146;
+} // namespace db
+
+class AppError : public std::exception {
+public:
+    AppError(long number, QString source, QString description)
+        : number_(number), source_(std::move(source)), description_(std::move(description)),
+          what_(QStringLiteral("%1 '%2' %3").arg(number_).arg(description_, source_).toStdString()) {}
+
+    long number() const noexcept { return number_; }
+    const QString &source() const noexcept { return source_; }
+    const QString &description() const noexcept { return description_; }
+    void setSource(const QString &s) { source_ = s; what_ = QStringLiteral("%1 '%2' %3").arg(number_).arg(description_, source_).toStdString(); }
+    const char *what() const noexcept override { return what_.c_str(); }
+
+private:
+    long number_;
+    QString source_;
+    QString description_;
+    std::string what_;
+};
+
+} // namespace err

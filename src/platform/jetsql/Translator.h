@@ -1,0 +1,80 @@
+#pragma once
+// Translates the Jet SQL text the program writes into SQLite SQL.
+//
+// Storage conventions the translation relies on (the database layer keeps them):
+//   Boolean  INTEGER -1 (true) / 0 (false)
+//   Byte, Long  INTEGER
+//   Currency INTEGER count of ten-thousandths (exact money)
+//   Date     TEXT "yyyy-MM-dd hh:mm:ss"
+//   Text     TEXT, column collation JETTEXT (case-insensitive, Portuguese order)
+// Parameters are written as ?NNN placeholders; Translation::bindOrder names the
+// parameter behind each one, and the caller binds values in storage form.
+#include "platform/value/DataType.h"
+
+#include <QHash>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace jetsql {
+
+using value::DataType;
+
+struct ColumnDef {
+    QString name;
+    DataType type = DataType::Text;
+    int size = 0; // characters, for Text
+};
+
+struct TableDef {
+    QString name;
+    std::vector<ColumnDef> columns;
+};
+
+// What the translator needs to know of the database. Lookups ignore letter case.
+class Catalog {
+public:
+    virtual ~Catalog() = default;
+    virtual const TableDef *table(const QString &name) const = 0;
+    // The stored Jet text of a saved query, PARAMETERS clause included.
+    virtual std::optional<QString> savedQuery(const QString &name) const = 0;
+};
+
+struct Parameter {
+    QString name;      // as declared or as written (the DAO matches without regard to case)
+    DataType type = DataType::Null; // declared type; Null when undeclared
+    bool declared = false;
+};
+
+struct ResultColumn {
+    QString name;      // as the program reads it: alias, or the bare column name
+    DataType type = DataType::Null;
+};
+
+enum class StatementKind { Select, Insert, Update, Delete };
+
+struct Translation {
+    StatementKind kind = StatementKind::Select;
+    QString sql;                         // one SQLite statement, no trailing ';'
+    std::vector<Parameter> parameters;   // declared ones in declaration order, then undeclared ones
+    std::vector<QString> bindOrder;      // bindOrder[i] is the parameter behind ?(i+1)
+    std::vector<ResultColumn> columns;   // Select only
+    QString targetTable;                 // Insert, Update, Delete: the table written
+};
+
+// Translates and caches per text. Throws err::AppError: 3075 (syntax, with the
+// position and the text near it), 3078 (unknown table or query).
+class Translator {
+public:
+    explicit Translator(const Catalog &catalog);
+    ~Translator();
+    std::shared_ptr<const Translation> translate(const QString &jetText);
+    void clearCache();
+
+private:
+    const Catalog &catalog_;
+    QHash<QString, std::shared_ptr<const Translation>> cache_;
+};
+
+} // namespace jetsql

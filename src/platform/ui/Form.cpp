@@ -1,0 +1,167 @@
+#include "platform/ui/Form.h"
+
+#include "platform/ui/Modal.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <algorithm>
+#include <vector>
+
+namespace ui {
+namespace {
+std::vector<QPointer<Form>> &registry() {
+    static std::vector<QPointer<Form>> r;
+    return r;
+}
+void forget(Form *f) {
+    auto &r = registry();
+    r.erase(std::remove_if(r.begin(), r.end(), [f](const QPointer<Form> &p) { return p.isNull() || p == f; }),
+            r.end());
+}
+QPointer<QMdiArea> gMdi;
+} // namespace
+
+Form::Form(QWidget *parent) : QWidget(parent) {}
+
+Form::~Form() { forget(this); }
+
+void Form::Load() {
+    if (loaded_)
+        return;
+    loaded_ = true;
+    registry().emplace_back(this);
+    Form_Load();
+}
+
+void Form::ShowModeless() {
+    Load();
+    if (!loaded_)
+        return;
+    modal_ = false;
+    deleteOnUnload_ = true;
+    if (gMdi && !sub_) {
+        sub_ = gMdi->addSubWindow(this);
+        sub_->setAttribute(Qt::WA_DeleteOnClose, false);
+        sub_->show();
+        gMdi->setActiveSubWindow(sub_);
+    } else {
+        show();
+    }
+}
+
+void Form::ShowModal() {
+    Load();
+    if (!loaded_)
+        return;
+    modal_ = true;
+    ModalRequest r;
+    r.kind = ModalKind::Form;
+    r.caption = windowTitle();
+    r.widget = this;
+    const ModalAnswer a = RunModal(r);
+    if (a.act)
+        a.act(*this);
+    if (loaded_) {
+        // The scripted user's part ended without closing the form: a real
+        // modal show would never return here.
+        ReportScriptFault(QStringLiteral("modal form %1 still open after its scripted action").arg(Name()));
+        Unload(vbFormCode);
+    }
+    modal_ = false;
+}
+
+void Form::execModalLoop() {
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    Activate();
+    QEventLoop loop;
+    connect(this, &Form::Unloaded, &loop, &QEventLoop::quit);
+    if (loaded_)
+        loop.exec();
+}
+
+bool Form::Unload(int unloadMode) {
+    if (!loaded_ || unloading_)
+        return !loaded_;
+    unloading_ = true;
+    bool cancel = false;
+    Form_QueryUnload(cancel, unloadMode);
+    if (!cancel)
+        Form_Unload(cancel);
+    if (cancel) {
+        unloading_ = false;
+        return false;
+    }
+    loaded_ = false;
+    activations_ = 0;
+    forget(this);
+    hide();
+    if (sub_) {
+        QMdiSubWindow *s = sub_;
+        sub_ = nullptr;
+        s->setWidget(nullptr);
+        setParent(nullptr);
+        s->deleteLater();
+    }
+    unloading_ = false;
+    emit Unloaded();
+    if (deleteOnUnload_)
+        deleteLater();
+    return true;
+}
+
+void Form::Activate() {
+    if (!loaded_)
+        return;
+    ++activations_;
+    Form_Activate();
+}
+
+bool Form::event(QEvent *e) {
+    if (e->type() == QEvent::WindowActivate && !sub_ && isWindow())
+        Activate();
+    return QWidget::event(e);
+}
+
+void Form::closeEvent(QCloseEvent *e) {
+    if (!loaded_ || unloading_) {
+        e->accept();
+        return;
+    }
+    if (Unload(vbFormControlMenu))
+        e->accept();
+    else
+        e->ignore();
+}
+
+QList<Form *> Forms::Loaded() {
+    QList<Form *> out;
+    for (const auto &p : registry())
+        if (p && p->IsLoaded())
+            out << p.data();
+    return out;
+}
+
+void Forms::setMdiArea(QMdiArea *area) {
+    if (gMdi)
+        QObject::disconnect(gMdi, nullptr, nullptr, nullptr);
+    gMdi = area;
+    if (area)
+        QObject::connect(area, &QMdiArea::subWindowActivated, area, [](QMdiSubWindow *w) {
+            if (w)
+                if (auto *f = qobject_cast<Form *>(w->widget()))
+                    f->Activate();
+        });
+}
+
+QMdiArea *Forms::mdiArea() { return gMdi; }
+
+Form *Forms::ActiveChild() {
+    if (!gMdi || !gMdi->activeSubWindow())
+        return nullptr;
+    return qobject_cast<Form *>(gMdi->activeSubWindow()->widget());
+}
+
+} // namespace ui

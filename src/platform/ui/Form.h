@@ -1,0 +1,88 @@
+#pragma once
+// Base of the program's windows: load, first and later activations,
+// query-unload and unload, shown as a modeless MDI child or modally. Public
+// values set before the show stay readable after a modal form closed itself;
+// the opener owns and deletes a modal form, a modeless one deletes itself
+// when unloaded.
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+class QMdiArea;
+#include <QMdiSubWindow>
+
+namespace ui {
+
+// Why a form is being unloaded.
+constexpr int vbFormControlMenu = 0; // close box, Alt+F4, Esc of a dialog
+constexpr int vbFormCode = 1;        // Unload from code
+constexpr int vbAppWindows = 2;
+constexpr int vbFormMDIForm = 4;     // the MDI frame is closing
+
+class Form : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form(QWidget *parent = nullptr);
+    ~Form() override;
+
+    // The window's type name ("frmLogin"): the object name.
+    QString Name() const { return objectName(); }
+
+    // Loads the form once: registers it among the loaded forms and runs Form_Load.
+    void Load();
+    bool IsLoaded() const { return loaded_; }
+
+    // Modeless: a child of the MDI area when one is set, else a top-level window.
+    void ShowModeless();
+    // Modal: returns when the form has unloaded itself. Goes through the modal
+    // seam, so tests script what the user does in the form.
+    void ShowModal();
+    bool IsShownModal() const { return modal_; }
+
+    // Unloads the form unless Form_QueryUnload or Form_Unload cancels; true when unloaded.
+    bool Unload(int unloadMode = vbFormCode);
+
+    // Runs the activation handler (first activation flagged). The window
+    // system's activation calls it; so may tests.
+    void Activate();
+    int Activations() const { return activations_; }
+
+    QMdiSubWindow *SubWindow() const { return sub_; }
+
+    // Used by the real modal driver: runs a local event loop until unloaded.
+    void execModalLoop();
+
+signals:
+    void Unloaded();
+
+protected:
+    virtual void Form_Load() {}
+    // Every activation; FirstActivation() tells the first one.
+    virtual void Form_Activate() {}
+    virtual void Form_QueryUnload(bool &cancel, int unloadMode) { (void)cancel; (void)unloadMode; }
+    virtual void Form_Unload(bool &cancel) { (void)cancel; }
+    bool FirstActivation() const { return activations_ == 1; }
+
+    bool event(QEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    bool loaded_ = false;
+    bool unloading_ = false;
+    bool modal_ = false;
+    bool deleteOnUnload_ = false;
+    int activations_ = 0;
+    QPointer<QMdiSubWindow> sub_;
+};
+
+// The loaded forms, in the order they were loaded.
+class Forms {
+public:
+    static QList<Form *> Loaded();
+    static void setMdiArea(QMdiArea *area);
+    static QMdiArea *mdiArea();
+    // The active MDI child form, if any.
+    static Form *ActiveChild();
+};
+
+} // namespace ui

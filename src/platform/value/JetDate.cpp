@@ -1,0 +1,62 @@
+#include "platform/value/JetDate.h"
+
+#include <QRegularExpression>
+
+namespace value {
+
+QDateTime makeDate(int y, int m, int d, int hh, int mm, int ss) {
+    return QDateTime(QDate(y, m, d), QTime(hh, mm, ss), Qt::UTC);
+}
+
+QDateTime zeroDate() { return makeDate(1899, 12, 30); }
+QDateTime fromQDate(const QDate &d) { return QDateTime(d, QTime(0, 0, 0), Qt::UTC); }
+bool isZeroDate(const QDateTime &d) { return !d.isValid() || d == zeroDate(); }
+
+QString toStorage(const QDateTime &d) { return d.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")); }
+
+std::optional<QDateTime> fromStorage(const QString &text) {
+    if (text.size() == 19) {
+        const QDateTime d = QDateTime::fromString(text + QStringLiteral("Z"), QStringLiteral("yyyy-MM-dd hh:mm:sst"));
+        if (d.isValid()) return d.toUTC();
+        auto dd = QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd"));
+        auto tt = QTime::fromString(text.mid(11), QStringLiteral("hh:mm:ss"));
+        if (dd.isValid() && tt.isValid()) return QDateTime(dd, tt, Qt::UTC);
+    } else if (text.size() == 10) {
+        auto dd = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+        if (dd.isValid()) return fromQDate(dd);
+    }
+    return std::nullopt;
+}
+
+std::optional<QDateTime> parseJetLiteral(const QString &innerIn) {
+    static const QRegularExpression re(QStringLiteral(
+        R"(^\s*(?:(\d{1,2})/(\d{1,2})/(\d{2,4}))?\s*(?:(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?)?\s*$)"));
+    const auto m = re.match(innerIn);
+    if (!m.hasMatch() || (m.captured(1).isEmpty() && m.captured(4).isEmpty())) return std::nullopt;
+    QDate date(1899, 12, 30);
+    if (!m.captured(1).isEmpty()) {
+        int y = m.captured(3).toInt();
+        if (m.captured(3).size() <= 2) y += (y < 30 ? 2000 : 1900);
+        date = QDate(y, m.captured(1).toInt(), m.captured(2).toInt());
+        if (!date.isValid()) return std::nullopt;
+    }
+    QTime time(0, 0, 0);
+    if (!m.captured(4).isEmpty()) {
+        time = QTime(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).isEmpty() ? 0 : m.captured(6).toInt());
+        if (!time.isValid()) return std::nullopt;
+    }
+    return QDateTime(date, time, Qt::UTC);
+}
+
+std::optional<QDateTime> parseBr(const QString &text) {
+    static const QRegularExpression re(QStringLiteral(R"(^\s*(\d{1,2})/(\d{1,2})/(\d{4})\s*$)"));
+    const auto m = re.match(text);
+    if (!m.hasMatch()) return std::nullopt;
+    const QDate d(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
+    if (!d.isValid()) return std::nullopt;
+    return fromQDate(d);
+}
+
+QString toBr(const QDateTime &d) { return d.toString(QStringLiteral("dd/MM/yyyy")); }
+
+} // namespace value

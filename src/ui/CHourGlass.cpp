@@ -1,0 +1,21 @@
+#include "ui/CHourGlass.h"
+
+#include "platform/app/Application.h"
+#include "platform/ui/Input.h"
+
+namespace fin {
+
+void CHourGlass::Show(bool action) {
+    platform::Screen::setMousePointer(action ? platform::vbHourglass : platform::vbDefault);
+    shown_ = action;
+}
+
+CHourGlass::~CHourGlass() {
+    if (!shown_)
+        return;
+    ui::DiscardQueuedKeyboardInput();
+    ui::DiscardQueuedMouseInput();
+    platform::Screen::setMousePointer(platform::vbDefault);
+}
+
+} // namespace fin

@@ -1,0 +1,83 @@
+#include "ui/Impressao.h"
+
+#include "app/Errors.h"
+#include "app/MsgBox.h"
+#include "platform/app/Application.h"
+
+#include <cmath>
+
+namespace fin {
+namespace {
+QString trimBlanks(const QString &s) {
+    qsizetype b = 0, e = s.size();
+    while (b < e && s[b] == QLatin1Char(' '))
+        ++b;
+    while (e > b && s[e - 1] == QLatin1Char(' '))
+        --e;
+    return s.mid(b, e - b);
+}
+double width(const QString &s, float charWidth) { return double(s.size()) * double(charWidth); }
+} // namespace
+
+void ConfigurarImpressora(long &offsetX, long &offsetY, long orientacao, print::Printer &impressora) {
+    try {
+        impressora.setPaperSize(print::vbPRPSA4);
+        impressora.setOrientation(static_cast<short>(orientacao));
+        offsetX = std::lrint(impressora.PhysicalOffsetX() * impressora.TwipsPerPixelX());
+        offsetY = std::lrint(impressora.PhysicalOffsetY() * impressora.TwipsPerPixelY());
+    } catch (...) {
+        FIN_TRAP_RERAISE("Module1", "ConfigurarImpressora");
+    }
+}
+
+long CalculaLimiteDeLinhas(float alturaLinha, float area) {
+    try {
+        if (alturaLinha == 0.0f)
+            throw err::AppError(11, QStringLiteral("Module1"), QStringLiteral("Divisão por zero"));
+        return static_cast<long>(std::floor(double(area) / double(alturaLinha))) - 1;
+    } catch (...) {
+        FIN_TRAP_RERAISE("Module1", "CalculaLimiteDeLinhas");
+    }
+}
+
+QStringList QuebraLinha(const QString &texto, float larguraCampo, float larguraCaractere) {
+    try {
+        if (width(texto, larguraCaractere) <= double(larguraCampo))
+            return {texto};
+        const QStringList palavras = texto.split(QLatin1Char(' '));
+        QStringList linhas{QString()};
+        QString linha, anterior;
+        for (qsizetype i = 0; i < palavras.size(); ++i) {
+            const QString &palavra = palavras[i];
+            if (width(palavra, larguraCaractere) > double(larguraCampo)) {
+                MsgBox(QStringLiteral("Largura de palavra maior que a largura do campo de impressão na linha."),
+                       ui::vbInformation, platform::App::Title());
+                throw err::AppError(err::kErrCancel, QString(), QString());
+            }
+            anterior = linha;
+            linha += palavra + QLatin1Char(' ');
+            if (width(trimBlanks(linha), larguraCaractere) > double(larguraCampo)) {
+                linhas.last() = trimBlanks(anterior);
+                linhas.append(QString());
+                if (i != palavras.size() - 1)
+                    linha = palavra + QLatin1Char(' ');
+                else
+                    linhas.last() = palavra;
+            } else {
+                linhas.last() = trimBlanks(linha);
+            }
+        }
+        return linhas;
+    } catch (...) {
+        FIN_TRAP_RERAISE("Module1", "QuebraLinha");
+    }
+}
+
+void CancelarImpressao(print::Printer &impressora) {
+    try {
+        impressora.KillDoc();
+    } catch (...) {
+    }
+}
+
+} // namespace fin

@@ -1,0 +1,28 @@
+#pragma once
+// Routines shared by every printed report: paper and orientation, the number
+// of lines that fit, wrapping a text into a fixed-pitch column, and stopping
+// the job on an error path. They report nothing themselves: their errors go
+// up with their location.
+#include "platform/print/Printer.h"
+
+#include <QStringList>
+
+namespace fin {
+
+// Sets A4 and the orientation (1 portrait, 2 landscape) on the printer and
+// gives the unprintable strips at the left and at the top, in twips.
+void ConfigurarImpressora(long &offsetX, long &offsetY, long orientacao,
+                          print::Printer &impressora = print::ThePrinter());
+
+// How many further lines of the given height a caller may print in the area:
+// one less than the whole lines that fit.
+long CalculaLimiteDeLinhas(float alturaLinha, float area);
+
+// The text in lines no wider than the field, measured as characters times
+// the character width. A word wider than the field is refused with a message.
+QStringList QuebraLinha(const QString &texto, float larguraCampo, float larguraCaractere);
+
+// Ends the document being composed; never fails.
+void CancelarImpressao(print::Printer &impressora = print::ThePrinter());
+
+} // namespace fin

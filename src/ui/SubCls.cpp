@@ -1,0 +1,86 @@
+#include "ui/SubCls.h"
+
+#include "app/AppContext.h"
+#include "platform/ui/Messages.h"
+#include "ui/Bitmap.h"
+
+#include <QMdiArea>
+#include <QPainter>
+#include <QWidget>
+
+namespace fin {
+namespace {
+constexpr const char *kOldProc = "pOldWindowProc";
+
+bool callPrevious(QObject *hwnd, QEvent *e) {
+    return ui::CallWindowProc(ui::ProcFromProp(ui::GetProp(hwnd, kOldProc)), hwnd, e);
+}
+} // namespace
+
+bool FormWindowProc(QObject *hwnd, QEvent *e) {
+    if (e->type() == ui::RegisteredMessageEvent::type()) {
+        auto *m = static_cast<ui::RegisteredMessageEvent *>(e);
+        QObject *target = m->wParam();
+        if (m->msg() == gMsgNodeClick) {
+            if (auto *r = dynamic_cast<INodeClickReceiver *>(target))
+                r->tv_NodeClick(reinterpret_cast<QTreeWidgetItem *>(m->lParam()));
+            return true;
+        }
+        if (m->msg() == gMsgGridResize) {
+            if (auto *r = dynamic_cast<IResizeGridReceiver *>(target))
+                r->ResizeGrid();
+            return true;
+        }
+        if (m->msg() == gMsgGridSelLine) {
+            long line = static_cast<long>(m->lParam());
+            if (auto *r = dynamic_cast<ISelCurLineReceiver *>(target))
+                r->SelCurLine(line);
+            return true;
+        }
+    }
+    return callPrevious(hwnd, e);
+}
+
+bool MDIWindowProc(QObject *hwnd, QEvent *e) {
+    if (e->type() == QEvent::Paint) {
+        auto *w = qobject_cast<QWidget *>(hwnd);
+        if (w) {
+            QPainter p(w);
+            QWidget *main = w->window();
+            DesenharBitmapB(main, p, BitmapTextura(), kTexturaLargura, kTexturaAltura);
+            DesenharBitmapA(main, p, BitmapLogo(), kLogoLargura, kLogoAltura);
+            return true;
+        }
+    }
+    return callPrevious(hwnd, e);
+}
+
+void InstalarWindowProc(QObject *hwnd, bool (*proc)(QObject *, QEvent *)) {
+    const ui::WindowProc old = ui::SetWindowProc(hwnd, proc);
+    ui::SetProp(hwnd, kOldProc, ui::ProcToProp(old));
+}
+
+void RemoverWindowProc(QObject *hwnd) {
+    if (!hwnd)
+        return;
+    ui::SetWindowProc(hwnd, ui::ProcFromProp(ui::GetProp(hwnd, kOldProc)));
+    ui::RemoveProp(hwnd, kOldProc);
+}
+
+void InstalarFundoMDI(QMdiArea *area) {
+    if (area)
+        InstalarWindowProc(area->viewport(), MDIWindowProc);
+}
+
+void RemoverFundoMDI(QMdiArea *area) {
+    if (area)
+        RemoverWindowProc(area->viewport());
+}
+
+void PostarNodeClick(QObject *tree, QObject *dialog, QTreeWidgetItem *node) {
+    ui::PostMessage(tree, gMsgNodeClick, dialog, reinterpret_cast<qintptr>(node));
+}
+void PostarGridResize(QObject *window) { ui::PostMessage(window, gMsgGridResize, window, 0); }
+void PostarGridSelLine(QObject *window, long line) { ui::PostMessage(window, gMsgGridSelLine, window, line); }
+
+} // namespace fin

@@ -1,0 +1,155 @@
+#include "app/AppContext.h"
+#include "app/Errors.h"
+#include "app/MsgBox.h"
+#include "app/Views.h"
+#include "platform/app/Application.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/GuiTest.h"
+
+#include <stdexcept>
+
+using testsupport::Script;
+
+namespace {
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::qtApp();
+        platform::Screen::setMousePointer(platform::vbDefault);
+    }
+    void TearDown() override { platform::Screen::setMousePointer(platform::vbDefault); }
+};
+
+// A routine two levels below a handler, each level trapping and re-raising.
+void Profundo(long numero, const QString &source) {
+    try {
+        throw err::AppError(numero, source, QStringLiteral("falhou"));
+    } catch (...) {
+        FIN_TRAP_RERAISE("Module1", "Profundo");
+    }
+}
+void Meio(long numero, const QString &source) {
+    try {
+        Profundo(numero, source);
+    } catch (...) {
+        FIN_TRAP_RERAISE("frmContas", "Meio");
+    }
+}
+void Handler(long numero, const QString &source) {
+    try {
+        Meio(numero, source);
+    } catch (...) {
+        FIN_TRAP_REPORT("frmContas", "cmdImprimir_Click");
+    }
+}
+} // namespace
+
+TEST_F(AppTest, ErrorReportByErrorNumber) {
+    struct Case { long number; QString source; QStringList shown; int style; };
+    const QString dup = QStringLiteral("Erro: você está tentando realizar uma operação que duplicaria uma "
+                                       "informação que deve ser única no banco de dados.");
+    const Case cases[] = {
+        {err::kErrCancel, {}, {}, 0},
+        {err::kErrDialogCancel, {}, {}, 0},
+        {err::db::kDuplicateKey, {}, {dup}, 64},
+        // A source that is not a location gets the innermost trap's location.
+        {3021, QStringLiteral("DataSQL"), {QStringLiteral("3021 'falhou', em Module1_Profundo, linha: ")}, 0},
+        // A location already set stays as it is.
+        {err::kErrGeneric, QStringLiteral("em CDaoTrans_BegTrans, linha: 7"),
+         {QStringLiteral("-2147211504 'falhou', em CDaoTrans_BegTrans, linha: 7")}, 0},
+    };
+    for (const Case &c : cases) {
+        Script s;
+        for (qsizetype i = 0; i < c.shown.size(); ++i)
+            s.ok();
+        platform::Screen::setMousePointer(platform::vbHourglass);
+        Handler(c.number, c.source);
+        EXPECT_EQ(platform::Screen::MousePointer(), platform::vbDefault) << c.number;
+        ASSERT_EQ(s.shown().size(), static_cast<std::size_t>(c.shown.size())) << c.number;
+        for (qsizetype i = 0; i < c.shown.size(); ++i) {
+            EXPECT_TRUE(s.shown()[i].text.startsWith(c.shown[i])) << s.shown()[i].text.toStdString();
+            EXPECT_EQ(s.shown()[i].style, c.style);
+            EXPECT_EQ(s.shown()[i].caption, QStringLiteral("Finoteca"));
+        }
+        EXPECT_EQ(fin::gErrNumero, c.number); // the fields keep their values
+    }
+}
+
+TEST_F(AppTest, LocationTextNamesObjectProcedureAndLine) {
+    try {
+        Profundo(5, QString());
+    } catch (const err::AppError &e) {
+        EXPECT_TRUE(e.source().startsWith(QStringLiteral("em Module1_Profundo, linha: ")));
+        bool ok = false;
+        e.source().mid(QStringLiteral("em Module1_Profundo, linha: ").size()).toInt(&ok);
+        EXPECT_TRUE(ok);
+    }
+}
+
+TEST_F(AppTest, ForeignExceptionsAreReportedAsGenericFailures) {
+    Script s;
+    s.ok();
+    try {
+        throw std::runtime_error("disco cheio");
+    } catch (...) {
+        FIN_TRAP_REPORT("Module1", "Main");
+    }
+    ASSERT_EQ(s.shown().size(), 1u);
+    EXPECT_TRUE(s.shown()[0].text.startsWith(QStringLiteral("-2147211504 'disco cheio', em Module1_Main, linha: ")));
+}
+
+TEST_F(AppTest, MsgBoxLeavesTheBusyPointerOn) {
+    Script s;
+    s.ok();
+    platform::Screen::setMousePointer(platform::vbHourglass);
+    EXPECT_EQ(fin::MsgBox(QStringLiteral("Impressão concluída."), 64), 1);
+    EXPECT_EQ(platform::Screen::MousePointer(), platform::vbHourglass);
+    EXPECT_EQ(s.shown()[0].caption, QStringLiteral("Finoteca"));
+}
+
+namespace {
+class View : public ui::Form, public fin::IUpdateView {
+public:
+    View(QStringList *log, const QString &name, bool fails = false) : log_(log), fails_(fails) { setObjectName(name); }
+    void UpdateView(long &msg) override {
+        *log_ << QStringLiteral("%1:%2").arg(Name()).arg(msg);
+        if (fails_)
+            throw err::AppError(3021, QStringLiteral("em x_UpdateView, linha: 1"), QStringLiteral("sem registro"));
+    }
+
+private:
+    QStringList *log_;
+    bool fails_;
+};
+class Plain : public ui::Form {};
+} // namespace
+
+TEST_F(AppTest, BroadcastSkipsSenderAndWindowsWithoutUpdateViewAndSurvivesFailures) {
+    QStringList log;
+    View sender(&log, "sender"), a(&log, "a", /*fails*/ true), b(&log, "b");
+    Plain editor;
+    View unloaded(&log, "unloaded");
+    for (ui::Form *f : std::initializer_list<ui::Form *>{&a, &sender, &editor, &b})
+        f->Load();
+    long hint = fin::kHintLancamentos;
+    fin::UpdateAllViews(hint, &sender);
+    EXPECT_EQ(log, (QStringList{"a:2", "b:2"}));
+
+    log.clear();
+    a.Unload();
+    b.Unload();
+    fin::UpdateAllViews(hint, &sender); // only the sender is open: nobody is called
+    EXPECT_TRUE(log.isEmpty());
+    sender.Unload();
+    editor.Unload();
+}
+
+TEST_F(AppTest, RegisteredMessageIdsAreDistinctAndStable) {
+    fin::RegistrarMensagens();
+    const int a = fin::gMsgNodeClick, b = fin::gMsgGridResize, c = fin::gMsgGridSelLine;
+    EXPECT_NE(a, b);
+    EXPECT_NE(b, c);
+    fin::RegistrarMensagens();
+    EXPECT_EQ(fin::gMsgNodeClick, a);
+    EXPECT_EQ(fin::gMsgGridSelLine, c);
+}

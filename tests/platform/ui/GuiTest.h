@@ -1,0 +1,32 @@
+#pragma once
+// Shared by the test folders that need widgets: one QApplication for the
+// executable and a scripted modal seam that fails the test (instead of
+// blocking or aborting) when the program asks for an answer nobody scripted.
+#include "platform/ui/Modal.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+namespace testsupport {
+
+inline QApplication &qtApp() {
+    static int argc = 1;
+    static char arg0[] = "fin-test";
+    static char *argv[] = {arg0, nullptr};
+    static QApplication *app = [] {
+        if (auto *existing = qobject_cast<QApplication *>(QCoreApplication::instance()))
+            return existing;
+        return new QApplication(argc, argv);
+    }();
+    return *app;
+}
+
+class Script : public ui::ScriptedModals {
+public:
+    Script() {
+        onUnscripted = [](const QString &why) { ADD_FAILURE() << why.toStdString(); };
+    }
+    ~Script() override { EXPECT_EQ(pending(), 0u) << "scripted answers were never asked for"; }
+};
+
+} // namespace testsupport

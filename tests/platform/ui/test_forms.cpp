@@ -1,0 +1,258 @@
+#include "platform/ui/Form.h"
+#include "platform/ui/GuiTest.h"
+#include "platform/ui/Input.h"
+#include "platform/ui/Messages.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+
+namespace {
+
+// A dialog that logs its life and hands back a value after closing itself.
+class LogForm : public ui::Form {
+public:
+    explicit LogForm(QStringList *log, const QString &name) : log_(log) { setObjectName(name); }
+    bool Cancelado = true;
+    QString Valor;
+    bool refuseUnload = false;
+    void Confirmar(const QString &v) {
+        Valor = v;
+        Cancelado = false;
+        Unload();
+    }
+
+protected:
+    void Form_Load() override { *log_ << Name() + QStringLiteral(":load"); }
+    void Form_Activate() override {
+        *log_ << Name() + (FirstActivation() ? QStringLiteral(":first") : QStringLiteral(":activate"));
+    }
+    void Form_QueryUnload(bool &cancel, int mode) override {
+        *log_ << Name() + QStringLiteral(":query%1").arg(mode);
+        cancel = refuseUnload;
+    }
+    void Form_Unload(bool &) override { *log_ << Name() + QStringLiteral(":unload"); }
+
+private:
+    QStringList *log_;
+};
+
+class FormsTest : public ::testing::Test {
+protected:
+    void SetUp() override { testsupport::qtApp(); }
+    QStringList log;
+};
+
+} // namespace
+
+TEST_F(FormsTest, LoadedFormsAreListedInLoadOrderUntilUnloaded) {
+    LogForm a(&log, QStringLiteral("a")), b(&log, QStringLiteral("b")), c(&log, QStringLiteral("c"));
+    b.Load();
+    a.Load();
+    c.Load();
+    a.Load(); // a second load does nothing
+    EXPECT_EQ(ui::Forms::Loaded(), (QList<ui::Form *>{&b, &a, &c}));
+    EXPECT_TRUE(a.Unload());
+    EXPECT_EQ(ui::Forms::Loaded(), (QList<ui::Form *>{&b, &c}));
+    EXPECT_EQ(log.count(QStringLiteral("a:load")), 1);
+    b.Unload();
+    c.Unload();
+}
+
+TEST_F(FormsTest, QueryUnloadCanKeepTheFormLoaded) {
+    LogForm f(&log, QStringLiteral("f"));
+    f.Load();
+    f.refuseUnload = true;
+    EXPECT_FALSE(f.close()); // close box: mode 0, refused
+    EXPECT_TRUE(f.IsLoaded());
+    f.refuseUnload = false;
+    EXPECT_TRUE(f.Unload());
+    EXPECT_EQ(log, (QStringList{"f:load", "f:query0", "f:query1", "f:unload"}));
+}
+
+TEST_F(FormsTest, ActivationFlagsOnlyTheFirstOne) {
+    LogForm f(&log, QStringLiteral("f"));
+    f.Load();
+    f.Activate();
+    f.Activate();
+    EXPECT_EQ(log, (QStringList{"f:load", "f:first", "f:activate"}));
+    f.Unload();
+}
+
+TEST_F(FormsTest, ModalShowRunsTheScriptedUserAndKeepsPublicValuesAfterClosing) {
+    testsupport::Script s;
+    s.act([](QWidget &w) { static_cast<LogForm &>(w).Confirmar(QStringLiteral("ADMIN")); });
+    LogForm dlg(&log, QStringLiteral("frmLogin"));
+    dlg.ShowModal();
+    EXPECT_FALSE(dlg.IsLoaded());
+    EXPECT_FALSE(dlg.Cancelado);
+    EXPECT_EQ(dlg.Valor, QStringLiteral("ADMIN"));
+    ASSERT_EQ(s.shown().size(), 1u);
+    EXPECT_EQ(s.shown()[0].kind, ui::ModalKind::Form);
+    EXPECT_EQ(s.shown()[0].widget, &dlg);
+}
+
+TEST_F(FormsTest, ModalFormLeftOpenByTheScriptIsAFault) {
+    ui::ScriptedModals s;
+    QStringList faults;
+    s.onUnscripted = [&](const QString &why) { faults << why; };
+    s.act([](QWidget &) {});
+    LogForm dlg(&log, QStringLiteral("frmX"));
+    dlg.ShowModal();
+    EXPECT_EQ(faults.size(), 1);
+    EXPECT_FALSE(dlg.IsLoaded());
+}
+
+TEST_F(FormsTest, ModelessChildLivesInTheMdiAreaAndDeletesItselfWhenUnloaded) {
+    QMdiArea area;
+    ui::Forms::setMdiArea(&area);
+    QPointer<LogForm> f = new LogForm(&log, QStringLiteral("child"));
+    f->ShowModeless();
+    ASSERT_NE(f->SubWindow(), nullptr);
+    EXPECT_EQ(area.subWindowList().size(), 1);
+    f->SubWindow()->close(); // the child's close box
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(f.isNull());
+    EXPECT_TRUE(log.contains(QStringLiteral("child:unload")));
+    ui::Forms::setMdiArea(nullptr);
+}
+
+namespace {
+struct Received {
+    static inline QList<std::pair<int, qintptr>> calls;
+};
+bool recordingProc(QObject *, QEvent *e) {
+    if (e->type() == ui::RegisteredMessageEvent::type()) {
+        auto *m = static_cast<ui::RegisteredMessageEvent *>(e);
+        Received::calls << std::make_pair(m->msg(), m->lParam());
+        return true;
+    }
+    return false;
+}
+} // namespace
+
+class MessagesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::qtApp();
+        Received::calls.clear();
+    }
+};
+
+TEST_F(MessagesTest, RegisteringANameTwiceGivesTheSameId) {
+    const int a = ui::RegisterWindowMessage(QStringLiteral("$TESTE_A$"));
+    const int b = ui::RegisterWindowMessage(QStringLiteral("$TESTE_B$"));
+    EXPECT_NE(a, b);
+    EXPECT_EQ(ui::RegisterWindowMessage(QStringLiteral("$TESTE_A$")), a);
+    EXPECT_GE(a, 0xC000);
+}
+
+TEST_F(MessagesTest, PostedMessageReachesTheReplacedProcedureLaterAndRestoringStopsIt) {
+    QObject window;
+    const int id = ui::RegisterWindowMessage(QStringLiteral("$TESTE_A$"));
+    EXPECT_EQ(ui::SetWindowProc(&window, recordingProc), nullptr);
+    ui::PostMessage(&window, id, &window, 42);
+    EXPECT_TRUE(Received::calls.isEmpty()); // posted, not sent
+    QCoreApplication::sendPostedEvents(&window);
+    ASSERT_EQ(Received::calls.size(), 1);
+    EXPECT_EQ(Received::calls[0], std::make_pair(id, qintptr(42)));
+
+    EXPECT_EQ(ui::SetWindowProc(&window, nullptr), recordingProc);
+    ui::PostMessage(&window, id, &window, 43);
+    QCoreApplication::sendPostedEvents(&window);
+    EXPECT_EQ(Received::calls.size(), 1);
+}
+
+TEST_F(MessagesTest, MessageWhoseWindowObjectIsGoneIsDropped) {
+    QObject window;
+    ui::SetWindowProc(&window, recordingProc);
+    const int id = ui::RegisterWindowMessage(QStringLiteral("$TESTE_A$"));
+    auto *target = new QObject;
+    ui::PostMessage(&window, id, target, 1);
+    delete target;
+    QCoreApplication::sendPostedEvents(&window);
+    EXPECT_TRUE(Received::calls.isEmpty());
+}
+
+TEST_F(MessagesTest, PropertiesKeepAProcedureUntilRemoved) {
+    QObject window;
+    ui::SetProp(&window, "pOldWindowProc", ui::ProcToProp(recordingProc));
+    EXPECT_EQ(ui::ProcFromProp(ui::GetProp(&window, "pOldWindowProc")), recordingProc);
+    ui::RemoveProp(&window, "pOldWindowProc");
+    EXPECT_FALSE(ui::GetProp(&window, "pOldWindowProc").isValid());
+    EXPECT_EQ(ui::ProcFromProp(ui::GetProp(&window, "pOldWindowProc")), nullptr);
+}
+
+TEST_F(MessagesTest, CloseRequestIsPostedAndClosesTheWindowLater) {
+    QStringList log;
+    LogForm f(&log, QStringLiteral("f"));
+    f.Load();
+    ui::PostMessage(&f, ui::WM_CLOSE);
+    EXPECT_TRUE(f.IsLoaded());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(f.IsLoaded());
+}
+
+TEST(InputTest, QueuedKeyboardAndMouseInputIsDiscarded) {
+    testsupport::qtApp();
+    struct Counter : QWidget {
+        int keys = 0, clicks = 0, other = 0;
+        bool event(QEvent *e) override {
+            if (e->type() == QEvent::KeyPress) ++keys;
+            else if (e->type() == QEvent::MouseButtonPress) ++clicks;
+            else if (e->type() == QEvent::User) ++other;
+            return QWidget::event(e);
+        }
+    } w;
+    auto post = [&] {
+        QCoreApplication::postEvent(&w, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
+        QCoreApplication::postEvent(&w, new QMouseEvent(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1),
+                                                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(&w, new QEvent(QEvent::User));
+    };
+    post();
+    ui::DiscardQueuedKeyboardInput();
+    QCoreApplication::sendPostedEvents(&w);
+    EXPECT_EQ(w.keys, 0);
+    EXPECT_EQ(w.clicks, 1);
+    post();
+    ui::DiscardQueuedMouseInput();
+    QCoreApplication::sendPostedEvents(&w);
+    EXPECT_EQ(w.keys, 1);
+    EXPECT_EQ(w.clicks, 1);
+    EXPECT_EQ(w.other, 2); // other events are left alone
+}
+
+TEST(InputTest, SendTabMovesTheFocusToTheNextField) {
+    testsupport::qtApp();
+    QWidget form;
+    auto *lay = new QVBoxLayout(&form);
+    auto *a = new QLineEdit;
+    auto *b = new QLineEdit;
+    lay->addWidget(a);
+    lay->addWidget(b);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    a->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), a);
+    ui::SendTab();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), b);
+}
+
+TEST(InputTest, OnlyOneWindowIsLockedAtATime) {
+    testsupport::qtApp();
+    QWidget a, b;
+    EXPECT_TRUE(ui::LockWindowUpdate(&a));
+    EXPECT_FALSE(a.updatesEnabled());
+    EXPECT_FALSE(ui::LockWindowUpdate(&b)); // refused while a is locked
+    EXPECT_TRUE(b.updatesEnabled());
+    ui::LockWindowUpdate(nullptr);
+    EXPECT_TRUE(a.updatesEnabled());
+    EXPECT_TRUE(ui::LockWindowUpdate(&b));
+    ui::LockWindowUpdate(nullptr);
+    ui::LockWindowUpdate(nullptr); // unlocking twice is harmless
+    EXPECT_EQ(ui::LockedWindow(), nullptr);
+}

@@ -1,0 +1,151 @@
+#include "platform/app/Application.h"
+#include "platform/ui/FileDialog.h"
+#include "platform/ui/Modal.h"
+#include "platform/ui/MsgBox.h"
+#include "platform/ui/GuiTest.h"
+
+#include <QAbstractButton>
+#include <QKeyEvent>
+#include <QCloseEvent>
+
+using testsupport::Script;
+
+class ModalSeam : public ::testing::Test {
+protected:
+    void SetUp() override { testsupport::qtApp(); }
+};
+
+TEST_F(ModalSeam, MessageBoxShowsTextCaptionStyleAndReturnsScriptedCode) {
+    Script s;
+    s.yes().ok();
+    EXPECT_EQ(ui::MessageBox(QStringLiteral("Tem certeza?"), 36), ui::vbYes);
+    EXPECT_EQ(ui::MessageBox(QStringLiteral("Pronto."), 64, QStringLiteral("Outro")), ui::vbOK);
+    ASSERT_EQ(s.shown().size(), 2u);
+    EXPECT_EQ(s.shown()[0].kind, ui::ModalKind::MessageBox);
+    EXPECT_EQ(s.shown()[0].text, QStringLiteral("Tem certeza?"));
+    EXPECT_EQ(s.shown()[0].caption, QStringLiteral("Finoteca")); // the application title by default
+    EXPECT_EQ(s.shown()[0].style, 36);
+    EXPECT_EQ(s.shown()[1].caption, QStringLiteral("Outro"));
+}
+
+TEST_F(ModalSeam, InputBoxGivesTextOrEmptyOnCancel) {
+    Script s;
+    s.text(QStringLiteral("DOC-1")).cancel();
+    EXPECT_EQ(ui::InputBox(QStringLiteral("Informe:"), QStringLiteral("T")), QStringLiteral("DOC-1"));
+    EXPECT_EQ(ui::InputBox(QStringLiteral("Informe:"), QStringLiteral("T"), QStringLiteral("x")), QString());
+    EXPECT_EQ(s.shown()[1].defaultText, QStringLiteral("x"));
+    EXPECT_EQ(s.shown()[1].kind, ui::ModalKind::InputBox);
+}
+
+TEST_F(ModalSeam, UnscriptedRequestIsReportedAndAnsweredCancel) {
+    ui::ScriptedModals s;
+    QStringList faults;
+    s.onUnscripted = [&](const QString &why) { faults << why; };
+    EXPECT_EQ(ui::MessageBox(QStringLiteral("Sem roteiro"), 4), ui::vbCancel);
+    ASSERT_EQ(faults.size(), 1);
+    EXPECT_TRUE(faults[0].contains(QStringLiteral("Sem roteiro")));
+}
+
+TEST_F(ModalSeam, ScriptsNestAndRestoreTheOuterOne) {
+    Script outer;
+    outer.no();
+    {
+        Script inner;
+        inner.ok();
+        EXPECT_EQ(ui::MessageBox(QStringLiteral("a")), ui::vbOK);
+    }
+    EXPECT_EQ(ui::MessageBox(QStringLiteral("b"), 4), ui::vbNo);
+    EXPECT_EQ(outer.shownTexts(), QStringList{QStringLiteral("b")});
+}
+
+TEST_F(ModalSeam, FileDialogRequestCarriesConvertedFilterAndAnswersPathOrEmpty) {
+    Script s;
+    s.file(QStringLiteral("/tmp/x.mdb")).cancel();
+    ui::FileDialogRequest r;
+    r.kind = ui::FileDialogKind::Save;
+    r.title = QStringLiteral("Finoteca - Criar como");
+    r.filter = QString::fromUtf8(" Bancos de dados (*.mdb)\0*.mdb\0Todos arquivos (*.*)\0*.*\0", 55);
+    r.defaultExt = QStringLiteral("mdb");
+    EXPECT_EQ(ui::ShowFileDialog(r), QStringLiteral("/tmp/x.mdb"));
+    EXPECT_EQ(ui::ShowFileDialog(r), QString());
+    EXPECT_EQ(s.shown()[0].kind, ui::ModalKind::SaveFile);
+    EXPECT_EQ(s.shown()[0].filter, QStringLiteral("Bancos de dados (*.mdb);;Todos arquivos (*.*)"));
+    EXPECT_EQ(s.shown()[0].defaultExt, QStringLiteral("mdb"));
+}
+
+TEST(FileFilter, NulSeparatedPairsBecomeQtFilters) {
+    struct Case { QString in; QString out; };
+    const Case cases[] = {
+        {QString::fromUtf8("Bancos de dados do Access (*.mdb)\0*.mdb", 40), QStringLiteral("Bancos de dados do Access (*.mdb)")},
+        {QString::fromUtf8("Arquivos de ajuda\0*.chm\0", 24), QStringLiteral("Arquivos de ajuda (*.chm)")},
+        {QString::fromUtf8("Imagens\0*.bmp;*.png\0", 20), QStringLiteral("Imagens (*.bmp *.png)")},
+        {QString(), QString()},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(ui::QtFilterFromNulList(c.in), c.out) << c.in.toStdString();
+}
+
+TEST(DialogCentring, CentresOnTheAreaWithHalvesToEven) {
+    struct Case { QRect area; QSize win; QPoint at; };
+    const Case cases[] = {
+        {QRect(0, 0, 1024, 768), QSize(400, 300), QPoint(312, 234)},
+        {QRect(0, 0, 1025, 769), QSize(400, 300), QPoint(312, 234)}, // 312.5 and 234.5 go to even
+        {QRect(0, 0, 1027, 771), QSize(400, 300), QPoint(314, 236)}, // 313.5 and 235.5 go to even
+        {QRect(100, 50, 800, 600), QSize(900, 700), QPoint(50, 0)},  // larger than the area
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(ui::CenteredPosition(c.area, c.win), c.at);
+}
+
+TEST(MessageBoxStyles, ButtonsAndEscapeAnswerOfEachStyleTheProgramUses) {
+    struct Case { int style; std::vector<int> buttons; std::optional<int> esc; };
+    const Case cases[] = {
+        {0, {ui::vbOK}, ui::vbOK},
+        {4, {ui::vbYes, ui::vbNo}, std::nullopt},
+        {36, {ui::vbYes, ui::vbNo}, std::nullopt},
+        {48, {ui::vbOK}, ui::vbOK},
+        {64, {ui::vbOK}, ui::vbOK},
+        {65, {ui::vbOK, ui::vbCancel}, ui::vbCancel},
+        {3, {ui::vbYes, ui::vbNo, ui::vbCancel}, ui::vbCancel},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(ui::ButtonsOf(c.style), c.buttons) << c.style;
+        EXPECT_EQ(ui::EscapeAnswerOf(c.style), c.esc) << c.style;
+    }
+}
+
+class RealMessageBox : public ::testing::Test {
+protected:
+    void SetUp() override { testsupport::qtApp(); }
+    static void pressEsc(QWidget &w) {
+        QKeyEvent k(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(&w, &k);
+    }
+};
+
+TEST_F(RealMessageBox, YesNoIgnoresEscAndTheCloseBox) {
+    ui::VbMessageBox box(QStringLiteral("Continuar?"), 36, QString());
+    box.show();
+    pressEsc(box);
+    EXPECT_TRUE(box.isVisible());
+    EXPECT_FALSE(box.close());
+    EXPECT_TRUE(box.isVisible());
+    EXPECT_EQ(box.answer(), 0);
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("Finoteca"));
+    box.buttons().at(1)->click();
+    EXPECT_EQ(box.answer(), ui::vbNo);
+    EXPECT_FALSE(box.isVisible());
+}
+
+TEST_F(RealMessageBox, OkCancelEscAnswersCancel) {
+    ui::VbMessageBox box(QStringLiteral("Prosseguir?"), 65, QStringLiteral("C"));
+    box.show();
+    pressEsc(box);
+    EXPECT_FALSE(box.isVisible());
+    EXPECT_EQ(box.answer(), ui::vbCancel);
+}
+
+TEST_F(ModalSeam, HeadlessRequestWithoutAnyScriptStopsLoudlyInsteadOfBlocking) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(ui::MessageBox(QStringLiteral("Ninguém responde"), 4), "no scripted answer.*Ninguém responde");
+}

@@ -1,0 +1,132 @@
+#include "support/Book.h"
+
+#include "platform/dao/Database.h"
+#include "platform/dao/QueryDef.h"
+#include "platform/dao/Workspace.h"
+
+#include <QHash>
+#include <algorithm>
+#include <random>
+
+namespace testsupport {
+
+using value::Currency;
+using value::Value;
+
+QString Posting::dataId() const {
+    return data.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral("%1").arg(id, 9, 10, QLatin1Char('0'));
+}
+
+static QStringList ancestorsAndSelf(const QString &code) {
+    QStringList out;
+    QString c = code;
+    while (!c.isEmpty()) {
+        out << c;
+        const int dot = c.lastIndexOf(QLatin1Char('.'));
+        c = dot < 0 ? QString() : c.left(dot);
+    }
+    return out;
+}
+
+void computeBalances(std::vector<Posting> &book) {
+    std::vector<Posting *> order;
+    order.reserve(book.size());
+    for (auto &p : book) order.push_back(&p);
+    std::sort(order.begin(), order.end(), [](const Posting *a, const Posting *b) {
+        return a->data != b->data ? a->data < b->data : a->id < b->id;
+    });
+    QHash<QString, Currency> byAccount, byType;
+    Currency global;
+    for (Posting *p : order) {
+        if (p->realizado != QStringLiteral("N")) {
+            for (const QString &a : ancestorsAndSelf(p->codConta)) byAccount[a] += p->valor;
+            for (const QString &t : ancestorsAndSelf(p->codRecDesp)) byType[t] += p->valor;
+            global += p->valor;
+        }
+        p->saldoConta = byAccount.value(p->codConta);
+        p->saldoRecDesp = byType.value(p->codRecDesp);
+        p->saldoGlobal = global;
+    }
+}
+
+static QStringList makeChart(dao::Database &db, const QString &table, const QString &desCol, int perLevel, int levels,
+                             int firstCode, const QString &prefix) {
+    QStringList all;
+    QStringList parents{QStringLiteral("000")};
+    for (int level = 0; level < levels; ++level) {
+        QStringList next;
+        for (const QString &parent : parents) {
+            for (int i = 0; i < perLevel; ++i) {
+                const int n = (level == 0 ? firstCode : 1) + i;
+                const QString code = (parent == QStringLiteral("000") ? QString() : parent + QLatin1Char('.')) +
+                                     QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
+                db.Execute(QStringLiteral("INSERT INTO %1 (Codigo, CodPai, %2) VALUES ('%3', '%4', '%5 %3')")
+                               .arg(table, desCol, code, parent, prefix));
+                next << code;
+                all << code;
+            }
+        }
+        parents = next;
+    }
+    return all;
+}
+
+void insertPostings(dao::Database &db, const std::vector<Posting> &postings) {
+    auto q = db.CreateQueryDef(QString(),
+        QStringLiteral("PARAMETERS [pId] Long, [pCon] Text ( 255 ), [pRec] Text ( 255 ), [pVal] Currency, [pData] DateTime, "
+                       "[pDataId] Text ( 255 ), [pSC] Currency, [pSR] Currency, [pSG] Currency, [pReal] Text ( 255 ), "
+                       "[pEst] Bit, [pEstd] Bit, [pTr] Byte;"
+                       "INSERT INTO Lancamentos (Id, CodConta, CodRecDesp, Documento, Valor, Data, Historico, Estorno, DataId, "
+                       "SaldoConta, SaldoRecDesp, SaldoGlobal, Estornado, Realizado, Transferencia, IdUsuario) VALUES "
+                       "([pId], [pCon], [pRec], 'DOC', [pVal], [pData], 'HISTORICO', [pEst], [pDataId], [pSC], [pSR], [pSG], "
+                       "[pEstd], [pReal], [pTr], 1)"));
+    db.workspace().BeginTrans();
+    for (const Posting &p : postings) {
+        q->SetParameter(QStringLiteral("pId"), Value(qlonglong(p.id)));
+        q->SetParameter(QStringLiteral("pCon"), p.codConta);
+        q->SetParameter(QStringLiteral("pRec"), p.codRecDesp);
+        q->SetParameter(QStringLiteral("pVal"), p.valor);
+        q->SetParameter(QStringLiteral("pData"), QDateTime(p.data, QTime(0, 0), Qt::UTC));
+        q->SetParameter(QStringLiteral("pDataId"), p.dataId());
+        q->SetParameter(QStringLiteral("pSC"), p.saldoConta);
+        q->SetParameter(QStringLiteral("pSR"), p.saldoRecDesp);
+        q->SetParameter(QStringLiteral("pSG"), p.saldoGlobal);
+        q->SetParameter(QStringLiteral("pReal"), p.realizado);
+        q->SetParameter(QStringLiteral("pEst"), p.estorno);
+        q->SetParameter(QStringLiteral("pEstd"), p.estornado);
+        q->SetParameter(QStringLiteral("pTr"), Value(p.transferencia));
+        q->Execute();
+    }
+    qint64 maxId = 0;
+    for (const Posting &p : postings) maxId = std::max(maxId, p.id);
+    db.Execute(QStringLiteral("UPDATE Serial SET Serial = %1 WHERE Serial < %1").arg(maxId));
+    db.workspace().CommitTrans();
+}
+
+Book writeBook(dao::Database &db, const BookSpec &spec) {
+    Book b;
+    b.accounts = makeChart(db, QStringLiteral("Contas"), QStringLiteral("DesConta"), spec.accountsPerLevel, spec.levels, 1,
+                           QStringLiteral("CONTA"));
+    b.types = makeChart(db, QStringLiteral("TiposMovimentacoes"), QStringLiteral("DesMovimentacao"), spec.accountsPerLevel,
+                        spec.levels, 3, QStringLiteral("TIPO"));
+    std::mt19937 rng(spec.seed);
+    std::uniform_int_distribution<int> day(0, spec.days - 1), acc(0, int(b.accounts.size()) - 1),
+        typ(0, int(b.types.size()) - 1), cents(-500000, 500000), settle(0, 9);
+    b.postings.reserve(std::size_t(spec.postings));
+    for (int i = 1; i <= spec.postings; ++i) {
+        Posting p;
+        p.id = i;
+        p.codConta = b.accounts[acc(rng)];
+        p.codRecDesp = b.types[typ(rng)];
+        p.valor = Currency::fromUnits(qint64(cents(rng)) * 100);
+        p.data = spec.first.addDays(day(rng));
+        const int s = settle(rng);
+        p.realizado = s < 5 ? QStringLiteral("?") : (s < 8 ? QStringLiteral("S") : (s < 9 ? QStringLiteral("N") : QStringLiteral("E")));
+        b.postings.push_back(p);
+    }
+    computeBalances(b.postings);
+    insertPostings(db, b.postings);
+    return b;
+}
+
+} // namespace testsupport

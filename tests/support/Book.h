@@ -1,0 +1,60 @@
+#pragma once
+// A book of postings for tests and benchmarks: accounts and types on a few
+// levels, postings on random dates, and the running balances computed here,
+// in C++, independently of the database's queries.
+#include "platform/value/Currency.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <vector>
+
+namespace dao {
+class Database;
+}
+
+namespace testsupport {
+
+struct Posting {
+    qint64 id = 0;
+    QString codConta;
+    QString codRecDesp;
+    value::Currency valor;
+    QDate data;
+    QString realizado = QStringLiteral("?");
+    bool estorno = false;
+    bool estornado = false;
+    int transferencia = 0;
+    value::Currency saldoConta, saldoRecDesp, saldoGlobal;
+    QString dataId() const;
+};
+
+// Recomputes the three running balances of every posting: in DataId order,
+// every posting not settled 'N' counts; the account balance of P sums the
+// counted postings up to and including P on P's account or below it, the type
+// balance likewise, the global balance over all.
+void computeBalances(std::vector<Posting> &book);
+
+struct BookSpec {
+    int postings = 1000;
+    int accountsPerLevel = 4; // children under each node
+    int levels = 2;
+    unsigned seed = 1;
+    QDate first = QDate(2020, 1, 1);
+    int days = 2000;
+};
+
+struct Book {
+    QStringList accounts; // codes, without the root
+    QStringList types;    // codes, without the root and the system types
+    std::vector<Posting> postings; // in Id order, balances filled
+};
+
+// Creates the charts and writes the postings (with their balances) and the counter.
+Book writeBook(dao::Database &db, const BookSpec &spec);
+
+// Writes postings as they are (balances as given) in one transaction.
+void insertPostings(dao::Database &db, const std::vector<Posting> &postings);
+
+} // namespace testsupport
