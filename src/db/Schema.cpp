@@ -51,7 +51,12 @@ std::vector<TableDef> TabelasDoSistema() {
                   {QStringLiteral("Realizado"), DataType::Text, 1, 0, false, false, Value(QStringLiteral("'?'"))},
                   typed(QStringLiteral("Transferencia"), DataType::Byte, false, Value(0)),
                   longF(QStringLiteral("IdUsuario"), true)},
-                 {uniqueIx(QStringLiteral("DataId")), primary()}});
+                 {uniqueIx(QStringLiteral("DataId")), primary(),
+                  // Not part of the original engine's file: this engine needs them to find
+                  // the last posting of an account, a type or a date without a scan.
+                  {QStringLiteral("ContaData"), {QStringLiteral("CodConta"), QStringLiteral("Data"), QStringLiteral("DataId")}, false, false, false, false},
+                  {QStringLiteral("RecDespData"), {QStringLiteral("CodRecDesp"), QStringLiteral("Data"), QStringLiteral("DataId")}, false, false, false, false},
+                  {QStringLiteral("DataOrdem"), {QStringLiteral("Data"), QStringLiteral("Id")}, false, false, false, false}}});
     t.push_back({QStringLiteral("PermissoesDeUsuarios"),
                  {autoId(), longF(QStringLiteral("IdUsuario"), true), longF(QStringLiteral("IdObjeto"), true),
                   typed(QStringLiteral("TipoObjeto"), DataType::Byte, true, std::nullopt),

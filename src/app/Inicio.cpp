@@ -1,0 +1,248 @@
+#include "app/Inicio.h"
+
+#include "app/AppContext.h"
+#include "app/Errors.h"
+#include "app/MainForm.h"
+#include "app/MsgBox.h"
+#include "app/frmLogin.h"
+#include "db/Module1.h"
+#include "db/SavedQueries.h"
+#include "db/Schema.h"
+#include "platform/app/Application.h"
+#include "platform/dao/Database.h"
+#include "platform/dao/Engine.h"
+#include "platform/dao/QueryDef.h"
+#include "platform/dao/Recordset.h"
+#include "platform/settings/Settings.h"
+#include "ui/DialogoArquivo.h"
+
+#include <QDir>
+#include <QWidget>
+
+namespace fin {
+namespace {
+
+const QString kSecao = QStringLiteral("Settings");
+const QString kConsultaSaldos = QStringLiteral("ParQrySerialESaldos");
+
+void GravarCaminho(const QString &caminho) {
+    settings::SaveSetting(platform::App::Title(), kSecao, QStringLiteral("DbPath"), caminho);
+}
+
+// Older files still open with the alternate password; they get the sub-select
+// form of the balance query before the ordinary open. Only the failure to open
+// is ignored: a file that opens but lacks the query is an error.
+void AtualizarConsultaDeSaldos(const QString &caminho) {
+    std::unique_ptr<dao::Database> antigo;
+    try {
+        antigo = dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaAlternativa));
+        gErrNumero = 0;
+        gErrDescricao.clear();
+    } catch (const err::AppError &e) {
+        gErrNumero = e.number();
+        gErrDescricao = e.description();
+    } catch (...) {
+        gErrNumero = err::kErrGeneric;
+        gErrDescricao.clear();
+    }
+    if (gErrNumero != 0 || !antigo)
+        return;
+    antigo->DeleteQueryDef(kConsultaSaldos);
+    antigo->CreateQueryDef(kConsultaSaldos)->SetSQL(db::ParQrySerialESaldosSubSelect());
+    antigo->Close();
+    antigo.reset();
+}
+
+void MoverUltimoEPrimeiro(dao::Recordset &rs) {
+    try {
+        rs.MoveLast();
+        rs.MoveFirst();
+    } catch (...) {
+    }
+}
+
+bool Verdadeiro(const value::Value &v) { return !v.isNull() && v.toBool(); }
+
+[[noreturn]] void Cancelar() { throw err::AppError(err::kErrCancel, QString(), QString()); }
+
+} // namespace
+
+QString CaminhoBancoPadrao() { return db::AppPath() + platform::App::EXEName() + QStringLiteral(".mdb"); }
+
+long LerContagem(dao::Recordset &rs, const QString &campo) {
+    if (rs.Eof() && rs.Bof())
+        return 0;
+    const value::Value v = rs.Field(campo);
+    return v.isNull() ? 0 : static_cast<long>(v.toInt());
+}
+
+QString GetDBPath(QWidget *owner) {
+    const QString filtro = QStringLiteral("Bancos de dados do Access (*.mdb)") + QChar(u'\0') + QStringLiteral("*.mdb");
+    QString escolha = MostrarDialogoCentralizado(
+        owner, kDialogoAbrir, platform::App::Title() + QStringLiteral(" - Informe o caminho do banco de dados"),
+        QString(), filtro, QDir::currentPath(), QString(), false);
+    if (escolha.trimmed().isEmpty())
+        return {};
+    const int nul = escolha.indexOf(QChar(u'\0'));
+    if (nul >= 0)
+        escolha.truncate(nul);
+    return escolha;
+}
+
+void FecharBanco(dao::Database *&db) {
+    try {
+        if (db)
+            db->Close();
+    } catch (...) {
+    }
+    delete db;
+    db = nullptr;
+}
+
+void Finalizar() {
+    static bool emAndamento = false;
+    if (emAndamento)
+        return;
+    emAndamento = true;
+    try {
+        if (MainForm)
+            MainForm->Unload(ui::vbFormCode);
+    } catch (...) {
+    }
+    FecharBanco(gDB);
+    emAndamento = false;
+}
+
+void PosicionarJanela(QWidget *janela, bool topmost) {
+    if (!janela)
+        return;
+    const QRect lugar = janela->geometry();
+    const bool visivel = janela->isVisible();
+    // Changing the window's band re-creates it hidden; put it back as it was.
+    janela->setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
+    janela->setGeometry(lugar);
+    if (visivel)
+        janela->show();
+}
+
+bool Main() {
+    try {
+        RegistrarMensagens();
+
+        const QString titulo = platform::App::Title();
+        const QString armazenado = settings::GetSetting(titulo, kSecao, QStringLiteral("DBPath"), QString()).trimmed();
+        QString caminho;
+        if (!armazenado.isEmpty()) {
+            if (db::FileExists(armazenado)) {
+                caminho = armazenado;
+            } else {
+                caminho = GetDBPath(nullptr);
+                if (caminho.isEmpty())
+                    return false;
+                GravarCaminho(caminho);
+            }
+        } else {
+            caminho = CaminhoBancoPadrao();
+            if (!db::FileExists(caminho)) {
+                caminho = GetDBPath(nullptr);
+                if (caminho.isEmpty())
+                    return false;
+            }
+            GravarCaminho(caminho);
+        }
+
+        // A file that exists but does not open (another password, not a
+        // database, damaged) would otherwise stop every later start too: the
+        // failure is reported and the user may point to another file.
+        for (;;) {
+            try {
+                AtualizarConsultaDeSaldos(caminho);
+                gDB = dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaBanco)).release();
+                break;
+            } catch (...) {
+                FIN_TRAP_REPORT("Module1", "Main");
+                caminho = GetDBPath(nullptr);
+                if (caminho.isEmpty())
+                    return false;
+                GravarCaminho(caminho);
+            }
+        }
+
+        std::unique_ptr<dao::Recordset> rs = gDB->OpenRecordset(
+            QStringLiteral("Select Count(*) as Contagem from Usuarios where Tipo = 1 And "
+                           "(IdLogin <> 'ADMIN' OR Senha <> 'TOQUE')"),
+            dao::dbOpenSnapshot);
+        MoverUltimoEPrimeiro(*rs);
+        const bool primeiroUso = LerContagem(*rs, QStringLiteral("Contagem")) == 0;
+        db::FecharRecordset(rs);
+
+        std::unique_ptr<frmLogin> login;
+        for (;;) {
+            login = std::make_unique<frmLogin>();
+            login->Message = QStringLiteral("Informe o usuário e a senha:");
+            login->SetLoginBeginner(primeiroUso);
+            login->ShowModal();
+            if (login->Cancelado)
+                Cancelar();
+            rs = gDB->OpenRecordset(QStringLiteral("Select Id, Tipo, Inativo From Usuarios WHERE IdLogin = '") +
+                                        login->IdLogin() + QStringLiteral("' And Senha='") + login->Senha() +
+                                        QStringLiteral("'"),
+                                    dao::dbOpenSnapshot);
+            MoverUltimoEPrimeiro(*rs);
+            if (rs->RecordCount() == 0) {
+                MsgBox(QStringLiteral("Erro: informação de senha ou de usuário inválida."), ui::vbOKOnly, titulo);
+                db::FecharRecordset(rs);
+                login.reset();
+                continue;
+            }
+            if (Verdadeiro(rs->Field(QStringLiteral("Inativo")))) {
+                MsgBox(QStringLiteral("Esta conta de usuário está desativada. Procure um usuário administrador "
+                                      "para ativá-la."),
+                       ui::vbInformation, titulo);
+                db::FecharRecordset(rs);
+                login.reset();
+                Cancelar();
+            }
+            break;
+        }
+
+        gTipoUsuario = static_cast<long>(rs->Field(QStringLiteral("tipo")).toInt());
+        gIdLogin = login->IdLogin();
+        gIdUsuario = static_cast<long>(rs->Field(QStringLiteral("id")).toInt());
+        db::FecharRecordset(rs);
+        login.reset();
+
+        rs = gDB->OpenRecordset(QStringLiteral("SELECT Count(P.Id) As Contagem From PermissoesDeUsuarios As P ") +
+                                    QStringLiteral("WHERE P.IdUsuario = ") + QString::number(gIdUsuario),
+                                dao::dbOpenSnapshot);
+        if (LerContagem(*rs, QStringLiteral("Contagem")) == 0 && gTipoUsuario != 1) {
+            MsgBox(QStringLiteral("Não foram definidas permissões para este usuário."), ui::vbOKOnly, titulo);
+            db::FecharRecordset(rs);
+            Finalizar();
+            return false;
+        }
+        db::FecharRecordset(rs);
+
+        rs = gDB->OpenRecordset(
+            QStringLiteral("SELECT (SUM(S.CContas) > 1) As TemContas, (SUM(S.CRecDesp) > 1) As TemRecDesp FROM  ") +
+                QStringLiteral("(SELECT COUNT(*) as CContas , 0 As CRecDesp FROM CONTAS ") +
+                QStringLiteral("UNION  SELECT 0 as CContas, COUNT(*) As CRecDesp FROM TIPOSMOVIMENTACOES) As S"),
+            dao::dbOpenSnapshot);
+        gTemDados = 0;
+        if (!rs->Eof()) {
+            if (Verdadeiro(rs->Field(QStringLiteral("TemContas"))))
+                gTemDados = kTemContas;
+            if (Verdadeiro(rs->Field(QStringLiteral("TemRecDesp"))))
+                gTemDados += kTemRecDesp;
+        }
+        db::FecharRecordset(rs);
+
+        return MostrarJanelaPrincipal();
+    } catch (...) {
+        FIN_TRAP_REPORT("Module1", "Main");
+        Finalizar();
+        return false;
+    }
+}
+
+} // namespace fin

@@ -1,0 +1,308 @@
+// Start-up, sign-in and shutdown, driven through scripted dialogs against
+// database files built for each case.
+#include "app/AppContext.h"
+#include "app/Inicio.h"
+#include "app/MainForm.h"
+#include "app/frmLogin.h"
+#include "db/ConstruirBanco.h"
+#include "db/SavedQueries.h"
+#include "db/Schema.h"
+#include "platform/app/Application.h"
+#include "platform/dao/Database.h"
+#include "platform/dao/Engine.h"
+#include "platform/dao/QueryDef.h"
+#include "platform/settings/Settings.h"
+#include "platform/ui/GuiTest.h"
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <optional>
+
+using testsupport::Script;
+
+namespace {
+
+const QString kTitulo = QStringLiteral("Finoteca");
+const QString kSecao = QStringLiteral("Settings");
+const QString kSenhaInvalida = QStringLiteral("Erro: informação de senha ou de usuário inválida.");
+const QString kDesativada =
+    QStringLiteral("Esta conta de usuário está desativada. Procure um usuário administrador para ativá-la.");
+const QString kSemPermissoes = QStringLiteral("Não foram definidas permissões para este usuário.");
+
+// What the user does in a sign-in dialog.
+ui::ModalAnswer Entrar(const QString &login, const QString &senha) {
+    return ui::ModalAnswer::Act([login, senha](QWidget &w) {
+        auto &f = dynamic_cast<fin::frmLogin &>(w);
+        EXPECT_TRUE(f.txtUsuario->text().isEmpty()) << "each attempt gets a new, empty dialog";
+        f.txtUsuario->setText(login);
+        f.txtSenha->setText(senha);
+        f.cmdAplicar_Click();
+    });
+}
+ui::ModalAnswer Fechar() {
+    return ui::ModalAnswer::Act([](QWidget &w) { dynamic_cast<fin::frmLogin &>(w).cmdFechar_Click(); });
+}
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::qtApp();
+        settings::setStoreLocation(tmp.file(QStringLiteral("settings")));
+        fin::gDB = nullptr;
+        fin::gIdUsuario = fin::gTipoUsuario = fin::gTemDados = 0;
+        fin::gIdLogin.clear();
+        fin::gMsgNodeClick = fin::gMsgGridResize = fin::gMsgGridSelLine = 0;
+    }
+    void TearDown() override {
+        fin::Finalizar();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QFile::remove(fin::CaminhoBancoPadrao());
+    }
+
+    QString NovoBanco(const QString &nome, const QStringList &sql = {}) {
+        const QString caminho = tmp.file(nome);
+        auto db = db::ConstruirBancoDeDados(caminho);
+        for (const QString &s : sql)
+            db->Execute(s, dao::dbFailOnError);
+        db->Close();
+        return caminho;
+    }
+    static QString Configuracao() {
+        return settings::GetSetting(kTitulo, kSecao, QStringLiteral("DBPath"), QStringLiteral("<none>"));
+    }
+    static void Configurar(const QString &v) { settings::SaveSetting(kTitulo, kSecao, QStringLiteral("DBPath"), v); }
+
+    testsupport::TempDir tmp;
+};
+
+} // namespace
+
+TEST_F(StartupTest, ChoosesTheDatabaseFile) {
+    const QString banco = NovoBanco(QStringLiteral("livro.mdb"));
+    const QString outro = NovoBanco(QStringLiteral("outro.mdb"));
+    const QString faltando = tmp.file(QStringLiteral("sumiu.mdb"));
+    const QString padrao = fin::CaminhoBancoPadrao();
+    enum Padrao { SemPadrao, ComPadrao };
+    struct Case {
+        const char *name;
+        std::optional<QString> armazenado;  // the stored setting
+        Padrao padrao;                      // a file named after the program beside it
+        std::optional<QString> dialogo;     // the Open dialog's answer; absent: no dialog expected
+        QString aberto;                     // the file open afterwards; empty: the program ends
+        QString configuracaoDepois;
+    };
+    const Case cases[] = {
+        {"stored path used", banco, ComPadrao, std::nullopt, banco, banco},
+        {"stored path trimmed", QStringLiteral("  ") + banco + QStringLiteral(" "), SemPadrao, std::nullopt, banco,
+         QStringLiteral("  ") + banco + QStringLiteral(" ")},
+        {"stored folder treated as missing", tmp.path(), SemPadrao, outro, outro, outro},
+        {"stored file missing, another chosen", faltando, ComPadrao, outro, outro, outro},
+        {"stored file missing, dialog cancelled", faltando, SemPadrao, QString(), QString(), faltando},
+        {"no setting, default file used and stored", std::nullopt, ComPadrao, std::nullopt, padrao, padrao},
+        {"no setting, no default file, chosen", std::nullopt, SemPadrao, outro, outro, outro},
+        {"no setting, no default file, cancelled", std::nullopt, SemPadrao, QString(), QString(), QStringLiteral("<none>")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        settings::DeleteSetting(kTitulo, kSecao, QStringLiteral("DbPath"));
+        if (c.armazenado)
+            Configurar(*c.armazenado);
+        QFile::remove(padrao);
+        if (c.padrao == ComPadrao) {
+            ASSERT_TRUE(QFile::copy(banco, padrao));
+        }
+        {
+            Script s;
+            if (c.dialogo)
+                s.file(*c.dialogo);
+            if (!c.aberto.isEmpty())
+                s.push(Entrar(QStringLiteral("ADMIN"), QStringLiteral("TOQUE")));
+            const bool rodando = fin::Main();
+            EXPECT_EQ(rodando, !c.aberto.isEmpty());
+            if (rodando) {
+                ASSERT_NE(fin::gDB, nullptr);
+                EXPECT_EQ(QDir::cleanPath(fin::gDB->Name()), QDir::cleanPath(c.aberto));
+            }
+            // No message on a cancelled dialog; the Open dialog as the only box when asked.
+            for (const auto &r : s.shown())
+                EXPECT_NE(r.kind, ui::ModalKind::MessageBox) << r.text.toStdString();
+            if (c.dialogo) {
+                ASSERT_FALSE(s.shown().empty());
+                EXPECT_EQ(s.shown().front().kind, ui::ModalKind::OpenFile);
+                EXPECT_EQ(s.shown().front().caption, kTitulo + QStringLiteral(" - Informe o caminho do banco de dados"));
+                EXPECT_EQ(s.shown().front().filter, QStringLiteral("Bancos de dados do Access (*.mdb)"));
+            }
+        }
+        EXPECT_EQ(Configuracao(), c.configuracaoDepois);
+        fin::Finalizar();
+        EXPECT_EQ(fin::gDB, nullptr);
+    }
+}
+
+TEST_F(StartupTest, SignInOutcomes) {
+    const QString inativo =
+        QStringLiteral("INSERT INTO Usuarios (DesUsuario,IdLogin,Senha,Tipo,Inativo) VALUES ('JOAO','JOAO','X1',2,True)");
+    const QString comum =
+        QStringLiteral("INSERT INTO Usuarios (DesUsuario,IdLogin,Senha,Tipo) VALUES ('MARIA','MARIA','X2',2)");
+    const QString permissao = QStringLiteral(
+        "INSERT INTO PermissoesDeUsuarios (IdUsuario,IdObjeto,TipoObjeto,Permissoes) VALUES (2,1,1,3)");
+    struct Tentativa { QString login, senha; };
+    struct Case {
+        const char *name;
+        QStringList sql;
+        std::vector<std::optional<Tentativa>> tentativas; // nullopt: the dialog is closed
+        QStringList mensagens;
+        std::vector<int> estilos;
+        bool rodando;
+        long tipo;
+        QString idLogin;
+    };
+    const Case cases[] = {
+        {"administrator without permission rows", {}, {Tentativa{"ADMIN", "TOQUE"}}, {}, {}, true, 1, "ADMIN"},
+        {"wrong pair, then a new dialog", {},
+         {Tentativa{"ADMIN", "ERRADA"}, Tentativa{"NINGUEM", "TOQUE"}, Tentativa{"ADMIN", "TOQUE"}},
+         {kSenhaInvalida, kSenhaInvalida}, {0, 0}, true, 1, "ADMIN"},
+        {"dialog closed ends silently", {}, {std::nullopt}, {}, {}, false, 0, ""},
+        {"inactive user ends", {inativo}, {Tentativa{"JOAO", "X1"}}, {kDesativada}, {64}, false, 0, ""},
+        {"common user without permissions ends", {comum}, {Tentativa{"MARIA", "X2"}}, {kSemPermissoes}, {0}, false, 2,
+         "MARIA"},
+        {"common user with a permission", {comum, permissao}, {Tentativa{"MARIA", "X2"}}, {}, {}, true, 2, "MARIA"},
+    };
+    int n = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Configurar(NovoBanco(QStringLiteral("b%1.mdb").arg(++n), c.sql));
+        fin::gTipoUsuario = 0;
+        fin::gIdLogin.clear();
+        // Each message box follows the attempt that caused it.
+        Script s;
+        for (std::size_t i = 0; i < c.tentativas.size(); ++i) {
+            const auto &t = c.tentativas[i];
+            s.push(t ? Entrar(t->login, t->senha) : Fechar());
+            if (static_cast<qsizetype>(i) < c.mensagens.size())
+                s.ok();
+        }
+        EXPECT_EQ(fin::Main(), c.rodando);
+        QStringList mostradas;
+        std::vector<int> estilos;
+        for (const auto &r : s.shown())
+            if (r.kind == ui::ModalKind::MessageBox) {
+                mostradas << r.text;
+                estilos.push_back(r.style);
+                EXPECT_EQ(r.caption, kTitulo);
+            }
+        EXPECT_EQ(mostradas, c.mensagens);
+        EXPECT_EQ(estilos, c.estilos);
+        EXPECT_EQ(fin::gTipoUsuario, c.tipo);
+        EXPECT_EQ(fin::gIdLogin, c.idLogin);
+        EXPECT_EQ(fin::gDB != nullptr, c.rodando) << "the database stays open only while running";
+        fin::Finalizar();
+    }
+}
+
+TEST_F(StartupTest, FirstUseHintFollowsTheAdministrators) {
+    struct Case { const char *name; QStringList sql; bool dica; };
+    const Case cases[] = {
+        {"fresh database", {}, true},
+        {"a common user changes nothing",
+         {QStringLiteral("INSERT INTO Usuarios (DesUsuario,IdLogin,Senha,Tipo) VALUES ('MARIA','MARIA','X',2)")}, true},
+        {"built-in administrator with another password", {QStringLiteral("UPDATE Usuarios SET Senha = 'NOVA'")}, false},
+        {"another administrator",
+         {QStringLiteral("INSERT INTO Usuarios (DesUsuario,IdLogin,Senha,Tipo) VALUES ('CHEFE','CHEFE','X',1)")}, false},
+    };
+    int n = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Configurar(NovoBanco(QStringLiteral("u%1.mdb").arg(++n), c.sql));
+        Script s;
+        bool dica = !c.dica;
+        s.act([&dica](QWidget &w) {
+            auto &f = dynamic_cast<fin::frmLogin &>(w);
+            dica = f.LoginBeginner();
+            EXPECT_EQ(f.lblWarning->isHidden(), !dica);
+            f.cmdFechar_Click();
+        });
+        EXPECT_FALSE(fin::Main());
+        EXPECT_EQ(dica, c.dica);
+    }
+}
+
+TEST_F(StartupTest, RunningProgramFillsTheContextAndClosesThroughTheMainWindow) {
+    Configurar(NovoBanco(QStringLiteral("livro.mdb")));
+    Script s;
+    s.push(Entrar(QStringLiteral("ADMIN"), QStringLiteral("TOQUE")));
+    ASSERT_TRUE(fin::Main());
+    EXPECT_NE(fin::gMsgNodeClick, 0);
+    EXPECT_NE(fin::gMsgGridResize, fin::gMsgNodeClick);
+    EXPECT_NE(fin::gMsgGridSelLine, fin::gMsgGridResize);
+    EXPECT_EQ(fin::gIdUsuario, 1);
+    EXPECT_EQ(fin::gTemDados, fin::kTemRecDesp) << "only the root account; the seed types are several";
+    ASSERT_TRUE(fin::MainForm);
+    EXPECT_EQ(fin::MainForm->windowTitle(), QStringLiteral("Finoteca 2.0"));
+    EXPECT_TRUE(fin::MainForm->windowState() & Qt::WindowMaximized);
+    // The balance query of a file made by the program stays as it was made.
+    EXPECT_EQ(fin::gDB->QueryDefs(QStringLiteral("ParQrySerialESaldos"))->SQL(),
+              db::TextoDaConsulta(QStringLiteral("ParQrySerialESaldos")));
+    fin::MainForm->close();
+    EXPECT_EQ(fin::gDB, nullptr);
+    EXPECT_FALSE(fin::MainForm && fin::MainForm->IsLoaded());
+}
+
+TEST_F(StartupTest, StoredFileThatDoesNotOpenIsReportedAndTheOpenDialogOffered) {
+    const QString bom = NovoBanco(QStringLiteral("bom.mdb"));
+    auto arquivoComSenha = [this](const QString &nome, const QString &senha) {
+        const QString caminho = tmp.file(nome);
+        auto db = dao::DBEngine::CreateDatabase(caminho, db::kLocaleGeral + QStringLiteral(";pwd=") + senha);
+        for (const auto &t : db::TabelasDoSistema())
+            db->CreateTable(t);
+        db->CreateQueryDef(QStringLiteral("ParQrySerialESaldos"), db::TextoDaConsulta(QStringLiteral("ParQrySerialESaldos")));
+        db->Close();
+        return caminho;
+    };
+    auto arquivoComTexto = [this](const QString &nome, const QByteArray &conteudo) {
+        const QString caminho = tmp.file(nome);
+        QFile f(caminho);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(conteudo);
+        return caminho;
+    };
+    const QString outraSenha = arquivoComSenha(QStringLiteral("outra.mdb"), QStringLiteral("segredo"));
+    const QString alternativa = arquivoComSenha(QStringLiteral("antigo.mdb"), db::kSenhaAlternativa);
+    const QString lixo = arquivoComTexto(QStringLiteral("lixo.mdb"), QByteArray(4096, 'x'));
+    const QString vazio = arquivoComTexto(QStringLiteral("vazio.mdb"), QByteArray());
+    struct Case { const char *name; QString arquivo; long erro; bool escolheOutro; };
+    const Case cases[] = {
+        {"wrong password, another file chosen", outraSenha, 3031, true},
+        {"wrong password, dialog cancelled", outraSenha, 3031, false},
+        {"not a database", lixo, 0, true},
+        {"empty file", vazio, 3343, false},
+        {"file of the alternate password", alternativa, 3031, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Configurar(c.arquivo);
+        Script s;
+        s.ok();
+        if (c.escolheOutro)
+            s.file(bom).push(Entrar(QStringLiteral("ADMIN"), QStringLiteral("TOQUE")));
+        else
+            s.file(QString());
+        EXPECT_EQ(fin::Main(), c.escolheOutro);
+        ASSERT_GE(s.shown().size(), 2u);
+        const auto &relato = s.shown()[0];
+        EXPECT_EQ(relato.kind, ui::ModalKind::MessageBox);
+        EXPECT_TRUE(relato.text.contains(QStringLiteral("', em Module1_Main, linha: "))) << relato.text.toStdString();
+        if (c.erro != 0) {
+            EXPECT_TRUE(relato.text.startsWith(QString::number(c.erro) + QStringLiteral(" '"))) << relato.text.toStdString();
+        }
+        EXPECT_EQ(s.shown()[1].kind, ui::ModalKind::OpenFile);
+        EXPECT_EQ(Configuracao(), c.escolheOutro ? bom : c.arquivo);
+        fin::Finalizar();
+    }
+    // The older file got the sub-select form of the balance query before the ordinary open failed.
+    auto antigo = dao::DBEngine::OpenDatabase(alternativa, false, false, db::ConnectString(db::kSenhaAlternativa));
+    EXPECT_EQ(antigo->QueryDefs(QStringLiteral("ParQrySerialESaldos"))->SQL(), db::ParQrySerialESaldosSubSelect());
+}
