@@ -6,6 +6,7 @@
 #include "platform/dao/QueryDef.h"
 #include "platform/dao/Recordset.h"
 #include "platform/err/AppError.h"
+#include "support/ErrorOf.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -16,14 +17,7 @@ namespace E = err::db;
 
 namespace {
 
-long errorOf(const std::function<void()> &f) {
-    try {
-        f();
-    } catch (const err::AppError &e) {
-        return e.number();
-    }
-    return 0;
-}
+using testsupport::errorOf;
 
 class NewDatabase : public ::testing::Test {
 protected:

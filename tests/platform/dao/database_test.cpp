@@ -4,6 +4,7 @@
 #include "platform/dao/Recordset.h"
 #include "platform/dao/Workspace.h"
 #include "platform/err/AppError.h"
+#include "support/ErrorOf.h"
 #include "support/TempDir.h"
 
 #include <QDir>
@@ -23,14 +24,7 @@ namespace {
 const QString kPwd = QStringLiteral(";LANGID=0x0409;CP=1252;COUNTRY=0;pwd=segredo");
 const QString kConnect = QStringLiteral("MS Access;PWD=segredo");
 
-long errorOf(const std::function<void()> &f) {
-    try {
-        f();
-    } catch (const err::AppError &e) {
-        return e.number();
-    }
-    return 0;
-}
+using testsupport::errorOf;
 
 TableDef pessoas() {
     return {QStringLiteral("Pessoas"),
