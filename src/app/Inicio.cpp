@@ -2,7 +2,6 @@
 
 #include "app/AppContext.h"
 #include "app/Errors.h"
-#include "app/MainForm.h"
 #include "app/MsgBox.h"
 #include "app/frmLogin.h"
 #include "db/Module1.h"
@@ -15,6 +14,7 @@
 #include "platform/dao/Recordset.h"
 #include "platform/settings/Settings.h"
 #include "ui/DialogoArquivo.h"
+#include "ui/MainForm.h"
 
 #include <QDir>
 #include <QWidget>

@@ -54,9 +54,12 @@ std::vector<TableDef> TabelasDoSistema() {
                  {uniqueIx(QStringLiteral("DataId")), primary(),
                   // Not part of the original engine's file: this engine needs them to find
                   // the last posting of an account, a type or a date without a scan.
-                  {QStringLiteral("ContaData"), {QStringLiteral("CodConta"), QStringLiteral("Data"), QStringLiteral("DataId")}, false, false, false, false},
-                  {QStringLiteral("RecDespData"), {QStringLiteral("CodRecDesp"), QStringLiteral("Data"), QStringLiteral("DataId")}, false, false, false, false},
-                  {QStringLiteral("DataOrdem"), {QStringLiteral("Data"), QStringLiteral("Id")}, false, false, false, false}}});
+                  {QStringLiteral("ContaDataId"), {QStringLiteral("CodConta"), QStringLiteral("DataId")}, false, false, false, false},
+                  {QStringLiteral("RecDespDataId"), {QStringLiteral("CodRecDesp"), QStringLiteral("DataId")}, false, false, false, false},
+                  {QStringLiteral("DataOrdem"), {QStringLiteral("Data"), QStringLiteral("Id")}, false, false, false, false},
+                  // Sums over the postings after a date read this index alone, in order.
+                  {QStringLiteral("DataIdValores"), {QStringLiteral("DataId"), QStringLiteral("CodConta"), QStringLiteral("CodRecDesp"),
+                                                     QStringLiteral("Data"), QStringLiteral("Realizado"), QStringLiteral("Valor")}, false, false, false, false}}});
     t.push_back({QStringLiteral("PermissoesDeUsuarios"),
                  {autoId(), longF(QStringLiteral("IdUsuario"), true), longF(QStringLiteral("IdObjeto"), true),
                   typed(QStringLiteral("TipoObjeto"), DataType::Byte, true, std::nullopt),

@@ -2,7 +2,6 @@
 // database files built for each case.
 #include "app/AppContext.h"
 #include "app/Inicio.h"
-#include "app/MainForm.h"
 #include "app/frmLogin.h"
 #include "db/ConstruirBanco.h"
 #include "db/SavedQueries.h"
@@ -14,6 +13,7 @@
 #include "platform/settings/Settings.h"
 #include "platform/ui/GuiTest.h"
 #include "support/TempDir.h"
+#include "ui/MainForm.h"
 
 #include <QDir>
 #include <QFile>

@@ -49,6 +49,21 @@ void likeFn(sqlite3_context *ctx, int, sqlite3_value **argv) {
     sqlite3_result_int(ctx, pat->matches(argText(argv[0])) ? 1 : 0);
 }
 
+// jet_like_low(pattern) / jet_like_high(pattern): the bounds of every text the
+// pattern can match, from its fixed start (Null for a Null pattern).
+void likeBoundFn(sqlite3_context *ctx, int, sqlite3_value **argv, bool high) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    QString bound = text::LikePattern::literalPrefix(argText(argv[0]));
+    if (high) bound += QString::fromUcs4(U"\U0010FFFF");
+    const QByteArray utf8 = bound.toUtf8();
+    sqlite3_result_text(ctx, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+void likeLowFn(sqlite3_context *ctx, int n, sqlite3_value **argv) { likeBoundFn(ctx, n, argv, false); }
+void likeHighFn(sqlite3_context *ctx, int n, sqlite3_value **argv) { likeBoundFn(ctx, n, argv, true); }
+
 QString dateText(const QString &storage) {
     const auto d = value::fromStorage(storage);
     if (!d) return storage;
@@ -172,7 +187,8 @@ int registerSqliteFunctions(sqlite3 *db) {
         {"jet_cat", -1, true, catFn},          {"jet_ucase", 1, true, ucaseFn},
         {"jet_lcase", 1, true, lcaseFn},       {"jet_now", 0, false, nowFn},
         {"jet_date", 0, false, dateFn},        {"jet_dateadd", 2, true, dateAddFn},
-        {"jet_datediff", 2, true, dateDiffFn},
+        {"jet_datediff", 2, true, dateDiffFn}, {"jet_like_low", 1, true, likeLowFn},
+        {"jet_like_high", 1, true, likeHighFn},
     };
     for (const Fn &f : fns) {
         rc = sqlite3_create_function_v2(db, f.name, f.argc, SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0),

@@ -437,6 +437,12 @@ private:
                     s = QStringLiteral("(%1 >= %2 AND %1 < %3 AND %4)")
                             .arg(a.sql, quoteStr(prefix), quoteStr(prefix + QChar(0xFFFF)), s);
                 }
+            } else if (a.baseText && p.lit == Ex::Lit::None && !a.agg && !p.agg) {
+                // A pattern known only when the statement runs ([CODCON] & '*'):
+                // its fixed start bounds the column all the same, so a branch of
+                // the chart is read through the index, not the whole table.
+                const QString pt = textOf(p);
+                s = QStringLiteral("(likelihood(%1 >= jet_like_low(%2), 0.9) AND likelihood(%1 < jet_like_high(%2), 0.9) AND %3)").arg(a.sql, pt, s);
             }
             e.cond = true;
             e.sql = x.negated ? QStringLiteral("(NOT %1)").arg(s) : s;
@@ -927,7 +933,86 @@ private:
         return QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
     }
 
+    // "SELECT Max(c) ... FROM T WHERE w" with nothing but Max/Min of plain
+    // columns in its list reads every row that w selects; written as a sorted
+    // scalar sub-select per aggregate, the engine seeks the index instead.
+    // Same result: one row, the greatest (least) non-Null value or Null.
+    static bool minMaxOnly(const Expr &x, bool inside, int &found) {
+        if (x.k == Expr::K::Func) {
+            const QString f = x.text.toUpper();
+            if (f == QLatin1String("MAX") || f == QLatin1String("MIN")) {
+                if (inside || x.star || x.args.size() != 1 || x.args[0]->k != Expr::K::Name) return false;
+                ++found;
+                return true;
+            }
+            if (f == QLatin1String("COUNT") || f == QLatin1String("SUM") || f == QLatin1String("AVG")) return false;
+        }
+        if (x.k == Expr::K::Name || x.k == Expr::K::Sub || x.k == Expr::K::Exists || x.k == Expr::K::InSub) return false;
+        for (const ExprP &a : x.args)
+            if (!minMaxOnly(*a, inside, found)) return false;
+        return true;
+    }
+    static ExprP seekMinMax(const ExprP &x, const Select &s) {
+        if (x->k == Expr::K::Func) {
+            const QString f = x->text.toUpper();
+            if (f == QLatin1String("MAX") || f == QLatin1String("MIN")) {
+                auto inner = std::make_shared<Select>();
+                inner->items.push_back(SelItem{x->args[0], QString(), false, QString(), x->pos});
+                inner->from = s.from;
+                auto notNull = std::make_shared<Expr>();
+                notNull->k = Expr::K::IsNull;
+                notNull->negated = true;
+                notNull->args = {x->args[0]};
+                if (s.where) {
+                    auto both = std::make_shared<Expr>();
+                    both->k = Expr::K::Binary;
+                    both->text = QStringLiteral("AND");
+                    both->args = {s.where, notNull};
+                    inner->where = both;
+                } else {
+                    inner->where = notNull;
+                }
+                inner->orderBy.push_back(OrderItem{x->args[0], f == QLatin1String("MAX")});
+                inner->top = 1;
+                inner->pos = s.pos;
+                auto q = std::make_shared<Query>();
+                q->members.push_back(Query::Member{inner, nullptr});
+                q->pos = s.pos;
+                auto sub = std::make_shared<Expr>();
+                sub->k = Expr::K::Sub;
+                sub->pos = x->pos;
+                sub->sub = q;
+                return sub;
+            }
+        }
+        if (x->args.empty()) return x;
+        auto copy = std::make_shared<Expr>(*x);
+        for (ExprP &a : copy->args) a = seekMinMax(a, s);
+        return copy;
+    }
+    std::optional<Select> asSeeks(const Select &s) const {
+        if (s.distinct || s.top || !s.groupBy.empty() || s.having || !s.orderBy.empty() || s.from.size() != 1 ||
+            s.from[0]->k != TableRef::K::Named || !catalog_.table(s.from[0]->name) || s.items.empty())
+            return std::nullopt;
+        int found = 0;
+        for (const SelItem &it : s.items)
+            if (it.star || !minMaxOnly(*it.e, false, found)) return std::nullopt;
+        if (found == 0) return std::nullopt;
+        Select out;
+        out.pos = s.pos;
+        int exprNo = 1000;
+        for (const SelItem &it : s.items) {
+            SelItem r = it;
+            r.e = seekMinMax(it.e, s);
+            // The column keeps the name the aggregate would have had.
+            if (r.alias.isEmpty()) r.alias = QStringLiteral("Expr%1").arg(exprNo++);
+            out.items.push_back(r);
+        }
+        return out;
+    }
+
     QOut select(const Select &s, const Scope *outer, const std::vector<DataType> *targets) {
+        if (auto seeks = asSeeks(s)) return select(*seeks, outer, targets);
         Scope scope;
         scope.parent = outer;
         QStringList from;

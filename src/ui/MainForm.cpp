@@ -1,14 +1,20 @@
-#include "app/MainForm.h"
+#include "ui/MainForm.h"
 
 #include "app/AppContext.h"
 #include "app/Errors.h"
 #include "app/Inicio.h"
 #include "platform/app/Application.h"
 #include "platform/ui/Messages.h"
+#include "ui/Icones.h"
 #include "ui/SubCls.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 namespace fin {
@@ -20,12 +26,21 @@ MainForm::MainForm(QWidget *parent) : ui::Form(parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     // The frame with the menu bar and toolbar lives inside the form, so that
     // the form's load and unload govern the whole window.
-    janela_ = new QMainWindow(this, Qt::Widget);
+    janela_ = new QMainWindow(this);
+    // A main window is always created as a window of its own; made a plain
+    // child it has to be shown again, to appear with the form.
+    janela_->setWindowFlags(Qt::Widget);
+    janela_->show();
     janela_->setObjectName(QStringLiteral("MDIFrame"));
     mdi_ = new QMdiArea(janela_);
     mdi_->setObjectName(QStringLiteral("MDIClient"));
     janela_->setCentralWidget(mdi_);
     layout->addWidget(janela_);
+    // The dialogs and child windows wear the main window's icon.
+    setWindowIcon(IconePrincipal());
+    QApplication::setWindowIcon(windowIcon());
+    CriarMenus();
+    CriarBarraDeFerramentas();
     resize(800, 600);
 }
 
@@ -36,7 +51,7 @@ void MainForm::Form_Load() {
                            .arg(platform::App::Title())
                            .arg(platform::App::Major())
                            .arg(platform::App::Minor()));
-        CriarMenus();
+        AjustaAPermissoes();
         mdi_->setBackground(QColor(88, 107, 127));
         setWindowState(windowState() | Qt::WindowMaximized);
     } catch (...) {
@@ -44,11 +59,6 @@ void MainForm::Form_Load() {
         // Closes right after appearing, so that the unload runs and the program ends.
         ui::PostMessage(this, ui::WM_CLOSE);
     }
-}
-
-void MainForm::CriarMenus() {
-    // Menus, toolbar and context menus of the commands come with the windows
-    // they open; the menu permissions are applied after them.
 }
 
 void MainForm::Form_Unload(bool &cancel) {
@@ -69,10 +79,39 @@ void MainForm::Form_Unload(bool &cancel) {
     FecharBanco(gDB);
 }
 
-void MainForm::mnuCadSair_Click() { Unload(ui::vbFormCode); }
-void MainForm::mnuOperSair_Click() { Unload(ui::vbFormCode); }
+QAction *MainForm::Item(const QString &nome) const {
+    if (auto *menu = janela_->findChild<QMenu *>(nome))
+        return menu->menuAction();
+    for (QAction *a : janela_->findChildren<QAction *>(nome))
+        if (!a->property("fin_botao").toBool())
+            return a;
+    return nullptr;
+}
+
+QAction *MainForm::Botao(const QString &key) const {
+    if (!tb)
+        return nullptr;
+    for (QAction *a : tb->actions())
+        if (a->property("fin_botao").toBool() && a->objectName() == key)
+            return a;
+    return nullptr;
+}
+
+void MainForm::Fechar() {
+    // The close box's road: the unload runs and, with no window left, the
+    // message loop ends.
+    close();
+}
+
+void MainForm::mnuCadSair_Click() { Fechar(); }
+void MainForm::mnuOperSair_Click() { Fechar(); }
 
 } // namespace forms
+
+forms::MainForm *JanelaPrincipal() {
+    auto *janela = qobject_cast<forms::MainForm *>(MainForm.data());
+    return janela && janela->IsLoaded() ? janela : nullptr;
+}
 
 bool MostrarJanelaPrincipal() {
     auto *janela = new forms::MainForm();

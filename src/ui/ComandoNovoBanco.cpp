@@ -1,0 +1,100 @@
+#include "ui/ComandoNovoBanco.h"
+
+#include "app/AppContext.h"
+#include "app/Errors.h"
+#include "app/MsgBox.h"
+#include "db/ConstruirBanco.h"
+#include "db/Module1.h"
+#include "platform/app/Application.h"
+#include "platform/dao/Database.h"
+#include "platform/dao/Engine.h"
+#include "platform/settings/Settings.h"
+#include "platform/ui/Form.h"
+#include "platform/ui/Messages.h"
+#include "ui/CHourGlass.h"
+#include "ui/DialogoArquivo.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <memory>
+
+namespace fin {
+namespace {
+
+[[noreturn]] void JaAvisado() { throw err::AppError(err::kErrCancel, QString(), QString()); }
+
+bool MesmoArquivo(const QString &a, const QString &b) {
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+}
+
+// The file a new database replaces goes first, with the engine's side files
+// of a copy that closed long ago; failures are ignored, the creation reports
+// a file that is still there.
+void ApagarAnterior(const QString &caminho) {
+    QFile::remove(caminho);
+    if (QFileInfo::exists(caminho))
+        return;
+    for (const char *lado : {"-wal", "-shm", "-journal"})
+        QFile::remove(caminho + QLatin1String(lado));
+}
+
+} // namespace
+
+void CriarNovoBancoDeDados() {
+    // Released last: restores the pointer and drops the input queued meanwhile.
+    CHourGlass ampulheta;
+    std::unique_ptr<dao::Database> novo;
+    try {
+        const QString titulo = platform::App::Title();
+        platform::Screen::setMousePointer(platform::vbDefault);
+        const QChar nul(u'\0');
+        const QString filtro = QStringLiteral(" Bancos de dados (*.mdb)") + nul + QStringLiteral("*.mdb") + nul +
+                               QStringLiteral("Todos arquivos (*.*)") + nul + QStringLiteral("*.*") + nul;
+        QString caminho = MostrarDialogoCentralizado(nullptr, 2, titulo + QStringLiteral(" - Criar como"), QString(),
+                                                     filtro, db::AppPath(), QStringLiteral("mdb"));
+        const int corte = caminho.indexOf(nul);
+        if (corte >= 0)
+            caminho.truncate(corte);
+        if (caminho.isEmpty())
+            return;
+
+        // Replacing the book in use would destroy it under the running program
+        // or under another copy that has it open.
+        if (gDB && MesmoArquivo(caminho, gDB->Name())) {
+            MsgBox(QStringLiteral("O arquivo escolhido é o banco de dados em uso e não pode ser substituído. "
+                                  "Escolha outro nome para o novo banco de dados."),
+                   ui::vbInformation, titulo);
+            JaAvisado();
+        }
+        if (dao::DBEngine::FileInUse(caminho)) {
+            MsgBox(QStringLiteral("O arquivo escolhido está em uso por outra cópia do programa e não pode ser "
+                                  "substituído. Escolha outro nome para o novo banco de dados."),
+                   ui::vbInformation, titulo);
+            JaAvisado();
+        }
+        ApagarAnterior(caminho);
+
+        ampulheta.Show(true);
+        novo = db::ConstruirBancoDeDados(
+            caminho, [&titulo](const QString &aviso) { MsgBox(aviso, ui::vbInformation, titulo); });
+
+        const QChar lf(10);
+        const int resposta =
+            MsgBox(QStringLiteral("Banco de dados criado com sucesso!") + lf +
+                       QStringLiteral("Para utilizá-lo, faça login, inicialmente, como usuário 'ADMIN' e com a senha "
+                                      "'TOQUE'.") +
+                       lf + QStringLiteral("Deseja informá-lo como o seu novo banco de dados?"),
+                   ui::vbYesNo | ui::vbQuestion, titulo);
+        if (resposta != ui::vbYes)
+            return;
+        settings::SaveSetting(titulo, QStringLiteral("Settings"), QStringLiteral("DBPath"), caminho);
+        MsgBox(QStringLiteral("A aplicação precisará ser encerrada para que as novas configurações tenham efeito."),
+               ui::vbOKOnly, titulo);
+        ui::PostMessage(MainForm.data(), ui::WM_CLOSE);
+    } catch (...) {
+        FIN_TRAP_RERAISE("Module1", "CriarNovoBancoDeDados");
+    }
+}
+
+} // namespace fin
