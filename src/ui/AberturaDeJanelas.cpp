@@ -2,13 +2,21 @@
 // until one is part of the program its command opens nothing.
 #include "ui/AberturaDeJanelas.h"
 
+#include "charts/frmPlano.h"
+#include "postings/frmLancamentos.h"
+#include "ui/MainForm.h"
+
 namespace fin {
 
-void AbrirCadastroDeContas() {}
+namespace {
+QMdiArea *area() { return JanelaPrincipal() ? JanelaPrincipal()->AreaMDI() : nullptr; }
+} // namespace
 
-void AbrirCadastroDeTiposRecDesp() {}
+void AbrirCadastroDeContas() { charts::AbrirCadastroDeContas(area()); }
 
-void AbrirLancamentos() {}
+void AbrirCadastroDeTiposRecDesp() { charts::AbrirCadastroDeTiposRecDesp(area()); }
+
+void AbrirLancamentos() { postings::AbrirLancamentos(area()); }
 
 void AbrirUsuarios() {}
 

@@ -1,0 +1,129 @@
+// The posting window: a keystroke in the account box with 5,000 accounts
+// (type-ahead over the whole list), and the window's posting routine on
+// large books.
+#include "app/AppContext.h"
+#include "db/ConstruirBanco.h"
+#include "platform/dao/Database.h"
+#include "platform/dao/Workspace.h"
+#include "platform/widgets/EditCombo.h"
+#include "postings/Operacoes.h"
+#include "postings/frmLancamentos.h"
+#include "support/Book.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+QApplication &app() {
+    static int argc = 1;
+    static char arg0[] = "bench";
+    static char *argv[] = {arg0, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication a(argc, argv);
+    return a;
+}
+
+QString caminho(const QString &nome) {
+    const QString p = QDir::temp().filePath(nome);
+    for (const char *s : {"", "-wal", "-shm"}) QFile::remove(p + QString::fromLatin1(s));
+    return p;
+}
+
+// A posting window over 5,000 accounts (descriptions sharing long prefixes).
+struct Janela {
+    std::unique_ptr<dao::Database> db;
+    postings::frmLancamentos *f = nullptr;
+    Janela() {
+        app();
+        db = db::ConstruirBancoDeDados(caminho(QStringLiteral("fin-bench-contas.mdb")));
+        db->workspace().BeginTrans();
+        // 100 first-level accounts with 49 children each.
+        int i = 0;
+        auto inserir = [&](const QString &cod, const QString &pai) {
+            ++i;
+            db->Execute(QStringLiteral("INSERT INTO Contas (DesConta, Codigo, CodPai) VALUES ('CONTA %1 %2', '%3', '%4')")
+                            .arg(QChar(QLatin1Char(char('A' + i % 26))))
+                            .arg(i, 5, 10, QLatin1Char('0'))
+                            .arg(cod, pai));
+        };
+        for (int p = 1; p <= 100; ++p) {
+            const QString pai = QStringLiteral("%1").arg(p, 3, 10, QLatin1Char('0'));
+            inserir(pai, QStringLiteral("000"));
+            for (int c = 1; c <= 49; ++c) inserir(pai + QStringLiteral(".%1").arg(c, 3, 10, QLatin1Char('0')), pai);
+        }
+        db->Execute(QStringLiteral("INSERT INTO TiposMovimentacoes (DesMovimentacao, Codigo, CodPai) VALUES ('T', '003', '000')"));
+        db->workspace().CommitTrans();
+        fin::gDB = db.get();
+        fin::gIdUsuario = 1;
+        fin::gTipoUsuario = 1;
+        f = new postings::frmLancamentos();
+        f->Load();
+        f->show();
+        f->Activate();
+    }
+};
+
+void BM_KeystrokeInAccountBox(benchmark::State &state) {
+    static Janela j;
+    widgets::EditCombo *cb = j.f->cbContas;
+    cb->setFocus();
+    const QString digitado = QStringLiteral("conta z 049");
+    int i = 0;
+    for (auto _ : state) {
+        if (i == 0) cb->setListIndex(-1);
+        const QChar ch = digitado[i];
+        QKeyEvent e(QEvent::KeyPress, ch == QLatin1Char(' ') ? int(Qt::Key_Space) : int(Qt::Key_A), Qt::NoModifier,
+                    QString(ch));
+        QApplication::sendEvent(cb, &e);
+        i = (i + 1) % int(digitado.size());
+    }
+    state.counters["accounts"] = cb->ListCount();
+}
+BENCHMARK(BM_KeystrokeInAccountBox)->Unit(benchmark::kMillisecond);
+
+struct Livro {
+    std::unique_ptr<dao::Database> db;
+    testsupport::Book book;
+};
+
+Livro &livro(int postings) {
+    static std::map<int, std::unique_ptr<Livro>> livros;
+    auto &l = livros[postings];
+    if (!l) {
+        l = std::make_unique<Livro>();
+        l->db = db::ConstruirBancoDeDados(caminho(QStringLiteral("fin-bench-lanc-%1.mdb").arg(postings)));
+        testsupport::BookSpec spec;
+        spec.postings = postings;
+        spec.accountsPerLevel = 6;
+        spec.levels = 2;
+        spec.days = 3650;
+        spec.first = QDate::currentDate().addDays(-spec.days - 1);
+        l->book = testsupport::writeBook(*l->db, spec);
+    }
+    return *l;
+}
+
+// The window's posting routine, dated today (after every stored posting).
+void BM_PostingCommand(benchmark::State &state) {
+    Livro &l = livro(int(state.range(0)));
+    postings::NovoLancamento n;
+    n.codConta = l.book.accounts.last();
+    n.codRecDesp = l.book.types.last();
+    n.valor = value::Currency::fromWhole(1);
+    n.data = QDate::currentDate();
+    n.historico = QStringLiteral("BENCH");
+    for (auto _ : state)
+        if (postings::Lancar(*l.db, n, 1) != postings::Desfecho::Gravado) state.SkipWithError("not written");
+}
+BENCHMARK(BM_PostingCommand)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,110 @@
+// The posting write on large books: a posting at today's date through the
+// write core beside a bare one-row INSERT + COMMIT on the same encrypted file
+// (the physical limit), and a back-dated posting that moves every later one.
+#include "db/CDaoTrans.h"
+#include "db/ConstruirBanco.h"
+#include "platform/dao/Database.h"
+#include "platform/dao/Workspace.h"
+#include "postings/Escrita.h"
+#include "support/Book.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+struct Fixture {
+    std::unique_ptr<dao::Database> db;
+    testsupport::Book book;
+    testsupport::BookSpec spec;
+    long nextBareId = 900000000;
+};
+
+// One book per size, kept for the run; every posting dated before today.
+Fixture &book(int postings) {
+    static std::map<int, std::unique_ptr<Fixture>> books;
+    auto &f = books[postings];
+    if (!f) {
+        f = std::make_unique<Fixture>();
+        const QString path = QDir::temp().filePath(QStringLiteral("fin-bench-postings-%1.mdb").arg(postings));
+        for (const char *suffix : {"", "-wal", "-shm"}) QFile::remove(path + QString::fromLatin1(suffix));
+        f->db = db::ConstruirBancoDeDados(path);
+        f->spec.postings = postings;
+        f->spec.accountsPerLevel = 6;
+        f->spec.levels = 2;
+        f->spec.days = 3650;
+        f->spec.first = QDate::currentDate().addDays(-f->spec.days - 1);
+        f->book = testsupport::writeBook(*f->db, f->spec);
+    }
+    return *f;
+}
+
+postings::Lancamento lancamento(const Fixture &f, const QDate &data) {
+    postings::Lancamento l;
+    l.codConta = f.book.accounts.last();
+    l.codRecDesp = f.book.types.last();
+    l.valor = value::Currency::fromWhole(1);
+    l.data = data;
+    l.historico = QStringLiteral("BENCH");
+    l.idUsuario = 1;
+    return l;
+}
+
+void gravar(Fixture &f, const postings::Lancamento &l, benchmark::State &state) {
+    db::CDaoTrans trans;
+    trans.BegTrans();
+    if (postings::GravarLancamento(*f.db, l) != postings::Resultado::Gravado) state.SkipWithError("not written");
+    trans.ComTrans();
+}
+
+void BM_PostingToday(benchmark::State &state) {
+    Fixture &f = book(int(state.range(0)));
+    const postings::Lancamento l = lancamento(f, QDate::currentDate());
+    for (auto _ : state) gravar(f, l, state);
+}
+
+void BM_BareInsertCommit(benchmark::State &state) {
+    Fixture &f = book(int(state.range(0)));
+    for (auto _ : state) {
+        const long id = f.nextBareId++;
+        f.db->workspace().BeginTrans();
+        f.db->Execute(QStringLiteral("INSERT INTO Lancamentos (Id, CodConta, CodRecDesp, Valor, Data, Historico, DataId, "
+                                     "SaldoConta, SaldoRecDesp, SaldoGlobal, IdUsuario) VALUES (%1, '%2', '%3', 1, "
+                                     "#01/01/1990#, 'BENCH', '19900101%4', 0, 0, 0, 1)")
+                          .arg(id)
+                          .arg(f.book.accounts.last(), f.book.types.last())
+                          .arg(id, 9, 10, QLatin1Char('0')),
+                      dao::dbFailOnError);
+        f.db->workspace().CommitTrans();
+    }
+}
+
+// Dated before every posting of the book: every posting is moved.
+void BM_PostingBackDated(benchmark::State &state) {
+    Fixture &f = book(int(state.range(0)));
+    const postings::Lancamento l = lancamento(f, f.spec.first.addDays(-1));
+    for (auto _ : state) gravar(f, l, state);
+    state.counters["moved"] = double(state.range(0));
+    state.counters["per_moved"] =
+        benchmark::Counter(double(state.range(0)) * double(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+BENCHMARK(BM_PostingToday)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+BENCHMARK(BM_BareInsertCommit)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+BENCHMARK(BM_PostingBackDated)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,106 @@
+#pragma once
+// The chart item dialogs: add a child item under a parent (Mode 1) or rename
+// an item (Mode 2). frmMovDet keeps the income/expense types; frmContaDet the
+// accounts and, when adding, an optional opening balance with its date,
+// written in the same transaction as the new account. The opener sets the
+// public values, shows the dialog modally and reads them back afterwards.
+#include "charts/Arvores.h"
+#include "platform/ui/Form.h"
+
+#include <QString>
+
+class QLabel;
+class QPushButton;
+
+namespace widgets {
+class UpperLineEdit;
+class AmountBox;
+class DateBox;
+} // namespace widgets
+
+namespace charts {
+
+class frmItemDet : public ui::Form {
+    Q_OBJECT
+public:
+    // True when the dialog closed without saving.
+    bool Cancelado = false;
+    // 1 add a child item, 2 rename; set after Load, before the show.
+    long Mode() const { return mode_; }
+    void SetMode(long m) { mode_ = m; AplicarModo(); }
+    QString CodPai;  // Mode 1: the parent's code
+    QString Codigo;  // Mode 1: the new item's code, after OK
+
+    QString Descricao() const { return descricao_; }
+    void SetDescricao(const QString &d) { descricao_ = d; }
+    long Id() const { return id_; }
+    void SetId(long id) { id_ = id; }
+
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+    QLabel *Label1 = nullptr;
+    widgets::UpperLineEdit *txtDescricao = nullptr;
+    QPushButton *cmdOK = nullptr;
+    QPushButton *cmdCancel = nullptr;
+
+    Plano plano() const { return plano_; }
+
+protected:
+    frmItemDet(Plano plano, QWidget *parent);
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_QueryUnload(bool &cancel, int unloadMode) override;
+    // The account dialog: opening balance checks and posting.
+    virtual bool SaldoInformado() const { return false; }
+    virtual bool ValidarSaldo() { return true; }
+    virtual void AjustaSaldo() {}
+    virtual void PrimeiraAtivacao() {}
+    virtual void AplicarModo() {}
+
+private:
+    void Salvar();
+    Plano plano_;
+    QString descricao_;
+    long id_ = 0;
+    long mode_ = 1;
+};
+
+class frmMovDet : public frmItemDet {
+    Q_OBJECT
+public:
+    explicit frmMovDet(QWidget *parent = nullptr);
+    QString DesTipo() const { return Descricao(); }
+    void SetDesTipo(const QString &d) { SetDescricao(d); }
+    long IdTipo() const { return Id(); }
+    void SetIdTipo(long id) { SetId(id); }
+    widgets::UpperLineEdit *txtTipo() const { return txtDescricao; }
+};
+
+class frmContaDet : public frmItemDet {
+    Q_OBJECT
+public:
+    explicit frmContaDet(QWidget *parent = nullptr);
+    QString DesConta() const { return Descricao(); }
+    void SetDesConta(const QString &d) { SetDescricao(d); }
+    long IdConta() const { return Id(); }
+    void SetIdConta(long id) { SetId(id); }
+    widgets::UpperLineEdit *txtConta() const { return txtDescricao; }
+
+    bool ValidarData();
+
+    QLabel *lblSaldoIni = nullptr;
+    widgets::AmountBox *txtSaldoInicial = nullptr;
+    QLabel *lblData = nullptr;
+    widgets::DateBox *txtData = nullptr;
+
+protected:
+    void Form_Load() override;
+    bool SaldoInformado() const override;
+    bool ValidarSaldo() override;
+    void AjustaSaldo() override;
+    void PrimeiraAtivacao() override;
+    void AplicarModo() override;
+};
+
+} // namespace charts

@@ -1,0 +1,242 @@
+#include "platform/widgets/FlexGrid.h"
+
+#include "platform/err/AppError.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <algorithm>
+
+namespace widgets {
+
+namespace {
+constexpr long kErrSubscrito = 381;
+constexpr long kErrUltimaLinha = 30015;
+const QColor kFixa(212, 208, 200);
+const QColor kSelecao(10, 36, 106);
+} // namespace
+
+FlexGrid::FlexGrid(QWidget *parent) : QTableWidget(parent) {
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setFocusPolicy(Qt::StrongFocus);
+    setWordWrap(false);
+    setRowCount(2);
+    setColumnCount(2);
+    rowData_.assign(2, 0);
+    align_.assign(2, 0);
+    connect(this, &QTableWidget::cellPressed, this, &FlexGrid::aoClicar);
+    connect(this, &QTableWidget::cellEntered, this, [this](int r, int c) {
+        if (!(QApplication::mouseButtons() & Qt::LeftButton) || r < 1) return;
+        rowSel_ = r;
+        colSel_ = std::max(c, 1);
+        aplicarSelecao();
+        emit SelChange();
+    });
+}
+
+QTableWidgetItem *FlexGrid::celula(int r, int c) {
+    QTableWidgetItem *it = item(r, c);
+    if (!it) {
+        it = new QTableWidgetItem();
+        if (r == 0 || c == 0) it->setBackground(kFixa);
+        if (c < int(align_.size()) && r > 0)
+            it->setTextAlignment(Qt::AlignVCenter |
+                                 (align_[std::size_t(c)] == 2   ? Qt::AlignRight
+                                  : align_[std::size_t(c)] == 1 ? Qt::AlignHCenter
+                                                                : Qt::AlignLeft));
+        setItem(r, c, it);
+    }
+    return it;
+}
+
+QTableWidgetItem *FlexGrid::celula(int r, int c) const { return item(r, c); }
+
+void FlexGrid::requireRow(int r) const {
+    if (r < 0 || r >= rowCount())
+        throw err::AppError(kErrSubscrito, QStringLiteral("FlexGrid"), QStringLiteral("Índice de linha inválido."));
+}
+
+void FlexGrid::requireCol(int c) const {
+    if (c < 0 || c >= columnCount())
+        throw err::AppError(kErrSubscrito, QStringLiteral("FlexGrid"), QStringLiteral("Índice de coluna inválido."));
+}
+
+void FlexGrid::setFormatString(const QString &format) {
+    format_ = format;
+    const QStringList cols = format.split(QLatin1Char('|'));
+    setCols(int(cols.size()));
+    align_.assign(cols.size(), 0);
+    const QFontMetrics fm = fontMetrics();
+    for (int c = 0; c < cols.size(); ++c) {
+        QString h = cols[c];
+        if (h.startsWith(QLatin1Char('<'))) h.remove(0, 1);
+        else if (h.startsWith(QLatin1Char('^'))) align_[std::size_t(c)] = 1, h.remove(0, 1);
+        else if (h.startsWith(QLatin1Char('>'))) align_[std::size_t(c)] = 2, h.remove(0, 1);
+        setColumnWidth(c, fm.horizontalAdvance(h) + 8);
+        QTableWidgetItem *it = celula(0, c);
+        it->setText(h.trimmed());
+        it->setTextAlignment(Qt::AlignCenter);
+        for (int r = 1; r < rowCount(); ++r)
+            if (QTableWidgetItem *d = item(r, c))
+                d->setTextAlignment(Qt::AlignVCenter | (align_[std::size_t(c)] == 2   ? Qt::AlignRight
+                                                        : align_[std::size_t(c)] == 1 ? Qt::AlignHCenter
+                                                                                      : Qt::AlignLeft));
+    }
+}
+
+void FlexGrid::setRows(int n) {
+    n = std::max(n, 2);
+    setRowCount(n);
+    rowData_.resize(std::size_t(n), 0);
+    row_ = std::min(row_, n - 1);
+    rowSel_ = std::min(rowSel_, n - 1);
+    aplicarSelecao(true);
+}
+
+void FlexGrid::setCols(int n) {
+    n = std::max(n, 2);
+    setColumnCount(n);
+    align_.resize(std::size_t(n), 0);
+    col_ = std::min(col_, n - 1);
+    colSel_ = std::min(colSel_, n - 1);
+    aplicarSelecao();
+}
+
+void FlexGrid::setRow(int r) {
+    requireRow(r);
+    row_ = r;
+    rowSel_ = r;
+    aplicarSelecao();
+    emit SelChange();
+}
+
+void FlexGrid::setCol(int c) {
+    requireCol(c);
+    col_ = c;
+    colSel_ = c;
+    aplicarSelecao();
+    emit SelChange();
+}
+
+void FlexGrid::setRowSel(int r) {
+    requireRow(r);
+    rowSel_ = r;
+    aplicarSelecao();
+    emit SelChange();
+}
+
+void FlexGrid::setColSel(int c) {
+    requireCol(c);
+    colSel_ = c;
+    aplicarSelecao();
+    emit SelChange();
+}
+
+int FlexGrid::TopRow() const {
+    const int r = rowAt(0);
+    return r < 1 ? 1 : r;
+}
+
+void FlexGrid::setTopRow(int r) {
+    requireRow(r);
+    if (r < 1) r = 1;
+    scrollToItem(celula(r, 0), QAbstractItemView::PositionAtTop);
+}
+
+long FlexGrid::RowData(int r) const {
+    requireRow(r);
+    return rowData_[std::size_t(r)];
+}
+
+void FlexGrid::setRowData(int r, long v) {
+    requireRow(r);
+    rowData_[std::size_t(r)] = v;
+}
+
+QString FlexGrid::TextMatrix(int r, int c) const {
+    requireRow(r);
+    requireCol(c);
+    const QTableWidgetItem *it = celula(r, c);
+    return it ? it->text() : QString();
+}
+
+void FlexGrid::setTextMatrix(int r, int c, const QString &t) {
+    requireRow(r);
+    requireCol(c);
+    celula(r, c)->setText(t);
+}
+
+int FlexGrid::ColAlignment(int c) const {
+    requireCol(c);
+    return align_[std::size_t(c)];
+}
+
+void FlexGrid::AddItem(const QString &texto, int index) {
+    const int r = index < 0 ? rowCount() : index;
+    if (r < 1 || r > rowCount())
+        throw err::AppError(kErrSubscrito, QStringLiteral("FlexGrid"), QStringLiteral("Índice de linha inválido."));
+    insertRow(r);
+    rowData_.insert(rowData_.begin() + r, 0);
+    const QStringList cells = texto.split(QLatin1Char('\t'));
+    for (int c = 0; c < columnCount(); ++c) celula(r, c)->setText(c < cells.size() ? cells[c] : QString());
+    if (r < rowCount() - 1) {
+        if (r <= row_) ++row_;
+        if (r <= rowSel_) ++rowSel_;
+        aplicarSelecao(true);
+    }
+}
+
+void FlexGrid::RemoveItem(int index) {
+    requireRow(index);
+    if (index < 1 || rowCount() <= 2)
+        throw err::AppError(kErrUltimaLinha, QStringLiteral("FlexGrid"),
+                            QStringLiteral("Não é possível remover a última linha não fixa."));
+    removeRow(index);
+    rowData_.erase(rowData_.begin() + index);
+    row_ = std::clamp(row_ > index ? row_ - 1 : row_, 1, rowCount() - 1);
+    rowSel_ = std::clamp(rowSel_ > index ? rowSel_ - 1 : rowSel_, 1, rowCount() - 1);
+    aplicarSelecao(true);
+}
+
+void FlexGrid::aoClicar(int r, int c) {
+    if (r < 1) return;
+    row_ = rowSel_ = r;
+    col_ = colSel_ = std::max(c, 1);
+    aplicarSelecao();
+    emit SelChange();
+}
+
+void FlexGrid::pintar(int r, int c, bool sel) {
+    QTableWidgetItem *it = item(r, c);
+    if (!it && !sel) return;
+    it = celula(r, c);
+    it->setBackground(sel ? kSelecao : (c == 0 ? kFixa : QColor(Qt::white)));
+    it->setForeground(sel ? QColor(Qt::white) : QColor(Qt::black));
+}
+
+void FlexGrid::aplicarSelecao(bool completo) {
+    const int r0 = std::min(row_, rowSel_), r1 = std::max(row_, rowSel_);
+    const int c0 = std::max(1, std::min(col_, colSel_)), c1 = std::max(col_, colSel_);
+    auto dentro = [&](int r, int c) { return r >= r0 && r <= r1 && c >= c0 && c <= c1; };
+    if (completo) {
+        for (int r = 1; r < rowCount(); ++r)
+            for (int c = 0; c < columnCount(); ++c) pintar(r, c, dentro(r, c));
+    } else {
+        // Only the cells of the old and the new selection change colour.
+        for (int r = std::max(1, pintado_[0]); r <= std::min(pintado_[1], rowCount() - 1); ++r)
+            for (int c = pintado_[2]; c <= std::min(pintado_[3], columnCount() - 1); ++c)
+                if (!dentro(r, c)) pintar(r, c, false);
+        for (int r = r0; r <= std::min(r1, rowCount() - 1); ++r)
+            for (int c = c0; c <= std::min(c1, columnCount() - 1); ++c) pintar(r, c, true);
+    }
+    pintado_[0] = r0;
+    pintado_[1] = r1;
+    pintado_[2] = c0;
+    pintado_[3] = c1;
+}
+
+} // namespace widgets

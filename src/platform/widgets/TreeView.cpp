@@ -1,0 +1,346 @@
+#include "platform/widgets/TreeView.h"
+
+#include "platform/err/AppError.h"
+
+#include <QCollator>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <algorithm>
+
+namespace widgets {
+
+namespace {
+[[noreturn]] void falha(long n, const QString &d) { throw err::AppError(n, QStringLiteral("TreeView"), d); }
+} // namespace
+
+void ImageList::Add(const QString &key, const QIcon &icon) {
+    if (icons_.contains(key)) falha(kErrKeyNotUnique, QStringLiteral("Key is not unique in collection"));
+    icons_.insert(key, icon);
+    order_ << key;
+}
+
+// ---- Node -------------------------------------------------------------------
+
+void Node::setText(const QString &t) {
+    text_ = t;
+    item_->setText(0, t);
+    if (parent_ && parent_->sorted_) {
+        // Keep the place among sorted siblings.
+        auto &sibs = parent_->children_;
+        sibs.erase(std::find(sibs.begin(), sibs.end(), this));
+        const int at = tree_->sortedIndex(parent_, t);
+        ++tree_->syncing_;
+        const bool wasExpanded = item_->isExpanded();
+        parent_->item_->removeChild(item_);
+        sibs.insert(sibs.begin() + at, this);
+        parent_->item_->insertChild(at, item_);
+        item_->setExpanded(wasExpanded);
+        --tree_->syncing_;
+    }
+}
+
+void Node::setImage(const QString &k) { tree_->requireImage(k); image_ = k; refreshIcon(); }
+void Node::setSelectedImage(const QString &k) { tree_->requireImage(k); selectedImage_ = k; refreshIcon(); }
+void Node::setExpandedImage(const QString &k) { tree_->requireImage(k); expandedImage_ = k; refreshIcon(); }
+
+QString Node::ShownImage() const {
+    if (Selected() && !selectedImage_.isEmpty()) return selectedImage_;
+    if (expanded_ && !expandedImage_.isEmpty()) return expandedImage_;
+    return image_;
+}
+
+void Node::refreshIcon() {
+    const QString k = ShownImage();
+    item_->setIcon(0, k.isEmpty() || !tree_->images_ ? QIcon() : tree_->images_->Icon(k));
+}
+
+void Node::setSorted(bool s) {
+    sorted_ = s;
+    if (!s || children_.size() < 2) return;
+    std::stable_sort(children_.begin(), children_.end(),
+                     [](Node *a, Node *b) { return TreeView::CompareText(a->text_, b->text_) < 0; });
+    ++tree_->syncing_;
+    QList<bool> exp;
+    for (Node *c : children_) exp << c->item_->isExpanded();
+    for (Node *c : children_) item_->removeChild(c->item_);
+    for (int i = 0; i < int(children_.size()); ++i) {
+        item_->addChild(children_[std::size_t(i)]->item_);
+        children_[std::size_t(i)]->item_->setExpanded(exp[i]);
+    }
+    --tree_->syncing_;
+}
+
+void Node::setExpanded(bool e) {
+    if (expanded_ == e) return;
+    expanded_ = e;
+    refreshIcon();
+    ++tree_->syncing_;
+    item_->setExpanded(e);
+    --tree_->syncing_;
+    // Only a node with children raises the event, as when the user toggles it.
+    if (!children_.empty()) tree_->fireExpanded(this, e);
+}
+
+bool Node::Selected() const { return tree_->selected_ == this; }
+
+void Node::setSelected(bool s) {
+    if (s) tree_->setSelectedItem(this);
+    else if (Selected()) tree_->setSelectedItem(nullptr);
+}
+
+void Node::EnsureVisible() {
+    ++tree_->syncing_;
+    for (Node *p = parent_; p; p = p->parent_) {
+        if (!p->expanded_) p->setExpanded(true);
+    }
+    --tree_->syncing_;
+    tree_->scrollToItem(item_);
+}
+
+Node *Node::Next() const {
+    const auto &sibs = parent_ ? parent_->children_ : tree_->top_;
+    auto it = std::find(sibs.begin(), sibs.end(), this);
+    if (it == sibs.end() || ++it == sibs.end()) return nullptr;
+    return *it;
+}
+
+int Node::Level() const {
+    int l = 0;
+    for (Node *p = parent_; p; p = p->parent_) ++l;
+    return l;
+}
+
+// ---- TreeView ---------------------------------------------------------------
+
+TreeView::TreeView(QWidget *parent) : QTreeWidget(parent) {
+    setColumnCount(1);
+    header()->hide();
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setRootIsDecorated(true);
+    setUniformRowHeights(true);
+    setAnimated(false);
+    setExpandsOnDoubleClick(true);
+    connect(this, &QTreeWidget::itemExpanded, this, &TreeView::onItemExpanded);
+    connect(this, &QTreeWidget::itemCollapsed, this, &TreeView::onItemCollapsed);
+    connect(this, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem *cur, QTreeWidgetItem *) { onCurrentChanged(cur); });
+}
+
+TreeView::~TreeView() {
+    ++syncing_;
+    for (Node *n : byKey_) delete n;
+    byKey_.clear();
+}
+
+int TreeView::CompareText(const QString &a, const QString &b) {
+    static const QCollator col = [] {
+        QCollator c{QLocale(QLocale::Portuguese, QLocale::Brazil)};
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return col.compare(a, b);
+}
+
+void TreeView::requireImage(const QString &key) const {
+    if (key.isEmpty()) return;
+    if (!images_ || !images_->Contains(key)) falha(kErrElementNotFound, QStringLiteral("Element not found: ") + key);
+}
+
+int TreeView::sortedIndex(Node *parent, const QString &text) const {
+    const auto &sibs = parent->children_;
+    int i = 0;
+    while (i < int(sibs.size()) && CompareText(sibs[std::size_t(i)]->text_, text) <= 0) ++i;
+    return i;
+}
+
+Node *TreeView::Add(const QString &relative, int relationship, const QString &key, const QString &text,
+                    const QString &image, const QString &selectedImage) {
+    if (byKey_.contains(key)) falha(kErrKeyNotUnique, QStringLiteral("Key is not unique in collection"));
+    requireImage(image);
+    requireImage(selectedImage);
+    Node *rel = nullptr;
+    if (!relative.isEmpty()) {
+        rel = Item(relative);
+        if (!rel) falha(kErrElementNotFound, QStringLiteral("Element not found"));
+    }
+    auto *n = new Node(this, key, text);
+    n->image_ = image;
+    n->selectedImage_ = selectedImage;
+    n->item_ = new QTreeWidgetItem(QStringList{text});
+    Node *parent = nullptr;
+    int index = 0;
+    if (!rel) {
+        index = relationship == tvwFirst ? 0 : int(top_.size());
+    } else if (relationship == tvwChild) {
+        parent = rel;
+        index = rel->sorted_ ? sortedIndex(rel, text) : int(rel->children_.size());
+    } else {
+        parent = rel->parent_;
+        const auto &sibs = parent ? parent->children_ : top_;
+        const int at = int(std::find(sibs.begin(), sibs.end(), rel) - sibs.begin());
+        switch (relationship) {
+        case tvwFirst: index = 0; break;
+        case tvwLast: index = int(sibs.size()); break;
+        case tvwNext: index = at + 1; break;
+        case tvwPrevious: index = at; break;
+        default: delete n->item_; delete n; falha(kErrInvalidRelative, QStringLiteral("Invalid relationship"));
+        }
+        if (parent && parent->sorted_) index = sortedIndex(parent, text);
+    }
+    byKey_.insert(key, n);
+    byItem_.insert(n->item_, n);
+    place(n, parent, index);
+    n->refreshIcon();
+    return n;
+}
+
+void TreeView::place(Node *n, Node *parent, int index) {
+    n->parent_ = parent;
+    ++syncing_;
+    if (parent) {
+        parent->children_.insert(parent->children_.begin() + index, n);
+        parent->item_->insertChild(index, n->item_);
+        // A collapsed parent stays collapsed, an expanded one shows the new child.
+        parent->item_->setExpanded(parent->expanded_);
+    } else {
+        top_.insert(top_.begin() + index, n);
+        insertTopLevelItem(index, n->item_);
+    }
+    --syncing_;
+}
+
+Node *TreeView::Item(const QString &key) const { return byKey_.value(key, nullptr); }
+
+QList<Node *> TreeView::TopNodes() const { return QList<Node *>(top_.begin(), top_.end()); }
+
+void TreeView::destroy(Node *n) {
+    for (Node *c : n->children_) destroy(c);
+    n->children_.clear();
+    if (selected_ == n) selected_ = nullptr;
+    byKey_.remove(n->key_);
+    byItem_.remove(n->item_);
+    delete n;
+}
+
+void TreeView::Remove(const QString &key) {
+    Node *n = Item(key);
+    if (!n) falha(kErrElementNotFound, QStringLiteral("Element not found"));
+    ++syncing_;
+    auto &sibs = n->parent_ ? n->parent_->children_ : top_;
+    sibs.erase(std::find(sibs.begin(), sibs.end(), n));
+    QTreeWidgetItem *item = n->item_;
+    const bool hadSelection = selected_ != nullptr;
+    destroy(n);
+    delete item; // takes the Qt subtree with it
+    if (hadSelection && !selected_) {
+        // Like the common control: the selection moves to the current node, if any.
+        if (Node *cur = nodeOf(currentItem())) {
+            selected_ = cur;
+            cur->refreshIcon();
+        }
+    }
+    --syncing_;
+}
+
+void TreeView::Clear() {
+    ++syncing_;
+    for (Node *n : top_) destroy(n);
+    top_.clear();
+    selected_ = nullptr;
+    QTreeWidget::clear();
+    --syncing_;
+}
+
+Node *TreeView::nodeOf(QTreeWidgetItem *item) const { return item ? byItem_.value(item, nullptr) : nullptr; }
+
+void TreeView::setSelectedItem(Node *n) {
+    Node *old = selected_;
+    selected_ = n;
+    ++syncing_;
+    setCurrentItem(n ? n->item_ : nullptr);
+    if (n) n->item_->setSelected(true);
+    --syncing_;
+    if (old && old != n && byKey_.contains(old->key_)) old->refreshIcon();
+    if (n) n->refreshIcon();
+}
+
+Node *TreeView::HitTest(const QPoint &p) const { return nodeOf(itemAt(p)); }
+
+void TreeView::setLineStyle(int style) {
+    lineStyle_ = style;
+    setRootIsDecorated(style == tvwRootLines);
+}
+
+void TreeView::fireExpanded(Node *n, bool expanded) {
+    if (expanded) emit Expand(n);
+    else emit Collapse(n);
+    // The handler may have replaced the children; the view shows the state the node has now.
+    if (byKey_.value(n->key_) == n) {
+        ++syncing_;
+        n->item_->setExpanded(n->expanded_);
+        --syncing_;
+        n->refreshIcon();
+    }
+}
+
+void TreeView::onItemExpanded(QTreeWidgetItem *item) {
+    if (syncing_) return;
+    Node *n = nodeOf(item);
+    if (!n || n->expanded_) return;
+    n->expanded_ = true;
+    n->refreshIcon();
+    fireExpanded(n, true);
+}
+
+void TreeView::onItemCollapsed(QTreeWidgetItem *item) {
+    if (syncing_) return;
+    Node *n = nodeOf(item);
+    if (!n || !n->expanded_) return;
+    n->expanded_ = false;
+    n->refreshIcon();
+    fireExpanded(n, false);
+}
+
+void TreeView::onCurrentChanged(QTreeWidgetItem *current) {
+    if (syncing_) return;
+    Node *n = nodeOf(current);
+    Node *old = selected_;
+    selected_ = n;
+    if (old && old != n) old->refreshIcon();
+    if (n) n->refreshIcon();
+    if (userSelect_ && n) {
+        userSelect_ = false;
+        emit NodeClick(n);
+    }
+}
+
+void TreeView::mousePressEvent(QMouseEvent *e) {
+    int button = 0;
+    if (e->button() == Qt::LeftButton) button = 1;
+    else if (e->button() == Qt::RightButton) button = 2;
+    else if (e->button() == Qt::MiddleButton) button = 4;
+    int shift = 0;
+    if (e->modifiers() & Qt::ShiftModifier) shift |= 1;
+    if (e->modifiers() & Qt::ControlModifier) shift |= 2;
+    if (e->modifiers() & Qt::AltModifier) shift |= 4;
+    const QPoint pos = e->position().toPoint();
+    emit MouseDown(button, shift, pos);
+    // The right button does not select; the handler of MouseDown decides.
+    if (e->button() != Qt::LeftButton) return;
+    Node *before = selected_;
+    Node *hit = HitTest(pos);
+    userSelect_ = true;
+    QTreeWidget::mousePressEvent(e);
+    userSelect_ = false;
+    // A click on the node already selected changes nothing but is a click all the same.
+    if (hit && hit == before && selected_ == hit) emit NodeClick(hit);
+}
+
+void TreeView::keyPressEvent(QKeyEvent *e) {
+    userSelect_ = true;
+    QTreeWidget::keyPressEvent(e);
+    userSelect_ = false;
+}
+
+} // namespace widgets

@@ -1,0 +1,161 @@
+#pragma once
+// The tree control the chart windows are built on: nodes with unique keys,
+// a text tag, three image keys (normal, selected, expanded) taken from an
+// image list, per-node sorted children, and the events Expand, Collapse,
+// NodeClick and MouseDown. Expand and Collapse also fire, synchronously,
+// when code changes a node's expanded state, as long as the node has children
+// at that moment; the chart loaders rely on it.
+#include <QHash>
+#include <QIcon>
+#include <QString>
+#include <QStringList>
+#include <QTreeWidget>
+#include <memory>
+#include <vector>
+
+namespace widgets {
+
+// Error numbers of the control.
+constexpr long kErrElementNotFound = 35601;
+constexpr long kErrKeyNotUnique = 35602;
+constexpr long kErrInvalidRelative = 35605;
+
+class ImageList {
+public:
+    void Add(const QString &key, const QIcon &icon);
+    bool Contains(const QString &key) const { return icons_.contains(key); }
+    QIcon Icon(const QString &key) const { return icons_.value(key); }
+    QStringList Keys() const { return order_; }
+    int Count() const { return int(order_.size()); }
+
+private:
+    QHash<QString, QIcon> icons_;
+    QStringList order_;
+};
+
+enum TreeRelationship { tvwFirst = 0, tvwLast = 1, tvwNext = 2, tvwPrevious = 3, tvwChild = 4 };
+enum TreeLineStyle { tvwTreeLines = 0, tvwRootLines = 1 };
+
+class TreeView;
+
+class Node {
+public:
+    const QString &Key() const { return key_; }
+    const QString &Text() const { return text_; }
+    void setText(const QString &t);
+    const QString &Tag() const { return tag_; }
+    void setTag(const QString &t) { tag_ = t; }
+
+    const QString &Image() const { return image_; }
+    const QString &SelectedImage() const { return selectedImage_; }
+    const QString &ExpandedImage() const { return expandedImage_; }
+    // An empty key means no picture; any other key must be in the image list.
+    void setImage(const QString &k);
+    void setSelectedImage(const QString &k);
+    void setExpandedImage(const QString &k);
+    // The key of the picture shown now.
+    QString ShownImage() const;
+
+    bool Sorted() const { return sorted_; }
+    void setSorted(bool s);
+
+    bool Expanded() const { return expanded_; }
+    void setExpanded(bool e);
+
+    bool Selected() const;
+    void setSelected(bool s);
+    void EnsureVisible();
+
+    Node *Parent() const { return parent_; }
+    int Children() const { return int(children_.size()); }
+    Node *Child() const { return children_.empty() ? nullptr : children_.front(); }
+    Node *Next() const;
+    const std::vector<Node *> &ChildList() const { return children_; }
+    // Depth below the top level (a top-level node has 0).
+    int Level() const;
+    QTreeWidgetItem *item() const { return item_; }
+    TreeView *tree() const { return tree_; }
+
+private:
+    friend class TreeView;
+    Node(TreeView *tree, QString key, QString text) : tree_(tree), key_(std::move(key)), text_(std::move(text)) {}
+    void refreshIcon();
+    TreeView *tree_;
+    QString key_, text_, tag_;
+    QString image_, selectedImage_, expandedImage_;
+    bool sorted_ = false;
+    bool expanded_ = false;
+    Node *parent_ = nullptr;
+    std::vector<Node *> children_;
+    QTreeWidgetItem *item_ = nullptr;
+};
+
+class TreeView : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit TreeView(QWidget *parent = nullptr);
+    ~TreeView() override;
+
+    void setImageList(const ImageList *images) { images_ = images; }
+    const ImageList *imageList() const { return images_; }
+
+    // Adds a node. With an empty relative the node goes to the top level
+    // (first or last); tvwChild adds it as the relative's child (at its
+    // sorted place when the relative's children are sorted).
+    Node *Add(const QString &relative, int relationship, const QString &key, const QString &text,
+              const QString &image = QString(), const QString &selectedImage = QString());
+    // Removes the node with its whole subtree.
+    void Remove(const QString &key);
+    void Clear();
+    // nullptr when no node has the key.
+    Node *Item(const QString &key) const;
+    int Count() const { return int(byKey_.size()); }
+    QList<Node *> TopNodes() const;
+
+    Node *SelectedItem() const { return selected_; }
+    void setSelectedItem(Node *n);
+    // The node at a point of the viewport, or nullptr.
+    Node *HitTest(const QPoint &p) const;
+
+    int LineStyle() const { return lineStyle_; }
+    void setLineStyle(int style);
+
+    // Order of sorted siblings: Portuguese, ignoring case.
+    static int CompareText(const QString &a, const QString &b);
+
+signals:
+    void Expand(widgets::Node *node);
+    void Collapse(widgets::Node *node);
+    void NodeClick(widgets::Node *node);
+    // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
+    void MouseDown(int button, int shift, const QPoint &pos);
+
+protected:
+    void mousePressEvent(QMouseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+
+private:
+    friend class Node;
+    Node *nodeOf(QTreeWidgetItem *item) const;
+    void place(Node *n, Node *parent, int index);
+    int sortedIndex(Node *parent, const QString &text) const;
+    void requireImage(const QString &key) const;
+    void fireExpanded(Node *n, bool expanded);
+    void onItemExpanded(QTreeWidgetItem *item);
+    void onItemCollapsed(QTreeWidgetItem *item);
+    void onCurrentChanged(QTreeWidgetItem *current);
+    void destroy(Node *n);
+
+    const ImageList *images_ = nullptr;
+    QHash<QString, Node *> byKey_;
+    QHash<QTreeWidgetItem *, Node *> byItem_;
+    std::vector<Node *> top_;
+    Node *selected_ = nullptr;
+    int lineStyle_ = tvwRootLines;
+    int syncing_ = 0;      // the view follows a change made by code
+    bool userSelect_ = false;
+};
+
+} // namespace widgets
+
+Q_DECLARE_METATYPE(widgets::Node *)

@@ -1,0 +1,112 @@
+#pragma once
+// The posting write: one routine that every writer of postings uses (the
+// posting window, reversals, transfers and their reversal, the opening
+// balance of a new account) so that the protocol lives in one place.
+//
+// The protocol, inside the caller's open transaction (CDaoTrans begins it
+// IMMEDIATE, so the write lock is held from its first statement):
+//   1. read the counter and the three balances at the posting's date through
+//      ParQrySerialESaldos — inside the transaction, so no other copy of the
+//      program can post or settle between this read and the commit;
+//   2. counter lock: "UPDATE Serial Set Serial = Serial + 1 where Serial = " +
+//      the value read must change one row, else the caller rolls back and
+//      shows kMsgBloqueio;
+//   3. (optional) the caller's own guarded statement, e.g. marking the
+//      posting being reversed;
+//   4. insert the posting with an INSERT ... SELECT whose FROM is the guard:
+//      no row unless the account (and the type, when asked) is active;
+//   5. move the balances of every later posting (greater DataId).
+// The caller commits (or rolls back) and shows its own messages.
+#include "platform/value/Currency.h"
+
+#include <QDate>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace dao {
+class Database;
+}
+
+namespace postings {
+
+inline const QString kMsgBloqueio = QStringLiteral(
+    "Erro de bloqueio. Informações de controle do sistema estavam em uso por outro usuário. Tente novamente.");
+
+// Amount text for SQL: "#######0.00" with "." as the decimal mark. A value
+// with ten-thousandths below the cent keeps them, so nothing is ever rounded.
+QString TextoValor(value::Currency v);
+
+// Year (4), month (2), day (2), then the Id in nine digits.
+QString MontarDataId(const QDate &data, long id);
+
+// What ParQrySerialESaldos gives for an account, a type and a date.
+struct SerialESaldos {
+    long serial = 0;
+    value::Currency saldoConta, saldoRecDesp, saldoGlobal;
+};
+SerialESaldos LerSerialESaldos(dao::Database &db, const QString &codConta, const QString &codRecDesp,
+                               const QDate &data);
+
+// The guarded advance of the counter; false when it no longer holds the value read.
+bool TravarContador(dao::Database &db, long serialLido);
+
+// Which items must be active for the insert to write its row.
+enum class Guarda {
+    ContaETipo, // posting window and reversal of a posting: account and type
+    Conta       // opening balance, transfers and their reversal: the account only
+};
+
+// How the later postings' type balances follow.
+enum class SaldoTipo {
+    Ramo, // the type and its ancestors (LIKE)
+    Exato // the type itself only (the system types "001" and "002")
+};
+
+struct Lancamento {
+    QString codConta;
+    QString codRecDesp;
+    value::Currency valor; // signed: income positive, expense negative
+    QDate data;
+    std::optional<QString> documento; // nothing: NULL
+    QString historico;
+    bool estorno = false;
+    QString realizado;      // empty: the table default '?'
+    int transferencia = -1; // -1: not named (the table default 0)
+    Guarda guarda = Guarda::ContaETipo;
+    SaldoTipo saldoTipo = SaldoTipo::Ramo;
+    // Opening balance of a new account: its account balance starts from 0.
+    bool saldoContaDoZero = false;
+    long idUsuario = 0;
+};
+
+struct Gravado {
+    long id = 0;
+    QString dataId;
+    value::Currency saldoConta, saldoRecDesp, saldoGlobal;
+};
+
+enum class Resultado {
+    Gravado,  // written; the caller commits
+    Bloqueio, // the counter changed: roll back and show kMsgBloqueio
+    Recusado, // the guard let no row through (item inactive or gone): roll back
+    Impedido  // the caller's own step (antesDeInserir) returned false: roll back
+};
+
+// Writes one posting inside the caller's open transaction (raises when none
+// is open). antesDeInserir runs after the counter lock and before the insert;
+// returning false abandons the write. Errors of the engine are raised.
+Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *gravado = nullptr,
+                           const std::function<bool()> &antesDeInserir = {});
+
+// The statements, for writers that need them one by one.
+QString SqlInsercao(const Lancamento &l, long id, const QString &dataId, const SerialESaldos &s);
+QString SqlMoverSaldos(const QString &codConta, const QString &codRecDesp, SaldoTipo saldoTipo,
+                       value::Currency valor, const QString &dataId);
+
+// Adds the amount to the balances of every posting after dataId: global
+// always, account when its account is codConta or an ancestor, type by saldoTipo.
+void MoverSaldosPosteriores(dao::Database &db, const QString &codConta, const QString &codRecDesp,
+                            SaldoTipo saldoTipo, value::Currency valor, const QString &dataId);
+
+} // namespace postings

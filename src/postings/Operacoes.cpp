@@ -1,0 +1,273 @@
+#include "postings/Operacoes.h"
+
+#include "app/Errors.h"
+#include "db/CDaoTrans.h"
+#include "db/Module1.h"
+#include "platform/dao/Database.h"
+#include "platform/dao/Recordset.h"
+#include "platform/err/AppError.h"
+#include "postings/Escrita.h"
+#include "postings/SqlTexto.h"
+
+#include <vector>
+
+namespace postings {
+
+using value::Currency;
+
+namespace {
+
+bool bloqueio(const err::AppError &e) { return e.number() == err::db::kLocked; }
+
+// The guarded mark of a posting being reversed: only while it is neither
+// reversed nor a reversal nor settled as not realised, as stored now.
+bool marcarEstornado(dao::Database &db, long id) {
+    db.Execute(QStringLiteral("UPDATE LANCAMENTOS SET ESTORNADO = TRUE, REALIZADO='E' WHERE Id = ") + QString::number(id) +
+                   QStringLiteral(" AND REALIZADO <> 'N' AND ESTORNADO = FALSE AND ESTORNO = FALSE"),
+               dao::dbFailOnError);
+    return db.RecordsAffected() >= 1;
+}
+
+std::optional<QString> documentoDe(const value::Value &v) {
+    if (v.isNull()) return std::nullopt;
+    return v.toString();
+}
+
+Desfecho desfechoDe(Resultado r) {
+    switch (r) {
+    case Resultado::Gravado: return Desfecho::Gravado;
+    case Resultado::Bloqueio: return Desfecho::Bloqueio;
+    case Resultado::Impedido: return Desfecho::JaEstornado;
+    case Resultado::Recusado: break;
+    }
+    return Desfecho::Recusado;
+}
+
+} // namespace
+
+Desfecho Lancar(dao::Database &db, const NovoLancamento &n, long idUsuario, Feito *feito) {
+    try {
+        if (n.historico.size() > kMaxHistorico) return Desfecho::HistoricoLongo;
+        Lancamento l;
+        l.codConta = n.codConta;
+        l.codRecDesp = n.codRecDesp;
+        l.valor = n.valor;
+        l.data = n.data;
+        if (!n.documento.isEmpty()) l.documento = n.documento;
+        l.historico = n.historico;
+        l.idUsuario = idUsuario;
+        db::CDaoTrans trans(db.workspace());
+        trans.BegTrans();
+        Gravado g;
+        const Resultado r = GravarLancamento(db, l, &g);
+        if (r != Resultado::Gravado) return desfechoDe(r);
+        trans.ComTrans();
+        if (feito) *feito = {g.id, g.dataId};
+        return Desfecho::Gravado;
+    } catch (const err::AppError &e) {
+        if (bloqueio(e)) return Desfecho::Bloqueio;
+        FIN_TRAP_RERAISE("frmLancamentos", "cmdConfirmar_Click");
+    } catch (...) {
+        FIN_TRAP_RERAISE("frmLancamentos", "cmdConfirmar_Click");
+    }
+}
+
+long ContarDocumento(dao::Database &db, const QString &documento) {
+    std::unique_ptr<dao::Recordset> rs;
+    try {
+        rs = db.OpenRecordset(QStringLiteral("Select count(*) as Contagem from lancamentos where documento = ") +
+                                  fin::SqlTexto(documento),
+                              dao::dbOpenSnapshot);
+        try {
+            rs->MoveLast();
+            rs->MoveFirst();
+        } catch (...) {
+        }
+        const long n = long(rs->Field(QStringLiteral("Contagem")).toInt());
+        db::FecharRecordset(rs);
+        return n;
+    } catch (...) {
+        db::FecharRecordset(rs);
+        FIN_TRAP_RERAISE("frmLancamentos", "ContarDocumento");
+    }
+}
+
+Desfecho Estornar(dao::Database &db, long serial, const QString &historico, long idUsuario, Estorno *feito) {
+    std::unique_ptr<dao::Recordset> rs;
+    try {
+        if (historico.size() > kMaxHistorico) return Desfecho::HistoricoLongo;
+        db::CDaoTrans trans(db.workspace());
+        trans.BegTrans();
+        // The reversed posting as stored now, inside the transaction.
+        rs = db.OpenRecordset(QStringLiteral("SELECT CodConta, CodRecDesp, Valor, Data, Documento FROM Lancamentos "
+                                             "WHERE Id = ") + QString::number(serial),
+                              dao::dbOpenSnapshot);
+        if (rs->Eof()) return Desfecho::JaEstornado;
+        Lancamento l;
+        l.codConta = rs->Field(QStringLiteral("CodConta")).toString();
+        l.codRecDesp = rs->Field(QStringLiteral("CodRecDesp")).toString();
+        l.valor = -rs->Field(QStringLiteral("Valor")).toCurrency();
+        l.data = rs->Field(QStringLiteral("Data")).toDate().date();
+        l.documento = documentoDe(rs->Field(QStringLiteral("Documento")));
+        db::FecharRecordset(rs);
+        l.historico = historico;
+        l.estorno = true;
+        l.realizado = QStringLiteral("E");
+        l.idUsuario = idUsuario;
+        Gravado g;
+        const Resultado r = GravarLancamento(db, l, &g, [&] { return marcarEstornado(db, serial); });
+        if (r != Resultado::Gravado) return desfechoDe(r);
+        trans.ComTrans();
+        if (feito) {
+            feito->id = g.id;
+            feito->dataId = g.dataId;
+            feito->codConta = l.codConta;
+            feito->codRecDesp = l.codRecDesp;
+            feito->valor = l.valor;
+            feito->data = l.data;
+            feito->documento = l.documento;
+            feito->idEstornado = serial;
+        }
+        return Desfecho::Gravado;
+    } catch (const err::AppError &e) {
+        db::FecharRecordset(rs);
+        if (bloqueio(e)) return Desfecho::Bloqueio;
+        FIN_TRAP_RERAISE("frmLancamentos", "cmdEstornar_Click");
+    } catch (...) {
+        db::FecharRecordset(rs);
+        FIN_TRAP_RERAISE("frmLancamentos", "cmdEstornar_Click");
+    }
+}
+
+Desfecho Transferir(dao::Database &db, const Transferencia &t, long idUsuario, TransferenciaFeita *feita, int *perna) {
+    try {
+        if (t.historicoSaida.size() > kMaxHistorico || t.historicoEntrada.size() > kMaxHistorico)
+            return Desfecho::HistoricoLongo;
+        const Currency abs = t.valor < Currency() ? -t.valor : t.valor;
+        auto leg = [&](int qual) {
+            Lancamento l;
+            l.codConta = qual == 1 ? t.codContaOrig : t.codContaDest;
+            l.codRecDesp = kTipoTransferencia;
+            l.valor = qual == 1 ? -abs : abs;
+            l.data = t.data;
+            const QString &doc = qual == 1 ? t.docSaida : t.docEntrada;
+            if (!doc.isEmpty()) l.documento = doc;
+            l.historico = qual == 1 ? t.historicoSaida : t.historicoEntrada;
+            l.transferencia = qual;
+            l.guarda = Guarda::Conta;
+            l.saldoTipo = SaldoTipo::Exato;
+            l.idUsuario = idUsuario;
+            return l;
+        };
+        db::CDaoTrans trans(db.workspace());
+        trans.BegTrans();
+        Gravado sai, entra;
+        Resultado r = GravarLancamento(db, leg(1), &sai);
+        if (r != Resultado::Gravado) {
+            if (perna) *perna = 1;
+            return desfechoDe(r);
+        }
+        r = GravarLancamento(db, leg(2), &entra);
+        if (r != Resultado::Gravado) {
+            if (perna) *perna = 2;
+            return desfechoDe(r);
+        }
+        db.Execute(QStringLiteral("INSERT INTO TRANSFERENCIAS (SerialSai,SerialEntra) VALUES(") + QString::number(sai.id) +
+                       QLatin1Char(',') + QString::number(entra.id) + QLatin1Char(')'),
+                   dao::dbFailOnError);
+        trans.ComTrans();
+        if (feita) *feita = {sai.id, entra.id};
+        return Desfecho::Gravado;
+    } catch (const err::AppError &e) {
+        if (bloqueio(e)) return Desfecho::Bloqueio;
+        FIN_TRAP_RERAISE("frmLancamentos", "cmdTransferencia_Click");
+    } catch (...) {
+        FIN_TRAP_RERAISE("frmLancamentos", "cmdTransferencia_Click");
+    }
+}
+
+Desfecho EstornarTransferencia(dao::Database &db, long serial, const QString &historico, long idUsuario,
+                               EstornoDeTransferenciaFeito *feito, int *perna, QString *desConta) {
+    std::unique_ptr<dao::Recordset> rs;
+    try {
+        if (historico.size() > kMaxHistorico) return Desfecho::HistoricoLongo;
+        db::CDaoTrans trans(db.workspace());
+        trans.BegTrans();
+        const QString id = QString::number(serial);
+        rs = db.OpenRecordset(
+            QStringLiteral("SELECT L.*, C.DesConta from (Lancamentos As L INNER JOIN Contas AS C ON L.CodConta = "
+                           "C.Codigo) inner JOIN Transferencias As T ON ((L.Id = T.SerialEntra Or L.Id = T.SerialSai) "
+                           "And (T.SerialSai = ") + id + QStringLiteral(" or  T.SerialEntra =") + id +
+                QStringLiteral(")) ORDER BY L.Transferencia"),
+            dao::dbOpenSnapshot);
+        try {
+            rs->MoveLast();
+            rs->MoveFirst();
+        } catch (...) {
+        }
+        if (rs->RecordCount() < 2) {
+            db::FecharRecordset(rs);
+            return Desfecho::Incompleta;
+        }
+        struct Perna {
+            long id;
+            Estorno e;
+        };
+        std::vector<Perna> pernas;
+        QDate data;
+        for (int i = 0; i < 2; ++i, rs->MoveNext()) {
+            Perna p;
+            p.id = long(rs->Field(QStringLiteral("id")).toInt());
+            if (i == 0) data = rs->Field(QStringLiteral("Data")).toDate().date();
+            p.e.codConta = rs->Field(QStringLiteral("CodConta")).toString();
+            p.e.codRecDesp = kTipoTransferencia;
+            p.e.valor = -rs->Field(QStringLiteral("Valor")).toCurrency();
+            p.e.data = data; // the first leg's date for both
+            p.e.documento = documentoDe(rs->Field(QStringLiteral("Documento")));
+            p.e.desConta = rs->Field(QStringLiteral("DesConta")).toString();
+            p.e.idEstornado = p.id;
+            pernas.push_back(p);
+        }
+        db::FecharRecordset(rs);
+        for (int i = 0; i < 2; ++i) {
+            Perna &p = pernas[std::size_t(i)];
+            Lancamento l;
+            l.codConta = p.e.codConta;
+            l.codRecDesp = kTipoTransferencia;
+            l.valor = p.e.valor;
+            l.data = data;
+            l.documento = p.e.documento;
+            l.historico = historico;
+            l.estorno = true;
+            l.realizado = QStringLiteral("E");
+            l.transferencia = i == 0 ? 1 : -1; // the second reversal names no Transferencia (0)
+            l.guarda = Guarda::Conta;
+            l.saldoTipo = SaldoTipo::Exato;
+            l.idUsuario = idUsuario;
+            Gravado g;
+            const Resultado r = GravarLancamento(db, l, &g, [&] { return marcarEstornado(db, p.id); });
+            if (r != Resultado::Gravado) {
+                if (perna) *perna = i + 1;
+                if (desConta) *desConta = p.e.desConta;
+                return desfechoDe(r);
+            }
+            p.e.id = g.id;
+            p.e.dataId = g.dataId;
+        }
+        trans.ComTrans();
+        if (feito) {
+            feito->a = pernas[0].e;
+            feito->b = pernas[1].e;
+        }
+        return Desfecho::Gravado;
+    } catch (const err::AppError &e) {
+        db::FecharRecordset(rs);
+        if (bloqueio(e)) return Desfecho::Bloqueio;
+        FIN_TRAP_RERAISE("frmLancamentos", "EstornoDeTransferencia");
+    } catch (...) {
+        db::FecharRecordset(rs);
+        FIN_TRAP_RERAISE("frmLancamentos", "EstornoDeTransferencia");
+    }
+}
+
+} // namespace postings

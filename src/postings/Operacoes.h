@@ -1,0 +1,107 @@
+#pragma once
+// What the posting window writes: a posting, the reversal of a posting, a
+// transfer between accounts and the reversal of a transfer. Each runs in one
+// transaction of its own on the database's workspace, through the posting
+// write (Escrita.h), and shows nothing: it answers how it ended and the window
+// tells the user. Several copies of the program run the same routines on one
+// file; a write lock held too long by another copy ends as Bloqueio, with
+// nothing written, never as an engine error.
+#include "platform/value/Currency.h"
+
+#include <QDate>
+#include <QString>
+#include <optional>
+
+namespace dao {
+class Database;
+}
+
+namespace postings {
+
+inline const QString kTipoTransferencia = QStringLiteral("001");
+inline const QString kDesTransferencia = QStringLiteral("TRANSFERÊNCIAS ENTRE CONTAS");
+// Widths of the posting's text columns.
+constexpr int kMaxHistorico = 50;
+constexpr int kMaxDocumento = 20;
+
+enum class Desfecho {
+    Gravado,
+    Bloqueio,      // counter or write lock taken by another copy: nothing written
+    Recusado,      // the account (or type) is inactive or gone: nothing written
+    JaEstornado,   // the stored posting is reversed, a reversal or settled 'N'
+    Incompleta,    // a transfer whose other leg or link is missing
+    HistoricoLongo // a history longer than the column: nothing written
+};
+
+// ---- posting ------------------------------------------------------------------
+
+struct NovoLancamento {
+    QString codConta;
+    QString codRecDesp;
+    value::Currency valor; // signed: income positive, expense negative
+    QDate data;
+    QString documento; // trimmed; empty stores NULL
+    QString historico; // trimmed
+};
+
+struct Feito {
+    long id = 0;
+    QString dataId;
+};
+
+Desfecho Lancar(dao::Database &db, const NovoLancamento &l, long idUsuario, Feito *feito = nullptr);
+
+// How many stored postings carry the document.
+long ContarDocumento(dao::Database &db, const QString &documento);
+
+// ---- reversal of a posting ----------------------------------------------------------
+
+struct Estorno {
+    long id = 0; // the reversal posting
+    QString dataId;
+    QString codConta, codRecDesp;
+    value::Currency valor; // the reversal's amount (the reversed one negated)
+    QDate data;
+    std::optional<QString> documento;
+    QString desConta; // description of the account (transfer reversals)
+    long idEstornado = 0;
+};
+
+// Reverses the stored posting `serial`: the mark of the reversed posting is
+// guarded (not reversed, not a reversal, not settled 'N'); the reversal
+// keeps its account, type, date and document and stores the history as given.
+Desfecho Estornar(dao::Database &db, long serial, const QString &historico, long idUsuario, Estorno *feito = nullptr);
+
+// ---- transfer -----------------------------------------------------------------------
+
+struct Transferencia {
+    QString codContaOrig, codContaDest;
+    QString docSaida, docEntrada; // trimmed; empty stores NULL
+    QDate data;
+    value::Currency valor; // its absolute value moves
+    QString historicoSaida, historicoEntrada;
+};
+
+struct TransferenciaFeita {
+    long idSaida = 0, idEntrada = 0;
+};
+
+// Both legs and their link, or nothing. On Recusado, *perna tells the leg
+// refused (1 outgoing, 2 incoming).
+Desfecho Transferir(dao::Database &db, const Transferencia &t, long idUsuario, TransferenciaFeita *feita = nullptr,
+                    int *perna = nullptr);
+
+// ---- reversal of a transfer --------------------------------------------------------
+
+struct EstornoDeTransferenciaFeito {
+    Estorno a, b; // the reversals of the outgoing (a) and incoming (b) legs
+};
+
+// Reverses both legs of the transfer that posting `serial` belongs to, in
+// one transaction. On JaEstornado or Recusado, *perna tells the leg (1 the
+// first, outgoing; 2 the second) and *desConta its account's description.
+Desfecho EstornarTransferencia(dao::Database &db, long serial, const QString &historico, long idUsuario,
+                               EstornoDeTransferenciaFeito *feito = nullptr, int *perna = nullptr,
+                               QString *desConta = nullptr);
+
+} // namespace postings

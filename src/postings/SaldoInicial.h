@@ -1,0 +1,49 @@
+#pragma once
+// The opening balance of a new account: one posting of type "002" with the
+// history 'SALDO INICIAL', settled 'S', written by the posting write inside
+// the transaction that creates the account (the caller commits).
+#include "platform/value/Currency.h"
+
+#include <QDate>
+#include <QString>
+#include <vector>
+
+namespace dao {
+class Database;
+}
+
+namespace postings {
+
+inline const QString kTipoAjusteDeSaldo = QStringLiteral("002");
+inline const QString kHistoricoSaldoInicial = QStringLiteral("SALDO INICIAL");
+inline const QString kMsgSaldoInicialRecusado = QStringLiteral(
+    "Erro indeterminado: não foi possível fazer o lançamento de ajuste de saldo inicial. Inclusão cancelada.");
+
+// Writes the opening posting of the account codConta. On a changed counter
+// or an inactive account it shows its message and raises the silent cancel
+// error; other errors are raised with their location. Returns the posting's Id.
+long LancarSaldoInicial(dao::Database &db, const QString &codConta, value::Currency valor, const QDate &data,
+                        long idUsuario);
+
+// The condition that recognises opening postings in SQL (on Lancamentos,
+// unqualified columns): type "002", history 'SALDO INICIAL', settled 'S',
+// neither a transfer nor a reversal.
+QString CondicaoSaldoInicial();
+
+// The opening postings of the accounts matching codConta & "*", read inside
+// the caller's open transaction before the accounts (and so, by cascade,
+// these postings) are deleted.
+struct SaldoInicialGravado {
+    QString codConta;
+    value::Currency valor;
+    QString dataId;
+};
+std::vector<SaldoInicialGravado> LerSaldosIniciais(dao::Database &db, const QString &codConta);
+
+// Takes back the effect of those postings on the balances of every later
+// posting, inside the same transaction. Takes the counter lock first when
+// there is any; false when the counter could not be locked (the caller rolls
+// back and shows kMsgBloqueio).
+bool DesfazerSaldosIniciais(dao::Database &db, const std::vector<SaldoInicialGravado> &iniciais);
+
+} // namespace postings

@@ -1,0 +1,169 @@
+// The tree control and the masked boxes.
+#include "platform/err/AppError.h"
+#include "platform/ui/GuiTest.h"
+#include "platform/widgets/ActiveText.h"
+#include "platform/widgets/TreeView.h"
+
+#include <QKeyEvent>
+#include <functional>
+
+namespace {
+
+long errorOf(const std::function<void()> &f) {
+    try {
+        f();
+    } catch (const err::AppError &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+class Tree : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::qtApp();
+        for (const char *k : {"A", "ASEL", "AEXP"}) images.Add(QString::fromLatin1(k), QIcon());
+        tv.setImageList(&images);
+        connect();
+    }
+    void connect() {
+        QObject::connect(&tv, &widgets::TreeView::Expand, [this](widgets::Node *n) {
+            events << QStringLiteral("+") + n->Key();
+            if (onExpand) onExpand(n);
+        });
+        QObject::connect(&tv, &widgets::TreeView::Collapse, [this](widgets::Node *n) { events << QStringLiteral("-") + n->Key(); });
+    }
+    QApplication &app = testsupport::qtApp(); // before any widget
+    widgets::ImageList images;
+    widgets::TreeView tv;
+    QStringList events;
+    std::function<void(widgets::Node *)> onExpand;
+};
+
+} // namespace
+
+TEST_F(Tree, ExpandAndCollapseFireAtOnceWhenCodeChangesANodeWithChildren) {
+    widgets::Node *r = tv.Add(QString(), widgets::tvwLast, QStringLiteral("_000"), QStringLiteral("raiz"));
+    tv.Add(QStringLiteral("_000"), widgets::tvwChild, QStringLiteral("D_000"), QStringLiteral("Dummy"));
+    // The handler replaces the placeholder while the setter is still running.
+    onExpand = [this](widgets::Node *n) {
+        tv.Remove(QStringLiteral("D") + n->Key());
+        tv.Add(n->Key(), widgets::tvwChild, QStringLiteral("_001"), QStringLiteral("um"));
+    };
+    r->setExpanded(true);
+    EXPECT_EQ(events, QStringList{QStringLiteral("+_000")});
+    EXPECT_EQ(r->Child()->Key(), QStringLiteral("_001"));
+    EXPECT_TRUE(r->item()->isExpanded());
+    r->setExpanded(true); // no change, no event
+    r->setExpanded(false);
+    EXPECT_EQ(events, (QStringList{QStringLiteral("+_000"), QStringLiteral("-_000")}));
+    // A node without children changes state silently.
+    widgets::Node *folha = tv.Item(QStringLiteral("_001"));
+    folha->setExpanded(true);
+    folha->setExpanded(false);
+    EXPECT_EQ(events.size(), 2);
+    // The view's own expansion (the user's click) raises the event once.
+    onExpand = nullptr;
+    tv.expandItem(r->item());
+    EXPECT_EQ(events.last(), QStringLiteral("+_000"));
+    EXPECT_EQ(events.size(), 3);
+    EXPECT_TRUE(r->Expanded());
+    tv.collapseItem(r->item());
+    EXPECT_EQ(events.last(), QStringLiteral("-_000"));
+    EXPECT_FALSE(r->Expanded());
+}
+
+TEST_F(Tree, KeysAreUniqueAndImagesMustBeInTheList) {
+    tv.Add(QString(), widgets::tvwLast, QStringLiteral("_000"), QStringLiteral("raiz"), QStringLiteral("A"));
+    EXPECT_EQ(errorOf([&] { tv.Add(QString(), widgets::tvwLast, QStringLiteral("_000"), QStringLiteral("x")); }),
+              widgets::kErrKeyNotUnique);
+    EXPECT_EQ(errorOf([&] { tv.Add(QStringLiteral("_999"), widgets::tvwChild, QStringLiteral("_1"), QStringLiteral("x")); }),
+              widgets::kErrElementNotFound);
+    EXPECT_EQ(errorOf([&] { tv.Item(QStringLiteral("_000"))->setImage(QStringLiteral("NENHUMA")); }),
+              widgets::kErrElementNotFound);
+    EXPECT_EQ(errorOf([&] { tv.Remove(QStringLiteral("_x")); }), widgets::kErrElementNotFound);
+    tv.Add(QStringLiteral("_000"), widgets::tvwChild, QStringLiteral("_001"), QStringLiteral("a"));
+    tv.Add(QStringLiteral("_001"), widgets::tvwChild, QStringLiteral("_001.001"), QStringLiteral("b"));
+    tv.Remove(QStringLiteral("_001"));
+    EXPECT_EQ(tv.Item(QStringLiteral("_001.001")), nullptr);
+    EXPECT_EQ(tv.Count(), 1);
+    // The key can be used again once removed.
+    EXPECT_NE(tv.Add(QStringLiteral("_000"), widgets::tvwChild, QStringLiteral("_001.001"), QStringLiteral("b")), nullptr);
+}
+
+TEST_F(Tree, SortedChildrenFollowPortugueseOrderIgnoringCase) {
+    widgets::Node *r = tv.Add(QString(), widgets::tvwLast, QStringLiteral("_000"), QStringLiteral("raiz"));
+    r->setSorted(true);
+    for (const char *t : {"zebra", "Ébano", "caixa", "Banco", "água"})
+        tv.Add(QStringLiteral("_000"), widgets::tvwChild, QStringLiteral("_") + QString::fromUtf8(t), QString::fromUtf8(t));
+    QStringList ordem;
+    for (widgets::Node *c : r->ChildList()) ordem << c->Text();
+    EXPECT_EQ(ordem, (QStringList{QStringLiteral("água"), QStringLiteral("Banco"), QStringLiteral("caixa"),
+                                  QStringLiteral("Ébano"), QStringLiteral("zebra")}));
+    // The view shows the same order, and a renamed node moves to its place.
+    EXPECT_EQ(r->item()->child(0)->text(0), QStringLiteral("água"));
+    tv.Item(QStringLiteral("_zebra"))->setText(QStringLiteral("Abacate"));
+    EXPECT_EQ(r->Child()->Text(), QStringLiteral("Abacate"));
+    EXPECT_EQ(r->item()->child(0)->text(0), QStringLiteral("Abacate"));
+}
+
+TEST_F(Tree, ShownPictureFollowsSelectionThenExpansion) {
+    widgets::Node *r = tv.Add(QString(), widgets::tvwLast, QStringLiteral("_000"), QStringLiteral("raiz"), QStringLiteral("A"),
+                              QStringLiteral("ASEL"));
+    r->setExpandedImage(QStringLiteral("AEXP"));
+    tv.Add(QStringLiteral("_000"), widgets::tvwChild, QStringLiteral("_001"), QStringLiteral("um"));
+    EXPECT_EQ(r->ShownImage(), QStringLiteral("A"));
+    r->setExpanded(true);
+    EXPECT_EQ(r->ShownImage(), QStringLiteral("AEXP"));
+    tv.setSelectedItem(r);
+    EXPECT_EQ(r->ShownImage(), QStringLiteral("ASEL"));
+    EXPECT_EQ(tv.SelectedItem(), r);
+}
+
+TEST(MaskedBoxes, DateBoxGivesTypedTextAndParsesBothYearForms) {
+    testsupport::qtApp();
+    widgets::DateBox d;
+    EXPECT_EQ(d.Text(), QString());
+    struct Caso { const char *digitado; const char *texto; bool valida; };
+    const Caso casos[] = {{"10032008", "10/03/2008", true}, {"100308", "10/03/08", true}, {"3102202", "31/02/202", false},
+                          {"31022020", "31/02/2020", false}, {"2902202", "29/02/202", false}, {"29022020", "29/02/2020", true}};
+    for (const Caso &c : casos) {
+        d.clear();
+        d.setCursorPosition(0);
+        for (QChar ch : QString::fromLatin1(c.digitado)) {
+            QKeyEvent k(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+            QCoreApplication::sendEvent(&d, &k);
+        }
+        EXPECT_EQ(d.Text(), QString::fromLatin1(c.texto)) << c.digitado;
+        EXPECT_EQ(widgets::DateBox::Parse(d.Text()).has_value(), c.valida) << c.digitado;
+    }
+    EXPECT_EQ(widgets::DateBox::Parse(QStringLiteral("10/03/08")), QDate(2008, 3, 10));
+}
+
+TEST(MaskedBoxes, AmountBoxReadsBrazilianAmountsAndEnterFollowsTheOwner) {
+    testsupport::qtApp();
+    widgets::AmountBox a;
+    EXPECT_EQ(a.alignment() & Qt::AlignRight, Qt::AlignRight);
+    EXPECT_EQ(a.maxLength(), 13);
+    EXPECT_FALSE(a.Value().has_value());
+    a.setValueText(QStringLiteral("1.234,56"));
+    EXPECT_EQ(a.Value(), value::Currency::fromUnits(12345600));
+    a.setValueText(QStringLiteral("-0,5"));
+    EXPECT_EQ(a.Value(), value::Currency::fromUnits(-5000));
+    // A third decimal cannot be typed.
+    a.setValueText(QStringLiteral("1,23"));
+    a.setCursorPosition(4);
+    QKeyEvent k(QEvent::KeyPress, Qt::Key_9, Qt::NoModifier, QStringLiteral("9"));
+    QCoreApplication::sendEvent(&a, &k);
+    EXPECT_EQ(a.ValueText(), QStringLiteral("1,23"));
+    // Enter: the owner's command instead of a Tab.
+    a.setEnterSendsTab(false);
+    int enters = 0;
+    QObject::connect(&a, &widgets::ActiveText::EnterPressed, [&] { ++enters; });
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(&a, &enter);
+    EXPECT_EQ(enters, 1);
+    // Focus colours.
+    a.setBackColor(widgets::ActiveText::FocusColour());
+    EXPECT_EQ(a.BackColor(), QColor(255, 255, 0));
+}

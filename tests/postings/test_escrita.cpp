@@ -1,0 +1,288 @@
+// The posting write and the opening balance, checked against the balance oracle.
+#include "app/AppContext.h"
+#include "db/CDaoTrans.h"
+#include "db/ConstruirBanco.h"
+#include "platform/dao/Database.h"
+#include "platform/dao/Recordset.h"
+#include "platform/err/AppError.h"
+#include "platform/ui/GuiTest.h"
+#include "postings/Escrita.h"
+#include "postings/SaldoInicial.h"
+#include "support/Book.h"
+#include "support/ErrorOf.h"
+#include "support/Oracle.h"
+#include "support/TempDir.h"
+
+#include <random>
+
+using testsupport::Script;
+using value::Currency;
+
+namespace {
+
+Currency reais(double v) { return Currency::fromUnits(qint64(std::llround(v * 10000))); }
+
+class Escrita : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::qtApp();
+        db = db::ConstruirBancoDeDados(dir.file(QStringLiteral("livro.mdb")));
+        fin::gDB = db.get();
+        fin::gIdUsuario = 1;
+        fin::gTipoUsuario = 1;
+    }
+    void TearDown() override {
+        EXPECT_EQ(testsupport::CheckBookText(*db, oracle).toStdString(), "");
+        fin::gDB = nullptr;
+    }
+    void conta(const QString &codigo, bool inativa = false) {
+        const int dot = codigo.lastIndexOf(QLatin1Char('.'));
+        const QString pai = dot < 0 ? QStringLiteral("000") : codigo.left(dot);
+        db->Execute(QStringLiteral("INSERT INTO Contas (DesConta, Codigo, CodPai, Inativa) VALUES ('C %1', '%1', '%2', %3)")
+                        .arg(codigo, pai, inativa ? QStringLiteral("True") : QStringLiteral("False")));
+    }
+    void tipo(const QString &codigo) {
+        const int dot = codigo.lastIndexOf(QLatin1Char('.'));
+        const QString pai = dot < 0 ? QStringLiteral("000") : codigo.left(dot);
+        db->Execute(QStringLiteral("INSERT INTO TiposMovimentacoes (DesMovimentacao, Codigo, CodPai, Inativo) "
+                                   "VALUES ('T %1', '%1', '%2', False)").arg(codigo, pai));
+    }
+    postings::Resultado lancar(const QString &c, const QString &t, Currency v, QDate d, postings::Gravado *g = nullptr) {
+        postings::Lancamento l;
+        l.codConta = c;
+        l.codRecDesp = t;
+        l.valor = v;
+        l.data = d;
+        l.historico = QStringLiteral("HISTORICO");
+        l.idUsuario = 1;
+        db::CDaoTrans trans;
+        trans.BegTrans();
+        const auto r = postings::GravarLancamento(*db, l, g);
+        if (r == postings::Resultado::Gravado) trans.ComTrans();
+        return r;
+    }
+    long inicial(const QString &c, Currency v, QDate d) {
+        db::CDaoTrans trans;
+        trans.BegTrans();
+        const long id = postings::LancarSaldoInicial(*db, c, v, d, 1);
+        trans.ComTrans();
+        return id;
+    }
+    struct Linha {
+        Currency valor, saldoConta, saldoRecDesp, saldoGlobal;
+        QString realizado, codRecDesp, historico, dataId;
+    };
+    Linha linha(long id) {
+        auto rs = db->OpenRecordset(QStringLiteral("SELECT * FROM Lancamentos WHERE Id = %1").arg(id), dao::dbOpenSnapshot);
+        EXPECT_FALSE(rs->Eof());
+        return {rs->Field(QStringLiteral("Valor")).toCurrency(), rs->Field(QStringLiteral("SaldoConta")).toCurrency(),
+                rs->Field(QStringLiteral("SaldoRecDesp")).toCurrency(), rs->Field(QStringLiteral("SaldoGlobal")).toCurrency(),
+                rs->Field(QStringLiteral("Realizado")).toString(), rs->Field(QStringLiteral("CodRecDesp")).toString(),
+                rs->Field(QStringLiteral("Historico")).toString(), rs->Field(QStringLiteral("DataId")).toString()};
+    }
+    qint64 contagem(const QString &sql) {
+        auto rs = db->OpenRecordset(sql, dao::dbOpenSnapshot);
+        return rs->Field(0).toInt();
+    }
+
+    testsupport::TempDir dir;
+    std::unique_ptr<dao::Database> db;
+    testsupport::OracleOptions oracle;
+};
+
+} // namespace
+
+TEST(TextoValor, AmountsAreWrittenWithPointAndNeverRounded) {
+    const struct { qint64 units; const char *texto; } casos[] = {
+        {1000000, "100.00"}, {-500000, "-50.00"}, {0, "0.00"}, {999999999900, "99999999.99"},
+        {12345, "1.2345"}, {-1, "-0.0001"}, {123456789000, "12345678.90"},
+    };
+    for (const auto &c : casos)
+        EXPECT_EQ(postings::TextoValor(Currency::fromUnits(c.units)), QString::fromLatin1(c.texto)) << c.units;
+    EXPECT_EQ(postings::MontarDataId(QDate(2008, 3, 10), 42), QStringLiteral("20080310000000042"));
+}
+
+TEST_F(Escrita, RefusesToWriteOutsideATransaction) {
+    conta(QStringLiteral("001"));
+    tipo(QStringLiteral("003"));
+    postings::Lancamento l;
+    l.codConta = QStringLiteral("001");
+    l.codRecDesp = QStringLiteral("003");
+    l.valor = reais(10);
+    l.data = QDate(2020, 1, 1);
+    EXPECT_EQ(testsupport::errorOf([&] { postings::GravarLancamento(*db, l); }), err::db::kNotInTransaction);
+    EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos")), 0);
+}
+
+TEST_F(Escrita, PostingMovesLaterBalancesOfItsBranchesOnly) {
+    for (const char *c : {"001", "001.001", "001.002", "002"}) conta(QString::fromLatin1(c));
+    for (const char *t : {"003", "003.001", "004"}) tipo(QString::fromLatin1(t));
+    const QDate d0(2020, 1, 10);
+    // Postings on the ancestor, the sibling, below, elsewhere; later dates.
+    ASSERT_EQ(lancar("001", "003", reais(10), d0.addDays(5)), postings::Resultado::Gravado);
+    ASSERT_EQ(lancar("001.002", "003.001", reais(-3.5), d0.addDays(6)), postings::Resultado::Gravado);
+    ASSERT_EQ(lancar("002", "004", reais(7), d0.addDays(7)), postings::Resultado::Gravado);
+    ASSERT_EQ(lancar("001.001", "003.001", reais(1.25), d0.addDays(8)), postings::Resultado::Gravado);
+    // Back-dated, then same date as an existing one, then after all.
+    postings::Gravado g;
+    ASSERT_EQ(lancar("001.001", "003.001", reais(100), d0, &g), postings::Resultado::Gravado);
+    EXPECT_EQ(g.dataId, postings::MontarDataId(d0, 5));
+    ASSERT_EQ(lancar("001.002", "004", reais(-50), d0.addDays(6)), postings::Resultado::Gravado);
+    ASSERT_EQ(lancar("001", "003", reais(0.01), d0.addDays(30), &g), postings::Resultado::Gravado);
+    EXPECT_EQ(g.saldoGlobal, reais(10 - 3.5 + 7 + 1.25 + 100 - 50 + 0.01));
+    EXPECT_EQ(g.saldoConta, reais(10 - 3.5 + 1.25 + 100 - 50 + 0.01));
+}
+
+TEST_F(Escrita, GuardRefusesInactiveAccountOrType) {
+    conta(QStringLiteral("001"));
+    conta(QStringLiteral("002"), true);
+    tipo(QStringLiteral("003"));
+    db->Execute(QStringLiteral("UPDATE TiposMovimentacoes SET Inativo = True WHERE Codigo = '002'"));
+    EXPECT_EQ(lancar("002", "003", reais(1), QDate(2020, 1, 1)), postings::Resultado::Recusado);
+    EXPECT_EQ(lancar("001", "002", reais(1), QDate(2020, 1, 1)), postings::Resultado::Recusado);
+    EXPECT_EQ(lancar("009", "003", reais(1), QDate(2020, 1, 1)), postings::Resultado::Recusado);
+    // Rolled back: the counter did not move.
+    EXPECT_EQ(contagem(QStringLiteral("SELECT Serial FROM Serial")), 0);
+    EXPECT_EQ(lancar("001", "003", reais(1), QDate(2020, 1, 1)), postings::Resultado::Gravado);
+    EXPECT_EQ(contagem(QStringLiteral("SELECT Serial FROM Serial")), 1);
+}
+
+TEST_F(Escrita, CounterLockRefusesAValueNoLongerHeld) {
+    db::CDaoTrans trans;
+    trans.BegTrans();
+    EXPECT_FALSE(postings::TravarContador(*db, 5));
+    EXPECT_TRUE(postings::TravarContador(*db, 0));
+    trans.RollBack();
+    EXPECT_EQ(contagem(QStringLiteral("SELECT Serial FROM Serial")), 0);
+}
+
+TEST_F(Escrita, TypedTextWithApostropheIsStoredAsTyped) {
+    conta(QStringLiteral("001"));
+    tipo(QStringLiteral("003"));
+    postings::Lancamento l;
+    l.codConta = QStringLiteral("001");
+    l.codRecDesp = QStringLiteral("003");
+    l.valor = reais(1);
+    l.data = QDate(2020, 1, 1);
+    l.idUsuario = 1;
+    l.historico = QStringLiteral("D'AGUA'); DELETE FROM Contas; --");
+    l.documento = QStringLiteral("N'1");
+    db::CDaoTrans trans;
+    trans.BegTrans();
+    ASSERT_EQ(postings::GravarLancamento(*db, l), postings::Resultado::Gravado);
+    trans.ComTrans();
+    EXPECT_EQ(linha(1).historico, l.historico);
+    EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Contas")), 2);
+}
+
+TEST_F(Escrita, CallersStepRunsAfterTheLockAndCanAbandonTheWrite) {
+    conta(QStringLiteral("001"));
+    tipo(QStringLiteral("003"));
+    ASSERT_EQ(lancar("001", "003", reais(5), QDate(2020, 1, 1)), postings::Resultado::Gravado);
+    postings::Lancamento l;
+    l.codConta = QStringLiteral("001");
+    l.codRecDesp = QStringLiteral("003");
+    l.valor = reais(-5);
+    l.data = QDate(2020, 1, 1);
+    l.historico = QStringLiteral("ESTORNO");
+    l.estorno = true;
+    l.idUsuario = 1;
+    l.realizado = QStringLiteral("E");
+    db::CDaoTrans trans;
+    trans.BegTrans();
+    qint64 serialVisto = -1;
+    const auto r = postings::GravarLancamento(*db, l, nullptr, [&] {
+        serialVisto = contagem(QStringLiteral("SELECT Serial FROM Serial"));
+        db->Execute(QStringLiteral("UPDATE LANCAMENTOS SET ESTORNADO = TRUE, REALIZADO='E' WHERE Id = 1 AND "
+                                   "REALIZADO <> 'N' AND ESTORNADO = FALSE"), dao::dbFailOnError);
+        return db->RecordsAffected() == 1;
+    });
+    ASSERT_EQ(r, postings::Resultado::Gravado);
+    trans.ComTrans();
+    EXPECT_EQ(serialVisto, 2);
+    EXPECT_EQ(linha(2).saldoGlobal, Currency());
+    // A second reversal of the same posting is stopped by the caller's guard.
+    db::CDaoTrans t2;
+    t2.BegTrans();
+    EXPECT_EQ(postings::GravarLancamento(*db, l, nullptr, [&] {
+                  db->Execute(QStringLiteral("UPDATE LANCAMENTOS SET ESTORNADO = TRUE, REALIZADO='E' WHERE Id = 1 AND "
+                                             "REALIZADO <> 'N' AND ESTORNADO = FALSE"), dao::dbFailOnError);
+                  return db->RecordsAffected() == 1;
+              }),
+              postings::Resultado::Impedido);
+}
+
+// ---- opening balance ---------------------------------------------------------
+
+TEST_F(Escrita, OpeningBalanceBeforeBetweenAndAfterStoredPostings) {
+    struct Caso { const char *nome; QDate data; double valor; };
+    const Caso casos[] = {
+        {"before every posting", QDate(2019, 12, 1), 100},
+        {"between postings", QDate(2020, 1, 15), -40.5},
+        {"on the date of a posting", QDate(2020, 2, 1), 12.34},
+        {"after every posting", QDate(2021, 1, 1), 99999999.99},
+    };
+    for (const char *c : {"001", "001.001", "002"}) conta(QString::fromLatin1(c));
+    tipo(QStringLiteral("003"));
+    ASSERT_EQ(lancar("001", "003", reais(10), QDate(2020, 1, 1)), postings::Resultado::Gravado);
+    ASSERT_EQ(lancar("002", "002", reais(20), QDate(2020, 2, 1)), postings::Resultado::Gravado);
+    ASSERT_EQ(lancar("001.001", "003", reais(-5), QDate(2020, 3, 1)), postings::Resultado::Gravado);
+    int n = 0;
+    for (const Caso &c : casos) {
+        const QString codigo = QStringLiteral("001.001.%1").arg(++n, 3, 10, QLatin1Char('0'));
+        conta(codigo);
+        const long id = inicial(codigo, reais(c.valor), c.data);
+        const Linha l = linha(id);
+        EXPECT_EQ(l.codRecDesp, QStringLiteral("002")) << c.nome;
+        EXPECT_EQ(l.realizado, QStringLiteral("S")) << c.nome;
+        EXPECT_EQ(l.historico, QStringLiteral("SALDO INICIAL")) << c.nome;
+        EXPECT_EQ(l.saldoConta, reais(c.valor)) << c.nome;
+        EXPECT_EQ(testsupport::CheckBookText(*db).toStdString(), "") << c.nome;
+    }
+}
+
+TEST_F(Escrita, OpeningBalanceOnInactiveAccountOrStaleCounterWritesNothing) {
+    conta(QStringLiteral("001"), true);
+    Script s;
+    s.ok();
+    {
+        db::CDaoTrans trans;
+        trans.BegTrans();
+        EXPECT_EQ(testsupport::errorOf([&] { postings::LancarSaldoInicial(*db, QStringLiteral("001"), reais(5), QDate(2020, 1, 1), 1); }),
+                  err::kErrCancel);
+    }
+    EXPECT_EQ(s.shownTexts(), QStringList{postings::kMsgSaldoInicialRecusado});
+    EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos")), 0);
+    EXPECT_EQ(contagem(QStringLiteral("SELECT Serial FROM Serial")), 0);
+}
+
+TEST_F(Escrita, RandomOpeningBalancesOnNestedAccountsKeepEveryBalanceTrue) {
+    testsupport::BookSpec spec;
+    spec.postings = 0;
+    spec.accountsPerLevel = 3;
+    spec.levels = 2;
+    testsupport::Book b = testsupport::writeBook(*db, spec);
+    QStringList contas = b.accounts;
+    QHash<QString, int> filhos;
+    std::mt19937 rng(20240601);
+    std::uniform_int_distribution<int> dia(0, 400), cents(-2000000, 2000000), moeda(0, 3);
+    auto um = [&](const QStringList &l) { return l[std::uniform_int_distribution<int>(0, int(l.size()) - 1)(rng)]; };
+    // New accounts at every depth, each opened with its balance on a random
+    // date; a few ordinary postings between them, so both kinds move each other.
+    for (int i = 0; i < 300; ++i) {
+        const QDate d = QDate(2020, 1, 1).addDays(dia(rng));
+        const Currency v = Currency::fromUnits(qint64(cents(rng)) * 100);
+        if (moeda(rng) == 0) {
+            ASSERT_EQ(lancar(um(contas), um(b.types), v, d), postings::Resultado::Gravado);
+        } else {
+            QString pai = um(contas);
+            while (pai.size() > 23) pai = pai.left(pai.lastIndexOf(QLatin1Char('.')));
+            const QString codigo = pai + QStringLiteral(".%1").arg(++filhos[pai] + 100, 3, 10, QLatin1Char('0'));
+            conta(codigo);
+            contas << codigo;
+            inicial(codigo, v, d);
+        }
+        const QString faults = testsupport::CheckBookText(*db);
+        ASSERT_EQ(faults.toStdString(), "") << "after posting " << i;
+    }
+}
