@@ -99,13 +99,13 @@ Livro &livro(int postings) {
     if (!l) {
         l = std::make_unique<Livro>();
         l->db = db::ConstruirBancoDeDados(caminho(QStringLiteral("fin-bench-lanc-%1.mdb").arg(postings)));
-        testsupport::BookSpec spec;
-        spec.postings = postings;
-        spec.accountsPerLevel = 6;
-        spec.levels = 2;
-        spec.days = 3650;
-        spec.first = QDate::currentDate().addDays(-spec.days - 1);
-        l->book = testsupport::writeBook(*l->db, spec);
+        testsupport::BookShape shape;
+        shape.postings = postings;
+        shape.accountsPerLevel = 6;
+        shape.levels = 2;
+        shape.days = 3650;
+        shape.first = QDate::currentDate().addDays(-shape.days - 1);
+        l->book = testsupport::writeBook(*l->db, shape);
     }
     return *l;
 }

@@ -21,7 +21,7 @@ namespace {
 struct Fixture {
     std::unique_ptr<dao::Database> db;
     testsupport::Book book;
-    testsupport::BookSpec spec;
+    testsupport::BookShape shape;
     long nextBareId = 900000000;
 };
 
@@ -34,12 +34,12 @@ Fixture &book(int postings) {
         const QString path = QDir::temp().filePath(QStringLiteral("fin-bench-postings-%1.mdb").arg(postings));
         for (const char *suffix : {"", "-wal", "-shm"}) QFile::remove(path + QString::fromLatin1(suffix));
         f->db = db::ConstruirBancoDeDados(path);
-        f->spec.postings = postings;
-        f->spec.accountsPerLevel = 6;
-        f->spec.levels = 2;
-        f->spec.days = 3650;
-        f->spec.first = QDate::currentDate().addDays(-f->spec.days - 1);
-        f->book = testsupport::writeBook(*f->db, f->spec);
+        f->shape.postings = postings;
+        f->shape.accountsPerLevel = 6;
+        f->shape.levels = 2;
+        f->shape.days = 3650;
+        f->shape.first = QDate::currentDate().addDays(-f->shape.days - 1);
+        f->book = testsupport::writeBook(*f->db, f->shape);
     }
     return *f;
 }
@@ -87,7 +87,7 @@ void BM_BareInsertCommit(benchmark::State &state) {
 // Dated before every posting of the book: every posting is moved.
 void BM_PostingBackDated(benchmark::State &state) {
     Fixture &f = book(int(state.range(0)));
-    const postings::Lancamento l = lancamento(f, f.spec.first.addDays(-1));
+    const postings::Lancamento l = lancamento(f, f.shape.first.addDays(-1));
     for (auto _ : state) gravar(f, l, state);
     state.counters["moved"] = double(state.range(0));
     state.counters["per_moved"] =

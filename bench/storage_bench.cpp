@@ -21,7 +21,7 @@ namespace {
 struct Fixture {
     std::unique_ptr<dao::Database> db;
     testsupport::Book book;
-    testsupport::BookSpec spec;
+    testsupport::BookShape shape;
 };
 
 // Books are built once per size and kept for the run.
@@ -35,11 +35,11 @@ Fixture &book(int postings) {
         QFile::remove(path + QStringLiteral("-wal"));
         QFile::remove(path + QStringLiteral("-shm"));
         f->db = db::ConstruirBancoDeDados(path);
-        f->spec.postings = postings;
-        f->spec.accountsPerLevel = 6;
-        f->spec.levels = 2;
-        f->spec.days = 3650;
-        f->book = testsupport::writeBook(*f->db, f->spec);
+        f->shape.postings = postings;
+        f->shape.accountsPerLevel = 6;
+        f->shape.levels = 2;
+        f->shape.days = 3650;
+        f->book = testsupport::writeBook(*f->db, f->shape);
     }
     return *f;
 }
@@ -55,7 +55,7 @@ void saldos(benchmark::State &state, bool oldAccount) {
         conta = QStringLiteral("999");
     }
     auto q = f.db->QueryDefs(QStringLiteral("ParQrySerialESaldos"));
-    const QDate last = f.spec.first.addDays(f.spec.days);
+    const QDate last = f.shape.first.addDays(f.shape.days);
     for (auto _ : state) {
         q->SetParameter(0, conta);
         q->SetParameter(1, f.book.types.last());

@@ -81,23 +81,23 @@ TEST_F(Queries, EmptyBookGivesTheCounterAndZeroBalances) {
 }
 
 TEST_F(Queries, BothFormsMatchTheIndependentBalancesOnARandomBook) {
-    testsupport::BookSpec spec;
-    spec.postings = 400;
-    spec.accountsPerLevel = 3;
-    spec.levels = 3;
-    spec.days = 60;
-    const auto book = testsupport::writeBook(*db, spec);
+    testsupport::BookShape shape;
+    shape.postings = 400;
+    shape.accountsPerLevel = 3;
+    shape.levels = 3;
+    shape.days = 60;
+    const auto book = testsupport::writeBook(*db, shape);
     std::mt19937 rng(7);
     std::vector<std::tuple<QString, QString, QDate>> probes;
     for (int i = 0; i < 40; ++i) {
         probes.emplace_back(book.accounts[int(rng() % book.accounts.size())], book.types[int(rng() % book.types.size())],
-                            spec.first.addDays(int(rng() % (spec.days + 10)) - 5));
+                            shape.first.addDays(int(rng() % (shape.days + 10)) - 5));
     }
     std::vector<Saldos> joined;
     for (const auto &[c, t, d] : probes) {
         joined.push_back(saldos(c, t, d));
         SCOPED_TRACE(QStringLiteral("%1 %2 %3").arg(c, t, d.toString()).toStdString());
-        EXPECT_EQ(joined.back(), expected(book.postings, spec.postings, c, t, d));
+        EXPECT_EQ(joined.back(), expected(book.postings, shape.postings, c, t, d));
     }
     useSubSelectForm();
     for (std::size_t i = 0; i < probes.size(); ++i) {

@@ -257,11 +257,11 @@ TEST_F(Escrita, OpeningBalanceOnInactiveAccountOrStaleCounterWritesNothing) {
 }
 
 TEST_F(Escrita, RandomOpeningBalancesOnNestedAccountsKeepEveryBalanceTrue) {
-    testsupport::BookSpec spec;
-    spec.postings = 0;
-    spec.accountsPerLevel = 3;
-    spec.levels = 2;
-    testsupport::Book b = testsupport::writeBook(*db, spec);
+    testsupport::BookShape shape;
+    shape.postings = 0;
+    shape.accountsPerLevel = 3;
+    shape.levels = 2;
+    testsupport::Book b = testsupport::writeBook(*db, shape);
     QStringList contas = b.accounts;
     QHash<QString, int> filhos;
     std::mt19937 rng(20240601);

@@ -103,23 +103,23 @@ void insertPostings(dao::Database &db, const std::vector<Posting> &postings) {
     db.workspace().CommitTrans();
 }
 
-Book writeBook(dao::Database &db, const BookSpec &spec) {
+Book writeBook(dao::Database &db, const BookShape &shape) {
     Book b;
-    b.accounts = makeChart(db, QStringLiteral("Contas"), QStringLiteral("DesConta"), spec.accountsPerLevel, spec.levels, 1,
+    b.accounts = makeChart(db, QStringLiteral("Contas"), QStringLiteral("DesConta"), shape.accountsPerLevel, shape.levels, 1,
                            QStringLiteral("CONTA"));
-    b.types = makeChart(db, QStringLiteral("TiposMovimentacoes"), QStringLiteral("DesMovimentacao"), spec.accountsPerLevel,
-                        spec.levels, 3, QStringLiteral("TIPO"));
-    std::mt19937 rng(spec.seed);
-    std::uniform_int_distribution<int> day(0, spec.days - 1), acc(0, int(b.accounts.size()) - 1),
+    b.types = makeChart(db, QStringLiteral("TiposMovimentacoes"), QStringLiteral("DesMovimentacao"), shape.accountsPerLevel,
+                        shape.levels, 3, QStringLiteral("TIPO"));
+    std::mt19937 rng(shape.seed);
+    std::uniform_int_distribution<int> day(0, shape.days - 1), acc(0, int(b.accounts.size()) - 1),
         typ(0, int(b.types.size()) - 1), cents(-500000, 500000), settle(0, 9);
-    b.postings.reserve(std::size_t(spec.postings));
-    for (int i = 1; i <= spec.postings; ++i) {
+    b.postings.reserve(std::size_t(shape.postings));
+    for (int i = 1; i <= shape.postings; ++i) {
         Posting p;
         p.id = i;
         p.codConta = b.accounts[acc(rng)];
         p.codRecDesp = b.types[typ(rng)];
         p.valor = Currency::fromUnits(qint64(cents(rng)) * 100);
-        p.data = spec.first.addDays(day(rng));
+        p.data = shape.first.addDays(day(rng));
         const int s = settle(rng);
         p.realizado = s < 5 ? QStringLiteral("?") : (s < 8 ? QStringLiteral("S") : (s < 9 ? QStringLiteral("N") : QStringLiteral("E")));
         b.postings.push_back(p);

@@ -36,7 +36,7 @@ struct Posting {
 // balance likewise, the global balance over all.
 void computeBalances(std::vector<Posting> &book);
 
-struct BookSpec {
+struct BookShape {
     int postings = 1000;
     int accountsPerLevel = 4; // children under each node
     int levels = 2;
@@ -52,7 +52,7 @@ struct Book {
 };
 
 // Creates the charts and writes the postings (with their balances) and the counter.
-Book writeBook(dao::Database &db, const BookSpec &spec);
+Book writeBook(dao::Database &db, const BookShape &shape);
 
 // Writes postings as they are (balances as given) in one transaction.
 void insertPostings(dao::Database &db, const std::vector<Posting> &postings);

@@ -33,9 +33,9 @@ QString canonical(const QString &path) {
     return c.isEmpty() ? fi.absoluteFilePath() : c;
 }
 
-QString passwordFrom(const QString &spec) {
+QString passwordFrom(const QString &shape) {
     static const QRegularExpression re(QStringLiteral(";\\s*pwd\\s*=([^;]*)"), QRegularExpression::CaseInsensitiveOption);
-    const auto m = re.match(QLatin1Char(';') + spec);
+    const auto m = re.match(QLatin1Char(';') + shape);
     return m.hasMatch() ? m.captured(1) : QString();
 }
 

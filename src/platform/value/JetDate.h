@@ -2,7 +2,7 @@
 // Dates as the database keeps them: one canonical text "yyyy-MM-dd hh:mm:ss",
 // so that =, <=, BETWEEN and ORDER BY on the stored text are right.
 // Date values are naive (no time zone); they are carried in QDateTime with
-// the UTC spec so that no daylight-saving rule ever shifts them.
+// the UTC shape so that no daylight-saving rule ever shifts them.
 #include <QDateTime>
 #include <QString>
 #include <optional>
