@@ -4,6 +4,7 @@
 #include "platform/dao/QueryDef.h"
 #include "platform/dao/Recordset.h"
 #include "platform/dao/Sqlite.h"
+#include "platform/dao/StatementCache.h"
 #include "platform/dao/Workspace.h"
 
 #include <sqlite3.h>
@@ -113,7 +114,7 @@ private:
 
 Database::Database(sqlite3 *db, QString path, Workspace &ws)
     : db_(db), path_(std::move(path)), ws_(&ws), catalog_(std::make_unique<CatalogImpl>(db)),
-      translator_(std::make_unique<jetsql::Translator>(*catalog_)) {
+      translator_(std::make_unique<jetsql::Translator>(*catalog_)), statements_(std::make_shared<StatementCache>(db)) {
     ws_->attach(this);
 }
 
@@ -123,6 +124,7 @@ void Database::Close() {
     if (!db_) return;
     ws_->detach(this);
     if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    statements_->clear();
     sqlite3_close_v2(db_);
     db_ = nullptr;
     releaseOpenFile(path_);
@@ -142,6 +144,7 @@ std::shared_ptr<const jetsql::Translation> Database::translate(const QString &je
 void Database::invalidateSchema() {
     catalog_->invalidate();
     translator_->clearCache();
+    statements_->clear();
 }
 
 void Database::Execute(const QString &jetSql, long /*options*/) {
@@ -152,7 +155,7 @@ void Database::Execute(const QString &jetSql, long /*options*/) {
         throw err::AppError(E::kInvalidOperation, QStringLiteral("DAO.Database"),
                             QStringLiteral("Não é possível executar uma consulta seleção."));
     recordsAffected_ = 0;
-    recordsAffected_ = exec::action(db_, *t, {});
+    recordsAffected_ = exec::action(*statements_, *t, {});
 }
 
 std::unique_ptr<Recordset> Database::OpenRecordset(const QString &source, int type) {
@@ -168,9 +171,9 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString &source, int ty
         }
         t->sql = QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(cols.join(QStringLiteral(", ")),
                                                                            sqlite::quoteIdent(td->name));
-        sqlite3 *h = db_;
+        auto cache = statements_;
         return std::make_unique<Recordset>(
-            *this, [h, t] { return exec::select(h, *t, {}, true); }, type, td->name);
+            *this, [cache, t] { return exec::select(*cache, *t, {}, true); }, type, td->name);
     }
     if (catalog_->savedQuery(name)) return QueryDefs(name)->OpenRecordset(type);
     if (type == dbOpenTable)
@@ -180,8 +183,8 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString &source, int ty
     if (t->kind != jetsql::StatementKind::Select)
         throw err::AppError(E::kInvalidOperation, QStringLiteral("DAO.Database"),
                             QStringLiteral("Operação inválida: a instrução não retorna registros."));
-    sqlite3 *h = db_;
-    return std::make_unique<Recordset>(*this, [h, t] { return exec::select(h, *t, {}); }, type);
+    auto cache = statements_;
+    return std::make_unique<Recordset>(*this, [cache, t] { return exec::select(*cache, *t, {}); }, type);
 }
 
 std::optional<QString> Database::queryText(const QString &name) const { return catalog_->savedQuery(name); }

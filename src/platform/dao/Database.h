@@ -16,6 +16,7 @@ namespace dao {
 class Recordset;
 class QueryDef;
 class Workspace;
+class StatementCache;
 
 enum RecordsetTypeEnum { dbOpenTable = 1, dbOpenDynaset = 2, dbOpenSnapshot = 4, dbOpenForwardOnly = 8 };
 constexpr long dbFailOnError = 128;
@@ -54,6 +55,7 @@ public:
 
     // Internal: used by query definitions and recordsets.
     std::shared_ptr<const jetsql::Translation> translate(const QString &jetSql);
+    const std::shared_ptr<StatementCache> &statements() const { return statements_; }
     void setQueryText(const QString &name, const QString &jetSql);
     std::optional<QString> queryText(const QString &name) const;
 
@@ -69,6 +71,7 @@ private:
     long recordsAffected_ = 0;
     std::unique_ptr<CatalogImpl> catalog_;
     std::unique_ptr<jetsql::Translator> translator_;
+    std::shared_ptr<StatementCache> statements_;
 };
 
 } // namespace dao

@@ -73,7 +73,7 @@ Value read(sqlite3_stmt *stmt, int col, DataType type) {
 
 namespace {
 
-void bindAll(sqlite3 *db, sqlite3_stmt *stmt, const jetsql::Translation &t, const ParamValues &params) {
+void bindAll(sqlite3_stmt *stmt, const jetsql::Translation &t, const ParamValues &params) {
     for (int i = 0; i < int(t.bindOrder.size()); ++i) {
         const QString key = t.bindOrder[std::size_t(i)].toUpper();
         auto it = params.find(key);
@@ -86,17 +86,16 @@ void bindAll(sqlite3 *db, sqlite3_stmt *stmt, const jetsql::Translation &t, cons
             if (p.name.compare(key, Qt::CaseInsensitive) == 0) ty = p.type;
         bind(stmt, i + 1, it->second, ty);
     }
-    (void)db;
 }
 
 } // namespace
 
-std::shared_ptr<Recordset::Data> select(sqlite3 *db, const jetsql::Translation &t, const ParamValues &params,
+std::shared_ptr<Recordset::Data> select(StatementCache &cache, const jetsql::Translation &t, const ParamValues &params,
                                         bool withRowid) {
-    sqlite::Statement st(db, t.sql);
-    bindAll(db, st.get(), t, params);
+    auto st = cache.acquire(t.sql);
+    bindAll(st.get(), t, params);
     auto data = std::make_shared<Recordset::Data>();
-    const int n = st.columnCount();
+    const int n = sqlite3_column_count(st.get());
     const int first = withRowid ? 1 : 0; // the row's key comes first when asked for
     for (int c = first; c < n; ++c) {
         Recordset::Column col;
@@ -116,12 +115,12 @@ std::shared_ptr<Recordset::Data> select(sqlite3 *db, const jetsql::Translation &
     return data;
 }
 
-long action(sqlite3 *db, const jetsql::Translation &t, const ParamValues &params) {
-    sqlite::Statement st(db, t.sql);
-    bindAll(db, st.get(), t, params);
+long action(StatementCache &cache, const jetsql::Translation &t, const ParamValues &params) {
+    auto st = cache.acquire(t.sql);
+    bindAll(st.get(), t, params);
     while (st.step()) {
     }
-    return sqlite3_changes(db);
+    return sqlite3_changes(cache.db());
 }
 
 } // namespace dao::exec

@@ -2,6 +2,7 @@
 // Runs a translated statement on a connection: binds parameters in storage
 // form and reads rows back into values of the result columns' types.
 #include "platform/dao/Recordset.h"
+#include "platform/dao/StatementCache.h"
 #include "platform/jetsql/Translator.h"
 
 #include <map>
@@ -17,8 +18,8 @@ using ParamValues = std::map<QString, value::Value>; // upper-case name -> value
 void bind(sqlite3_stmt *stmt, int index, const value::Value &v, value::DataType asType);
 value::Value read(sqlite3_stmt *stmt, int col, value::DataType type);
 
-std::shared_ptr<Recordset::Data> select(sqlite3 *db, const jetsql::Translation &t, const ParamValues &params,
+std::shared_ptr<Recordset::Data> select(StatementCache &cache, const jetsql::Translation &t, const ParamValues &params,
                                         bool withRowid = false);
-long action(sqlite3 *db, const jetsql::Translation &t, const ParamValues &params);
+long action(StatementCache &cache, const jetsql::Translation &t, const ParamValues &params);
 
 } // namespace dao::exec

@@ -46,13 +46,13 @@ std::unique_ptr<Recordset> QueryDef::OpenRecordset(int type) {
     if (t->kind != jetsql::StatementKind::Select)
         throw err::AppError(E::kInvalidOperation, QStringLiteral("DAO.QueryDef"),
                             QStringLiteral("Operação inválida: a consulta não retorna registros."));
-    sqlite3 *h = db_->handle();
+    auto cache = db_->statements();
     auto params = values_;
     // Load once now so that a missing parameter is reported at open.
-    auto first = exec::select(h, *t, params);
-    auto loader = [h, t, params, first]() mutable {
+    auto first = exec::select(*cache, *t, params);
+    auto loader = [cache, t, params, first]() mutable {
         if (first) return std::exchange(first, nullptr);
-        return exec::select(h, *t, params);
+        return exec::select(*cache, *t, params);
     };
     return std::make_unique<Recordset>(*db_, loader, type);
 }
@@ -62,7 +62,7 @@ void QueryDef::Execute(long /*options*/) {
     if (t->kind == jetsql::StatementKind::Select)
         throw err::AppError(E::kInvalidOperation, QStringLiteral("DAO.QueryDef"),
                             QStringLiteral("Não é possível executar uma consulta seleção."));
-    recordsAffected_ = exec::action(db_->handle(), *t, values_);
+    recordsAffected_ = exec::action(*db_->statements(), *t, values_);
 }
 
 } // namespace dao

@@ -1,0 +1,49 @@
+#include "platform/dao/StatementCache.h"
+
+#include "platform/dao/Sqlite.h"
+
+#include <sqlite3.h>
+
+namespace dao {
+
+StatementCache::Lease StatementCache::acquire(const QString &sql) {
+    // A statement in use is out of the cache, so a nested run of the same
+    // text prepares a second one instead of disturbing the first.
+    if (sqlite3_stmt *st = idle_.take(sql)) return Lease(*this, sql, st);
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt *st = nullptr;
+    const int rc = sqlite3_prepare_v2(db_, utf8.constData(), int(utf8.size()), &st, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(st);
+        throw sqlite::error(db_, rc, sql);
+    }
+    return Lease(*this, sql, st);
+}
+
+void StatementCache::giveBack(const QString &sql, sqlite3_stmt *st) {
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    if (idle_.size() >= kMaxIdle || idle_.contains(sql)) {
+        sqlite3_finalize(st);
+        return;
+    }
+    idle_.insert(sql, st);
+}
+
+void StatementCache::clear() {
+    for (sqlite3_stmt *st : std::as_const(idle_)) sqlite3_finalize(st);
+    idle_.clear();
+}
+
+StatementCache::Lease::~Lease() { cache_->giveBack(sql_, st_); }
+
+bool StatementCache::Lease::step() {
+    const int rc = sqlite3_step(st_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    const auto e = sqlite::error(cache_->db(), sqlite3_extended_errcode(cache_->db()), sql_);
+    sqlite3_reset(st_);
+    throw e;
+}
+
+} // namespace dao

@@ -1,0 +1,50 @@
+#pragma once
+// Prepared statements kept per connection and reused by their text: the
+// program runs the same statements again and again (the balance query at
+// every posting), and preparing a long one costs more than running it.
+#include <QHash>
+#include <QString>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace dao {
+
+class StatementCache {
+public:
+    explicit StatementCache(sqlite3 *db) : db_(db) {}
+    ~StatementCache() { clear(); }
+    StatementCache(const StatementCache &) = delete;
+    StatementCache &operator=(const StatementCache &) = delete;
+
+    // A statement borrowed for one run; given back, reset, when released.
+    class Lease {
+    public:
+        Lease(StatementCache &cache, QString sql, sqlite3_stmt *st) : cache_(&cache), sql_(std::move(sql)), st_(st) {}
+        Lease(const Lease &) = delete;
+        Lease &operator=(const Lease &) = delete;
+        ~Lease();
+        sqlite3_stmt *get() const { return st_; }
+        // One step: true while a row is available. Throws on failure.
+        bool step();
+
+    private:
+        StatementCache *cache_;
+        QString sql_;
+        sqlite3_stmt *st_;
+    };
+
+    // Throws err::AppError when the text does not prepare.
+    Lease acquire(const QString &sql);
+    // Finalizes every idle statement (closing, or the schema changed).
+    void clear();
+    sqlite3 *db() const { return db_; }
+
+private:
+    void giveBack(const QString &sql, sqlite3_stmt *st);
+    static constexpr int kMaxIdle = 256;
+    sqlite3 *db_;
+    QHash<QString, sqlite3_stmt *> idle_;
+};
+
+} // namespace dao
