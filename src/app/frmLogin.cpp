@@ -90,6 +90,8 @@ frmLogin::frmLogin(QWidget *parent) : ui::Form(parent) {
     txtSenha->installEventFilter(this);
 
     setFixedSize(Lugar(0, 0, kLarguraTwips, kAlturaTwips).size());
+    // The hint must show whole in the font of this display.
+    ui::AcomodarRotulo(lblWarning);
 }
 
 void frmLogin::Form_Load() {

@@ -53,6 +53,9 @@ frmItemDet::frmItemDet(Plano plano, QWidget *parent) : ui::Form(parent), plano_(
     }
     connect(cmdOK, &QPushButton::clicked, this, &frmItemDet::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmItemDet::cmdCancel_Click);
+    setCancelButton(cmdCancel);
+    // The account dialog places its own boxes first (its constructor).
+    if (!conta) ui::AcomodarRotulo(Label1);
 }
 
 void frmItemDet::Form_Load() {
@@ -168,6 +171,7 @@ frmContaDet::frmContaDet(QWidget *parent) : frmItemDet(Plano::Contas, parent) {
     setTabOrder(txtSaldoInicial, txtData);
     setTabOrder(txtData, cmdOK);
     setTabOrder(cmdOK, cmdCancel);
+    ui::AcomodarRotulo(Label1);
 }
 
 void frmContaDet::Form_Load() {

@@ -98,6 +98,7 @@ frmPlano::frmPlano(Plano plano, QWidget *parent) : ui::Form(parent), plano_(plan
     connect(cmdImprimir, &QPushButton::clicked, this, &frmPlano::cmdImprimir_Click);
     connect(cmdFechar, &QPushButton::clicked, this, &frmPlano::cmdFechar_Click);
     setFixedSize(7365 / 15, (conta ? 5460 : 5625) / 15);
+    ui::AcomodarRotulo(lblAjuda);
 }
 
 frmPlano::~frmPlano() = default;

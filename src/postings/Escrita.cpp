@@ -6,7 +6,6 @@
 #include "platform/dao/Recordset.h"
 #include "platform/dao/Workspace.h"
 #include "platform/err/AppError.h"
-#include "postings/SqlTexto.h"
 
 namespace postings {
 
@@ -48,72 +47,112 @@ SerialESaldos LerSerialESaldos(dao::Database &db, const QString &codConta, const
     return s;
 }
 
-bool TravarContador(dao::Database &db, long serialLido) {
-    db.Execute(QStringLiteral("UPDATE Serial Set Serial = Serial + 1 where Serial = ") + QString::number(serialLido),
-               dao::dbFailOnError);
-    return db.RecordsAffected() >= 1;
-}
-
-QString SqlInsercao(const Lancamento &l, long id, const QString &dataId, const SerialESaldos &s) {
-    const QString conta = fin::SqlTexto(l.codConta);
-    const QString tipo = fin::SqlTexto(l.codRecDesp);
-    const QString valor = TextoValor(l.valor);
-    const Currency baseConta = l.saldoContaDoZero ? Currency() : s.saldoConta;
-    QString sql = QStringLiteral("INSERT INTO LANCAMENTOS Select ") + QString::number(id) + QStringLiteral(" As Id, ");
-    if (l.transferencia >= 0) sql += QString::number(l.transferencia) + QStringLiteral(" As Transferencia, ");
-    sql += conta + QStringLiteral(" As CodConta,") + tipo + QStringLiteral(" As CodRecDesp, ") +
-           (l.documento ? fin::SqlTexto(*l.documento) : QStringLiteral("NULL")) + QStringLiteral(" As Documento,") +
-           valor + QStringLiteral(" As Valor,") + db::DataSQL(QDateTime(l.data, QTime(0, 0), Qt::UTC), 2) +
-           QStringLiteral(" As Data,") + fin::SqlTexto(l.historico) + QStringLiteral(" As Historico,");
-    if (l.estorno) sql += QStringLiteral(" True As Estorno,");
-    sql += QLatin1Char('\'') + dataId + QStringLiteral("' As DataId,") + TextoValor(s.saldoGlobal + l.valor) +
-           QStringLiteral(" As SaldoGlobal,") + TextoValor(baseConta + l.valor) + QStringLiteral(" As SaldoConta, ") +
-           TextoValor(s.saldoRecDesp + l.valor) + QStringLiteral(" As SaldoRecDesp, ");
-    if (!l.realizado.isEmpty()) sql += fin::SqlTexto(l.realizado) + QStringLiteral(" As Realizado,");
-    sql += QString::number(l.idUsuario) + QStringLiteral(" As IdUsuario ");
-    if (l.guarda == Guarda::ContaETipo) {
-        sql += QStringLiteral("FROM Contas As C INNER JOIN TiposMovimentacoes As T ON (C.Codigo = ") + conta +
-               QStringLiteral(" AND C.Inativa = False AND T.Codigo = ") + tipo +
-               QStringLiteral(" AND T.Inativo = False AND Len(C.Codigo) * 0 = Len(T.Codigo) * 0)");
-    } else {
-        sql += QStringLiteral("FROM CONTAS WHERE Codigo = ") + conta + QStringLiteral(" AND Inativa = False");
-    }
-    return sql;
-}
-
 namespace {
+
+// The write runs at every posting: its statements take their values as
+// parameters, so each text is translated and prepared once per session
+// rather than once per posting, and no typed text is ever part of the SQL.
+std::unique_ptr<dao::QueryDef> consulta(dao::Database &db, const QString &sql) { return db.CreateQueryDef(QString(), sql); }
+
 // "Is the row's code this code or one of its ancestors?": the same test as
 // the code LIKE the row's code & '*', written as a list of the few codes it
 // can be, which the engine checks without a pattern match per row.
-QString eAncestral(const QString &codigo, const QString &coluna) {
+QStringList ancestrais(const QString &codigo) {
     QStringList codigos;
     for (QString c = codigo; !c.isEmpty();) {
-        codigos.prepend(fin::SqlTexto(c));
+        codigos.prepend(c);
         const int dot = c.lastIndexOf(QLatin1Char('.'));
         c = dot < 0 ? QString() : c.left(dot);
     }
-    return QStringLiteral("Abs(") + coluna + QStringLiteral(" IN (") + codigos.join(QLatin1Char(',')) +
-           QStringLiteral("))");
+    return codigos;
 }
+
+QString listaDeParametros(const QString &prefixo, int n) {
+    QStringList nomes;
+    for (int i = 0; i < n; ++i) nomes << QStringLiteral("[%1%2]").arg(prefixo).arg(i);
+    return nomes.join(QLatin1Char(','));
+}
+
+QString declaracoes(const QString &prefixo, int n) {
+    QString out;
+    for (int i = 0; i < n; ++i) out += QStringLiteral("[%1%2] Text ( 255 ), ").arg(prefixo).arg(i);
+    return out;
+}
+
 } // namespace
 
-QString SqlMoverSaldos(const QString &codConta, const QString &codRecDesp, SaldoTipo saldoTipo, Currency valor,
-                       const QString &dataId) {
-    const QString v = TextoValor(valor);
-    const QString tipo = saldoTipo == SaldoTipo::Ramo
-                             ? eAncestral(codRecDesp, QStringLiteral("CodRecDesp"))
-                             : QStringLiteral("Abs(") + fin::SqlTexto(codRecDesp) + QStringLiteral(" = CodRecDesp)");
-    return QStringLiteral("UPDATE Lancamentos Set SaldoConta = SaldoConta + ") +
-           eAncestral(codConta, QStringLiteral("CodConta")) + QStringLiteral(" * ") + v +
-           QStringLiteral(", SaldoRecDesp = SaldoRecDesp + ") + tipo + QStringLiteral(" * ") + v +
-           QStringLiteral(", SaldoGlobal = SaldoGlobal + ") + v + QStringLiteral(" where DataId > '") + dataId +
-           QLatin1Char('\'');
+bool TravarContador(dao::Database &db, long serialLido) {
+    auto q = consulta(db, QStringLiteral("PARAMETERS [pSerial] Long;UPDATE Serial Set Serial = Serial + 1 where Serial = [pSerial]"));
+    q->SetParameter(0, value::Value(qlonglong(serialLido)));
+    q->Execute(dao::dbFailOnError);
+    return q->RecordsAffected() >= 1;
 }
+
+namespace {
+
+// Inserts the posting only while its account (and type, when asked) is
+// active: the guard is the FROM of the INSERT ... SELECT.
+long Inserir(dao::Database &db, const Lancamento &l, long id, const QString &dataId, const SerialESaldos &s) {
+    const Currency baseConta = l.saldoContaDoZero ? Currency() : s.saldoConta;
+    QString sql = QStringLiteral("PARAMETERS [pId] Long, [pConta] Text ( 255 ), [pTipo] Text ( 255 ), [pDoc] Text ( 255 ), "
+                                 "[pValor] Currency, [pData] DateTime, [pHist] Text ( 255 ), [pDataId] Text ( 255 ), "
+                                 "[pSG] Currency, [pSC] Currency, [pSR] Currency, [pReal] Text ( 255 ), [pTransf] Byte, "
+                                 "[pUsu] Long;"
+                                 "INSERT INTO LANCAMENTOS Select [pId] As Id, ");
+    if (l.transferencia >= 0) sql += QStringLiteral("[pTransf] As Transferencia, ");
+    sql += QStringLiteral("[pConta] As CodConta, [pTipo] As CodRecDesp, [pDoc] As Documento, [pValor] As Valor, "
+                          "[pData] As Data, [pHist] As Historico,");
+    if (l.estorno) sql += QStringLiteral(" True As Estorno,");
+    sql += QStringLiteral(" [pDataId] As DataId, [pSG] As SaldoGlobal, [pSC] As SaldoConta, [pSR] As SaldoRecDesp, ");
+    if (!l.realizado.isEmpty()) sql += QStringLiteral("[pReal] As Realizado,");
+    sql += QStringLiteral("[pUsu] As IdUsuario ");
+    if (l.guarda == Guarda::ContaETipo) {
+        sql += QStringLiteral("FROM Contas As C INNER JOIN TiposMovimentacoes As T ON (C.Codigo = [pConta] AND C.Inativa = False "
+                              "AND T.Codigo = [pTipo] AND T.Inativo = False)");
+    } else {
+        sql += QStringLiteral("FROM CONTAS WHERE Codigo = [pConta] AND Inativa = False");
+    }
+    auto q = consulta(db, sql);
+    q->SetParameter(QStringLiteral("pId"), value::Value(qlonglong(id)));
+    q->SetParameter(QStringLiteral("pConta"), l.codConta);
+    q->SetParameter(QStringLiteral("pTipo"), l.codRecDesp);
+    q->SetParameter(QStringLiteral("pDoc"), l.documento ? value::Value(*l.documento) : value::Value());
+    q->SetParameter(QStringLiteral("pValor"), l.valor);
+    q->SetParameter(QStringLiteral("pData"), QDateTime(l.data, QTime(0, 0), Qt::UTC));
+    q->SetParameter(QStringLiteral("pHist"), l.historico);
+    q->SetParameter(QStringLiteral("pDataId"), dataId);
+    q->SetParameter(QStringLiteral("pSG"), s.saldoGlobal + l.valor);
+    q->SetParameter(QStringLiteral("pSC"), baseConta + l.valor);
+    q->SetParameter(QStringLiteral("pSR"), s.saldoRecDesp + l.valor);
+    q->SetParameter(QStringLiteral("pReal"), l.realizado);
+    q->SetParameter(QStringLiteral("pTransf"), value::Value(l.transferencia < 0 ? 0 : l.transferencia));
+    q->SetParameter(QStringLiteral("pUsu"), value::Value(qlonglong(l.idUsuario)));
+    q->Execute(dao::dbFailOnError);
+    return q->RecordsAffected();
+}
+
+} // namespace
 
 void MoverSaldosPosteriores(dao::Database &db, const QString &codConta, const QString &codRecDesp, SaldoTipo saldoTipo,
                             Currency valor, const QString &dataId) {
     if (valor == Currency()) return; // nothing moves
-    db.Execute(SqlMoverSaldos(codConta, codRecDesp, saldoTipo, valor, dataId), dao::dbFailOnError);
+    const QStringList contas = ancestrais(codConta);
+    const QStringList tipos = saldoTipo == SaldoTipo::Ramo ? ancestrais(codRecDesp) : QStringList{codRecDesp};
+    const QString sql =
+        QStringLiteral("PARAMETERS ") + declaracoes(QStringLiteral("pC"), int(contas.size())) +
+        declaracoes(QStringLiteral("pT"), int(tipos.size())) +
+        QStringLiteral("[pValor] Currency, [pDataId] Text ( 255 );"
+                       "UPDATE Lancamentos Set SaldoConta = SaldoConta + Abs(CodConta IN (%1)) * [pValor], "
+                       "SaldoRecDesp = SaldoRecDesp + Abs(CodRecDesp IN (%2)) * [pValor], "
+                       "SaldoGlobal = SaldoGlobal + [pValor] where DataId > [pDataId]")
+            .arg(listaDeParametros(QStringLiteral("pC"), int(contas.size())),
+                 listaDeParametros(QStringLiteral("pT"), int(tipos.size())));
+    auto q = consulta(db, sql);
+    for (int i = 0; i < contas.size(); ++i) q->SetParameter(QStringLiteral("pC%1").arg(i), contas[i]);
+    for (int i = 0; i < tipos.size(); ++i) q->SetParameter(QStringLiteral("pT%1").arg(i), tipos[i]);
+    q->SetParameter(QStringLiteral("pValor"), valor);
+    q->SetParameter(QStringLiteral("pDataId"), dataId);
+    q->Execute(dao::dbFailOnError);
 }
 
 Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *gravado,
@@ -128,8 +167,7 @@ Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *grav
     if (antesDeInserir && !antesDeInserir()) return Resultado::Impedido;
     const long id = s.serial + 1;
     const QString dataId = MontarDataId(l.data, id);
-    db.Execute(SqlInsercao(l, id, dataId, s), dao::dbFailOnError);
-    if (db.RecordsAffected() < 1) return Resultado::Recusado;
+    if (Inserir(db, l, id, dataId, s) < 1) return Resultado::Recusado;
     MoverSaldosPosteriores(db, l.codConta, l.codRecDesp, l.saldoTipo, l.valor, dataId);
     if (gravado) {
         gravado->id = id;

@@ -99,11 +99,6 @@ enum class Resultado {
 Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *gravado = nullptr,
                            const std::function<bool()> &antesDeInserir = {});
 
-// The statements, for writers that need them one by one.
-QString SqlInsercao(const Lancamento &l, long id, const QString &dataId, const SerialESaldos &s);
-QString SqlMoverSaldos(const QString &codConta, const QString &codRecDesp, SaldoTipo saldoTipo,
-                       value::Currency valor, const QString &dataId);
-
 // Adds the amount to the balances of every posting after dataId: global
 // always, account when its account is codConta or an ancestor, type by saldoTipo.
 void MoverSaldosPosteriores(dao::Database &db, const QString &codConta, const QString &codRecDesp,

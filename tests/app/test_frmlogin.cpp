@@ -165,3 +165,17 @@ TEST_F(LoginTest, FocusedBoxTurnsYellowAndWhiteWhenLeft) {
         EXPECT_EQ(box->palette().color(QPalette::Base), QColor(255, 255, 255));
     }
 }
+
+TEST_F(LoginTest, TheHintShowsWholeAboveTheOtherControls) {
+    fin::frmLogin d;
+    d.SetLoginBeginner(true);
+    QLabel *hint = d.lblWarning;
+    EXPECT_LE(hint->heightForWidth(hint->width()), hint->height()) << "the last line of the hint is cut off";
+    for (QWidget *w : d.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (w == hint)
+            continue;
+        SCOPED_TRACE(w->objectName().toStdString() + " " + w->metaObject()->className());
+        EXPECT_FALSE(w->geometry().intersects(hint->geometry())) << "covers the hint";
+        EXPECT_TRUE(d.rect().contains(w->geometry())) << "outside the window";
+    }
+}

@@ -18,6 +18,8 @@
 #include "support/Oracle.h"
 #include "support/TempDir.h"
 
+#include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <cmath>
 
@@ -541,4 +543,53 @@ TEST_F(Charts, EmptyChartPrintsNothingButStillReportsCompletion) {
     s.ok();
     c->ImprimeContas(vazio);
     EXPECT_TRUE(vazio.texts().isEmpty());
+}
+
+// The windows are placed for a narrower font than the one shown here: every
+// label must still show its whole text, and nothing may lie on top of it.
+TEST_F(Charts, LabelsShowTheirWholeTextInTheEditorsAndDialogs) {
+    charts::frmContas contas;
+    charts::frmMovimentacoes tipos;
+    charts::frmContaDet contaDet;
+    charts::frmMovDet movDet;
+    for (ui::Form *janela : std::initializer_list<ui::Form *>{&contas, &tipos, &contaDet, &movDet}) {
+        for (QLabel *rotulo : janela->findChildren<QLabel *>()) {
+            SCOPED_TRACE(janela->objectName().toStdString() + " " + rotulo->text().toStdString());
+            const int precisa = rotulo->wordWrap() ? rotulo->heightForWidth(rotulo->width()) : rotulo->sizeHint().height();
+            EXPECT_LE(precisa, rotulo->height()) << "text cut off at the bottom";
+            if (!rotulo->wordWrap()) {
+                EXPECT_LE(rotulo->sizeHint().width(), rotulo->width()) << "text cut off at the right";
+            }
+            for (QWidget *w : janela->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+                if (w != rotulo && !qobject_cast<QLabel *>(w)) {
+                    // The text's own lines, not the label's spare pixels.
+                    const QRect texto(rotulo->pos(), QSize(rotulo->width(), precisa));
+                    EXPECT_FALSE(w->geometry().intersects(texto)) << w->objectName().toStdString();
+                }
+            }
+            EXPECT_TRUE(janela->rect().contains(rotulo->geometry()));
+        }
+    }
+}
+
+TEST_F(Charts, EscInTheItemDialogsCancels) {
+    charts::frmContaDet contaDet;
+    charts::frmMovDet movDet;
+    for (charts::frmItemDet *d : std::initializer_list<charts::frmItemDet *>{&contaDet, &movDet}) {
+        SCOPED_TRACE(d->objectName().toStdString());
+        d->Load();
+        d->SetMode(1);
+        d->CodPai = QStringLiteral("000");
+        Script s;
+        s.act([d](QWidget &) {
+            d->Activate();
+            d->txtDescricao->setText(QStringLiteral("NOVA"));
+            QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QCoreApplication::sendEvent(d->txtDescricao, &esc);
+        });
+        d->ShowModal();
+        EXPECT_FALSE(d->IsLoaded());
+        EXPECT_TRUE(d->Cancelado);
+    }
+    EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Contas")), 1);
 }

@@ -2,7 +2,12 @@
 
 #include "platform/ui/Modal.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
 #include <QEventLoop>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -134,6 +139,56 @@ void Form::closeEvent(QCloseEvent *e) {
         e->accept();
     else
         e->ignore();
+}
+
+void Form::keyPressEvent(QKeyEvent *e) {
+    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    if (e->modifiers() & ~Qt::KeypadModifier) {
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    if (e->key() == Qt::Key_Escape && cancel_ && cancel_->isEnabled()) {
+        cancel_->click();
+        return;
+    }
+    if (enter) {
+        auto *focado = qobject_cast<QPushButton *>(QApplication::focusWidget());
+        if (focado && isAncestorOf(focado) && focado->isEnabled()) {
+            focado->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(e);
+}
+
+int AcomodarRotulo(QLabel *rotulo) {
+    if (!rotulo || !rotulo->parentWidget())
+        return 0;
+    QWidget *janela = rotulo->parentWidget();
+    if (!rotulo->wordWrap() && rotulo->sizeHint().width() > rotulo->width())
+        rotulo->setWordWrap(true);
+    const int precisa = rotulo->wordWrap() ? rotulo->heightForWidth(rotulo->width()) : rotulo->sizeHint().height();
+    const int acrescimo = precisa - rotulo->height();
+    if (acrescimo <= 0)
+        return 0;
+    // Below the label: starting under its top within its columns (the design
+    // may overlap it by a pixel), or under its bottom anywhere.
+    const QRect antigo = rotulo->geometry();
+    for (QWidget *w : janela->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (w == rotulo)
+            continue;
+        const bool naColuna = w->x() <= antigo.right() && w->geometry().right() >= antigo.left();
+        if ((naColuna && w->y() > antigo.top()) || w->y() > antigo.bottom())
+            w->move(w->x(), w->y() + acrescimo);
+    }
+    rotulo->resize(rotulo->width(), precisa);
+    const QSize antes = janela->size();
+    const bool fixa = janela->minimumSize() == janela->maximumSize();
+    if (fixa)
+        janela->setFixedSize(antes.width(), antes.height() + acrescimo);
+    else
+        janela->resize(antes.width(), antes.height() + acrescimo);
+    return acrescimo;
 }
 
 QList<Form *> Forms::Loaded() {

@@ -4,10 +4,12 @@
 // values set before the show stay readable after a modal form closed itself;
 // the opener owns and deletes a modal form, a modeless one deletes itself
 // when unloaded.
+#include <QAbstractButton>
 #include <QList>
 #include <QPointer>
 #include <QWidget>
 
+class QLabel;
 class QMdiArea;
 #include <QMdiSubWindow>
 
@@ -49,6 +51,10 @@ public:
 
     QMdiSubWindow *SubWindow() const { return sub_; }
 
+    // The button that Esc presses (the window's cancel button).
+    void setCancelButton(QAbstractButton *b) { cancel_ = b; }
+    QAbstractButton *CancelButton() const { return cancel_; }
+
     // Used by the real modal driver: runs a local event loop until unloaded.
     void execModalLoop();
 
@@ -65,6 +71,9 @@ protected:
 
     bool event(QEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
+    // Keys no control took: Esc presses the cancel button; Enter on a focused
+    // push button presses it.
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     bool loaded_ = false;
@@ -73,7 +82,14 @@ private:
     bool deleteOnUnload_ = false;
     int activations_ = 0;
     QPointer<QMdiSubWindow> sub_;
+    QPointer<QAbstractButton> cancel_;
 };
+
+// The windows are placed in twips for a narrower font than the one shown. A
+// label whose text does not fit its place is wrapped and made as tall as its
+// text needs; the controls below it and the window move down by the height
+// added, so nothing is cut off or covered. Returns the height added.
+int AcomodarRotulo(QLabel *rotulo);
 
 // The loaded forms, in the order they were loaded.
 class Forms {

@@ -3,10 +3,13 @@
 #include "platform/ui/Input.h"
 #include "platform/ui/Messages.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -255,4 +258,102 @@ TEST(InputTest, OnlyOneWindowIsLockedAtATime) {
     ui::LockWindowUpdate(nullptr);
     ui::LockWindowUpdate(nullptr); // unlocking twice is harmless
     EXPECT_EQ(ui::LockedWindow(), nullptr);
+}
+
+namespace {
+// A window with a box and two buttons, shown so that focus can be set.
+struct ComAplicacao {
+    ComAplicacao() { testsupport::qtApp(); }
+};
+struct JanelaDeBotoes : ComAplicacao {
+    ui::Form f;
+    QLineEdit *caixa = new QLineEdit(&f);
+    QPushButton *ok = new QPushButton(QStringLiteral("&OK"), &f);
+    QPushButton *cancelar = new QPushButton(QStringLiteral("&Cancelar"), &f);
+    int oks = 0, cancelamentos = 0;
+    JanelaDeBotoes() {
+        caixa->setGeometry(0, 0, 100, 20);
+        ok->setGeometry(0, 30, 60, 20);
+        cancelar->setGeometry(70, 30, 60, 20);
+        QObject::connect(ok, &QPushButton::clicked, [this] { ++oks; });
+        QObject::connect(cancelar, &QPushButton::clicked, [this] { ++cancelamentos; });
+        f.show();
+        QApplication::setActiveWindow(&f);
+    }
+    static void Tecla(QWidget *w, int key) {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    }
+};
+} // namespace
+
+TEST(FormKeys, EscPressesTheCancelButtonAndEnterTheFocusedButton) {
+    struct Caso {
+        const char *nome;
+        bool comCancelamento;
+        int foco; // 0 the box, 1 OK, 2 Cancelar
+        int tecla;
+        int oks, cancelamentos;
+    };
+    const Caso casos[] = {
+        {"Esc in the box", true, 0, Qt::Key_Escape, 0, 1},
+        {"Esc on OK", true, 1, Qt::Key_Escape, 0, 1},
+        {"Esc without a cancel button", false, 0, Qt::Key_Escape, 0, 0},
+        {"Enter on OK", true, 1, Qt::Key_Return, 1, 0},
+        {"keypad Enter on Cancelar", true, 2, Qt::Key_Enter, 0, 1},
+        // Enter in a box is the box's business, not a click on some button.
+        {"Enter in the box", true, 0, Qt::Key_Return, 0, 0},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        JanelaDeBotoes j;
+        if (c.comCancelamento)
+            j.f.setCancelButton(j.cancelar);
+        QWidget *foco = c.foco == 0 ? static_cast<QWidget *>(j.caixa) : c.foco == 1 ? j.ok : j.cancelar;
+        foco->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), foco);
+        JanelaDeBotoes::Tecla(foco, c.tecla);
+        EXPECT_EQ(j.oks, c.oks);
+        EXPECT_EQ(j.cancelamentos, c.cancelamentos);
+    }
+}
+
+TEST(AcomodarRotulo, GrowsALabelToItsTextAndMovesWhatLiesBelow) {
+    testsupport::qtApp();
+    const QString longo = QStringLiteral("Um texto de ajuda bem mais comprido do que cabe numa linha estreita, "
+                                         "que precisa de várias linhas para ser lido inteiro.");
+    struct Caso {
+        const char *nome;
+        QString texto;
+        bool quebra;
+        bool cresce;
+    };
+    const Caso casos[] = {
+        {"wrapped text too tall", longo, true, true},
+        {"one line too wide", longo, false, true},
+        {"short text", QStringLiteral("Curto"), true, false},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        QWidget janela;
+        janela.setFixedSize(300, 100);
+        auto *rotulo = new QLabel(c.texto, &janela);
+        rotulo->setWordWrap(c.quebra);
+        rotulo->setGeometry(4, 4, 190, 20);
+        auto *ao_lado = new QLineEdit(&janela);
+        ao_lado->setGeometry(200, 10, 50, 20); // beside the label: stays
+        auto *abaixo = new QPushButton(QStringLiteral("&OK"), &janela);
+        abaixo->setGeometry(4, 60, 60, 20);
+        const int acrescimo = ui::AcomodarRotulo(rotulo);
+        EXPECT_EQ(acrescimo > 0, c.cresce);
+        EXPECT_LE(rotulo->heightForWidth(rotulo->width()), rotulo->height()) << "text cut off";
+        if (!c.quebra) {
+            EXPECT_TRUE(!c.cresce || rotulo->wordWrap());
+        }
+        EXPECT_EQ(rotulo->height(), 20 + acrescimo);
+        EXPECT_EQ(ao_lado->y(), 10);
+        EXPECT_EQ(abaixo->y(), 60 + acrescimo);
+        EXPECT_EQ(janela.height(), 100 + acrescimo);
+        EXPECT_EQ(janela.minimumHeight(), janela.maximumHeight()) << "a fixed window stays fixed";
+    }
 }
