@@ -54,6 +54,7 @@ QLabel *rotulo(QWidget *pai, const QString &texto, QWidget *companheiro, const Q
     auto *l = new QLabel(texto, pai);
     l->setBuddy(companheiro);
     l->setGeometry(r);
+    ui::EncaixarRotulo(l);
     return l;
 }
 

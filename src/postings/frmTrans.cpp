@@ -26,6 +26,7 @@ QRect tw(int l, int t, int w, int h) { return QRect(l / 15, t / 15, w / 15, h / 
 QLabel *rotulo(QWidget *pai, const QString &texto, int l, int t, int w) {
     auto *r = new QLabel(texto, pai);
     r->setGeometry(tw(l, t, w, 240));
+    ui::EncaixarRotulo(r);
     return r;
 }
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/ui/Form.h"
 
+#include <QFontMetrics>
+
 #include "platform/ui/Modal.h"
 
 #include <QAbstractButton>
@@ -159,6 +161,15 @@ void Form::keyPressEvent(QKeyEvent *e) {
         }
     }
     QWidget::keyPressEvent(e);
+}
+
+void EncaixarRotulo(QLabel *rotulo) {
+    QFont f = rotulo->font();
+    const QString texto = rotulo->text().remove(QLatin1Char('&'));
+    while (f.pointSizeF() > 6.0 && QFontMetrics(f).horizontalAdvance(texto) > rotulo->width()) {
+        f.setPointSizeF(f.pointSizeF() - 0.5);
+    }
+    rotulo->setFont(f);
 }
 
 int AcomodarRotulo(QLabel *rotulo) {

@@ -91,6 +91,10 @@ private:
 // added, so nothing is cut off or covered. Returns the height added.
 int AcomodarRotulo(QLabel *rotulo);
 
+// A one-line label placed for a narrower font than the screen's: its font
+// shrinks (down to 6 points) until the whole text fits its width.
+void EncaixarRotulo(QLabel *rotulo);
+
 // The loaded forms, in the order they were loaded.
 class Forms {
 public:

@@ -357,3 +357,21 @@ TEST(AcomodarRotulo, GrowsALabelToItsTextAndMovesWhatLiesBelow) {
         EXPECT_EQ(janela.minimumHeight(), janela.maximumHeight()) << "a fixed window stays fixed";
     }
 }
+
+TEST(EncaixarRotulo, ShrinksTheFontOfALabelTooNarrowForItsText) {
+    testsupport::qtApp();
+    QWidget w;
+    auto *estreito = new QLabel(QStringLiteral("&Data Referência:"), &w);
+    estreito->setGeometry(0, 0, 60, 16);
+    const qreal antes = estreito->font().pointSizeF();
+    ui::EncaixarRotulo(estreito);
+    EXPECT_LT(estreito->font().pointSizeF(), antes);
+    EXPECT_TRUE(estreito->font().pointSizeF() <= 6.0 ||
+                QFontMetrics(estreito->font()).horizontalAdvance(QStringLiteral("Data Referência:")) <= 60);
+
+    auto *largo = new QLabel(QStringLiteral("Conta:"), &w);
+    largo->setGeometry(0, 20, 400, 16);
+    const qreal tamanho = largo->font().pointSizeF();
+    ui::EncaixarRotulo(largo);
+    EXPECT_EQ(largo->font().pointSizeF(), tamanho) << "a label that fits keeps its font";
+}
