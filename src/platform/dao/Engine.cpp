@@ -79,6 +79,9 @@ sqlite3 *connect(const QString &path, const QString &password, bool create, bool
         if (!readOnly) {
             sqlite::exec(db, QStringLiteral("PRAGMA journal_mode = WAL"));
             sqlite::exec(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
+            // Moving the balances after a back-dated posting rewrites pages all
+            // over the book: keep them decrypted in memory while it runs.
+            sqlite::exec(db, QStringLiteral("PRAGMA cache_size = -65536"));
         }
     } catch (const err::AppError &e) {
         fail(e);
