@@ -4,7 +4,7 @@
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config
       libsqlcipher-dev sqlcipher
-      qt6-base-dev qt6-base-dev-tools libqt6svg6 libgl-dev
+      qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
       libgtest-dev libgmock-dev libbenchmark-dev
       fonts-liberation xvfb xdotool x11-utils poppler-utils)
 missing=()

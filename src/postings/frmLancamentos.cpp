@@ -21,7 +21,9 @@
 #include "postings/frmTrans.h"
 #include "ui/CHourGlass.h"
 
+#include <QAbstractButton>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -92,7 +94,8 @@ frmLancamentos::frmLancamentos(QWidget *parent) : ui::Form(parent) {
     txtData->setObjectName(QStringLiteral("txtData"));
     txtData->setFocusSelect(true);
     txtData->setGeometry(tw(7080, 330, 1245, 315));
-    rotulo(this, QStringLiteral("&Data Referência:"), txtData, tw(7080, 90, 1500, 240))
+    // As wide as the gap up to the document's label, which starts at 8430.
+    rotulo(this, QStringLiteral("&Data Referência:"), txtData, tw(7080, 90, 1335, 240))
         ->setObjectName(QStringLiteral("Label3"));
     txtDoc = new widgets::UpperLineEdit(this);
     txtDoc->setObjectName(QStringLiteral("txtDoc"));
@@ -140,6 +143,8 @@ frmLancamentos::frmLancamentos(QWidget *parent) : ui::Form(parent) {
     auto painel = [this](const char *nome, const QString &titulo, widgets::TreeView *&tv, const char *nomeTv) {
         auto *fr = new QGroupBox(titulo, this);
         fr->setObjectName(QString::fromLatin1(nome));
+        // It lies over the fields and the grid: what is under it must not show through.
+        fr->setAutoFillBackground(true);
         fr->setGeometry(tw(0, 0, 4500, 3600));
         tv = new widgets::TreeView(fr);
         tv->setObjectName(QString::fromLatin1(nomeTv));
@@ -429,13 +434,41 @@ void frmLancamentos::Form_KeyDown(int &keyCode, int shift) {
     }
 }
 
+QWidget *frmLancamentos::teclaDeAcesso(const QKeyEvent *k) const {
+    if (k->modifiers() != Qt::AltModifier || k->key() < Qt::Key_A || k->key() > Qt::Key_Z) return nullptr;
+    const QKeySequence tecla(QKeyCombination(Qt::AltModifier, Qt::Key(k->key())));
+    for (QAbstractButton *b : findChildren<QAbstractButton *>())
+        if (b->isVisible() && b->isEnabled() && QKeySequence::mnemonic(b->text()) == tecla) return b;
+    for (QLabel *l : findChildren<QLabel *>())
+        if (l->isVisible() && l->buddy() && l->buddy()->isEnabled() && QKeySequence::mnemonic(l->text()) == tecla)
+            return l;
+    return nullptr;
+}
+
 bool frmLancamentos::eventFilter(QObject *o, QEvent *e) {
     if (e->type() == QEvent::FocusOut && (o == tvContas || o == tvRecDesp)) {
         (o == tvContas ? frContas : frRecDesp)->hide();
         return false;
     }
-    if (e->type() != QEvent::KeyPress || !IsLoaded()) return false;
+    if (!IsLoaded()) return false;
+    // The window's own access keys (Alt+C "&Confirmar", Alt+O "Est&ornar
+    // Lançamento", Alt+S "&Saída", ...) come before the main window's menu
+    // titles that share the letter: claiming the key here keeps the menu bar
+    // from taking it, and the key press then does the control's work.
+    if (e->type() == QEvent::ShortcutOverride) {
+        if (teclaDeAcesso(static_cast<QKeyEvent *>(e))) {
+            e->accept();
+            return true;
+        }
+        return false;
+    }
+    if (e->type() != QEvent::KeyPress) return false;
     auto *k = static_cast<QKeyEvent *>(e);
+    if (QWidget *alvo = teclaDeAcesso(k)) {
+        if (auto *b = qobject_cast<QAbstractButton *>(alvo)) b->click();
+        else static_cast<QLabel *>(alvo)->buddy()->setFocus(Qt::ShortcutFocusReason);
+        return true;
+    }
     int shift = 0;
     if (k->modifiers() & Qt::ShiftModifier) shift |= 1;
     if (k->modifiers() & Qt::ControlModifier) shift |= 2;
@@ -452,8 +485,14 @@ bool frmLancamentos::eventFilter(QObject *o, QEvent *e) {
         else tvRecDesp_KeyDown(code, shift);
         return code == 0;
     }
-    // Esc is the window's cancel key everywhere but inside a tree.
+    // Esc is the window's cancel key everywhere but inside a tree; with a
+    // list dropped down it only closes the list.
     if (code == 27) {
+        for (widgets::EditCombo *cb : {cbContas, cbTiposMov})
+            if (cb->DroppedDown()) {
+                cb->ShowDropDown(false);
+                return true;
+            }
         cmdCancel_Click();
         return true;
     }

@@ -17,6 +17,7 @@
 #include <memory>
 
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QMdiArea;
 class QPushButton;
@@ -120,6 +121,8 @@ private:
     void InicializarArvoreDeRecDesp();
     void ConfigurarGrid();
     void EstornoDeTransferencia(long serial, long transferencia, CRowData &registro);
+    // The control whose access key the key event is, if any.
+    QWidget *teclaDeAcesso(const QKeyEvent *k) const;
     void arvore(QGroupBox *fr, widgets::TreeView *tv, widgets::EditCombo *cb);
     void escolherNaArvore(widgets::TreeView *tv, widgets::EditCombo *cb, int &keyCode);
     void expandir(widgets::TreeView *tv, widgets::Node *node, bool contas);

@@ -37,6 +37,8 @@ ModalAnswer runReal(const ModalRequest &r) {
         dlg.setWindowTitle(r.caption);
         dlg.setLabelText(r.text);
         dlg.setTextValue(r.defaultText);
+        dlg.setOkButtonText(QStringLiteral("OK"));
+        dlg.setCancelButtonText(QStringLiteral("Cancelar"));
         if (dlg.exec() == QDialog::Accepted) {
             a.button = vbOK;
             a.text = dlg.textValue();
@@ -56,6 +58,12 @@ ModalAnswer runReal(const ModalRequest &r) {
             dlg.setAcceptMode(QFileDialog::AcceptSave);
             dlg.setFileMode(QFileDialog::AnyFile);
         }
+        // The dialog speaks Portuguese like the rest of the program.
+        dlg.setLabelText(QFileDialog::LookIn, QStringLiteral("Examinar:"));
+        dlg.setLabelText(QFileDialog::FileName, QStringLiteral("Nome do arquivo:"));
+        dlg.setLabelText(QFileDialog::FileType, QStringLiteral("Tipo:"));
+        dlg.setLabelText(QFileDialog::Accept, r.kind == ModalKind::OpenFile ? QStringLiteral("&Abrir") : QStringLiteral("&Salvar"));
+        dlg.setLabelText(QFileDialog::Reject, QStringLiteral("Cancelar"));
         if (!r.defaultExt.isEmpty())
             dlg.setDefaultSuffix(r.defaultExt);
         if (!r.defaultText.isEmpty())

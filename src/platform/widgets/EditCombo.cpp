@@ -145,6 +145,13 @@ void EditCombo::keyPressEvent(QKeyEvent *e) {
         setListIndex(anotado);
         return;
     }
+    // Esc with the list dropped down only closes the list: the window's
+    // cancel key must not close the window under the user's typing.
+    if (k == Qt::Key_Escape && DroppedDown()) {
+        ShowDropDown(false);
+        e->accept();
+        return;
+    }
     if (k == Qt::Key_Escape || k == Qt::Key_Tab || k == Qt::Key_Backtab) {
         ShowDropDown(false);
         e->ignore();

@@ -12,7 +12,8 @@
 //     last; leaving the box chooses it again, and Enter moves on with a Tab
 //     keystroke, yields to queued input once and then chooses it again;
 //   - any other key opens the drop-down list, which leaves the keyboard in
-//     the text part;
+//     the text part; Esc with the list dropped down closes the list and goes
+//     no further;
 //   - typed letters turn to upper case; the box turns yellow while focused.
 #include <QComboBox>
 #include <QString>
