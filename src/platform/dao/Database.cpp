@@ -124,7 +124,7 @@ void Database::Close() {
     if (!db_) return;
     ws_->detach(this);
     if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    statements_->clear();
+    statements_->close();
     sqlite3_close_v2(db_);
     db_ = nullptr;
     releaseOpenFile(path_);

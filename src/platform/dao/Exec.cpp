@@ -27,7 +27,14 @@ void bind(sqlite3_stmt *stmt, int index, const Value &v, DataType asType) {
     case DataType::Currency: sqlite3_bind_int64(stmt, index, v.toCurrency().units()); break;
     case DataType::Single:
     case DataType::Double: sqlite3_bind_double(stmt, index, v.toDouble()); break;
-    case DataType::Date: text(value::toStorage(v.toDate())); break;
+    case DataType::Date: {
+        // A date that is no date (an unset QDate) is no value: stored as Null
+        // (and refused by a required column), never as an empty text.
+        const QDateTime d = v.toDate();
+        if (d.isValid()) text(value::toStorage(d));
+        else sqlite3_bind_null(stmt, index);
+        break;
+    }
     default: text(v.toString()); break;
     }
 }
@@ -83,7 +90,7 @@ void bindAll(sqlite3_stmt *stmt, const jetsql::Translation &t, const ParamValues
         }
         DataType ty = DataType::Null;
         for (const auto &p : t.parameters)
-            if (p.name.compare(key, Qt::CaseInsensitive) == 0) ty = p.type;
+            if (p.name.compare(key, Qt::CaseInsensitive) == 0) ty = p.declared ? p.type : p.bindAs;
         bind(stmt, i + 1, it->second, ty);
     }
 }

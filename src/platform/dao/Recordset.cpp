@@ -3,10 +3,14 @@
 #include "platform/dao/Database.h"
 #include "platform/dao/Exec.h"
 #include "platform/dao/Sqlite.h"
+#include "platform/dao/StatementCache.h"
+#include "platform/jetsql/JetText.h"
 
 #include <sqlite3.h>
 
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace dao {
 
@@ -18,12 +22,22 @@ namespace {
 const QString kSource = QStringLiteral("DAO.Recordset");
 
 err::AppError noCurrent() { return {E::kNoCurrentRecord, kSource, QStringLiteral("Nenhum registro atual.")}; }
+
+constexpr long kRecordDeleted = 3167;
+err::AppError recordDeleted() { return {kRecordDeleted, kSource, QStringLiteral("O registro foi excluído.")}; }
 } // namespace
 
 Recordset::Recordset(Database &db, Loader loader, int type, QString table)
-    : db_(&db), loader_(std::move(loader)), type_(type), table_(std::move(table)) {
-    data_ = loader_();
-    pos_ = data_->rows.empty() ? 0 : 0;
+    : statements_(db.statements()), loader_(std::move(loader)), type_(type), table_(std::move(table)) {
+    adopt(loader_(), 0);
+    pos_ = 0;
+}
+
+void Recordset::adopt(std::shared_ptr<Data> data, Bookmark firstMark) {
+    data->marks.resize(data->rows.size());
+    for (std::size_t i = 0; i < data->marks.size(); ++i) data->marks[i] = firstMark + Bookmark(i);
+    data->nextMark = firstMark + Bookmark(data->marks.size());
+    data_ = std::move(data);
 }
 
 Recordset::~Recordset() = default;
@@ -33,39 +47,57 @@ void Recordset::requireOpen() const {
         throw err::AppError(3420, kSource, QStringLiteral("O objeto é inválido ou não está mais definido."));
 }
 
+sqlite3 *Recordset::connection() const {
+    if (!statements_->db())
+        throw err::AppError(3420, kSource, QStringLiteral("O objeto é inválido ou não está mais definido."));
+    return statements_->db();
+}
+
 void Recordset::requireCurrent() const {
     requireOpen();
+    if (deleted_) throw recordDeleted();
     if (pos_ < 0 || pos_ >= long(data_->rows.size())) throw noCurrent();
 }
 
-bool Recordset::Eof() const { requireOpen(); return pos_ >= long(data_->rows.size()); }
-bool Recordset::Bof() const { requireOpen(); return pos_ < 0 || data_->rows.empty(); }
+bool Recordset::Eof() const { requireOpen(); return !deleted_ && pos_ >= long(data_->rows.size()); }
+bool Recordset::Bof() const { requireOpen(); return !deleted_ && (pos_ < 0 || data_->rows.empty()); }
 long Recordset::RecordCount() const { requireOpen(); return long(data_->rows.size()); }
 
 void Recordset::MoveFirst() {
     requireOpen();
     if (data_->rows.empty()) throw noCurrent();
     pos_ = 0;
+    deleted_ = false;
 }
 void Recordset::MoveLast() {
     requireOpen();
     if (data_->rows.empty()) throw noCurrent();
     pos_ = long(data_->rows.size()) - 1;
+    deleted_ = false;
 }
 void Recordset::MoveNext() {
     requireOpen();
+    if (deleted_) { // the row after the deleted one is already under pos_
+        deleted_ = false;
+        return;
+    }
     if (Eof()) throw noCurrent();
     ++pos_;
 }
 void Recordset::MovePrevious() {
     requireOpen();
+    if (deleted_) {
+        deleted_ = false;
+        --pos_;
+        return;
+    }
     if (pos_ < 0) throw noCurrent();
     --pos_;
 }
 
 long Recordset::AbsolutePosition() const {
     requireOpen();
-    return (pos_ < 0 || pos_ >= long(data_->rows.size())) ? -1 : pos_;
+    return (deleted_ || pos_ < 0 || pos_ >= long(data_->rows.size())) ? -1 : pos_;
 }
 
 void Recordset::SetAbsolutePosition(long pos) {
@@ -73,18 +105,23 @@ void Recordset::SetAbsolutePosition(long pos) {
     if (pos < 0 || pos >= long(data_->rows.size()))
         throw err::AppError(3001, kSource, QStringLiteral("Argumento inválido."));
     pos_ = pos;
+    deleted_ = false;
 }
 
 Bookmark Recordset::GetBookmark() const {
     requireCurrent();
-    return pos_;
+    return data_->marks[std::size_t(pos_)];
 }
 
 void Recordset::SetBookmark(Bookmark b) {
     requireOpen();
-    if (b < 0 || b >= qint64(data_->rows.size()))
+    const auto &marks = data_->marks;
+    // Marks only grow along the rows (new rows are added at the end).
+    const auto it = std::lower_bound(marks.begin(), marks.end(), b);
+    if (it == marks.end() || *it != b)
         throw err::AppError(3159, kSource, QStringLiteral("Indicador inválido."));
-    pos_ = long(b);
+    pos_ = long(it - marks.begin());
+    deleted_ = false;
 }
 
 // Criteria of the form  Field op literal [AND Field op literal ...]
@@ -110,7 +147,8 @@ bool Recordset::find(const QString &criteria, long from) {
         rest = rest.mid(m.capturedLength());
     }
     auto cmp = [](const Value &a, const Value &b) -> int {
-        if (b.type() == DataType::Text) return QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive);
+        // Text compares as the engine orders it (the columns' collation).
+        if (b.type() == DataType::Text) return jetsql::text::compare(a.toString(), b.toString());
         const double x = a.toDouble(), y = b.toDouble();
         return x < y ? -1 : (x > y ? 1 : 0);
     };
@@ -130,6 +168,7 @@ bool Recordset::find(const QString &criteria, long from) {
         }
         if (ok) {
             pos_ = i;
+            deleted_ = false;
             noMatch_ = false;
             return true;
         }
@@ -139,12 +178,13 @@ bool Recordset::find(const QString &criteria, long from) {
 }
 
 void Recordset::FindFirst(const QString &criteria) { find(criteria, 0); }
-void Recordset::FindNext(const QString &criteria) { find(criteria, pos_ + 1); }
+void Recordset::FindNext(const QString &criteria) { find(criteria, deleted_ ? pos_ : pos_ + 1); }
 
 std::unique_ptr<Recordset> Recordset::Clone() const {
     requireOpen();
     auto c = std::unique_ptr<Recordset>(new Recordset(*this));
-    c->pos_ = data_->rows.empty() ? 0 : 0;
+    c->pos_ = 0;
+    c->deleted_ = false;
     c->edit_ = EditMode::None;
     c->pending_.clear();
     return c;
@@ -152,8 +192,10 @@ std::unique_ptr<Recordset> Recordset::Clone() const {
 
 void Recordset::Requery() {
     requireOpen();
-    data_ = loader_();
+    // Bookmarks of the rows read before name no row afterwards.
+    adopt(loader_(), data_->nextMark);
     pos_ = 0;
+    deleted_ = false;
     edit_ = EditMode::None;
     pending_.clear();
 }
@@ -234,7 +276,7 @@ void Recordset::Update() {
     requireOpen();
     if (edit_ == EditMode::None)
         throw err::AppError(3020, kSource, QStringLiteral("Update ou CancelUpdate sem AddNew ou Edit."));
-    sqlite3 *h = db_->handle();
+    sqlite3 *h = connection();
     auto typeOf = [&](const QString &n) { return data_->columns[std::size_t(fieldIndex(n))].type; };
     qint64 rowid = 0;
     if (edit_ == EditMode::Add) {
@@ -266,6 +308,8 @@ void Recordset::Update() {
                 exec::bind(st.get(), int(i + 1), pending_[i].second, typeOf(pending_[i].first));
             st.bindInt(int(pending_.size() + 1), rowid);
             st.step();
+            // Another user (or statement) deleted the row since it was read.
+            if (sqlite3_changes(h) == 0) throw recordDeleted();
         }
     }
     // Read the row back as the engine stored it (defaults, counters).
@@ -274,11 +318,12 @@ void Recordset::Update() {
     sqlite::Statement st(h, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1").arg(cols.join(QStringLiteral(", ")), sqlite::quoteIdent(table_)));
     st.bindInt(1, rowid);
     Row row;
-    if (st.step())
-        for (int c = 0; c < int(data_->columns.size()); ++c) row.push_back(exec::read(st.get(), c, data_->columns[std::size_t(c)].type));
+    if (!st.step()) throw recordDeleted();
+    for (int c = 0; c < int(data_->columns.size()); ++c) row.push_back(exec::read(st.get(), c, data_->columns[std::size_t(c)].type));
     if (edit_ == EditMode::Add) {
         data_->rows.push_back(std::move(row));
         data_->rowids.push_back(rowid);
+        data_->marks.push_back(data_->nextMark++);
     } else {
         data_->rows[std::size_t(pos_)] = std::move(row);
     }
@@ -290,11 +335,16 @@ void Recordset::Delete() {
     requireCurrent();
     if (!Updatable())
         throw err::AppError(3027, kSource, QStringLiteral("Não é possível atualizar. Banco de dados ou objeto somente leitura."));
-    sqlite::Statement st(db_->handle(), QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(sqlite::quoteIdent(table_)));
+    sqlite3 *h = connection();
+    sqlite::Statement st(h, QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(sqlite::quoteIdent(table_)));
     st.bindInt(1, data_->rowids[std::size_t(pos_)]);
     st.step();
+    if (sqlite3_changes(h) == 0) throw recordDeleted();
     data_->rows.erase(data_->rows.begin() + pos_);
     data_->rowids.erase(data_->rowids.begin() + pos_);
+    data_->marks.erase(data_->marks.begin() + pos_);
+    // The deleted row stays current (and unreadable) until the next move.
+    deleted_ = true;
 }
 
 } // namespace dao

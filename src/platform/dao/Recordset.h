@@ -11,9 +11,12 @@
 #include <memory>
 #include <vector>
 
+struct sqlite3;
+
 namespace dao {
 
 class Database;
+class StatementCache;
 
 using Bookmark = qint64;
 
@@ -29,6 +32,11 @@ public:
         QHash<QString, int> index; // upper-case name -> position
         std::vector<Row> rows;
         std::vector<qint64> rowids; // when updatable
+        // Each row's bookmark: handed out once, so that a bookmark keeps naming
+        // its row after other rows are deleted or added, and names none after
+        // a Requery. Shared by clones, like the rows.
+        std::vector<Bookmark> marks;
+        Bookmark nextMark = 0;
     };
     // Re-reads the rows (Requery).
     using Loader = std::function<std::shared_ptr<Data>()>;
@@ -76,14 +84,21 @@ private:
     int fieldIndex(const QString &name) const;
     void requireOpen() const;
     void requireCurrent() const;
+    sqlite3 *connection() const;
     bool find(const QString &criteria, long from);
+    void adopt(std::shared_ptr<Data> data, Bookmark firstMark);
 
-    Database *db_;
+    // The connection's statements: kept alive with the recordset, and told
+    // when the connection closes (its handle then reads as none).
+    std::shared_ptr<StatementCache> statements_;
     Loader loader_;
     int type_;
     QString table_;
     std::shared_ptr<Data> data_;
     long pos_ = -1; // -1 BOF side, rows.size() EOF side
+    // The current row was deleted: pos_ already names the row after it, which
+    // becomes current at the next MoveNext; nothing is current until a move.
+    bool deleted_ = false;
     bool open_ = true;
     bool noMatch_ = true;
     enum class EditMode { None, Add, Edit } edit_ = EditMode::None;

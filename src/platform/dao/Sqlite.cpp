@@ -82,6 +82,12 @@ err::AppError error(sqlite3 *db, int rc, const QString &context) {
                     .arg(m.hasMatch() ? m.captured(1) : QString())};
     }
     case SQLITE_CONSTRAINT_FOREIGNKEY:
+        // A delete can only break a relation from the key side: rows of
+        // another table still refer to the one being deleted.
+        if (context.trimmed().startsWith(QStringLiteral("DELETE"), Qt::CaseInsensitive))
+            return {E::kCascadeBlocked, src,
+                    QStringLiteral("O registro não pode ser excluído ou alterado porque outra tabela inclui registros "
+                                   "relacionados.")};
         return {E::kNoRelatedRecord, src,
                 QStringLiteral("Não é possível adicionar ou alterar um registro porque um registro relacionado é "
                                "necessário em outra tabela.")};

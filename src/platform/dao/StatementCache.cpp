@@ -7,6 +7,9 @@
 namespace dao {
 
 StatementCache::Lease StatementCache::acquire(const QString &sql) {
+    if (!db_)
+        throw err::AppError(3420, QStringLiteral("DAO.Database"),
+                            QStringLiteral("O objeto é inválido ou não está mais definido."));
     // A statement in use is out of the cache, so a nested run of the same
     // text prepares a second one instead of disturbing the first.
     if (sqlite3_stmt *st = idle_.take(sql)) return Lease(*this, sql, st);
@@ -28,6 +31,11 @@ void StatementCache::giveBack(const QString &sql, sqlite3_stmt *st) {
         return;
     }
     idle_.insert(sql, st);
+}
+
+void StatementCache::close() {
+    clear();
+    db_ = nullptr;
 }
 
 void StatementCache::clear() {

@@ -36,8 +36,11 @@ public:
 
     // Throws err::AppError when the text does not prepare.
     Lease acquire(const QString &sql);
-    // Finalizes every idle statement (closing, or the schema changed).
+    // Finalizes every idle statement (the schema changed).
     void clear();
+    // The connection is closing: finalizes every idle statement and refuses
+    // (3420) every later use, such as a Requery of a recordset that outlived it.
+    void close();
     sqlite3 *db() const { return db_; }
 
 private:

@@ -21,6 +21,16 @@ void Workspace::attach(Database *db) { databases_.push_back(db); }
 void Workspace::detach(Database *db) { databases_.erase(std::remove(databases_.begin(), databases_.end(), db), databases_.end()); }
 
 void Workspace::BeginTrans() {
+    // An inner level on a connection that is no longer in the outer
+    // transaction (the engine gave it up after a failure such as a full disk)
+    // would begin a transaction of its own, whose commit would write at once
+    // what the outer level was meant to keep or undo as a whole.
+    if (level_ > 0)
+        for (Database *db : databases_)
+            if (sqlite3_get_autocommit(db->handle()))
+                throw err::AppError(err::db::kEngine, kSource,
+                                    QStringLiteral("A transação em andamento foi desfeita pelo mecanismo de banco de "
+                                                   "dados; desfaça-a antes de continuar."));
     const QString sql = level_ == 0 ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("SAVEPOINT ") + savepoint(level_ + 1);
     std::vector<Database *> done;
     try {

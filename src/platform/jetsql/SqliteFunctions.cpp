@@ -4,6 +4,7 @@
 #include "platform/value/Currency.h"
 #include "platform/value/DataType.h"
 #include "platform/value/JetDate.h"
+#include "platform/value/Value.h"
 
 #include <QDateTime>
 #include <cmath>
@@ -111,6 +112,18 @@ void strFn(sqlite3_context *ctx, int, sqlite3_value **argv) {
     }
 }
 
+// jet_money_whole(units): money as a whole number, rounded as the program
+// rounds it (Value::toInt: half to even). Null stays Null.
+void moneyWholeFn(sqlite3_context *ctx, int, sqlite3_value **argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const sqlite3_int64 units = sqlite3_value_type(argv[0]) == SQLITE_FLOAT ? std::llround(sqlite3_value_double(argv[0]))
+                                                                            : sqlite3_value_int64(argv[0]);
+    sqlite3_result_int64(ctx, value::Value(value::Currency::fromUnits(units)).toInt());
+}
+
 // jet_cat(a, b, ...): Jet's &. Null parts count as empty; all Null gives Null.
 void catFn(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
     QByteArray out;
@@ -188,7 +201,7 @@ int registerSqliteFunctions(sqlite3 *db) {
         {"jet_lcase", 1, true, lcaseFn},       {"jet_now", 0, false, nowFn},
         {"jet_date", 0, false, dateFn},        {"jet_dateadd", 2, true, dateAddFn},
         {"jet_datediff", 2, true, dateDiffFn}, {"jet_like_low", 1, true, likeLowFn},
-        {"jet_like_high", 1, true, likeHighFn},
+        {"jet_like_high", 1, true, likeHighFn}, {"jet_money_whole", 1, true, moneyWholeFn},
     };
     for (const Fn &f : fns) {
         rc = sqlite3_create_function_v2(db, f.name, f.argc, SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0),

@@ -4,6 +4,7 @@
 #include "platform/jetsql/JetText.h"
 #include "platform/jetsql/Parser.h"
 #include "platform/value/Currency.h"
+#include "platform/value/Value.h"
 
 #include <QSet>
 #include <functional>
@@ -40,6 +41,7 @@ struct Ex {
     bool baseText = false; // a plain column of a table, declared with the JETTEXT collation
     bool agg = false;
     Lit lit = Lit::None;
+    int param = -1;        // an undeclared parameter: its place among them
     long long iv = 0;      // Int: value; Cur: units; Bool: -1/0
     double dv = 0;
     QString sv;            // Str
@@ -138,10 +140,31 @@ private:
         e.sql = QStringLiteral("?%1").arg(idx + 1);
         for (const Parameter &p : declared_)
             if (same(p.name, name)) { e.type = p.type; return e; }
-        bool known = false;
-        for (const Parameter &p : undeclared_) known = known || same(p.name, name);
-        if (!known) undeclared_.push_back({name, DataType::Null, false});
+        for (size_t i = 0; i < undeclared_.size(); ++i)
+            if (same(undeclared_[i].name, name)) e.param = int(i);
+        if (e.param < 0) {
+            undeclared_.push_back({name, DataType::Null, false});
+            e.param = int(undeclared_.size()) - 1;
+        }
+        e.type = undeclared_[size_t(e.param)].bindAs;
         return e;
+    }
+
+    // An undeclared parameter takes the type of what it meets (the first
+    // such use decides for all of them).
+    void infer(Ex &p, DataType t) {
+        if (p.param < 0 || p.type != DataType::Null || t == DataType::Null) return;
+        Parameter &u = undeclared_[size_t(p.param)];
+        if (u.bindAs == DataType::Null) u.bindAs = t;
+        p.type = u.bindAs;
+    }
+    void inferPair(Ex &a, Ex &b) {
+        infer(a, b.type);
+        infer(b, a.type);
+    }
+    Ex to(Ex e, DataType target) {
+        infer(e, target);
+        return convertTo(e, target);
     }
 
     QString uniqueAlias(const QString &base) {
@@ -235,6 +258,23 @@ private:
         }
     }
 
+    // Two values that may come out as one (IIF, Nz): when one is text the
+    // other is given as text too, the way it shows (12.5, 31/01/2024), and
+    // not in its storage form (125000, 2024-01-31 00:00:00) nor read as money.
+    static void textAlike(Ex &a, Ex &b) {
+        auto typedNonText = [](const Ex &e) {
+            return e.lit != Ex::Lit::Null && e.type != DataType::Null && e.type != DataType::Text;
+        };
+        for (auto [x, y] : {std::pair<Ex *, Ex *>{&a, &b}, {&b, &a}}) {
+            if (x->type != DataType::Text || !typedNonText(*y)) continue;
+            Ex t;
+            t.sql = textOf(*y);
+            t.type = DataType::Text;
+            t.agg = y->agg;
+            *y = t;
+        }
+    }
+
     // Brings two numbers to a common scale for + - comparisons, IIF and unions.
     static void unify(Ex &a, Ex &b) {
         a = value(a);
@@ -242,8 +282,16 @@ private:
         const bool ca = a.type == DataType::Currency, cb = b.type == DataType::Currency;
         if (ca == cb) return;
         Ex &other = ca ? b : a;
-        if (isWhole(other.type) || other.lit == Ex::Lit::Int) other = scale(other);
-        else if (other.type == DataType::Double || other.type == DataType::Single) other = scale(other);
+        if (isWhole(other.type) || other.lit == Ex::Lit::Int || other.lit == Ex::Lit::Dbl) {
+            other = scale(other);
+        } else if (other.type == DataType::Double || other.type == DataType::Single) {
+            // A computed double times 10000 is often not whole (0.57 gives
+            // 5699.999999999999): the amount meets it as a double instead,
+            // so that equal values compare equal and no fraction of a unit
+            // reaches a money column.
+            Ex &money = ca ? a : b;
+            money = toDouble(money);
+        }
     }
 
     static DataType commonType(DataType a, DataType b) {
@@ -294,8 +342,10 @@ private:
             e = value(e);
             if (e.type == DataType::Currency) {
                 Ex o;
-                o.sql = e.lit == Ex::Lit::Cur ? QString::number(qRound64(double(e.iv) / kScale))
-                                              : QStringLiteral("CAST(round(%1 / 10000.0) AS INTEGER)").arg(e.sql);
+                // Money becomes a whole number by banker's rounding (12.5 -> 12),
+                // here as in the program's own conversions of field values.
+                o.sql = e.lit == Ex::Lit::Cur ? QString::number(value::Value(value::Currency::fromUnits(e.iv)).toInt())
+                                              : QStringLiteral("jet_money_whole(%1)").arg(e.sql);
                 o.type = target;
                 return o;
             }
@@ -427,15 +477,19 @@ private:
         case Expr::K::Func:
             return function(x, scope);
         case Expr::K::Like: {
-            const Ex a = expr(*x.args[0], scope);
-            const Ex p = expr(*x.args[1], scope);
+            Ex a = expr(*x.args[0], scope);
+            Ex p = expr(*x.args[1], scope);
+            infer(a, DataType::Text);
+            infer(p, DataType::Text);
             QString s = QStringLiteral("jet_like(%1, %2)").arg(textOf(a), textOf(p));
             if (a.baseText && p.lit == Ex::Lit::Str) {
                 // A literal prefix lets the index on the column narrow the rows first.
+                // The bound above is the last code point, past any letter that
+                // can follow the prefix (U+FFFF would cut off those beyond it).
                 const QString prefix = text::LikePattern::literalPrefix(p.sv);
                 if (!prefix.isEmpty()) {
                     s = QStringLiteral("(%1 >= %2 AND %1 < %3 AND %4)")
-                            .arg(a.sql, quoteStr(prefix), quoteStr(prefix + QChar(0xFFFF)), s);
+                            .arg(a.sql, quoteStr(prefix), quoteStr(prefix + QString::fromUcs4(U"\U0010FFFF")), s);
                 }
             } else if (a.baseText && p.lit == Ex::Lit::None && !a.agg && !p.agg) {
                 // A pattern known only when the statement runs ([CODCON] & '*'):
@@ -450,7 +504,10 @@ private:
             return e;
         }
         case Expr::K::Between: {
-            Ex a = expr(*x.args[0], scope), lo = expr(*x.args[1], scope), hi = expr(*x.args[2], scope);
+            Ex a = value(expr(*x.args[0], scope)), lo = value(expr(*x.args[1], scope)), hi = value(expr(*x.args[2], scope));
+            inferPair(a, lo);
+            inferPair(a, hi);
+            inferPair(lo, hi);
             unify(a, lo);
             unify(a, hi);
             unify(lo, hi);
@@ -464,14 +521,28 @@ private:
         }
         case Expr::K::InList: {
             Ex a = value(expr(*x.args[0], scope));
-            QStringList items;
-            bool text = a.type == DataType::Text;
+            std::vector<Ex> values;
             for (size_t i = 1; i < x.args.size(); ++i) {
-                Ex it = expr(*x.args[i], scope);
-                Ex left = a;
-                unify(left, it);
-                if (left.type == DataType::Currency && a.type != DataType::Currency) a = scale(a);
-                text = text || it.type == DataType::Text;
+                values.push_back(value(expr(*x.args[i], scope)));
+                inferPair(a, values.back());
+            }
+            bool text = a.type == DataType::Text;
+            bool money = a.type == DataType::Currency;
+            for (const Ex &v : values) {
+                text = text || v.type == DataType::Text;
+                money = money || v.type == DataType::Currency;
+            }
+            // One amount in the list puts the value and every item in money
+            // units, whichever item it is.
+            auto asMoney = [](Ex &v) {
+                if (v.type != DataType::Currency &&
+                    (isWhole(v.type) || v.lit == Ex::Lit::Int || v.type == DataType::Double || v.type == DataType::Single))
+                    v = scale(v);
+            };
+            if (money) asMoney(a);
+            QStringList items;
+            for (Ex &it : values) {
+                if (money) asMoney(it);
                 items << it.sql;
             }
             e.cond = true;
@@ -485,6 +556,7 @@ private:
             Ex a = value(expr(*x.args[0], scope));
             QOut q = query(*x.sub, scope, nullptr);
             if (q.cols.size() != 1) fail(x.pos, QStringLiteral("The sub-select after IN must return one column"));
+            infer(a, q.cols[0].type);
             if (a.type == DataType::Currency && isWhole(q.cols[0].type)) {
                 QOut scaled = query(*x.sub, scope, nullptr, {DataType::Currency});
                 q.sql = scaled.sql;
@@ -522,6 +594,9 @@ private:
     }
 
     Ex compareOp(const QString &op, Ex a, Ex b) {
+        a = value(a);
+        b = value(b);
+        inferPair(a, b);
         unify(a, b);
         Ex e;
         e.cond = true;
@@ -559,7 +634,8 @@ private:
                     collect(*n.args[0]);
                     collect(*n.args[1]);
                 } else {
-                    const Ex p = expr(n, scope);
+                    Ex p = expr(n, scope);
+                    infer(p, DataType::Text);
                     e.agg = e.agg || p.agg;
                     parts << textOf(p);
                 }
@@ -571,6 +647,18 @@ private:
         }
         a = value(a);
         b = value(b);
+        if (op == QLatin1String("+") || op == QLatin1String("-")) {
+            // A number of days beside a date; otherwise the other operand's type.
+            infer(a, b.type == DataType::Date ? DataType::Double : b.type);
+            infer(b, a.type == DataType::Date ? DataType::Double : a.type);
+        } else if (op == QLatin1String("*") || op == QLatin1String("/")) {
+            // A factor or divisor: any number, an amount included.
+            infer(a, DataType::Double);
+            infer(b, DataType::Double);
+        } else {
+            infer(a, DataType::Long);
+            infer(b, DataType::Long);
+        }
         if (op == QLatin1String("+") && a.type == DataType::Text && b.type == DataType::Text) {
             e.sql = QStringLiteral("(%1 || %2)").arg(a.sql, b.sql);
             e.type = DataType::Text;
@@ -632,7 +720,7 @@ private:
         }
         if (op == QLatin1String("\\") || op == QLatin1String("MOD")) {
             auto whole = [](const Ex &v) {
-                if (v.type == DataType::Currency) return QStringLiteral("CAST(round(%1 / 10000.0) AS INTEGER)").arg(v.sql);
+                if (v.type == DataType::Currency) return QStringLiteral("jet_money_whole(%1)").arg(v.sql);
                 if (v.type == DataType::Double || v.type == DataType::Single) return QStringLiteral("CAST(round(%1) AS INTEGER)").arg(v.sql);
                 return v.sql;
             };
@@ -691,6 +779,8 @@ private:
         if (f == QLatin1String("IIF")) {
             argc(3, 3);
             Ex t = value(a[1]), o = value(a[2]);
+            inferPair(t, o);
+            textAlike(t, o);
             unify(t, o);
             e.sql = QStringLiteral("(CASE WHEN %1 THEN %2 ELSE %3 END)").arg(cond(a[0]), t.sql, o.sql);
             e.type = commonType(t.lit == Ex::Lit::Null ? DataType::Null : t.type, o.lit == Ex::Lit::Null ? DataType::Null : o.type);
@@ -702,6 +792,7 @@ private:
             Ex d = literalInt(0);
             if (a.size() > 1) d = value(a[1]);
             else if (v.type == DataType::Text) { d.sql = QStringLiteral("''"); d.type = DataType::Text; d.lit = Ex::Lit::Str; }
+            textAlike(v, d);
             unify(v, d);
             e.sql = QStringLiteral("coalesce(%1, %2)").arg(v.sql, d.sql);
             e.type = commonType(v.type, d.type);
@@ -745,7 +836,7 @@ private:
         }
         if (f == QLatin1String("LEFT") || f == QLatin1String("RIGHT")) {
             argc(2, 2);
-            const QString s = textOf(a[0]), n = convertTo(a[1], DataType::Long).sql;
+            const QString s = textOf(a[0]), n = to(a[1], DataType::Long).sql;
             e.sql = f == QLatin1String("LEFT")
                         ? QStringLiteral("substr(%1, 1, %2)").arg(s, n)
                         : QStringLiteral("(CASE WHEN %2 <= 0 THEN '' ELSE substr(%1, -(%2)) END)").arg(s, n);
@@ -755,8 +846,8 @@ private:
         if (f == QLatin1String("MID")) {
             argc(2, 3);
             e.sql = a.size() == 3 ? QStringLiteral("substr(%1, %2, %3)")
-                                        .arg(textOf(a[0]), convertTo(a[1], DataType::Long).sql, convertTo(a[2], DataType::Long).sql)
-                                  : QStringLiteral("substr(%1, %2)").arg(textOf(a[0]), convertTo(a[1], DataType::Long).sql);
+                                        .arg(textOf(a[0]), to(a[1], DataType::Long).sql, to(a[2], DataType::Long).sql)
+                                  : QStringLiteral("substr(%1, %2)").arg(textOf(a[0]), to(a[1], DataType::Long).sql);
             e.type = DataType::Text;
             return e;
         }
@@ -1062,7 +1153,7 @@ private:
         std::vector<ResultColumn> cols;
         for (size_t i = 0; i < items.size(); ++i) {
             Ex e = items[i].e;
-            if (targets) e = convertTo(e, (*targets)[i]);
+            if (targets) e = to(e, (*targets)[i]);
             // Text that is not a plain column gets the collation explicitly, so
             // DISTINCT, UNION and outer comparisons treat it like the columns.
             QString sql = e.sql;
@@ -1145,7 +1236,7 @@ private:
             QStringList vals, names;
             for (size_t i = 0; i < cols.size(); ++i) {
                 names << quoteId(cols[i]->name);
-                vals << convertTo(expr(*st.values[i], &none), cols[i]->type).sql;
+                vals << to(expr(*st.values[i], &none), cols[i]->type).sql;
             }
             return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                 .arg(quoteId(def.name), names.join(QStringLiteral(", ")), vals.join(QStringLiteral(", ")));
@@ -1204,7 +1295,7 @@ private:
             QStringList sets;
             for (const auto &[t, v] : st.sets) {
                 const ColumnDef *c = setTarget(def, scope, *t);
-                sets << quoteId(c->name) + QStringLiteral(" = ") + convertTo(expr(*v, &scope), c->type).sql;
+                sets << quoteId(c->name) + QStringLiteral(" = ") + to(expr(*v, &scope), c->type).sql;
             }
             QString sql = QStringLiteral("UPDATE %1 SET %2").arg(quoteId(def.name), sets.join(QStringLiteral(", ")));
             if (st.where) sql += QStringLiteral(" WHERE ") + cond(expr(*st.where, &scope));
@@ -1248,7 +1339,7 @@ private:
         QStringList sets;
         for (const auto &[t, v] : st.sets) {
             const ColumnDef *c = setTarget(def, scope, *t, written);
-            const Ex val = convertTo(expr(*v, &scope), c->type);
+            const Ex val = to(expr(*v, &scope), c->type);
             sets << QStringLiteral("%1 = (SELECT %2 FROM %3 WHERE %4%5 LIMIT 1)")
                         .arg(quoteId(c->name), val.sql, from, rowMatch,
                              where.isEmpty() ? QString() : QStringLiteral(" AND ") + where);

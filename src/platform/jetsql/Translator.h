@@ -45,6 +45,11 @@ struct Parameter {
     QString name;      // as declared or as written (the DAO matches without regard to case)
     DataType type = DataType::Null; // declared type; Null when undeclared
     bool declared = false;
+    // Undeclared: the type the statement gives it where it is first compared,
+    // added, assigned or joined to a typed value (Null when nothing does). Its
+    // value is bound in that type's storage form, so that 3 compared with or
+    // written to an amount means 3.00, not three ten-thousandths.
+    DataType bindAs = DataType::Null;
 };
 
 struct ResultColumn {
