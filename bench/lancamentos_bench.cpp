@@ -1,6 +1,7 @@
 // The posting window: a keystroke in the account box with 5,000 accounts
 // (type-ahead over the whole list), and the window's posting routine on
 // large books.
+#include "BenchBook.h"
 #include "app/AppContext.h"
 #include "db/ConstruirBanco.h"
 #include "platform/dao/Database.h"
@@ -8,7 +9,6 @@
 #include "platform/widgets/EditCombo.h"
 #include "postings/Operacoes.h"
 #include "postings/frmLancamentos.h"
-#include "support/Book.h"
 
 #include <QApplication>
 #include <QDir>
@@ -88,27 +88,9 @@ void BM_KeystrokeInAccountBox(benchmark::State &state) {
 }
 BENCHMARK(BM_KeystrokeInAccountBox)->Unit(benchmark::kMillisecond);
 
-struct Livro {
-    std::unique_ptr<dao::Database> db;
-    testsupport::Book book;
-};
+using Livro = benchsupport::BenchBook;
 
-Livro &livro(int postings) {
-    static std::map<int, std::unique_ptr<Livro>> livros;
-    auto &l = livros[postings];
-    if (!l) {
-        l = std::make_unique<Livro>();
-        l->db = db::ConstruirBancoDeDados(caminho(QStringLiteral("fin-bench-lanc-%1.mdb").arg(postings)));
-        testsupport::BookShape shape;
-        shape.postings = postings;
-        shape.accountsPerLevel = 6;
-        shape.levels = 2;
-        shape.days = 3650;
-        shape.first = QDate::currentDate().addDays(-shape.days - 1);
-        l->book = testsupport::writeBook(*l->db, shape);
-    }
-    return *l;
-}
+Livro &livro(int postings) { return benchsupport::bookOnDisk(QStringLiteral("lanc"), postings); }
 
 // The window's posting routine, dated today (after every stored posting).
 void BM_PostingCommand(benchmark::State &state) {

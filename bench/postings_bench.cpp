@@ -1,48 +1,25 @@
 // The posting write on large books: a posting at today's date through the
 // write core beside a bare one-row INSERT + COMMIT on the same encrypted file
 // (the physical limit), and a back-dated posting that moves every later one.
+#include "BenchBook.h"
 #include "db/CDaoTrans.h"
-#include "db/ConstruirBanco.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Workspace.h"
 #include "postings/Escrita.h"
-#include "support/Book.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <benchmark/benchmark.h>
 
-#include <map>
 #include <memory>
 
 namespace {
 
-struct Fixture {
-    std::unique_ptr<dao::Database> db;
-    testsupport::Book book;
-    testsupport::BookShape shape;
-    long nextBareId = 900000000;
-};
+using Fixture = benchsupport::BenchBook;
 
-// One book per size, kept for the run; every posting dated before today.
-Fixture &book(int postings) {
-    static std::map<int, std::unique_ptr<Fixture>> books;
-    auto &f = books[postings];
-    if (!f) {
-        f = std::make_unique<Fixture>();
-        const QString path = QDir::temp().filePath(QStringLiteral("fin-bench-postings-%1.mdb").arg(postings));
-        for (const char *suffix : {"", "-wal", "-shm"}) QFile::remove(path + QString::fromLatin1(suffix));
-        f->db = db::ConstruirBancoDeDados(path);
-        f->shape.postings = postings;
-        f->shape.accountsPerLevel = 6;
-        f->shape.levels = 2;
-        f->shape.days = 3650;
-        f->shape.first = QDate::currentDate().addDays(-f->shape.days - 1);
-        f->book = testsupport::writeBook(*f->db, f->shape);
-    }
-    return *f;
-}
+// Every posting of these books is dated before today.
+Fixture &book(int postings) { return benchsupport::bookOnDisk(QStringLiteral("postings"), postings); }
+
+// Ids for the bare inserts, far above the book's own.
+long nextBareId = 900000000;
 
 postings::Lancamento lancamento(const Fixture &f, const QDate &data) {
     postings::Lancamento l;
@@ -71,7 +48,7 @@ void BM_PostingToday(benchmark::State &state) {
 void BM_BareInsertCommit(benchmark::State &state) {
     Fixture &f = book(int(state.range(0)));
     for (auto _ : state) {
-        const long id = f.nextBareId++;
+        const long id = nextBareId++;
         f.db->workspace().BeginTrans();
         f.db->Execute(QStringLiteral("INSERT INTO Lancamentos (Id, CodConta, CodRecDesp, Valor, Data, Historico, DataId, "
                                      "SaldoConta, SaldoRecDesp, SaldoGlobal, IdUsuario) VALUES (%1, '%2', '%3', 1, "
@@ -100,11 +77,3 @@ BENCHMARK(BM_BareInsertCommit)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicr
 BENCHMARK(BM_PostingBackDated)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
-
-int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

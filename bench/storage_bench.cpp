@@ -1,48 +1,21 @@
 // Storage benchmarks: the balance query every posting write starts from, on
 // large books, and the cost of translating a statement.
-#include "db/ConstruirBanco.h"
+#include "BenchBook.h"
 #include "db/SavedQueries.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Engine.h"
 #include "platform/dao/QueryDef.h"
 #include "platform/dao/Recordset.h"
-#include "support/Book.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <benchmark/benchmark.h>
 
-#include <map>
 #include <memory>
 
 namespace {
 
-struct Fixture {
-    std::unique_ptr<dao::Database> db;
-    testsupport::Book book;
-    testsupport::BookShape shape;
-};
+using Fixture = benchsupport::BenchBook;
 
-// Books are built once per size and kept for the run.
-Fixture &book(int postings) {
-    static std::map<int, std::unique_ptr<Fixture>> books;
-    auto &f = books[postings];
-    if (!f) {
-        f = std::make_unique<Fixture>();
-        const QString path = QDir::temp().filePath(QStringLiteral("fin-bench-%1.mdb").arg(postings));
-        QFile::remove(path);
-        QFile::remove(path + QStringLiteral("-wal"));
-        QFile::remove(path + QStringLiteral("-shm"));
-        f->db = db::ConstruirBancoDeDados(path);
-        f->shape.postings = postings;
-        f->shape.accountsPerLevel = 6;
-        f->shape.levels = 2;
-        f->shape.days = 3650;
-        f->book = testsupport::writeBook(*f->db, f->shape);
-    }
-    return *f;
-}
+Fixture &book(int postings) { return benchsupport::bookOnDisk(QStringLiteral("storage"), postings); }
 
 void saldos(benchmark::State &state, bool oldAccount) {
     Fixture &f = book(int(state.range(0)));
@@ -96,11 +69,3 @@ void BM_TranslateCached(benchmark::State &state) {
 BENCHMARK(BM_TranslateCached)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
