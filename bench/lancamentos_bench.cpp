@@ -2,12 +2,12 @@
 // (type-ahead over the whole list), and the window's posting routine on
 // large books.
 #include "BenchBook.h"
-#include "app/AppContext.h"
+#include "ui/AppContext.h"
 #include "db/ConstruirBanco.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Workspace.h"
 #include "platform/widgets/EditCombo.h"
-#include "postings/Operacoes.h"
+#include "core/postings/Operacoes.h"
 #include "postings/frmLancamentos.h"
 
 #include <QApplication>

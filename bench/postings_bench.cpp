@@ -5,7 +5,7 @@
 #include "db/CDaoTrans.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Workspace.h"
-#include "postings/Escrita.h"
+#include "core/postings/Escrita.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,8 +2,9 @@
 // path, opening the file, the sign-in check as ADMIN/TOQUE, the context and
 // the main window with its menus and permissions. The sign-in dialog is
 // answered at once, so the figure is the program's own part of the start.
-#include "app/AppContext.h"
+#include "ui/AppContext.h"
 #include "app/Inicio.h"
+#include "ui/Sessao.h"
 #include "app/frmLogin.h"
 #include "db/ConstruirBanco.h"
 #include "platform/dao/Database.h"

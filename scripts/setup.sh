@@ -2,7 +2,7 @@
 # Installs every Debian package the build, the program and the tests need.
 # Safe to run again: apt-get skips what is already installed.
 set -euo pipefail
-pkgs=(build-essential cmake ninja-build pkg-config
+pkgs=(build-essential cmake ninja-build pkg-config ccache
       libsqlcipher-dev sqlcipher
       qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
       libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,8 +1,8 @@
 #include "app/Inicio.h"
 
-#include "app/AppContext.h"
-#include "app/Errors.h"
-#include "app/MsgBox.h"
+#include "ui/AppContext.h"
+#include "ui/Errors.h"
+#include "ui/MsgBox.h"
 #include "app/frmLogin.h"
 #include "db/Module1.h"
 #include "db/SavedQueries.h"
@@ -13,8 +13,8 @@
 #include "platform/dao/QueryDef.h"
 #include "platform/dao/Recordset.h"
 #include "platform/settings/Settings.h"
-#include "ui/DialogoArquivo.h"
-#include "ui/MainForm.h"
+#include "shell/MainForm.h"
+#include "ui/Sessao.h"
 
 #include <QDir>
 #include <QWidget>
@@ -67,64 +67,6 @@ bool Verdadeiro(const value::Value &v) { return !v.isNull() && v.toBool(); }
 
 } // namespace
 
-QString CaminhoBancoPadrao() { return db::AppPath() + platform::App::EXEName() + QStringLiteral(".mdb"); }
-
-long LerContagem(dao::Recordset &rs, const QString &campo) {
-    if (rs.Eof() && rs.Bof())
-        return 0;
-    const value::Value v = rs.Field(campo);
-    return v.isNull() ? 0 : static_cast<long>(v.toInt());
-}
-
-QString GetDBPath(QWidget *owner) {
-    const QString filtro = QStringLiteral("Bancos de dados do Access (*.mdb)") + QChar(u'\0') + QStringLiteral("*.mdb");
-    QString escolha = MostrarDialogoCentralizado(
-        owner, kDialogoAbrir, platform::App::Title() + QStringLiteral(" - Informe o caminho do banco de dados"),
-        QString(), filtro, QDir::currentPath(), QString(), false);
-    if (escolha.trimmed().isEmpty())
-        return {};
-    const int nul = escolha.indexOf(QChar(u'\0'));
-    if (nul >= 0)
-        escolha.truncate(nul);
-    return escolha;
-}
-
-void FecharBanco(dao::Database *&db) {
-    try {
-        if (db)
-            db->Close();
-    } catch (...) {
-    }
-    delete db;
-    db = nullptr;
-}
-
-void Finalizar() {
-    static bool emAndamento = false;
-    if (emAndamento)
-        return;
-    emAndamento = true;
-    try {
-        if (MainForm)
-            MainForm->Unload(ui::vbFormCode);
-    } catch (...) {
-    }
-    FecharBanco(gDB);
-    emAndamento = false;
-}
-
-void PosicionarJanela(QWidget *janela, bool topmost) {
-    if (!janela)
-        return;
-    const QRect lugar = janela->geometry();
-    const bool visivel = janela->isVisible();
-    // Changing the window's band re-creates it hidden; put it back as it was.
-    janela->setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
-    janela->setGeometry(lugar);
-    if (visivel)
-        janela->show();
-}
-
 bool Main() {
     try {
         RegistrarMensagens();
@@ -173,7 +115,7 @@ bool Main() {
                            "(IdLogin <> 'ADMIN' OR Senha <> 'TOQUE')"),
             dao::dbOpenSnapshot);
         MoverUltimoEPrimeiro(*rs);
-        const bool primeiroUso = LerContagem(*rs, QStringLiteral("Contagem")) == 0;
+        const bool primeiroUso = db::LerContagem(*rs, QStringLiteral("Contagem")) == 0;
         db::FecharRecordset(rs);
 
         std::unique_ptr<frmLogin> login;
@@ -215,7 +157,7 @@ bool Main() {
         rs = gDB->OpenRecordset(QStringLiteral("SELECT Count(P.Id) As Contagem From PermissoesDeUsuarios As P ") +
                                     QStringLiteral("WHERE P.IdUsuario = ") + QString::number(gIdUsuario),
                                 dao::dbOpenSnapshot);
-        if (LerContagem(*rs, QStringLiteral("Contagem")) == 0 && gTipoUsuario != 1) {
+        if (db::LerContagem(*rs, QStringLiteral("Contagem")) == 0 && gTipoUsuario != 1) {
             MsgBox(QStringLiteral("Não foram definidas permissões para este usuário."), ui::vbOKOnly, titulo);
             db::FecharRecordset(rs);
             Finalizar();

@@ -1,8 +1,9 @@
 #include "app/frmLogin.h"
 
-#include "app/Errors.h"
+#include "ui/Errors.h"
 #include "app/Inicio.h"
-#include "app/MsgBox.h"
+#include "ui/Sessao.h"
+#include "ui/MsgBox.h"
 #include "db/Module1.h"
 #include "platform/app/Application.h"
 

@@ -1,8 +1,8 @@
 #include "charts/frmItemDet.h"
 
-#include "app/AppContext.h"
-#include "app/Errors.h"
-#include "app/MsgBox.h"
+#include "ui/AppContext.h"
+#include "ui/Errors.h"
+#include "ui/MsgBox.h"
 #include "db/CDaoTrans.h"
 #include "db/Module1.h"
 #include "platform/app/Application.h"
@@ -11,8 +11,8 @@
 #include "platform/ui/Input.h"
 #include "platform/widgets/ActiveText.h"
 #include "platform/widgets/UpperLineEdit.h"
-#include "postings/SaldoInicial.h"
-#include "postings/SqlTexto.h"
+#include "core/postings/SaldoInicial.h"
+#include "db/SqlTexto.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -54,4 +54,11 @@ void FecharRecordset(std::unique_ptr<dao::Recordset> &rs) {
     rs.reset();
 }
 
+long LerContagem(dao::Recordset &rs, const QString &campo) {
+    if (rs.Eof() && rs.Bof())
+        return 0;
+    const value::Value v = rs.Field(campo);
+    return v.isNull() ? 0 : static_cast<long>(v.toInt());
+}
+
 } // namespace db

@@ -39,4 +39,8 @@ QString ExtrairDiretorio(const QString &caminho);
 // Closes the recordset, ignoring errors, and empties the reference.
 void FecharRecordset(std::unique_ptr<dao::Recordset> &rs);
 
+// Reads a count column of an aggregate query; a query that yields no row, or
+// a Null count, counts as zero.
+long LerContagem(dao::Recordset &rs, const QString &campo);
+
 } // namespace db

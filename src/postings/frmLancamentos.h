@@ -7,10 +7,10 @@
 // start here. Several may be open at once. The lists refill on the view
 // hints 1 (accounts) and 3 (types); with nothing left to post to the window
 // says so and closes.
-#include "app/Views.h"
+#include "ui/Views.h"
 #include "platform/ui/Form.h"
 #include "platform/widgets/TreeView.h"
-#include "postings/CRowData.h"
+#include "core/postings/CRowData.h"
 
 #include <QHash>
 #include <functional>

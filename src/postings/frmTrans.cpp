@@ -1,8 +1,8 @@
 #include "postings/frmTrans.h"
 
-#include "app/AppContext.h"
-#include "app/Errors.h"
-#include "app/MsgBox.h"
+#include "ui/AppContext.h"
+#include "ui/Errors.h"
+#include "ui/MsgBox.h"
 #include "db/Module1.h"
 #include "platform/app/Application.h"
 #include "platform/dao/Database.h"
@@ -11,8 +11,8 @@
 #include "platform/widgets/ActiveText.h"
 #include "platform/widgets/EditCombo.h"
 #include "platform/widgets/UpperLineEdit.h"
-#include "postings/Campos.h"
-#include "postings/Operacoes.h"
+#include "core/postings/Campos.h"
+#include "core/postings/Operacoes.h"
 
 #include <QKeyEvent>
 #include <QLabel>

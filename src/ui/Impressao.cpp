@@ -1,7 +1,7 @@
 #include "ui/Impressao.h"
 
-#include "app/Errors.h"
-#include "app/MsgBox.h"
+#include "ui/Errors.h"
+#include "ui/MsgBox.h"
 #include "platform/app/Application.h"
 
 #include <cmath>

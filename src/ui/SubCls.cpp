@@ -1,6 +1,6 @@
 #include "ui/SubCls.h"
 
-#include "app/AppContext.h"
+#include "ui/AppContext.h"
 #include "platform/ui/Messages.h"
 #include "ui/Bitmap.h"
 

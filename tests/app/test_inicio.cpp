@@ -1,7 +1,8 @@
 // Start-up, sign-in and shutdown, driven through scripted dialogs against
 // database files built for each case.
-#include "app/AppContext.h"
+#include "ui/AppContext.h"
 #include "app/Inicio.h"
+#include "ui/Sessao.h"
 #include "app/frmLogin.h"
 #include "db/ConstruirBanco.h"
 #include "db/SavedQueries.h"
@@ -13,7 +14,7 @@
 #include "platform/settings/Settings.h"
 #include "platform/ui/GuiTest.h"
 #include "support/TempDir.h"
-#include "ui/MainForm.h"
+#include "shell/MainForm.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The charts: code generation, lazy trees, the deletion rule, the editor
 // windows' commands, the item dialogs and the printed chart.
-#include "app/AppContext.h"
-#include "charts/Arvores.h"
+#include "ui/AppContext.h"
+#include "core/charts/Arvores.h"
 #include "charts/frmItemDet.h"
 #include "charts/frmPlano.h"
 #include "db/CDaoTrans.h"
@@ -12,8 +12,8 @@
 #include "platform/ui/GuiTest.h"
 #include "platform/widgets/ActiveText.h"
 #include "platform/widgets/UpperLineEdit.h"
-#include "postings/Escrita.h"
-#include "postings/SaldoInicial.h"
+#include "core/postings/Escrita.h"
+#include "core/postings/SaldoInicial.h"
 #include "support/ErrorOf.h"
 #include "support/Oracle.h"
 #include "support/TempDir.h"

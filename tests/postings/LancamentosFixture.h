@@ -1,6 +1,6 @@
 #pragma once
 // A book on disk, the signed-in user, and posting windows opened on it.
-#include "app/AppContext.h"
+#include "ui/AppContext.h"
 #include "db/ConstruirBanco.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"

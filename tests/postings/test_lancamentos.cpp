@@ -3,13 +3,13 @@
 // the balance oracle (fixture teardown).
 #include "LancamentosFixture.h"
 
-#include "app/Views.h"
+#include "ui/Views.h"
 #include "db/CDaoTrans.h"
 #include "platform/dao/Engine.h"
 #include "platform/dao/Workspace.h"
 #include "platform/ui/Input.h"
-#include "postings/Escrita.h"
-#include "postings/Operacoes.h"
+#include "core/postings/Escrita.h"
+#include "core/postings/Operacoes.h"
 #include "postings/frmTrans.h"
 #include "db/Schema.h"
 #include "platform/err/AppError.h"

@@ -1,4 +1,4 @@
-#include "app/AppContext.h"
+#include "ui/AppContext.h"
 #include "platform/err/AppError.h"
 #include "platform/app/Application.h"
 #include "platform/print/RecordingPrinter.h"

@@ -8,7 +8,7 @@
 #include "platform/dao/Engine.h"
 #include "platform/dao/Recordset.h"
 #include "platform/dao/Workspace.h"
-#include "postings/Operacoes.h"
+#include "core/postings/Operacoes.h"
 #include "support/Oracle.h"
 #include "support/TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "postings/Escrita.h"
+#include "core/postings/Escrita.h"
 
 #include "db/Module1.h"
 #include "platform/dao/Database.h"

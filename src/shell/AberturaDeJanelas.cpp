@@ -1,10 +1,10 @@
 // The windows these openers create come with the subsystems that own them;
 // until one is part of the program its command opens nothing.
-#include "ui/AberturaDeJanelas.h"
+#include "shell/AberturaDeJanelas.h"
 
 #include "charts/frmPlano.h"
 #include "postings/frmLancamentos.h"
-#include "ui/MainForm.h"
+#include "shell/MainForm.h"
 
 namespace fin {
 

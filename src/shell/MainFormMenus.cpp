@@ -1,11 +1,11 @@
 // The main window's menu tree, toolbar and context menus, built from tables,
 // and the routing of the toolbar and of the context menus.
-#include "ui/MainForm.h"
+#include "shell/MainForm.h"
 
-#include "app/Errors.h"
+#include "ui/Errors.h"
 #include "platform/ui/Form.h"
-#include "ui/Icones.h"
-#include "ui/MenusDeContexto.h"
+#include "shell/Icones.h"
+#include "shell/MenusDeContexto.h"
 
 #include <QAction>
 #include <QMainWindow>

@@ -1,12 +1,12 @@
-#include "postings/SaldoInicial.h"
+#include "core/postings/SaldoInicial.h"
 
-#include "app/Errors.h"
-#include "app/MsgBox.h"
+#include "ui/Errors.h"
+#include "ui/MsgBox.h"
 #include "db/Module1.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"
-#include "postings/Escrita.h"
-#include "postings/SqlTexto.h"
+#include "core/postings/Escrita.h"
+#include "db/SqlTexto.h"
 #include "ui/CHourGlass.h"
 
 

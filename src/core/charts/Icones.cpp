@@ -1,4 +1,4 @@
-#include "charts/Icones.h"
+#include "core/charts/Icones.h"
 
 #include "platform/widgets/TreeView.h"
 

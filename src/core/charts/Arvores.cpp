@@ -1,8 +1,8 @@
-#include "charts/Arvores.h"
+#include "core/charts/Arvores.h"
 
-#include "app/AppContext.h"
-#include "app/Errors.h"
-#include "app/MsgBox.h"
+#include "ui/AppContext.h"
+#include "ui/Errors.h"
+#include "ui/MsgBox.h"
 #include "db/CDaoTrans.h"
 #include "db/Module1.h"
 #include "platform/dao/Database.h"
@@ -10,9 +10,9 @@
 #include "platform/dao/Recordset.h"
 #include "platform/ui/Messages.h"
 #include "platform/widgets/TreeView.h"
-#include "postings/Escrita.h"
-#include "postings/SaldoInicial.h"
-#include "postings/SqlTexto.h"
+#include "core/postings/Escrita.h"
+#include "core/postings/SaldoInicial.h"
+#include "db/SqlTexto.h"
 
 #include <QMetaObject>
 

@@ -1,6 +1,6 @@
-#include "app/MsgBox.h"
+#include "ui/MsgBox.h"
 
-#include "app/Errors.h"
+#include "ui/Errors.h"
 #include "platform/app/Application.h"
 
 namespace fin {

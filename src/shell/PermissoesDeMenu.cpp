@@ -1,11 +1,10 @@
 // Menu permissions: which menus, entries and toolbar buttons the signed-in
 // user reaches, decided once when the main window loads. A coarse gate: each
 // window applies the user's permission rows again to what it shows.
-#include "ui/MainForm.h"
+#include "shell/MainForm.h"
 
-#include "app/AppContext.h"
-#include "app/Errors.h"
-#include "app/Inicio.h"
+#include "ui/AppContext.h"
+#include "ui/Errors.h"
 #include "db/Module1.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"
@@ -62,9 +61,9 @@ void MainForm::AjustaAPermissoes() {
         }
         // The outer query yields one row per row of the whole table, so an
         // empty table yields none: that reads as zero counts.
-        const long ler = LerContagem(*rs, QStringLiteral("Ler"));
-        const long gravar = LerContagem(*rs, QStringLiteral("Gravar"));
-        const long total = LerContagem(*rs, QStringLiteral("Total"));
+        const long ler = db::LerContagem(*rs, QStringLiteral("Ler"));
+        const long gravar = db::LerContagem(*rs, QStringLiteral("Gravar"));
+        const long total = db::LerContagem(*rs, QStringLiteral("Total"));
 
         const auto ocultarRestritos = [this] {
             mnuCadastros->menuAction()->setVisible(false);

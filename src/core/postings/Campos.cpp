@@ -1,4 +1,4 @@
-#include "postings/Campos.h"
+#include "core/postings/Campos.h"
 
 #include "platform/ui/Input.h"
 

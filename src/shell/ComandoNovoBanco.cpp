@@ -1,8 +1,8 @@
-#include "ui/ComandoNovoBanco.h"
+#include "shell/ComandoNovoBanco.h"
 
-#include "app/AppContext.h"
-#include "app/Errors.h"
-#include "app/MsgBox.h"
+#include "ui/AppContext.h"
+#include "ui/Errors.h"
+#include "ui/MsgBox.h"
 #include "db/ConstruirBanco.h"
 #include "db/Module1.h"
 #include "platform/app/Application.h"

@@ -1,4 +1,4 @@
-#include "app/AppContext.h"
+#include "ui/AppContext.h"
 
 #include "platform/ui/Messages.h"
 

@@ -1,15 +1,15 @@
 // The main window's commands: the windows they open, with the checks of the
 // data-present mask that come first, and the database commands.
-#include "ui/MainForm.h"
+#include "shell/MainForm.h"
 
-#include "app/AppContext.h"
-#include "app/Errors.h"
-#include "app/Inicio.h"
-#include "app/MsgBox.h"
+#include "ui/AppContext.h"
+#include "ui/Errors.h"
+#include "ui/Sessao.h"
+#include "ui/MsgBox.h"
 #include "platform/app/Application.h"
 #include "platform/settings/Settings.h"
-#include "ui/AberturaDeJanelas.h"
-#include "ui/ComandoNovoBanco.h"
+#include "shell/AberturaDeJanelas.h"
+#include "shell/ComandoNovoBanco.h"
 
 namespace fin {
 namespace forms {

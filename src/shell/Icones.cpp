@@ -1,4 +1,4 @@
-#include "ui/Icones.h"
+#include "shell/Icones.h"
 
 #include <QFont>
 #include <QHash>

@@ -1,11 +1,11 @@
-#include "ui/MainForm.h"
+#include "shell/MainForm.h"
 
-#include "app/AppContext.h"
-#include "app/Errors.h"
-#include "app/Inicio.h"
+#include "ui/AppContext.h"
+#include "ui/Errors.h"
+#include "ui/Sessao.h"
 #include "platform/app/Application.h"
 #include "platform/ui/Messages.h"
-#include "ui/Icones.h"
+#include "shell/Icones.h"
 #include "ui/SubCls.h"
 
 #include <QAction>

@@ -1,11 +1,11 @@
-#include "ui/frmAbout.h"
+#include "shell/frmAbout.h"
 
-#include "app/Errors.h"
-#include "app/MsgBox.h"
+#include "ui/Errors.h"
+#include "ui/MsgBox.h"
 #include "platform/app/Application.h"
 #include "platform/ui/Messages.h"
 #include "ui/DialogoArquivo.h"
-#include "ui/Icones.h"
+#include "shell/Icones.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,14 +1,14 @@
 // The help commands of the main window: the help file beside the program,
 // the about box and the two local pages, opened with the desktop's default
 // handler for their kind of file.
-#include "ui/MainForm.h"
+#include "shell/MainForm.h"
 
-#include "app/Errors.h"
-#include "app/MsgBox.h"
+#include "ui/Errors.h"
+#include "ui/MsgBox.h"
 #include "db/Module1.h"
 #include "platform/app/Application.h"
 #include "ui/DialogoArquivo.h"
-#include "ui/frmAbout.h"
+#include "shell/frmAbout.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "app/Views.h"
+#include "ui/Views.h"
 
-#include "app/Errors.h"
+#include "ui/Errors.h"
 #include "platform/ui/Form.h"
 
 #include <QPointer>

@@ -1,7 +1,7 @@
-#include "app/Errors.h"
+#include "ui/Errors.h"
 
-#include "app/AppContext.h"
-#include "app/MsgBox.h"
+#include "ui/AppContext.h"
+#include "ui/MsgBox.h"
 #include "platform/app/Application.h"
 
 #include <exception>

@@ -1,13 +1,13 @@
-#include "postings/Operacoes.h"
+#include "core/postings/Operacoes.h"
 
-#include "app/Errors.h"
+#include "ui/Errors.h"
 #include "db/CDaoTrans.h"
 #include "db/Module1.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"
 #include "platform/err/AppError.h"
-#include "postings/Escrita.h"
-#include "postings/SqlTexto.h"
+#include "core/postings/Escrita.h"
+#include "db/SqlTexto.h"
 
 #include <vector>
 

@@ -1,8 +1,9 @@
 // The main window against a database built for each case: which menus and
 // buttons each kind of user reaches, the routing of the toolbar and of the two
 // context menus, the database commands, and the about box and help.
-#include "app/AppContext.h"
+#include "ui/AppContext.h"
 #include "app/Inicio.h"
+#include "ui/Sessao.h"
 #include "db/ConstruirBanco.h"
 #include "db/Module1.h"
 #include "platform/app/Application.h"
@@ -13,9 +14,9 @@
 #include "platform/settings/Settings.h"
 #include "platform/ui/GuiTest.h"
 #include "support/TempDir.h"
-#include "ui/MainForm.h"
-#include "ui/MenusDeContexto.h"
-#include "ui/frmAbout.h"
+#include "shell/MainForm.h"
+#include "shell/MenusDeContexto.h"
+#include "shell/frmAbout.h"
 
 #include <QAction>
 #include <QDesktopServices>
