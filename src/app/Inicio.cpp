@@ -4,6 +4,7 @@
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
 #include "app/frmLogin.h"
+#include "db/ConferirBanco.h"
 #include "db/Module1.h"
 #include "db/SavedQueries.h"
 #include "db/Schema.h"
@@ -94,12 +95,18 @@ bool Main() {
         }
 
         // A file that exists but does not open (another password, not a
-        // database, damaged) would otherwise stop every later start too: the
-        // failure is reported and the user may point to another file.
+        // database, damaged), or opens but cannot serve as the book (half
+        // made, of another program, read-only), would otherwise stop every
+        // later start too: the failure is reported and the user may point to
+        // another file.
         for (;;) {
             try {
                 AtualizarConsultaDeSaldos(caminho);
                 gDB = dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaBanco)).release();
+                if (std::optional<err::AppError> problema = db::ProblemaDoBanco(*gDB)) {
+                    FecharBanco(gDB);
+                    throw *problema;
+                }
                 break;
             } catch (...) {
                 FIN_TRAP_REPORT("Module1", "Main");

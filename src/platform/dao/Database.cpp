@@ -120,6 +120,8 @@ Database::Database(sqlite3 *db, QString path, Workspace &ws)
 
 Database::~Database() { Close(); }
 
+bool Database::ReadOnly() const { return db_ && sqlite3_db_readonly(db_, "main") == 1; }
+
 void Database::Close() {
     if (!db_) return;
     ws_->detach(this);
