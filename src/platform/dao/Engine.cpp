@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <atomic>
 #include <fcntl.h>
 #include <mutex>
 #include <set>
@@ -26,6 +27,7 @@ namespace {
 const QString kSource = QStringLiteral("DAO.DBEngine");
 
 std::mutex gOpenMutex;
+std::atomic<long> gKeyed{0};
 std::multiset<QString> gOpenFiles; // canonical paths open in this process
 
 QString canonical(const QString &path) {
@@ -76,6 +78,7 @@ sqlite3 *openHandle(const QString &path, bool create, bool readOnly) {
 // size does not fit the file).
 int keyAndProbe(sqlite3 *db, const QByteArray &key, int pageSize) {
     if (!key.isEmpty()) {
+        ++gKeyed;
         sqlite3_key(db, key.constData(), int(key.size()));
         sqlite3_exec(db, QStringLiteral("PRAGMA cipher_page_size = %1").arg(pageSize).toUtf8().constData(), nullptr,
                      nullptr, nullptr);
@@ -184,6 +187,8 @@ void releaseOpenFile(const QString &path) {
     auto it = gOpenFiles.find(canonical(path));
     if (it != gOpenFiles.end()) gOpenFiles.erase(it);
 }
+
+long DBEngine::KeyedConnections() { return gKeyed; }
 
 bool DBEngine::FileInUse(const QString &path) {
     if (!QFileInfo::exists(path)) return false;

@@ -43,6 +43,10 @@ public:
     static std::unique_ptr<Database> OpenDatabase(const QString &path, bool exclusive, bool readOnly,
                                                   const QString &connect, Workspace &ws);
 
+    // Connections keyed in this process so far (each derives the key from
+    // the password, the slow part of an open).
+    static long KeyedConnections();
+
     // True while the file is open in this process or by another program.
     static bool FileInUse(const QString &path);
 };
