@@ -1,6 +1,7 @@
 #include "platform/widgets/TreeView.h"
 
 #include "platform/err/AppError.h"
+#include "platform/widgets/SelecaoOculta.h"
 
 #include <QCollator>
 #include <QHeaderView>
@@ -343,6 +344,21 @@ void TreeView::mousePressEvent(QMouseEvent *e) {
     userSelect_ = false;
     // A click on the node already selected changes nothing but is a click all the same.
     if (hit && hit == before && selected_ == hit) emit NodeClick(hit);
+}
+
+void TreeView::setHideSelection(bool h) {
+    hideSelection_ = h;
+    AplicarSelecaoOculta(*this, h);
+}
+
+void TreeView::focusInEvent(QFocusEvent *e) {
+    QTreeWidget::focusInEvent(e);
+    if (hideSelection_) AplicarSelecaoOculta(*this, true);
+}
+
+void TreeView::focusOutEvent(QFocusEvent *e) {
+    QTreeWidget::focusOutEvent(e);
+    if (hideSelection_) AplicarSelecaoOculta(*this, true);
 }
 
 void TreeView::keyPressEvent(QKeyEvent *e) {

@@ -120,6 +120,11 @@ public:
     int LineStyle() const { return lineStyle_; }
     void setLineStyle(int style);
 
+    // True: the selected node is drawn like the others while the tree does
+    // not have the focus.
+    bool HideSelection() const { return hideSelection_; }
+    void setHideSelection(bool h);
+
     // Order of sorted siblings: Portuguese, ignoring case.
     static int CompareText(const QString &a, const QString &b);
 
@@ -133,6 +138,8 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
 
 private:
     friend class Node;
@@ -154,6 +161,7 @@ private:
     int lineStyle_ = tvwRootLines;
     int syncing_ = 0;      // the view follows a change made by code
     bool userSelect_ = false;
+    bool hideSelection_ = false;
 };
 
 } // namespace widgets
