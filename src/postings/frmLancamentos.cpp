@@ -350,6 +350,9 @@ void frmLancamentos::mostrarUltimaLinha(bool selecionarColunas) {
     try {
         const int ultima = Fgrid->Rows() - 1;
         Fgrid->setTopRow(std::max(1, Fgrid->Rows() - 10));
+        // Ten rows back is not always enough: fewer may fit in the grid as
+        // this window's font lays it out.
+        Fgrid->scrollTo(Fgrid->model()->index(ultima, 0));
         Fgrid->setRow(ultima);
         Fgrid->setRowSel(ultima);
         if (selecionarColunas) {
