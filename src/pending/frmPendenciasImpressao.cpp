@@ -167,6 +167,15 @@ void frmPendencias::ImprimeLinhaPendencias(print::Printer &p, long &linha, long 
             }
         }
         const double y = std::round(p.CurrentY() + 20);
+        qsizetype extras = 0;
+        for (const QStringList &q : quebrados) extras = std::max(extras, q.size() - 1);
+        // Counted in lines, a page takes a row more than it holds: each row
+        // also starts 20 twips below the last. A row whose foot would pass
+        // the page's printable foot goes whole to the next page.
+        if (y + (alturaLinha_ + 20) * double(extras + 1) > p.ScaleHeight() - margemInferior_) {
+            linha = linhasPorPagina_ + 1;
+            return;
+        }
         const auto x = colunas(margem, lc);
         imprimirEm(p, double(margem), y, Fgrid->TextMatrix(r, 1));
         imprimirEm(p, x[0], y, Fgrid->TextMatrix(r, 2));
@@ -174,11 +183,8 @@ void frmPendencias::ImprimeLinhaPendencias(print::Printer &p, long &linha, long 
         imprimirEm(p, x[4], y, Fgrid->TextMatrix(r, 6));
         const double xs[] = {x[2], x[3], x[5]};
         const double passo = p.TextHeight(QStringLiteral("A")) + 20;
-        qsizetype extras = 0;
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 3; ++i)
             for (qsizetype k = 0; k < quebrados[i].size(); ++k) imprimirEm(p, xs[i], y + double(k) * passo, quebrados[i][k]);
-            extras = std::max(extras, quebrados[i].size() - 1);
-        }
         p.setCurrentY(y + (alturaLinha_ + 20) * double(extras + 1));
         linha += long(extras);
     } catch (...) {
