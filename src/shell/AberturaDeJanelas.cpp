@@ -3,7 +3,10 @@
 #include "shell/AberturaDeJanelas.h"
 
 #include "charts/frmPlano.h"
+#include "pending/SqlPendencias.h"
+#include "pending/frmPendencias.h"
 #include "postings/frmLancamentos.h"
+#include "ui/AppContext.h"
 #include "shell/MainForm.h"
 
 namespace fin {
@@ -20,7 +23,9 @@ void AbrirLancamentos() { postings::AbrirLancamentos(area()); }
 
 void AbrirUsuarios() {}
 
-void AbrirPendencias() {}
+void AbrirPendencias() {
+    pending::AbrirPendencias(pending::SqlPendencias(gIdUsuario, int(gTipoUsuario), QDate::currentDate()), area());
+}
 
 void AbrirPesquisaPorDocumento(const QString &documento) { (void)documento; }
 
