@@ -22,6 +22,7 @@ namespace {
 
 using postings::Desfecho;
 using value::Currency;
+const postings::Chamador kOnde{"frmTeste", "Copia"};
 
 const QStringList kContas = {QStringLiteral("001"), QStringLiteral("001.001"), QStringLiteral("001.001.001"),
                              QStringLiteral("001.002"), QStringLiteral("002"), QStringLiteral("002.001")};
@@ -53,11 +54,11 @@ Contagem copia(const QString &caminho, unsigned semente, int vezes) {
             if (op < 20 && !meus.empty()) {
                 const std::size_t k = std::size_t(sorteio(int(meus.size())));
                 postings::Estorno e;
-                d = postings::Estornar(*db, meus[k], QStringLiteral("ESTORNO"), 1, &e);
+                d = postings::Estornar(*db, kOnde, meus[k], QStringLiteral("ESTORNO"), 1, &e);
                 if (d == Desfecho::Gravado) meus.erase(meus.begin() + long(k)), linhas = 1;
             } else if (op < 30 && !minhasSaidas.empty()) {
                 const std::size_t k = std::size_t(sorteio(int(minhasSaidas.size())));
-                d = postings::EstornarTransferencia(*db, minhasSaidas[k], QStringLiteral("VOLTA"), 1);
+                d = postings::EstornarTransferencia(*db, kOnde, minhasSaidas[k], QStringLiteral("VOLTA"), 1);
                 if (d == Desfecho::Gravado) minhasSaidas.erase(minhasSaidas.begin() + long(k)), linhas = 2;
             } else if (op < 50) {
                 postings::Transferencia t;
@@ -69,7 +70,7 @@ Contagem copia(const QString &caminho, unsigned semente, int vezes) {
                 t.historicoSaida = QStringLiteral("SAIDA");
                 t.historicoEntrada = QStringLiteral("ENTRADA");
                 postings::TransferenciaFeita f;
-                d = postings::Transferir(*db, t, 1, &f);
+                d = postings::Transferir(*db, kOnde, t, 1, &f);
                 if (d == Desfecho::Gravado) minhasSaidas.push_back(sorteio(2) ? f.idSaida : f.idEntrada), linhas = 2, transferiu = true;
             } else {
                 postings::NovoLancamento l;
@@ -79,7 +80,7 @@ Contagem copia(const QString &caminho, unsigned semente, int vezes) {
                 l.valor = Currency::fromUnits(qint64(sorteio(200001) - 100000) * 100);
                 l.historico = QStringLiteral("LANCAMENTO");
                 postings::Feito f;
-                d = postings::Lancar(*db, l, 1, &f);
+                d = postings::Lancar(*db, kOnde, l, 1, &f);
                 if (d == Desfecho::Gravado) meus.push_back(f.id), linhas = 1;
             }
             if (d == Desfecho::Bloqueio) {
