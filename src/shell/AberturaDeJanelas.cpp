@@ -7,6 +7,7 @@
 #include "pending/frmPendencias.h"
 #include "postings/frmLancamentos.h"
 #include "ui/AppContext.h"
+#include "search/frmRetPesq.h"
 #include "shell/MainForm.h"
 
 namespace fin {
@@ -27,7 +28,7 @@ void AbrirPendencias() {
     pending::AbrirPendencias(pending::SqlPendencias(gIdUsuario, int(gTipoUsuario), QDate::currentDate()), area());
 }
 
-void AbrirPesquisaPorDocumento(const QString &documento) { (void)documento; }
+void AbrirPesquisaPorDocumento(const QString &documento) { search::AbrirPesquisaPorDocumento(area(), documento); }
 
 void AbrirRelatorio(int mode) { (void)mode; }
 
