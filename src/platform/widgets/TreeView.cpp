@@ -337,6 +337,11 @@ void TreeView::mousePressEvent(QMouseEvent *e) {
     if (hit && hit == before && selected_ == hit) emit NodeClick(hit);
 }
 
+void TreeView::mouseDoubleClickEvent(QMouseEvent *e) {
+    if (e->button() == Qt::LeftButton) emit DblClick();
+    QTreeWidget::mouseDoubleClickEvent(e);
+}
+
 void TreeView::keyPressEvent(QKeyEvent *e) {
     userSelect_ = true;
     QTreeWidget::keyPressEvent(e);
