@@ -1,7 +1,9 @@
 #include "reports/frmExtra.h"
 
+#include "core/charts/Icones.h"
 #include "core/postings/Campos.h"
 #include "core/reports/Selecao.h"
+#include "core/security/CPermissao.h"
 #include "ui/AppContext.h"
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
@@ -60,6 +62,9 @@ frmExtra::frmExtra(bool deTipos, QWidget *parent) : ui::Form(parent), deTipos_(d
     tv = new widgets::TreeView(this);
     tv->setObjectName(QStringLiteral("tv"));
     tv->setGeometry(tw(120, 120, kLargura - 240, 4095));
+    imagens_ = std::make_unique<widgets::ImageList>();
+    charts::AdicionarImagens(*imagens_, {img(false), img(true)});
+    tv->setImageList(imagens_.get());
 
     ckSubItens = caixa(this, "ckSubItens", 4335);
     lblSubItens = rotuloDaCaixa(this, "lblSubItens", QStringLiteral("Incluir os sub-itens dos itens marcados"), ckSubItens);
@@ -119,7 +124,7 @@ frmExtra::frmExtra(bool deTipos, QWidget *parent) : ui::Form(parent), deTipos_(d
     ajustarAltura(kAlturaProjeto);
 }
 
-frmExtra::~frmExtra() = default;
+frmExtra::~frmExtra() { tv->setImageList(nullptr); }
 
 frmExtraCon::frmExtraCon(QWidget *parent) : frmExtra(false, parent) {}
 frmExtraRec::frmExtraRec(QWidget *parent) : frmExtra(true, parent) {}

@@ -11,6 +11,7 @@
 
 #include <QDate>
 #include <QString>
+#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -24,6 +25,11 @@ class Node;
 class TreeView;
 class UpperLineEdit;
 } // namespace widgets
+
+namespace security {
+class CPermissao;
+class CPermissoes;
+} // namespace security
 
 namespace reports {
 
@@ -80,6 +86,11 @@ public:
     // Number of marked nodes.
     long Marcados() const { return marcados_; }
 
+    // The items the user may read, first level at the top and every deeper
+    // item in its parent's SubItens; the marked ones have Selecionada set.
+    // Readable until the dialog object is released.
+    security::CPermissoes &ContasSel();
+
 protected:
     frmExtra(bool deTipos, QWidget *parent);
     void Form_Load() override;
@@ -88,6 +99,7 @@ protected:
 private:
     void ajustarAltura(int twips);
     QString img(bool marcado) const;
+    void CarregarItens();
 
     bool deTipos_;
     long mode_ = 0;
@@ -95,7 +107,10 @@ private:
     long marcados_ = 0;
     bool ignorarProximo_ = false;
     bool postado_ = false;
-    widgets::ImageList *imagens_ = nullptr;
+    std::unique_ptr<widgets::ImageList> imagens_;
+    // Holds the item collection as its SubItens, so that a node's tag finds
+    // its item through the whole tree.
+    std::shared_ptr<security::CPermissao> raiz_;
 };
 
 class frmExtraCon : public frmExtra {

@@ -2,6 +2,8 @@
 // Pieces of report SQL that the statement and balance commands share: the
 // history filter, the dates typed in the selection dialogs, the list of the
 // marked items and the read-permission restriction of a common user.
+#include "db/Module1.h"
+
 #include <QDate>
 #include <QString>
 
@@ -31,6 +33,16 @@ struct ItensMarcados {
     QString lista;
     long contagem = 0;
 };
+
+// The marked items of a whole item tree (the collection and every SubItens
+// below it), in tree order.
+template <typename Colecao>
+ItensMarcados MarcadosDe(const Colecao &itens) {
+    ItensMarcados m;
+    for (const auto &item : itens) db::MontaStringDeCodigosDeObjSelecionados(*item, m.lista, m.contagem);
+    if (m.contagem > 0) m.lista.chop(1);
+    return m;
+}
 
 // For a common user, " AND <colunaId> IN (...)" keeping only the chart items
 // (tipoObjeto 1 accounts, 2 types) he may read (permission 1 or 3); empty for
