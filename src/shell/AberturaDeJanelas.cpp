@@ -4,6 +4,7 @@
 
 #include "charts/frmPlano.h"
 #include "postings/frmLancamentos.h"
+#include "search/frmRetPesq.h"
 #include "shell/MainForm.h"
 
 namespace fin {
@@ -22,7 +23,7 @@ void AbrirUsuarios() {}
 
 void AbrirPendencias() {}
 
-void AbrirPesquisaPorDocumento(const QString &documento) { (void)documento; }
+void AbrirPesquisaPorDocumento(const QString &documento) { search::AbrirPesquisaPorDocumento(area(), documento); }
 
 void AbrirRelatorio(int mode) { (void)mode; }
 
