@@ -7,6 +7,7 @@
 #include "ui/AppContext.h"
 #include "ui/CHourGlass.h"
 #include "ui/CLockWindowUpdate.h"
+#include "ui/DialogoArquivo.h"
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
 #include "ui/SubCls.h"
@@ -40,6 +41,7 @@ security::CPermissoes &frmExtra::ContasSel() {
 void frmExtra::Form_Load() {
     try {
         Cancelada = true;
+        fin::CentralizarJanela(this);
         fin::InstalarWindowProc(tv, fin::FormWindowProc);
         CarregarItens();
     } catch (...) {
