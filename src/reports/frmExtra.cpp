@@ -15,11 +15,27 @@
 #include "platform/widgets/UpperLineEdit.h"
 
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 
 namespace reports {
 
 namespace {
+// The marked picture: the chart's selected picture with a green tick over its
+// corner, so that the marks read at a glance in a long tree.
+QIcon marcado(const QString &chave) {
+    QPixmap pm = charts::Icone(chave).pixmap(16, 16);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(255, 255, 255), 3.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const QPointF tique[] = {{6.5, 10.5}, {9.5, 14}, {15, 6}};
+    p.drawPolyline(tique, 3);
+    p.setPen(QPen(QColor(20, 140, 40), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(tique, 3);
+    p.end();
+    return QIcon(pm);
+}
+
 int px(int twips) { return twips / 15; }
 QRect tw(int l, int t, int w, int h) { return QRect(px(l), px(t), px(w), px(h)); }
 int topo(const QWidget *w) { return w->y() * 15; }
@@ -64,7 +80,8 @@ frmExtra::frmExtra(bool deTipos, QWidget *parent) : ui::Form(parent), deTipos_(d
     tv->setObjectName(QStringLiteral("tv"));
     tv->setGeometry(tw(120, 120, kLargura - 240, 4095));
     imagens_ = std::make_unique<widgets::ImageList>();
-    charts::AdicionarImagens(*imagens_, {img(false), img(true)});
+    imagens_->Add(img(false), charts::Icone(img(false)));
+    imagens_->Add(img(true), marcado(img(true)));
     tv->setImageList(imagens_.get());
 
     ckSubItens = caixa(this, "ckSubItens", 4335);
