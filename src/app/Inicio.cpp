@@ -54,6 +54,22 @@ void AtualizarConsultaDeSaldos(const QString &caminho) {
     antigo.reset();
 }
 
+// Opens the file with the database password. Deriving the key from a
+// password is the slow part of an open, so the older files' treatment above
+// is tried only for a file that refuses this password, and then the ordinary
+// open runs again (and reports what it finds).
+dao::Database *AbrirBanco(const QString &caminho) {
+    try {
+        return dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaBanco)).release();
+    } catch (const err::AppError &e) {
+        // A file that refuses the password is told as no book of this system.
+        if (e.number() != err::db::kNotADatabase)
+            throw;
+    }
+    AtualizarConsultaDeSaldos(caminho);
+    return dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaBanco)).release();
+}
+
 void MoverUltimoEPrimeiro(dao::Recordset &rs) {
     try {
         rs.MoveLast();
@@ -101,8 +117,7 @@ bool Main() {
         // another file.
         for (;;) {
             try {
-                AtualizarConsultaDeSaldos(caminho);
-                gDB = dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaBanco)).release();
+                gDB = AbrirBanco(caminho);
                 if (std::optional<err::AppError> problema = db::ProblemaDoBanco(*gDB)) {
                     FecharBanco(gDB);
                     throw *problema;
