@@ -71,6 +71,10 @@ void frmLancamentos::cmdEstornar_Click() {
             hg.Show(false);
             fin::MsgBox(kMsgNaoEstornou);
             return;
+        case Desfecho::Invalido:
+            hg.Show(false);
+            fin::MsgBox(e.recusa, ui::vbInformation);
+            return;
         default:
             hg.Show(false);
             fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada."));
@@ -142,6 +146,10 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
             hg.Show(false);
             fin::MsgBox(faltando, ui::vbInformation);
             cancelar();
+        case Desfecho::Invalido:
+            hg.Show(false);
+            fin::MsgBox(feito.recusa, ui::vbInformation);
+            return;
         default:
             hg.Show(false);
             fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta '") + desConta +

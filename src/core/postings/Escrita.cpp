@@ -7,6 +7,9 @@
 #include "platform/dao/Workspace.h"
 #include "platform/err/AppError.h"
 
+#include <cstdint>
+#include <limits>
+
 namespace postings {
 
 using value::Currency;
@@ -80,6 +83,67 @@ QString declaracoes(const QString &prefixo, int n) {
 }
 
 } // namespace
+
+std::optional<Currency> SomaSegura(Currency a, Currency b) {
+    std::int64_t soma = 0;
+    if (__builtin_add_overflow(a.units(), b.units(), &soma)) return std::nullopt;
+    return Currency::fromUnits(soma);
+}
+
+bool SaldosPosterioresCabem(dao::Database &db, const QString &codConta, const QString &codRecDesp, SaldoTipo saldoTipo,
+                            Currency valor, const QString &dataId, bool inclusive) {
+    if (valor == Currency()) return true;
+    // A later balance past this limit would leave the range once moved.
+    const bool sobe = valor > Currency();
+    const Currency limite = Currency::fromUnits(sobe ? std::numeric_limits<std::int64_t>::max() - valor.units()
+                                                     : std::numeric_limits<std::int64_t>::min() - valor.units());
+    const QStringList contas = ancestrais(codConta);
+    const QStringList tipos = saldoTipo == SaldoTipo::Ramo ? ancestrais(codRecDesp) : QStringList{codRecDesp};
+    const QString alem = sobe ? QStringLiteral(">") : QStringLiteral("<");
+    const QString sql =
+        QStringLiteral("PARAMETERS ") + declaracoes(QStringLiteral("pC"), int(contas.size())) +
+        declaracoes(QStringLiteral("pT"), int(tipos.size())) +
+        QStringLiteral("[pLimite] Currency, [pDataId] Text ( 255 );"
+                       "SELECT Count(*) AS Alem FROM Lancamentos WHERE DataId %1 [pDataId] AND (SaldoGlobal %2 [pLimite] "
+                       "OR (CodConta IN (%3) AND SaldoConta %2 [pLimite]) OR (CodRecDesp IN (%4) AND SaldoRecDesp %2 "
+                       "[pLimite]))")
+            .arg(inclusive ? QStringLiteral(">=") : QStringLiteral(">"), alem,
+                 listaDeParametros(QStringLiteral("pC"), int(contas.size())),
+                 listaDeParametros(QStringLiteral("pT"), int(tipos.size())));
+    auto q = consulta(db, sql);
+    for (int i = 0; i < contas.size(); ++i) q->SetParameter(QStringLiteral("pC%1").arg(i), contas[i]);
+    for (int i = 0; i < tipos.size(); ++i) q->SetParameter(QStringLiteral("pT%1").arg(i), tipos[i]);
+    q->SetParameter(QStringLiteral("pLimite"), limite);
+    q->SetParameter(QStringLiteral("pDataId"), dataId);
+    auto rs = q->OpenRecordset(dao::dbOpenSnapshot);
+    const bool cabe = rs->Field(0).toInt() == 0;
+    db::FecharRecordset(rs);
+    return cabe;
+}
+
+QString RecusaDoLancamento(const Lancamento &l) {
+    struct Texto {
+        const QString *texto;
+        int largura;
+        const char *nome;
+    };
+    const Texto textos[] = {{&l.codConta, kLarguraCodigo, "código da conta"},
+                            {&l.codRecDesp, kLarguraCodigo, "código da receita/despesa"},
+                            {l.documento ? &*l.documento : nullptr, kLarguraDocumento, "documento"},
+                            {&l.historico, kLarguraHistorico, "histórico"}};
+    for (const Texto &t : textos) {
+        if (!t.texto) continue;
+        if (t.texto->contains(QChar(u'\0')))
+            return QStringLiteral("O %1 contém um caractere nulo, que não pode ser gravado.").arg(QString::fromUtf8(t.nome));
+        if (Caracteres(*t.texto) > t.largura)
+            return QStringLiteral("O %1 não pode ter mais de %2 caracteres.").arg(QString::fromUtf8(t.nome)).arg(t.largura);
+    }
+    if (l.historico.isEmpty()) return QStringLiteral("Faltando informar histórico.");
+    if (!l.data.isValid() || l.data.year() < 100 || l.data.year() > 9999) return QStringLiteral("Data inválida.");
+    // Its opposite must exist too: a reversal writes it, a transfer both.
+    if (l.valor.units() == std::numeric_limits<std::int64_t>::min()) return kMsgForaDoLimite;
+    return QString();
+}
 
 bool TravarContador(dao::Database &db, long serialLido) {
     auto q = consulta(db, QStringLiteral("PARAMETERS [pSerial] Long;UPDATE Serial Set Serial = Serial + 1 where Serial = [pSerial]"));
@@ -216,6 +280,13 @@ Baixa MudarRealizado(dao::Database &db, long id, long idOutraPerna, const QStrin
         if (linhas.empty()) return Baixa::NaoOcorreu;
         if (linhas[0].transferencia != 0) return Baixa::Incompleta;
     }
+    const int sentidoPrevisto = SentidoDaBaixa(antigo, novo);
+    if (sentidoPrevisto != 0)
+        for (const Linha &l : linhas)
+            if (!SaldosPosterioresCabem(db, l.codConta, transferencia ? QStringLiteral("001") : l.codRecDesp,
+                                        transferencia ? SaldoTipo::Exato : SaldoTipo::Ramo,
+                                        sentidoPrevisto > 0 ? l.valor : -l.valor, l.dataId, true))
+                return Baixa::ForaDoLimite;
     auto q = consulta(db, QStringLiteral("PARAMETERS [pNovo] Text ( 255 ), [pId1] Long, [pId2] Long, [pAntigo] Text ( 255 );"
                                          "UPDATE LANCAMENTOS SET REALIZADO = [pNovo] WHERE (ID = [pId1] OR ID = [pId2]) "
                                          "AND Estornado = FALSE AND Estorno = FALSE AND Realizado = [pAntigo]"));
@@ -240,11 +311,24 @@ Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *grav
     // The read below must see the state the commit will leave: only inside
     // the transaction, which holds the write lock, is that so.
     exigirTransacao(db, "GravarLancamento", QStringLiteral("A gravação de lançamentos exige uma transação aberta."));
+    auto invalido = [gravado](const QString &recusa) {
+        if (gravado) gravado->recusa = recusa;
+        return Resultado::Invalido;
+    };
+    if (const QString recusa = RecusaDoLancamento(l); !recusa.isEmpty()) return invalido(recusa);
     const SerialESaldos s = LerSerialESaldos(db, l.codConta, l.codRecDesp, l.data);
-    if (!TravarContador(db, s.serial)) return Resultado::Bloqueio;
-    if (antesDeInserir && !antesDeInserir()) return Resultado::Impedido;
+    // The posting's own balances and every later one it moves, checked
+    // before anything is written.
+    const auto conta = SomaSegura(l.saldoContaDoZero ? Currency() : s.saldoConta, l.valor);
+    const auto tipo = SomaSegura(s.saldoRecDesp, l.valor);
+    const auto global = SomaSegura(s.saldoGlobal, l.valor);
+    if (!conta || !tipo || !global) return invalido(kMsgForaDoLimite);
     const long id = s.serial + 1;
     const QString dataId = MontarDataId(l.data, id);
+    if (!SaldosPosterioresCabem(db, l.codConta, l.codRecDesp, l.saldoTipo, l.valor, dataId))
+        return invalido(kMsgForaDoLimite);
+    if (!TravarContador(db, s.serial)) return Resultado::Bloqueio;
+    if (antesDeInserir && !antesDeInserir()) return Resultado::Impedido;
     if (Inserir(db, l, id, dataId, s) < 1) return Resultado::Recusado;
     MoverSaldosPosteriores(db, l.codConta, l.codRecDesp, l.saldoTipo, l.valor, dataId);
     if (gravado) {

@@ -38,7 +38,9 @@ enum class Desfecho {
     Recusado,      // the account (or type) is inactive or gone: nothing written
     JaEstornado,   // the stored posting is reversed, a reversal or settled 'N'
     Incompleta,    // a transfer whose other leg or link is missing
-    HistoricoLongo // a history longer than the column: nothing written
+    HistoricoLongo, // a history longer than the column: nothing written
+    Invalido        // what the book cannot hold (a text, a date, a balance out of range): nothing
+                    // written; the result's `recusa` says it in the user's words
 };
 
 // ---- posting ------------------------------------------------------------------
@@ -55,6 +57,7 @@ struct NovoLancamento {
 struct Feito {
     long id = 0;
     QString dataId;
+    QString recusa; // Invalido: why
 };
 
 Desfecho Lancar(dao::Database &db, const Chamador &onde, const NovoLancamento &l, long idUsuario,
@@ -74,6 +77,7 @@ struct Estorno {
     std::optional<QString> documento;
     QString desConta; // description of the account (transfer reversals)
     long idEstornado = 0;
+    QString recusa; // Invalido: why
 };
 
 // What the reversal of a posting without a document stores in its Documento.
@@ -100,6 +104,7 @@ struct Transferencia {
 
 struct TransferenciaFeita {
     long idSaida = 0, idEntrada = 0;
+    QString recusa; // Invalido: why
 };
 
 // Both legs and their link, or nothing. On Recusado, *perna tells the leg
@@ -111,6 +116,7 @@ Desfecho Transferir(dao::Database &db, const Chamador &onde, const Transferencia
 
 struct EstornoDeTransferenciaFeito {
     Estorno a, b; // the reversals of the outgoing (a) and incoming (b) legs
+    QString recusa; // Invalido: why
 };
 
 // Reverses both legs of the transfer that posting `serial` belongs to, in

@@ -354,3 +354,21 @@ TEST(EngineErrors, AReadOnlyFileAndADamagedPageAreToldAsSuch) {
     EXPECT_EQ(e->number(), E::kDamaged);
     EXPECT_TRUE(e->description().contains(QStringLiteral("danificado"))) << e->description().toStdString();
 }
+
+TEST_F(DatabaseTest, ATextWithANulCharacterIsNeverWritten) {
+    const long id = insertPessoa(QStringLiteral("ANA"));
+    const QString comNul = QStringLiteral("AB") + QChar(u'\0') + QString(100, u'X');
+    auto q = db->CreateQueryDef(QString(), QStringLiteral("PARAMETERS [pT] Text ( 255 ), [pId] Long;"
+                                                          "INSERT INTO Notas (IdPessoa, Texto) VALUES ([pId], [pT])"));
+    q->SetParameter(0, comNul);
+    q->SetParameter(1, value::Value(qlonglong(id)));
+    const auto e = falhaDe([&] { q->Execute(dbFailOnError); });
+    ASSERT_TRUE(e);
+    EXPECT_TRUE(emPortugues(e->description())) << e->description().toStdString();
+    auto rs = db->OpenRecordset(QStringLiteral("Notas"), dbOpenTable);
+    EXPECT_TRUE(rs->Eof()) << "nothing written";
+    rs->AddNew();
+    rs->SetField(QStringLiteral("IdPessoa"), value::Value(qlonglong(id)));
+    rs->SetField(QStringLiteral("Texto"), comNul);
+    EXPECT_TRUE(falhaDe([&] { rs->Update(); }));
+}
