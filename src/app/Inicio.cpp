@@ -8,6 +8,7 @@
 #include "db/Module1.h"
 #include "db/SavedQueries.h"
 #include "db/Schema.h"
+#include "db/SqlTexto.h"
 #include "platform/app/Application.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Engine.h"
@@ -148,9 +149,11 @@ bool Main() {
             login->ShowModal();
             if (login->Cancelado)
                 Cancelar();
-            rs = gDB->OpenRecordset(QStringLiteral("Select Id, Tipo, Inativo From Usuarios WHERE IdLogin = '") +
-                                        login->IdLogin() + QStringLiteral("' And Senha='") + login->Senha() +
-                                        QStringLiteral("'"),
+            // Through the literal routine: the dialog's character filter is
+            // not what keeps the typed text from ending the literal early.
+            rs = gDB->OpenRecordset(QStringLiteral("Select Id, Tipo, Inativo From Usuarios WHERE IdLogin = ") +
+                                        SqlTexto(login->IdLogin()) + QStringLiteral(" And Senha=") +
+                                        SqlTexto(login->Senha()),
                                     dao::dbOpenSnapshot);
             MoverUltimoEPrimeiro(*rs);
             if (rs->RecordCount() == 0) {

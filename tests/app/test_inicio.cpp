@@ -397,3 +397,34 @@ TEST_F(StartupTest, ReadOnlyBookIsReportedBeforeTheSignIn) {
     EXPECT_TRUE(relato.contains(QStringLiteral("não pode ser gravado"))) << relato.toStdString();
     EXPECT_EQ(s.shown()[1].kind, ui::ModalKind::OpenFile);
 }
+
+// The typed login and password are literals of the statement, whatever the
+// dialog lets through: they cannot widen the condition.
+TEST_F(StartupTest, TheLoginAndPasswordCannotEndTheirLiteralsEarly) {
+    Configurar(NovoBanco(QStringLiteral("b.mdb")));
+    const QString truque = QStringLiteral("X' OR '1'='1");
+    struct Caso {
+        const char *nome;
+        QString login, senha;
+    };
+    const Caso casos[] = {
+        {"both", truque, truque},
+        {"the password", QStringLiteral("ADMIN"), QStringLiteral("' OR IdLogin='ADMIN")},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        Script s;
+        s.act([c](QWidget &w) {
+             auto &f = dynamic_cast<fin::frmLogin &>(w);
+             f.SetIdLogin(c.login);
+             f.SetSenha(c.senha);
+             f.Cancelado = false;
+             f.Unload();
+         })
+            .ok()
+            .push(Fechar());
+        EXPECT_FALSE(fin::Main()) << "signed in";
+        EXPECT_EQ(s.shownTexts().value(1), kSenhaInvalida);
+        fin::Finalizar();
+    }
+}
