@@ -50,9 +50,16 @@ void Form::ShowModeless() {
     modal_ = false;
     deleteOnUnload_ = true;
     if (gMdi && !sub_) {
+        // A form sized by its design and not by a layout keeps that size as
+        // a child window: the child window itself would go by the form's
+        // size hint, which such a form does not have.
+        const QSize desenho = size();
+        const bool dimensionada = testAttribute(Qt::WA_Resized);
         sub_ = gMdi->addSubWindow(this);
         sub_->setAttribute(Qt::WA_DeleteOnClose, false);
         sub_->show();
+        if (dimensionada && size() != desenho)
+            sub_->resize(sub_->size() + (desenho - size()));
         gMdi->setActiveSubWindow(sub_);
     } else {
         show();

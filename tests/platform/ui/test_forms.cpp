@@ -122,6 +122,29 @@ TEST_F(FormsTest, ModelessChildLivesInTheMdiAreaAndDeletesItselfWhenUnloaded) {
     ui::Forms::setMdiArea(nullptr);
 }
 
+// A child window opens at its form's designed size, whether the form is
+// sized freely (no layout gives it a size hint) or fixed.
+TEST_F(FormsTest, ModelessChildOpensAtItsFormsDesignedSize) {
+    QMdiArea area;
+    area.resize(900, 700);
+    area.show();
+    ui::Forms::setMdiArea(&area);
+    for (bool fixa : {false, true}) {
+        SCOPED_TRACE(fixa ? "fixed" : "free");
+        QPointer<LogForm> f = new LogForm(&log, QStringLiteral("child"));
+        if (fixa)
+            f->setFixedSize(669, 356);
+        else
+            f->resize(669, 356);
+        f->ShowModeless();
+        ASSERT_NE(f->SubWindow(), nullptr);
+        EXPECT_EQ(f->size(), QSize(669, 356));
+        f->Unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    ui::Forms::setMdiArea(nullptr);
+}
+
 namespace {
 struct Received {
     static inline QList<std::pair<int, qintptr>> calls;
