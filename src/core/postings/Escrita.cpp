@@ -82,6 +82,25 @@ QString declaracoes(const QString &prefixo, int n) {
     return out;
 }
 
+// The codes whose balances a move touches: the account with its ancestors,
+// the type with its ancestors (or the type alone), as query parameters.
+struct Ramos {
+    QStringList contas, tipos;
+    Ramos(const QString &codConta, const QString &codRecDesp, SaldoTipo saldoTipo)
+        : contas(ancestrais(codConta)),
+          tipos(saldoTipo == SaldoTipo::Ramo ? ancestrais(codRecDesp) : QStringList{codRecDesp}) {}
+    QString declaracoes() const {
+        return postings::declaracoes(QStringLiteral("pC"), int(contas.size())) +
+               postings::declaracoes(QStringLiteral("pT"), int(tipos.size()));
+    }
+    QString listaContas() const { return listaDeParametros(QStringLiteral("pC"), int(contas.size())); }
+    QString listaTipos() const { return listaDeParametros(QStringLiteral("pT"), int(tipos.size())); }
+    void ligar(dao::QueryDef &q) const {
+        for (int i = 0; i < contas.size(); ++i) q.SetParameter(QStringLiteral("pC%1").arg(i), contas[i]);
+        for (int i = 0; i < tipos.size(); ++i) q.SetParameter(QStringLiteral("pT%1").arg(i), tipos[i]);
+    }
+};
+
 } // namespace
 
 std::optional<Currency> SomaSegura(Currency a, Currency b) {
@@ -97,22 +116,17 @@ bool SaldosPosterioresCabem(dao::Database &db, const QString &codConta, const QS
     const bool sobe = valor > Currency();
     const Currency limite = Currency::fromUnits(sobe ? std::numeric_limits<std::int64_t>::max() - valor.units()
                                                      : std::numeric_limits<std::int64_t>::min() - valor.units());
-    const QStringList contas = ancestrais(codConta);
-    const QStringList tipos = saldoTipo == SaldoTipo::Ramo ? ancestrais(codRecDesp) : QStringList{codRecDesp};
+    const Ramos ramos(codConta, codRecDesp, saldoTipo);
     const QString alem = sobe ? QStringLiteral(">") : QStringLiteral("<");
     const QString sql =
-        QStringLiteral("PARAMETERS ") + declaracoes(QStringLiteral("pC"), int(contas.size())) +
-        declaracoes(QStringLiteral("pT"), int(tipos.size())) +
+        QStringLiteral("PARAMETERS ") + ramos.declaracoes() +
         QStringLiteral("[pLimite] Currency, [pDataId] Text ( 255 );"
                        "SELECT Count(*) AS Alem FROM Lancamentos WHERE DataId %1 [pDataId] AND (SaldoGlobal %2 [pLimite] "
                        "OR (CodConta IN (%3) AND SaldoConta %2 [pLimite]) OR (CodRecDesp IN (%4) AND SaldoRecDesp %2 "
                        "[pLimite]))")
-            .arg(inclusive ? QStringLiteral(">=") : QStringLiteral(">"), alem,
-                 listaDeParametros(QStringLiteral("pC"), int(contas.size())),
-                 listaDeParametros(QStringLiteral("pT"), int(tipos.size())));
+            .arg(inclusive ? QStringLiteral(">=") : QStringLiteral(">"), alem, ramos.listaContas(), ramos.listaTipos());
     auto q = consulta(db, sql);
-    for (int i = 0; i < contas.size(); ++i) q->SetParameter(QStringLiteral("pC%1").arg(i), contas[i]);
-    for (int i = 0; i < tipos.size(); ++i) q->SetParameter(QStringLiteral("pT%1").arg(i), tipos[i]);
+    ramos.ligar(*q);
     q->SetParameter(QStringLiteral("pLimite"), limite);
     q->SetParameter(QStringLiteral("pDataId"), dataId);
     auto rs = q->OpenRecordset(dao::dbOpenSnapshot);
@@ -204,21 +218,16 @@ namespace {
 void moverSaldos(dao::Database &db, const QString &codConta, const QString &codRecDesp, SaldoTipo saldoTipo,
                  Currency valor, const QString &dataId, bool inclusive) {
     if (valor == Currency()) return; // nothing moves
-    const QStringList contas = ancestrais(codConta);
-    const QStringList tipos = saldoTipo == SaldoTipo::Ramo ? ancestrais(codRecDesp) : QStringList{codRecDesp};
+    const Ramos ramos(codConta, codRecDesp, saldoTipo);
     const QString sql =
-        QStringLiteral("PARAMETERS ") + declaracoes(QStringLiteral("pC"), int(contas.size())) +
-        declaracoes(QStringLiteral("pT"), int(tipos.size())) +
+        QStringLiteral("PARAMETERS ") + ramos.declaracoes() +
         QStringLiteral("[pValor] Currency, [pDataId] Text ( 255 );"
                        "UPDATE Lancamentos Set SaldoConta = SaldoConta + Abs(CodConta IN (%1)) * [pValor], "
                        "SaldoRecDesp = SaldoRecDesp + Abs(CodRecDesp IN (%2)) * [pValor], "
                        "SaldoGlobal = SaldoGlobal + [pValor] where DataId %3 [pDataId]")
-            .arg(listaDeParametros(QStringLiteral("pC"), int(contas.size())),
-                 listaDeParametros(QStringLiteral("pT"), int(tipos.size())),
-                 inclusive ? QStringLiteral(">=") : QStringLiteral(">"));
+            .arg(ramos.listaContas(), ramos.listaTipos(), inclusive ? QStringLiteral(">=") : QStringLiteral(">"));
     auto q = consulta(db, sql);
-    for (int i = 0; i < contas.size(); ++i) q->SetParameter(QStringLiteral("pC%1").arg(i), contas[i]);
-    for (int i = 0; i < tipos.size(); ++i) q->SetParameter(QStringLiteral("pT%1").arg(i), tipos[i]);
+    ramos.ligar(*q);
     q->SetParameter(QStringLiteral("pValor"), valor);
     q->SetParameter(QStringLiteral("pDataId"), dataId);
     q->Execute(dao::dbFailOnError);
