@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
 #include <QEventLoop>
@@ -29,6 +30,61 @@ void forget(Form *f) {
             r.end());
 }
 QPointer<QMdiArea> gMdi;
+
+// The access keys of a form (Alt+letter of a button's or a field label's
+// "&" letter) come before the main window's menu titles that share the
+// letter: a child window's button is no shortcut of its own window, and the
+// menu bar would take the key. Claiming the shortcut override keeps the menu
+// from it; the key press then does the control's work.
+class TeclasDeAcesso : public QObject {
+public:
+    bool eventFilter(QObject *o, QEvent *e) override {
+        if (e->type() != QEvent::ShortcutOverride && e->type() != QEvent::KeyPress)
+            return false;
+        auto *k = static_cast<QKeyEvent *>(e);
+        if (k->modifiers() != Qt::AltModifier || k->key() < Qt::Key_A || k->key() > Qt::Key_Z)
+            return false;
+        auto *w = qobject_cast<QWidget *>(o);
+        Form *f = nullptr;
+        for (QWidget *p = w; p && !f; p = p->parentWidget())
+            f = qobject_cast<Form *>(p);
+        // The main window's own keys stay the menus'.
+        if (!f || !f->IsLoaded() || (gMdi && f->isAncestorOf(gMdi)))
+            return false;
+        QWidget *alvo = alvoDe(*f, QKeySequence(QKeyCombination(Qt::AltModifier, Qt::Key(k->key()))));
+        if (!alvo)
+            return false;
+        if (e->type() == QEvent::ShortcutOverride) {
+            e->accept();
+            return true;
+        }
+        if (auto *b = qobject_cast<QAbstractButton *>(alvo))
+            b->click();
+        else
+            static_cast<QLabel *>(alvo)->buddy()->setFocus(Qt::ShortcutFocusReason);
+        return true;
+    }
+
+private:
+    static QWidget *alvoDe(Form &f, const QKeySequence &tecla) {
+        for (QAbstractButton *b : f.findChildren<QAbstractButton *>())
+            if (b->isVisible() && b->isEnabled() && QKeySequence::mnemonic(b->text()) == tecla)
+                return b;
+        for (QLabel *l : f.findChildren<QLabel *>())
+            if (l->isVisible() && l->buddy() && l->buddy()->isEnabled() && QKeySequence::mnemonic(l->text()) == tecla)
+                return l;
+        return nullptr;
+    }
+};
+
+void instalarTeclasDeAcesso() {
+    static TeclasDeAcesso *filtro = nullptr;
+    if (!filtro && QCoreApplication::instance()) {
+        filtro = new TeclasDeAcesso;
+        filtro->setParent(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(filtro);
+    }
+}
 } // namespace
 
 Form::Form(QWidget *parent) : QWidget(parent) {}
@@ -40,6 +96,7 @@ void Form::Load() {
         return;
     loaded_ = true;
     registry().emplace_back(this);
+    instalarTeclasDeAcesso();
     Form_Load();
 }
 

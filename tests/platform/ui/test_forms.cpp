@@ -8,6 +8,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenuBar>
+#include <QMenu>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -142,6 +145,54 @@ TEST_F(FormsTest, ModelessChildOpensAtItsFormsDesignedSize) {
         f->Unload();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+    ui::Forms::setMdiArea(nullptr);
+}
+
+// In a child window an access key is the child's control, not the main
+// window's menu title of the same letter; elsewhere the menus keep theirs.
+TEST_F(FormsTest, AChildWindowsAccessKeysComeBeforeTheMainMenus) {
+    QMainWindow principal;
+    QMenu *ajuda = principal.menuBar()->addMenu(QStringLiteral("&Ajuda"));
+    ajuda->addAction(QStringLiteral("Conteúdo"));
+    auto *area = new QMdiArea(&principal);
+    principal.setCentralWidget(area);
+    principal.resize(800, 600);
+    principal.show();
+    ui::Forms::setMdiArea(area);
+    QPointer<LogForm> f = new LogForm(&log, QStringLiteral("editor"));
+    auto *alterar = new QPushButton(QStringLiteral("&Alterar ..."), f);
+    auto *campo = new QLineEdit(f);
+    auto *rotulo = new QLabel(QStringLiteral("&Descrição:"), f);
+    rotulo->setBuddy(campo);
+    f->resize(400, 200);
+    rotulo->setGeometry(10, 10, 100, 20);
+    campo->setGeometry(10, 30, 200, 20);
+    alterar->setGeometry(10, 60, 100, 25);
+    auto *outro = new QPushButton(QStringLiteral("Fechar"), f);
+    outro->setGeometry(120, 60, 100, 25);
+    f->ShowModeless();
+    int cliques = 0;
+    QObject::connect(alterar, &QPushButton::clicked, [&] { ++cliques; });
+    auto teclar = [](QWidget *foco, Qt::Key tecla) {
+        QKeyEvent over(QEvent::ShortcutOverride, tecla, Qt::AltModifier);
+        over.ignore();
+        QApplication::sendEvent(foco, &over);
+        if (!over.isAccepted())
+            return false;
+        QKeyEvent press(QEvent::KeyPress, tecla, Qt::AltModifier);
+        QApplication::sendEvent(foco, &press);
+        return true;
+    };
+    outro->setFocus();
+    EXPECT_TRUE(teclar(outro, Qt::Key_A)) << "the menu would take it";
+    EXPECT_EQ(cliques, 1);
+    EXPECT_TRUE(teclar(outro, Qt::Key_D));
+    EXPECT_EQ(f->focusWidget(), campo);
+    EXPECT_FALSE(teclar(campo, Qt::Key_X)) << "a letter the window does not use stays the menus'";
+    alterar->setEnabled(false);
+    EXPECT_FALSE(teclar(campo, Qt::Key_A)) << "a disabled control has no access key";
+    f->Unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ui::Forms::setMdiArea(nullptr);
 }
 
