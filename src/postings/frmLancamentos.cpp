@@ -41,7 +41,6 @@ QLabel *rotulo(QWidget *pai, const QString &texto, QWidget *companheiro, const Q
     auto *l = new QLabel(texto, pai);
     l->setBuddy(companheiro);
     l->setGeometry(r);
-    ui::EncaixarRotulo(l);
     return l;
 }
 
@@ -169,6 +168,9 @@ frmLancamentos::frmLancamentos(QWidget *parent) : ui::Form(parent) {
     // Key preview: the window sees every key before the focused control.
     for (QWidget *w : findChildren<QWidget *>()) w->installEventFilter(this);
     setFixedSize(10350 / 15, 6930 / 15);
+    // Captions that our font makes wider than their place: one font size for
+    // the whole window, the caption widened or wrapped instead.
+    ui::EncaixarRotulos(this);
 }
 
 frmLancamentos::~frmLancamentos() = default;

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 
+#include "platform/ui/FileDialog.h"
 #include "platform/ui/Modal.h"
 
 #include <QAbstractButton>
@@ -81,7 +82,14 @@ void Form::ShowModal() {
 
 void Form::execModalLoop() {
     setWindowModality(Qt::ApplicationModal);
+    // A form that placed itself keeps its place. Centred again once shown,
+    // when the size of its frame is known.
+    const bool centrar = !testAttribute(Qt::WA_Moved);
+    if (centrar)
+        CenterOnMainWindow(this);
     show();
+    if (centrar)
+        CenterOnMainWindow(this);
     Activate();
     QEventLoop loop;
     connect(this, &Form::Unloaded, &loop, &QEventLoop::quit);
@@ -163,13 +171,55 @@ void Form::keyPressEvent(QKeyEvent *e) {
     QWidget::keyPressEvent(e);
 }
 
-void EncaixarRotulo(QLabel *rotulo) {
-    QFont f = rotulo->font();
-    const QString texto = rotulo->text().remove(QLatin1Char('&'));
-    while (f.pointSizeF() > 6.0 && QFontMetrics(f).horizontalAdvance(texto) > rotulo->width()) {
-        f.setPointSizeF(f.pointSizeF() - 0.5);
+namespace {
+int larguraDoTexto(const QLabel *rotulo) {
+    return QFontMetrics(rotulo->font()).horizontalAdvance(rotulo->text().remove(QLatin1Char('&'))) +
+           2 * rotulo->margin() + 1;
+}
+} // namespace
+
+int EncaixarRotulo(QLabel *rotulo) {
+    if (!rotulo || !rotulo->parentWidget() || rotulo->wordWrap())
+        return 0;
+    const int precisa = larguraDoTexto(rotulo);
+    if (precisa <= rotulo->width())
+        return 0;
+    QWidget *janela = rotulo->parentWidget();
+    const QRect r = rotulo->geometry();
+    constexpr int kFolga = 4;
+    int limite = janela->width() - kFolga;
+    for (QWidget *w : janela->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (w == rotulo || w->isHidden() || w->isWindow())
+            continue;
+        const QRect g = w->geometry();
+        if (g.top() <= r.bottom() && g.bottom() >= r.top() && g.left() > r.left())
+            limite = std::min(limite, g.left() - kFolga);
     }
-    rotulo->setFont(f);
+    if (r.left() + precisa <= limite) {
+        rotulo->resize(precisa, r.height());
+        return 0;
+    }
+    // The labels beside it, over the fields of the same row.
+    QList<QLabel *> daLinha;
+    for (QLabel *l : janela->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly))
+        if (l != rotulo && !l->isHidden() && l->y() == r.y())
+            daLinha << l;
+    rotulo->setWordWrap(true);
+    const int acrescimo = AcomodarRotulo(rotulo);
+    for (QLabel *l : daLinha)
+        l->move(l->x(), l->y() + acrescimo);
+    return acrescimo;
+}
+
+void EncaixarRotulos(QWidget *janela) {
+    if (!janela)
+        return;
+    QList<QLabel *> rotulos = janela->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+    std::sort(rotulos.begin(), rotulos.end(), [](const QLabel *a, const QLabel *b) {
+        return a->y() != b->y() ? a->y() < b->y() : a->x() < b->x();
+    });
+    for (QLabel *l : rotulos)
+        EncaixarRotulo(l);
 }
 
 int AcomodarRotulo(QLabel *rotulo) {

@@ -91,9 +91,16 @@ private:
 // added, so nothing is cut off or covered. Returns the height added.
 int AcomodarRotulo(QLabel *rotulo);
 
-// A one-line label placed for a narrower font than the screen's: its font
-// shrinks (down to 6 points) until the whole text fits its width.
-void EncaixarRotulo(QLabel *rotulo);
+// A one-line label placed for a narrower font than the screen's keeps the
+// window's font: it is widened into the free space on its right (up to the
+// next control beside it or the window's edge) when that is enough, else
+// wrapped as AcomodarRotulo does; the labels of its row then move down with
+// the controls under them, so each stays over its field. Returns the height
+// added to the window.
+int EncaixarRotulo(QLabel *rotulo);
+// EncaixarRotulo on every one-line label of a window whose text does not fit,
+// row by row; called once the window has all its controls.
+void EncaixarRotulos(QWidget *janela);
 
 // The loaded forms, in the order they were loaded.
 class Forms {

@@ -358,20 +358,54 @@ TEST(AcomodarRotulo, GrowsALabelToItsTextAndMovesWhatLiesBelow) {
     }
 }
 
-TEST(EncaixarRotulo, ShrinksTheFontOfALabelTooNarrowForItsText) {
+TEST(EncaixarRotulo, KeepsTheWindowsFontWideningIntoFreeSpaceOrWrapping) {
     testsupport::qtApp();
-    QWidget w;
-    auto *estreito = new QLabel(QStringLiteral("&Data Referência:"), &w);
-    estreito->setGeometry(0, 0, 60, 16);
-    const qreal antes = estreito->font().pointSizeF();
-    ui::EncaixarRotulo(estreito);
-    EXPECT_LT(estreito->font().pointSizeF(), antes);
-    EXPECT_TRUE(estreito->font().pointSizeF() <= 6.0 ||
-                QFontMetrics(estreito->font()).horizontalAdvance(QStringLiteral("Data Referência:")) <= 60);
-
-    auto *largo = new QLabel(QStringLiteral("Conta:"), &w);
-    largo->setGeometry(0, 20, 400, 16);
-    const qreal tamanho = largo->font().pointSizeF();
-    ui::EncaixarRotulo(largo);
-    EXPECT_EQ(largo->font().pointSizeF(), tamanho) << "a label that fits keeps its font";
+    struct Caso {
+        const char *nome;
+        int largura;        // of the label
+        int vizinho;        // left of the field beside it on its right, 0: none
+        bool alarga, quebra;
+    };
+    const Caso casos[] = {
+        {"fits", 300, 0, false, false},
+        {"room on its right", 60, 0, true, false},
+        {"a field beside it", 60, 70, false, true},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        QWidget janela;
+        janela.setFixedSize(400, 120);
+        auto *rotulo = new QLabel(QStringLiteral("&Data Referência:"), &janela);
+        rotulo->setGeometry(4, 4, c.largura, 16);
+        auto *campo = new QLineEdit(&janela);
+        campo->setGeometry(4, 22, 60, 20);
+        auto *outro = new QLabel(QStringLiteral("Doc:"), &janela); // over its own field, same row
+        QLineEdit *aoLado = nullptr;
+        if (c.vizinho) {
+            outro->setGeometry(c.vizinho, 4, 60, 16);
+            aoLado = new QLineEdit(&janela);
+            aoLado->setGeometry(c.vizinho, 22, 60, 20);
+        } else {
+            outro->setGeometry(300, 60, 60, 16);
+        }
+        const QFont fonte = rotulo->font();
+        const int outroY = outro->y();
+        const int acrescimo = ui::EncaixarRotulo(rotulo);
+        EXPECT_EQ(rotulo->font(), fonte) << "one font for the window";
+        EXPECT_EQ(rotulo->wordWrap(), c.quebra);
+        EXPECT_EQ(rotulo->width() > c.largura, c.alarga);
+        if (c.quebra) {
+            EXPECT_GT(acrescimo, 0);
+            EXPECT_LE(rotulo->heightForWidth(rotulo->width()), rotulo->height()) << "text cut off";
+            EXPECT_EQ(campo->y(), 22 + acrescimo) << "the field stays under its label";
+            EXPECT_EQ(aoLado->y(), 22 + acrescimo);
+            EXPECT_EQ(outro->y(), outroY + acrescimo) << "the row's other label stays over its field";
+            EXPECT_EQ(janela.height(), 120 + acrescimo);
+        } else {
+            EXPECT_EQ(acrescimo, 0);
+            EXPECT_LE(QFontMetrics(fonte).horizontalAdvance(QStringLiteral("Data Referência:")), rotulo->width());
+            EXPECT_EQ(campo->y(), 22);
+            EXPECT_EQ(janela.height(), 120);
+        }
+    }
 }
