@@ -245,3 +245,27 @@ TEST(Grid, ColumnWidthsInTwipsFollowTheFormatAndTheProgram) {
     EXPECT_NE(testsupport::errorOf([&] { g.setColWidth(1, -15); }), 0);
     g.Refresh();
 }
+
+TEST(Grid, ManyRowsAtOnceAreTheRowsOneByOneWouldGive) {
+    testsupport::qtApp();
+    const QString formato = QStringLiteral("     |^Código|<Conta     |>Valor");
+    const QStringList linhas = {QStringLiteral("\t?\tCAIXA\t1,00"), QStringLiteral("\tS\tBANCO"),
+                                QStringLiteral("\tN\tCARTÃO\t-2,50\tsobra")};
+    widgets::FlexGrid um, todos;
+    for (widgets::FlexGrid *g : {&um, &todos}) g->setFormatString(formato);
+    for (const QString &l : linhas) um.AddItem(l);
+    todos.AddItems(linhas);
+    ASSERT_EQ(todos.Rows(), um.Rows());
+    for (int r = 0; r < um.Rows(); ++r) {
+        EXPECT_EQ(todos.RowData(r), 0);
+        for (int c = 0; c < um.Cols(); ++c) {
+            EXPECT_EQ(todos.TextMatrix(r, c), um.TextMatrix(r, c)) << r << "," << c;
+            const QTableWidgetItem *a = um.item(r, c), *b = todos.item(r, c);
+            if (a && b) {
+                EXPECT_EQ(b->textAlignment(), a->textAlignment()) << r << "," << c;
+            }
+        }
+    }
+    todos.AddItems({});
+    EXPECT_EQ(todos.Rows(), um.Rows());
+}
