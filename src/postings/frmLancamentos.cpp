@@ -3,6 +3,7 @@
 #include "postings/frmLancamentosComum.h"
 #include "ui/AppContext.h"
 #include "ui/Errors.h"
+#include "ui/TeclasDeAcesso.h"
 #include "core/charts/Arvores.h"
 #include "core/charts/Icones.h"
 #include "db/Module1.h"
@@ -243,16 +244,7 @@ void frmLancamentos::Form_KeyDown(int &keyCode, int shift) {
     }
 }
 
-QWidget *frmLancamentos::teclaDeAcesso(const QKeyEvent *k) const {
-    if (k->modifiers() != Qt::AltModifier || k->key() < Qt::Key_A || k->key() > Qt::Key_Z) return nullptr;
-    const QKeySequence tecla(QKeyCombination(Qt::AltModifier, Qt::Key(k->key())));
-    for (QAbstractButton *b : findChildren<QAbstractButton *>())
-        if (b->isVisible() && b->isEnabled() && QKeySequence::mnemonic(b->text()) == tecla) return b;
-    for (QLabel *l : findChildren<QLabel *>())
-        if (l->isVisible() && l->buddy() && l->buddy()->isEnabled() && QKeySequence::mnemonic(l->text()) == tecla)
-            return l;
-    return nullptr;
-}
+QWidget *frmLancamentos::teclaDeAcesso(const QKeyEvent *k) const { return fin::TeclaDeAcesso(this, k); }
 
 bool frmLancamentos::eventFilter(QObject *o, QEvent *e) {
     if (e->type() == QEvent::FocusOut && (o == tvContas || o == tvRecDesp)) {
@@ -274,8 +266,7 @@ bool frmLancamentos::eventFilter(QObject *o, QEvent *e) {
     if (e->type() != QEvent::KeyPress) return false;
     auto *k = static_cast<QKeyEvent *>(e);
     if (QWidget *alvo = teclaDeAcesso(k)) {
-        if (auto *b = qobject_cast<QAbstractButton *>(alvo)) b->click();
-        else static_cast<QLabel *>(alvo)->buddy()->setFocus(Qt::ShortcutFocusReason);
+        fin::AcionarTeclaDeAcesso(alvo);
         return true;
     }
     int shift = 0;
