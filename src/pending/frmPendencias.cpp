@@ -210,7 +210,12 @@ void frmPendencias::ExibirPendencias() {
 void frmPendencias::mostrarUltimaLinha() {
     try {
         const int ultima = Fgrid->Rows() - 1;
+        // Rows just added are not yet in the scroll range until the view lays
+        // itself out; without this the list would not scroll to them.
+        Fgrid->doItemsLayout();
         Fgrid->setTopRow(std::max(1, Fgrid->Rows() - 10));
+        // Fewer than ten rows may fit the window.
+        Fgrid->scrollTo(Fgrid->model()->index(ultima, 1));
         Fgrid->setRow(ultima);
         Fgrid->setRowSel(ultima);
     } catch (...) {
