@@ -66,7 +66,10 @@ std::vector<TableDef> TabelasDoSistema() {
                  {autoId(), longF(QStringLiteral("IdUsuario"), true), longF(QStringLiteral("IdObjeto"), true),
                   typed(QStringLiteral("TipoObjeto"), DataType::Byte, true, std::nullopt),
                   typed(QStringLiteral("Permissoes"), DataType::Byte, true, std::nullopt)},
-                 {{QStringLiteral("IdUsuario"), {QStringLiteral("IdUsuario")}, false, false, true, false}, primary()}});
+                 {{QStringLiteral("IdUsuario"), {QStringLiteral("IdUsuario")}, false, false, true, false}, primary(),
+                  // A user's rows of one kind, as every permission join of a list reads them.
+                  {QStringLiteral("UsuarioObjeto"), {QStringLiteral("IdUsuario"), QStringLiteral("TipoObjeto"), QStringLiteral("IdObjeto")},
+                   false, false, false, false}}});
     t.push_back({QStringLiteral("Serial"), {longF(QStringLiteral("Serial"), true, Value(0))}, {}});
     t.push_back({QStringLiteral("Transferencias"),
                  {autoId(), longF(QStringLiteral("SerialSai"), true), longF(QStringLiteral("SerialEntra"), true)},
