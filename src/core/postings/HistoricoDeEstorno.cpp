@@ -7,23 +7,28 @@
 
 namespace postings {
 
-std::optional<QString> PedirHistoricoDeEstorno() {
+std::optional<QString> PedirHistoricoDeEstorno(const PedidoDeHistorico &pedido) {
     QString h;
     for (;;) {
-        h = ui::InputBox(kPromptHistoricoEstorno, platform::App::Title()).toUpper();
+        h = ui::InputBox(pedido.prompt, platform::App::Title()).toUpper();
         if (h.contains(QLatin1Char('"')) || h.contains(QLatin1Char('\''))) {
             fin::MsgBox(kMsgAspasHistorico);
             continue;
         }
-        // The history column holds 50 characters: a longer answer is asked for again.
-        if (h.size() > kMaxHistorico) {
+        // The history column holds 50 characters: a longer answer is asked for
+        // again, or refused when the window asks only once.
+        if (h.size() > kMaxHistorico && pedido.longoPedeDeNovo) {
             fin::MsgBox(kMsgHistoricoEstornoLongo);
             continue;
         }
         break;
     }
-    if (h.trimmed().isEmpty()) {
+    if (pedido.soBrancosVale ? h.isEmpty() : h.trimmed().isEmpty()) {
         fin::MsgBox(kMsgHistoricoEstornoVazio);
+        return std::nullopt;
+    }
+    if (h.size() > kMaxHistorico) {
+        fin::MsgBox(kMsgHistoricoComMaisDe50);
         return std::nullopt;
     }
     return h;
