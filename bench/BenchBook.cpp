@@ -3,6 +3,9 @@
 #include "db/ConstruirBanco.h"
 #include "db/Schema.h"
 #include "platform/dao/Database.h"
+#include "platform/dao/Workspace.h"
+
+#include <QApplication>
 #include "platform/dao/Engine.h"
 #include "platform/dao/Recordset.h"
 
@@ -75,6 +78,29 @@ BenchBook &bookOnDisk(const QString &name, int postings, Ordem ordem) {
         }
     }
     return *b;
+}
+
+void bareInsertCommit(BenchBook &b) {
+    static long nextId = 900000000;
+    const long id = nextId++;
+    b.db->workspace().BeginTrans();
+    b.db->Execute(QStringLiteral("INSERT INTO Lancamentos (Id, CodConta, CodRecDesp, Valor, Data, Historico, DataId, "
+                                 "SaldoConta, SaldoRecDesp, SaldoGlobal, IdUsuario) VALUES (%1, '%2', '%3', 1, "
+                                 "#01/01/1990#, 'BENCH', '19900101%4', 0, 0, 0, 1)")
+                      .arg(id)
+                      .arg(b.book.accounts.last(), b.book.types.last())
+                      .arg(id, 9, 10, QLatin1Char('0')),
+                  dao::dbFailOnError);
+    b.db->workspace().CommitTrans();
+}
+
+QApplication &widgetsApp() {
+    static int argc = 1;
+    static char arg0[] = "bench";
+    static char *argv[] = {arg0, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication a(argc, argv);
+    return a;
 }
 
 } // namespace benchsupport

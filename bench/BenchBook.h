@@ -9,6 +9,8 @@
 #include <QString>
 #include <memory>
 
+class QApplication;
+
 namespace dao {
 class Database;
 }
@@ -27,5 +29,13 @@ struct BenchBook {
 // benchmarks that write to a book leave it larger for the next run, so they
 // count what they touch rather than assume the size.
 BenchBook &bookOnDisk(const QString &name, int postings, Ordem ordem = Ordem::Aleatoria);
+
+// The engine's least write: one posting row by a plain INSERT, committed,
+// with an Id far above the book's own (the physical limit a write is set against).
+void bareInsertCommit(BenchBook &b);
+
+// The application object of benchmarks that open windows (offscreen unless
+// a platform is set).
+QApplication &widgetsApp();
 
 } // namespace benchsupport

@@ -21,14 +21,7 @@
 
 namespace {
 
-QApplication &app() {
-    static int argc = 1;
-    static char arg0[] = "bench";
-    static char *argv[] = {arg0, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication a(argc, argv);
-    return a;
-}
+QApplication &app() { return benchsupport::widgetsApp(); }
 
 QString caminho(const QString &nome) {
     const QString p = QDir::temp().filePath(nome);

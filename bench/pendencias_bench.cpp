@@ -25,14 +25,7 @@ namespace {
 constexpr int kLivro = 1000000;
 constexpr long kComum = 2;
 
-QApplication &app() {
-    static int argc = 1;
-    static char arg0[] = "bench";
-    static char *argv[] = {arg0, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication a(argc, argv);
-    return a;
-}
+QApplication &app() { return benchsupport::widgetsApp(); }
 
 long contar(dao::Database &db, const QString &sql) {
     auto rs = db.OpenRecordset(sql, dao::dbOpenSnapshot);
@@ -56,11 +49,14 @@ benchsupport::BenchBook &livro() {
                      "UPDATE Lancamentos SET Realizado = '?' WHERE Id IN (SELECT Id FROM Lancamentos WHERE "
                      "Realizado = 'S' ORDER BY Id % 100, Id LIMIT 10000)",
                      nullptr, nullptr, nullptr);
-        db.Execute(QStringLiteral("INSERT INTO Usuarios (DesUsuario,IdLogin,Senha,Tipo) VALUES ('ZE','ZE','X',2)"));
-        db.Execute(QStringLiteral("INSERT INTO PermissoesDeUsuarios (IdUsuario, IdObjeto, TipoObjeto, Permissoes) "
-                                  "SELECT 2, Id, 1, 3 FROM Contas WHERE CodPai = '000' AND Codigo <> '000'"));
-        db.Execute(QStringLiteral("INSERT INTO PermissoesDeUsuarios (IdUsuario, IdObjeto, TipoObjeto, Permissoes) "
-                                  "SELECT 2, Id, 2, 1 FROM TiposMovimentacoes WHERE Codigo <> '000'"));
+        // The book stays on disk between runs: the user and his rows once.
+        if (contar(db, QStringLiteral("SELECT COUNT(*) FROM Usuarios WHERE Id = 2")) == 0) {
+            db.Execute(QStringLiteral("INSERT INTO Usuarios (DesUsuario,IdLogin,Senha,Tipo) VALUES ('ZE','ZE','X',2)"));
+            db.Execute(QStringLiteral("INSERT INTO PermissoesDeUsuarios (IdUsuario, IdObjeto, TipoObjeto, Permissoes) "
+                                      "SELECT 2, Id, 1, 3 FROM Contas WHERE CodPai = '000' AND Codigo <> '000'"));
+            db.Execute(QStringLiteral("INSERT INTO PermissoesDeUsuarios (IdUsuario, IdObjeto, TipoObjeto, Permissoes) "
+                                      "SELECT 2, Id, 2, 1 FROM TiposMovimentacoes WHERE Codigo <> '000'"));
+        }
         db.workspace().CommitTrans();
         fin::gDB = &db;
     }
@@ -200,21 +196,9 @@ void BM_SettleRealised(benchmark::State &state) {
     }
 }
 
-long nextBareId = 900000000;
 void BM_BareInsertCommit(benchmark::State &state) {
     benchsupport::BenchBook &b = livro();
-    for (auto _ : state) {
-        const long id = nextBareId++;
-        b.db->workspace().BeginTrans();
-        b.db->Execute(QStringLiteral("INSERT INTO Lancamentos (Id, CodConta, CodRecDesp, Valor, Data, Historico, DataId, "
-                                     "SaldoConta, SaldoRecDesp, SaldoGlobal, IdUsuario, Realizado) VALUES (%1, '%2', '%3', "
-                                     "1, #01/01/1990#, 'BENCH', '19900101%4', 0, 0, 0, 1, 'S')")
-                          .arg(id)
-                          .arg(b.book.accounts.last(), b.book.types.last())
-                          .arg(id, 9, 10, QLatin1Char('0')),
-                      dao::dbFailOnError);
-        b.db->workspace().CommitTrans();
-    }
+    for (auto _ : state) benchsupport::bareInsertCommit(b);
 }
 
 BENCHMARK(BM_OpenPendingAdministrator)->Unit(benchmark::kMillisecond)->Iterations(5);

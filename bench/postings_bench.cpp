@@ -18,9 +18,6 @@ using Fixture = benchsupport::BenchBook;
 // Every posting of these books is dated before today.
 Fixture &book(int postings) { return benchsupport::bookOnDisk(QStringLiteral("postings"), postings); }
 
-// Ids for the bare inserts, far above the book's own.
-long nextBareId = 900000000;
-
 postings::Lancamento lancamento(const Fixture &f, const QDate &data) {
     postings::Lancamento l;
     l.codConta = f.book.accounts.last();
@@ -47,18 +44,7 @@ void BM_PostingToday(benchmark::State &state) {
 
 void BM_BareInsertCommit(benchmark::State &state) {
     Fixture &f = book(int(state.range(0)));
-    for (auto _ : state) {
-        const long id = nextBareId++;
-        f.db->workspace().BeginTrans();
-        f.db->Execute(QStringLiteral("INSERT INTO Lancamentos (Id, CodConta, CodRecDesp, Valor, Data, Historico, DataId, "
-                                     "SaldoConta, SaldoRecDesp, SaldoGlobal, IdUsuario) VALUES (%1, '%2', '%3', 1, "
-                                     "#01/01/1990#, 'BENCH', '19900101%4', 0, 0, 0, 1)")
-                          .arg(id)
-                          .arg(f.book.accounts.last(), f.book.types.last())
-                          .arg(id, 9, 10, QLatin1Char('0')),
-                      dao::dbFailOnError);
-        f.db->workspace().CommitTrans();
-    }
+    for (auto _ : state) benchsupport::bareInsertCommit(f);
 }
 
 // Dated before every posting of the book: every posting is moved.
