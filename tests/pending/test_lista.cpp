@@ -3,6 +3,7 @@
 #include "PendenciasFixture.h"
 
 #include "platform/ui/Input.h"
+#include "platform/ui/Messages.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -213,4 +214,13 @@ TEST_F(Pendencias, TheWindowsAccessKeysComeBeforeTheMenuTitles) {
     f->cmdRemBaixa->setEnabled(false);
     QCoreApplication::sendEvent(f->Fgrid, &remover);
     EXPECT_FALSE(remover.isAccepted());
+}
+
+TEST_F(Pendencias, TheWindowProcedureIsTheSharedOneWhileLoaded) {
+    plano();
+    lancar("001", "003", 100, hoje());
+    auto *f = abrirLista();
+    EXPECT_TRUE(ui::GetProp(f, "pOldWindowProc").isValid());
+    f->Unload();
+    EXPECT_FALSE(ui::GetProp(f, "pOldWindowProc").isValid());
 }
