@@ -3,9 +3,11 @@
 #include "db/ConstruirBanco.h"
 #include "db/Schema.h"
 #include "platform/dao/Database.h"
+#include "platform/dao/Recordset.h"
 #include "platform/dao/Workspace.h"
 
 #include <QApplication>
+#include <algorithm>
 #include "platform/dao/Engine.h"
 #include "platform/dao/Recordset.h"
 
@@ -81,7 +83,12 @@ BenchBook &bookOnDisk(const QString &name, int postings, Ordem ordem) {
 }
 
 void bareInsertCommit(BenchBook &b) {
-    static long nextId = 900000000;
+    // The book stays on disk between runs: past every Id already there.
+    static long nextId = 0;
+    if (nextId == 0) {
+        auto rs = b.db->OpenRecordset(QStringLiteral("SELECT MAX(Id) FROM Lancamentos"), dao::dbOpenSnapshot);
+        nextId = std::max(900000000L, long(rs->Field(0).toInt()) + 1);
+    }
     const long id = nextId++;
     b.db->workspace().BeginTrans();
     b.db->Execute(QStringLiteral("INSERT INTO Lancamentos (Id, CodConta, CodRecDesp, Valor, Data, Historico, DataId, "
