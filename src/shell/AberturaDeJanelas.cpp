@@ -4,6 +4,7 @@
 
 #include "charts/frmPlano.h"
 #include "postings/frmLancamentos.h"
+#include "security/frmUsuarios.h"
 #include "shell/MainForm.h"
 
 namespace fin {
@@ -18,7 +19,7 @@ void AbrirCadastroDeTiposRecDesp() { charts::AbrirCadastroDeTiposRecDesp(area())
 
 void AbrirLancamentos() { postings::AbrirLancamentos(area()); }
 
-void AbrirUsuarios() {}
+void AbrirUsuarios() { security::AbrirUsuarios(area()); }
 
 void AbrirPendencias() {}
 
