@@ -11,6 +11,7 @@
 #include "security/frmPermissoes.h"
 #include "ui/AppContext.h"
 #include "ui/CHourGlass.h"
+#include "ui/DialogoArquivo.h"
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
 #include "ui/Views.h"
@@ -78,12 +79,15 @@ frmDetUsuario::frmDetUsuario(QWidget *parent) : ui::Form(parent) {
     lblSenAnt->setObjectName(QStringLiteral("lblSenAnt"));
     txtSenhaAnt = caixa("txtSenhaAnt", 108, 140, 12);
     // A password already stored is no less secret than a new one.
-    txtSenhaAnt->setEchoMode(QLineEdit::Password);
     lblSenha = rotulo(QStringLiteral("No&va Senha:"), 140);
     txtSenha[0] = caixa("txtSenha0", 140, 140, 12);
     lblConfirmar = rotulo(QStringLiteral("Confir&mar Senha:"), 172);
     txtSenha[1] = caixa("txtSenha1", 172, 140, 12);
-    for (auto *t : txtSenha) t->setEchoMode(QLineEdit::Password);
+    // Every password box shows "*" for each character typed.
+    for (auto *t : {txtSenhaAnt, txtSenha[0], txtSenha[1]}) {
+        t->setEchoMode(QLineEdit::Password);
+        t->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    }
     lblNome->setBuddy(txtNome);
     lblIdLogin->setBuddy(txtIdLogin);
     lblTipo->setBuddy(cbTipo);
@@ -129,6 +133,7 @@ void frmDetUsuario::setMode(long m) {
 void frmDetUsuario::Form_Load() {
     try {
         if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
+        fin::CentralizarJanela(this);
         Cancelado = true;
     } catch (...) {
         FIN_TRAP_REPORT("frmDetUsuario", "Form_Load");

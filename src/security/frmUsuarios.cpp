@@ -69,7 +69,7 @@ frmUsuarios::frmUsuarios(QWidget *parent) : ui::Form(parent) {
         DBGrid1[i]->setCaption(i == 0 ? QStringLiteral("Usuários ativos") : QStringLiteral("Usuários inativos"));
         DBGrid1[i]->setColumnCount(3);
         const char *cols[3][2] = {{"Usuário", "DesUsuario"}, {"Id. Login", "IdLogin"}, {"Tipo", "DesTipo"}};
-        const int larguras[3] = {220, 110, 110};
+        const int larguras[3] = {225, 100, 115};
         for (int c = 0; c < 3; ++c) {
             DBGrid1[i]->Columns(c).setCaption(QString::fromUtf8(cols[c][0]));
             DBGrid1[i]->Columns(c).setDataField(QString::fromUtf8(cols[c][1]));
