@@ -1,6 +1,7 @@
 #include "security/frmDetUsuario.h"
 
 #include "core/security/CarregarPermissoes.h"
+#include "core/security/Usuarios.h"
 #include "db/CDaoTrans.h"
 #include "db/Module1.h"
 #include "db/SqlTexto.h"
@@ -357,18 +358,13 @@ void frmDetUsuario::Alterar() {
     // An administrator becomes a common user only while another active one
     // is left to keep users and charts; the test is part of the statement.
     if (tipo != 1)
-        sql += QStringLiteral(" AND (Tipo <> 1 OR Inativo = True OR (Select count(*) From Usuarios WHERE Inativo = FALSE "
-                              "AND TIPO = 1) > 1)");
+        sql += QStringLiteral(" AND (Tipo <> 1 OR Inativo = True OR ") + kOutroAdministradorAtivo + QLatin1Char(')');
     db::CDaoTrans trans;
     trans.BegTrans();
     fin::gDB->Execute(sql, dao::dbFailOnError);
     if (fin::gDB->RecordsAffected() == 0) {
         trans.RollBack();
-        auto rs = fin::gDB->OpenRecordset(
-            QStringLiteral("SELECT Tipo, Inativo FROM Usuarios WHERE Id = ") + QString::number(IdUsuario), dao::dbOpenSnapshot);
-        const bool ultimoAdministrador = !rs->Eof() && rs->Field(QStringLiteral("Tipo")).toInt() == 1;
-        db::FecharRecordset(rs);
-        if (ultimoAdministrador)
+        if (TipoDoUsuario(IdUsuario) == 1)
             fin::MsgBox(QStringLiteral("Este é o último usuário ativo com permissões de administrador e por isto não pode "
                                        "passar a ser usuário comum."),
                         ui::vbInformation);

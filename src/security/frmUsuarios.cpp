@@ -1,5 +1,6 @@
 #include "security/frmUsuarios.h"
 
+#include "core/security/Usuarios.h"
 #include "db/Module1.h"
 #include "platform/app/Application.h"
 #include "platform/dao/Database.h"
@@ -24,11 +25,6 @@ namespace {
 const QString kSelecao = QStringLiteral(
     "Select U.*, IIf(Tipo = 1,'ADMINISTRADOR', 'COMUM') As DesTipo from Usuarios As U where U.Inativo = %1 order by "
     "U.DesUsuario");
-
-// "Another active administrator is left": the guard every statement that
-// could take away the last one carries.
-const QString kOutroAdministrador = QStringLiteral(
-    "(Select count(*) From Usuarios WHERE Inativo = FALSE AND TIPO = 1) > 1");
 
 [[noreturn]] void cancelar() { throw err::AppError(err::kErrCancel, QString(), QString()); }
 
@@ -216,17 +212,17 @@ dao::Recordset &frmUsuarios::linha() const { return *dtUsu[frente_]->Recordset()
 
 // ---- commands -------------------------------------------------------------------
 
+void frmUsuarios::mostrar(frmDetUsuario &dlg) {
+    dlg.ShowModal();
+    if (!dlg.Cancelado) aposMudanca();
+}
+
 void frmUsuarios::cmdAdd_Click() {
     try {
         frmDetUsuario dlg;
         dlg.Load();
         dlg.setMode(1);
-        dlg.ShowModal();
-        if (!dlg.Cancelado) {
-            AtualizarDados();
-            broadcast();
-            HabilitarDesabilitar();
-        }
+        mostrar(dlg);
     } catch (...) {
         FIN_TRAP_REPORT("frmUsuarios", "cmdAdd_Click");
     }
@@ -248,12 +244,7 @@ void frmUsuarios::cmdAlterar_Click() {
         const value::Value senha = rs.Field(QStringLiteral("Senha"));
         dlg.SenhaAnterior = senha.isNull() ? QString() : senha.toString();
         dlg.Tipo = inteiro(rs.Field(QStringLiteral("tipo")));
-        dlg.ShowModal();
-        if (!dlg.Cancelado) {
-            AtualizarDados();
-            HabilitarDesabilitar();
-            broadcast();
-        }
+        mostrar(dlg);
     } catch (...) {
         FIN_TRAP_REPORT("frmUsuarios", "cmdAlterar_Click");
     }
@@ -284,14 +275,10 @@ void frmUsuarios::desativar() {
         return;
     // The type is read from the row as it is now, in the statement itself.
     fin::gDB->Execute(QStringLiteral("Update Usuarios Set Inativo = True Where Id =") + QString::number(id) +
-                          QStringLiteral(" AND (Tipo <> 1 OR ") + kOutroAdministrador + QLatin1Char(')'),
+                          QStringLiteral(" AND (Tipo <> 1 OR ") + kOutroAdministradorAtivo + QLatin1Char(')'),
                       dao::dbFailOnError);
     if (fin::gDB->RecordsAffected() == 0) {
-        auto rs = fin::gDB->OpenRecordset(QStringLiteral("SELECT Tipo FROM Usuarios WHERE Id = ") + QString::number(id),
-                                          dao::dbOpenSnapshot);
-        const bool existe = !rs->Eof();
-        db::FecharRecordset(rs);
-        if (existe) {
+        if (TipoDoUsuario(id)) {
             fin::MsgBox(kMsgUltimoAdministrador, ui::vbInformation);
             return;
         }
@@ -336,7 +323,7 @@ void frmUsuarios::cmdExcluir_Click() {
         const QString n = QString::number(id);
         fin::gDB->Execute(QStringLiteral("Delete * From Usuarios Where Id = ") + n +
                               QStringLiteral(" AND (SELECT Count(*) FROM Lancamentos WHERE IdUsuario = ") + n +
-                              QStringLiteral(") = 0 AND (Tipo <> 1 OR Inativo = True OR ") + kOutroAdministrador +
+                              QStringLiteral(") = 0 AND (Tipo <> 1 OR Inativo = True OR ") + kOutroAdministradorAtivo +
                               QLatin1Char(')'),
                           dao::dbFailOnError);
         if (fin::gDB->RecordsAffected() > 0) {
@@ -348,9 +335,7 @@ void frmUsuarios::cmdExcluir_Click() {
                 QStringLiteral("Select count(*) as contagem from lancamentos where IdUsuario=") + n, dao::dbOpenSnapshot);
             const long lancamentos = db::LerContagem(*contagem, QStringLiteral("Contagem"));
             db::FecharRecordset(contagem);
-            auto rs = fin::gDB->OpenRecordset(QStringLiteral("SELECT Tipo FROM Usuarios WHERE Id = ") + n, dao::dbOpenSnapshot);
-            const bool existe = !rs->Eof();
-            db::FecharRecordset(rs);
+            const bool existe = TipoDoUsuario(id).has_value();
             if (lancamentos > 0)
                 fin::MsgBox(QStringLiteral("O usuário selecionado não pode ser excluído por já haverem lançamentos feitos por ele."),
                             ui::vbInformation);

@@ -18,6 +18,8 @@ class QRadioButton;
 
 namespace security {
 
+class frmDetUsuario;
+
 class frmUsuarios : public ui::Form, public fin::IUpdateView {
     Q_OBJECT
 public:
@@ -64,6 +66,8 @@ private:
     void desativar();
     void reativar();
     void aposMudanca();
+    // Shows the user dialog; a confirmed one reloads the lists and tells the other windows.
+    void mostrar(frmDetUsuario &dlg);
 
     int frente_ = 0;
 };
