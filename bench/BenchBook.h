@@ -21,5 +21,8 @@ struct BenchBook {
 
 // `name` tells the benchmarks' files apart in the temporary folder.
 BenchBook &bookOnDisk(const QString &name, int postings);
+// The same with charts of another shape: `perLevel` children under each
+// node on `levels` levels (10 and 3 give 1,110 accounts and 1,110 types).
+BenchBook &bookOnDisk(const QString &name, int postings, int perLevel, int levels);
 
 } // namespace benchsupport

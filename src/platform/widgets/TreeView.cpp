@@ -4,7 +4,9 @@
 
 #include <QCollator>
 #include <QHeaderView>
+#include <QFontInfo>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <algorithm>
 
@@ -335,6 +337,32 @@ void TreeView::mousePressEvent(QMouseEvent *e) {
     userSelect_ = false;
     // A click on the node already selected changes nothing but is a click all the same.
     if (hit && hit == before && selected_ == hit) emit NodeClick(hit);
+}
+
+void TreeView::setFixedPitchFont(const QString &family, int points) {
+    QFont f(family, points);
+    f.setStyleHint(QFont::TypeWriter);
+    f.setFixedPitch(true);
+    // Whole-pixel advances: every character of a line, and every level, as wide.
+    f.setHintingPreference(QFont::PreferFullHinting);
+    if (!QFontInfo(f).fixedPitch()) f.setFamily(QStringLiteral("Monospace"));
+    setFont(f);
+}
+
+void TreeView::setIndentChars(int chars) {
+    indentChars_ = chars;
+    if (chars > 0) setIndentation(chars * fontMetrics().horizontalAdvance(QLatin1Char('0')));
+}
+
+void TreeView::changeEvent(QEvent *e) {
+    QTreeWidget::changeEvent(e);
+    if (e->type() == QEvent::FontChange && indentChars_ > 0) setIndentChars(indentChars_);
+}
+
+void TreeView::PopupMenu(QMenu *menu, const QPoint &pos) {
+    if (!menu) return;
+    menu->popup(viewport()->mapToGlobal(pos));
+    emit PopupShown(menu, pos);
 }
 
 void TreeView::keyPressEvent(QKeyEvent *e) {

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 #include <QTreeWidget>
+
+class QMenu;
 #include <memory>
 #include <vector>
 
@@ -123,16 +125,33 @@ public:
     // Order of sorted siblings: Portuguese, ignoring case.
     static int CompareText(const QString &a, const QString &b);
 
+    // A fixed-pitch font ("Courier New" is drawn with a metric-compatible
+    // face where it is missing).
+    void setFixedPitchFont(const QString &family, int points);
+    // Indentation of one level as a number of character widths of the
+    // tree's font (kept when the font changes): with a fixed-pitch font, texts
+    // padded to widths that shrink by as many characters per level end in
+    // one column.
+    void setIndentChars(int chars);
+    int IndentChars() const { return indentChars_; }
+
+    // Shows a popup menu at a point of the viewport (as given by MouseDown)
+    // without waiting for it; PopupShown tells who listens (tests) which menu
+    // is open, so that they can pick an entry.
+    void PopupMenu(QMenu *menu, const QPoint &pos);
+
 signals:
     void Expand(widgets::Node *node);
     void Collapse(widgets::Node *node);
     void NodeClick(widgets::Node *node);
     // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
     void MouseDown(int button, int shift, const QPoint &pos);
+    void PopupShown(QMenu *menu, const QPoint &pos);
 
 protected:
     void mousePressEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
+    void changeEvent(QEvent *e) override;
 
 private:
     friend class Node;
@@ -152,6 +171,7 @@ private:
     std::vector<Node *> top_;
     Node *selected_ = nullptr;
     int lineStyle_ = tvwRootLines;
+    int indentChars_ = 0;  // 0: the style's indentation
     int syncing_ = 0;      // the view follows a change made by code
     bool userSelect_ = false;
 };
