@@ -104,9 +104,10 @@ LinhasBalanco periodo(dao::Database &db, const PedidoBalanco &p) {
     const QStringList codigos = cruzado ? QStringList() : p.codigos;
     const QString historico = cruzado ? QString() : p.historico;
 
-    // Sums per posting code over the period: one range of the date index.
+    // Sums per posting code over the period: one range of the date index,
+    // summed here (grouping in the engine sorts by the text collation).
     const QDate de = std::min(p.dataIni, p.dataFim), ate = std::max(p.dataIni, p.dataFim);
-    QString sql = QStringLiteral("SELECT L.") + n.codLanc + QStringLiteral(" AS Cod, Sum(L.Valor) AS S, Count(*) AS N ") +
+    QString sql = QStringLiteral("SELECT L.") + n.codLanc + QStringLiteral(" AS Cod, L.Valor ") +
                   QStringLiteral("FROM Lancamentos AS L WHERE L.DataId >= ") + dia(de) + QStringLiteral(" AND L.DataId < ") +
                   dia(ate.addDays(1)) + QStringLiteral(" AND L.Data BETWEEN ") + data(p.dataIni) + QStringLiteral(" AND ") +
                   data(p.dataFim) +
@@ -116,14 +117,19 @@ LinhasBalanco periodo(dao::Database &db, const PedidoBalanco &p) {
         sql += QStringLiteral(" AND L.") + n.codOutro +
                (p.somenteOutro ? QStringLiteral(" = ") + fin::SqlTexto(p.codigoOutro)
                                : QStringLiteral(" LIKE ") + fin::SqlTexto(p.codigoOutro + QLatin1Char('*')));
-    sql += QStringLiteral(" GROUP BY L.") + n.codLanc;
     QHash<QString, Soma> somas;
     {
         auto rs = db.OpenRecordset(sql, dao::dbOpenSnapshot);
+        QString anterior;
+        Soma *s = nullptr;
         for (; !rs->Eof(); rs->MoveNext()) {
-            Soma &s = somas[chave(rs->Field(0).toString())];
-            s.valor += rs->Field(1).toCurrency();
-            s.n += long(rs->Field(2).toDouble());
+            const QString c = rs->Field(0).toString();
+            if (!s || c != anterior) {
+                s = &somas[chave(c)];
+                anterior = c;
+            }
+            s->valor += rs->Field(1).toCurrency();
+            ++s->n;
         }
     }
 
@@ -228,44 +234,50 @@ LinhasBalanco naData(dao::Database &db, const PedidoBalanco &p) {
     }
 
     const QString fimDia = p.dataFim.addDays(1).toString(QStringLiteral("yyyyMMdd"));
-    const QDateTime fim(p.dataFim, QTime(0, 0));
 
-    // The last posting of each item up to the date, through (code, DataId);
-    // an item without one is the sum of its children, which are read too.
-    auto ultimoDe = db.CreateQueryDef(
-        QString(), QStringLiteral("PARAMETERS [pCod] Text ( 255 ), [pFim] Text ( 255 ), [pData] DateTime; ") +
-                       QStringLiteral("SELECT TOP 1 DataId, ") + n.saldoLanc + QStringLiteral(" FROM Lancamentos WHERE ") +
-                       n.codLanc + QStringLiteral(" = [pCod] AND DataId < [pFim] AND Data <= [pData] ORDER BY DataId DESC"));
+    // The last posting of every code up to the date, one seek each on
+    // (code, DataId) inside one statement, with its stored balance. An item
+    // without one is the sum of its children.
     QHash<QString, Ultimo> ultimos;
-    QStringList fila;
-    for (const Item *i : listados)
-        if (chave(i->codigo) != kRaiz) fila << chave(i->codigo);
-    while (!fila.isEmpty()) {
-        const QString k = fila.takeLast();
-        if (ultimos.contains(k)) continue;
-        ultimoDe->SetParameter(QStringLiteral("pCod"), k);
-        ultimoDe->SetParameter(QStringLiteral("pFim"), fimDia);
-        ultimoDe->SetParameter(QStringLiteral("pData"), fim);
-        auto rs = ultimoDe->OpenRecordset(dao::dbOpenSnapshot);
-        Ultimo u;
-        if (!rs->Eof()) {
-            u.achou = true;
-            u.dataId = rs->Field(0).toString();
-            u.saldo = rs->Field(1).toCurrency();
-        } else {
-            fila << filhos.value(k);
+    {
+        auto rs = db.OpenRecordset(
+            QStringLiteral("SELECT M.Codigo, M.D, L2.") + n.saldoLanc + QStringLiteral(" FROM (SELECT C.Codigo, (SELECT TOP 1 L.DataId FROM ") +
+                QStringLiteral("Lancamentos AS L WHERE L.") + n.codLanc + QStringLiteral(" = C.Codigo AND L.DataId < ") + fin::SqlTexto(fimDia) +
+                QStringLiteral(" AND L.Data <= ") + data(p.dataFim) + QStringLiteral(" ORDER BY L.DataId DESC) AS D FROM ") + n.tabela +
+                QStringLiteral(" AS C) AS M LEFT JOIN Lancamentos AS L2 ON L2.DataId = M.D"),
+            dao::dbOpenSnapshot);
+        for (; !rs->Eof(); rs->MoveNext()) {
+            Ultimo u;
+            if (!rs->Field(1).isNull()) {
+                u.achou = true;
+                u.dataId = rs->Field(1).toString();
+                u.saldo = rs->Field(2).toCurrency();
+            }
+            ultimos.insert(chave(rs->Field(0).toString()), u);
         }
-        ultimos.insert(k, u);
+        ultimos.remove(kRaiz);
     }
 
-    // The postings after the earliest of those last postings, in one range.
+    // The items whose balance is needed: the listed ones and, below one
+    // without a last posting, its children.
+    QSet<QString> precisos;
+    QStringList fila;
+    for (const Item *i : listados) fila << chave(i->codigo);
+    while (!fila.isEmpty()) {
+        const QString k = fila.takeLast();
+        if (k == kRaiz || precisos.contains(k)) continue;
+        precisos.insert(k);
+        if (!ultimos.value(k).achou) fila << filhos.value(k);
+    }
+    // The postings after the earliest of their last postings, in one range.
     QString desde;
-    for (const Ultimo &u : ultimos)
-        if (u.achou && (desde.isEmpty() || u.dataId < desde)) desde = u.dataId;
+    QHash<QString, Ultimo *> comUltimo;
+    for (auto it = ultimos.begin(); it != ultimos.end(); ++it) {
+        if (!it->achou || !precisos.contains(it.key())) continue;
+        comUltimo.insert(it.key(), &*it);
+        if (desde.isEmpty() || it->dataId < desde) desde = it->dataId;
+    }
     if (!desde.isEmpty()) {
-        QHash<QString, Ultimo *> comUltimo;
-        for (auto it = ultimos.begin(); it != ultimos.end(); ++it)
-            if (it->achou) comUltimo.insert(it.key(), &*it);
         auto rs = db.OpenRecordset(QStringLiteral("SELECT DataId, ") + n.codLanc +
                                        QStringLiteral(", Valor FROM Lancamentos WHERE DataId > ") + fin::SqlTexto(desde) +
                                        QStringLiteral(" AND DataId < ") + fin::SqlTexto(fimDia) + QStringLiteral(" AND Data <= ") +
