@@ -270,6 +270,26 @@ void frmBalSal::MostrarLinhas(const LinhasBalanco &linhas) {
     trava.LockWindow(tv);
     tv->Clear();
     for (const auto &item : *itens_) CarregarNaArvore(item, QString());
+    alinharTotal();
+}
+
+void frmBalSal::alinharTotal() {
+    // The total line starts where the first level's texts start, so that its
+    // amount ends in the column of theirs (the tree must be laid out).
+    if (tv->TopNodes().isEmpty() || !tv->isVisible()) return;
+    const int x = tv->x() + tv->TextLeft(tv->TopNodes().first());
+    if (x <= tv->x()) return;
+    QRect g = lblDesTotal->geometry();
+    g.setLeft(x);
+    lblDesTotal->setGeometry(g);
+    QRect l = Label1->geometry();
+    l.setRight(x - 1);
+    Label1->setGeometry(l);
+}
+
+void frmBalSal::showEvent(QShowEvent *e) {
+    ui::Form::showEvent(e);
+    QMetaObject::invokeMethod(this, [this] { alinharTotal(); }, Qt::QueuedConnection);
 }
 
 void frmBalSal::CarregarEmObjetos(const LinhasBalanco &linhas) {

@@ -101,8 +101,10 @@ protected:
     void Form_Load() override;
     void Form_Activate() override;
     void keyPressEvent(QKeyEvent *e) override;
+    void showEvent(QShowEvent *e) override;
 
 private:
+    void alinharTotal();
     void FazConsulta();
     void CarregarEmObjetos(const LinhasBalanco &linhas);
     void ImprimeCabecalho(print::Printer &p);

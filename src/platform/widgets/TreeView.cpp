@@ -4,6 +4,8 @@
 
 #include <QCollator>
 #include <QHeaderView>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QMenu>
@@ -268,6 +270,22 @@ void TreeView::setSelectedItem(Node *n) {
 }
 
 Node *TreeView::HitTest(const QPoint &p) const { return nodeOf(itemAt(p)); }
+
+int TreeView::TextLeft(Node *n) const {
+    const QModelIndex i = indexFromItem(n->item_);
+    QStyleOptionViewItem opt;
+    initViewItemOption(&opt);
+    opt.index = i;
+    opt.rect = visualRect(i);
+    opt.text = n->text_;
+    opt.features |= QStyleOptionViewItem::HasDisplay;
+    opt.icon = n->item_->icon(0);
+    if (!opt.icon.isNull()) opt.features |= QStyleOptionViewItem::HasDecoration;
+    const QRect texto = style()->subElementRect(QStyle::SE_ItemViewItemText, &opt, this);
+    // The item draws its text inside that rectangle after a margin.
+    const int margem = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return viewport()->mapTo(this, texto.topLeft()).x() + margem;
+}
 
 void TreeView::setLineStyle(int style) {
     lineStyle_ = style;

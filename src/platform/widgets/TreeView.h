@@ -118,6 +118,8 @@ public:
     void setSelectedItem(Node *n);
     // The node at a point of the viewport, or nullptr.
     Node *HitTest(const QPoint &p) const;
+    // Where the node's text starts, in the tree's own coordinates.
+    int TextLeft(Node *n) const;
 
     int LineStyle() const { return lineStyle_; }
     void setLineStyle(int style);
