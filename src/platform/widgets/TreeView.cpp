@@ -40,6 +40,14 @@ void Node::setText(const QString &t) {
         sibs.insert(sibs.begin() + at, this);
         parent_->item_->insertChild(at, item_);
         item_->setExpanded(wasExpanded);
+        // Taking the item out moved the view's current row and selection to a
+        // neighbour: they go back to the selected node, so that what the user
+        // sees selected is what the next command acts on.
+        if (Node *sel = tree_->selected_) {
+            tree_->clearSelection();
+            tree_->setCurrentItem(sel->item_);
+            sel->item_->setSelected(true);
+        }
         --tree_->syncing_;
     }
 }
@@ -152,10 +160,13 @@ void TreeView::requireImage(const QString &key) const {
 }
 
 int TreeView::sortedIndex(Node *parent, const QString &text) const {
+    // Sorted siblings stay in order, so the place is found by halving: a
+    // level of hundreds of children loads without comparing each pair.
     const auto &sibs = parent->children_;
-    int i = 0;
-    while (i < int(sibs.size()) && CompareText(sibs[std::size_t(i)]->text_, text) <= 0) ++i;
-    return i;
+    const auto at = std::upper_bound(sibs.begin(), sibs.end(), text, [](const QString &t, const Node *n) {
+        return CompareText(t, n->text_) < 0;
+    });
+    return int(at - sibs.begin());
 }
 
 Node *TreeView::Add(const QString &relative, int relationship, const QString &key, const QString &text,
@@ -381,6 +392,11 @@ void TreeView::PopupMenu(QMenu *menu, const QPoint &pos) {
     if (!menu) return;
     menu->popup(viewport()->mapToGlobal(pos));
     emit PopupShown(menu, pos);
+}
+
+void TreeView::mouseDoubleClickEvent(QMouseEvent *e) {
+    if (e->button() == Qt::LeftButton) emit DblClick();
+    QTreeWidget::mouseDoubleClickEvent(e);
 }
 
 void TreeView::keyPressEvent(QKeyEvent *e) {

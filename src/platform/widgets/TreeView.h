@@ -2,9 +2,13 @@
 // The tree control the chart windows are built on: nodes with unique keys,
 // a text tag, three image keys (normal, selected, expanded) taken from an
 // image list, per-node sorted children, and the events Expand, Collapse,
-// NodeClick and MouseDown. Expand and Collapse also fire, synchronously,
+// NodeClick, DblClick and MouseDown. Expand and Collapse also fire, synchronously,
 // when code changes a node's expanded state, as long as the node has children
 // at that moment; the chart loaders rely on it.
+//
+// A NodeClick handler may wait and let queued input run: the second click of
+// a double click, queued meanwhile, then arrives inside that wait as
+// DblClick (and the node still expands or collapses).
 #include <QHash>
 #include <QIcon>
 #include <QString>
@@ -120,6 +124,8 @@ public:
     Node *HitTest(const QPoint &p) const;
     // Where the node's text starts, in the tree's own coordinates.
     int TextLeft(Node *n) const;
+    // The node shown by a row of the view, or nullptr.
+    Node *NodeOf(QTreeWidgetItem *item) const { return nodeOf(item); }
 
     int LineStyle() const { return lineStyle_; }
     void setLineStyle(int style);
@@ -146,12 +152,14 @@ signals:
     void Expand(widgets::Node *node);
     void Collapse(widgets::Node *node);
     void NodeClick(widgets::Node *node);
+    void DblClick();
     // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
     void MouseDown(int button, int shift, const QPoint &pos);
     void PopupShown(QMenu *menu, const QPoint &pos);
 
 protected:
     void mousePressEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     void changeEvent(QEvent *e) override;
 
