@@ -4,7 +4,11 @@
 
 #include "core/reports/CalculoBalanco.h"
 #include "platform/print/RecordingPrinter.h"
+#include "reports/ComandosDeBalanco.h"
 #include "reports/frmBalSal.h"
+#include "reports/frmExtra.h"
+#include "platform/widgets/ActiveText.h"
+#include "platform/widgets/UpperLineEdit.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -129,6 +133,7 @@ protected:
             if (auto *f = qobject_cast<frmBalSal *>(s->widget())) out << f;
         return out;
     }
+    QApplication &app = testsupport::qtApp(); // before any widget
     QMdiArea area;
 };
 
@@ -263,6 +268,76 @@ TEST_F(JanelaNoLivro, UsuarioComumSemTotalNaDataEArvoreComAMesmaForma) {
     QStringList semRaiz = linhasDaArvore(*adm->tv);
     semRaiz.removeFirst(); // the administrator's list has the root
     EXPECT_EQ(linhasDaArvore(*comum->tv), semRaiz);
+}
+
+// The commands: the selection dialog of the Mode, then a balance window with
+// what the dialog gave.
+TEST_F(JanelaNoLivro, ComandosLevamASelecaoAJanela) {
+    fin::RegistrarMensagens();
+    struct Caso {
+        long mode;
+        QStringList marcar;
+        bool comSub, semSubs, soN;
+        QString historico;
+    };
+    const std::vector<Caso> casos = {{3, {QStringLiteral("_001")}, false, true, false, QStringLiteral("FEIRA")},
+                                     {4, {}, true, false, true, QString()},
+                                     {6, {QStringLiteral("_001.001"), QStringLiteral("_002")}, false, false, false, QString()},
+                                     {7, {QStringLiteral("_004")}, true, false, false, QString()}};
+    for (const Caso &k : casos) {
+        SCOPED_TRACE(k.mode);
+        testsupport::Script script;
+        script.act([&](QWidget &w) {
+            auto &d = dynamic_cast<reports::frmExtra &>(w);
+            d.txtDataIni->setText(QStringLiteral("01/02/2026"));
+            d.txtDataFim->setText(QStringLiteral("31/03/2026"));
+            d.txtHistoricos->setText(k.historico);
+            for (const QString &chave : k.marcar) {
+                d.tv_NodeClick(d.tv->Item(chave));
+                QApplication::processEvents();
+            }
+            d.ComSubItens = k.comSub;
+            d.BalSemSubs = k.semSubs;
+            d.SoNaoRealizados = k.soN;
+            d.cmdOK_Click();
+        });
+        frmBalSal *f = reports::AbrirBalancoDaSelecao(k.mode);
+        ASSERT_NE(f, nullptr);
+        area.setActiveSubWindow(f->SubWindow());
+        EXPECT_EQ(f->Mode(), k.mode);
+        ASSERT_TRUE(f->Pedido.has_value());
+        const PedidoBalanco &p = *f->Pedido;
+        const bool naData = k.mode >= 6;
+        EXPECT_EQ(p.contas, k.mode == 3 || k.mode == 6);
+        EXPECT_EQ(p.tipo, naData ? PedidoBalanco::Tipo::Data : PedidoBalanco::Tipo::Periodo);
+        QStringList marcados;
+        for (const QString &c : k.marcar) marcados << c.mid(1);
+        EXPECT_EQ(p.codigos, marcados);
+        EXPECT_EQ(p.comSubItens, k.comSub);
+        EXPECT_EQ(p.balSemSubs, naData ? false : k.semSubs);
+        EXPECT_EQ(p.soNaoRealizados, naData ? false : k.soN);
+        EXPECT_EQ(p.historico, naData ? QString() : k.historico);
+        EXPECT_EQ(f->DataFim, dia(31, 3));
+        EXPECT_EQ(f->TituloRelatorio, naData ? (k.mode == 6 ? QStringLiteral("SALDOS DE CONTAS EM 31/03/2026")
+                                                            : QStringLiteral("SALDOS DE RECEITAS E DESPESAS EM 31/03/2026"))
+                                             : f->TituloRelatorio);
+        if (!naData) {
+            EXPECT_EQ(f->DataIni, dia(1, 2));
+            EXPECT_TRUE(f->TituloRelatorio.endsWith(QStringLiteral(" DE 01/02/2026 a 31/03/2026")));
+        }
+        // The window shows the rows of the text it was given.
+        EXPECT_EQ(f->SQL, reports::SqlDoPedido(p));
+        EXPECT_EQ(f->tv->Count(), [&] {
+            int n = 0;
+            for (const LinhaBalanco &l : rodar(p)) n += l.ordem == 0;
+            return n;
+        }());
+    }
+    testsupport::Script script;
+    script.act([](QWidget &w) { dynamic_cast<reports::frmExtra &>(w).cmdCancel_Click(); });
+    const auto antes = janelas().size();
+    EXPECT_EQ(reports::AbrirBalancoDaSelecao(3), nullptr);
+    EXPECT_EQ(janelas().size(), antes);
 }
 
 // ---- printing --------------------------------------------------------------

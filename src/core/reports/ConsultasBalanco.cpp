@@ -1,6 +1,6 @@
 #include "core/reports/ConsultasBalanco.h"
 
-#include "core/reports/FiltroDeHistorico.h"
+#include "core/reports/Selecao.h"
 #include "db/Module1.h"
 #include "db/SqlTexto.h"
 #include "platform/dao/Recordset.h"

@@ -192,15 +192,15 @@ TEST_F(BalancoPeriodo, OpcoesDaSelecao) {
     }
 }
 
-// A history text with the pattern characters of LIKE matches them as typed.
+// A history text: "#" and "[" stand for themselves, "*" for any text.
 TEST_F(BalancoPeriodo, HistoricoComCaracteresDePadrao) {
     lancar(QStringLiteral("003"), QStringLiteral("005"), 100, dia(6, 3), QStringLiteral("10*2 [A]"));
     lancamentos = lerLancamentos();
-    for (const QString &h : {QStringLiteral("*2"), QStringLiteral("[A]"), QStringLiteral("0?2")}) {
+    for (const QString &h : {QStringLiteral("*2"), QStringLiteral("[A]"), QStringLiteral("#2")}) {
         PedidoBalanco p = periodo(true, dia(1, 1), dia(31, 12));
         p.historico = h;
         const LinhasBalanco l = rodar(p);
-        EXPECT_EQ(codigos(l), h == QStringLiteral("0?2") ? QStringList{QStringLiteral("9999")}
+        EXPECT_EQ(codigos(l), h == QStringLiteral("#2") ? QStringList{QStringLiteral("9999")}
                                                          : (QStringList{QStringLiteral("003"), QStringLiteral("9999")}))
             << h.toStdString();
         EXPECT_EQ(reports::CalcularBalanco(*db, p), l);
