@@ -67,21 +67,12 @@ void frmBalSal::ImprimeRelatorio(print::Printer &p) {
 void frmBalSal::ImprimeNo(print::Printer &p, widgets::Node *no, float &esquerda, float &altura, long &linha) {
     try {
         if (linha > linhasPorPagina_) {
-            if (pagina_ > 0) {
-                try {
-                    p.NewPage();
-                } catch (...) {
-                }
-            }
-            ImprimeCabecalho(p);
-            p.setFontName(QStringLiteral("Courier New"));
-            p.setFontSize(8);
-            p.setFontBold(false);
-            p.setFontUnderline(false);
-            altura = float(p.CurrentY() + 100);
-            // The whole lines of character height + 20 that fit, minus 2: the
-            // routine takes the line height first.
-            linhasPorPagina_ = fin::CalculaLimiteDeLinhas(alturaCaractere_ + 20, float(p.ScaleHeight()) - altura - reservaInferior_) - 1;
+            // The whole lines of character height + 20 that fit, minus 2 (the
+            // routine takes the line height first).
+            const fin::PaginaDeCorpo c =
+                fin::IniciarPaginaDeCorpo(p, pagina_, [&] { ImprimeCabecalho(p); }, alturaCaractere_ + 20, reservaInferior_);
+            altura = float(c.topo);
+            linhasPorPagina_ = c.linhas;
             linha = 1;
             if (pagina_ == 1 && TagDoTotal() != QStringLiteral("OMITIR")) {
                 p.setCurrentX(esquerda);

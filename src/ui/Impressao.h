@@ -6,6 +6,7 @@
 #include "platform/print/Printer.h"
 
 #include <QStringList>
+#include <functional>
 
 namespace fin {
 
@@ -21,6 +22,18 @@ long CalculaLimiteDeLinhas(float alturaLinha, float area);
 // The text in lines no wider than the field, measured as characters times
 // the character width. A word wider than the field is refused with a message.
 QStringList QuebraLinha(const QString &texto, float larguraCampo, float larguraCaractere);
+
+// Starts a page of a report's fixed-pitch body: a new page unless none was
+// started yet (errors ignored), the page header, then Courier New 8 plain.
+// Gives where the body starts (100 below the header) and how many lines of
+// the given height the page holds: the whole lines that fit above the bottom
+// reserve, minus 2.
+struct PaginaDeCorpo {
+    double topo = 0;
+    long linhas = 0;
+};
+PaginaDeCorpo IniciarPaginaDeCorpo(print::Printer &impressora, long paginasFeitas, const std::function<void()> &cabecalho,
+                                   float alturaLinha, float reservaInferior);
 
 // Ends the document being composed; never fails.
 void CancelarImpressao(print::Printer &impressora = print::ThePrinter());
