@@ -162,6 +162,23 @@ TEST_F(JanelaNoLivro, ConsultaNaPrimeiraAtivacaoEAtualizacaoPendenteUmaVez) {
     EXPECT_EQ(b->lblDesTotal->text().right(13).trimmed(), saldoReal(true, QString(), dia(31, 3)).toBr());
 }
 
+// A query that fails is reported, and the window closes after the report.
+TEST_F(JanelaNoLivro, ConsultaQueFalhaFechaAJanela) {
+    testsupport::Script script;
+    script.ok();
+    auto *f = new frmBalSal();
+    f->Load();
+    f->setMode(3);
+    f->SQL = QStringLiteral("SELECT Ordem FROM TabelaQueNaoExiste");
+    QPointer<frmBalSal> vigia(f);
+    f->ShowModeless();
+    area.setActiveSubWindow(f->SubWindow());
+    ASSERT_EQ(script.shown().size(), 1u);
+    EXPECT_TRUE(script.shown().front().text.contains(QStringLiteral("frmBalSal_FazConsulta"))) << script.shown().front().text.toStdString();
+    for (int i = 0; i < 5 && vigia && vigia->IsLoaded(); ++i) QApplication::processEvents();
+    EXPECT_TRUE(!vigia || !vigia->IsLoaded());
+}
+
 TEST_F(JanelaNoLivro, CliqueDireitoForaDosNosEnosModosDeSaldo) {
     frmBalSal *a = abrir(3, periodo(true, dia(1, 2), dia(31, 3)));
     int menus = 0;
