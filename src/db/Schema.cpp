@@ -21,6 +21,10 @@ FieldDef typed(const QString &n, DataType t, bool required, std::optional<Value>
     return {n, t, 0, 0, required, false, def};
 }
 IndexDef uniqueIx(const QString &n) { return {n, {n}, false, true, true, false}; }
+IndexDef clustered(IndexDef ix) {
+    ix.clustered = true;
+    return ix;
+}
 IndexDef primary() { return {QStringLiteral("PrimaryKey"), {QStringLiteral("Id")}, true, true, true, false}; }
 
 TableDef chart(const QString &name, const QString &des, const QString &inativo) {
@@ -51,7 +55,10 @@ std::vector<TableDef> TabelasDoSistema() {
                   {QStringLiteral("Realizado"), DataType::Text, 1, 0, false, false, Value(QStringLiteral("'?'"))},
                   typed(QStringLiteral("Transferencia"), DataType::Byte, false, Value(0)),
                   longF(QStringLiteral("IdUsuario"), true)},
-                 {uniqueIx(QStringLiteral("DataId")), primary(),
+                 // The rows stay on disk in DataId order whatever order postings are
+                 // typed in, so that moving the balances after a back-dated posting
+                 // rewrites only the pages of the later postings.
+                 {clustered(uniqueIx(QStringLiteral("DataId"))), primary(),
                   // Not part of the original engine's file: this engine needs them to find
                   // the last posting of an account, a type or a date without a scan.
                   {QStringLiteral("ContaDataId"), {QStringLiteral("CodConta"), QStringLiteral("DataId")}, false, false, false, false},

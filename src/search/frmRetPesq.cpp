@@ -1,5 +1,6 @@
 #include "search/frmRetPesq.h"
 
+#include "core/postings/Permissoes.h"
 #include "db/Module1.h"
 #include "db/SqlTexto.h"
 #include "platform/app/Application.h"
@@ -162,22 +163,12 @@ void frmRetPesq::setMode(long mode) {
 // ---- load, activation, unload ---------------------------------------------------
 
 void frmRetPesq::Form_Load() {
-    std::unique_ptr<dao::Recordset> rs;
     try {
         if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
         fin::InstalarWindowProc(this, fin::FormWindowProc);
-        if (fin::gTipoUsuario == 1) {
-            podeOperarTransferencias_ = true;
-        } else {
-            rs = fin::gDB->OpenRecordset(QStringLiteral("Select Count(*) As Contagem From PermissoesDeUsuarios WHERE "
-                                                        "IdUsuario = ") + QString::number(fin::gIdUsuario) +
-                                             QStringLiteral(" AND TipoObjeto=2 AND IdObjeto = 2 AND Permissoes >=2"),
-                                         dao::dbOpenSnapshot);
-            podeOperarTransferencias_ = db::LerContagem(*rs, QStringLiteral("Contagem")) > 0;
-            db::FecharRecordset(rs);
-        }
+        podeOperarTransferencias_ =
+            postings::PodeOperarTransferencias(*fin::gDB, fin::gIdUsuario, int(fin::gTipoUsuario));
     } catch (...) {
-        db::FecharRecordset(rs);
         FIN_TRAP_REPORT("frmRetPesq", "Form_Load");
         ui::PostMessage(this, ui::WM_CLOSE);
     }

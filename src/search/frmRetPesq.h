@@ -115,10 +115,14 @@ private:
     void RemocaoBaixaDeTransferencia();
     // Reversal of a transfer (frmRetPesqEstorno.cpp).
     void EstornoDeTransferencia();
-    // Printing (frmRetPesqImpressao.cpp).
+    // Printing (frmRetPesqImpressao.cpp): the statement (Modes 1 and 2) and
+    // the search (Mode 5) share the page loop and differ in their header and
+    // row layout.
     void ImprimeExtrato(print::Printer &impressora);
     void ImprimePesquisa(print::Printer &impressora);
-    void ImprimeRelatorio(print::Printer &impressora, bool pesquisa);
+    void imprimirPaginas(print::Printer &impressora, bool pesquisa);
+    void ImprimeCabecalho(print::Printer &impressora, long offsetX, long topo, long &pagina, bool pesquisa);
+    void ImprimeLinha(print::Printer &impressora, long &linha, dao::Recordset &rs, long offsetX, bool pesquisa);
     // Positions the recordset on the selected row; false (after the message) when none is selected.
     bool posicionarNaSelecao(const QString &mensagemSemSelecao);
 
@@ -130,6 +134,9 @@ private:
     bool podeOperarTransferencias_ = false;
     int consultasSemLinhaVisivel_ = 0;
     QDateTime dataImpressao_;
+    float larguraCaractere_ = 0, alturaLinha_ = 0, margemInferior_ = 0;
+    long linhasPorPagina_ = 0;
+    QDate ultimaDataImpressa_;
 };
 
 // Opens a new result window of the search by document for the typed text (Mode 5).

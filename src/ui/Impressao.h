@@ -34,6 +34,10 @@ struct PaginaDeCorpo {
 };
 PaginaDeCorpo IniciarPaginaDeCorpo(print::Printer &impressora, long paginasFeitas, const std::function<void()> &cabecalho,
                                    float alturaLinha, float reservaInferior);
+// Prints the whole text so that it ends at xFim (a column's right edge), on
+// the line at y. An amount is never cut to its column's width: a text wider
+// than the column reaches further left instead.
+void ImprimirADireita(print::Printer &impressora, const QString &texto, double xFim, double y);
 
 // Ends the document being composed; never fails.
 void CancelarImpressao(print::Printer &impressora = print::ThePrinter());

@@ -83,10 +83,11 @@ protected:
         l.documento = u(doc);
         l.historico = u(hist);
         postings::Feito f;
-        EXPECT_EQ(postings::Lancar(*db, l, 1, &f), postings::Desfecho::Gravado);
+        EXPECT_EQ(postings::Lancar(*db, {"teste", "lancar"}, l, 1, &f), postings::Desfecho::Gravado);
         return f.id;
     }
-    long transferir(const char *de, const char *para, const QDate &data, qint64 centavos, const char *doc = "T") {
+    postings::TransferenciaFeita transferir(const char *de, const char *para, const QDate &data, qint64 centavos,
+                                            const char *doc = "T") {
         postings::Transferencia t;
         t.codContaOrig = u(de);
         t.codContaDest = u(para);
@@ -95,8 +96,8 @@ protected:
         t.valor = value::Currency::fromUnits(centavos * 100);
         t.historicoSaida = t.historicoEntrada = u("TRANSF");
         postings::TransferenciaFeita feita;
-        EXPECT_EQ(postings::Transferir(*db, t, 1, &feita), postings::Desfecho::Gravado);
-        return feita.idSaida;
+        EXPECT_EQ(postings::Transferir(*db, {"teste", "transferir"}, t, 1, &feita), postings::Desfecho::Gravado);
+        return feita;
     }
     qint64 numero(const QString &sql) {
         auto rs = db->OpenRecordset(sql, dao::dbOpenSnapshot);
@@ -159,6 +160,18 @@ protected:
         for (c->MoveFirst(); !c->Eof(); c->MoveNext()) out << c->Field(QStringLiteral("DataId")).toString();
         return out;
     }
+    // Selects the row of the posting `id` as a click does.
+    static void selecionar(search::frmRetPesq *f, long id) {
+        dao::Recordset *rs = f->Recordset();
+        rs->FindFirst(QStringLiteral("Id = %1").arg(id));
+        ASSERT_FALSE(rs->NoMatch()) << id;
+        auto &sel = f->DBGrid1->SelBookmarks();
+        while (sel.Count() > 0) sel.Remove(0);
+        f->DBGrid1->setBookmark(rs->GetBookmark());
+        sel.Add(rs->GetBookmark());
+        rs->MoveFirst(); // the command must position the recordset itself
+    }
+    QString realizado(long id) { return texto(QStringLiteral("SELECT Realizado FROM Lancamentos WHERE Id = %1").arg(id)); }
     static QString campoSelecionado(search::frmRetPesq *f, const char *campo) {
         auto &sel = f->DBGrid1->SelBookmarks();
         if (sel.Count() != 1) return QStringLiteral("<%1 selecionados>").arg(sel.Count());

@@ -1,6 +1,7 @@
 #include "platform/widgets/TreeView.h"
 
 #include "platform/err/AppError.h"
+#include "platform/widgets/SelecaoOculta.h"
 
 #include <QCollator>
 #include <QHeaderView>
@@ -392,6 +393,21 @@ void TreeView::PopupMenu(QMenu *menu, const QPoint &pos) {
     if (!menu) return;
     menu->popup(viewport()->mapToGlobal(pos));
     emit PopupShown(menu, pos);
+}
+
+void TreeView::setHideSelection(bool h) {
+    hideSelection_ = h;
+    AplicarSelecaoOculta(*this, h);
+}
+
+void TreeView::focusInEvent(QFocusEvent *e) {
+    QTreeWidget::focusInEvent(e);
+    if (hideSelection_) AplicarSelecaoOculta(*this, true);
+}
+
+void TreeView::focusOutEvent(QFocusEvent *e) {
+    QTreeWidget::focusOutEvent(e);
+    if (hideSelection_) AplicarSelecaoOculta(*this, true);
 }
 
 void TreeView::mouseDoubleClickEvent(QMouseEvent *e) {

@@ -130,6 +130,11 @@ public:
     int LineStyle() const { return lineStyle_; }
     void setLineStyle(int style);
 
+    // True: the selected node is drawn like the others while the tree does
+    // not have the focus.
+    bool HideSelection() const { return hideSelection_; }
+    void setHideSelection(bool h);
+
     // Order of sorted siblings: Portuguese, ignoring case.
     static int CompareText(const QString &a, const QString &b);
 
@@ -162,6 +167,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     void changeEvent(QEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
 
 private:
     friend class Node;
@@ -184,6 +191,7 @@ private:
     int indentChars_ = 0;  // 0: the style's indentation
     int syncing_ = 0;      // the view follows a change made by code
     bool userSelect_ = false;
+    bool hideSelection_ = false;
 };
 
 } // namespace widgets

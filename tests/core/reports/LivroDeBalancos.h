@@ -31,6 +31,8 @@ struct Lanc {
     QDate data;
 };
 
+inline const postings::Chamador kOnde{"frmTeste", "Livro"};
+
 class LivroDeBalancos : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -63,36 +65,27 @@ protected:
 
     long lancar(const QString &c, const QString &t, qint64 centavos, const QDate &d, const QString &hist = QStringLiteral("COMPRA")) {
         postings::Feito f;
-        EXPECT_EQ(postings::Lancar(*db, {c, t, reais(centavos), d, QString(), hist}, 1, &f), postings::Desfecho::Gravado);
+        EXPECT_EQ(postings::Lancar(*db, kOnde, {c, t, reais(centavos), d, QString(), hist}, 1, &f), postings::Desfecho::Gravado);
         return f.id;
     }
     long estornar(long id) {
         postings::Estorno e;
-        EXPECT_EQ(postings::Estornar(*db, id, QStringLiteral("ESTORNO"), 1, &e), postings::Desfecho::Gravado);
+        EXPECT_EQ(postings::Estornar(*db, kOnde, id, QStringLiteral("ESTORNO"), 1, &e), postings::Desfecho::Gravado);
         return e.id;
     }
     postings::TransferenciaFeita transferir(const QString &de, const QString &para, qint64 centavos, const QDate &d) {
         postings::TransferenciaFeita f;
         postings::Transferencia t{de, para, QString(), QString(), d, reais(centavos), QStringLiteral("SAIDA"), QStringLiteral("ENTRADA")};
-        EXPECT_EQ(postings::Transferir(*db, t, 1, &f), postings::Desfecho::Gravado);
+        EXPECT_EQ(postings::Transferir(*db, kOnde, t, 1, &f), postings::Desfecho::Gravado);
         return f;
     }
     // Settles a posting as the pending list does: 'N' leaves its amount out of
     // its own and every later balance, leaving 'N' puts it back.
     void liquidar(long id, const QString &codigo) {
-        auto rs = db->OpenRecordset(QStringLiteral("SELECT CodConta, CodRecDesp, Valor, DataId, Realizado FROM Lancamentos WHERE Id = %1").arg(id),
-                                    dao::dbOpenSnapshot);
-        const QString c = rs->Field(0).toString(), t = rs->Field(1).toString(), dataId = rs->Field(3).toString(),
-                      antes = rs->Field(4).toString();
-        const Currency v = rs->Field(2).toCurrency();
-        Currency mover;
-        if (antes != QStringLiteral("N") && codigo == QStringLiteral("N")) mover = -v;
-        if (antes == QStringLiteral("N") && codigo != QStringLiteral("N")) mover = v;
-        db->Execute(QStringLiteral("UPDATE Lancamentos SET Realizado = '%1', SaldoConta = SaldoConta + %2, SaldoRecDesp = SaldoRecDesp + %2, "
-                                   "SaldoGlobal = SaldoGlobal + %2 WHERE Id = %3")
-                        .arg(codigo, mover.toSql())
-                        .arg(id));
-        postings::MoverSaldosPosteriores(*db, c, t, postings::SaldoTipo::Ramo, mover, dataId);
+        auto rs = db->OpenRecordset(QStringLiteral("SELECT Realizado FROM Lancamentos WHERE Id = %1").arg(id), dao::dbOpenSnapshot);
+        const QString antes = rs->Field(0).toString();
+        rs.reset();
+        EXPECT_EQ(postings::Baixar(*db, kOnde, id, 0, antes, codigo), postings::Desfecho::Gravado);
     }
 
     void escrever() {
@@ -122,7 +115,7 @@ protected:
         liquidar(volta, QStringLiteral("N"));
         liquidar(volta, QStringLiteral("?"));
         const auto t = transferir(QStringLiteral("002"), QStringLiteral("001.002"), 2000, dia(12, 3));
-        postings::EstornarTransferencia(*db, t.idSaida, QStringLiteral("ESTORNO"), 1);
+        postings::EstornarTransferencia(*db, kOnde, t.idSaida, QStringLiteral("ESTORNO"), 1);
         lancar(QStringLiteral("001.001.001"), QStringLiteral("005"), 500, dia(20, 3));
         // An earlier date posted last.
         lancar(QStringLiteral("001.001"), QStringLiteral("004"), -700, dia(3, 2), QStringLiteral("PADARIA"));
