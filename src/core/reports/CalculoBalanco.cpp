@@ -119,17 +119,18 @@ LinhasBalanco periodo(dao::Database &db, const PedidoBalanco &p) {
                                : QStringLiteral(" LIKE ") + fin::SqlTexto(p.codigoOutro + QLatin1Char('*')));
     QHash<QString, Soma> somas;
     {
+        // Summed by the code as stored, then by the code as compared.
+        QHash<QString, Soma> porTexto;
         auto rs = db.OpenRecordset(sql, dao::dbOpenSnapshot);
-        QString anterior;
-        Soma *s = nullptr;
         for (; !rs->Eof(); rs->MoveNext()) {
-            const QString c = rs->Field(0).toString();
-            if (!s || c != anterior) {
-                s = &somas[chave(c)];
-                anterior = c;
-            }
-            s->valor += rs->Field(1).toCurrency();
-            ++s->n;
+            Soma &s = porTexto[rs->Field(0).toString()];
+            s.valor += rs->Field(1).toCurrency();
+            ++s.n;
+        }
+        for (auto it = porTexto.cbegin(); it != porTexto.cend(); ++it) {
+            Soma &s = somas[chave(it.key())];
+            s.valor += it->valor;
+            s.n += it->n;
         }
     }
 
