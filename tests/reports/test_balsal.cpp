@@ -9,6 +9,7 @@
 #include "reports/frmExtra.h"
 #include "platform/widgets/ActiveText.h"
 #include "platform/widgets/UpperLineEdit.h"
+#include "platform/ui/MsgBox.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -198,6 +199,21 @@ TEST_F(JanelaNoLivro, CliqueDireitoForaDosNosEnosModosDeSaldo) {
     // Without a remembered node the commands do nothing.
     a->mnuBalRecDespEmConta_Click();
     EXPECT_EQ(janelas().size(), 1);
+    {
+        // With no types in the chart the command says so and opens nothing.
+        fin::gTemDados = fin::kTemContas;
+        clicarDireito(*a->tv, no);
+        testsupport::Script script;
+        script.cancel();
+        a->mnuBalRecDespEmConta_Click();
+        ASSERT_EQ(script.shown().size(), 1u);
+        EXPECT_EQ(script.shown().front().text, QStringLiteral("Não há receitas ou despesas cadastradas para se fazer balanço."));
+        EXPECT_EQ(script.shown().front().style, ui::vbOKCancel | ui::vbInformation);
+        EXPECT_EQ(janelas().size(), 1);
+        fin::gTemDados = fin::kTemContas | fin::kTemRecDesp;
+        clicarDireito(*a->tv, QPoint(no.x(), a->tv->viewport()->height() - 2));
+        menus = 1; // the click above opened the menu once more
+    }
     for (const long mode : {6L, 7L}) {
         frmBalSal *s = abrir(mode, naData(mode == 6, dia(31, 3)));
         QObject::connect(s->tv, &widgets::TreeView::PopupShown, [&](QMenu *m, const QPoint &) {
