@@ -152,8 +152,10 @@ bool frmTrans::Validar() {
     if (!(data.size() >= 10 || data.size() == 8))
         return falha(txtData, QStringLiteral("Data incompleta. Deve ser no formato dd/mm/aaaa ou dd/mm/aa."));
     if (!widgets::DateBox::Parse(data)) return falha(txtData, QStringLiteral("Data inválida."));
+    // An empty box holds no number: it is refused like any other text that
+    // is not one, or a transfer of nothing would be written.
     const QString valor = txtValor->ValueText();
-    if (!valor.isEmpty() && !value::Currency::parseBr(valor))
+    if (!value::Currency::parseBr(valor))
         return falha(txtValor, QStringLiteral("Valor não numérico."));
     const int p = int(valor.indexOf(QLatin1Char(','))) + 1;
     if (p > 0 && valor.trimmed().size() - p > 2)
@@ -191,7 +193,7 @@ void frmTrans::cmdOK_Click() {
         const QString codDest = rsContas->Field(QStringLiteral("Codigo")).toString();
         const QString desDest = rsContas->Field(QStringLiteral("DesConta")).toString();
         const QString valor = txtValor->ValueText();
-        value::Currency v = valor.isEmpty() ? value::Currency() : *value::Currency::parseBr(valor);
+        value::Currency v = *value::Currency::parseBr(valor);
         if (v < value::Currency()) v = -v;
         // Everything is read before any public value changes.
         CodContaOrig = codOrig;

@@ -314,17 +314,21 @@ struct DadosTransf {
     QString histSai = QStringLiteral("SAIDA"), histEntra = QStringLiteral("ENTRADA");
 };
 
+void transferirCampos(postings::frmTrans &t, const DadosTransf &d) {
+    t.txtData->setText(d.data);
+    t.txtValor->setValueText(d.valor);
+    t.cbContaOrig->setListIndex(t.cbContaOrig->FindString(d.orig));
+    t.cbContaDest->setListIndex(t.cbContaDest->FindString(d.dest));
+    t.txtDocSaida->setText(d.docSai);
+    t.txtDocEntrada->setText(d.docEntra);
+    t.txtHistSaida->setText(d.histSai);
+    t.txtHistEntrada->setText(d.histEntra);
+}
+
 void transferir(Script &s, const DadosTransf &d) {
     s.act([d](QWidget &w) {
         auto &t = static_cast<postings::frmTrans &>(w);
-        t.txtData->setText(d.data);
-        t.txtValor->setValueText(d.valor);
-        t.cbContaOrig->setListIndex(t.cbContaOrig->FindString(d.orig));
-        t.cbContaDest->setListIndex(t.cbContaDest->FindString(d.dest));
-        t.txtDocSaida->setText(d.docSai);
-        t.txtDocEntrada->setText(d.docEntra);
-        t.txtHistSaida->setText(d.histSai);
-        t.txtHistEntrada->setText(d.histEntra);
+        transferirCampos(t, d);
         t.cmdOK_Click();
     });
 }
@@ -453,6 +457,66 @@ TEST_F(Lancamentos, TransferDialogRefusesAHistoryLongerThanTheColumn) {
     EXPECT_EQ(t[4], QStringLiteral("Informar conta de orígem."));
     EXPECT_EQ(t[5], QStringLiteral("Conta de origem inválida."));
     EXPECT_EQ(lancamentos(), 0);
+}
+
+TEST_F(Lancamentos, TransferDialogRefusesAnEmptyAmount) {
+    plano();
+    auto *f = abrir();
+    Script s;
+    DadosTransf d{QStringLiteral("CAIXA"), QStringLiteral("BANCO")};
+    d.valor = QString();
+    s.act([d](QWidget &w) {
+        auto &t = static_cast<postings::frmTrans &>(w);
+        transferirCampos(t, d);
+        t.cmdOK_Click();
+        EXPECT_EQ(t.focusWidget(), t.txtValor);
+        EXPECT_TRUE(t.IsLoaded());
+        t.cmdCancel_Click();
+    });
+    s.ok();
+    f->cmdTransferencia_Click();
+    EXPECT_EQ(s.shownTexts().value(1), QStringLiteral("Valor não numérico."));
+    EXPECT_EQ(lancamentos(), 0);
+    EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM Transferencias")), 0);
+}
+
+// The last row lies wholly in the grid's visible area, below its fixed row,
+// and is the selected one.
+::testing::AssertionResult ultimaLinhaVisivelESelecionada(widgets::FlexGrid *g) {
+    const int ultima = g->Rows() - 1;
+    const QRect r = g->visualRect(g->model()->index(ultima, 1));
+    if (g->RowSel() != ultima || g->Row() != ultima)
+        return ::testing::AssertionFailure() << "selected " << g->Row() << ".." << g->RowSel() << ", last " << ultima;
+    if (!g->viewport()->rect().contains(r) || r.top() < g->rowHeight(0))
+        return ::testing::AssertionFailure() << "last row at y " << r.top() << " in a view " << g->viewport()->height()
+                                             << " high";
+    return ::testing::AssertionSuccess();
+}
+
+TEST_F(Lancamentos, AfterATransferAndItsReversalTheLastRowIsShownAndSelected) {
+    plano();
+    auto *f = abrir();
+    f->resize(f->width(), f->height()); // the grid as laid out at opening
+    Script s;
+    // More rows than the grid shows.
+    for (int i = 0; i < 25; ++i) {
+        preencher(f, QStringLiteral("CAIXA"), QStringLiteral("SALARIO"), QStringLiteral("10/03/2008"),
+                  QStringLiteral("1,00"), {}, QStringLiteral("L%1").arg(i));
+        f->cmdConfirmar_Click();
+    }
+    ASSERT_EQ(f->Fgrid->Rows(), 26);
+    f->Fgrid->setTopRow(1);
+    transferir(s, {QStringLiteral("CAIXA"), QStringLiteral("BANCO")});
+    f->cmdTransferencia_Click();
+    ASSERT_EQ(f->Fgrid->Rows(), 28);
+    EXPECT_TRUE(ultimaLinhaVisivelESelecionada(f->Fgrid)) << "after the transfer";
+    f->Fgrid->setTopRow(1);
+    f->Fgrid->setRow(26);
+    s.clear();
+    s.yes().ok().text(QStringLiteral("VOLTA"));
+    f->cmdEstornar_Click();
+    ASSERT_EQ(f->Fgrid->Rows(), 30);
+    EXPECT_TRUE(ultimaLinhaVisivelESelecionada(f->Fgrid)) << "after the reversal of the transfer";
 }
 
 // ---- reversal of a transfer -------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <algorithm>
 
 namespace widgets {
@@ -28,6 +29,25 @@ FlexGrid::FlexGrid(QWidget *parent) : QTableWidget(parent) {
     setColumnCount(2);
     rowData_.assign(2, 0);
     align_.assign(2, 0);
+    // Pixel scrolling keeps the cells under the fixed bands in step with
+    // them whatever the widths of the columns.
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    fixaColuna_ = fixa();
+    fixaLinha_ = fixa();
+    fixaCanto_ = fixa();
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, fixaColuna_->verticalScrollBar(), &QScrollBar::setValue);
+    connect(fixaColuna_->verticalScrollBar(), &QScrollBar::valueChanged, verticalScrollBar(), &QScrollBar::setValue);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, fixaLinha_->horizontalScrollBar(), &QScrollBar::setValue);
+    connect(fixaLinha_->horizontalScrollBar(), &QScrollBar::valueChanged, horizontalScrollBar(), &QScrollBar::setValue);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int c, int, int w) {
+        for (QTableView *v : {fixaLinha_, fixaColuna_, fixaCanto_}) v->setColumnWidth(c, w);
+        posicionarFixas();
+    });
+    connect(verticalHeader(), &QHeaderView::sectionResized, this, [this](int r, int, int h) {
+        for (QTableView *v : {fixaLinha_, fixaColuna_, fixaCanto_}) v->setRowHeight(r, h);
+        posicionarFixas();
+    });
     connect(this, &QTableWidget::cellPressed, this, &FlexGrid::aoClicar);
     connect(this, &QTableWidget::cellEntered, this, [this](int r, int c) {
         if (!(QApplication::mouseButtons() & Qt::LeftButton) || r < 1) return;
@@ -37,6 +57,74 @@ FlexGrid::FlexGrid(QWidget *parent) : QTableWidget(parent) {
         emit SelChange();
     });
 }
+
+// ---- fixed row and column ----------------------------------------------------
+
+QTableView *FlexGrid::fixa() {
+    auto *v = new QTableView(this);
+    v->setModel(model());
+    v->horizontalHeader()->hide();
+    v->verticalHeader()->hide();
+    v->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+    v->setFocusPolicy(Qt::NoFocus);
+    v->setSelectionMode(QAbstractItemView::NoSelection);
+    v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    v->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    v->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    v->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    v->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    v->setFrameShape(QFrame::NoFrame);
+    v->setWordWrap(false);
+    v->setStyleSheet(QStringLiteral("QTableView { border: none; }"));
+    // A click on a fixed cell is a click on the grid.
+    connect(v, &QTableView::pressed, this, [this](const QModelIndex &i) {
+        setFocus();
+        aoClicar(i.row(), i.column());
+    });
+    return v;
+}
+
+void FlexGrid::posicionarFixas() {
+    if (!fixaCanto_) return;
+    const QRect vp = viewport()->geometry();
+    const int h = std::min(rowHeight(0), vp.height()), w = std::min(columnWidth(0), vp.width());
+    fixaLinha_->setGeometry(vp.x(), vp.y(), vp.width(), h);
+    fixaColuna_->setGeometry(vp.x(), vp.y(), w, vp.height());
+    fixaCanto_->setGeometry(vp.x(), vp.y(), w, h);
+    for (QTableView *v : {fixaLinha_, fixaColuna_, fixaCanto_}) {
+        v->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+        for (int c = 0; c < columnCount(); ++c) v->setColumnWidth(c, columnWidth(c));
+    }
+    fixaLinha_->verticalScrollBar()->setValue(0);
+    fixaColuna_->horizontalScrollBar()->setValue(0);
+    fixaColuna_->verticalScrollBar()->setValue(verticalScrollBar()->value());
+    fixaLinha_->horizontalScrollBar()->setValue(horizontalScrollBar()->value());
+    fixaLinha_->raise();
+    fixaColuna_->raise();
+    fixaCanto_->raise();
+}
+
+void FlexGrid::resizeEvent(QResizeEvent *e) {
+    QTableWidget::resizeEvent(e);
+    posicionarFixas();
+}
+
+void FlexGrid::updateGeometries() {
+    QTableWidget::updateGeometries();
+    posicionarFixas();
+}
+
+void FlexGrid::scrollTo(const QModelIndex &index, ScrollHint hint) {
+    QTableWidget::scrollTo(index, hint);
+    if (!index.isValid()) return;
+    const QRect r = visualRect(index);
+    if (index.row() > 0 && r.top() < rowHeight(0))
+        verticalScrollBar()->setValue(verticalScrollBar()->value() - (rowHeight(0) - r.top()));
+    if (index.column() > 0 && r.left() < columnWidth(0))
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - (columnWidth(0) - r.left()));
+}
+
+// ---- cells ----------------------------------------------------------------------
 
 QTableWidgetItem *FlexGrid::celula(int r, int c) {
     QTableWidgetItem *it = item(r, c);
@@ -137,14 +225,17 @@ void FlexGrid::setColSel(int c) {
 }
 
 int FlexGrid::TopRow() const {
-    const int r = rowAt(0);
+    // The first row wholly below the fixed row.
+    const int y = rowHeight(0);
+    int r = rowAt(y);
+    if (r > 0 && rowViewportPosition(r) < y && r + 1 < rowCount()) ++r;
     return r < 1 ? 1 : r;
 }
 
 void FlexGrid::setTopRow(int r) {
     requireRow(r);
     if (r < 1) r = 1;
-    scrollToItem(celula(r, 0), QAbstractItemView::PositionAtTop);
+    scrollTo(model()->index(r, 0), QAbstractItemView::PositionAtTop);
 }
 
 long FlexGrid::RowData(int r) const {

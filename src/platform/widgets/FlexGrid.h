@@ -9,6 +9,7 @@
 // "^" or ">" aligns a column left, centred or right, and each header's text
 // with its blanks sets the column's initial width.
 #include <QString>
+#include <QTableView>
 #include <QTableWidget>
 #include <vector>
 
@@ -51,10 +52,22 @@ public:
     // Removes a row; the last data row is never removed (error 30015).
     void RemoveItem(int index);
 
+    // The fixed row and column lie over the scrolling cells: a cell brought
+    // into view comes out from under them.
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+
 signals:
     void SelChange();
 
+protected:
+    void resizeEvent(QResizeEvent *e) override;
+    void updateGeometries() override;
+
 private:
+    QTableView *fixa(); // one view over a fixed band of cells
+    void posicionarFixas();
+    QTableView *fixaLinha_ = nullptr, *fixaColuna_ = nullptr, *fixaCanto_ = nullptr;
+
     void requireRow(int r) const;
     void requireCol(int c) const;
     void aplicarSelecao(bool completo = false);

@@ -36,6 +36,14 @@ void Node::setText(const QString &t) {
         sibs.insert(sibs.begin() + at, this);
         parent_->item_->insertChild(at, item_);
         item_->setExpanded(wasExpanded);
+        // Taking the item out moved the view's current row and selection to a
+        // neighbour: they go back to the selected node, so that what the user
+        // sees selected is what the next command acts on.
+        if (Node *sel = tree_->selected_) {
+            tree_->clearSelection();
+            tree_->setCurrentItem(sel->item_);
+            sel->item_->setSelected(true);
+        }
         --tree_->syncing_;
     }
 }

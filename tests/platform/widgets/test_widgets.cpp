@@ -2,9 +2,12 @@
 #include "platform/err/AppError.h"
 #include "platform/ui/GuiTest.h"
 #include "platform/widgets/ActiveText.h"
+#include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/TreeView.h"
 
+#include <QImage>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <functional>
 
 namespace {
@@ -107,6 +110,30 @@ TEST_F(Tree, SortedChildrenFollowPortugueseOrderIgnoringCase) {
     EXPECT_EQ(r->item()->child(0)->text(0), QStringLiteral("Abacate"));
 }
 
+TEST_F(Tree, RenamingKeepsTheViewsSelectionOnTheSelectedNode) {
+    widgets::Node *r = tv.Add(QString(), widgets::tvwLast, QStringLiteral("_000"), QStringLiteral("raiz"));
+    r->setSorted(true);
+    for (const char *t : {"b", "d", "f"})
+        tv.Add(QStringLiteral("_000"), widgets::tvwChild, QStringLiteral("_") + QString::fromLatin1(t), QString::fromLatin1(t));
+    r->setExpanded(true);
+    tv.show();
+    // Renaming the selected node (it moves) and renaming another one (the
+    // selected one does not move, its neighbours do).
+    struct Caso {
+        const char *selecionado, *renomeado, *texto;
+    };
+    for (const Caso &c : {Caso{"_d", "_d", "a"}, Caso{"_d", "_d", "z"}, Caso{"_b", "_f", "c"}}) {
+        SCOPED_TRACE(std::string(c.renomeado) + " -> " + c.texto);
+        widgets::Node *sel = tv.Item(QString::fromLatin1(c.selecionado));
+        tv.setSelectedItem(sel);
+        tv.Item(QString::fromLatin1(c.renomeado))->setText(QString::fromLatin1(c.texto));
+        EXPECT_EQ(tv.SelectedItem(), sel);
+        EXPECT_EQ(tv.currentItem(), sel->item());
+        ASSERT_EQ(tv.selectedItems().size(), 1);
+        EXPECT_EQ(tv.selectedItems().first(), sel->item());
+    }
+}
+
 TEST_F(Tree, ShownPictureFollowsSelectionThenExpansion) {
     widgets::Node *r = tv.Add(QString(), widgets::tvwLast, QStringLiteral("_000"), QStringLiteral("raiz"), QStringLiteral("A"),
                               QStringLiteral("ASEL"));
@@ -166,4 +193,38 @@ TEST(MaskedBoxes, AmountBoxReadsBrazilianAmountsAndEnterFollowsTheOwner) {
     // Focus colours.
     a.setBackColor(widgets::ActiveText::FocusColour());
     EXPECT_EQ(a.BackColor(), QColor(255, 255, 0));
+}
+
+TEST(Grid, TheFixedRowAndColumnStayWhileTheCellsScroll) {
+    testsupport::qtApp();
+    widgets::FlexGrid g;
+    g.setFormatString(QStringLiteral("^    |<Data        |>Valor          |<Conta                         |<Histórico"
+                                     "                                        "));
+    g.setRows(1);
+    for (int r = 1; r <= 60; ++r)
+        g.AddItem(QStringLiteral("%1\t01/03/2008\t%1,00\tCONTA %1\tHISTÓRICO DA LINHA %1").arg(r));
+    g.RemoveItem(1); // the empty row the grid starts with
+    g.resize(320, 200);
+    g.show();
+    const QRect vp = g.viewport()->geometry();
+    const QRect linhaFixa(vp.x(), vp.y(), vp.width(), g.rowHeight(0));
+    const QRect colunaFixa(vp.x(), vp.y(), g.columnWidth(0), vp.height());
+    const QRect celulas(vp.x() + g.columnWidth(0), vp.y() + g.rowHeight(0), vp.width() - g.columnWidth(0),
+                        vp.height() - g.rowHeight(0));
+
+    const QImage cabecalho = g.grab(linhaFixa).toImage();
+    const QImage antes = g.grab(celulas).toImage();
+    g.setTopRow(40);
+    EXPECT_EQ(g.TopRow(), 40);
+    EXPECT_EQ(g.visualRect(g.model()->index(40, 1)).top(), g.rowHeight(0)) << "the top row lies under the fixed row";
+    EXPECT_TRUE(g.grab(linhaFixa).toImage() == cabecalho) << "the header row scrolled";
+    EXPECT_FALSE(g.grab(celulas).toImage() == antes) << "nothing scrolled";
+
+    const QImage primeira = g.grab(colunaFixa).toImage();
+    g.scrollTo(g.model()->index(40, g.Cols() - 1));
+    ASSERT_GT(g.horizontalScrollBar()->value(), 0);
+    EXPECT_TRUE(g.grab(colunaFixa).toImage() == primeira) << "the first column scrolled";
+    // A cell brought into view from the left comes out from under the first column.
+    g.scrollTo(g.model()->index(40, 1));
+    EXPECT_GE(g.visualRect(g.model()->index(40, 1)).left(), g.columnWidth(0));
 }

@@ -1,0 +1,209 @@
+#include "postings/frmLancamentos.h"
+
+#include "postings/frmLancamentosComum.h"
+#include "ui/AppContext.h"
+#include "ui/Errors.h"
+#include "ui/MsgBox.h"
+#include "platform/app/Application.h"
+#include "platform/dao/Database.h"
+#include "platform/dao/Recordset.h"
+#include "platform/widgets/FlexGrid.h"
+#include "platform/ui/Input.h"
+#include "platform/ui/Messages.h"
+#include "core/postings/Campos.h"
+#include "core/postings/Escrita.h"
+#include "core/postings/Operacoes.h"
+#include "ui/CHourGlass.h"
+
+#include <QPushButton>
+
+namespace postings {
+
+using value::Currency;
+
+namespace {
+
+const QString kMsgHistoricoEstornoLongo = QStringLiteral(
+    "O histórico do estorno não pode ter mais de 50 caracteres. Favor tentar novamente.");
+const QString kMsgNaoEstornou = QStringLiteral(
+    "Não foi possível estornar o lançamento selecionado. Uma possível causa é que ele já tenha sido estornado por "
+    "outro usuário ou baixado como não realizado. Verifique.");
+const QString kPromptEstorno = QStringLiteral("Entre com o histórico para o estorno (máx. 50 caracteres):");
+
+} // namespace
+
+// ---- reversal ---------------------------------------------------------------------
+
+QString frmLancamentos::historicoDeEstorno(bool &ok) {
+    ok = false;
+    QString h;
+    for (;;) {
+        h = ui::InputBox(kPromptEstorno, platform::App::Title()).toUpper();
+        if (temAspas(h)) {
+            fin::MsgBox(kMsgAspasHistorico);
+            continue;
+        }
+        // The history column holds 50 characters: a longer answer is asked for again.
+        if (h.size() > kMaxHistorico) {
+            fin::MsgBox(kMsgHistoricoEstornoLongo);
+            continue;
+        }
+        break;
+    }
+    if (h.trimmed().isEmpty()) {
+        fin::MsgBox(QStringLiteral("Erro: histórico de estorno não informado."));
+        return QString();
+    }
+    ok = true;
+    return h;
+}
+
+void frmLancamentos::cmdEstornar_Click() {
+    try {
+        const long chave = Fgrid->RowData(Fgrid->RowSel());
+        if (chave == 0) return;
+        const int linha = Fgrid->RowSel();
+        auto it = linhas_.find(QString::number(chave));
+        if (it == linhas_.end()) return;
+        CRowData &reg = *it;
+        if (reg.Estornado) {
+            fin::MsgBox(QStringLiteral("Este lançamento já foi estornado. Veja o lançamento seguinte a ele na lista."));
+            return;
+        }
+        if (reg.Estorno) {
+            fin::MsgBox(QStringLiteral("Este lançamento já é um estorno e estornos não podem ser estornados. Faça um novo "
+                                       "lançamento normal para compensar o estorno."));
+            return;
+        }
+        if (fin::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), ui::vbYesNo) == ui::vbNo) return;
+        if (reg.Transferencia > 0) {
+            EstornoDeTransferencia(reg.Serial, long(reg.Transferencia), reg);
+            return;
+        }
+        bool ok = false;
+        const QString hist = historicoDeEstorno(ok);
+        if (!ok) return;
+        fin::CHourGlass hg;
+        hg.Show(true);
+        Estorno e;
+        switch (Estornar(*fin::gDB, reg.Serial, hist, fin::gIdUsuario, &e)) {
+        case Desfecho::Gravado:
+            break;
+        case Desfecho::Bloqueio:
+            hg.Show(false);
+            fin::MsgBox(kMsgBloqueio);
+            return;
+        case Desfecho::JaEstornado:
+            hg.Show(false);
+            fin::MsgBox(kMsgNaoEstornou);
+            return;
+        default:
+            hg.Show(false);
+            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada."));
+            return;
+        }
+        const QString conta = Fgrid->TextMatrix(linha, 3), tipo = Fgrid->TextMatrix(linha, 4);
+        const QString serialReg = QString::number(chave);
+        depoisDeGravar([&] {
+            linhas_[serialReg].Estornado = true;
+            CRowData r;
+            r.CodConta = e.codConta;
+            r.CodRecDesp = e.codRecDesp;
+            r.Serial = e.id;
+            r.Estorno = true;
+            adicionarLinha(QStringList{QString(), e.data.toString(QStringLiteral("dd/MM/yyyy")), e.valor.toBr(), conta,
+                                       tipo, e.documento.value_or(QString()), hist}
+                               .join(QLatin1Char('\t')),
+                           r);
+            mostrarUltimaLinha(false);
+        });
+    } catch (...) {
+        FIN_TRAP_REPORT("frmLancamentos", "cmdEstornar_Click");
+    }
+}
+
+void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRowData &registro) {
+    try {
+        fin::MsgBox(transferencia == 1
+                        ? QStringLiteral("Por ser este o lançamento de origem de uma transferência, o lançamento de "
+                                         "destino também será estornado e com o mesmo histórico que você informar aqui.")
+                        : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
+                                         "origem também será estornado e com o mesmo histórico que você informar aqui."),
+                    ui::vbInformation);
+        const QString faltando = QStringLiteral(
+            "Erro: faltando informação sobre o lançamento correspondente na operação de transferência.");
+        {
+            auto rs = fin::gDB->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Transferencias As T INNER JOIN "
+                                                             "Lancamentos As L ON (L.Id = T.SerialEntra Or L.Id = "
+                                                             "T.SerialSai) WHERE T.SerialSai = ") +
+                                                  QString::number(serial) + QStringLiteral(" or T.SerialEntra = ") +
+                                                  QString::number(serial),
+                                              dao::dbOpenSnapshot);
+            if (rs->Field(0).toInt() < 2) {
+                fin::MsgBox(faltando, ui::vbInformation);
+                cancelar();
+            }
+        }
+        bool ok = false;
+        const QString hist = historicoDeEstorno(ok);
+        if (!ok) return;
+        fin::CHourGlass hg;
+        hg.Show(true);
+        EstornoDeTransferenciaFeito feito;
+        int perna = 0;
+        QString desConta;
+        switch (EstornarTransferencia(*fin::gDB, serial, hist, fin::gIdUsuario, &feito, &perna, &desConta)) {
+        case Desfecho::Gravado:
+            break;
+        case Desfecho::Bloqueio:
+            hg.Show(false);
+            fin::MsgBox(kMsgBloqueio);
+            return;
+        case Desfecho::JaEstornado:
+            hg.Show(false);
+            fin::MsgBox(kMsgNaoEstornou);
+            if (perna == 1) cancelar();
+            return;
+        case Desfecho::Incompleta:
+            hg.Show(false);
+            fin::MsgBox(faltando, ui::vbInformation);
+            cancelar();
+        default:
+            hg.Show(false);
+            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta '") + desConta +
+                        QStringLiteral("' foi desativada."));
+            return;
+        }
+        depoisDeGravar([&] {
+            registro.Estornado = true;
+            const long outra = registro.Serial == feito.b.idEstornado ? feito.a.idEstornado : feito.b.idEstornado;
+            for (int r = 1; r < Fgrid->Rows(); ++r) {
+                auto it = linhas_.find(QString::number(Fgrid->RowData(r)));
+                if (it != linhas_.end() && it->Serial == outra) {
+                    it->Estornado = true;
+                    break;
+                }
+            }
+            for (const Estorno *e : {&feito.b, &feito.a}) {
+                CRowData r;
+                r.CodConta = e->codConta;
+                r.CodRecDesp = kTipoTransferencia;
+                r.Serial = e->id;
+                r.Estorno = true;
+                QString doc = e->documento.value_or(QString());
+                doc.remove(QLatin1Char('\''));
+                adicionarLinha(QStringList{QString(), e->data.toString(QStringLiteral("dd/MM/yyyy")),
+                                           TextoValor(e->valor), e->desConta, kDesTransferencia, doc, hist}
+                                   .join(QLatin1Char('\t')),
+                               r);
+            }
+            mostrarUltimaLinha(false);
+        });
+    } catch (...) {
+        FIN_TRAP(("frmLancamentos"), "EstornoDeTransferencia");
+        ui::PostMessage(this, ui::WM_CLOSE);
+        fin::Reraise();
+    }
+}
+
+} // namespace postings

@@ -1,0 +1,108 @@
+#include "postings/frmLancamentos.h"
+
+#include "postings/frmLancamentosComum.h"
+#include "ui/AppContext.h"
+#include "ui/Errors.h"
+#include "ui/MsgBox.h"
+#include "platform/dao/Database.h"
+#include "platform/widgets/EditCombo.h"
+#include "core/postings/Campos.h"
+#include "core/postings/Escrita.h"
+#include "core/postings/Operacoes.h"
+#include "postings/frmTrans.h"
+#include "ui/CHourGlass.h"
+
+#include <QPushButton>
+
+namespace postings {
+
+using value::Currency;
+
+// ---- transfer ---------------------------------------------------------------------
+
+void frmLancamentos::cmdTransferencia_Click() {
+    try {
+        std::unique_ptr<frmTrans> dlg = std::make_unique<frmTrans>();
+        dlg->Load();
+        if (!dlg->IsLoaded()) return;
+        if (dlg->cbContaOrig->ListCount() == 0) {
+            // Nothing to offer: the dialog said so and closes without showing its fields.
+            dlg->Unload();
+            return;
+        }
+        dlg->ShowModal();
+        if (dlg->Cancelado) return;
+        Transferencia t;
+        t.codContaOrig = dlg->CodContaOrig;
+        t.codContaDest = dlg->CodContaDest;
+        t.docSaida = dlg->DocSaida;
+        t.docEntrada = dlg->DocEntrada;
+        t.data = dlg->Data;
+        t.valor = dlg->Valor;
+        t.historicoSaida = dlg->HistoricoSaida;
+        t.historicoEntrada = dlg->HistoricoEntrada;
+        const QString desOrig = dlg->DesContaOrig, desDest = dlg->DesContaDest;
+        dlg.reset();
+        // Both questions come before the write begins, so that no copy of the
+        // program waits on this one while it asks; the outgoing document
+        // counts for the incoming one when they are the same.
+        auto perguntar = [](const QString &doc, long vezes) {
+            if (vezes <= 0) return true;
+            return fin::MsgBox(QStringLiteral("Consta informação de que um lançamento com o documento '") + doc +
+                                   QStringLiteral("' já foi feito. Tem certeza de que quer fazer este novo lançamento?"),
+                               ui::vbYesNo | ui::vbQuestion) != ui::vbNo;
+        };
+        if (!t.docSaida.isEmpty() && !perguntar(t.docSaida, ContarDocumento(*fin::gDB, t.docSaida))) return;
+        if (!t.docEntrada.isEmpty() &&
+            !perguntar(t.docEntrada, ContarDocumento(*fin::gDB, t.docEntrada) + (t.docEntrada == t.docSaida ? 1 : 0)))
+            return;
+        fin::CHourGlass hg;
+        hg.Show(true);
+        TransferenciaFeita feita;
+        int perna = 0;
+        switch (Transferir(*fin::gDB, t, fin::gIdUsuario, &feita, &perna)) {
+        case Desfecho::Gravado:
+            break;
+        case Desfecho::Bloqueio:
+            hg.Show(false);
+            fin::MsgBox(kMsgBloqueio);
+            return;
+        default:
+            hg.Show(false);
+            fin::MsgBox(perna == 2 ? QStringLiteral("Não foi possível fazer o lançamento de entrada. Transferência "
+                                                    "cancelada.\nPossível causa: a conta foi desativada.")
+                                   : QStringLiteral("Não foi possível fazer o lançamento de saída. Transferência "
+                                                    "cancelada.\nPossível causa: a conta foi desativada."));
+            return;
+        }
+        const Currency abs = t.valor < Currency() ? -t.valor : t.valor;
+        depoisDeGravar([&] {
+            const QString data = t.data.toString(QStringLiteral("dd/MM/yyyy"));
+            CRowData sai;
+            sai.CodConta = t.codContaOrig;
+            sai.CodRecDesp = kTipoTransferencia;
+            sai.Transferencia = 1;
+            sai.Serial = feita.idSaida;
+            adicionarLinha(QStringList{QString(), data, (-abs).toBr(), desOrig, kDesTransferencia, t.docSaida,
+                                       t.historicoSaida}
+                               .join(QLatin1Char('\t')),
+                           sai);
+            removerLinhaVazia();
+            CRowData entra;
+            entra.CodConta = t.codContaDest;
+            entra.CodRecDesp = kTipoTransferencia;
+            entra.Transferencia = 2;
+            entra.Serial = feita.idEntrada;
+            adicionarLinha(QStringList{QString(), data, abs.toBr(), desDest, kDesTransferencia, t.docEntrada,
+                                       t.historicoEntrada}
+                               .join(QLatin1Char('\t')),
+                           entra);
+            cmdEstornar->setEnabled(true);
+            mostrarUltimaLinha(false);
+        });
+    } catch (...) {
+        FIN_TRAP_REPORT("frmLancamentos", "cmdTransferencia_Click");
+    }
+}
+
+} // namespace postings
