@@ -21,15 +21,8 @@
 
 namespace {
 
-QApplication &app() {
-    static int argc = 1;
-    static char arg0[] = "bench";
-    static char *argv[] = {arg0, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication a(argc, argv);
-    return a;
-}
-
+// The application lives in main(), and the window is closed before it goes:
+// a window outliving its application takes the input devices down with it.
 QString caminho(const QString &nome) {
     const QString p = QDir::temp().filePath(nome);
     for (const char *s : {"", "-wal", "-shm"}) QFile::remove(p + QString::fromLatin1(s));
@@ -41,7 +34,6 @@ struct Janela {
     std::unique_ptr<dao::Database> db;
     postings::frmLancamentos *f = nullptr;
     Janela() {
-        app();
         db = db::ConstruirBancoDeDados(caminho(QStringLiteral("fin-bench-contas.mdb")));
         db->workspace().BeginTrans();
         // 100 first-level accounts with 49 children each.
@@ -68,11 +60,17 @@ struct Janela {
         f->show();
         f->Activate();
     }
+    ~Janela() {
+        delete f;
+        fin::gDB = nullptr;
+    }
 };
 
+std::unique_ptr<Janela> gJanela;
+
 void BM_KeystrokeInAccountBox(benchmark::State &state) {
-    static Janela j;
-    widgets::EditCombo *cb = j.f->cbContas;
+    if (!gJanela) gJanela = std::make_unique<Janela>();
+    widgets::EditCombo *cb = gJanela->f->cbContas;
     cb->setFocus();
     const QString digitado = QStringLiteral("conta z 049");
     int i = 0;
@@ -108,4 +106,12 @@ BENCHMARK(BM_PostingCommand)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicros
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    gJanela.reset();
+    return 0;
+}

@@ -138,6 +138,8 @@ private:
     const TableDef &targetTable(const QString &name, int pos);
     static const ColumnDef *column(const TableDef &def, const QString &name);
     static int rowOrderIndex(const TableDef &def, const std::vector<const ColumnDef *> &cols);
+    static QString rowKey(const TableDef &def, const QString &key);
+    QString rowOrderRange(const TableDef &def, const Expr &where, Scope &scope);
     QString insert(const Statement &st, QString &target);
     const Source &writtenSource(const Scope &scope, const QString &qual, int pos);
     QString update(const Statement &st, QString &target);
