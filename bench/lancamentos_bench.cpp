@@ -100,7 +100,7 @@ void BM_PostingCommand(benchmark::State &state) {
     n.data = QDate::currentDate();
     n.historico = QStringLiteral("BENCH");
     for (auto _ : state)
-        if (postings::Lancar(*l.db, n, 1) != postings::Desfecho::Gravado) state.SkipWithError("not written");
+        if (postings::Lancar(*l.db, {"frmLancamentos", "cmdConfirmar_Click"}, n, 1) != postings::Desfecho::Gravado) state.SkipWithError("not written");
 }
 BENCHMARK(BM_PostingCommand)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 

@@ -136,7 +136,6 @@ private:
     // After a commit: the screen follows, the other windows are told, and a
     // failure on the way is reported as such, never as a failed write.
     void depoisDeGravar(const std::function<void()> &tela);
-    QString historicoDeEstorno(bool &ok);
 
     QHash<QString, CRowData> linhas_;
     long contador_ = 0;

@@ -12,6 +12,7 @@
 #include "platform/ui/Messages.h"
 #include "core/postings/Campos.h"
 #include "core/postings/Escrita.h"
+#include "core/postings/HistoricoDeEstorno.h"
 #include "core/postings/Operacoes.h"
 #include "ui/CHourGlass.h"
 
@@ -23,40 +24,13 @@ using value::Currency;
 
 namespace {
 
-const QString kMsgHistoricoEstornoLongo = QStringLiteral(
-    "O histórico do estorno não pode ter mais de 50 caracteres. Favor tentar novamente.");
 const QString kMsgNaoEstornou = QStringLiteral(
     "Não foi possível estornar o lançamento selecionado. Uma possível causa é que ele já tenha sido estornado por "
     "outro usuário ou baixado como não realizado. Verifique.");
-const QString kPromptEstorno = QStringLiteral("Entre com o histórico para o estorno (máx. 50 caracteres):");
 
 } // namespace
 
 // ---- reversal ---------------------------------------------------------------------
-
-QString frmLancamentos::historicoDeEstorno(bool &ok) {
-    ok = false;
-    QString h;
-    for (;;) {
-        h = ui::InputBox(kPromptEstorno, platform::App::Title()).toUpper();
-        if (temAspas(h)) {
-            fin::MsgBox(kMsgAspasHistorico);
-            continue;
-        }
-        // The history column holds 50 characters: a longer answer is asked for again.
-        if (h.size() > kMaxHistorico) {
-            fin::MsgBox(kMsgHistoricoEstornoLongo);
-            continue;
-        }
-        break;
-    }
-    if (h.trimmed().isEmpty()) {
-        fin::MsgBox(QStringLiteral("Erro: histórico de estorno não informado."));
-        return QString();
-    }
-    ok = true;
-    return h;
-}
 
 void frmLancamentos::cmdEstornar_Click() {
     try {
@@ -80,13 +54,13 @@ void frmLancamentos::cmdEstornar_Click() {
             EstornoDeTransferencia(reg.Serial, long(reg.Transferencia), reg);
             return;
         }
-        bool ok = false;
-        const QString hist = historicoDeEstorno(ok);
-        if (!ok) return;
+        const std::optional<QString> historico = PedirHistoricoDeEstorno();
+        if (!historico) return;
+        const QString &hist = *historico;
         fin::CHourGlass hg;
         hg.Show(true);
         Estorno e;
-        switch (Estornar(*fin::gDB, reg.Serial, hist, fin::gIdUsuario, &e)) {
+        switch (Estornar(*fin::gDB, {"frmLancamentos", "cmdEstornar_Click"}, reg.Serial, hist, fin::gIdUsuario, &e)) {
         case Desfecho::Gravado:
             break;
         case Desfecho::Bloqueio:
@@ -144,15 +118,15 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
                 cancelar();
             }
         }
-        bool ok = false;
-        const QString hist = historicoDeEstorno(ok);
-        if (!ok) return;
+        const std::optional<QString> historico = PedirHistoricoDeEstorno();
+        if (!historico) return;
+        const QString &hist = *historico;
         fin::CHourGlass hg;
         hg.Show(true);
         EstornoDeTransferenciaFeito feito;
         int perna = 0;
         QString desConta;
-        switch (EstornarTransferencia(*fin::gDB, serial, hist, fin::gIdUsuario, &feito, &perna, &desConta)) {
+        switch (EstornarTransferencia(*fin::gDB, {"frmLancamentos", "EstornoDeTransferencia"}, serial, hist, fin::gIdUsuario, &feito, &perna, &desConta)) {
         case Desfecho::Gravado:
             break;
         case Desfecho::Bloqueio:

@@ -145,7 +145,7 @@ void frmLancamentos::cmdConfirmar_Click() {
     try {
         if (!Validar()) return;
         const QString doc = txtDoc->text().trimmed();
-        if (!doc.isEmpty() && ContarDocumento(*fin::gDB, doc) > 0) {
+        if (!doc.isEmpty() && ContarDocumento(*fin::gDB, {"frmLancamentos", "ContarDocumento"}, doc) > 0) {
             if (fin::MsgBox(QStringLiteral("Consta informação de que um lançamento com este documento já foi feito. Tem "
                                            "certeza de que quer fazer este novo lançamento?"),
                             ui::vbYesNo | ui::vbQuestion) == ui::vbNo) {
@@ -167,7 +167,7 @@ void frmLancamentos::cmdConfirmar_Click() {
         l.documento = doc;
         l.historico = txtHistorico->text().trimmed();
         Feito f;
-        switch (Lancar(*fin::gDB, l, fin::gIdUsuario, &f)) {
+        switch (Lancar(*fin::gDB, {"frmLancamentos", "cmdConfirmar_Click"}, l, fin::gIdUsuario, &f)) {
         case Desfecho::Gravado:
             break;
         case Desfecho::Bloqueio:

@@ -16,6 +16,10 @@
 
 namespace postings {
 
+namespace {
+const Chamador kOndeTransferencia{"frmLancamentos", "cmdTransferencia_Click"};
+} // namespace
+
 using value::Currency;
 
 // ---- transfer ---------------------------------------------------------------------
@@ -52,15 +56,15 @@ void frmLancamentos::cmdTransferencia_Click() {
                                    QStringLiteral("' já foi feito. Tem certeza de que quer fazer este novo lançamento?"),
                                ui::vbYesNo | ui::vbQuestion) != ui::vbNo;
         };
-        if (!t.docSaida.isEmpty() && !perguntar(t.docSaida, ContarDocumento(*fin::gDB, t.docSaida))) return;
+        if (!t.docSaida.isEmpty() && !perguntar(t.docSaida, ContarDocumento(*fin::gDB, kOndeTransferencia, t.docSaida))) return;
         if (!t.docEntrada.isEmpty() &&
-            !perguntar(t.docEntrada, ContarDocumento(*fin::gDB, t.docEntrada) + (t.docEntrada == t.docSaida ? 1 : 0)))
+            !perguntar(t.docEntrada, ContarDocumento(*fin::gDB, kOndeTransferencia, t.docEntrada) + (t.docEntrada == t.docSaida ? 1 : 0)))
             return;
         fin::CHourGlass hg;
         hg.Show(true);
         TransferenciaFeita feita;
         int perna = 0;
-        switch (Transferir(*fin::gDB, t, fin::gIdUsuario, &feita, &perna)) {
+        switch (Transferir(*fin::gDB, kOndeTransferencia, t, fin::gIdUsuario, &feita, &perna)) {
         case Desfecho::Gravado:
             break;
         case Desfecho::Bloqueio:

@@ -3,7 +3,12 @@
 #include "shell/AberturaDeJanelas.h"
 
 #include "charts/frmPlano.h"
+#include "pending/SqlPendencias.h"
+#include "pending/frmPendencias.h"
 #include "postings/frmLancamentos.h"
+#include "ui/AppContext.h"
+#include "reports/Extrato.h"
+#include "search/frmRetPesq.h"
 #include "shell/MainForm.h"
 
 namespace fin {
@@ -20,10 +25,36 @@ void AbrirLancamentos() { postings::AbrirLancamentos(area()); }
 
 void AbrirUsuarios() {}
 
-void AbrirPendencias() {}
+void AbrirPendencias() {
+    pending::AbrirPendencias(pending::SqlPendencias(gIdUsuario, int(gTipoUsuario), QDate::currentDate()), area());
+}
 
-void AbrirPesquisaPorDocumento(const QString &documento) { (void)documento; }
+void AbrirPesquisaPorDocumento(const QString &documento) { search::AbrirPesquisaPorDocumento(area(), documento); }
 
-void AbrirRelatorio(int mode) { (void)mode; }
+namespace {
+// A statement: the selection dialog, then a new result window given the
+// dialog's values, its Mode last (the layout reads the others).
+void AbrirExtrato(int mode) {
+    const std::optional<reports::Extrato> e = reports::PedirExtrato(mode);
+    if (!e) return;
+    if (area() && !ui::Forms::mdiArea()) ui::Forms::setMdiArea(area());
+    auto *f = new search::frmRetPesq();
+    f->Load();
+    if (!f->IsLoaded()) return;
+    f->ExpressaoNoHistorico = e->expressaoNoHistorico;
+    f->SoNaoRealizados = e->soNaoRealizados;
+    f->DataIni = QDateTime(e->dataIni, QTime(0, 0));
+    f->DataFim = QDateTime(e->dataFim, QTime(0, 0));
+    f->TituloRelatorio = e->titulo;
+    f->SQL = e->sql;
+    f->Contas = e->contas;
+    f->setMode(e->mode);
+    f->ShowModeless();
+}
+} // namespace
+
+void AbrirRelatorio(int mode) {
+    if (mode == 1 || mode == 2) AbrirExtrato(mode);
+}
 
 } // namespace fin

@@ -73,6 +73,12 @@ QStringList QuebraLinha(const QString &texto, float larguraCampo, float larguraC
     }
 }
 
+void ImprimirADireita(print::Printer &impressora, const QString &texto, double xFim, double y) {
+    impressora.setCurrentX(xFim - impressora.TextWidth(texto));
+    impressora.setCurrentY(y);
+    impressora.Print(texto);
+}
+
 void CancelarImpressao(print::Printer &impressora) {
     try {
         impressora.KillDoc();

@@ -22,6 +22,11 @@ long CalculaLimiteDeLinhas(float alturaLinha, float area);
 // the character width. A word wider than the field is refused with a message.
 QStringList QuebraLinha(const QString &texto, float larguraCampo, float larguraCaractere);
 
+// Prints the whole text so that it ends at xFim (a column's right edge), on
+// the line at y. An amount is never cut to its column's width: a text wider
+// than the column reaches further left instead.
+void ImprimirADireita(print::Printer &impressora, const QString &texto, double xFim, double y);
+
 // Ends the document being composed; never fails.
 void CancelarImpressao(print::Printer &impressora = print::ThePrinter());
 

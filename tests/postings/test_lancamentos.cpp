@@ -298,10 +298,10 @@ TEST_F(Lancamentos, ReversalGuardUsesTheStoredPosting) {
     // A stored reversal is refused even when the caller does not know it is one.
     db->Execute(QStringLiteral("UPDATE Lancamentos SET Realizado = '?', SaldoConta = SaldoConta + Valor, "
                                "SaldoRecDesp = SaldoRecDesp + Valor, SaldoGlobal = SaldoGlobal + Valor WHERE Id = 1"));
-    ASSERT_EQ(postings::Estornar(*db, 1, QStringLiteral("E1"), 1), postings::Desfecho::Gravado);
-    EXPECT_EQ(postings::Estornar(*db, 2, QStringLiteral("E2"), 1), postings::Desfecho::JaEstornado);
-    EXPECT_EQ(postings::Estornar(*db, 1, QStringLiteral("E3"), 1), postings::Desfecho::JaEstornado);
-    EXPECT_EQ(postings::Estornar(*db, 1, QString(51, QLatin1Char('X')), 1), postings::Desfecho::HistoricoLongo);
+    ASSERT_EQ(postings::Estornar(*db, {"frmLancamentos", "cmdEstornar_Click"}, 1, QStringLiteral("E1"), 1), postings::Desfecho::Gravado);
+    EXPECT_EQ(postings::Estornar(*db, {"frmLancamentos", "cmdEstornar_Click"}, 2, QStringLiteral("E2"), 1), postings::Desfecho::JaEstornado);
+    EXPECT_EQ(postings::Estornar(*db, {"frmLancamentos", "cmdEstornar_Click"}, 1, QStringLiteral("E3"), 1), postings::Desfecho::JaEstornado);
+    EXPECT_EQ(postings::Estornar(*db, {"frmLancamentos", "cmdEstornar_Click"}, 1, QString(51, QLatin1Char('X')), 1), postings::Desfecho::HistoricoLongo);
     EXPECT_EQ(serial(), 2);
 }
 

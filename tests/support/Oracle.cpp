@@ -88,6 +88,9 @@ QStringList CheckBook(dao::Database &db, const OracleOptions &options) {
             if (a->p.transferencia != 1 || b->p.transferencia != 2) fault(tag + QStringLiteral("legs not 1 and 2"));
             if (a->p.data != b->p.data) fault(tag + QStringLiteral("legs on different dates"));
             if ((a->p.valor + b->p.valor) != value::Currency()) fault(tag + QStringLiteral("amounts not opposite"));
+            // Settling, taking back and reversing always act on both legs.
+            if (a->p.realizado != b->p.realizado)
+                fault(tag + QStringLiteral("legs settled '%1' and '%2'").arg(a->p.realizado, b->p.realizado));
         }
         for (const Stored &s : rows)
             if (s.p.transferencia == 2 && !linkedIn.contains(s.p.id))

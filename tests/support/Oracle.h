@@ -9,8 +9,8 @@
 //   - reversal flags: a reversal (Estorno) and a reversed posting (Estornado)
 //     are settled 'E', never both; an 'E' posting is one of the two;
 //   - transfers: each Transferencias row links an outgoing (1) and an
-//     incoming (2) posting of type "001" on one date with opposite amounts,
-//     and every incoming leg has its row.
+//     incoming (2) posting of type "001" on one date with opposite amounts
+//     and one Realizado, and every incoming leg has its row.
 // Every test that writes postings ends by running it.
 #include <QString>
 #include <QStringList>

@@ -187,6 +187,24 @@ TEST(PrintRoutines, PagesFilledToTheLineLimitStayInsideThePrintableArea) {
     }
 }
 
+TEST(ImprimirADireita, AnAmountPrintsWholeAndEndsAtTheColumnsEdge) {
+    testsupport::qtApp();
+    print::RecordingPrinter p;
+    p.setFontName("Courier New");
+    p.setFontSize(8);
+    const double cw = p.TextWidth("A"), fim = 1000 + 13 * cw;
+    // Shorter than the column, as wide, and wider (an expense of 99.999.999,99).
+    for (const QString &valor : {QStringLiteral("1,00"), QStringLiteral("99.999.999,99"), QStringLiteral("-99.999.999,99")}) {
+        p.clear();
+        fin::ImprimirADireita(p, valor, fim, 500);
+        ASSERT_EQ(p.ops().size(), 1u);
+        const print::PrintOp &o = p.ops()[0];
+        EXPECT_EQ(o.text, valor);
+        EXPECT_NEAR(o.x + p.TextWidth(valor), fim, 0.01) << valor.toStdString();
+        EXPECT_EQ(o.y, 500);
+    }
+}
+
 TEST(CancelarImpressao, EndsTheJobAndNeverFails) {
     testsupport::qtApp();
     print::RecordingPrinter p;

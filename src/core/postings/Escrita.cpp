@@ -133,8 +133,12 @@ long Inserir(dao::Database &db, const Lancamento &l, long id, const QString &dat
 
 } // namespace
 
-void MoverSaldosPosteriores(dao::Database &db, const QString &codConta, const QString &codRecDesp, SaldoTipo saldoTipo,
-                            Currency valor, const QString &dataId) {
+namespace {
+
+// Moves the balances of the postings after dataId, or from it on when
+// `inclusive` (a settlement moves the settled posting itself too).
+void moverSaldos(dao::Database &db, const QString &codConta, const QString &codRecDesp, SaldoTipo saldoTipo,
+                 Currency valor, const QString &dataId, bool inclusive) {
     if (valor == Currency()) return; // nothing moves
     const QStringList contas = ancestrais(codConta);
     const QStringList tipos = saldoTipo == SaldoTipo::Ramo ? ancestrais(codRecDesp) : QStringList{codRecDesp};
@@ -144,9 +148,10 @@ void MoverSaldosPosteriores(dao::Database &db, const QString &codConta, const QS
         QStringLiteral("[pValor] Currency, [pDataId] Text ( 255 );"
                        "UPDATE Lancamentos Set SaldoConta = SaldoConta + Abs(CodConta IN (%1)) * [pValor], "
                        "SaldoRecDesp = SaldoRecDesp + Abs(CodRecDesp IN (%2)) * [pValor], "
-                       "SaldoGlobal = SaldoGlobal + [pValor] where DataId > [pDataId]")
+                       "SaldoGlobal = SaldoGlobal + [pValor] where DataId %3 [pDataId]")
             .arg(listaDeParametros(QStringLiteral("pC"), int(contas.size())),
-                 listaDeParametros(QStringLiteral("pT"), int(tipos.size())));
+                 listaDeParametros(QStringLiteral("pT"), int(tipos.size())),
+                 inclusive ? QStringLiteral(">=") : QStringLiteral(">"));
     auto q = consulta(db, sql);
     for (int i = 0; i < contas.size(); ++i) q->SetParameter(QStringLiteral("pC%1").arg(i), contas[i]);
     for (int i = 0; i < tipos.size(); ++i) q->SetParameter(QStringLiteral("pT%1").arg(i), tipos[i]);
@@ -155,13 +160,86 @@ void MoverSaldosPosteriores(dao::Database &db, const QString &codConta, const QS
     q->Execute(dao::dbFailOnError);
 }
 
+void exigirTransacao(dao::Database &db, const char *rotina, const QString &texto) {
+    if (db.workspace().level() < 1)
+        throw err::AppError(err::db::kNotInTransaction, QString::fromLatin1(rotina), texto);
+}
+
+} // namespace
+
+void MoverSaldosPosteriores(dao::Database &db, const QString &codConta, const QString &codRecDesp, SaldoTipo saldoTipo,
+                            Currency valor, const QString &dataId) {
+    moverSaldos(db, codConta, codRecDesp, saldoTipo, valor, dataId, false);
+}
+
+int SentidoDaBaixa(const QString &antigo, const QString &novo) {
+    const QString n = QStringLiteral("N");
+    if (antigo != n && novo == n) return -1;
+    if (antigo == n && novo != n) return 1;
+    return 0;
+}
+
+Baixa MudarRealizado(dao::Database &db, long id, long idOutraPerna, const QString &antigo, const QString &novo) {
+    exigirTransacao(db, "MudarRealizado", QStringLiteral("A baixa de lançamentos exige uma transação aberta."));
+    // A window may show 'E' (the guard then matches nothing); no posting is settled as 'E'.
+    static const QStringList codigos{QStringLiteral("?"), QStringLiteral("S"), QStringLiteral("N")};
+    if (!codigos.contains(novo) || !(codigos.contains(antigo) || antigo == QStringLiteral("E")))
+        throw err::AppError(err::kErrGeneric, QStringLiteral("MudarRealizado"),
+                            QStringLiteral("Código de baixa inválido: '%1' para '%2'.").arg(antigo, novo));
+    const bool transferencia = idOutraPerna != 0;
+    if (transferencia && idOutraPerna == id) return Baixa::Incompleta;
+    // The postings as stored now, inside the transaction.
+    struct Linha {
+        long id;
+        QString codConta, codRecDesp, dataId;
+        Currency valor;
+        int transferencia;
+    };
+    std::vector<Linha> linhas;
+    {
+        auto q = consulta(db, QStringLiteral("PARAMETERS [pId1] Long, [pId2] Long;"
+                                             "SELECT Id, CodConta, CodRecDesp, DataId, Valor, Transferencia FROM "
+                                             "Lancamentos WHERE Id = [pId1] OR Id = [pId2] ORDER BY Transferencia"));
+        q->SetParameter(0, value::Value(qlonglong(id)));
+        q->SetParameter(1, value::Value(qlonglong(transferencia ? idOutraPerna : id)));
+        auto rs = q->OpenRecordset(dao::dbOpenSnapshot);
+        for (; !rs->Eof(); rs->MoveNext())
+            linhas.push_back({long(rs->Field(0).toInt()), rs->Field(1).toString(), rs->Field(2).toString(),
+                              rs->Field(3).toString(), rs->Field(4).toCurrency(), int(rs->Field(5).toInt())});
+        db::FecharRecordset(rs);
+    }
+    if (transferencia) {
+        // One outgoing and one incoming leg, or the other leg is not what the
+        // link says: each leg's balances move from its own DataId.
+        if (linhas.size() != 2 || linhas[0].transferencia != 1 || linhas[1].transferencia != 2) return Baixa::Incompleta;
+    } else {
+        if (linhas.empty()) return Baixa::NaoOcorreu;
+        if (linhas[0].transferencia != 0) return Baixa::Incompleta;
+    }
+    auto q = consulta(db, QStringLiteral("PARAMETERS [pNovo] Text ( 255 ), [pId1] Long, [pId2] Long, [pAntigo] Text ( 255 );"
+                                         "UPDATE LANCAMENTOS SET REALIZADO = [pNovo] WHERE (ID = [pId1] OR ID = [pId2]) "
+                                         "AND Estornado = FALSE AND Estorno = FALSE AND Realizado = [pAntigo]"));
+    q->SetParameter(0, novo);
+    q->SetParameter(1, value::Value(qlonglong(id)));
+    q->SetParameter(2, value::Value(qlonglong(transferencia ? idOutraPerna : id)));
+    q->SetParameter(3, antigo);
+    q->Execute(dao::dbFailOnError);
+    if (q->RecordsAffected() != long(linhas.size())) return Baixa::NaoOcorreu;
+    const int sentido = SentidoDaBaixa(antigo, novo);
+    if (sentido == 0) return Baixa::Mudada;
+    for (const Linha &l : linhas) {
+        const Currency v = sentido > 0 ? l.valor : -l.valor;
+        moverSaldos(db, l.codConta, transferencia ? QStringLiteral("001") : l.codRecDesp,
+                    transferencia ? SaldoTipo::Exato : SaldoTipo::Ramo, v, l.dataId, true);
+    }
+    return Baixa::Mudada;
+}
+
 Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *gravado,
                            const std::function<bool()> &antesDeInserir) {
     // The read below must see the state the commit will leave: only inside
     // the transaction, which holds the write lock, is that so.
-    if (db.workspace().level() < 1)
-        throw err::AppError(err::db::kNotInTransaction, QStringLiteral("GravarLancamento"),
-                            QStringLiteral("A gravação de lançamentos exige uma transação aberta."));
+    exigirTransacao(db, "GravarLancamento", QStringLiteral("A gravação de lançamentos exige uma transação aberta."));
     const SerialESaldos s = LerSerialESaldos(db, l.codConta, l.codRecDesp, l.data);
     if (!TravarContador(db, s.serial)) return Resultado::Bloqueio;
     if (antesDeInserir && !antesDeInserir()) return Resultado::Impedido;

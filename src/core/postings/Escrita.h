@@ -104,4 +104,32 @@ Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *grav
 void MoverSaldosPosteriores(dao::Database &db, const QString &codConta, const QString &codRecDesp,
                             SaldoTipo saldoTipo, value::Currency valor, const QString &dataId);
 
+// ---- settling ------------------------------------------------------------------
+// Settling inserts nothing and leaves the counter alone: it changes Realizado
+// with a guarded UPDATE and, for a change to or from 'N', moves the balances
+// of the posting itself and of every later posting, since a posting settled
+// as not realised counts in no balance.
+
+enum class Baixa {
+    Mudada,     // code changed and balances moved; the caller commits
+    NaoOcorreu, // the guard did not match every posting: roll back
+    Incompleta  // a transfer whose stored legs are not one outgoing and one incoming: roll back
+};
+
+// The balances that follow when a posting's code goes from `antigo` to
+// `novo`: -1 the posting leaves them ('?' or 'S' to 'N'), +1 it comes back
+// ('N' to '?' or 'S'), 0 nothing moves.
+int SentidoDaBaixa(const QString &antigo, const QString &novo);
+
+// Changes Realizado from `antigo` (the code the window shows, 'E' included) to `novo`
+// ('?', 'S' or 'N') on the posting `id`, or, when `idOutraPerna` is not 0, on
+// both legs of a transfer, inside the caller's open transaction (raises when
+// none is open). The guard changes a posting only while it is neither
+// reversed nor a reversal and still holds `antigo`; every posting named must
+// change, else NaoOcorreu. The amount, codes and DataId come from the stored
+// rows. A single posting moves its account and type branches; a transfer leg
+// its account branch and the type "001" itself, each leg from its own
+// DataId. A posting stored as a transfer leg is refused alone (Incompleta).
+Baixa MudarRealizado(dao::Database &db, long id, long idOutraPerna, const QString &antigo, const QString &novo);
+
 } // namespace postings

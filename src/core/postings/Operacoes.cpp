@@ -45,7 +45,7 @@ Desfecho desfechoDe(Resultado r) {
 
 } // namespace
 
-Desfecho Lancar(dao::Database &db, const NovoLancamento &n, long idUsuario, Feito *feito) {
+Desfecho Lancar(dao::Database &db, const Chamador &onde, const NovoLancamento &n, long idUsuario, Feito *feito) {
     try {
         if (n.historico.size() > kMaxHistorico) return Desfecho::HistoricoLongo;
         Lancamento l;
@@ -66,13 +66,13 @@ Desfecho Lancar(dao::Database &db, const NovoLancamento &n, long idUsuario, Feit
         return Desfecho::Gravado;
     } catch (const err::AppError &e) {
         if (bloqueio(e)) return Desfecho::Bloqueio;
-        FIN_TRAP_RERAISE("frmLancamentos", "cmdConfirmar_Click");
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
     } catch (...) {
-        FIN_TRAP_RERAISE("frmLancamentos", "cmdConfirmar_Click");
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
     }
 }
 
-long ContarDocumento(dao::Database &db, const QString &documento) {
+long ContarDocumento(dao::Database &db, const Chamador &onde, const QString &documento) {
     std::unique_ptr<dao::Recordset> rs;
     try {
         rs = db.OpenRecordset(QStringLiteral("Select count(*) as Contagem from lancamentos where documento = ") +
@@ -88,11 +88,12 @@ long ContarDocumento(dao::Database &db, const QString &documento) {
         return n;
     } catch (...) {
         db::FecharRecordset(rs);
-        FIN_TRAP_RERAISE("frmLancamentos", "ContarDocumento");
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
     }
 }
 
-Desfecho Estornar(dao::Database &db, long serial, const QString &historico, long idUsuario, Estorno *feito) {
+Desfecho Estornar(dao::Database &db, const Chamador &onde, long serial, const QString &historico, long idUsuario,
+                  Estorno *feito, DocumentoAusente semDocumento) {
     std::unique_ptr<dao::Recordset> rs;
     try {
         if (historico.size() > kMaxHistorico) return Desfecho::HistoricoLongo;
@@ -109,6 +110,7 @@ Desfecho Estornar(dao::Database &db, long serial, const QString &historico, long
         l.valor = -rs->Field(QStringLiteral("Valor")).toCurrency();
         l.data = rs->Field(QStringLiteral("Data")).toDate().date();
         l.documento = documentoDe(rs->Field(QStringLiteral("Documento")));
+        if (!l.documento && semDocumento == DocumentoAusente::Vazio) l.documento = QString();
         db::FecharRecordset(rs);
         l.historico = historico;
         l.estorno = true;
@@ -132,14 +134,15 @@ Desfecho Estornar(dao::Database &db, long serial, const QString &historico, long
     } catch (const err::AppError &e) {
         db::FecharRecordset(rs);
         if (bloqueio(e)) return Desfecho::Bloqueio;
-        FIN_TRAP_RERAISE("frmLancamentos", "cmdEstornar_Click");
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
     } catch (...) {
         db::FecharRecordset(rs);
-        FIN_TRAP_RERAISE("frmLancamentos", "cmdEstornar_Click");
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
     }
 }
 
-Desfecho Transferir(dao::Database &db, const Transferencia &t, long idUsuario, TransferenciaFeita *feita, int *perna) {
+Desfecho Transferir(dao::Database &db, const Chamador &onde, const Transferencia &t, long idUsuario,
+                    TransferenciaFeita *feita, int *perna) {
     try {
         if (t.historicoSaida.size() > kMaxHistorico || t.historicoEntrada.size() > kMaxHistorico)
             return Desfecho::HistoricoLongo;
@@ -180,14 +183,14 @@ Desfecho Transferir(dao::Database &db, const Transferencia &t, long idUsuario, T
         return Desfecho::Gravado;
     } catch (const err::AppError &e) {
         if (bloqueio(e)) return Desfecho::Bloqueio;
-        FIN_TRAP_RERAISE("frmLancamentos", "cmdTransferencia_Click");
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
     } catch (...) {
-        FIN_TRAP_RERAISE("frmLancamentos", "cmdTransferencia_Click");
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
     }
 }
 
-Desfecho EstornarTransferencia(dao::Database &db, long serial, const QString &historico, long idUsuario,
-                               EstornoDeTransferenciaFeito *feito, int *perna, QString *desConta) {
+Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long serial, const QString &historico,
+                               long idUsuario, EstornoDeTransferenciaFeito *feito, int *perna, QString *desConta) {
     std::unique_ptr<dao::Recordset> rs;
     try {
         if (historico.size() > kMaxHistorico) return Desfecho::HistoricoLongo;
@@ -205,7 +208,7 @@ Desfecho EstornarTransferencia(dao::Database &db, long serial, const QString &hi
             rs->MoveFirst();
         } catch (...) {
         }
-        if (rs->RecordCount() < 2) {
+        if (rs->RecordCount() != 2) {
             db::FecharRecordset(rs);
             return Desfecho::Incompleta;
         }
@@ -226,6 +229,12 @@ Desfecho EstornarTransferencia(dao::Database &db, long serial, const QString &hi
             p.e.documento = documentoDe(rs->Field(QStringLiteral("Documento")));
             p.e.desConta = rs->Field(QStringLiteral("DesConta")).toString();
             p.e.idEstornado = p.id;
+            // One outgoing and one incoming leg, in that order, or the link is
+            // not what a transfer makes.
+            if (int(rs->Field(QStringLiteral("Transferencia")).toInt()) != i + 1) {
+                db::FecharRecordset(rs);
+                return Desfecho::Incompleta;
+            }
             pernas.push_back(p);
         }
         db::FecharRecordset(rs);
@@ -262,11 +271,34 @@ Desfecho EstornarTransferencia(dao::Database &db, long serial, const QString &hi
         return Desfecho::Gravado;
     } catch (const err::AppError &e) {
         db::FecharRecordset(rs);
-        if (bloqueio(e)) return Desfecho::Bloqueio;
-        FIN_TRAP_RERAISE("frmLancamentos", "EstornoDeTransferencia");
+        if (bloqueio(e)) {
+            if (perna) *perna = 0;
+            return Desfecho::Bloqueio;
+        }
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
     } catch (...) {
         db::FecharRecordset(rs);
-        FIN_TRAP_RERAISE("frmLancamentos", "EstornoDeTransferencia");
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
+    }
+}
+
+Desfecho Baixar(dao::Database &db, const Chamador &onde, long id, long idOutraPerna, const QString &antigo,
+                const QString &novo) {
+    try {
+        db::CDaoTrans trans(db.workspace());
+        trans.BegTrans();
+        switch (MudarRealizado(db, id, idOutraPerna, antigo, novo)) {
+        case Baixa::Mudada: break;
+        case Baixa::NaoOcorreu: return Desfecho::NaoOcorreu;
+        case Baixa::Incompleta: return Desfecho::Incompleta;
+        }
+        trans.ComTrans();
+        return Desfecho::Gravado;
+    } catch (const err::AppError &e) {
+        if (bloqueio(e)) return Desfecho::Bloqueio;
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
+    } catch (...) {
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
     }
 }
 

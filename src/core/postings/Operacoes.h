@@ -5,7 +5,8 @@
 // write (Escrita.h), and shows nothing: it answers how it ended and the window
 // tells the user. Several copies of the program run the same routines on one
 // file; a write lock held too long by another copy ends as Bloqueio, with
-// nothing written, never as an engine error.
+// nothing written, never as an engine error. An error of the engine goes up
+// with the location the caller names (its window and procedure).
 #include "platform/value/Currency.h"
 
 #include <QDate>
@@ -24,8 +25,15 @@ inline const QString kDesTransferencia = QStringLiteral("TRANSFERÊNCIAS ENTRE C
 constexpr int kMaxHistorico = 50;
 constexpr int kMaxDocumento = 20;
 
+// The window and the procedure an error's location names: "em objeto_procedimento".
+struct Chamador {
+    const char *objeto;
+    const char *procedimento;
+};
+
 enum class Desfecho {
     Gravado,
+    NaoOcorreu,    // settling: the posting is no longer in the state shown (reversed, settled meanwhile)
     Bloqueio,      // counter or write lock taken by another copy: nothing written
     Recusado,      // the account (or type) is inactive or gone: nothing written
     JaEstornado,   // the stored posting is reversed, a reversal or settled 'N'
@@ -49,10 +57,11 @@ struct Feito {
     QString dataId;
 };
 
-Desfecho Lancar(dao::Database &db, const NovoLancamento &l, long idUsuario, Feito *feito = nullptr);
+Desfecho Lancar(dao::Database &db, const Chamador &onde, const NovoLancamento &l, long idUsuario,
+                Feito *feito = nullptr);
 
 // How many stored postings carry the document.
-long ContarDocumento(dao::Database &db, const QString &documento);
+long ContarDocumento(dao::Database &db, const Chamador &onde, const QString &documento);
 
 // ---- reversal of a posting ----------------------------------------------------------
 
@@ -67,10 +76,17 @@ struct Estorno {
     long idEstornado = 0;
 };
 
+// What the reversal of a posting without a document stores in its Documento.
+enum class DocumentoAusente {
+    Nulo, // NULL, as the posting had
+    Vazio // an empty text
+};
+
 // Reverses the stored posting `serial`: the mark of the reversed posting is
 // guarded (not reversed, not a reversal, not settled 'N'); the reversal
 // keeps its account, type, date and document and stores the history as given.
-Desfecho Estornar(dao::Database &db, long serial, const QString &historico, long idUsuario, Estorno *feito = nullptr);
+Desfecho Estornar(dao::Database &db, const Chamador &onde, long serial, const QString &historico, long idUsuario,
+                  Estorno *feito = nullptr, DocumentoAusente semDocumento = DocumentoAusente::Nulo);
 
 // ---- transfer -----------------------------------------------------------------------
 
@@ -88,8 +104,8 @@ struct TransferenciaFeita {
 
 // Both legs and their link, or nothing. On Recusado, *perna tells the leg
 // refused (1 outgoing, 2 incoming).
-Desfecho Transferir(dao::Database &db, const Transferencia &t, long idUsuario, TransferenciaFeita *feita = nullptr,
-                    int *perna = nullptr);
+Desfecho Transferir(dao::Database &db, const Chamador &onde, const Transferencia &t, long idUsuario,
+                    TransferenciaFeita *feita = nullptr, int *perna = nullptr);
 
 // ---- reversal of a transfer --------------------------------------------------------
 
@@ -98,10 +114,24 @@ struct EstornoDeTransferenciaFeito {
 };
 
 // Reverses both legs of the transfer that posting `serial` belongs to, in
-// one transaction. On JaEstornado or Recusado, *perna tells the leg (1 the
-// first, outgoing; 2 the second) and *desConta its account's description.
-Desfecho EstornarTransferencia(dao::Database &db, long serial, const QString &historico, long idUsuario,
-                               EstornoDeTransferenciaFeito *feito = nullptr, int *perna = nullptr,
+// one transaction. On Bloqueio, JaEstornado or Recusado, *perna tells the leg
+// (1 the first, outgoing; 2 the second; 0 the file was busy before either)
+// and *desConta its account's description. Legs that are not one outgoing and
+// one incoming give Incompleta.
+Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long serial, const QString &historico,
+                               long idUsuario, EstornoDeTransferenciaFeito *feito = nullptr, int *perna = nullptr,
                                QString *desConta = nullptr);
+
+// ---- settling ---------------------------------------------------------------------
+
+// Changes the settlement code of the posting `id` (or, with `idOutraPerna`,
+// of both legs of a transfer) from `antigo`, the code the window shows, to
+// `novo`, moving the balances as a change to or from 'N' asks, in one
+// transaction (MudarRealizado in Escrita.h). NaoOcorreu: the guard did not
+// match (reversed or settled meanwhile); Incompleta: the stored legs are not
+// one outgoing and one incoming; Bloqueio: the file was kept busy by another
+// copy. In each of these nothing is written.
+Desfecho Baixar(dao::Database &db, const Chamador &onde, long id, long idOutraPerna, const QString &antigo,
+                const QString &novo);
 
 } // namespace postings

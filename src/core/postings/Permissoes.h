@@ -1,0 +1,42 @@
+#pragma once
+// What a common user may do with postings, as the permission rows say. An
+// administrator is never asked: callers test the user's type first.
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace dao {
+class Database;
+}
+
+namespace postings {
+
+// ParQryContaPermissoes: the user's write permissions (2 or 3) on the exact
+// account plus those on the exact type; 2 means both are granted.
+long PermissoesDeGravacao(dao::Database &db, long idUsuario, const QString &codConta, const QString &codRecDesp);
+
+// Transfers (settling, taking back, reversing) need permission 2 or 3 on the
+// type whose Id is 2, the transfer type of a database the program created.
+// Administrators (tipoUsuario 1) always may.
+bool PodeOperarTransferencias(dao::Database &db, long idUsuario, int tipoUsuario);
+
+// One posting of a transfer with the account's description and, for a
+// common user, the user's permission on the account (none: no row).
+struct PernaDeTransferencia {
+    long id = 0;
+    int transferencia = 0; // 1 outgoing, 2 incoming
+    QString codConta, desConta, dataId;
+    std::optional<int> permissoes;
+    bool podeGravar() const { return permissoes && *permissoes >= 2; }
+};
+
+// The postings linked with `serial` through Transferencias, outgoing leg
+// first for every user: an administrator reads them with their accounts, a
+// common user through ParQryContaPermissaoEmTransferencia, which states no
+// order of its own.
+std::vector<PernaDeTransferencia> LerPernas(dao::Database &db, long serial, long idUsuario, int tipoUsuario);
+
+// Both legs are there: exactly one outgoing and one incoming.
+bool PernasCompletas(const std::vector<PernaDeTransferencia> &pernas);
+
+} // namespace postings

@@ -1,0 +1,60 @@
+// The search by document: its query and the window it opens.
+#include "db/SqlTexto.h"
+#include "search/frmRetPesq.h"
+#include "ui/AppContext.h"
+
+#include <QMdiArea>
+
+namespace search {
+
+// The typed text is a LIKE pattern and keeps its wildcards (* ? # [...]); its
+// apostrophes are doubled, so that a document such as O'BRIEN is searched for
+// as it is written and no typed text can change the query.
+QString SqlPesquisaPorDocumento(const QString &texto, long tipoUsuario, long idUsuario) {
+    const QString padrao = fin::SqlTexto(texto);
+    if (tipoUsuario == 1)
+        return QStringLiteral("SELECT DISTINCT L.Id, L.Transferencia, L.CodConta, L.CodRecDesp, L.Documento, "
+                              "L.Valor, L.Data, L.Historico, L.Estorno, L.DataId, L.SaldoConta, L.SaldoGlobal, "
+                              "L.Estornado, L.Realizado,"
+                              "U.IdLogin, C.DesConta, T.DesMovimentacao FROM "
+                              "((Lancamentos AS L INNER JOIN (Contas AS C INNER JOIN (SELECT CODIGO FROM CONTAS ) AS K "
+                              "ON C.Codigo LIKE K.Codigo & '*') ON (L.Documento LIKE  ") +
+               padrao +
+               QStringLiteral("  And L.CodConta = C.Codigo)) "
+                              "INNER JOIN TiposMovimentacoes AS T ON L.CodRecDesp = T.Codigo) INNER JOIN "
+                              "Usuarios AS U ON L.IdUsuario = U.Id  ORDER BY L.DataId;");
+    const QString u = QString::number(idUsuario);
+    return QStringLiteral("SELECT DISTINCT L.Id, L.Transferencia, L.CodConta, L.CodRecDesp, L.Documento, L.Valor, "
+                          "L.Data, L.Historico, L.Estorno, L.DataId, L.SaldoConta, L.SaldoGlobal, L.Estornado, "
+                          "L.Realizado, "
+                          "U.IdLogin, C.DesConta, T.DesMovimentacao FROM "
+                          "(((Lancamentos AS L INNER JOIN (Contas AS C INNER JOIN (SELECT CODIGO FROM CONTAS "
+                          "INNER JOIN PERMISSOESDEUSUARIOS AS P ON  (P.TipoObjeto = 1 AND P.IdObjeto = Contas.Id And "
+                          "P.IdUsuario = ") +
+           u +
+           QStringLiteral(" and (P.Permissoes = 1 or P.Permissoes = 3)) ) AS K ON "
+                          "C.Codigo LIKE K.Codigo & '*') ON (L.Documento LIKE ") +
+           padrao +
+           QStringLiteral("  "
+                          "And L.CodConta = C.Codigo)) INNER JOIN TiposMovimentacoes AS T ON "
+                          "L.CodRecDesp = T.Codigo) INNER JOIN Usuarios AS U ON L.IdUsuario = U.Id ) "
+                          "INNER JOIN PERMISSOESDEUSUARIOS AS P ON  (P.TipoObjeto = 2 AND "
+                          "P.IdObjeto = T.Id And P.IdUsuario = ") +
+           u +
+           QStringLiteral(" and (P.Permissoes = 1 or P.Permissoes = 3))  "
+                          "ORDER BY L.DataId;");
+}
+
+frmRetPesq *AbrirPesquisaPorDocumento(QMdiArea *area, const QString &documento) {
+    if (area && !ui::Forms::mdiArea()) ui::Forms::setMdiArea(area);
+    auto *f = new frmRetPesq();
+    f->Load();
+    if (!f->IsLoaded()) return nullptr;
+    f->setMode(5);
+    f->SQL = SqlPesquisaPorDocumento(documento, fin::gTipoUsuario, fin::gIdUsuario);
+    f->TituloRelatorio = kTituloPesquisaPorDocumento;
+    f->ShowModeless();
+    return f;
+}
+
+} // namespace search

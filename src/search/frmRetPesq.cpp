@@ -1,0 +1,431 @@
+#include "search/frmRetPesq.h"
+
+#include "core/postings/Permissoes.h"
+#include "db/Module1.h"
+#include "db/SqlTexto.h"
+#include "platform/app/Application.h"
+#include "platform/dao/Database.h"
+#include "platform/dao/Recordset.h"
+#include "platform/ui/Messages.h"
+#include "platform/widgets/DataControl.h"
+#include "platform/widgets/DataGrid.h"
+#include "ui/AppContext.h"
+#include "ui/CHourGlass.h"
+#include "ui/Errors.h"
+#include "ui/MsgBox.h"
+
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QTableView>
+
+namespace search {
+
+namespace {
+// The window is drawn in twips of a 15-twips-per-pixel screen.
+constexpr int kTw = 15;
+QRect tw(int l, int t, int w, int h) { return QRect(l / kTw, t / kTw, w / kTw, h / kTw); }
+
+constexpr int kLarguraDeProjeto = 10080;
+constexpr int kAlturaTopo = 375;
+constexpr int kAlturaRodape = 600;
+// A refresh that finds the grid without a visible row is tried again this
+// many times at most.
+constexpr int kMaxReconsultas = 2;
+
+struct ColunaDeProjeto {
+    const char *caption;
+    const char *campo;
+    const char *formato;
+    int largura; // twips
+};
+const ColunaDeProjeto kColunas[] = {
+    {"", "Realizado", "", 300},
+    {"Data", "Data", "Short Date", 1080},
+    {"Conta", "DesConta", "", 1950},
+    {"Receita/Despesa", "DesMovimentacao", "", 1950},
+    {"Documento", "Documento", "", 1350},
+    {"Histórico", "Historico", "", 2550},
+    {"Valor", "Valor", "Currency", 1575},
+    {"Saldo Conta", "SaldoConta", "Currency", 1575},
+    {"Saldo Global", "SaldoGlobal", "Currency", 1575},
+};
+} // namespace
+
+frmRetPesq::frmRetPesq(QWidget *parent) : ui::Form(parent) {
+    setObjectName(QStringLiteral("frmRetPesq"));
+    resize(kLarguraDeProjeto / kTw, 6600 / kTw);
+
+    picTop = new QWidget(this);
+    picTop->setObjectName(QStringLiteral("picTop"));
+    picTop->setGeometry(tw(0, 0, kLarguraDeProjeto, kAlturaTopo));
+    lblTop = new QLabel(QStringLiteral("Saldo global anterior:"), picTop);
+    lblTop->setObjectName(QStringLiteral("lblTop"));
+    lblTop->setGeometry(tw(120, 60, kLarguraDeProjeto - 240, 255));
+    QFont negrito = lblTop->font();
+    negrito.setBold(true);
+    lblTop->setFont(negrito);
+
+    Data1 = new widgets::DataControl(this);
+    Data1->setObjectName(QStringLiteral("Data1"));
+
+    DBGrid1 = new widgets::DataGrid(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setGeometry(tw(0, kAlturaTopo, kLarguraDeProjeto, 6600 - kAlturaTopo - kAlturaRodape));
+    DBGrid1->setDataSource(Data1);
+    DBGrid1->setColumnCount(int(std::size(kColunas)));
+    for (int i = 0; i < int(std::size(kColunas)); ++i) {
+        widgets::DataGridColumn c = DBGrid1->Columns(i);
+        c.setCaption(QString::fromUtf8(kColunas[i].caption));
+        c.setDataField(QString::fromUtf8(kColunas[i].campo));
+        c.setNumberFormat(QString::fromUtf8(kColunas[i].formato));
+        c.setWidth(kColunas[i].largura / kTw);
+    }
+
+    picBotton = new QWidget(this);
+    picBotton->setObjectName(QStringLiteral("picBotton"));
+    picBotton->setGeometry(tw(0, 6600 - kAlturaRodape, kLarguraDeProjeto, kAlturaRodape));
+    int esquerda = 120;
+    auto botao = [&](const char *nome, const char *texto) {
+        auto *b = new QPushButton(QString::fromUtf8(texto), picBotton);
+        b->setObjectName(QString::fromLatin1(nome));
+        b->setGeometry(tw(esquerda, 105, 1575, 375));
+        esquerda += 1650;
+        return b;
+    };
+    cmdBaixar = botao("cmdBaixar", "&Baixar");
+    cmdRemBaixa = botao("cmdRemBaixa", "&Remover Baixa");
+    cmdEstornar = botao("cmdEstornar", "Est&ornar");
+    cmdImprimir = botao("cmdImprimir", "&Imprimir");
+    cmdAtualizar = botao("cmdAtualizar", "&Atualizar Pesquisa");
+    cmdCancel = botao("cmdCancel", "&Fechar");
+    setCancelButton(cmdCancel);
+
+    connect(cmdBaixar, &QPushButton::clicked, this, &frmRetPesq::cmdBaixar_Click);
+    connect(cmdRemBaixa, &QPushButton::clicked, this, &frmRetPesq::cmdRemBaixa_Click);
+    connect(cmdEstornar, &QPushButton::clicked, this, &frmRetPesq::cmdEstornar_Click);
+    connect(cmdImprimir, &QPushButton::clicked, this, &frmRetPesq::cmdImprimir_Click);
+    connect(cmdAtualizar, &QPushButton::clicked, this, &frmRetPesq::cmdAtualizar_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmRetPesq::cmdCancel_Click);
+    connect(DBGrid1, &widgets::DataGrid::SelChange, this, &frmRetPesq::DBGrid1_SelChange);
+    connect(DBGrid1, &widgets::DataGrid::MouseDown, this, &frmRetPesq::DBGrid1_MouseDown);
+    connect(DBGrid1, &widgets::DataGrid::MouseUp, this, &frmRetPesq::DBGrid1_MouseUp);
+}
+
+frmRetPesq::~frmRetPesq() = default;
+
+dao::Recordset *frmRetPesq::Recordset() const { return Data1->Recordset(); }
+
+bool frmRetPesq::ColunaGlobalVisivel() const { return DBGrid1->Columns(8).Visible(); }
+
+// ---- Mode ---------------------------------------------------------------------------
+
+void frmRetPesq::ocultarTopo() {
+    picTop->setVisible(false);
+    DBGrid1->move(0, 0);
+    DBGrid1->resize(DBGrid1->width(), height() - picBotton->height());
+    DBGrid1->Columns(8).setVisible(false);
+}
+
+void frmRetPesq::setMode(long mode) {
+    try {
+        mode_ = mode;
+        const bool semFiltro =
+            Contas.isEmpty() && fin::gTipoUsuario == 1 && !SoNaoRealizados && ExpressaoNoHistorico.isEmpty();
+        switch (mode) {
+        case 1:
+        case 2:
+            setWindowTitle(mode == 1 ? QStringLiteral("EXTRATO DE CONTAS DE CAPITAL")
+                                     : QStringLiteral("EXTRATO DE RECEITAS E DESPESAS"));
+            if (mode == 2) {
+                DBGrid1->Columns(7).setCaption(QStringLiteral("Saldo Rec/Desp"));
+                DBGrid1->Columns(7).setDataField(QStringLiteral("SaldoRecDesp"));
+            }
+            if (!semFiltro) ocultarTopo();
+            rotuloSaldoAnterior_ = kRotuloSaldoAnterior;
+            break;
+        case 5:
+            setWindowTitle(kTituloPesquisaPorDocumento);
+            ocultarTopo();
+            cmdRemBaixa->setVisible(false);
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        FIN_TRAP_REPORT("frmRetPesq", "Mode");
+    }
+}
+
+// ---- load, activation, unload ---------------------------------------------------
+
+void frmRetPesq::Form_Load() {
+    try {
+        if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
+        fin::InstalarWindowProc(this, fin::FormWindowProc);
+        podeOperarTransferencias_ =
+            postings::PodeOperarTransferencias(*fin::gDB, fin::gIdUsuario, int(fin::gTipoUsuario));
+    } catch (...) {
+        FIN_TRAP_REPORT("frmRetPesq", "Form_Load");
+        ui::PostMessage(this, ui::WM_CLOSE);
+    }
+}
+
+void frmRetPesq::Form_Activate() {
+    try {
+        if (atualizacaoPendente_) {
+            long hint = fin::kHintLancamentos;
+            UpdateView(hint);
+        }
+        if (!jaAtivado_) {
+            jaAtivado_ = true;
+            FazConsulta();
+            for (QPushButton *b : findChildren<QPushButton *>())
+                b->setProperty("Tag", QString::number(b->x() * kTw - kLarguraDeProjeto));
+            if (SubWindow()) SubWindow()->showMaximized();
+            else if (!isWindow() || isVisible()) showMaximized();
+        }
+    } catch (...) {
+        FIN_TRAP_REPORT("frmRetPesq", "Form_Activate");
+        ui::PostMessage(this, ui::WM_CLOSE);
+    }
+}
+
+void frmRetPesq::Form_Unload(bool &cancel) {
+    (void)cancel;
+    try {
+        fin::RemoverWindowProc(this);
+    } catch (...) {
+    }
+}
+
+// ---- query ---------------------------------------------------------------------------
+
+void frmRetPesq::FazConsulta() {
+    try {
+        QString chavePrimeira, chaveSelecionada;
+        if (dao::Recordset *anterior = Data1->Recordset()) {
+            if (anterior->RecordCount() > 0) {
+                anterior->SetBookmark(DBGrid1->FirstRow());
+                chavePrimeira = anterior->Field(QStringLiteral("DataId")).toString();
+            }
+            if (DBGrid1->SelBookmarks().Count() > 0) {
+                anterior->SetBookmark(DBGrid1->SelBookmarks().Item(0));
+                chaveSelecionada = anterior->Field(QStringLiteral("DataId")).toString();
+            }
+        }
+        fin::CHourGlass hg;
+        hg.Show(true);
+        widgets::FecharControlesData(this);
+
+        auto rs = fin::gDB->OpenRecordset(SQL, dao::dbOpenDynaset);
+        try {
+            rs->MoveLast();
+            rs->MoveFirst();
+        } catch (const err::AppError &) {
+        }
+        Data1->setRecordset(std::move(rs));
+        DBGrid1->setCaption(TituloRelatorio);
+        DBGrid1->Refresh();
+        dao::Recordset &atual = *Data1->Recordset();
+
+        if (mode_ == 1 || mode_ == 2) LerSaldoAnterior();
+
+        if (atual.RecordCount() > 0) {
+            const auto procurar = [&](const QString &chave) {
+                atual.FindFirst(QStringLiteral("DataId =") + fin::SqlTexto(chave));
+                return !atual.NoMatch();
+            };
+            if (!chavePrimeira.isEmpty() && procurar(chavePrimeira)) {
+                DBGrid1->setBookmark(atual.GetBookmark());
+                DBGrid1->setFirstRow(atual.GetBookmark());
+            }
+            if (!chaveSelecionada.isEmpty() && procurar(chaveSelecionada)) {
+                DBGrid1->setBookmark(atual.GetBookmark());
+                DBGrid1->SelBookmarks().Add(atual.GetBookmark());
+            }
+            // A grid that shows no row for a result with rows is refreshed
+            // again, a few times at most.
+            if (DBGrid1->isVisible() && DBGrid1->VisibleRows() == 0 && consultasSemLinhaVisivel_ < kMaxReconsultas) {
+                ++consultasSemLinhaVisivel_;
+                cmdAtualizar_Click();
+            }
+        }
+        consultasSemLinhaVisivel_ = 0;
+    } catch (...) {
+        consultasSemLinhaVisivel_ = 0;
+        FIN_TRAP_REPORT("frmRetPesq", "FazConsulta");
+        ui::PostMessage(this, ui::WM_CLOSE);
+    }
+}
+
+// The global balance of the last posting before the first one listed, over
+// every posting, whatever the user may see. DataId orders the postings as
+// their date and then Id do, so its index finds that posting at once.
+void frmRetPesq::LerSaldoAnterior() {
+    dao::Recordset &atual = *Data1->Recordset();
+    if (atual.RecordCount() == 0) {
+        lblTop->setText(kMsgSemLancamentos);
+        saldoGlobalAnterior_ = value::Currency();
+        return;
+    }
+    atual.MoveFirst();
+    const QString dataId = atual.Field(QStringLiteral("DataId")).toString();
+    std::unique_ptr<dao::Recordset> rs =
+        fin::gDB->OpenRecordset(QStringLiteral("SELECT TOP 1 SaldoGlobal AS SaldoTotal FROM Lancamentos "
+                                               "WHERE DataId < ") + fin::SqlTexto(dataId) +
+                                    QStringLiteral(" ORDER BY DataId DESC"),
+                                dao::dbOpenSnapshot);
+    if (rs->Eof()) {
+        lblTop->setText(rotuloSaldoAnterior_ + QStringLiteral(" 0,00"));
+        saldoGlobalAnterior_ = value::Currency();
+    } else {
+        saldoGlobalAnterior_ = rs->Field(QStringLiteral("SaldoTotal")).toCurrency();
+        lblTop->setText(rotuloSaldoAnterior_ + QStringLiteral(" ") + saldoGlobalAnterior_.toBr());
+    }
+    db::FecharRecordset(rs);
+}
+
+// ---- selection -----------------------------------------------------------------------
+
+void frmRetPesq::DBGrid1_SelChange() {
+    try {
+        auto &sel = DBGrid1->SelBookmarks();
+        if (sel.Count() > 0) {
+            const dao::Bookmark ultimo = sel.Item(sel.Count() - 1);
+            while (sel.Count() > 0) sel.Remove(0);
+            sel.Add(ultimo);
+        }
+        HabilitarDesabilitar();
+    } catch (...) {
+        FIN_TRAP_REPORT("frmRetPesq", "DBGrid1_SelChange");
+    }
+}
+
+void frmRetPesq::DBGrid1_MouseDown(int button, int shift, int x, int y) {
+    (void)shift;
+    try {
+        if (button != 1) return;
+        long linha = DBGrid1->RowContaining(y);
+        const int coluna = DBGrid1->ColContaining(x);
+        if (coluna < 0 || coluna >= DBGrid1->VisibleCols() || linha < 0 || linha >= DBGrid1->VisibleRows()) return;
+        auto &sel = DBGrid1->SelBookmarks();
+        while (sel.Count() > 0) sel.Remove(0);
+        SelCurLine(linha);
+    } catch (...) {
+        FIN_TRAP_REPORT("frmRetPesq", "DBGrid1_MouseDown");
+    }
+}
+
+void frmRetPesq::DBGrid1_MouseUp(int button, int shift, int x, int y) {
+    (void)shift;
+    try {
+        if (button != 1) return;
+        const long linha = DBGrid1->RowContaining(y);
+        const int coluna = DBGrid1->ColContaining(x);
+        if (coluna < 0 || coluna >= DBGrid1->VisibleCols() || linha < 0 || linha >= DBGrid1->VisibleRows()) return;
+        auto &sel = DBGrid1->SelBookmarks();
+        while (sel.Count() > 0) sel.Remove(0);
+        fin::PostarGridSelLine(this, linha);
+    } catch (...) {
+        FIN_TRAP_REPORT("frmRetPesq", "DBGrid1_MouseUp");
+    }
+}
+
+void frmRetPesq::SelCurLine(long &lngRow) {
+    try {
+        const dao::Bookmark b = DBGrid1->RowBookmark(int(lngRow));
+        DBGrid1->setBookmark(b);
+        DBGrid1->SelBookmarks().Add(b);
+        HabilitarDesabilitar();
+    } catch (...) {
+        FIN_TRAP_REPORT("frmRetPesq", "SelCurLine");
+    }
+}
+
+bool frmRetPesq::posicionarNaSelecao(const QString &mensagemSemSelecao) {
+    dao::Recordset *rs = Data1->Recordset();
+    if (!rs || DBGrid1->SelBookmarks().Count() == 0) {
+        fin::MsgBox(mensagemSemSelecao, ui::vbOKOnly, QString());
+        return false;
+    }
+    rs->SetBookmark(DBGrid1->SelBookmarks().Item(0));
+    return true;
+}
+
+// ---- layout --------------------------------------------------------------------------
+
+void frmRetPesq::resizeEvent(QResizeEvent *e) {
+    ui::Form::resizeEvent(e);
+    Form_Resize();
+}
+
+void frmRetPesq::Form_Resize() {
+    try {
+        const QWidget *moldura = SubWindow() ? static_cast<QWidget *>(SubWindow()) : window();
+        if (moldura->isMinimized()) return;
+        if (height() * kTw < 2000) return;
+        if (width() * kTw < 5200) return;
+        fin::PostarGridResize(this);
+    } catch (...) {
+    }
+}
+
+void frmRetPesq::ResizeGrid() {
+    try {
+        picTop->resize(width(), picTop->height());
+        picBotton->setGeometry(0, height() - picBotton->height(), width(), picBotton->height());
+        const int topo = picTop->isVisible() ? picTop->height() : 0;
+        DBGrid1->setGeometry(0, topo, width(), height() - picBotton->height() - topo);
+        if (mode_ == 1 || mode_ == 2 || mode_ == 5) {
+            QTableView *v = DBGrid1->view();
+            // Room taken by the frame, the record selectors and, when the rows
+            // do not all fit, the vertical scroll bar.
+            const int linhas = v->model()->rowCount();
+            const bool rola = DBGrid1->height() < DBGrid1->RowHeight() * (linhas + 2);
+            const int barra = rola ? v->verticalScrollBar()->sizeHint().width() : 0;
+            const int margem = DBGrid1->width() - v->viewport()->width() -
+                               (v->verticalScrollBar()->isVisible() ? v->verticalScrollBar()->width() : 0);
+            int soma = 0;
+            for (int c = 0; c < DBGrid1->ColumnCount(); ++c)
+                if (DBGrid1->Columns(c).Visible()) soma += DBGrid1->Columns(c).Width();
+            widgets::DataGridColumn historico = DBGrid1->Columns(5);
+            historico.setWidth(std::max(60, historico.Width() + (DBGrid1->width() - soma - margem - 2) - barra));
+        }
+        DBGrid1->view()->viewport()->update();
+    } catch (...) {
+    }
+}
+
+// ---- view broadcast, refresh, close ---------------------------------------------------
+
+void frmRetPesq::UpdateView(long &msg) {
+    (void)msg;
+    try {
+        if (ui::Forms::ActiveChild() == this) {
+            cmdAtualizar_Click();
+            atualizacaoPendente_ = false;
+        } else {
+            atualizacaoPendente_ = true;
+        }
+    } catch (...) {
+        FIN_TRAP_RERAISE("frmRetPesq", "UpdateView");
+    }
+}
+
+void frmRetPesq::cmdAtualizar_Click() {
+    try {
+        DBGrid1->Refresh();
+        FazConsulta();
+        HabilitarDesabilitar();
+    } catch (...) {
+        FIN_TRAP_REPORT("frmRetPesq", "cmdAtualizar_Click");
+    }
+}
+
+void frmRetPesq::cmdCancel_Click() { Unload(); }
+
+} // namespace search

@@ -1,0 +1,277 @@
+// The printed statement (Modes 1 and 2) and the printed search (Mode 5), A4
+// landscape, from a clone of the window's recordset: the grid keeps its
+// position and the database is not read again.
+#include "db/Module1.h"
+#include "platform/dao/Recordset.h"
+#include "platform/err/AppError.h"
+#include "platform/print/Printer.h"
+#include "platform/ui/MsgBox.h"
+#include "platform/widgets/DataGrid.h"
+#include "search/frmRetPesq.h"
+#include "ui/CHourGlass.h"
+#include "ui/Errors.h"
+#include "ui/Impressao.h"
+#include "ui/MsgBox.h"
+
+#include <QDateTime>
+
+#include <cmath>
+
+namespace search {
+
+namespace {
+
+const QString kMsgPaginaPequena =
+    QStringLiteral("A área de impressão da página não comporta uma linha do relatório.");
+
+// The columns of a printed row, as character positions from the left margin.
+struct Colunas {
+    const char *primeiraTexto, *segundaTexto; // field names
+    const char *cabecalhoPrimeira, *cabecalhoSegunda;
+    const char *saldo, *cabecalhoSaldo;
+    int larguraHistorico;
+    int valor, saldoInicio;
+    bool global;
+    int fimCabecalhoValor; // right edge of the "VALOR" heading
+};
+
+Colunas colunasDe(long mode, bool global, bool pesquisa) {
+    Colunas c{"DesConta", "DesMovimentacao", "CONTA", "RECEITA/DESPESA", "SaldoConta", "SALDO CONTA",
+              global ? 35 : 49, global ? 116 : 130, global ? 130 : 144, global, 0};
+    if (!pesquisa && mode == 2) {
+        c.primeiraTexto = "DesMovimentacao";
+        c.segundaTexto = "DesConta";
+        c.cabecalhoPrimeira = "RECEITA/DESPESA";
+        c.cabecalhoSegunda = "CONTA";
+        c.saldo = "SaldoRecDesp";
+        c.cabecalhoSaldo = "SALDO REC/DESP";
+    }
+    c.fimCabecalhoValor = pesquisa ? 141 : c.valor + 11;
+    return c;
+}
+
+// Character position n from the left margin, in twips, to the whole twip.
+class Posicoes {
+public:
+    Posicoes(double margem, double largura) : margem_(margem), largura_(largura) {}
+    double em(int n) const { return n <= 0 ? margem_ : std::round(margem_ + n * largura_); }
+
+private:
+    double margem_, largura_;
+};
+
+double margemEsquerda(long offsetX) { return offsetX < 900 ? 900 - offsetX : 0; }
+
+QString valor(const value::Value &v) { return v.toCurrency().toBr(); }
+
+} // namespace
+
+void frmRetPesq::cmdImprimir_Click() {
+    try {
+        dao::Recordset *rs = Recordset();
+        if (!rs || rs->RecordCount() == 0) {
+            fin::MsgBox(QStringLiteral("Nada há para ser impresso."), ui::vbOKOnly);
+            return;
+        }
+        dataImpressao_ = QDateTime::currentDateTime();
+        if (mode_ == 1 || mode_ == 2) ImprimeExtrato(print::ThePrinter());
+        else if (mode_ == 5) ImprimePesquisa(print::ThePrinter());
+    } catch (...) {
+        FIN_TRAP_REPORT("frmRetPesq", "cmdImprimir_Click");
+    }
+}
+
+void frmRetPesq::ImprimeExtrato(print::Printer &impressora) {
+    try {
+        imprimirPaginas(impressora, false);
+    } catch (...) {
+        fin::Trap("frmRetPesq", "ImprimeExtrato", __LINE__);
+        fin::CancelarImpressao(impressora);
+        fin::Reraise();
+    }
+}
+
+void frmRetPesq::ImprimePesquisa(print::Printer &impressora) {
+    try {
+        imprimirPaginas(impressora, true);
+    } catch (...) {
+        fin::Trap("frmRetPesq", "ImprimePesquisa", __LINE__);
+        fin::CancelarImpressao(impressora);
+        fin::Reraise();
+    }
+}
+
+void frmRetPesq::imprimirPaginas(print::Printer &p, bool pesquisa) {
+    fin::CHourGlass hg;
+    hg.Show(true);
+    long offsetX = 0, faixaSuperior = 0;
+    fin::ConfigurarImpressora(offsetX, faixaSuperior, print::vbPRORLandscape, p);
+    const double faixaInferior = p.Height() - (p.ScaleHeight() + faixaSuperior);
+    margemInferior_ = faixaInferior <= 900 ? 900.0f : 0.0f;
+    const long topo = faixaSuperior < 500 ? 500 - faixaSuperior : 0;
+    std::unique_ptr<dao::Recordset> clone = Recordset()->Clone();
+    clone->MoveFirst();
+    long pagina = 1;
+    p.setFontName(QStringLiteral("Courier New"));
+    p.setFontSize(8);
+    p.setFontBold(false);
+    larguraCaractere_ = float(p.TextWidth(QStringLiteral("A")));
+    alturaLinha_ = float(p.TextHeight(QStringLiteral("A")));
+    ultimaDataImpressa_ = QDate();
+    for (;;) {
+        ImprimeCabecalho(p, offsetX, topo, pagina, pesquisa);
+        ++pagina;
+        p.setFontName(QStringLiteral("Courier New"));
+        p.setFontSize(8);
+        p.setFontBold(false);
+        p.setCurrentY(p.CurrentY() + 100);
+        linhasPorPagina_ = fin::CalculaLimiteDeLinhas(alturaLinha_ + 20,
+                                                      float(p.ScaleHeight() - p.CurrentY() - margemInferior_));
+        bool impressaNaPagina = false;
+        for (long linha = 1; linha <= linhasPorPagina_; ++linha) {
+            if (clone->Eof()) break;
+            ImprimeLinha(p, linha, *clone, offsetX, pesquisa);
+            if (linha > linhasPorPagina_) break; // the row goes whole to the next page
+            impressaNaPagina = true;
+            clone->MoveNext();
+        }
+        if (clone->Eof()) break;
+        // A page that holds no row at all would be followed by others like it.
+        if (!impressaNaPagina) {
+            fin::CancelarImpressao(p);
+            hg.Show(false);
+            fin::MsgBox(kMsgPaginaPequena, ui::vbInformation);
+            throw err::AppError(err::kErrCancel, QString(), QString());
+        }
+        try {
+            p.NewPage();
+        } catch (...) {
+        }
+    }
+    try {
+        p.EndDoc();
+        db::FecharRecordset(clone);
+    } catch (...) {
+    }
+    hg.Show(false);
+    fin::MsgBox(QStringLiteral("Impressão concluída."), ui::vbInformation);
+}
+
+void frmRetPesq::ImprimeCabecalho(print::Printer &p, long offsetX, long topo, long &pagina, bool pesquisa) {
+    try {
+        const double margem = margemEsquerda(offsetX);
+        const bool global = !pesquisa && ColunaGlobalVisivel();
+        const Colunas c = colunasDe(mode_, global, pesquisa);
+        const Posicoes x(margem, double(larguraCaractere_));
+        p.setFontName(QStringLiteral("Times New Roman"));
+        p.setCurrentY(topo);
+        p.setCurrentX(2 * double(larguraCaractere_) + margem);
+        p.setFontSize(8);
+        p.setFontBold(false);
+        p.Print(QString::number(pagina));
+        p.setFontSize(12);
+        p.setFontBold(true);
+        p.setFontUnderline(true);
+        TituloRelatorio = TituloRelatorio.toUpper();
+        p.setCurrentX((p.Width() - p.TextWidth(TituloRelatorio)) / 2 - offsetX);
+        p.setCurrentY(topo);
+        p.Print(TituloRelatorio);
+        p.setFontUnderline(false);
+        p.setFontSize(8);
+        p.setFontBold(false);
+        const QString data = dataImpressao_.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+        p.setCurrentX(p.ScaleWidth() - p.TextWidth(data) - 200);
+        p.setCurrentY(topo);
+        p.Print(data);
+        p.setFontBold(true);
+        const double y1 = std::round(p.CurrentY()) + 300;
+        if (global && (mode_ == 1 || mode_ == 2)) {
+            p.setCurrentX(2 * double(larguraCaractere_) + margem);
+            p.setCurrentY(y1);
+            p.Print(kRotuloSaldoAnterior);
+            p.setCurrentX(p.TextWidth(kRotuloSaldoAnterior) + margem + 2 * double(larguraCaractere_));
+            p.setCurrentY(y1);
+            p.Print(saldoGlobalAnterior_.toBr());
+        }
+        const double y2 = y1 + 300;
+        const auto titulo = [&](const char *texto, int coluna) {
+            p.setCurrentX(x.em(coluna));
+            p.setCurrentY(y2);
+            p.Print(QString::fromUtf8(texto));
+        };
+        titulo(c.cabecalhoPrimeira, 2);
+        titulo(c.cabecalhoSegunda, 33);
+        titulo("DOCUMENTO", 64);
+        titulo("HISTÓRICO", 80);
+        fin::ImprimirADireita(p, QStringLiteral("VALOR"), x.em(c.fimCabecalhoValor), y2);
+        fin::ImprimirADireita(p, QString::fromUtf8(c.cabecalhoSaldo), x.em(c.saldoInicio + 13), y2);
+        if (global) fin::ImprimirADireita(p, QStringLiteral("SALDO GLOBAL"), x.em(144 + 13), y2);
+        const double y = y2 + p.TextHeight(QStringLiteral("A")) + 10;
+        p.setDrawWidth(2);
+        p.Line(margem, y, p.ScaleWidth() - 150, y);
+    } catch (...) {
+        FIN_TRAP_RERAISE("frmRetPesq", pesquisa ? "ImprimeCabecalhoPesquisa" : "ImprimeCabecalho");
+    }
+}
+
+void frmRetPesq::ImprimeLinha(print::Printer &p, long &linha, dao::Recordset &rs, long offsetX, bool pesquisa) {
+    try {
+        const double margem = margemEsquerda(offsetX);
+        const bool global = !pesquisa && ColunaGlobalVisivel();
+        const Colunas c = colunasDe(mode_, global, pesquisa);
+        const Posicoes x(margem, double(larguraCaractere_));
+        const float lc = larguraCaractere_;
+        const QDate dia = rs.Field(QStringLiteral("Data")).toDate().date();
+
+        // Whether the row, wrapped, fits the rest of the page.
+        long n = linha + (dia != ultimaDataImpressa_ ? 1 : 0);
+        const auto quebrar = [&](const char *campo, int largura, QStringList &linhas) {
+            linhas = fin::QuebraLinha(rs.Field(QString::fromUtf8(campo)).toString(), float(largura) * lc, lc);
+            return (linhas.size() - 1) + n <= linhasPorPagina_;
+        };
+        QStringList primeira, segunda, historico;
+        if (!quebrar(c.primeiraTexto, 25, primeira) || !quebrar(c.segundaTexto, 25, segunda) ||
+            !quebrar("Historico", c.larguraHistorico, historico)) {
+            linha = linhasPorPagina_ + 1;
+            return;
+        }
+
+        if (dia != ultimaDataImpressa_) {
+            ultimaDataImpressa_ = dia;
+            p.setFontBold(true);
+            p.setCurrentY(std::round(p.CurrentY() + 20));
+            p.setCurrentX(2 * double(lc) + margem);
+            p.Print(dia.toString(QStringLiteral("dd/MM/yyyy")));
+            ++linha;
+        }
+        p.setFontBold(false);
+        const double yLinha = std::round(p.CurrentY() + 20);
+        const double passo = p.TextHeight(QStringLiteral("A")) + 20;
+        const auto escrever = [&](double xx, double yy, const QString &texto) {
+            p.setCurrentX(xx);
+            p.setCurrentY(yy);
+            p.Print(texto);
+        };
+        escrever(margem, yLinha, rs.Field(QStringLiteral("Realizado")).toString() + QLatin1Char(' ') + primeira.value(0));
+        const auto demais = [&](const QStringList &linhas, int coluna) {
+            for (int i = 1; i < linhas.size(); ++i) escrever(x.em(coluna), yLinha + i * passo, linhas[i]);
+        };
+        demais(primeira, 2);
+        escrever(x.em(33), yLinha, segunda.value(0));
+        demais(segunda, 33);
+        escrever(x.em(64), yLinha, rs.Field(QStringLiteral("Documento")).toString());
+        escrever(x.em(80), yLinha, historico.value(0));
+        demais(historico, 80);
+        // Amounts whole, right-aligned on their column's edge.
+        fin::ImprimirADireita(p, valor(rs.Field(QStringLiteral("Valor"))), x.em(c.valor + 13), yLinha);
+        fin::ImprimirADireita(p, valor(rs.Field(QString::fromUtf8(c.saldo))), x.em(c.saldoInicio + 13), yLinha);
+        if (global) fin::ImprimirADireita(p, valor(rs.Field(QStringLiteral("SaldoGlobal"))), x.em(144 + 13), yLinha);
+        const long m = std::max({primeira.size(), segunda.size(), historico.size()}) - 1;
+        p.setCurrentY(yLinha + (m + 1) * (double(alturaLinha_) + 20));
+        linha += m;
+    } catch (...) {
+        FIN_TRAP_RERAISE("frmRetPesq", pesquisa ? "ImprimeLinhaPesquisa" : "ImprimeLinhaExtrato");
+    }
+}
+
+} // namespace search

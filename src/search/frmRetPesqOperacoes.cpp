@@ -1,0 +1,417 @@
+// Settling, taking a settlement back and reversing the selected posting. The
+// writes are the write core's; the window refuses what it may not do, asks,
+// says how it ended and refreshes itself and the other windows.
+#include "core/postings/Escrita.h"
+#include "core/postings/HistoricoDeEstorno.h"
+#include "core/postings/Operacoes.h"
+#include "core/postings/Permissoes.h"
+#include "platform/dao/Recordset.h"
+#include "platform/err/AppError.h"
+#include "platform/ui/Messages.h"
+#include "platform/ui/MsgBox.h"
+#include "search/frmRetPesq.h"
+#include "ui/AppContext.h"
+#include "ui/CHourGlass.h"
+#include "ui/Errors.h"
+#include "ui/MsgBox.h"
+
+namespace search {
+
+using namespace postings;
+
+namespace {
+
+[[noreturn]] void cancelar() { throw err::AppError(err::kErrCancel, QString(), QString()); }
+
+const QString kMsgFaltandoPerna =
+    QStringLiteral("Erro: faltando informação sobre o lançamento correspondente na operação de transferência.");
+const QString kMsgSemGravacao =
+    QStringLiteral("Você não tem permissão de gravação nesta conta ou tipo de receita/despesa.");
+const QString kMsgSemGravacaoConta = QStringLiteral("Você não tem permissão de gravação nesta conta.");
+const QString kMsgNaoEstornou = QStringLiteral(
+    "Não foi possível estornar o lançamento selecionado. Uma possível causa é que ele já tenha sido estornado por "
+    "outro usuário ou baixado como não realizado. Verifique.");
+const QString kMsgEstornoFeito = QStringLiteral("Estorno realizado com sucesso!");
+
+int informar(const QString &texto) { return fin::MsgBox(texto, ui::vbInformation); }
+
+// The write permissions a common user needs on the row's account and type
+// (on the account alone for the type "000"); refused with the message and the
+// silent cancel error.
+void exigirGravacao(dao::Recordset &rs, const QString &msgContaETipo, const QString &msgConta) {
+    if (fin::gTipoUsuario == 1) return;
+    const QString codRecDesp = rs.Field(QStringLiteral("CodRecDesp")).toString();
+    const long total = PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, rs.Field(QStringLiteral("CodConta")).toString(),
+                                            codRecDesp);
+    if (codRecDesp != QStringLiteral("000") ? total < 2 : total == 0) {
+        fin::MsgBox(codRecDesp != QStringLiteral("000") ? msgContaETipo : msgConta);
+        cancelar();
+    }
+}
+
+// Both legs of the transfer of posting `id`, checked: a missing leg, or a leg
+// on an account the common user may not write to, ends with the message and
+// the silent cancel error before anything is written.
+std::vector<PernaDeTransferencia> pernasVerificadas(long id, const QString &msgSemGravacaoAntes,
+                                                    const QString &msgSemGravacaoDepois) {
+    std::vector<PernaDeTransferencia> pernas = LerPernas(*fin::gDB, id, fin::gIdUsuario, int(fin::gTipoUsuario));
+    if (!PernasCompletas(pernas)) {
+        informar(kMsgFaltandoPerna);
+        cancelar();
+    }
+    if (fin::gTipoUsuario != 1)
+        for (const PernaDeTransferencia &p : pernas)
+            if (!p.podeGravar()) {
+                informar(msgSemGravacaoAntes + p.desConta + msgSemGravacaoDepois);
+                cancelar();
+            }
+    return pernas;
+}
+
+const PernaDeTransferencia &perna(const std::vector<PernaDeTransferencia> &pernas, int transferencia) {
+    return pernas[0].transferencia == transferencia ? pernas[0] : pernas[1];
+}
+
+long idDe(dao::Recordset &rs) { return long(rs.Field(QStringLiteral("id")).toInt()); }
+} // namespace
+
+// ---- settling ----------------------------------------------------------------------------
+
+void frmRetPesq::cmdBaixar_Click() {
+    try {
+        if (!posicionarNaSelecao(QStringLiteral("Nenhum lançamento está selecionado para baixa. Clique sobre um "
+                                                "lançamento para selecioná-lo.")))
+            return;
+        dao::Recordset &rs = *Recordset();
+        if (rs.Field(QStringLiteral("Estornado")).toBool()) {
+            fin::MsgBox(QStringLiteral("Este lançamento foi estornado e não pode ser baixado."));
+            return;
+        }
+        if (rs.Field(QStringLiteral("Estorno")).toBool()) {
+            fin::MsgBox(QStringLiteral("Este lançamento é um estorno e estornos não podem ser baixados."));
+            return;
+        }
+        if (rs.Field(QStringLiteral("Transferencia")).toInt() > 0) {
+            if (podeOperarTransferencias_) BaixaDeTransferencia();
+            else
+                informar(QStringLiteral("O lançamento refere-se a uma transferência e você não tem permissão para "
+                                        "baixar uma transferência."));
+            return;
+        }
+        exigirGravacao(rs, kMsgSemGravacao, kMsgSemGravacaoConta);
+        const int resposta = fin::MsgBox(QStringLiteral("A previsão do lançamento se realizou?"), ui::vbYesNo);
+        // Only the two answers settle: a box closed any other way writes nothing.
+        if (resposta != ui::vbYes && resposta != ui::vbNo) return;
+        const QString novo = resposta == ui::vbYes ? QStringLiteral("S") : QStringLiteral("N");
+        const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
+        switch (Baixar(*fin::gDB, {"frmRetPesq", "cmdBaixar_Click"}, idDe(rs), 0, antigo, novo)) {
+        case Desfecho::Gravado:
+            FazConsulta();
+            informar(QStringLiteral("Baixa realizada com sucesso!"));
+            HabilitarDesabilitar();
+            {
+                long hint = fin::kHintLancamentos;
+                fin::UpdateAllViews(hint, this);
+            }
+            return;
+        case Desfecho::Bloqueio:
+            fin::MsgBox(kMsgBloqueio);
+            return;
+        case Desfecho::Incompleta:
+            informar(kMsgFaltandoPerna);
+            return;
+        default:
+            informar(QStringLiteral("A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter "
+                                    "acabado de estorná-lo ou baixá-lo.\nAtualize sua pesquisa."));
+            return;
+        }
+    } catch (...) {
+        FIN_TRAP_REPORT("frmRetPesq", "cmdBaixar_Click");
+    }
+}
+
+void frmRetPesq::BaixaDeTransferencia() {
+    try {
+        dao::Recordset &rs = *Recordset();
+        informar(rs.Field(QStringLiteral("Transferencia")).toInt() == 1
+                     ? QStringLiteral("Por ser este o lançamento de origem de uma transferência, o lançamento de "
+                                      "destino também será baixado.")
+                     : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
+                                      "origem também será baixado."));
+        const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(
+            idDe(rs),
+            QStringLiteral("Você não pode fazer esta baixa por não ter permissão de gravação na conta '"),
+            QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo baixada."));
+        const int resposta = fin::MsgBox(QStringLiteral("A previsão do lançamento se realizou?"), ui::vbYesNo);
+        if (resposta != ui::vbYes && resposta != ui::vbNo) return;
+        const QString novo = resposta == ui::vbYes ? QStringLiteral("S") : QStringLiteral("N");
+        const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
+        // Both legs change or neither: a leg stored with another code than the
+        // one shown leaves the pair as it was.
+        switch (Baixar(*fin::gDB, {"frmRetPesq", "BaixaDeTransferencia"}, perna(pernas, 1).id, perna(pernas, 2).id,
+                       antigo, novo)) {
+        case Desfecho::Gravado:
+            FazConsulta();
+            informar(QStringLiteral("Baixa realizada com sucesso!"));
+            HabilitarDesabilitar();
+            {
+                long hint = fin::kHintLancamentos;
+                fin::UpdateAllViews(hint, this);
+            }
+            return;
+        case Desfecho::Bloqueio:
+            fin::MsgBox(kMsgBloqueio);
+            return;
+        case Desfecho::Incompleta:
+            informar(kMsgFaltandoPerna);
+            return;
+        default:
+            informar(QStringLiteral("A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter "
+                                    "acabado de estorná-lo ou baixá-lo.\nAtualize sua pesquisa."));
+            return;
+        }
+    } catch (...) {
+        FIN_TRAP_RERAISE("frmRetPesq", "BaixaDeTransferencia");
+    }
+}
+
+// ---- taking a settlement back ---------------------------------------------------------
+
+void frmRetPesq::cmdRemBaixa_Click() {
+    try {
+        if (!posicionarNaSelecao(QStringLiteral("Nenhum lançamento está selecionado para remoção de baixa. Clique "
+                                                "sobre um lançamento para selecioná-lo.")))
+            return;
+        dao::Recordset &rs = *Recordset();
+        if (rs.Field(QStringLiteral("Estornado")).toBool()) {
+            fin::MsgBox(QStringLiteral("Este lançamento foi estornado e não pode ser alterado."));
+            return;
+        }
+        if (rs.Field(QStringLiteral("Estorno")).toBool()) {
+            fin::MsgBox(QStringLiteral("Este lançamento é um estorno e estornos não podem ser alterados."));
+            return;
+        }
+        const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
+        if (antigo == QStringLiteral("?")) {
+            informar(QStringLiteral("O lançamento selecionado não foi baixado para ter sua baixa removida."));
+            return;
+        }
+        if (rs.Field(QStringLiteral("Transferencia")).toInt() > 0) {
+            if (podeOperarTransferencias_) RemocaoBaixaDeTransferencia();
+            else
+                informar(QStringLiteral("O lançamento refere-se a uma transferência e você não tem permissão para "
+                                        "remover baixa de uma transferência."));
+            return;
+        }
+        exigirGravacao(rs, kMsgSemGravacao, kMsgSemGravacaoConta);
+        if (fin::MsgBox(QStringLiteral("Confirma a remoção da baixa do lançamento selecionado?"), ui::vbYesNo) !=
+            ui::vbYes)
+            return;
+        switch (Baixar(*fin::gDB, {"frmRetPesq", "cmdRemBaixa_Click"}, idDe(rs), 0, antigo, QStringLiteral("?"))) {
+        case Desfecho::Gravado:
+            FazConsulta();
+            informar(QStringLiteral("Remoção de baixa realizada com sucesso!"));
+            HabilitarDesabilitar();
+            {
+                long hint = fin::kHintLancamentos;
+                fin::UpdateAllViews(hint, this);
+            }
+            return;
+        case Desfecho::Bloqueio:
+            fin::MsgBox(kMsgBloqueio);
+            return;
+        case Desfecho::Incompleta:
+            informar(kMsgFaltandoPerna);
+            return;
+        default:
+            informar(QStringLiteral("A remoção da baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
+                                    "usuário ter acabado de estorná-lo ou remover sua baixa.\nAtualize sua pesquisa."));
+            return;
+        }
+    } catch (...) {
+        FIN_TRAP_REPORT("frmRetPesq", "cmdRemBaixa_Click");
+    }
+}
+
+void frmRetPesq::RemocaoBaixaDeTransferencia() {
+    try {
+        dao::Recordset &rs = *Recordset();
+        informar(rs.Field(QStringLiteral("Transferencia")).toInt() == 1
+                     ? QStringLiteral("Por ser este o lançamento de origem de uma transferência, o lançamento de "
+                                      "destino também terá a baixa removida.")
+                     : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
+                                      "origem também terá a baixa removida"));
+        const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(
+            idDe(rs),
+            QStringLiteral("Você não pode fazer esta baixa por não ter permissão de gravação na conta '"),
+            QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo baixada."));
+        const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
+        switch (Baixar(*fin::gDB, {"frmRetPesq", "RemocaoBaixaDeTransferencia"}, perna(pernas, 1).id,
+                       perna(pernas, 2).id, antigo, QStringLiteral("?"))) {
+        case Desfecho::Gravado:
+            FazConsulta();
+            informar(QStringLiteral("Baixa removida com sucesso!"));
+            HabilitarDesabilitar();
+            {
+                long hint = fin::kHintLancamentos;
+                fin::UpdateAllViews(hint, this);
+            }
+            return;
+        case Desfecho::Bloqueio:
+            fin::MsgBox(kMsgBloqueio);
+            return;
+        case Desfecho::Incompleta:
+            informar(kMsgFaltandoPerna);
+            return;
+        default:
+            informar(QStringLiteral("A remoção de baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
+                                    "usuário ter acabado de estorná-lo ou remover sua baixa.\nAtualize sua pesquisa."));
+            return;
+        }
+    } catch (...) {
+        FIN_TRAP_RERAISE("frmRetPesq", "RemocaoBaixaDeTransferencia");
+    }
+}
+
+// ---- reversal ------------------------------------------------------------------------------
+
+void frmRetPesq::cmdEstornar_Click() {
+    try {
+        if (!posicionarNaSelecao(QStringLiteral("Nenhum lançamento está selecionado para estorno. Clique sobre um "
+                                                "lançamento para selecioná-lo.")))
+            return;
+        dao::Recordset &rs = *Recordset();
+        if (rs.Field(QStringLiteral("Estornado")).toBool()) {
+            fin::MsgBox(QStringLiteral("Este lançamento já foi estornado."));
+            return;
+        }
+        if (rs.Field(QStringLiteral("Estorno")).toBool()) {
+            fin::MsgBox(QStringLiteral("Este lançamento já é um estorno e estornos não podem ser estornados. Faça um "
+                                       "novo lançamento normal para compensar o estorno."));
+            return;
+        }
+        if (rs.Field(QStringLiteral("Realizado")).toString() == QStringLiteral("N")) {
+            fin::MsgBox(QStringLiteral("Este lançamento já está baixado como não realizado. Para estorná-lo é preciso "
+                                       "remover sua baixa antes."));
+            return;
+        }
+        if (fin::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), ui::vbYesNo) != ui::vbYes)
+            return;
+        if (rs.Field(QStringLiteral("Transferencia")).toInt() > 0) {
+            if (podeOperarTransferencias_) EstornoDeTransferencia();
+            else
+                informar(QStringLiteral("O lançamento refere-se a uma transferência e você não tem permissão para "
+                                        "estornar uma transferência."));
+            return;
+        }
+        if (fin::gTipoUsuario != 1 &&
+            PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, rs.Field(QStringLiteral("CodConta")).toString(),
+                                 rs.Field(QStringLiteral("CodRecDesp")).toString()) < 2) {
+            fin::MsgBox(kMsgSemGravacao);
+            cancelar();
+        }
+        PedidoDeHistorico pedido;
+        pedido.prompt = QStringLiteral("Entre com o histórico para o estorno (máx 50 caracteres):");
+        pedido.longoPedeDeNovo = false;
+        pedido.soBrancosVale = true;
+        const std::optional<QString> historico = PedirHistoricoDeEstorno(pedido);
+        if (!historico) return;
+        fin::CHourGlass hg;
+        hg.Show(true);
+        // The stored posting is read inside the transaction, so a settlement
+        // made meanwhile by another copy is in the balances the reversal gets.
+        switch (Estornar(*fin::gDB, {"frmRetPesq", "cmdEstornar_Click"}, idDe(rs), *historico, fin::gIdUsuario,
+                         nullptr, DocumentoAusente::Vazio)) {
+        case Desfecho::Gravado:
+            FazConsulta();
+            hg.Show(false);
+            informar(kMsgEstornoFeito);
+            {
+                long hint = fin::kHintLancamentos;
+                fin::UpdateAllViews(hint, this);
+            }
+            return;
+        case Desfecho::Bloqueio:
+            hg.Show(false);
+            fin::MsgBox(kMsgBloqueio);
+            return;
+        case Desfecho::JaEstornado:
+            hg.Show(false);
+            fin::MsgBox(kMsgNaoEstornou);
+            return;
+        case Desfecho::HistoricoLongo:
+            hg.Show(false);
+            fin::MsgBox(kMsgHistoricoComMaisDe50);
+            return;
+        default:
+            hg.Show(false);
+            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada."));
+            return;
+        }
+    } catch (...) {
+        FIN_TRAP_REPORT("frmRetPesq", "cmdEstornar_Click");
+    }
+}
+
+void frmRetPesq::EstornoDeTransferencia() {
+    try {
+        dao::Recordset &rs = *Recordset();
+        informar(rs.Field(QStringLiteral("Transferencia")).toInt() == 1
+                     ? QStringLiteral("Por ser este o lançamento de origem de uma transferência, o lançamento de "
+                                      "destino também será estornado e com o mesmo histórico que você informar aqui.")
+                     : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
+                                      "origem também será estornado e com o mesmo histórico que você informar aqui."));
+        const long id = idDe(rs);
+        pernasVerificadas(id,
+                          QStringLiteral("Você não pode fazer este estorno por não ter permissão de gravação na conta '"),
+                          QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo estornada."));
+        PedidoDeHistorico pedido;
+        pedido.longoPedeDeNovo = false;
+        const std::optional<QString> historico = PedirHistoricoDeEstorno(pedido);
+        if (!historico) return;
+        fin::CHourGlass hg;
+        hg.Show(true);
+        int qual = 0;
+        QString desConta;
+        switch (EstornarTransferencia(*fin::gDB, {"frmRetPesq", "EstornoDeTransferencia"}, id, *historico,
+                                      fin::gIdUsuario, nullptr, &qual, &desConta)) {
+        case Desfecho::Gravado: {
+            long hint = fin::kHintLancamentos;
+            fin::UpdateAllViews(hint, this);
+            hg.Show(false);
+            informar(kMsgEstornoFeito);
+            FazConsulta();
+            return;
+        }
+        case Desfecho::Bloqueio:
+            hg.Show(false);
+            fin::MsgBox(kMsgBloqueio);
+            return;
+        case Desfecho::JaEstornado:
+            hg.Show(false);
+            fin::MsgBox(kMsgNaoEstornou);
+            // The first leg refused closes the window, as a missing leg does.
+            if (qual == 1) cancelar();
+            return;
+        case Desfecho::Incompleta:
+            hg.Show(false);
+            informar(kMsgFaltandoPerna);
+            cancelar();
+        case Desfecho::HistoricoLongo:
+            hg.Show(false);
+            fin::MsgBox(kMsgHistoricoComMaisDe50);
+            return;
+        default:
+            hg.Show(false);
+            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta '") + desConta +
+                        QStringLiteral("' foi desativada."));
+            return;
+        }
+    } catch (...) {
+        FIN_TRAP(("frmRetPesq"), "EstornoDeTransferencia");
+        ui::PostMessage(this, ui::WM_CLOSE);
+        fin::Reraise();
+    }
+}
+
+} // namespace search

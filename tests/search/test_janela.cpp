@@ -1,0 +1,235 @@
+// The result window: layout by Mode, the previous global balance, the
+// selection of one row, refresh and the view hint.
+#include "RetPesqFixture.h"
+
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace {
+
+const QString kPeriodoTodo = QStringLiteral("#01/01/2020#");
+const QString kFimTodo = QStringLiteral("#12/31/2030#");
+
+class Janela : public RetPesq {
+protected:
+    void SetUp() override {
+        RetPesq::SetUp();
+        plano();
+    }
+};
+
+TEST_F(Janela, ModosMostramOuEscondemSaldoAnteriorColunaGlobalERemoverBaixa) {
+    fin::gIdUsuario = 1;
+    struct Caso {
+        long mode;
+        const char *contas;
+        long tipo;
+        bool soNaoRealizados;
+        const char *historico;
+        bool topo;
+        const char *titulo;
+        const char *coluna7;
+    };
+    const Caso casos[] = {
+        {1, "", 1, false, "", true, "EXTRATO DE CONTAS DE CAPITAL", "Saldo Conta"},
+        {2, "", 1, false, "", true, "EXTRATO DE RECEITAS E DESPESAS", "Saldo Rec/Desp"},
+        {1, "'001'", 1, false, "", false, "EXTRATO DE CONTAS DE CAPITAL", "Saldo Conta"},
+        {1, "", 1, false, "ALUGUEL", false, "EXTRATO DE CONTAS DE CAPITAL", "Saldo Conta"},
+        {2, "", 1, true, "", false, "EXTRATO DE RECEITAS E DESPESAS", "Saldo Rec/Desp"},
+        {1, "", 2, false, "", false, "EXTRATO DE CONTAS DE CAPITAL", "Saldo Conta"},
+        {5, "", 1, false, "", false, "PESQUISA DE LANÇAMENTOS POR DOCUMENTO", "Saldo Conta"},
+    };
+    lancar("001", "003", QDate(2024, 3, 1), 1000, "A");
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.titulo + std::string(" ") + c.contas + c.historico + std::to_string(c.tipo));
+        fin::gTipoUsuario = c.tipo;
+        Abertura a;
+        a.mode = c.mode;
+        a.sql = c.mode == 5 ? search::SqlPesquisaPorDocumento(u("A"), 1, 1) : extrato(kPeriodoTodo, kFimTodo, int(c.mode));
+        a.contas = u(c.contas);
+        a.soNaoRealizados = c.soNaoRealizados;
+        a.historico = u(c.historico);
+        search::frmRetPesq *f = abrir(a);
+        EXPECT_EQ(f->picTop->isVisibleTo(f), c.topo);
+        EXPECT_EQ(f->ColunaGlobalVisivel(), c.topo);
+        EXPECT_EQ(f->cmdRemBaixa->isVisibleTo(f), c.mode != 5);
+        EXPECT_EQ(f->windowTitle(), u(c.titulo));
+        EXPECT_EQ(f->DBGrid1->Columns(7).Caption(), u(c.coluna7));
+        EXPECT_EQ(f->DBGrid1->Caption(), u("TÍTULO"));
+        // Without the top panel the grid starts at the top and fills the space.
+        EXPECT_EQ(f->DBGrid1->y(), c.topo ? f->picTop->height() : 0);
+        EXPECT_EQ(f->DBGrid1->y() + f->DBGrid1->height(), f->picBotton->y());
+        ASSERT_EQ(f->Recordset()->RecordCount(), 1);
+        EXPECT_EQ(f->DBGrid1->view()->model()->index(0, 7).data().toString(), u("R$ 10,00"));
+        f->Unload();
+    }
+}
+
+TEST_F(Janela, SaldoAnteriorEOSaldoGlobalDoUltimoLancamentoAntesDoPrimeiroListado) {
+    lancar("001", "003", QDate(2024, 1, 10), 100000, "A");
+    lancar("002", "004", QDate(2024, 1, 20), -2550, "B");
+    transferir("002", "001.001", QDate(2024, 1, 31), 500);
+    lancar("001.001", "003.001", QDate(2024, 2, 1), 700, "C");
+    lancar("002", "004", QDate(2024, 2, 15), -1, "D");
+    // The oracle's global balance of the last posting of January.
+    const QString esperado = value::Currency::fromUnits(
+        numero(u("SELECT SaldoGlobal * 10000 FROM Lancamentos WHERE DataId = (SELECT Max(DataId) FROM Lancamentos "
+                 "WHERE Data < #02/01/2024#)"))).toBr();
+    ASSERT_EQ(testsupport::CheckBookText(*db).toStdString(), "");
+    Abertura a;
+    a.sql = extrato(u("#02/01/2024#"), u("#02/28/2024#"));
+    search::frmRetPesq *f = abrir(a);
+    EXPECT_EQ(esperado, u("974,50"));
+    EXPECT_EQ(f->lblTop->text(), search::kRotuloSaldoAnterior + u(" ") + esperado);
+    EXPECT_EQ(f->SaldoGlobalAnterior(), value::Currency::fromUnits(9745000));
+    EXPECT_EQ(f->Recordset()->RecordCount(), 2);
+
+    // From the first posting on: nothing before it.
+    a.sql = extrato(kPeriodoTodo, kFimTodo);
+    f = abrir(a);
+    EXPECT_EQ(f->lblTop->text(), u("ÚLTIMO SALDO GLOBAL ANTERIOR: R$  0,00"));
+    EXPECT_EQ(f->SaldoGlobalAnterior(), value::Currency());
+
+    // An empty period.
+    a.sql = extrato(u("#01/01/2021#"), u("#12/31/2021#"));
+    f = abrir(a);
+    EXPECT_EQ(f->lblTop->text(), search::kMsgSemLancamentos);
+    EXPECT_EQ(f->SaldoGlobalAnterior(), value::Currency());
+    EXPECT_EQ(f->DBGrid1->SelBookmarks().Count(), 0);
+}
+
+TEST_F(Janela, UmaLinhaSelecionadaPeloCliqueESoComOBotaoEsquerdo) {
+    for (int d = 1; d <= 8; ++d) lancar("001", "003", QDate(2024, 1, d), d * 100, "DOC");
+    Abertura a;
+    a.sql = extrato(kPeriodoTodo, kFimTodo);
+    search::frmRetPesq *f = abrir(a);
+    clicarLinha(f, 2);
+    EXPECT_EQ(campoSelecionado(f, "Valor"), u("3"));
+    EXPECT_EQ(f->Recordset()->Field(u("Valor")).toCurrency(), value::Currency::fromWhole(3));
+    clicarLinha(f, 4);
+    EXPECT_EQ(campoSelecionado(f, "Valor"), u("5"));
+    // The right button changes nothing.
+    clicarLinha(f, 1, Qt::RightButton);
+    EXPECT_EQ(campoSelecionado(f, "Valor"), u("5"));
+    // A header or the empty area below the last row changes nothing.
+    const QPoint cabecalho = f->DBGrid1->view()->horizontalHeader()->mapTo(f->DBGrid1, QPoint(30, 4));
+    f->DBGrid1_MouseDown(1, 0, cabecalho.x(), cabecalho.y());
+    f->DBGrid1_MouseUp(1, 0, cabecalho.x(), cabecalho.y());
+    const QPoint abaixo = f->DBGrid1->view()->viewport()->mapTo(f->DBGrid1, QPoint(60, f->DBGrid1->RowHeight() * 8 + 5));
+    f->DBGrid1_MouseDown(1, 0, abaixo.x(), abaixo.y());
+    f->DBGrid1_MouseUp(1, 0, abaixo.x(), abaixo.y());
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(campoSelecionado(f, "Valor"), u("5"));
+    // Rows chosen by the record selector keep only the last one.
+    auto &sel = f->DBGrid1->SelBookmarks();
+    sel.Add(f->DBGrid1->RowBookmark(0));
+    sel.Add(f->DBGrid1->RowBookmark(6));
+    f->DBGrid1_SelChange();
+    EXPECT_EQ(campoSelecionado(f, "Valor"), u("7"));
+}
+
+TEST_F(Janela, AtualizarMantemPrimeiraLinhaVisivelELancamentoSelecionado) {
+    for (int d = 1; d <= 60; ++d) lancar(d % 2 ? "001" : "002", "003", QDate(2024, 2, 1).addDays(d), d * 100, "DOC");
+    Abertura a;
+    a.sql = extrato(kPeriodoTodo, kFimTodo);
+    search::frmRetPesq *f = abrir(a);
+    ASSERT_LT(f->DBGrid1->VisibleRows(), 50);
+    dao::Recordset *rs = f->Recordset();
+    rs->SetAbsolutePosition(6);
+    f->DBGrid1->setFirstRow(rs->GetBookmark());
+    long linha = 3;
+    f->SelCurLine(linha);
+    const QString primeira = dataIds(f)[6], selecionada = campoSelecionado(f, "DataId");
+    EXPECT_EQ(selecionada, dataIds(f)[9]);
+    // A posting before them moves them down one row; the window finds them by DataId.
+    lancar("001", "004", QDate(2024, 1, 15), -50, "NOVO");
+    f->cmdAtualizar_Click();
+    ASSERT_EQ(f->Recordset()->RecordCount(), 61);
+    EXPECT_EQ(dataIds(f)[f->DBGrid1->view()->rowAt(0)], primeira);
+    EXPECT_EQ(campoSelecionado(f, "DataId"), selecionada);
+    EXPECT_EQ(f->Recordset()->Field(u("DataId")).toString(), selecionada);
+    // A selected posting that left the result leaves no selection.
+    db->Execute(u("UPDATE Lancamentos SET Data = #01/01/2019#, DataId = '20190101' & Mid(DataId, 9) WHERE DataId = '") +
+                selecionada + u("'"));
+    f->cmdAtualizar_Click();
+    EXPECT_EQ(f->DBGrid1->SelBookmarks().Count(), 0);
+    db->Execute(u("UPDATE Lancamentos SET Data = #02/11/2024#, DataId = '") + selecionada +
+                u("' WHERE DataId = '20190101' & Mid('") + selecionada + u("', 9)"));
+}
+
+TEST_F(Janela, AvisoDeVistaEsperaAAtivacaoQuandoOutraJanelaEstaAtiva) {
+    lancar("001", "003", QDate(2024, 1, 1), 100, "A");
+    Abertura a;
+    a.sql = extrato(kPeriodoTodo, kFimTodo);
+    search::frmRetPesq *f = abrir(a);
+    search::frmRetPesq *outra = abrir(a);
+    ASSERT_EQ(ui::Forms::ActiveChild(), outra);
+    lancar("002", "004", QDate(2024, 1, 2), -100, "B");
+    long hint = 2;
+    f->UpdateView(hint);
+    EXPECT_TRUE(f->AtualizacaoPendente());
+    EXPECT_EQ(f->Recordset()->RecordCount(), 1);
+    outra->UpdateView(hint); // the active one refreshes at once
+    EXPECT_FALSE(outra->AtualizacaoPendente());
+    EXPECT_EQ(outra->Recordset()->RecordCount(), 2);
+    area.setActiveSubWindow(f->SubWindow());
+    f->Activate();
+    EXPECT_FALSE(f->AtualizacaoPendente());
+    EXPECT_EQ(f->Recordset()->RecordCount(), 2);
+}
+
+TEST_F(Janela, ConsultaSoNaPrimeiraAtivacaoEFalhaFechaAJanela) {
+    lancar("001", "003", QDate(2024, 1, 1), 100, "A");
+    Abertura a;
+    a.sql = extrato(kPeriodoTodo, kFimTodo);
+    auto *f = new search::frmRetPesq();
+    f->Load();
+    f->SQL = a.sql;
+    f->setMode(1);
+    EXPECT_EQ(f->Recordset(), nullptr); // the values arrive after the load: no query yet
+    f->ShowModeless();
+    janelas.emplace_back(f);
+    ativar(f);
+    ASSERT_NE(f->Recordset(), nullptr);
+    EXPECT_EQ(f->Activations(), 1);
+    EXPECT_TRUE(f->SubWindow()->isMaximized());
+    EXPECT_EQ(f->cmdBaixar->property("Tag").toString(), QString::number(f->cmdBaixar->x() * 15 - 10080));
+
+    testsupport::Script s;
+    s.ok();
+    a.sql = u("SELECT Nada FROM Lugar Nenhum");
+    QPointer<search::frmRetPesq> ruim = abrir(a);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ruim.isNull() || !ruim->IsLoaded());
+    ASSERT_EQ(s.shown().size(), 1u);
+}
+
+TEST_F(Janela, RedimensionarAjustaAGradeEAHistoricoAbsorveASobra) {
+    lancar("001", "003", QDate(2024, 1, 1), 100, "A");
+    Abertura a;
+    a.sql = extrato(kPeriodoTodo, kFimTodo);
+    search::frmRetPesq *f = abrir(a);
+    f->SubWindow()->showNormal();
+    f->SubWindow()->resize(900, 500);
+    QCoreApplication::sendPostedEvents();
+    const QRect antes = f->DBGrid1->geometry();
+    EXPECT_EQ(antes.width(), f->width());
+    const int historico = f->DBGrid1->Columns(5).Width();
+    f->SubWindow()->resize(1000, 500);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(f->DBGrid1->width(), f->width());
+    EXPECT_EQ(f->DBGrid1->Columns(5).Width(), historico + (f->DBGrid1->width() - antes.width()));
+    // Too narrow, too low or minimised: the layout stays.
+    const QRect grade = f->DBGrid1->geometry();
+    for (QSize s : {QSize(300, 500), QSize(900, 120)}) {
+        f->SubWindow()->resize(s);
+        QCoreApplication::sendPostedEvents();
+        EXPECT_EQ(f->DBGrid1->geometry(), grade);
+    }
+    f->SubWindow()->showMinimized();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(f->DBGrid1->geometry(), grade);
+}
+
+} // namespace
