@@ -262,16 +262,7 @@ QString Emitter::del(const Statement &st, QString &target) {
         scope.sources.push_back(src);
         target = def.name;
         QString sql = QStringLiteral("DELETE FROM %1").arg(quoteId(def.name));
-        if (st.where) {
-            sql += QStringLiteral(" WHERE ") + cond(expr(*st.where, &scope));
-            const QString range = rowOrderRange(def, *st.where, scope);
-            if (!range.isEmpty()) {
-                // The rows are read in place, from the range's start on.
-                sql.replace(0, QStringLiteral("UPDATE %1 ").arg(quoteId(def.name)).size(),
-                            QStringLiteral("UPDATE %1 NOT INDEXED ").arg(quoteId(def.name)));
-                sql += QStringLiteral(" AND ") + range;
-            }
-        }
+        if (st.where) sql += QStringLiteral(" WHERE ") + cond(expr(*st.where, &scope));
         return sql;
     }
     Scope scope;

@@ -180,6 +180,11 @@ TEST(Storage, RowsOfAClusteredTableStayInTheirKeysOrderWhateverOrderTheyComeIn) 
             EXPECT_EQ(contar(QStringLiteral("Marca = 2")), contar(QStringLiteral("Chave %1 '%2'").arg(op, x)));
         }
     }
+    // Deleting past a key takes exactly those rows.
+    const long antes = contar(QStringLiteral("True")), alem = contar(QStringLiteral("Chave > '%1'").arg(key(150)));
+    db->Execute(QStringLiteral("DELETE FROM Linhas WHERE Chave > '%1'").arg(key(150)));
+    EXPECT_EQ(contar(QStringLiteral("True")), antes - alem);
+    EXPECT_EQ(contar(QStringLiteral("Chave > '%1'").arg(key(150))), 0);
     // The key stays unique.
     EXPECT_EQ(testsupport::errorOf([&] { db->Execute(QStringLiteral("INSERT INTO Linhas (Id, Chave) VALUES (1000, '%1')").arg(key(5))); }),
               err::db::kDuplicateKey);
