@@ -71,7 +71,11 @@ std::vector<TableDef> TabelasDoSistema() {
                  {autoId(), longF(QStringLiteral("IdUsuario"), true), longF(QStringLiteral("IdObjeto"), true),
                   typed(QStringLiteral("TipoObjeto"), DataType::Byte, true, std::nullopt),
                   typed(QStringLiteral("Permissoes"), DataType::Byte, true, std::nullopt)},
-                 {{QStringLiteral("IdUsuario"), {QStringLiteral("IdUsuario")}, false, false, true, false}, primary()}});
+                 {{QStringLiteral("IdUsuario"), {QStringLiteral("IdUsuario")}, false, false, true, false}, primary(),
+                  // Not part of the original engine's file: a user's row of one item is
+                  // read back after each insert and looked for before it.
+                  {QStringLiteral("UsuarioObjeto"), {QStringLiteral("IdUsuario"), QStringLiteral("TipoObjeto"),
+                                                     QStringLiteral("IdObjeto")}, false, false, false, false}}});
     t.push_back({QStringLiteral("Serial"), {longF(QStringLiteral("Serial"), true, Value(0))}, {}});
     t.push_back({QStringLiteral("Transferencias"),
                  {autoId(), longF(QStringLiteral("SerialSai"), true), longF(QStringLiteral("SerialEntra"), true)},

@@ -9,6 +9,7 @@
 #include "ui/AppContext.h"
 #include "reports/Extrato.h"
 #include "search/frmRetPesq.h"
+#include "security/frmUsuarios.h"
 #include "shell/MainForm.h"
 
 namespace fin {
@@ -23,7 +24,7 @@ void AbrirCadastroDeTiposRecDesp() { charts::AbrirCadastroDeTiposRecDesp(area())
 
 void AbrirLancamentos() { postings::AbrirLancamentos(area()); }
 
-void AbrirUsuarios() {}
+void AbrirUsuarios() { security::AbrirUsuarios(area()); }
 
 void AbrirPendencias() {
     pending::AbrirPendencias(pending::SqlPendencias(gIdUsuario, int(gTipoUsuario), QDate::currentDate()), area());
