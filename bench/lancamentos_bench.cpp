@@ -2,6 +2,7 @@
 // (type-ahead over the whole list), and the window's posting routine on
 // large books.
 #include "BenchBook.h"
+#include "WidgetsMain.h"
 #include "ui/AppContext.h"
 #include "db/ConstruirBanco.h"
 #include "platform/dao/Database.h"
@@ -21,8 +22,6 @@
 
 namespace {
 
-// The application lives in main(), and the window is closed before it goes:
-// a window outliving its application takes the input devices down with it.
 QString caminho(const QString &nome) {
     const QString p = QDir::temp().filePath(nome);
     for (const char *s : {"", "-wal", "-shm"}) QFile::remove(p + QString::fromLatin1(s));
@@ -69,7 +68,10 @@ struct Janela {
 std::unique_ptr<Janela> gJanela;
 
 void BM_KeystrokeInAccountBox(benchmark::State &state) {
-    if (!gJanela) gJanela = std::make_unique<Janela>();
+    if (!gJanela) {
+        gJanela = std::make_unique<Janela>();
+        benchsupport::antesDeEncerrar([] { gJanela.reset(); });
+    }
     widgets::EditCombo *cb = gJanela->f->cbContas;
     cb->setFocus();
     const QString digitado = QStringLiteral("conta z 049");
@@ -105,13 +107,3 @@ void BM_PostingCommand(benchmark::State &state) {
 BENCHMARK(BM_PostingCommand)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
 } // namespace
-
-int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    gJanela.reset();
-    return 0;
-}
