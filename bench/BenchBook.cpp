@@ -3,11 +3,6 @@
 #include "db/ConstruirBanco.h"
 #include "db/Schema.h"
 #include "platform/dao/Database.h"
-#include "platform/dao/Recordset.h"
-#include "platform/dao/Workspace.h"
-
-#include <QApplication>
-#include <algorithm>
 #include "platform/dao/Engine.h"
 #include "platform/dao/Recordset.h"
 
@@ -51,19 +46,25 @@ bool reaproveitar(BenchBook &b, const QString &path) {
 
 } // namespace
 
-BenchBook &bookOnDisk(const QString &name, int postings, Ordem ordem) {
-    static std::map<std::tuple<QString, int, Ordem>, std::unique_ptr<BenchBook>> books;
-    auto &b = books[{name, postings, ordem}];
+BenchBook &bookOnDisk(const QString &name, int postings, Ordem ordem) { return bookOnDisk(name, postings, 6, 2, ordem); }
+
+BenchBook &bookOnDisk(const QString &name, int postings, int perLevel, int levels, Ordem ordem) {
+    static std::map<std::tuple<QString, int, int, int, Ordem>, std::unique_ptr<BenchBook>> books;
+    auto &b = books[{name, postings, perLevel, levels, ordem}];
     if (!b) {
         b = std::make_unique<BenchBook>();
         b->shape.postings = postings;
-        b->shape.accountsPerLevel = 6;
-        b->shape.levels = 2;
+        b->shape.accountsPerLevel = perLevel;
+        b->shape.levels = levels;
         b->shape.days = 3650;
         b->shape.leavesOnly = true;
         b->shape.typedInDateOrder = ordem == Ordem::Datas;
         const QString path = QDir::temp().filePath(
-            QStringLiteral("fin-bench-%1-%2-%3.mdb").arg(name).arg(postings).arg(ordem == Ordem::Datas ? "datas" : "aleatoria"));
+            QStringLiteral("fin-bench-%1-%2-%3%4.mdb")
+                .arg(name)
+                .arg(postings)
+                .arg(ordem == Ordem::Datas ? "datas" : "aleatoria")
+                .arg(perLevel == 6 && levels == 2 ? QString() : QStringLiteral("-%1x%2").arg(perLevel).arg(levels)));
         if (!reaproveitar(*b, path)) {
             for (const char *suffix : {"", "-wal", "-shm"}) QFile::remove(path + QString::fromLatin1(suffix));
             b->db = db::ConstruirBancoDeDados(path);
@@ -80,34 +81,6 @@ BenchBook &bookOnDisk(const QString &name, int postings, Ordem ordem) {
         }
     }
     return *b;
-}
-
-void bareInsertCommit(BenchBook &b) {
-    // The book stays on disk between runs: past every Id already there.
-    static long nextId = 0;
-    if (nextId == 0) {
-        auto rs = b.db->OpenRecordset(QStringLiteral("SELECT MAX(Id) FROM Lancamentos"), dao::dbOpenSnapshot);
-        nextId = std::max(900000000L, long(rs->Field(0).toInt()) + 1);
-    }
-    const long id = nextId++;
-    b.db->workspace().BeginTrans();
-    b.db->Execute(QStringLiteral("INSERT INTO Lancamentos (Id, CodConta, CodRecDesp, Valor, Data, Historico, DataId, "
-                                 "SaldoConta, SaldoRecDesp, SaldoGlobal, IdUsuario) VALUES (%1, '%2', '%3', 1, "
-                                 "#01/01/1990#, 'BENCH', '19900101%4', 0, 0, 0, 1)")
-                      .arg(id)
-                      .arg(b.book.accounts.last(), b.book.types.last())
-                      .arg(id, 9, 10, QLatin1Char('0')),
-                  dao::dbFailOnError);
-    b.db->workspace().CommitTrans();
-}
-
-QApplication &widgetsApp() {
-    static int argc = 1;
-    static char arg0[] = "bench";
-    static char *argv[] = {arg0, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication a(argc, argv);
-    return a;
 }
 
 } // namespace benchsupport

@@ -74,9 +74,10 @@ std::vector<TableDef> TabelasDoSistema() {
                   typed(QStringLiteral("TipoObjeto"), DataType::Byte, true, std::nullopt),
                   typed(QStringLiteral("Permissoes"), DataType::Byte, true, std::nullopt)},
                  {{QStringLiteral("IdUsuario"), {QStringLiteral("IdUsuario")}, false, false, true, false}, primary(),
-                  // A user's rows of one kind, as every permission join of a list reads them.
-                  {QStringLiteral("UsuarioObjeto"), {QStringLiteral("IdUsuario"), QStringLiteral("TipoObjeto"), QStringLiteral("IdObjeto")},
-                   false, false, false, false}}});
+                  // Not part of the original engine's file: a user's row of one item is
+                  // read back after each insert and looked for before it.
+                  {QStringLiteral("UsuarioObjeto"), {QStringLiteral("IdUsuario"), QStringLiteral("TipoObjeto"),
+                                                     QStringLiteral("IdObjeto")}, false, false, false, false}}});
     t.push_back({QStringLiteral("Serial"), {longF(QStringLiteral("Serial"), true, Value(0))}, {}});
     t.push_back({QStringLiteral("Transferencias"),
                  {autoId(), longF(QStringLiteral("SerialSai"), true), longF(QStringLiteral("SerialEntra"), true)},
