@@ -64,6 +64,8 @@ std::vector<TableDef> TabelasDoSistema() {
                   {QStringLiteral("ContaDataId"), {QStringLiteral("CodConta"), QStringLiteral("DataId")}, false, false, false, false},
                   {QStringLiteral("RecDespDataId"), {QStringLiteral("CodRecDesp"), QStringLiteral("DataId")}, false, false, false, false},
                   {QStringLiteral("DataOrdem"), {QStringLiteral("Data"), QStringLiteral("Id")}, false, false, false, false},
+                  // The pending list reads the few unsettled postings of each account.
+                  {QStringLiteral("RealizadoConta"), {QStringLiteral("Realizado"), QStringLiteral("CodConta")}, false, false, false, false},
                   // Sums over the postings after a date read this index alone, in order.
                   {QStringLiteral("DataIdValores"), {QStringLiteral("DataId"), QStringLiteral("CodConta"), QStringLiteral("CodRecDesp"),
                                                      QStringLiteral("Data"), QStringLiteral("Realizado"), QStringLiteral("Valor")}, false, false, false, false}}});
@@ -71,7 +73,11 @@ std::vector<TableDef> TabelasDoSistema() {
                  {autoId(), longF(QStringLiteral("IdUsuario"), true), longF(QStringLiteral("IdObjeto"), true),
                   typed(QStringLiteral("TipoObjeto"), DataType::Byte, true, std::nullopt),
                   typed(QStringLiteral("Permissoes"), DataType::Byte, true, std::nullopt)},
-                 {{QStringLiteral("IdUsuario"), {QStringLiteral("IdUsuario")}, false, false, true, false}, primary()}});
+                 {{QStringLiteral("IdUsuario"), {QStringLiteral("IdUsuario")}, false, false, true, false}, primary(),
+                  // Not part of the original engine's file: a user's row of one item is
+                  // read back after each insert and looked for before it.
+                  {QStringLiteral("UsuarioObjeto"), {QStringLiteral("IdUsuario"), QStringLiteral("TipoObjeto"),
+                                                     QStringLiteral("IdObjeto")}, false, false, false, false}}});
     t.push_back({QStringLiteral("Serial"), {longF(QStringLiteral("Serial"), true, Value(0))}, {}});
     t.push_back({QStringLiteral("Transferencias"),
                  {autoId(), longF(QStringLiteral("SerialSai"), true), longF(QStringLiteral("SerialEntra"), true)},

@@ -49,7 +49,8 @@ void frmLancamentos::cmdEstornar_Click() {
                                        "lançamento normal para compensar o estorno."));
             return;
         }
-        if (fin::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), ui::vbYesNo) == ui::vbNo) return;
+        // Only Yes goes on: a box closed any other way writes nothing.
+        if (fin::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), ui::vbYesNo) != ui::vbYes) return;
         if (reg.Transferencia > 0) {
             EstornoDeTransferencia(reg.Serial, long(reg.Transferencia), reg);
             return;

@@ -1,6 +1,7 @@
 #include "security/frmDetUsuario.h"
 
 #include "core/security/CarregarPermissoes.h"
+#include "core/security/Usuarios.h"
 #include "db/CDaoTrans.h"
 #include "db/Module1.h"
 #include "db/SqlTexto.h"
@@ -11,6 +12,7 @@
 #include "security/frmPermissoes.h"
 #include "ui/AppContext.h"
 #include "ui/CHourGlass.h"
+#include "ui/DialogoArquivo.h"
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
 #include "ui/Views.h"
@@ -78,12 +80,15 @@ frmDetUsuario::frmDetUsuario(QWidget *parent) : ui::Form(parent) {
     lblSenAnt->setObjectName(QStringLiteral("lblSenAnt"));
     txtSenhaAnt = caixa("txtSenhaAnt", 108, 140, 12);
     // A password already stored is no less secret than a new one.
-    txtSenhaAnt->setEchoMode(QLineEdit::Password);
     lblSenha = rotulo(QStringLiteral("No&va Senha:"), 140);
     txtSenha[0] = caixa("txtSenha0", 140, 140, 12);
     lblConfirmar = rotulo(QStringLiteral("Confir&mar Senha:"), 172);
     txtSenha[1] = caixa("txtSenha1", 172, 140, 12);
-    for (auto *t : txtSenha) t->setEchoMode(QLineEdit::Password);
+    // Every password box shows "*" for each character typed.
+    for (auto *t : {txtSenhaAnt, txtSenha[0], txtSenha[1]}) {
+        t->setEchoMode(QLineEdit::Password);
+        t->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    }
     lblNome->setBuddy(txtNome);
     lblIdLogin->setBuddy(txtIdLogin);
     lblTipo->setBuddy(cbTipo);
@@ -129,6 +134,7 @@ void frmDetUsuario::setMode(long m) {
 void frmDetUsuario::Form_Load() {
     try {
         if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
+        fin::CentralizarJanela(this);
         Cancelado = true;
     } catch (...) {
         FIN_TRAP_REPORT("frmDetUsuario", "Form_Load");
@@ -352,18 +358,13 @@ void frmDetUsuario::Alterar() {
     // An administrator becomes a common user only while another active one
     // is left to keep users and charts; the test is part of the statement.
     if (tipo != 1)
-        sql += QStringLiteral(" AND (Tipo <> 1 OR Inativo = True OR (Select count(*) From Usuarios WHERE Inativo = FALSE "
-                              "AND TIPO = 1) > 1)");
+        sql += QStringLiteral(" AND (Tipo <> 1 OR Inativo = True OR ") + kOutroAdministradorAtivo + QLatin1Char(')');
     db::CDaoTrans trans;
     trans.BegTrans();
     fin::gDB->Execute(sql, dao::dbFailOnError);
     if (fin::gDB->RecordsAffected() == 0) {
         trans.RollBack();
-        auto rs = fin::gDB->OpenRecordset(
-            QStringLiteral("SELECT Tipo, Inativo FROM Usuarios WHERE Id = ") + QString::number(IdUsuario), dao::dbOpenSnapshot);
-        const bool ultimoAdministrador = !rs->Eof() && rs->Field(QStringLiteral("Tipo")).toInt() == 1;
-        db::FecharRecordset(rs);
-        if (ultimoAdministrador)
+        if (TipoDoUsuario(IdUsuario) == 1)
             fin::MsgBox(QStringLiteral("Este é o último usuário ativo com permissões de administrador e por isto não pode "
                                        "passar a ser usuário comum."),
                         ui::vbInformation);

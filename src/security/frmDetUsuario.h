@@ -79,8 +79,4 @@ private:
     std::shared_ptr<CPermissao> movimentacoes_;
 };
 
-// Messages.
-inline const QString kMsgUltimoAdministrador = QStringLiteral(
-    "Este é o último usuário ativo com permissões de administrador e por isto não pode ser desativado.");
-
 } // namespace security

@@ -3,6 +3,7 @@
 #include "core/charts/Icones.h"
 #include "core/security/ArvoreDePermissoes.h"
 #include "ui/AppContext.h"
+#include "ui/DialogoArquivo.h"
 #include "ui/Errors.h"
 
 #include <QAction>
@@ -105,6 +106,7 @@ const char *frmPermissoes::nome() const { return recDesp_ ? "frmPermMov" : "frmP
 
 void frmPermissoes::Form_Load() {
     if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
+    fin::CentralizarJanela(this);
 }
 
 void frmPermissoes::Form_Activate() {

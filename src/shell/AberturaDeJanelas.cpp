@@ -6,9 +6,11 @@
 #include "pending/SqlPendencias.h"
 #include "pending/frmPendencias.h"
 #include "postings/frmLancamentos.h"
+#include "reports/ComandosDeBalanco.h"
 #include "ui/AppContext.h"
 #include "reports/Extrato.h"
 #include "search/frmRetPesq.h"
+#include "security/frmUsuarios.h"
 #include "shell/MainForm.h"
 
 namespace fin {
@@ -23,7 +25,7 @@ void AbrirCadastroDeTiposRecDesp() { charts::AbrirCadastroDeTiposRecDesp(area())
 
 void AbrirLancamentos() { postings::AbrirLancamentos(area()); }
 
-void AbrirUsuarios() {}
+void AbrirUsuarios() { security::AbrirUsuarios(area()); }
 
 void AbrirPendencias() {
     pending::AbrirPendencias(pending::SqlPendencias(gIdUsuario, int(gTipoUsuario), QDate::currentDate()), area());
@@ -54,7 +56,12 @@ void AbrirExtrato(int mode) {
 } // namespace
 
 void AbrirRelatorio(int mode) {
-    if (mode == 1 || mode == 2) AbrirExtrato(mode);
+    if (mode == 1 || mode == 2) {
+        AbrirExtrato(mode);
+    } else if (mode == 3 || mode == 4 || mode == 6 || mode == 7) {
+        if (area() && !ui::Forms::mdiArea()) ui::Forms::setMdiArea(area());
+        reports::AbrirBalancoDaSelecao(mode);
+    }
 }
 
 } // namespace fin

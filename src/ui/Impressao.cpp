@@ -19,6 +19,25 @@ QString trimBlanks(const QString &s) {
 double width(const QString &s, float charWidth) { return double(s.size()) * double(charWidth); }
 } // namespace
 
+PaginaDeCorpo IniciarPaginaDeCorpo(print::Printer &p, long paginasFeitas, const std::function<void()> &cabecalho,
+                                   float alturaLinha, float reservaInferior) {
+    if (paginasFeitas > 0) {
+        try {
+            p.NewPage();
+        } catch (...) {
+        }
+    }
+    cabecalho();
+    p.setFontName(QStringLiteral("Courier New"));
+    p.setFontSize(8);
+    p.setFontBold(false);
+    p.setFontUnderline(false);
+    PaginaDeCorpo c;
+    c.topo = p.CurrentY() + 100;
+    c.linhas = CalculaLimiteDeLinhas(alturaLinha, float(p.ScaleHeight() - c.topo - reservaInferior)) - 1;
+    return c;
+}
+
 void ConfigurarImpressora(long &offsetX, long &offsetY, long orientacao, print::Printer &impressora) {
     try {
         impressora.setPaperSize(print::vbPRPSA4);

@@ -6,6 +6,7 @@
 #include "platform/print/Printer.h"
 
 #include <QStringList>
+#include <functional>
 
 namespace fin {
 
@@ -22,6 +23,17 @@ long CalculaLimiteDeLinhas(float alturaLinha, float area);
 // the character width. A word wider than the field is refused with a message.
 QStringList QuebraLinha(const QString &texto, float larguraCampo, float larguraCaractere);
 
+// Starts a page of a report's fixed-pitch body: a new page unless none was
+// started yet (errors ignored), the page header, then Courier New 8 plain.
+// Gives where the body starts (100 below the header) and how many lines of
+// the given height the page holds: the whole lines that fit above the bottom
+// reserve, minus 2.
+struct PaginaDeCorpo {
+    double topo = 0;
+    long linhas = 0;
+};
+PaginaDeCorpo IniciarPaginaDeCorpo(print::Printer &impressora, long paginasFeitas, const std::function<void()> &cabecalho,
+                                   float alturaLinha, float reservaInferior);
 // Prints the whole text so that it ends at xFim (a column's right edge), on
 // the line at y. An amount is never cut to its column's width: a text wider
 // than the column reaches further left instead.

@@ -9,6 +9,9 @@
 #include "platform/widgets/UpperLineEdit.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QPushButton>
@@ -273,7 +276,12 @@ TEST_F(UserDialog, EditKeepsThePasswordUnlessANewOneIsGiven) {
     auto f = edicao(ana);
     EXPECT_EQ(f->txtNome->text(), QStringLiteral("ANA"));
     EXPECT_EQ(f->cbTipo->currentText(), QStringLiteral("Comum"));
-    EXPECT_EQ(f->txtSenhaAnt->echoMode(), QLineEdit::Password);
+    for (QLineEdit *t : {static_cast<QLineEdit *>(f->txtSenhaAnt), static_cast<QLineEdit *>(f->txtSenha[0]),
+                         static_cast<QLineEdit *>(f->txtSenha[1])}) {
+        EXPECT_EQ(t->echoMode(), QLineEdit::Password) << t->objectName().toStdString();
+        EXPECT_EQ(t->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, t), int('*'))
+            << t->objectName().toStdString();
+    }
     f->txtNome->setText(QStringLiteral("  ANA MARIA  "));
     Script s;
     s.ok();
@@ -312,6 +320,19 @@ TEST_F(UserDialog, TheLastActiveAdministratorStaysAnAdministrator) {
     f->cmdOK_Click();
     EXPECT_EQ(s.shownTexts().back(), QStringLiteral("Usuário atualizado com sucesso!"));
     EXPECT_EQ(valor(QStringLiteral("SELECT Tipo FROM Usuarios WHERE Id = 1")), 2);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(UserDialog, DialogAndEditorsOpenCentredOnTheScreen) {
+    const QRect tela = QGuiApplication::primaryScreen()->geometry();
+    auto f = novo();
+    EXPECT_LE((f->frameGeometry().center() - tela.center()).manhattanLength(), 2);
+    security::frmPermContas e;
+    e.Load();
+    EXPECT_LE((e.frameGeometry().center() - tela.center()).manhattanLength(), 2);
 }
 
 } // namespace

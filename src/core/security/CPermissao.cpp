@@ -41,14 +41,16 @@ void parametro(dao::QueryDef &q, const char *nome, long v) {
     q.SetParameter(QString::fromLatin1(nome), value::Value(qlonglong(v)));
 }
 
-// The rows of the user for the chart item and every item whose code begins
-// with its code.
-QString subarvore(long tipoObjeto) {
+// The user's rows of the chart item and of every item whose code begins with
+// its code: the condition of the update and the deletion, one statement over
+// the whole subtree. Written as a list of ids rather than a join, so that
+// the engine finds the subtree once per statement, not once per row.
+QString daSubarvore(long tipoObjeto) {
     if (tipoObjeto == kObjConta)
-        return QStringLiteral("(SELECT C2.Id From Contas as C1 Inner Join Contas As C2 On (C1.Id = [pObj] AND "
-                              "C2.Codigo LIKE C1.Codigo & '*')) As C ON (P.IdObjeto = C.Id And P.TipoObjeto = 1)");
-    return QStringLiteral("(SELECT M2.Id From TiposMovimentacoes as M1 Inner Join TiposMovimentacoes As M2 On (M1.Id = "
-                          "[pObj] AND M2.Codigo LIKE M1.Codigo & '*')) As M ON (P.IdObjeto = M.Id And P.TipoObjeto = 2)");
+        return QStringLiteral(" WHERE IdUsuario = [pUsu] AND TipoObjeto = 1 AND IdObjeto IN (SELECT C2.Id From Contas as C1 "
+                              "Inner Join Contas As C2 On (C1.Id = [pObj] AND C2.Codigo LIKE C1.Codigo & '*'))");
+    return QStringLiteral(" WHERE IdUsuario = [pUsu] AND TipoObjeto = 2 AND IdObjeto IN (SELECT M2.Id From TiposMovimentacoes "
+                          "as M1 Inner Join TiposMovimentacoes As M2 On (M1.Id = [pObj] AND M2.Codigo LIKE M1.Codigo & '*'))");
 }
 
 long tipoGravado(long tipoObjeto) { return tipoObjeto == kObjConta ? kObjConta : kObjRecDesp; }
@@ -141,22 +143,15 @@ void CPermissao::ObjectInsert(bool inTrans) {
         if (valor == 0) return;
         db::CDaoTrans trans;
         if (!inTrans) trans.BegTrans();
-        // The row goes in only while the user has none for this item and kind:
-        // another copy with the same user's dialog open may have written it.
         auto q = consulta(QStringLiteral(
             "PARAMETERS [pUsu] Long, [pObj] Long, [pTipo] Long, [pPerm] Long;"
             "INSERT INTO PERMISSOESDEUSUARIOS (IdUsuario,IdObjeto, TipoObjeto,Permissoes) "
-            "SELECT [pUsu], [pObj], [pTipo], [pPerm] FROM Usuarios WHERE Id = [pUsu] AND "
-            "(SELECT Count(*) FROM PermissoesDeUsuarios WHERE IdUsuario = [pUsu] AND IdObjeto = [pObj] "
-            "AND TipoObjeto = [pTipo]) = 0"));
+            "VALUES ([pUsu], [pObj], [pTipo], [pPerm])"));
         parametro(*q, "pUsu", idUsuario_);
         parametro(*q, "pObj", idObjeto_);
         parametro(*q, "pTipo", tipoGravado(tipoObjeto_));
         parametro(*q, "pPerm", valor);
         q->Execute(dao::dbFailOnError);
-        if (q->RecordsAffected() == 0)
-            falha(err::kErrGeneric, QStringLiteral("Falha na atribuição de permissão '") + DesPermissoes() +
-                                        QStringLiteral("' para '") + desObjeto_ + QStringLiteral("' ao usuário."));
         auto ler = consulta(QStringLiteral("PARAMETERS [pUsu] Long, [pObj] Long, [pTipo] Long;"
                                            "Select Id From PermissoesdeUsuarios where idusuario = [pUsu] and "
                                            "IdObjeto = [pObj] and TipoObjeto = [pTipo]"));
@@ -164,14 +159,25 @@ void CPermissao::ObjectInsert(bool inTrans) {
         parametro(*ler, "pObj", idObjeto_);
         parametro(*ler, "pTipo", tipoGravado(tipoObjeto_));
         std::unique_ptr<dao::Recordset> rs = ler->OpenRecordset(dao::dbOpenSnapshot);
+        const long linhas = rs->RecordCount();
         long novoId = 0;
         try {
-            novoId = long(rs->Field(QStringLiteral("id")).toInt());
+            if (linhas > 0) novoId = long(rs->Field(QStringLiteral("id")).toInt());
         } catch (...) {
             db::FecharRecordset(rs);
             throw;
         }
         db::FecharRecordset(rs);
+        // Exactly the row just written, or another copy with the same user's
+        // dialog open wrote one before: then this write is undone, so that the
+        // user never has two rows for one item (every later load of his trees
+        // would fail on them). The transaction holds the file's write lock
+        // from its start, so no row can come in after the read. The row goes
+        // in by its values: an insert of one row writes no statement journal,
+        // which on an encrypted file costs more than the row itself.
+        if (q->RecordsAffected() == 0 || linhas != 1)
+            falha(err::kErrGeneric, QStringLiteral("Falha na atribuição de permissão '") + DesPermissoes() +
+                                        QStringLiteral("' para '") + desObjeto_ + QStringLiteral("' ao usuário."));
         for (const auto &sub : SubItens()) sub->Persist(idUsuario_, true);
         id_ = novoId;
         if (!inTrans) trans.ComTrans();
@@ -195,8 +201,8 @@ void CPermissao::ObjectUpdate(bool inTrans) {
         db::CDaoTrans trans;
         if (!inTrans) trans.BegTrans();
         auto q = consulta(QStringLiteral("PARAMETERS [pObj] Long, [pUsu] Long, [pPerm] Long;"
-                                         "UPDATE PERMISSOESDEUSUARIOS AS P INNER JOIN ") +
-                          subarvore(tipoObjeto_) + QStringLiteral(" SET Permissoes = [pPerm] WHERE P.IdUsuario = [pUsu]"));
+                                         "UPDATE PERMISSOESDEUSUARIOS SET Permissoes = [pPerm]") +
+                          daSubarvore(tipoObjeto_));
         parametro(*q, "pObj", idObjeto_);
         parametro(*q, "pUsu", idUsuario_);
         parametro(*q, "pPerm", valor);
@@ -234,9 +240,8 @@ void CPermissao::ObjectDelete(bool inTrans) {
         if (id_ == 0) return;
         db::CDaoTrans trans;
         if (!inTrans) trans.BegTrans();
-        auto q = consulta(QStringLiteral("PARAMETERS [pObj] Long, [pUsu] Long;"
-                                         "DELETE P.* FROM PERMISSOESDEUSUARIOS AS P INNER JOIN ") +
-                          subarvore(tipoObjeto_) + QStringLiteral(" WHERE P.IdUsuario = [pUsu]"));
+        auto q = consulta(QStringLiteral("PARAMETERS [pObj] Long, [pUsu] Long;DELETE * FROM PERMISSOESDEUSUARIOS") +
+                          daSubarvore(tipoObjeto_));
         parametro(*q, "pObj", idObjeto_);
         parametro(*q, "pUsu", idUsuario_);
         q->Execute(dao::dbFailOnError);

@@ -137,6 +137,8 @@ private:
     // ---- INSERT / UPDATE / DELETE ---------------------------------------------
     const TableDef &targetTable(const QString &name, int pos);
     static const ColumnDef *column(const TableDef &def, const QString &name);
+    static QString rowKey(const TableDef &def, const QString &key);
+    QString rowOrderRange(const TableDef &def, const Expr &where, Scope &scope);
     QString insert(const Statement &st, QString &target);
     const Source &writtenSource(const Scope &scope, const QString &qual, int pos);
     // The place among the written columns of the column that orders the

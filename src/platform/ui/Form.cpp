@@ -51,29 +51,15 @@ public:
         // The main window's own keys stay the menus'.
         if (!f || !f->IsLoaded() || (gMdi && f->isAncestorOf(gMdi)))
             return false;
-        QWidget *alvo = alvoDe(*f, QKeySequence(QKeyCombination(Qt::AltModifier, Qt::Key(k->key()))));
+        QWidget *alvo = TeclaDeAcesso(f, k);
         if (!alvo)
             return false;
         if (e->type() == QEvent::ShortcutOverride) {
             e->accept();
             return true;
         }
-        if (auto *b = qobject_cast<QAbstractButton *>(alvo))
-            b->click();
-        else
-            static_cast<QLabel *>(alvo)->buddy()->setFocus(Qt::ShortcutFocusReason);
+        AcionarTeclaDeAcesso(alvo);
         return true;
-    }
-
-private:
-    static QWidget *alvoDe(Form &f, const QKeySequence &tecla) {
-        for (QAbstractButton *b : f.findChildren<QAbstractButton *>())
-            if (b->isVisible() && b->isEnabled() && QKeySequence::mnemonic(b->text()) == tecla)
-                return b;
-        for (QLabel *l : f.findChildren<QLabel *>())
-            if (l->isVisible() && l->buddy() && l->buddy()->isEnabled() && QKeySequence::mnemonic(l->text()) == tecla)
-                return l;
-        return nullptr;
     }
 };
 
@@ -86,6 +72,26 @@ void instalarTeclasDeAcesso() {
     }
 }
 } // namespace
+
+QWidget *TeclaDeAcesso(const QWidget *janela, const QKeyEvent *k) {
+    if (k->modifiers() != Qt::AltModifier || k->key() < Qt::Key_A || k->key() > Qt::Key_Z)
+        return nullptr;
+    const QKeySequence tecla(QKeyCombination(Qt::AltModifier, Qt::Key(k->key())));
+    for (QAbstractButton *b : janela->findChildren<QAbstractButton *>())
+        if (b->isVisible() && b->isEnabled() && QKeySequence::mnemonic(b->text()) == tecla)
+            return b;
+    for (QLabel *l : janela->findChildren<QLabel *>())
+        if (l->isVisible() && l->buddy() && l->buddy()->isEnabled() && QKeySequence::mnemonic(l->text()) == tecla)
+            return l;
+    return nullptr;
+}
+
+void AcionarTeclaDeAcesso(QWidget *controle) {
+    if (auto *b = qobject_cast<QAbstractButton *>(controle))
+        b->click();
+    else if (auto *l = qobject_cast<QLabel *>(controle); l && l->buddy())
+        l->buddy()->setFocus(Qt::ShortcutFocusReason);
+}
 
 Form::Form(QWidget *parent) : QWidget(parent) {}
 

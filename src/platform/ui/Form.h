@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class QKeyEvent;
 class QLabel;
 class QMdiArea;
 #include <QMdiSubWindow>
@@ -101,6 +102,14 @@ int EncaixarRotulo(QLabel *rotulo);
 // EncaixarRotulo on every one-line label of a window whose text does not fit,
 // row by row; called once the window has all its controls.
 void EncaixarRotulos(QWidget *janela);
+
+// The window's control whose access key (Alt + the "&" letter) the key event
+// is: a visible, enabled button with that letter, or a visible label whose
+// field is enabled; else null. Every loaded form claims its own access keys
+// before the main window's menu titles that share the letter.
+QWidget *TeclaDeAcesso(const QWidget *janela, const QKeyEvent *k);
+// Does the control's work: presses the button, or gives the label's field the focus.
+void AcionarTeclaDeAcesso(QWidget *controle);
 
 // The loaded forms, in the order they were loaded.
 class Forms {

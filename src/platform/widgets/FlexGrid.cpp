@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
@@ -307,6 +308,22 @@ void FlexGrid::AddItem(const QString &texto, int index) {
         if (r <= rowSel_) ++rowSel_;
         aplicarSelecao(true);
     }
+}
+
+void FlexGrid::AddItems(const QStringList &items) {
+    if (items.isEmpty()) return;
+    const int r0 = rowCount();
+    setRowCount(r0 + int(items.size()));
+    rowData_.resize(std::size_t(rowCount()), 0);
+    {
+        // The rows are in the view already; their cells need no signal each.
+        const QSignalBlocker bloqueio(model());
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const QStringList cells = items[i].split(QLatin1Char('\t'));
+            for (int c = 0; c < columnCount(); ++c) celula(r0 + int(i), c)->setText(c < cells.size() ? cells[c] : QString());
+        }
+    }
+    viewport()->update();
 }
 
 void FlexGrid::RemoveItem(int index) {

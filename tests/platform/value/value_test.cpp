@@ -64,3 +64,26 @@ TEST(ValueConversions, NullIsApartFromEmptyText) {
     EXPECT_EQ(Value(Currency::fromUnits(35000)).toInt(), 4);   // 3.5 -> 4
     EXPECT_EQ(Value(QStringLiteral("12.34")).toCurrency().units(), 123400);
 }
+
+TEST(JetDate, StoredTextsReadBackOrRefused) {
+    const struct { const char *texto; bool valida; int y, m, d, hh, mi, ss; } casos[] = {
+        {"2026-12-10 14:07:03", true, 2026, 12, 10, 14, 7, 3},
+        {"1899-12-30 00:00:00", true, 1899, 12, 30, 0, 0, 0},
+        {"2024-02-29 23:59:59", true, 2024, 2, 29, 23, 59, 59},
+        {"2026-12-10", true, 2026, 12, 10, 0, 0, 0},
+        {"2025-02-29 00:00:00", false, 0, 0, 0, 0, 0, 0},
+        {"2026-13-01 00:00:00", false, 0, 0, 0, 0, 0, 0},
+        {"2026-12-10 24:00:00", false, 0, 0, 0, 0, 0, 0},
+        {"2026-12-1x 00:00:00", false, 0, 0, 0, 0, 0, 0},
+        {"2026/12/10 00:00:00", false, 0, 0, 0, 0, 0, 0},
+        {"", false, 0, 0, 0, 0, 0, 0},
+    };
+    for (const auto &c : casos) {
+        const auto d = value::fromStorage(QString::fromLatin1(c.texto));
+        ASSERT_EQ(d.has_value(), c.valida) << c.texto;
+        if (c.valida) {
+            EXPECT_EQ(*d, value::makeDate(c.y, c.m, c.d, c.hh, c.mi, c.ss)) << c.texto;
+            EXPECT_EQ(d->timeSpec(), Qt::UTC) << c.texto;
+        }
+    }
+}
