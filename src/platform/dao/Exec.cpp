@@ -128,11 +128,25 @@ std::shared_ptr<Recordset::Data> select(StatementCache &cache, const jetsql::Tra
 }
 
 long action(StatementCache &cache, const jetsql::Translation &t, const ParamValues &params) {
-    auto st = cache.acquire(t.sql);
-    bindAll(st.get(), t, params);
-    while (st.step()) {
+    // A checked money sum fails the statement after it may have changed
+    // some rows, and inside a transaction the engine keeps those unless the
+    // statement has its own level to go back to; alone, it is its own
+    // transaction and goes back whole.
+    sqlite3 *db = cache.db();
+    const bool nivelProprio = t.checksMoney && !sqlite3_get_autocommit(db);
+    if (nivelProprio) sqlite::exec(db, QStringLiteral("SAVEPOINT jet_instrucao"));
+    try {
+        auto st = cache.acquire(t.sql);
+        bindAll(st.get(), t, params);
+        while (st.step()) {
+        }
+    } catch (...) {
+        if (nivelProprio) sqlite3_exec(db, "ROLLBACK TO jet_instrucao; RELEASE jet_instrucao", nullptr, nullptr, nullptr);
+        throw;
     }
-    return sqlite3_changes(cache.db());
+    const long mudadas = sqlite3_changes(db);
+    if (nivelProprio) sqlite::exec(db, QStringLiteral("RELEASE jet_instrucao"));
+    return mudadas;
 }
 
 } // namespace dao::exec

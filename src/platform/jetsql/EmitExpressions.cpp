@@ -323,6 +323,7 @@ Ex Emitter::binary(const Expr &x, const Scope *scope) {
             if (a.lit == Ex::Lit::Cur && b.lit == Ex::Lit::Cur)
                 return literalCur(op == QLatin1String("+") ? a.iv + b.iv : a.iv - b.iv);
             if (storing_) {
+                checksMoney_ = true;
                 e.sql = QStringLiteral("%1(%2, %3)")
                             .arg(op == QLatin1String("+") ? QStringLiteral("jet_money_add") : QStringLiteral("jet_money_sub"),
                                  a.sql, b.sql);

@@ -92,6 +92,7 @@ private:
     // past the range of money fails the statement instead of being stored
     // as a floating value.
     bool storing_ = false;
+    bool checksMoney_ = false; // a checked sum was emitted
 
     [[noreturn]] void fail(int pos, const QString &what, long number = err::db::kSyntax) const;
 

@@ -27,6 +27,7 @@ Translation Emitter::run(const Statement &st) {
         if (!dup) t.parameters.push_back(p);
     }
     t.bindOrder = bindOrder_;
+    t.checksMoney = checksMoney_;
     return t;
 }
 

@@ -69,6 +69,7 @@ struct Translation {
     std::vector<QString> bindOrder;      // bindOrder[i] is the parameter behind ?(i+1)
     std::vector<ResultColumn> columns;   // Select only
     QString targetTable;                 // Insert, Update, Delete: the table written
+    bool checksMoney = false;            // may fail midway on a money sum past the range
 };
 
 // Translates and caches per text. Throws err::AppError: 3075 (syntax, with the

@@ -431,3 +431,99 @@ TEST_F(Escrita, ATransferOfTheMostNegativeAmountIsRefusedNotWrittenAsTwoOutgoing
     EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos")), 0);
     EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Transferencias")), 0);
 }
+
+namespace {
+
+// Every row's balances and code, and the counter: what a refused write must leave as it found it.
+QString estado(dao::Database &db) {
+    QString out;
+    auto rs = db.OpenRecordset(QStringLiteral("SELECT Id, SaldoConta, SaldoRecDesp, SaldoGlobal, Realizado FROM Lancamentos "
+                                              "ORDER BY DataId"),
+                               dao::dbOpenSnapshot);
+    for (; !rs->Eof(); rs->MoveNext())
+        for (int i = 0; i < 5; ++i) out += rs->Field(i).toString() + QLatin1Char(i == 4 ? '\n' : ' ');
+    auto s = db.OpenRecordset(QStringLiteral("SELECT Serial FROM Serial"), dao::dbOpenSnapshot);
+    return out + s->Field(0).toString();
+}
+
+} // namespace
+
+// A move over many later postings where only the last would pass the top is
+// refused whole, by the write itself: even a caller that commits afterwards
+// finds nothing written (no posting, no counter step, no balance moved, no
+// code changed).
+TEST_F(Escrita, AMoveWhereOnlyTheLastLaterPostingWouldLeaveTheRangeWritesNothing) {
+    conta(QStringLiteral("001"));
+    tipo(QStringLiteral("003"));
+    const QDate d(2020, 6, 1);
+    // Settled as not realised before the others: taking that back moves it
+    // and every later posting by 600,00.
+    postings::Gravado n;
+    ASSERT_EQ(lancar("001", "003", reais(600), d, &n), postings::Resultado::Gravado);
+    {
+        db::CDaoTrans trans;
+        trans.BegTrans();
+        ASSERT_EQ(postings::MudarRealizado(*db, n.id, 0, QStringLiteral("?"), QStringLiteral("N")), postings::Baixa::Mudada);
+        trans.ComTrans();
+    }
+    const int poucos = 40;
+    for (int i = 1; i <= poucos; ++i) ASSERT_EQ(lancar("001", "003", reais(1), d.addDays(i)), postings::Resultado::Gravado);
+    // The last posting ends 500,00 short of the top; every earlier balance is small.
+    const std::int64_t maximo = std::numeric_limits<std::int64_t>::max();
+    postings::Gravado ultimo;
+    ASSERT_EQ(lancar("001", "003", Currency::fromUnits(maximo - 5000000 - poucos * 10000), d.addDays(poucos + 1), &ultimo),
+              postings::Resultado::Gravado);
+    ASSERT_EQ(linha(ultimo.id).saldoGlobal, Currency::fromUnits(maximo - 5000000));
+    const QString antes = estado(*db);
+
+    struct Caso {
+        const char *nome;
+        std::function<bool()> recusado; // runs inside the caller's transaction
+    };
+    const Caso casos[] = {
+        {"a back-dated posting",
+         [&] {
+             postings::Lancamento l;
+             l.codConta = QStringLiteral("001");
+             l.codRecDesp = QStringLiteral("003");
+             l.valor = reais(600);
+             l.data = d.addDays(-1);
+             l.historico = QStringLiteral("HISTORICO");
+             l.idUsuario = 1;
+             postings::Gravado g;
+             return postings::GravarLancamento(*db, l, &g) == postings::Resultado::Invalido &&
+                    g.recusa == postings::kMsgForaDoLimite;
+         }},
+        {"a back-dated posting whose caller's own step ran",
+         [&] {
+             postings::Lancamento l;
+             l.codConta = QStringLiteral("001");
+             l.codRecDesp = QStringLiteral("003");
+             l.valor = reais(600);
+             l.data = d.addDays(-1);
+             l.historico = QStringLiteral("HISTORICO");
+             l.idUsuario = 1;
+             return postings::GravarLancamento(*db, l, nullptr, [&] {
+                        db->Execute(QStringLiteral("UPDATE Lancamentos SET Historico = 'MARCADO' WHERE Id = %1").arg(n.id));
+                        return true;
+                    }) == postings::Resultado::Invalido;
+         }},
+        {"a settlement taken back",
+         [&] {
+             return postings::MudarRealizado(*db, n.id, 0, QStringLiteral("N"), QStringLiteral("S")) ==
+                    postings::Baixa::ForaDoLimite;
+         }},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        db::CDaoTrans trans;
+        trans.BegTrans();
+        EXPECT_TRUE(c.recusado());
+        trans.ComTrans();
+        EXPECT_EQ(estado(*db), antes) << "nothing written";
+        EXPECT_EQ(linha(n.id).historico, QStringLiteral("HISTORICO"));
+    }
+    // The same moves by less than the room left go through.
+    EXPECT_EQ(lancar("001", "003", reais(500), d.addDays(-1)), postings::Resultado::Gravado);
+    EXPECT_EQ(linha(ultimo.id).saldoGlobal, Currency::fromUnits(maximo));
+}

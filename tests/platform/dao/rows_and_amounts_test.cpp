@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <limits>
+
 using namespace dao;
 using value::Currency;
 using value::DataType;
@@ -240,4 +242,66 @@ TEST_F(RowsAndAmounts, AmountsMeetingComputedDoubles) {
     EXPECT_EQ(first(u("SELECT Count(*) FROM T WHERE Valor = 0.57")), u("3|4")) << "no fraction of a unit was stored";
     EXPECT_EQ(first(u("SELECT Valor FROM T WHERE Nome = 'BIA'")), u("1.71|5"));
     EXPECT_EQ(first(u("SELECT Sum(Valor) FROM T")), u("3.42|5"));
+}
+
+// A money sum an UPDATE stores that would pass the range of money fails the
+// statement with its own number and a Portuguese text, and the statement is
+// undone whole, even inside a transaction that goes on and commits, and on a
+// table whose columns carry no constraint of their own. Left unchecked, the
+// engine would store a floating value in its place.
+TEST_F(RowsAndAmounts, AMoneySumPastTheRangeFailsTheWholeUpdate) {
+    db->CreateTable({u("M"),
+                     {{u("Id"), DataType::Long, 0, dbAutoIncrField, true, false, std::nullopt},
+                      {u("Saldo"), DataType::Currency, 0, 0, false, false, std::nullopt}},
+                     {{u("PrimaryKey"), {u("Id")}, true, true, true, false}}});
+    const qint64 maximo = std::numeric_limits<qint64>::max(), minimo = std::numeric_limits<qint64>::min();
+    struct Caso {
+        const char *nome, *tabela, *coluna, *conta;
+        qint64 ultimo; // the last row's amount, in units; the others are small
+        int p;
+    };
+    const Caso casos[] = {
+        {"past the top, a table with constraints", "T", "Valor", "Valor + 1", maximo - 5000, 0},
+        {"past the top, a table without", "M", "Saldo", "Saldo + [p]", maximo - 5000, 1},
+        {"past the bottom", "M", "Saldo", "Saldo - [p]", minimo + 5000, 1},
+        {"a negative amount added", "M", "Saldo", "[p] + Saldo", minimo + 5000, -1},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        const QString t = u(c.tabela), col = u(c.coluna);
+        db->Execute(u("DELETE FROM M"), dbFailOnError);
+        for (int i = 0; i < 3; ++i) db->Execute(u("INSERT INTO M (Saldo) VALUES (%1)").arg(i), dbFailOnError);
+        sqlite3_exec(db->handle(),
+                     u("UPDATE %1 SET %2 = %3 WHERE Id = (SELECT max(Id) FROM %1)").arg(t, col).arg(c.ultimo).toUtf8().constData(),
+                     nullptr, nullptr, nullptr);
+        auto linhas = [&] {
+            QStringList out;
+            auto rs = db->OpenRecordset(u("SELECT %1 FROM %2 ORDER BY Id").arg(col, t), dbOpenSnapshot);
+            for (; !rs->Eof(); rs->MoveNext()) out << rs->Field(0).toString() + u("|") + QString::number(int(rs->FieldType(0)));
+            return out;
+        };
+        const QStringList antes = linhas();
+        Workspace &ws = db->workspace();
+        ws.BeginTrans();
+        auto q = db->CreateQueryDef(QString(), u("PARAMETERS [p] Currency; UPDATE %1 SET %2 = %3").arg(t, col, u(c.conta)));
+        q->SetParameter(0, Currency::fromWhole(c.p));
+        try {
+            q->Execute(dbFailOnError);
+            ADD_FAILURE() << "the sum was stored";
+        } catch (const err::AppError &e) {
+            EXPECT_EQ(e.number(), E::kNumericOverflow);
+            EXPECT_TRUE(e.description().startsWith(u("Estouro de campo numérico"))) << e.description().toStdString();
+        }
+        ws.CommitTrans();
+        EXPECT_EQ(linhas(), antes) << "the statement was undone whole";
+    }
+    // Within the range, and Null, it adds as before.
+    db->Execute(u("DELETE FROM M"), dbFailOnError);
+    db->Execute(u("INSERT INTO M (Saldo) VALUES (Null)"), dbFailOnError);
+    db->Execute(u("INSERT INTO M (Saldo) VALUES (1.5)"), dbFailOnError);
+    db->Execute(u("UPDATE M SET Saldo = Saldo + 2.25"), dbFailOnError);
+    auto rs = db->OpenRecordset(u("SELECT Saldo FROM M ORDER BY Id"), dbOpenSnapshot);
+    EXPECT_TRUE(rs->Field(0).isNull());
+    rs->MoveNext();
+    EXPECT_EQ(rs->Field(0).toCurrency(), Currency::fromUnits(37500));
 }
