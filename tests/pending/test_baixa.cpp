@@ -5,6 +5,7 @@
 #include "platform/dao/Engine.h"
 #include "platform/dao/Workspace.h"
 #include "platform/ui/Input.h"
+#include "core/postings/Operacoes.h"
 
 #include <sqlite3.h>
 
@@ -218,7 +219,7 @@ TEST_F(Pendencias, TransferLegsThatDisagreeOrAreMissingChangeNothingAndClose) {
     selecionar(f, u.idEntrada);
     s.ok().ok();
     f->cmdBaixar_Click();
-    EXPECT_EQ(s.shownTexts().last(), pending::kMsgFaltaPerna);
+    EXPECT_EQ(s.shownTexts().last(), postings::kMsgFaltaPerna);
     EXPECT_EQ(codigo(u.idEntrada), QStringLiteral("?"));
     ui::DoEvents();
     EXPECT_FALSE(f->IsLoaded());
@@ -233,7 +234,7 @@ TEST_F(Pendencias, TransferLegsThatDisagreeOrAreMissingChangeNothingAndClose) {
     s.clear();
     s.ok().ok();
     g->cmdBaixar_Click();
-    EXPECT_EQ(s.shownTexts().last(), pending::kMsgFaltaPerna);
+    EXPECT_EQ(s.shownTexts().last(), postings::kMsgFaltaPerna);
     ui::DoEvents();
     EXPECT_FALSE(g->IsLoaded());
     // Put the book back as a whole for the oracle.
