@@ -74,6 +74,10 @@ void frmPendencias::cmdEstornar_Click() {
             hg.Show(false);
             fin::MsgBox(postings::kMsgHistoricoComMaisDe50);
             return;
+        case Desfecho::Invalido:
+            hg.Show(false);
+            fin::MsgBox(e.recusa, ui::vbInformation);
+            return;
         default:
             hg.Show(false);
             fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada."));
@@ -150,6 +154,10 @@ void frmPendencias::EstornoDeTransferencia(postings::CRowData &registro) {
         case Desfecho::HistoricoLongo:
             hg.Show(false);
             fin::MsgBox(postings::kMsgHistoricoComMaisDe50);
+            return;
+        case Desfecho::Invalido:
+            hg.Show(false);
+            fin::MsgBox(feito.recusa, ui::vbInformation);
             return;
         default:
             hg.Show(false);
