@@ -84,7 +84,7 @@ void frmPendencias::mudarBaixa(bool remover) {
     }
     if (fin::gTipoUsuario != 1 &&
         postings::PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, reg->CodConta, reg->CodRecDesp) < 2) {
-        fin::MsgBox(kMsgSemPermissaoGravacao);
+        fin::MsgBox(postings::kMsgSemPermissaoGravacao);
         return;
     }
     QString novo = QStringLiteral("?");
@@ -147,7 +147,7 @@ void frmPendencias::mudarBaixaDeTransferencia(postings::CRowData &registro, bool
         // One outgoing and one incoming leg: with any other pair one leg's
         // balances would move from the wrong date, or twice.
         if (!postings::PernasCompletas(pernas)) {
-            informar(kMsgFaltaPerna);
+            informar(postings::kMsgFaltaPerna);
             cancelar();
         }
         if (fin::gTipoUsuario != 1)
@@ -174,7 +174,7 @@ void frmPendencias::mudarBaixaDeTransferencia(postings::CRowData &registro, bool
             fin::MsgBox(postings::kMsgBloqueio);
             return;
         case Desfecho::Incompleta:
-            informar(kMsgFaltaPerna);
+            informar(postings::kMsgFaltaPerna);
             cancelar();
         case Desfecho::Invalido:
             informar(recusa);

@@ -22,14 +22,6 @@ namespace postings {
 
 using value::Currency;
 
-namespace {
-
-const QString kMsgNaoEstornou = QStringLiteral(
-    "Não foi possível estornar o lançamento selecionado. Uma possível causa é que ele já tenha sido estornado por "
-    "outro usuário ou baixado como não realizado. Verifique.");
-
-} // namespace
-
 // ---- reversal ---------------------------------------------------------------------
 
 void frmLancamentos::cmdEstornar_Click() {
@@ -109,8 +101,6 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
                         : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
                                          "origem também será estornado e com o mesmo histórico que você informar aqui."),
                     ui::vbInformation);
-        const QString faltando = QStringLiteral(
-            "Erro: faltando informação sobre o lançamento correspondente na operação de transferência.");
         {
             auto rs = fin::gDB->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Transferencias As T INNER JOIN "
                                                              "Lancamentos As L ON (L.Id = T.SerialEntra Or L.Id = "
@@ -119,7 +109,7 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
                                                   QString::number(serial),
                                               dao::dbOpenSnapshot);
             if (rs->Field(0).toInt() < 2) {
-                fin::MsgBox(faltando, ui::vbInformation);
+                fin::MsgBox(kMsgFaltaPerna, ui::vbInformation);
                 cancelar();
             }
         }
@@ -145,7 +135,7 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
             return;
         case Desfecho::Incompleta:
             hg.Show(false);
-            fin::MsgBox(faltando, ui::vbInformation);
+            fin::MsgBox(kMsgFaltaPerna, ui::vbInformation);
             cancelar();
         case Desfecho::Invalido:
             hg.Show(false);

@@ -146,6 +146,17 @@ frmExtra::~frmExtra() { tv->setImageList(nullptr); }
 frmExtraCon::frmExtraCon(QWidget *parent) : frmExtra(false, parent) {}
 frmExtraRec::frmExtraRec(QWidget *parent) : frmExtra(true, parent) {}
 
+std::unique_ptr<frmExtra> MostrarSelecao(long mode) {
+    std::unique_ptr<frmExtra> dlg;
+    if (mode == 2 || mode == 4 || mode == 7) dlg = std::make_unique<frmExtraRec>();
+    else dlg = std::make_unique<frmExtraCon>();
+    dlg->setAttribute(Qt::WA_DeleteOnClose, false);
+    dlg->Load();
+    dlg->setMode(mode);
+    dlg->ShowModal();
+    return dlg;
+}
+
 void frmExtra::ajustarAltura(int twips) { setFixedSize(px(kLargura), px(twips - kMoldura)); }
 
 int frmExtra::AlturaTwips() const { return height() * 15 + kMoldura; }

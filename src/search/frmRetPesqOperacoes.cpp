@@ -23,14 +23,7 @@ namespace {
 
 [[noreturn]] void cancelar() { throw err::AppError(err::kErrCancel, QString(), QString()); }
 
-const QString kMsgFaltandoPerna =
-    QStringLiteral("Erro: faltando informação sobre o lançamento correspondente na operação de transferência.");
-const QString kMsgSemGravacao =
-    QStringLiteral("Você não tem permissão de gravação nesta conta ou tipo de receita/despesa.");
 const QString kMsgSemGravacaoConta = QStringLiteral("Você não tem permissão de gravação nesta conta.");
-const QString kMsgNaoEstornou = QStringLiteral(
-    "Não foi possível estornar o lançamento selecionado. Uma possível causa é que ele já tenha sido estornado por "
-    "outro usuário ou baixado como não realizado. Verifique.");
 const QString kMsgEstornoFeito = QStringLiteral("Estorno realizado com sucesso!");
 
 int informar(const QString &texto) { return fin::MsgBox(texto, ui::vbInformation); }
@@ -56,7 +49,7 @@ std::vector<PernaDeTransferencia> pernasVerificadas(long id, const QString &msgS
                                                     const QString &msgSemGravacaoDepois) {
     std::vector<PernaDeTransferencia> pernas = LerPernas(*fin::gDB, id, fin::gIdUsuario, int(fin::gTipoUsuario));
     if (!PernasCompletas(pernas)) {
-        informar(kMsgFaltandoPerna);
+        informar(kMsgFaltaPerna);
         cancelar();
     }
     if (fin::gTipoUsuario != 1)
@@ -98,7 +91,7 @@ void frmRetPesq::cmdBaixar_Click() {
                                         "baixar uma transferência."));
             return;
         }
-        exigirGravacao(rs, kMsgSemGravacao, kMsgSemGravacaoConta);
+        exigirGravacao(rs, kMsgSemPermissaoGravacao, kMsgSemGravacaoConta);
         const int resposta = fin::MsgBox(QStringLiteral("A previsão do lançamento se realizou?"), ui::vbYesNo);
         // Only the two answers settle: a box closed any other way writes nothing.
         if (resposta != ui::vbYes && resposta != ui::vbNo) return;
@@ -119,7 +112,7 @@ void frmRetPesq::cmdBaixar_Click() {
             fin::MsgBox(kMsgBloqueio);
             return;
         case Desfecho::Incompleta:
-            informar(kMsgFaltandoPerna);
+            informar(kMsgFaltaPerna);
             return;
         case Desfecho::Invalido:
             informar(recusa);
@@ -168,7 +161,7 @@ void frmRetPesq::BaixaDeTransferencia() {
             fin::MsgBox(kMsgBloqueio);
             return;
         case Desfecho::Incompleta:
-            informar(kMsgFaltandoPerna);
+            informar(kMsgFaltaPerna);
             return;
         case Desfecho::Invalido:
             informar(recusa);
@@ -211,7 +204,7 @@ void frmRetPesq::cmdRemBaixa_Click() {
                                         "remover baixa de uma transferência."));
             return;
         }
-        exigirGravacao(rs, kMsgSemGravacao, kMsgSemGravacaoConta);
+        exigirGravacao(rs, kMsgSemPermissaoGravacao, kMsgSemGravacaoConta);
         if (fin::MsgBox(QStringLiteral("Confirma a remoção da baixa do lançamento selecionado?"), ui::vbYesNo) !=
             ui::vbYes)
             return;
@@ -231,7 +224,7 @@ void frmRetPesq::cmdRemBaixa_Click() {
             fin::MsgBox(kMsgBloqueio);
             return;
         case Desfecho::Incompleta:
-            informar(kMsgFaltandoPerna);
+            informar(kMsgFaltaPerna);
             return;
         case Desfecho::Invalido:
             informar(recusa);
@@ -275,7 +268,7 @@ void frmRetPesq::RemocaoBaixaDeTransferencia() {
             fin::MsgBox(kMsgBloqueio);
             return;
         case Desfecho::Incompleta:
-            informar(kMsgFaltandoPerna);
+            informar(kMsgFaltaPerna);
             return;
         case Desfecho::Invalido:
             informar(recusa);
@@ -324,7 +317,7 @@ void frmRetPesq::cmdEstornar_Click() {
         if (fin::gTipoUsuario != 1 &&
             PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, rs.Field(QStringLiteral("CodConta")).toString(),
                                  rs.Field(QStringLiteral("CodRecDesp")).toString()) < 2) {
-            fin::MsgBox(kMsgSemGravacao);
+            fin::MsgBox(kMsgSemPermissaoGravacao);
             cancelar();
         }
         PedidoDeHistorico pedido;
@@ -418,7 +411,7 @@ void frmRetPesq::EstornoDeTransferencia() {
             return;
         case Desfecho::Incompleta:
             hg.Show(false);
-            informar(kMsgFaltandoPerna);
+            informar(kMsgFaltaPerna);
             cancelar();
         case Desfecho::HistoricoLongo:
             hg.Show(false);

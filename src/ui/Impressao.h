@@ -5,6 +5,7 @@
 // up with their location.
 #include "platform/print/Printer.h"
 
+#include <QDateTime>
 #include <QStringList>
 #include <functional>
 
@@ -14,6 +15,26 @@ namespace fin {
 // gives the unprintable strips at the left and at the top, in twips.
 void ConfigurarImpressora(long &offsetX, long &offsetY, long orientacao,
                           print::Printer &impressora = print::ThePrinter());
+
+// The sheet of a fixed-pitch report, set up by PrepararFolha: A4 in the
+// orientation asked, a bottom reserve of 900 twips unless the unprintable
+// strip at the foot is wider, the page header 500 twips from the paper's top
+// edge (less the strip at the top), and the measures of a Courier New 8
+// character, the font the printer is left with.
+struct FolhaDeRelatorio {
+    long offsetX = 0; // unprintable strip at the left, in twips
+    long topo = 0;
+    double reservaInferior = 0;
+    double larguraCaractere = 0, alturaCaractere = 0;
+};
+FolhaDeRelatorio PrepararFolha(print::Printer &impressora, long orientacao);
+
+// The top line of a report's page at y = topo: the page number in Times New
+// Roman 8 at xNumero, the title in 12 bold underlined centred on the paper
+// and the report's time at the right edge. Leaves Times New Roman 8 bold for
+// the column headings below.
+void ImprimirTopoDaPagina(print::Printer &impressora, double topo, double xNumero, long pagina, const QString &titulo,
+                          long offsetX, const QDateTime &hora);
 
 // How many further lines of the given height a caller may print in the area:
 // one less than the whole lines that fit.

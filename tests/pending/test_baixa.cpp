@@ -5,6 +5,7 @@
 #include "platform/dao/Engine.h"
 #include "platform/dao/Workspace.h"
 #include "platform/ui/Input.h"
+#include "core/postings/Operacoes.h"
 
 #include <sqlite3.h>
 
@@ -218,7 +219,7 @@ TEST_F(Pendencias, TransferLegsThatDisagreeOrAreMissingChangeNothingAndClose) {
     selecionar(f, u.idEntrada);
     s.ok().ok();
     f->cmdBaixar_Click();
-    EXPECT_EQ(s.shownTexts().last(), pending::kMsgFaltaPerna);
+    EXPECT_EQ(s.shownTexts().last(), postings::kMsgFaltaPerna);
     EXPECT_EQ(codigo(u.idEntrada), QStringLiteral("?"));
     ui::DoEvents();
     EXPECT_FALSE(f->IsLoaded());
@@ -233,7 +234,7 @@ TEST_F(Pendencias, TransferLegsThatDisagreeOrAreMissingChangeNothingAndClose) {
     s.clear();
     s.ok().ok();
     g->cmdBaixar_Click();
-    EXPECT_EQ(s.shownTexts().last(), pending::kMsgFaltaPerna);
+    EXPECT_EQ(s.shownTexts().last(), postings::kMsgFaltaPerna);
     ui::DoEvents();
     EXPECT_FALSE(g->IsLoaded());
     // Put the book back as a whole for the oracle.
@@ -312,9 +313,11 @@ TEST_F(Pendencias, ARefusedSettlementTellsTheReasonAndKeepsTheCode) {
         f->cmdBaixar_Click();
         ASSERT_EQ(codigo(id), QStringLiteral("N"));
     }
-    // Out of the balances, the two leave room for the largest sum but 50,00.
+    // Out of the balances, the two leave room for the largest sum but 50,00:
+    // in the type of the single posting and in the account the transfer comes
+    // into (its outgoing leg only lowers the balances it moves).
     postings::NovoLancamento l;
-    l.codConta = QStringLiteral("001");
+    l.codConta = QStringLiteral("002");
     l.codRecDesp = QStringLiteral("003");
     l.valor = value::Currency::fromUnits(std::numeric_limits<std::int64_t>::max() - 500000);
     l.data = d.addDays(5);

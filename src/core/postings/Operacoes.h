@@ -43,6 +43,14 @@ enum class Desfecho {
                     // written; the result's `recusa` says it in the user's words
 };
 
+// What every window that reverses postings says on JaEstornado, and what
+// every window that settles or reverses a transfer says on Incompleta.
+inline const QString kMsgNaoEstornou = QStringLiteral(
+    "Não foi possível estornar o lançamento selecionado. Uma possível causa é que ele já tenha sido estornado por "
+    "outro usuário ou baixado como não realizado. Verifique.");
+inline const QString kMsgFaltaPerna =
+    QStringLiteral("Erro: faltando informação sobre o lançamento correspondente na operação de transferência.");
+
 // ---- posting ------------------------------------------------------------------
 
 struct NovoLancamento {
