@@ -193,12 +193,7 @@ TEST_F(LoginTest, OpensInTheMiddleOfTheScreen) {
         SCOPED_TRACE(principiante ? "with the hint" : "without it");
         auto login = std::make_unique<fin::frmLogin>();
         login->SetLoginBeginner(principiante);
-        QRect onde;
-        QTimer::singleShot(0, login.get(), [&] {
-            onde = login->frameGeometry();
-            login->Unload();
-        });
-        login->execModalLoop();
+        const QRect onde = testsupport::OndeAbre(*login);
         EXPECT_TRUE(login->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         EXPECT_LE((onde.center() - tela.center()).manhattanLength(), 2)
             << "at " << onde.x() << "," << onde.y() << " size " << onde.width() << "x" << onde.height();

@@ -154,13 +154,8 @@ TEST_F(Pendencias, TheGridFitsTheWindowExceptWhenTooSmallOrMinimised) {
     plano();
     lancar("001", "003", 100, hoje());
     QMdiArea area;
-    area.resize(1200, 900);
-    area.show();
-    ui::Forms::setMdiArea(&area);
-    auto *f = pending::AbrirPendencias(pending::SqlPendencias(1, 1, hoje()), &area);
+    auto *f = abrirNaArea(area, QSize(1200, 900));
     ASSERT_NE(f, nullptr);
-    f->Activate();
-    listas.emplace_back(f);
     auto ajustar = [&](int largura, int altura) {
         f->SubWindow()->resize(largura, altura);
         ui::DoEvents();
@@ -203,13 +198,8 @@ TEST_F(Pendencias, TheColumnsFitTheWindowWithoutScrollingSideways) {
     plano();
     lancar("001", "003", -99999999, hoje()); // -999.999,99
     QMdiArea area;
-    area.resize(1400, 900);
-    area.show();
-    ui::Forms::setMdiArea(&area);
-    auto *f = pending::AbrirPendencias(pending::SqlPendencias(1, 1, hoje()), &area);
+    auto *f = abrirNaArea(area, QSize(1400, 900));
     ASSERT_NE(f, nullptr);
-    f->Activate();
-    listas.emplace_back(f);
     std::vector<long> proprias;
     {
         widgets::FlexGrid g;
