@@ -3,8 +3,11 @@
 #include "shell/AberturaDeJanelas.h"
 
 #include "charts/frmPlano.h"
+#include "pending/SqlPendencias.h"
+#include "pending/frmPendencias.h"
 #include "postings/frmLancamentos.h"
 #include "search/frmRetPesq.h"
+#include "ui/AppContext.h"
 #include "shell/MainForm.h"
 
 namespace fin {
@@ -21,7 +24,9 @@ void AbrirLancamentos() { postings::AbrirLancamentos(area()); }
 
 void AbrirUsuarios() {}
 
-void AbrirPendencias() {}
+void AbrirPendencias() {
+    pending::AbrirPendencias(pending::SqlPendencias(gIdUsuario, int(gTipoUsuario), QDate::currentDate()), area());
+}
 
 void AbrirPesquisaPorDocumento(const QString &documento) { search::AbrirPesquisaPorDocumento(area(), documento); }
 

@@ -17,6 +17,7 @@
 #include "shell/MainForm.h"
 #include "shell/MenusDeContexto.h"
 #include "shell/frmAbout.h"
+#include "platform/widgets/FlexGrid.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -25,6 +26,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMainWindow>
@@ -235,7 +237,7 @@ TEST_F(MainFormTest, ToolbarRunsTheCommandOfItsMenuEntry) {
         {"SALDOSRECDESP", fin::kTemContas,
          "Não há receitas ou despesas cadastradas para se gerar informações de saldo."},
         {"EXTRACON", 3, ""},
-        {"BAIXAS", 0, ""},
+        {"BAIXAS", 0, "Não há lançamentos pendentes para baixa no momento."},
         {"USUARIOS", 1, "Aviso: enquanto não forem cadastradas as contas e os tipos de receitas/despesas, \nsó é "
                         "possível cadastrar novos usuários administradores."},
         {"USUARIOS", 3, ""},
@@ -275,6 +277,33 @@ TEST_F(MainFormTest, ToolbarRunsTheCommandOfItsMenuEntry) {
     s.ok();
     j.Botao("LANCAMENTOS")->trigger();
     EXPECT_EQ(s.shown().size(), 1u);
+}
+
+TEST_F(MainFormTest, PendingCommandOpensOneMoreListOfTheUsersDuePostingsEachTime) {
+    auto &j = Mostrar();
+    Executar(QStringLiteral("INSERT INTO Contas (DesConta, Codigo, CodPai) VALUES ('CAIXA', '001', '000')"));
+    Executar(QStringLiteral("INSERT INTO TiposMovimentacoes (DesMovimentacao, Codigo, CodPai) VALUES ('SALARIO', '003', '000')"));
+    const QString hoje = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
+    Executar(QStringLiteral("INSERT INTO Lancamentos (Id, CodConta, CodRecDesp, Valor, Data, Historico, DataId, SaldoConta, "
+                            "SaldoRecDesp, SaldoGlobal, IdUsuario) VALUES (1, '001', '003', 10, %1, 'H', '%2000000001', 10, "
+                            "10, 10, 1)").arg(db::DataSQL(QDateTime(QDate::currentDate(), QTime(0, 0)), 2), hoje));
+    Executar(QStringLiteral("UPDATE Serial SET Serial = 1"));
+    for (int vez = 1; vez <= 2; ++vez) {
+        Script s;
+        j.tb_ButtonClick(QStringLiteral("BAIXAS"));
+        Processar();
+        EXPECT_TRUE(s.shown().empty());
+        int listas = 0;
+        for (QMdiSubWindow *w : j.AreaMDI()->subWindowList())
+            if (w->widget() && w->widget()->objectName() == QStringLiteral("frmPendencias")) {
+                ++listas;
+                EXPECT_EQ(w->widget()->windowTitle(), QStringLiteral("Lançamentos Pendentes e Baixas"));
+                auto *grade = w->widget()->findChild<widgets::FlexGrid *>(QStringLiteral("Fgrid"));
+                ASSERT_TRUE(grade);
+                EXPECT_EQ(grade->TextMatrix(1, 7), QStringLiteral("H")) << "listed at its first activation";
+            }
+        EXPECT_EQ(listas, vez);
+    }
 }
 
 TEST_F(MainFormTest, SearchByDocumentAsksForTheDocument) {

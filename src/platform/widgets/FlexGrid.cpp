@@ -13,6 +13,8 @@ namespace widgets {
 namespace {
 constexpr long kErrSubscrito = 381;
 constexpr long kErrUltimaLinha = 30015;
+constexpr long kErrValorInvalido = 380;
+constexpr long kTwipsPorPixel = 15;
 const QColor kFixa(212, 208, 200);
 const QColor kSelecao(10, 36, 106);
 } // namespace
@@ -264,6 +266,22 @@ void FlexGrid::setTextMatrix(int r, int c, const QString &t) {
 int FlexGrid::ColAlignment(int c) const {
     requireCol(c);
     return align_[std::size_t(c)];
+}
+
+long FlexGrid::ColWidth(int c) const {
+    requireCol(c);
+    return long(columnWidth(c)) * kTwipsPorPixel;
+}
+
+void FlexGrid::setColWidth(int c, long twips) {
+    requireCol(c);
+    if (twips < 0) throw err::AppError(kErrValorInvalido, QStringLiteral("FlexGrid"), QStringLiteral("Valor de propriedade inválido."));
+    setColumnWidth(c, int(twips / kTwipsPorPixel));
+}
+
+void FlexGrid::Refresh() {
+    viewport()->update();
+    update();
 }
 
 void FlexGrid::AddItem(const QString &texto, int index) {

@@ -46,6 +46,11 @@ public:
     QString TextMatrix(int r, int c) const;
     void setTextMatrix(int r, int c, const QString &t);
     int ColAlignment(int c) const;
+    // Column width in twips (the windows are laid out at 15 twips a pixel).
+    long ColWidth(int c) const;
+    void setColWidth(int c, long twips);
+    // Redraws the grid now.
+    void Refresh();
 
     // Adds one row made of tab-separated cell texts (at the end, or before `index`).
     void AddItem(const QString &item, int index = -1);

@@ -1,7 +1,9 @@
 // Several copies of the program on one file: four processes, each with its
 // own workspace and connection, write postings, reversals, transfers and
 // transfer reversals through the routines the posting window uses, on
-// random back dates and nested accounts and types.
+// random back dates and nested accounts and types; and settle, take back and
+// reverse, as the pending list does, any posting or transfer of the book, as
+// a list read a while ago shows it.
 #include "db/ConstruirBanco.h"
 #include "db/Schema.h"
 #include "platform/dao/Database.h"
@@ -9,6 +11,8 @@
 #include "platform/dao/Recordset.h"
 #include "platform/dao/Workspace.h"
 #include "core/postings/Operacoes.h"
+#include "core/postings/Permissoes.h"
+#include "platform/err/AppError.h"
 #include "support/Oracle.h"
 #include "support/TempDir.h"
 
@@ -33,8 +37,33 @@ struct Contagem {
     int linhas = 0;        // postings written
     int transferencias = 0;
     int bloqueios = 0;
-    int falhas = 0;        // anything but written or a lock conflict
+    int guardas = 0;       // the posting was no longer as the list showed it
+    int baixas = 0;        // settlements and takings back written
+    int falhas = 0;        // anything but written, a lock conflict or a guard
 };
+
+// A posting as a list read it.
+struct Visto {
+    long id;
+    QString realizado;
+    int transferencia;
+    bool fora; // reversed or a reversal
+};
+
+// The book as a list shows it; a busy file leaves the old view.
+void ler(dao::Database &db, std::vector<Visto> &vistos) {
+    try {
+        std::vector<Visto> v;
+        auto rs = db.OpenRecordset(QStringLiteral("SELECT Id, Realizado, Transferencia, Estorno, Estornado FROM Lancamentos"),
+                                   dao::dbOpenSnapshot);
+        for (; !rs->Eof(); rs->MoveNext())
+            v.push_back({long(rs->Field(0).toInt()), rs->Field(1).toString(), int(rs->Field(2).toInt()),
+                         rs->Field(3).toBool() || rs->Field(4).toBool()});
+        vistos.swap(v);
+    } catch (const err::AppError &e) {
+        if (e.number() != err::db::kLocked) throw;
+    }
+}
 
 // One copy of the program: `vezes` writes, each retried after a lock conflict.
 Contagem copia(const QString &caminho, unsigned semente, int vezes) {
@@ -45,13 +74,44 @@ Contagem copia(const QString &caminho, unsigned semente, int vezes) {
     auto sorteio = [&](int n) { return int(rng() % unsigned(n)); };
     auto data = [&] { return QDate(2020, 1, 1).addDays(sorteio(365)); };
     std::vector<long> meus, minhasSaidas;
+    std::vector<Visto> vistos;
+    const QString codigos[] = {QStringLiteral("?"), QStringLiteral("S"), QStringLiteral("N")};
     for (int i = 0; i < vezes; ++i) {
+        if (i % 25 == 0) ler(*db, vistos);
         const int op = sorteio(100);
+        const Visto *v = vistos.empty() ? nullptr : &vistos[std::size_t(sorteio(int(vistos.size())))];
         for (;;) {
             Desfecho d;
             int linhas = 0;
-            bool transferiu = false;
-            if (op < 20 && !meus.empty()) {
+            bool transferiu = false, baixou = false;
+            if (op >= 70 && op < 90 && v && !v->fora) {
+                // Settle (or, from 'S' or 'N', sometimes take back) as the list shows it.
+                const QString novo = v->realizado != QStringLiteral("?") && sorteio(3) == 0 ? QStringLiteral("?")
+                                                                                             : codigos[1 + sorteio(2)];
+                long outra = 0;
+                if (v->transferencia != 0) {
+                    std::vector<postings::PernaDeTransferencia> pernas;
+                    try {
+                        pernas = postings::LerPernas(*db, v->id, 1, 1);
+                    } catch (const err::AppError &e) {
+                        if (e.number() != err::db::kLocked) throw;
+                        ++c.bloqueios;
+                        continue;
+                    }
+                    if (!postings::PernasCompletas(pernas)) {
+                        ++c.falhas;
+                        break;
+                    }
+                    outra = pernas[0].id == v->id ? pernas[1].id : pernas[0].id;
+                }
+                d = postings::Baixar(*db, kOnde, v->id, outra, v->realizado, novo);
+                baixou = d == Desfecho::Gravado;
+            } else if (op >= 90 && v && !v->fora) {
+                // Reverse what the list shows, a transfer from either leg.
+                d = v->transferencia != 0 ? postings::EstornarTransferencia(*db, kOnde, v->id, QStringLiteral("DA LISTA"), 1)
+                                          : postings::Estornar(*db, kOnde, v->id, QStringLiteral("DA LISTA"), 1);
+                if (d == Desfecho::Gravado) linhas = v->transferencia != 0 ? 2 : 1;
+            } else if (op < 20 && !meus.empty()) {
                 const std::size_t k = std::size_t(sorteio(int(meus.size())));
                 postings::Estorno e;
                 d = postings::Estornar(*db, kOnde, meus[k], QStringLiteral("ESTORNO"), 1, &e);
@@ -90,6 +150,9 @@ Contagem copia(const QString &caminho, unsigned semente, int vezes) {
             if (d == Desfecho::Gravado) {
                 c.linhas += linhas;
                 if (transferiu) ++c.transferencias;
+                if (baixou) ++c.baixas;
+            } else if (d == Desfecho::NaoOcorreu || d == Desfecho::JaEstornado) {
+                ++c.guardas;
             } else {
                 ++c.falhas;
             }
@@ -153,7 +216,11 @@ TEST(VariasCopias, FourProcessesKeepTheBookWhole) {
         total.linhas += c.linhas;
         total.transferencias += c.transferencias;
         total.bloqueios += c.bloqueios;
+        total.guardas += c.guardas;
+        total.baixas += c.baixas;
     }
+    EXPECT_GT(total.baixas, 0);
+    EXPECT_GT(total.guardas, 0) << "lists read a while ago met postings changed since";
     auto db = dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaBanco));
     auto n = [&](const QString &sql) { return db->OpenRecordset(sql, dao::dbOpenSnapshot)->Field(0).toInt(); };
     EXPECT_EQ(n(QStringLiteral("SELECT COUNT(*) FROM Lancamentos")), total.linhas);

@@ -4,6 +4,7 @@
 #include "platform/widgets/ActiveText.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/TreeView.h"
+#include "support/ErrorOf.h"
 
 #include <QImage>
 #include <QKeyEvent>
@@ -227,4 +228,20 @@ TEST(Grid, TheFixedRowAndColumnStayWhileTheCellsScroll) {
     // A cell brought into view from the left comes out from under the first column.
     g.scrollTo(g.model()->index(40, 1));
     EXPECT_GE(g.visualRect(g.model()->index(40, 1)).left(), g.columnWidth(0));
+}
+
+TEST(Grid, ColumnWidthsInTwipsFollowTheFormatAndTheProgram) {
+    testsupport::qtApp();
+    widgets::FlexGrid g;
+    g.setFormatString(QStringLiteral("     |<Conta     |>Valor"));
+    EXPECT_EQ(g.ColWidth(1), long(g.columnWidth(1)) * 15) << "twips at 15 a pixel";
+    EXPECT_GT(g.ColWidth(1), g.ColWidth(2)) << "the header's blanks widen its column";
+    g.setColWidth(2, 3000);
+    EXPECT_EQ(g.columnWidth(2), 200);
+    EXPECT_EQ(g.ColWidth(2), 3000);
+    g.setColWidth(2, 3007); // whole pixels
+    EXPECT_EQ(g.ColWidth(2), 3000);
+    EXPECT_NE(testsupport::errorOf([&] { g.setColWidth(3, 10); }), 0);
+    EXPECT_NE(testsupport::errorOf([&] { g.setColWidth(1, -15); }), 0);
+    g.Refresh();
 }

@@ -1,0 +1,279 @@
+#include "pending/frmPendencias.h"
+
+#include "pending/frmPendenciasComum.h"
+#include "ui/AppContext.h"
+#include "ui/CHourGlass.h"
+#include "ui/CLockWindowUpdate.h"
+#include "ui/Errors.h"
+#include "ui/MsgBox.h"
+#include "core/postings/Permissoes.h"
+#include "db/Module1.h"
+#include "platform/app/Application.h"
+#include "platform/dao/Database.h"
+#include "platform/dao/Recordset.h"
+#include "platform/ui/Messages.h"
+#include "platform/widgets/FlexGrid.h"
+
+#include <QEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace pending {
+
+namespace {
+
+constexpr int kTwips = 15; // the window is laid out at 15 twips a pixel
+constexpr int kAlturaPainel = 495;
+
+} // namespace
+
+frmPendencias::frmPendencias(QWidget *parent) : ui::Form(parent) {
+    setObjectName(QStringLiteral("frmPendencias"));
+    setWindowTitle(QStringLiteral("Pendências"));
+    Fgrid = new widgets::FlexGrid(this);
+    Fgrid->setObjectName(QStringLiteral("Fgrid"));
+    picBotton = new QWidget(this);
+    picBotton->setObjectName(QStringLiteral("picBotton"));
+    auto botao = [this](const char *nome, const QString &texto, int esquerda) {
+        auto *b = new QPushButton(texto, picBotton);
+        b->setObjectName(QString::fromLatin1(nome));
+        b->setGeometry(esquerda / kTwips, 60 / kTwips, 1665 / kTwips, 375 / kTwips);
+        return b;
+    };
+    cmdImprimir = botao("cmdImprimir", QStringLiteral("&Imprimir"), 240);
+    cmdEstornar = botao("cmdEstornar", QStringLiteral("Est&ornar"), 2235);
+    cmdBaixar = botao("cmdBaixar", QStringLiteral("&Baixar"), 4230);
+    cmdRemBaixa = botao("cmdRemBaixa", QStringLiteral("&Remover Baixa"), 6225);
+    cmdCancel = botao("cmdCancel", QStringLiteral("&Fechar"), 8220);
+    cmdEstornar->setEnabled(false);
+    cmdBaixar->setEnabled(false);
+    cmdRemBaixa->setEnabled(false);
+    setCancelButton(cmdCancel);
+    QWidget *ordem[] = {Fgrid, cmdImprimir, cmdEstornar, cmdBaixar, cmdRemBaixa, cmdCancel};
+    for (std::size_t i = 0; i + 1 < std::size(ordem); ++i) setTabOrder(ordem[i], ordem[i + 1]);
+    connect(cmdImprimir, &QPushButton::clicked, this, &frmPendencias::cmdImprimir_Click);
+    connect(cmdEstornar, &QPushButton::clicked, this, &frmPendencias::cmdEstornar_Click);
+    connect(cmdBaixar, &QPushButton::clicked, this, &frmPendencias::cmdBaixar_Click);
+    connect(cmdRemBaixa, &QPushButton::clicked, this, &frmPendencias::cmdRemBaixa_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmPendencias::cmdCancel_Click);
+    connect(Fgrid, &widgets::FlexGrid::SelChange, this, &frmPendencias::Fgrid_SelChange);
+    // The grid over the panel's top; ResizeGrid fits it once the window is shown.
+    resize(10035 / kTwips, 5340 / kTwips);
+    Fgrid->setGeometry(0, 0, width(), height() - kAlturaPainel / kTwips);
+    picBotton->setGeometry(0, height() - kAlturaPainel / kTwips, width(), kAlturaPainel / kTwips);
+}
+
+frmPendencias::~frmPendencias() = default;
+
+// ---- load, activation, unload -------------------------------------------------
+
+void frmPendencias::Form_Load() {
+    try {
+        fin::InstalarWindowProc(this, fin::FormWindowProc);
+        setWindowTitle(QStringLiteral("Lançamentos Pendentes e Baixas"));
+        podeTransferir_ = postings::PodeOperarTransferencias(*fin::gDB, fin::gIdUsuario, int(fin::gTipoUsuario));
+        if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
+        ConfigurarGrid();
+    } catch (...) {
+        FIN_TRAP_REPORT("frmPendencias", "Form_Load");
+        ui::PostMessage(this, ui::WM_CLOSE);
+    }
+}
+
+void frmPendencias::Form_Activate() {
+    if (jaAtivada_) return;
+    try {
+        linhas_.clear();
+        // Unavailable to the user until the query has given its rows.
+        setEnabled(false);
+        ExibirPendencias();
+        Fgrid->setCol(2);
+        jaAtivada_ = true;
+    } catch (...) {
+        FIN_TRAP_REPORT("frmPendencias", "Form_Activate");
+        ui::PostMessage(this, ui::WM_CLOSE);
+    }
+}
+
+void frmPendencias::Form_Unload(bool &cancel) {
+    (void)cancel;
+    try {
+        fin::RemoverWindowProc(this);
+        linhas_.clear();
+    } catch (...) {
+    }
+}
+
+void frmPendencias::cmdCancel_Click() { Unload(); }
+
+void frmPendencias::UpdateView(long &msg) { (void)msg; }
+
+// ---- the list -------------------------------------------------------------------
+
+void frmPendencias::ConfigurarGrid() {
+    try {
+        Fgrid->setFormatString(kFormatoGridPendencias);
+        Fgrid->setRows(2);
+        Fgrid->setRowData(1, 0);
+    } catch (...) {
+        FIN_TRAP_RERAISE("frmPendencias", "ConfigurarGrid");
+    }
+}
+
+void frmPendencias::ExibirPendencias() {
+    std::unique_ptr<dao::Recordset> rs;
+    try {
+        fin::CHourGlass hg;
+        hg.Show(true);
+        rs = fin::gDB->OpenRecordset(sql_, dao::dbOpenSnapshot);
+        try {
+            rs->MoveNext();
+            rs->MoveFirst();
+        } catch (...) {
+        }
+        if (rs->RecordCount() == 0) {
+            fin::MsgBox(kMsgNadaPendente, ui::vbInformation, platform::App::Title());
+            cancelar();
+        }
+        setEnabled(true);
+        fin::CLockWindowUpdate trava;
+        trava.LockWindow(Fgrid);
+        const QString tab(QLatin1Char('\t'));
+        for (; !rs->Eof(); rs->MoveNext()) {
+            const value::Value doc = rs->Field(QStringLiteral("Documento"));
+            postings::CRowData r;
+            r.Serial = long(rs->Field(QStringLiteral("Id")).toInt());
+            r.CodConta = rs->Field(QStringLiteral("CodConta")).toString();
+            r.CodRecDesp = rs->Field(QStringLiteral("CodRecDesp")).toString();
+            r.Estorno = rs->Field(QStringLiteral("Estorno")).toBool();
+            r.Estornado = rs->Field(QStringLiteral("Estornado")).toBool();
+            r.Realizado = rs->Field(QStringLiteral("Realizado")).toString();
+            r.Transferencia = std::uint8_t(rs->Field(QStringLiteral("Transferencia")).toInt());
+            r.DataId = rs->Field(QStringLiteral("DataId")).toString();
+            Fgrid->AddItem(QString() + tab + r.Realizado + tab +
+                           rs->Field(QStringLiteral("Data")).toDate().toString(QStringLiteral("dd/MM/yyyy")) + tab +
+                           rs->Field(QStringLiteral("Valor")).toCurrency().toBr() + tab +
+                           rs->Field(QStringLiteral("DesConta")).toString() + tab +
+                           rs->Field(QStringLiteral("DesMovimentacao")).toString() + tab +
+                           (doc.isNull() ? QString() : doc.toString()) + tab +
+                           rs->Field(QStringLiteral("Historico")).toString());
+            ++contador_;
+            linhas_.insert(QString::number(contador_), r);
+            Fgrid->setRowData(Fgrid->Rows() - 1, contador_);
+            if (Fgrid->Rows() == 3 && Fgrid->RowData(1) == 0) Fgrid->RemoveItem(1);
+        }
+        // The newest row in view, current and selected: once, after the rows.
+        mostrarUltimaLinha();
+        db::FecharRecordset(rs);
+    } catch (...) {
+        db::FecharRecordset(rs);
+        FIN_TRAP_RERAISE("frmPendencias", "ExibirPendencias");
+    }
+}
+
+void frmPendencias::mostrarUltimaLinha() {
+    try {
+        const int ultima = Fgrid->Rows() - 1;
+        Fgrid->setTopRow(std::max(1, Fgrid->Rows() - 10));
+        Fgrid->setRow(ultima);
+        Fgrid->setRowSel(ultima);
+    } catch (...) {
+    }
+}
+
+long frmPendencias::adicionarLinha(const QStringList &celulas, const postings::CRowData &registro) {
+    Fgrid->AddItem(celulas.join(QLatin1Char('\t')));
+    ++contador_;
+    linhas_.insert(QString::number(contador_), registro);
+    Fgrid->setRowData(Fgrid->Rows() - 1, contador_);
+    return contador_;
+}
+
+postings::CRowData *frmPendencias::registroSelecionado() {
+    const long chave = Fgrid->RowData(Fgrid->RowSel());
+    if (chave == 0) return nullptr;
+    auto it = linhas_.find(QString::number(chave));
+    return it == linhas_.end() ? nullptr : &*it;
+}
+
+void frmPendencias::marcarLinha(long serial, const QString &codigo, bool estornado) {
+    for (int r = 1; r < Fgrid->Rows(); ++r) {
+        auto it = linhas_.find(QString::number(Fgrid->RowData(r)));
+        if (it == linhas_.end() || it->Serial != serial) continue;
+        it->Realizado = codigo;
+        if (estornado) it->Estornado = true;
+        Fgrid->setTextMatrix(r, 1, codigo);
+        return;
+    }
+}
+
+void frmPendencias::Fgrid_SelChange() {
+    if (selecionando_) return;
+    try {
+        selecionando_ = true;
+        Fgrid->setRow(Fgrid->RowSel());
+        Fgrid->setRowSel(Fgrid->Row());
+        Fgrid->setCol(0);
+        Fgrid->setColSel(Fgrid->Cols() - 1);
+        if (const postings::CRowData *r = registroSelecionado()) {
+            cmdEstornar->setEnabled(true);
+            cmdBaixar->setEnabled(r->Realizado != QStringLiteral("E"));
+            cmdRemBaixa->setEnabled(r->Realizado == QStringLiteral("S") || r->Realizado == QStringLiteral("N"));
+        }
+        selecionando_ = false;
+    } catch (...) {
+        selecionando_ = false;
+        FIN_TRAP_REPORT("frmPendencias", "Fgrid_SelChange");
+    }
+}
+
+// ---- size -----------------------------------------------------------------------
+
+void frmPendencias::resizeEvent(QResizeEvent *e) {
+    ui::Form::resizeEvent(e);
+    Form_Resize();
+}
+
+void frmPendencias::changeEvent(QEvent *e) {
+    ui::Form::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange) Form_Resize();
+}
+
+void frmPendencias::Form_Resize() {
+    const bool minimizada = isMinimized() || (SubWindow() && SubWindow()->isMinimized());
+    if (minimizada || height() * kTwips < 2000 || width() * kTwips < 5200) return;
+    // The panel follows at once; the grid once the resize has finished.
+    picBotton->setGeometry(0, height() - kAlturaPainel / kTwips, width(), kAlturaPainel / kTwips);
+    fin::PostarGridResize(this);
+}
+
+void frmPendencias::ResizeGrid() {
+    try {
+        Fgrid->setGeometry(0, 0, width(), height() - picBotton->height());
+        // What the grid shows inside its frame and beside its scroll bar.
+        int dentro = Fgrid->width() - 2 * Fgrid->frameWidth();
+        if (Fgrid->verticalScrollBar()->isVisible()) dentro -= Fgrid->verticalScrollBar()->width();
+        long soma = 0;
+        for (int c = 0; c < Fgrid->Cols(); ++c) soma += Fgrid->ColWidth(c);
+        const long ultima = long(dentro) * kTwips - soma + Fgrid->ColWidth(7);
+        if (ultima > 0) Fgrid->setColWidth(7, ultima);
+        Fgrid->Refresh();
+    } catch (...) {
+    }
+}
+
+// ---- opening ----------------------------------------------------------------------
+
+frmPendencias *AbrirPendencias(const QString &sql, QMdiArea *area) {
+    if (area && !ui::Forms::mdiArea()) ui::Forms::setMdiArea(area);
+    auto *f = new frmPendencias();
+    f->Load();
+    if (!f->IsLoaded()) return nullptr;
+    f->setSQL(sql);
+    f->ShowModeless();
+    return f;
+}
+
+} // namespace pending

@@ -1,0 +1,191 @@
+// Settling a posting as realised or not realised and taking the settlement
+// back, for one posting or both legs of a transfer.
+#include "pending/frmPendencias.h"
+
+#include "pending/frmPendenciasComum.h"
+#include "ui/AppContext.h"
+#include "ui/Errors.h"
+#include "ui/MsgBox.h"
+#include "core/postings/Escrita.h"
+#include "core/postings/Operacoes.h"
+#include "core/postings/Permissoes.h"
+#include "platform/app/Application.h"
+#include "platform/ui/Messages.h"
+#include "platform/widgets/FlexGrid.h"
+
+namespace pending {
+
+using postings::Desfecho;
+
+namespace {
+
+const QString kAtualize = QStringLiteral("\nAtualize sua pesquisa.");
+const QString kMsgBaixaNaoOcorreu = QStringLiteral(
+    "A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter acabado de estorná-lo ou baixá-lo.");
+
+void informar(const QString &texto) { fin::MsgBox(texto, ui::vbInformation, platform::App::Title()); }
+
+// Yes and No only: Yes realised, No not realised. Any other answer (a box
+// dismissed somehow) leaves everything as it was, since No moves balances.
+std::optional<QString> perguntarSeRealizou() {
+    const int r = fin::MsgBox(kPerguntaRealizou, ui::vbYesNo, platform::App::Title());
+    if (r == ui::vbYes) return QStringLiteral("S");
+    if (r == ui::vbNo) return QStringLiteral("N");
+    return std::nullopt;
+}
+
+} // namespace
+
+void frmPendencias::cmdBaixar_Click() {
+    try {
+        mudarBaixa(false);
+    } catch (...) {
+        FIN_TRAP_REPORT("frmPendencias", "cmdBaixar_Click");
+        ui::PostMessage(this, ui::WM_CLOSE);
+    }
+}
+
+void frmPendencias::cmdRemBaixa_Click() {
+    try {
+        mudarBaixa(true);
+    } catch (...) {
+        FIN_TRAP_REPORT("frmPendencias", "cmdRemBaixa_Click");
+        ui::PostMessage(this, ui::WM_CLOSE);
+    }
+}
+
+void frmPendencias::mudarBaixa(bool remover) {
+    postings::CRowData *reg = registroSelecionado();
+    if (!reg) return;
+    if (reg->Estornado) {
+        fin::MsgBox(remover ? QStringLiteral("Este lançamento foi estornado e não pode ser alterado.")
+                            : QStringLiteral("Este lançamento foi estornado e não pode ser baixado."));
+        return;
+    }
+    if (reg->Estorno) {
+        fin::MsgBox(remover ? QStringLiteral("Este lançamento é um estorno e estornos não podem ser alterados.")
+                            : QStringLiteral("Este lançamento é um estorno e estornos não podem ser baixados."));
+        return;
+    }
+    if (remover && reg->Realizado == QStringLiteral("?")) {
+        informar(QStringLiteral("O lançamento selecionado não foi baixado para ter sua baixa removida."));
+        return;
+    }
+    if (reg->Transferencia != 0) {
+        if (podeTransferir_) {
+            mudarBaixaDeTransferencia(*reg, remover);
+        } else {
+            informar(remover ? QStringLiteral("O lançamento refere-se a uma transferência e você não tem permissão para "
+                                              "remover baixa de uma transferência.")
+                             : QStringLiteral("O lançamento refere-se a uma transferência e você não tem permissão para "
+                                              "baixar uma transferência."));
+        }
+        return;
+    }
+    if (fin::gTipoUsuario != 1 &&
+        postings::PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, reg->CodConta, reg->CodRecDesp) < 2) {
+        fin::MsgBox(kMsgSemPermissaoGravacao);
+        return;
+    }
+    QString novo = QStringLiteral("?");
+    if (remover) {
+        if (fin::MsgBox(QStringLiteral("Confirma a remoção da baixa do lançamento selecionado?"), ui::vbYesNo,
+                        platform::App::Title()) != ui::vbYes)
+            return;
+    } else {
+        const std::optional<QString> resposta = perguntarSeRealizou();
+        if (!resposta) return;
+        novo = *resposta;
+    }
+    const long serial = reg->Serial;
+    const QString antigo = reg->Realizado;
+    const postings::Chamador onde{"frmPendencias", remover ? "cmdRemBaixa_Click" : "cmdBaixar_Click"};
+    switch (postings::Baixar(*fin::gDB, onde, serial, 0, antigo, novo)) {
+    case Desfecho::Gravado:
+        break;
+    case Desfecho::Bloqueio:
+        fin::MsgBox(postings::kMsgBloqueio);
+        return;
+    default:
+        informar((remover ? QStringLiteral("A remoção da baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
+                                           "usuário ter acabado de estorná-lo ou de remover sua baixa.")
+                          : kMsgBaixaNaoOcorreu) +
+                 kAtualize);
+        return;
+    }
+    reg->Realizado = novo;
+    Fgrid->setTextMatrix(Fgrid->RowSel(), 1, novo);
+    informar(remover ? QStringLiteral("Remoção de baixa realizada com sucesso!") : QStringLiteral("Baixa realizada com sucesso!"));
+    long hint = fin::kHintLancamentos;
+    fin::UpdateAllViews(hint, this);
+    Fgrid->setFocus();
+}
+
+void frmPendencias::BaixaDeTransferencia(postings::CRowData &registro) { mudarBaixaDeTransferencia(registro, false); }
+
+void frmPendencias::RemocaoBaixaDeTransferencia(postings::CRowData &registro) { mudarBaixaDeTransferencia(registro, true); }
+
+void frmPendencias::mudarBaixaDeTransferencia(postings::CRowData &registro, bool remover) {
+    const char *procedimento = remover ? "RemocaoBaixaDeTransferencia" : "BaixaDeTransferencia";
+    try {
+        const bool origem = registro.Transferencia == 1;
+        if (remover)
+            informar(origem ? QStringLiteral("Por ser este o lançamento de origem de uma transferência, o lançamento de "
+                                             "destino também terá a baixa removida.")
+                            : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
+                                             "origem também terá a baixa removida"));
+        else
+            informar(origem ? QStringLiteral("Por ser este o lançamento de origem de uma transferência, o lançamento de "
+                                             "destino também será baixado.")
+                            : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
+                                             "origem também será baixado."));
+        const auto pernas = postings::LerPernas(*fin::gDB, registro.Serial, fin::gIdUsuario, int(fin::gTipoUsuario));
+        // One outgoing and one incoming leg: with any other pair one leg's
+        // balances would move from the wrong date, or twice.
+        if (!postings::PernasCompletas(pernas)) {
+            informar(kMsgFaltaPerna);
+            cancelar();
+        }
+        if (fin::gTipoUsuario != 1)
+            for (const postings::PernaDeTransferencia &p : pernas)
+                if (!p.podeGravar()) {
+                    informar(QStringLiteral("Você não pode fazer esta baixa por não ter permissão de gravação na conta '") +
+                             p.desConta +
+                             QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo baixada."));
+                    cancelar();
+                }
+        QString novo = QStringLiteral("?");
+        if (!remover) {
+            const std::optional<QString> resposta = perguntarSeRealizou();
+            if (!resposta) return;
+            novo = *resposta;
+        }
+        const QString antigo = registro.Realizado;
+        switch (postings::Baixar(*fin::gDB, {"frmPendencias", procedimento}, pernas[0].id, pernas[1].id, antigo, novo)) {
+        case Desfecho::Gravado:
+            break;
+        case Desfecho::Bloqueio:
+            fin::MsgBox(postings::kMsgBloqueio);
+            return;
+        case Desfecho::Incompleta:
+            informar(kMsgFaltaPerna);
+            cancelar();
+        default:
+            informar((remover ? QStringLiteral("A remoção de baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
+                                               "usuário ter acabado de estorná-lo ou remover sua baixa.")
+                              : kMsgBaixaNaoOcorreu) +
+                     kAtualize);
+            return;
+        }
+        registro.Realizado = novo;
+        Fgrid->setTextMatrix(Fgrid->RowSel(), 1, novo);
+        marcarLinha(registro.Serial == pernas[0].id ? pernas[1].id : pernas[0].id, novo, false);
+        informar(remover ? QStringLiteral("Baixa removida com sucesso!") : QStringLiteral("Baixa realizada com sucesso!"));
+        long hint = fin::kHintLancamentos;
+        fin::UpdateAllViews(hint, this);
+    } catch (...) {
+        FIN_TRAP_RERAISE("frmPendencias", procedimento);
+    }
+}
+
+} // namespace pending

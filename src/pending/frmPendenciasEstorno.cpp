@@ -1,0 +1,195 @@
+// Reversing the selected posting, or both legs of a transfer, from the list.
+#include "pending/frmPendencias.h"
+
+#include "pending/frmPendenciasComum.h"
+#include "ui/AppContext.h"
+#include "ui/CHourGlass.h"
+#include "ui/Errors.h"
+#include "ui/MsgBox.h"
+#include "core/postings/Escrita.h"
+#include "core/postings/HistoricoDeEstorno.h"
+#include "core/postings/Operacoes.h"
+#include "core/postings/Permissoes.h"
+#include "platform/app/Application.h"
+#include "platform/ui/Messages.h"
+#include "platform/widgets/FlexGrid.h"
+
+namespace pending {
+
+using postings::Desfecho;
+
+namespace {
+
+const QString kMsgNaoEstornou = QStringLiteral(
+    "Não foi possível estornar o lançamento selecionado. Uma possível causa é que ele já tenha sido estornado por "
+    "outro usuário ou baixado como não realizado. Verifique.");
+const QString kMsgHistoricoLongo = QStringLiteral("Erro: histórico com mais de 50 caracteres.");
+
+void informar(const QString &texto) { fin::MsgBox(texto, ui::vbInformation, platform::App::Title()); }
+
+} // namespace
+
+void frmPendencias::cmdEstornar_Click() {
+    try {
+        postings::CRowData *reg = registroSelecionado();
+        if (!reg) return;
+        if (reg->Estornado) {
+            fin::MsgBox(QStringLiteral("Este lançamento já foi estornado."));
+            return;
+        }
+        if (reg->Estorno) {
+            fin::MsgBox(QStringLiteral("Este lançamento já é um estorno e estornos não podem ser estornados. Faça um novo "
+                                       "lançamento normal para compensar o estorno."));
+            return;
+        }
+        // Only Yes goes on.
+        if (fin::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), ui::vbYesNo,
+                        platform::App::Title()) != ui::vbYes)
+            return;
+        if (reg->Transferencia > 0) {
+            if (podeTransferir_) EstornoDeTransferencia(*reg);
+            else
+                informar(QStringLiteral("O lançamento refere-se a uma transferência e você não tem permissão para "
+                                        "estornar uma transferência."));
+            return;
+        }
+        if (fin::gTipoUsuario != 1 &&
+            postings::PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, reg->CodConta, reg->CodRecDesp) < 2) {
+            fin::MsgBox(kMsgSemPermissaoGravacao);
+            return;
+        }
+        const std::optional<QString> historico = postings::PedirHistoricoDeEstorno();
+        if (!historico) return;
+        const int linha = Fgrid->RowSel();
+        fin::CHourGlass hg;
+        hg.Show(true);
+        postings::Estorno e;
+        switch (postings::Estornar(*fin::gDB, {"frmPendencias", "cmdEstornar_Click"}, reg->Serial, *historico,
+                                   fin::gIdUsuario, &e)) {
+        case Desfecho::Gravado:
+            break;
+        case Desfecho::Bloqueio:
+            hg.Show(false);
+            fin::MsgBox(postings::kMsgBloqueio);
+            return;
+        case Desfecho::JaEstornado:
+            fin::MsgBox(kMsgNaoEstornou);
+            return;
+        case Desfecho::HistoricoLongo:
+            hg.Show(false);
+            fin::MsgBox(kMsgHistoricoLongo);
+            return;
+        default:
+            hg.Show(false);
+            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada."));
+            return;
+        }
+        reg->Estornado = true;
+        reg->Realizado = QStringLiteral("E");
+        Fgrid->setTextMatrix(linha, 1, QStringLiteral("E"));
+        postings::CRowData r;
+        r.CodConta = e.codConta;
+        r.CodRecDesp = e.codRecDesp;
+        r.Serial = e.id;
+        r.Estorno = true;
+        r.DataId = e.dataId;
+        r.Realizado = QStringLiteral("E");
+        adicionarLinha({QString(), QStringLiteral("E"), e.data.toString(QStringLiteral("dd/MM/yyyy")), e.valor.toBr(),
+                        Fgrid->TextMatrix(linha, 4), Fgrid->TextMatrix(linha, 5), Fgrid->TextMatrix(linha, 6), *historico},
+                       r);
+        mostrarUltimaLinha();
+        hg.Show(false);
+        informar(QStringLiteral("Estorno realizado com sucesso!"));
+        long hint = fin::kHintLancamentos;
+        fin::UpdateAllViews(hint, this);
+        Fgrid->setFocus();
+    } catch (...) {
+        FIN_TRAP_REPORT("frmPendencias", "cmdEstornar_Click");
+    }
+}
+
+void frmPendencias::EstornoDeTransferencia(postings::CRowData &registro) {
+    try {
+        informar(registro.Transferencia == 1
+                     ? QStringLiteral("Por ser este o lançamento de origem de uma transferência, o lançamento de destino "
+                                      "também será estornado e com o mesmo histórico que você informar aqui.")
+                     : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de origem "
+                                      "também será estornado e com o mesmo histórico que você informar aqui."));
+        const auto pernas = postings::LerPernas(*fin::gDB, registro.Serial, fin::gIdUsuario, int(fin::gTipoUsuario));
+        if (!postings::PernasCompletas(pernas)) {
+            informar(kMsgFaltaPerna);
+            cancelar();
+        }
+        if (fin::gTipoUsuario != 1)
+            for (const postings::PernaDeTransferencia &p : pernas)
+                if (!p.podeGravar()) {
+                    informar(QStringLiteral("Você não pode fazer este estorno por não ter permissão de gravação na conta '") +
+                             p.desConta +
+                             QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo estornada."));
+                    cancelar();
+                }
+        const std::optional<QString> historico = postings::PedirHistoricoDeEstorno();
+        if (!historico) return;
+        fin::CHourGlass hg;
+        hg.Show(true);
+        postings::EstornoDeTransferenciaFeito feito;
+        int perna = 0;
+        QString desConta;
+        switch (postings::EstornarTransferencia(*fin::gDB, {"frmPendencias", "EstornoDeTransferencia"}, registro.Serial,
+                                                *historico, fin::gIdUsuario, &feito, &perna, &desConta)) {
+        case Desfecho::Gravado:
+            break;
+        case Desfecho::Bloqueio:
+            hg.Show(false);
+            fin::MsgBox(postings::kMsgBloqueio);
+            if (perna < 2) cancelar();
+            return;
+        case Desfecho::JaEstornado:
+            fin::MsgBox(kMsgNaoEstornou);
+            if (perna < 2) cancelar();
+            return;
+        case Desfecho::Incompleta:
+            hg.Show(false);
+            informar(kMsgFaltaPerna);
+            cancelar();
+        case Desfecho::HistoricoLongo:
+            hg.Show(false);
+            fin::MsgBox(kMsgHistoricoLongo);
+            return;
+        default:
+            hg.Show(false);
+            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta '") + desConta +
+                        QStringLiteral("' foi desativada."));
+            return;
+        }
+        registro.Estornado = true;
+        registro.Realizado = QStringLiteral("E");
+        Fgrid->setTextMatrix(Fgrid->RowSel(), 1, QStringLiteral("E"));
+        marcarLinha(registro.Serial == feito.b.idEstornado ? feito.a.idEstornado : feito.b.idEstornado,
+                    QStringLiteral("E"), true);
+        // The second leg's reversal first, then the first leg's.
+        for (const postings::Estorno *e : {&feito.b, &feito.a}) {
+            postings::CRowData r;
+            r.CodConta = e->codConta;
+            r.CodRecDesp = postings::kTipoTransferencia;
+            r.Serial = e->id;
+            r.Estorno = true;
+            r.Transferencia = e == &feito.a ? 1 : 2;
+            r.Realizado = QStringLiteral("E");
+            r.DataId = e->dataId;
+            adicionarLinha({QString(), QStringLiteral("E"), e->data.toString(QStringLiteral("dd/MM/yyyy")),
+                            postings::TextoValor(e->valor), e->desConta, postings::kDesTransferencia,
+                            e->documento.value_or(QString()), *historico},
+                           r);
+        }
+        mostrarUltimaLinha();
+        long hint = fin::kHintLancamentos;
+        fin::UpdateAllViews(hint, this);
+    } catch (...) {
+        fin::Trap("frmPendencias", "EstornoDeTransferencia", __LINE__);
+        ui::PostMessage(this, ui::WM_CLOSE);
+        fin::Reraise();
+    }
+}
+
+} // namespace pending

@@ -1,0 +1,195 @@
+// The printed pending list: A4 landscape, fixed pitch, the rows as the grid
+// shows them; a row whose wrapped texts do not fit the page goes whole to
+// the next one.
+#include "pending/frmPendencias.h"
+
+#include "pending/frmPendenciasComum.h"
+#include "ui/CHourGlass.h"
+#include "ui/Errors.h"
+#include "ui/Impressao.h"
+#include "ui/MsgBox.h"
+#include "platform/app/Application.h"
+#include "platform/print/Printer.h"
+#include "platform/widgets/FlexGrid.h"
+
+#include <QDateTime>
+#include <array>
+#include <cmath>
+
+namespace pending {
+
+namespace {
+
+long margemEsquerdaDe(long faixaEsquerda) { return faixaEsquerda < 1200 ? 1200 - faixaEsquerda : 0; }
+
+// x0 date, x1 amount field (13 characters), x2 account, x3 type, x4
+// document, x5 history; each rounded to whole twips after its step.
+std::array<double, 6> colunas(long margemEsquerda, double lc) {
+    std::array<double, 6> x{};
+    const double passos[] = {11, 14, 31, 31, 16};
+    x[0] = std::round(2 * lc + double(margemEsquerda));
+    for (int i = 1; i < 6; ++i) x[std::size_t(i)] = std::round(x[std::size_t(i - 1)] + passos[i - 1] * lc);
+    return x;
+}
+
+void imprimirEm(print::Printer &p, double x, double y, const QString &texto) {
+    p.setCurrentX(x);
+    p.setCurrentY(y);
+    p.Print(texto);
+}
+
+void fonteDaLista(print::Printer &p) {
+    p.setFontName(QStringLiteral("Courier New"));
+    p.setFontSize(8);
+    p.setFontBold(false);
+    p.setFontUnderline(false);
+}
+
+} // namespace
+
+void frmPendencias::cmdImprimir_Click() {
+    try {
+        ImprimePendencias(print::ThePrinter());
+    } catch (...) {
+        FIN_TRAP_REPORT("frmPendencias", "cmdImprimir_Click");
+    }
+}
+
+void frmPendencias::ImprimePendencias(print::Printer &p) {
+    try {
+        fin::CHourGlass hg;
+        hg.Show(true);
+        long faixaEsquerda = 0, faixaSuperior = 0;
+        fin::ConfigurarImpressora(faixaEsquerda, faixaSuperior, 2, p);
+        const double faixaInferior = p.Height() - (p.ScaleHeight() + double(faixaSuperior));
+        margemInferior_ = faixaInferior <= 900 ? 900 : 0;
+        const double margemSuperior = faixaSuperior < 500 ? double(500 - faixaSuperior) : 0;
+        linhaAtual_ = 1;
+        int pagina = 1;
+        fonteDaLista(p);
+        larguraCaractere_ = p.TextWidth(QStringLiteral("A"));
+        alturaLinha_ = p.TextHeight(QStringLiteral("A"));
+        dataImpressao_ = QDateTime::currentDateTime();
+        for (bool fim = false; !fim;) {
+            ImprimeCabecalho(p, faixaEsquerda, margemSuperior, pagina);
+            ++pagina;
+            fonteDaLista(p);
+            p.setCurrentY(p.CurrentY() + 100);
+            linhasPorPagina_ = fin::CalculaLimiteDeLinhas(float(alturaLinha_ + 20),
+                                                          float(p.ScaleHeight() - p.CurrentY() - margemInferior_));
+            bool primeira = true;
+            fim = true;
+            for (long linha = 1; linha <= linhasPorPagina_; ++linha) {
+                if (linhaAtual_ > Fgrid->Rows() - 1) break;
+                ImprimeLinhaPendencias(p, linha, faixaEsquerda);
+                if (linha > linhasPorPagina_) break; // the row goes whole to the next page
+                ++linhaAtual_;
+                primeira = false;
+            }
+            if (linhaAtual_ <= Fgrid->Rows() - 1) {
+                // A page that holds not even the row waiting would start new pages without end.
+                if (primeira) {
+                    fin::MsgBox(kMsgPaginaPequena, ui::vbInformation, platform::App::Title());
+                    cancelar();
+                }
+                fim = false;
+                try {
+                    p.NewPage();
+                } catch (...) {
+                }
+            }
+        }
+        try {
+            p.EndDoc();
+        } catch (...) {
+        }
+        hg.Show(false);
+        fin::MsgBox(QStringLiteral("Impressão concluída."), ui::vbInformation, platform::App::Title());
+    } catch (...) {
+        fin::CancelarImpressao(p);
+        FIN_TRAP_RERAISE("frmPendencias", "ImprimePendencias");
+    }
+}
+
+void frmPendencias::ImprimeCabecalho(print::Printer &p, long faixaEsquerda, double topo, int pagina) {
+    try {
+        const long margem = margemEsquerdaDe(faixaEsquerda);
+        const double lc = larguraCaractere_;
+        p.setFontName(QStringLiteral("Times New Roman"));
+        p.setFontSize(8);
+        p.setFontBold(false);
+        imprimirEm(p, 2 * lc + double(margem), topo, QString::number(pagina));
+        p.setFontSize(12);
+        p.setFontBold(true);
+        p.setFontUnderline(true);
+        const QString titulo = QStringLiteral("LANÇAMENTOS PENDENTES PARA BAIXA EM ") +
+                               dataImpressao_.toString(QStringLiteral("dd/MM/yyyy"));
+        imprimirEm(p, (p.Width() - p.TextWidth(titulo)) / 2 - double(faixaEsquerda), topo, titulo);
+        p.setFontUnderline(false);
+        p.setFontSize(8);
+        p.setFontBold(false);
+        const QString agora = dataImpressao_.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+        imprimirEm(p, p.ScaleWidth() - 200 - p.TextWidth(agora), topo, agora);
+        p.setFontBold(true);
+        const double y = std::round(p.CurrentY() + 600);
+        const auto x = colunas(margem, lc);
+        imprimirEm(p, x[0], y, QStringLiteral("DATA"));
+        fin::ImprimirADireita(p, QStringLiteral("VALOR"), x[1] + 13 * lc, y);
+        imprimirEm(p, x[2], y, QStringLiteral("CONTA"));
+        imprimirEm(p, x[3], y, QStringLiteral("RECEITA/DESPESA"));
+        imprimirEm(p, x[4], y, QStringLiteral("DOCUMENTO"));
+        imprimirEm(p, x[5], y, QStringLiteral("HISTÓRICO"));
+        p.setDrawWidth(2);
+        const double yRegua = y + p.TextHeight(QStringLiteral("A")) + 10;
+        p.Line(double(margem), yRegua, p.ScaleWidth() - 200, yRegua);
+    } catch (...) {
+        FIN_TRAP_RERAISE("frmPendencias", "ImprimeCabecalho");
+    }
+}
+
+void frmPendencias::ImprimeLinhaPendencias(print::Printer &p, long &linha, long faixaEsquerda) {
+    try {
+        const long margem = margemEsquerdaDe(faixaEsquerda);
+        const double lc = larguraCaractere_;
+        const int r = int(linhaAtual_);
+        // Each wrapped text, in turn, must fit the lines left on the page.
+        struct Campo {
+            int coluna;
+            double largura;
+        };
+        const Campo campos[] = {{4, 25}, {5, 25}, {7, 49}};
+        QStringList quebrados[3];
+        for (int i = 0; i < 3; ++i) {
+            quebrados[i] = fin::QuebraLinha(Fgrid->TextMatrix(r, campos[i].coluna), float(campos[i].largura * lc), float(lc));
+            if (linha + long(quebrados[i].size() - 1) > linhasPorPagina_) {
+                linha = linhasPorPagina_ + 1;
+                return;
+            }
+        }
+        const double y = std::round(p.CurrentY() + 20);
+        qsizetype extras = 0;
+        for (const QStringList &q : quebrados) extras = std::max(extras, q.size() - 1);
+        // Counted in lines, a page takes a row more than it holds: each row
+        // also starts 20 twips below the last. A row whose foot would pass
+        // the page's printable foot goes whole to the next page.
+        if (y + (alturaLinha_ + 20) * double(extras + 1) > p.ScaleHeight() - margemInferior_) {
+            linha = linhasPorPagina_ + 1;
+            return;
+        }
+        const auto x = colunas(margem, lc);
+        imprimirEm(p, double(margem), y, Fgrid->TextMatrix(r, 1));
+        imprimirEm(p, x[0], y, Fgrid->TextMatrix(r, 2));
+        fin::ImprimirADireita(p, Fgrid->TextMatrix(r, 3), x[1] + 13 * lc, y);
+        imprimirEm(p, x[4], y, Fgrid->TextMatrix(r, 6));
+        const double xs[] = {x[2], x[3], x[5]};
+        const double passo = p.TextHeight(QStringLiteral("A")) + 20;
+        for (int i = 0; i < 3; ++i)
+            for (qsizetype k = 0; k < quebrados[i].size(); ++k) imprimirEm(p, xs[i], y + double(k) * passo, quebrados[i][k]);
+        p.setCurrentY(y + (alturaLinha_ + 20) * double(extras + 1));
+        linha += long(extras);
+    } catch (...) {
+        FIN_TRAP_RERAISE("frmPendencias", "ImprimeLinhaPendencias");
+    }
+}
+
+} // namespace pending
