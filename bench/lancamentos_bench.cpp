@@ -1,6 +1,7 @@
 // The posting window: a keystroke in the account box with 5,000 accounts
 // (type-ahead over the whole list), and the window's posting routine on
 // large books.
+#include "AplicacaoDeTela.h"
 #include "BenchBook.h"
 #include "ui/AppContext.h"
 #include "db/ConstruirBanco.h"
@@ -21,14 +22,7 @@
 
 namespace {
 
-QApplication &app() {
-    static int argc = 1;
-    static char arg0[] = "bench";
-    static char *argv[] = {arg0, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication a(argc, argv);
-    return a;
-}
+using benchsupport::app;
 
 QString caminho(const QString &nome) {
     const QString p = QDir::temp().filePath(nome);

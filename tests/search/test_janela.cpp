@@ -205,6 +205,19 @@ TEST_F(Janela, ConsultaSoNaPrimeiraAtivacaoEFalhaFechaAJanela) {
     ASSERT_EQ(s.shown().size(), 1u);
 }
 
+TEST_F(Janela, GradeSemLinhaVisivelNaoRepeteAConsultaSemFim) {
+    lancar("001", "003", QDate(2024, 1, 1), 100, "A");
+    Abertura a;
+    a.sql = extrato(kPeriodoTodo, kFimTodo);
+    search::frmRetPesq *f = abrir(a);
+    // A grid too low to show a row: the refresh tries again a few times and stops.
+    f->DBGrid1->resize(f->DBGrid1->width(), 1);
+    ASSERT_EQ(f->DBGrid1->VisibleRows(), 0);
+    f->cmdAtualizar_Click();
+    EXPECT_EQ(f->Recordset()->RecordCount(), 1);
+    EXPECT_TRUE(f->IsLoaded());
+}
+
 TEST_F(Janela, RedimensionarAjustaAGradeEAHistoricoAbsorveASobra) {
     for (int d = 0; d < 80; ++d) lancar("001", "003", QDate(2024, 1, 1).addDays(d), 100, "A");
     Abertura a;

@@ -55,6 +55,32 @@ TEST(JetDate, LiteralsStorageAndScreenForms) {
     EXPECT_TRUE(value::isZeroDate(value::zeroDate()));
 }
 
+TEST(JetDate, StoredTextsReadBackOrRefused) {
+    struct Caso {
+        const char *texto;
+        QDateTime data; // invalid: refused
+    };
+    const Caso casos[] = {
+        {"2026-12-10 14:07:03", value::makeDate(2026, 12, 10, 14, 7, 3)},
+        {"1899-12-30 00:00:00", value::zeroDate()},
+        {"2024-02-29 23:59:59", value::makeDate(2024, 2, 29, 23, 59, 59)},
+        {"2026-12-10", value::makeDate(2026, 12, 10)},
+        {"2026-02-30 00:00:00", QDateTime()},
+        {"2026-12-10 24:00:00", QDateTime()},
+        {"2026-1a-10 00:00:00", QDateTime()},
+        {"2026/12/10 00:00:00", QDateTime()},
+        {"", QDateTime()},
+    };
+    for (const Caso &c : casos) {
+        const auto d = value::fromStorage(QString::fromLatin1(c.texto));
+        EXPECT_EQ(d.has_value(), c.data.isValid()) << c.texto;
+        if (d && c.data.isValid()) {
+            EXPECT_EQ(*d, c.data) << c.texto;
+            EXPECT_EQ(d->timeSpec(), Qt::UTC) << c.texto;
+        }
+    }
+}
+
 TEST(ValueConversions, NullIsApartFromEmptyText) {
     EXPECT_TRUE(Value().isNull());
     EXPECT_FALSE(Value(QString()).isNull());
