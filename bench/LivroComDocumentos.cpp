@@ -6,12 +6,27 @@
 
 #include <sqlite3.h>
 
+#include <set>
+
 namespace benchsupport {
 
-BenchBook &bookWithDocuments(int postings) {
-    BenchBook &b = bookOnDisk(QStringLiteral("documentos"), postings);
-    static bool feito = false;
-    if (!feito) {
+namespace {
+void executar(dao::Database &db, const char *sql) {
+    char *erro = nullptr;
+    if (sqlite3_exec(db.handle(), sql, nullptr, nullptr, &erro) != SQLITE_OK) {
+        const QString texto = QString::fromUtf8(erro ? erro : "?");
+        sqlite3_free(erro);
+        throw std::runtime_error(texto.toStdString());
+    }
+}
+} // namespace
+
+BenchBook &bookWithDocuments(int postings, Arrumacao arrumacao) {
+    const bool cronologica = arrumacao == Arrumacao::Cronologica;
+    BenchBook &b = bookOnDisk(cronologica ? QStringLiteral("documentos-cronologico") : QStringLiteral("documentos"),
+                              postings);
+    static std::set<std::pair<int, bool>> prontos;
+    if (prontos.insert({postings, cronologica}).second) {
         auto rs = b.db->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Lancamentos WHERE Documento = 'DOC'"),
                                       dao::dbOpenSnapshot);
         if (rs->Field(0).toInt() > 0) {
@@ -22,11 +37,15 @@ BenchBook &bookWithDocuments(int postings) {
                               .arg(documentos),
                           dao::dbFailOnError);
             b.db->workspace().CommitTrans();
+            // Rows stored in DataId order: the table's key is not its row
+            // number, so writing the rows again in that order lays them out so.
+            if (cronologica)
+                executar(*b.db, "BEGIN; CREATE TEMP TABLE Copia AS SELECT * FROM Lancamentos ORDER BY DataId; "
+                                "DELETE FROM Lancamentos; INSERT INTO Lancamentos SELECT * FROM temp.Copia; "
+                                "DROP TABLE temp.Copia; COMMIT;");
         }
         // A file built before the documents had their index gets it here.
-        sqlite3_exec(b.db->handle(), "CREATE INDEX IF NOT EXISTS Documento ON Lancamentos (Documento)", nullptr,
-                     nullptr, nullptr);
-        feito = true;
+        executar(*b.db, "CREATE INDEX IF NOT EXISTS Documento ON Lancamentos (Documento)");
     }
     return b;
 }

@@ -24,9 +24,11 @@ constexpr int kLancamentos = 1000000;
 
 using benchsupport::app;
 
-benchsupport::BenchBook &livro() {
+// Arg 0 of the statement benchmarks: 0 the postings stored at random, 1 in date order.
+benchsupport::BenchBook &livro(int arrumacao = 0) {
     app();
-    benchsupport::BenchBook &b = benchsupport::bookWithDocuments(kLancamentos);
+    benchsupport::BenchBook &b = benchsupport::bookWithDocuments(
+        kLancamentos, arrumacao ? benchsupport::Arrumacao::Cronologica : benchsupport::Arrumacao::Aleatoria);
     fin::gDB = b.db.get();
     return b;
 }
@@ -97,7 +99,7 @@ void porLinha(benchmark::State &state, long linhas) {
 // ---- statement -------------------------------------------------------------------
 
 void BM_ExtratoNaTela(benchmark::State &state) {
-    benchsupport::BenchBook &b = livro();
+    benchsupport::BenchBook &b = livro(int(state.range(0)));
     const QString sql = extrato(inicioDoAno(b), fimDoLivro(b));
     long linhas = 0;
     for (auto _ : state) {
@@ -110,22 +112,22 @@ void BM_ExtratoNaTela(benchmark::State &state) {
     }
     porLinha(state, linhas);
 }
-BENCHMARK(BM_ExtratoNaTela)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_ExtratoNaTela)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 void BM_ExtratoBare(benchmark::State &state) {
-    benchsupport::BenchBook &b = livro();
+    benchsupport::BenchBook &b = livro(int(state.range(0)));
     const QByteArray de = inicioDoAno(b).toString(QStringLiteral("yyyyMMdd")).toLatin1();
     const QByteArray ate = fimDoLivro(b).addDays(1).toString(QStringLiteral("yyyyMMdd")).toLatin1();
     long linhas = 0;
     for (auto _ : state) linhas = bare(b.db->handle(), kBareExtrato, de, ate);
     porLinha(state, linhas);
 }
-BENCHMARK(BM_ExtratoBare)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_ExtratoBare)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 // The window refreshed after it settled a posting (realised and back), as
 // the settling command does.
 void BM_ExtratoAtualizadoAposBaixa(benchmark::State &state) {
-    benchsupport::BenchBook &b = livro();
+    benchsupport::BenchBook &b = livro(int(state.range(0)));
     search::frmRetPesq *f = abrirJanela(1, extrato(inicioDoAno(b), fimDoLivro(b)), QStringLiteral("EXTRATO"));
     dao::Recordset &rs = *f->Recordset();
     rs.SetAbsolutePosition(rs.RecordCount() / 2);
@@ -144,7 +146,7 @@ void BM_ExtratoAtualizadoAposBaixa(benchmark::State &state) {
     porLinha(state, linhas);
     fechar(f);
 }
-BENCHMARK(BM_ExtratoAtualizadoAposBaixa)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+BENCHMARK(BM_ExtratoAtualizadoAposBaixa)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 // ---- previous balance -------------------------------------------------------------
 
