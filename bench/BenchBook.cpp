@@ -1,7 +1,10 @@
 #include "BenchBook.h"
 
 #include "db/ConstruirBanco.h"
+#include "db/Schema.h"
 #include "platform/dao/Database.h"
+#include "platform/dao/Engine.h"
+#include "platform/dao/Recordset.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,20 +12,67 @@
 
 namespace benchsupport {
 
-BenchBook &bookOnDisk(const QString &name, int postings) {
-    static std::map<std::pair<QString, int>, std::unique_ptr<BenchBook>> books;
-    auto &b = books[{name, postings}];
+namespace {
+
+// Changes whenever the book or the file layout changes, so an old file is
+// built again rather than measured.
+QString marca(const testsupport::BookShape &s) {
+    return QStringLiteral("v2 %1 %2 %3 %4 %5").arg(s.postings).arg(s.accountsPerLevel).arg(s.levels).arg(s.days).arg(s.typedInDateOrder);
+}
+
+QStringList codigos(dao::Database &db, const QString &tabela, const QString &excluir) {
+    QStringList out;
+    auto rs = db.OpenRecordset(QStringLiteral("SELECT Codigo FROM %1 WHERE Codigo NOT IN (%2) ORDER BY Codigo").arg(tabela, excluir),
+                               dao::dbOpenSnapshot);
+    for (; !rs->Eof(); rs->MoveNext()) out << rs->Field(0).toString();
+    return out;
+}
+
+bool reaproveitar(BenchBook &b, const QString &path) {
+    if (!QFile::exists(path)) return false;
+    try {
+        b.db = dao::DBEngine::OpenDatabase(path, false, false, db::ConnectString(db::kSenhaBanco));
+        auto rs = b.db->OpenRecordset(QStringLiteral("SELECT Marca, Inicio FROM BancoDeTeste"), dao::dbOpenSnapshot);
+        if (rs->Eof() || rs->Field(0).toString() != marca(b.shape)) throw 0;
+        b.shape.first = rs->Field(1).toDate().date();
+        b.book.accounts = codigos(*b.db, QStringLiteral("Contas"), QStringLiteral("'000'"));
+        b.book.types = codigos(*b.db, QStringLiteral("TiposMovimentacoes"), QStringLiteral("'000','001','002'"));
+        return true;
+    } catch (...) {
+        b.db.reset();
+        return false;
+    }
+}
+
+} // namespace
+
+BenchBook &bookOnDisk(const QString &name, int postings, Ordem ordem) {
+    static std::map<std::tuple<QString, int, Ordem>, std::unique_ptr<BenchBook>> books;
+    auto &b = books[{name, postings, ordem}];
     if (!b) {
         b = std::make_unique<BenchBook>();
-        const QString path = QDir::temp().filePath(QStringLiteral("fin-bench-%1-%2.mdb").arg(name).arg(postings));
-        for (const char *suffix : {"", "-wal", "-shm"}) QFile::remove(path + QString::fromLatin1(suffix));
-        b->db = db::ConstruirBancoDeDados(path);
         b->shape.postings = postings;
         b->shape.accountsPerLevel = 6;
         b->shape.levels = 2;
         b->shape.days = 3650;
-        b->shape.first = QDate::currentDate().addDays(-b->shape.days - 1);
-        b->book = testsupport::writeBook(*b->db, b->shape);
+        b->shape.leavesOnly = true;
+        b->shape.typedInDateOrder = ordem == Ordem::Datas;
+        const QString path = QDir::temp().filePath(
+            QStringLiteral("fin-bench-%1-%2-%3.mdb").arg(name).arg(postings).arg(ordem == Ordem::Datas ? "datas" : "aleatoria"));
+        if (!reaproveitar(*b, path)) {
+            for (const char *suffix : {"", "-wal", "-shm"}) QFile::remove(path + QString::fromLatin1(suffix));
+            b->db = db::ConstruirBancoDeDados(path);
+            b->shape.first = QDate::currentDate().addDays(-b->shape.days - 1);
+            b->book = testsupport::writeBook(*b->db, b->shape);
+            dao::TableDef marcaDoLivro{QStringLiteral("BancoDeTeste"),
+                                       {{QStringLiteral("Marca"), value::DataType::Text, 60, 0, false, false, std::nullopt},
+                                        {QStringLiteral("Inicio"), value::DataType::Date, 0, 0, false, false, std::nullopt}},
+                                       {}};
+            b->db->CreateTable(marcaDoLivro);
+            b->db->Execute(QStringLiteral("INSERT INTO BancoDeTeste (Marca, Inicio) VALUES ('%1', #%2#)")
+                               .arg(marca(b->shape), b->shape.first.toString(QStringLiteral("MM/dd/yyyy"))));
+            b->db->Checkpoint();
+        }
     }
     return *b;
 }

@@ -1,7 +1,9 @@
 #pragma once
-// A large book in a fresh encrypted file, built once per size and kept for the
-// whole benchmark run: ten years of postings up to yesterday on two levels of
-// six accounts and six types.
+// A large book in an encrypted file, built once per name, size and order and
+// kept in the temporary folder between runs: ten years of postings up to the
+// day it was built, on two levels of six accounts (postings on the second
+// level only, so each first-level account heads a busy branch with no posting
+// of its own) and six types.
 #include "support/Book.h"
 
 #include <QString>
@@ -13,13 +15,17 @@ class Database;
 
 namespace benchsupport {
 
+enum class Ordem { Aleatoria, Datas };
+
 struct BenchBook {
     std::unique_ptr<dao::Database> db;
-    testsupport::Book book;
+    testsupport::Book book; // accounts and types; postings only when built in this run
     testsupport::BookShape shape;
 };
 
-// `name` tells the benchmarks' files apart in the temporary folder.
-BenchBook &bookOnDisk(const QString &name, int postings);
+// `name` tells the benchmarks' files apart in the temporary folder; the
+// benchmarks that write to a book leave it larger for the next run, so they
+// count what they touch rather than assume the size.
+BenchBook &bookOnDisk(const QString &name, int postings, Ordem ordem = Ordem::Aleatoria);
 
 } // namespace benchsupport

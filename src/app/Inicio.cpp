@@ -53,6 +53,21 @@ void AtualizarConsultaDeSaldos(const QString &caminho) {
     antigo.reset();
 }
 
+// Opens the file with the database password. Deriving the key from a
+// password is the slow part of an open, so the older files' treatment above
+// is tried only for a file that refuses this password, and then the ordinary
+// open runs again (and reports what it finds).
+dao::Database *AbrirBanco(const QString &caminho) {
+    try {
+        return dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaBanco)).release();
+    } catch (const err::AppError &e) {
+        if (e.number() != err::db::kBadPassword)
+            throw;
+    }
+    AtualizarConsultaDeSaldos(caminho);
+    return dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaBanco)).release();
+}
+
 void MoverUltimoEPrimeiro(dao::Recordset &rs) {
     try {
         rs.MoveLast();
@@ -98,8 +113,7 @@ bool Main() {
         // failure is reported and the user may point to another file.
         for (;;) {
             try {
-                AtualizarConsultaDeSaldos(caminho);
-                gDB = dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaBanco)).release();
+                gDB = AbrirBanco(caminho);
                 break;
             } catch (...) {
                 FIN_TRAP_REPORT("Module1", "Main");

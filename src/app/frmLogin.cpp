@@ -24,12 +24,6 @@ QRect Lugar(int left, int top, int width, int height) {
     return {Px(left, x), Px(top, y), Px(width, x), Px(height, y)};
 }
 
-// Characters that would break the SQL the values go into.
-bool TemCaractereProibido(const QString &t) {
-    return t.contains(QChar(u'\0')) || t.contains(QLatin1Char('\'')) || t.contains(QLatin1Char(';')) ||
-           t.contains(QLatin1Char('"'));
-}
-
 // Client area of the dialog, in twips, with the first-use hint.
 constexpr int kLarguraTwips = 4305;
 constexpr int kAlturaTwips = 3105;
@@ -139,12 +133,12 @@ void frmLogin::cmdAplicar_Click() {
         const QString senha = txtSenha->text();
         const QString login = txtUsuario->text();
         const QString titulo = platform::App::Title();
-        if (senha.trimmed().isEmpty() || TemCaractereProibido(senha)) {
+        if (senha.trimmed().isEmpty() || db::TemCaractereRecusadoNoLogin(senha)) {
             MsgBox(QStringLiteral("Senha inválida. Por favor, tente novamente!"), ui::vbOKOnly, titulo);
             txtSenha->setFocus();
             return;
         }
-        if (login.trimmed().isEmpty() || TemCaractereProibido(login)) {
+        if (login.trimmed().isEmpty() || db::TemCaractereRecusadoNoLogin(login)) {
             MsgBox(QStringLiteral("Informação de usuário inválida. Por favor, tente novamente!"), ui::vbOKOnly,
                    titulo);
             txtUsuario->setFocus();

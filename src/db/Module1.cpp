@@ -28,6 +28,11 @@ QString DataSQL(const QDateTime &data, int modo) {
 
 bool CaractereProibido(int codigo) { return codigo == 34 || codigo == 39; }
 
+bool TemCaractereRecusadoNoLogin(const QString &texto) {
+    return texto.contains(QChar(u'\0')) || texto.contains(QLatin1Char('\'')) || texto.contains(QLatin1Char(';')) ||
+           texto.contains(QLatin1Char('"'));
+}
+
 QString AppPath() {
     QString p = QCoreApplication::applicationDirPath();
     if (!p.endsWith(QDir::separator()) && !p.endsWith(QLatin1Char('/'))) p += QLatin1Char('/');

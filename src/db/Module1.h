@@ -28,6 +28,9 @@ void MontaStringDeCodigosDeObjSelecionados(const Item &item, QString &lista, lon
 
 // The double quote and the apostrophe may not be typed where text goes into SQL.
 bool CaractereProibido(int codigo);
+// A login or a password holding a character the sign-in refuses: the
+// apostrophe, the double quote, ";" or NUL.
+bool TemCaractereRecusadoNoLogin(const QString &texto);
 
 // The program's folder, always ending in the separator.
 QString AppPath();

@@ -4,19 +4,49 @@ namespace db {
 
 namespace {
 
-// A posting counts towards the balances unless it was settled as not realised.
+// The last moment of the date [DATAOP] as a DataId: every posting dated on
+// or before it has a DataId no greater than this, so the ranges read below end
+// there instead of running to the end of the book.
+const QString kFimDoDia = QStringLiteral("(Year([DATAOP]) * 10000 + Month([DATAOP]) * 100 + Day([DATAOP])) & '999999999'");
+
+// The last own posting of exactly the account (type) up to the date.
+QString maxDataId(const char *codCol, const char *param) {
+    return QStringLiteral("PARAMETERS [DATAOP] DateTime, [%2] Text ( 255 );"
+                          "SELECT IIF(IsNull(Max(DataId)),'',Max(DataId)) AS MaxDataId "
+                          "From Lancamentos WHERE %1 = [%2] AND DataId <= %3 AND data <=[DATAOP];")
+        .arg(QLatin1String(codCol), QLatin1String(param), kFimDoDia);
+}
+
+// The balance of an account (type) together with every one below it at the
+// end of [DATAOP]. It is read from the branches that carry postings of their
+// own: the item itself when it has a posting up to the date, otherwise each of
+// its children (whose branches then hold all of its postings). For each such
+// branch: the running balance of its last own posting, plus the postings
+// after it up to the date on the items below it (its own postings after it
+// there are none). A posting counts unless it was settled as not realised.
 // (Counting only 'S' and '?' would leave out a reversal made after the
 // account's own last posting while the reversed posting, older, still counts
 // in that posting's balance.)
+// Reading the children instead of summing every posting of the branch keeps a
+// heading without postings of its own over a busy branch as quick as any
+// account; the sums agree because every running balance counts the same
+// postings as this read.
 QString ultSaldo(const char *saldo, const char *saldoUpper, const char *maxQuery, const char *codCol,
-                 const char *param, const char *alias) {
+                 const char *param, const char *alias, const char *chart) {
+    const QString ramos =
+        QStringLiteral("(SELECT C.Codigo AS Codigo, (SELECT IIF(IsNull(Max(L4.DataId)),'',Max(L4.DataId)) FROM LANCAMENTOS AS L4 "
+                       "WHERE L4.%1 = C.Codigo AND L4.DataId <= %2 AND L4.Data <= [DATAOP]) AS UltDataId "
+                       "FROM %3 AS C INNER JOIN %4 AS M ON ((C.Codigo = [%5] AND M.MaxDataId <> '') OR "
+                       "(C.CodPai = [%5] AND C.Codigo <> [%5] AND M.MaxDataId = '')))")
+            .arg(QLatin1String(codCol), kFimDoDia, QLatin1String(chart), QLatin1String(maxQuery), QLatin1String(param));
     return QStringLiteral("PARAMETERS [DATAOP] DateTime, [%1] Text ( 255 );").arg(QLatin1String(param)) +
            QStringLiteral("SELECT IIF(ISNULL(SUM(L.%1)), 0, SUM(L.%2)) + (SELECT IIF(ISNULL(SUM(L2.VALOR)), 0, SUM(L2.VALOR))  "
-                          "FROM LANCAMENTOS AS L2 INNER JOIN %3 AS P2 ON (L2.DataId > P2.MaxDataId AND L2.%4 LIKE [%5] & '*' "
-                          "AND L2.Data <= [DATAOP] AND (L2.Realizado <> 'N' OR L2.Realizado Is Null))) AS %6 ")
-               .arg(QLatin1String(saldo), QLatin1String(saldoUpper), QLatin1String(maxQuery), QLatin1String(codCol),
-                    QLatin1String(param), QLatin1String(alias)) +
-           QStringLiteral("FROM LANCAMENTOS AS L INNER JOIN %1 AS M ON L.DATAID = M.MAXDATAID;").arg(QLatin1String(maxQuery));
+                          "FROM (%3 AS S2 INNER JOIN %4 AS Y ON Y.Codigo LIKE S2.Codigo & '.*') LEFT JOIN LANCAMENTOS AS L2 ON "
+                          "(L2.%5 = Y.Codigo AND L2.DataId > S2.UltDataId AND L2.DataId <= %6 AND L2.Data <= [DATAOP] "
+                          "AND (L2.Realizado <> 'N' OR L2.Realizado Is Null))) AS %7 ")
+               .arg(QLatin1String(saldo), QLatin1String(saldoUpper), ramos, QLatin1String(chart), QLatin1String(codCol),
+                    kFimDoDia, QLatin1String(alias)) +
+           QStringLiteral("FROM %1 AS S INNER JOIN LANCAMENTOS AS L ON L.DataId = S.UltDataId;").arg(ramos);
 }
 
 std::vector<ConsultaSalva> build() {
@@ -47,14 +77,8 @@ std::vector<ConsultaSalva> build() {
                         "SELECT IIF(IsNull(Sum(L.SaldoGlobal)),0,Sum(L.SaldoGlobal)) AS SaldoTotal "
                         "FROM Lancamentos AS L INNER JOIN (SELECT TOP 1 * "
                         "From Lancamentos Where Data <= [DATAOP] ORDER BY data DESC , id DESC) AS T ON L.Id = T.Id;")},
-        {QStringLiteral("ParQryMaxDataIdContas"),
-         QStringLiteral("PARAMETERS [DATAOP] DateTime, [CODCON] Text ( 255 );"
-                        "SELECT IIF(IsNull(Max(DataId)),'',Max(DataId)) AS MaxDataId "
-                        "From Lancamentos WHERE CodConta = [CODCON]  and data <=[DATAOP];")},
-        {QStringLiteral("ParQryMaxDataIdRecDesp"),
-         QStringLiteral("PARAMETERS [DATAOP] DateTime, [CODRECDES] Text ( 255 );"
-                        "SELECT IIF(IsNull(Max(DataId)),'',Max(DataId)) AS MaxDataId "
-                        "From Lancamentos WHERE CodRecDesp = [CODRECDES]  and data <=[DATAOP];")},
+        {QStringLiteral("ParQryMaxDataIdContas"), maxDataId("CodConta", "CODCON")},
+        {QStringLiteral("ParQryMaxDataIdRecDesp"), maxDataId("CodRecDesp", "CODRECDES")},
         {QStringLiteral("ParQryMaxFilhoContas"),
          QStringLiteral("PARAMETERS [PAICOD] Text ( 255 );SELECT Max(Codigo) AS MaxFilho From Contas WHERE CodPai = [PAICOD];")},
         {QStringLiteral("ParQryMaxFilhoRecDesp"),
@@ -77,9 +101,10 @@ std::vector<ConsultaSalva> build() {
                         "ON (SC.USaldoConta - SC.USaldoConta)  + SR.USaldoRecDesp + 1 <> SR.USaldoRecDesp) ON S.Serial + "
                         "SC.USaldoConta +1 <>  SC.USaldoConta")},
         {QStringLiteral("ParQryUltSaldoConta"),
-         ultSaldo("SaldoConta", "SALDOCONTA", "ParQryMaxDataIdContas", "CodConta", "CODCON", "USALDOCONTA")},
+         ultSaldo("SaldoConta", "SALDOCONTA", "ParQryMaxDataIdContas", "CodConta", "CODCON", "USALDOCONTA", "CONTAS")},
         {QStringLiteral("ParQryUltSaldoRecDesp"),
-         ultSaldo("SaldoRecDesp", "SALDORECDESP", "ParQryMaxDataIdRecDesp", "CodRecDesp", "CODRECDES", "USaldoRecDesp")},
+         ultSaldo("SaldoRecDesp", "SALDORECDESP", "ParQryMaxDataIdRecDesp", "CodRecDesp", "CODRECDES", "USaldoRecDesp",
+                  "TIPOSMOVIMENTACOES")},
     };
 }
 

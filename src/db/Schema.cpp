@@ -21,6 +21,10 @@ FieldDef typed(const QString &n, DataType t, bool required, std::optional<Value>
     return {n, t, 0, 0, required, false, def};
 }
 IndexDef uniqueIx(const QString &n) { return {n, {n}, false, true, true, false}; }
+IndexDef clustered(IndexDef ix) {
+    ix.clustered = true;
+    return ix;
+}
 IndexDef primary() { return {QStringLiteral("PrimaryKey"), {QStringLiteral("Id")}, true, true, true, false}; }
 
 TableDef chart(const QString &name, const QString &des, const QString &inativo) {
@@ -51,7 +55,10 @@ std::vector<TableDef> TabelasDoSistema() {
                   {QStringLiteral("Realizado"), DataType::Text, 1, 0, false, false, Value(QStringLiteral("'?'"))},
                   typed(QStringLiteral("Transferencia"), DataType::Byte, false, Value(0)),
                   longF(QStringLiteral("IdUsuario"), true)},
-                 {uniqueIx(QStringLiteral("DataId")), primary(),
+                 // The rows stay on disk in DataId order whatever order postings are
+                 // typed in, so that moving the balances after a back-dated posting
+                 // rewrites only the pages of the later postings.
+                 {clustered(uniqueIx(QStringLiteral("DataId"))), primary(),
                   // Not part of the original engine's file: this engine needs them to find
                   // the last posting of an account, a type or a date without a scan.
                   {QStringLiteral("ContaDataId"), {QStringLiteral("CodConta"), QStringLiteral("DataId")}, false, false, false, false},
@@ -66,7 +73,11 @@ std::vector<TableDef> TabelasDoSistema() {
                  {autoId(), longF(QStringLiteral("IdUsuario"), true), longF(QStringLiteral("IdObjeto"), true),
                   typed(QStringLiteral("TipoObjeto"), DataType::Byte, true, std::nullopt),
                   typed(QStringLiteral("Permissoes"), DataType::Byte, true, std::nullopt)},
-                 {{QStringLiteral("IdUsuario"), {QStringLiteral("IdUsuario")}, false, false, true, false}, primary()}});
+                 {{QStringLiteral("IdUsuario"), {QStringLiteral("IdUsuario")}, false, false, true, false}, primary(),
+                  // Not part of the original engine's file: a user's row of one item is
+                  // read back after each insert and looked for before it.
+                  {QStringLiteral("UsuarioObjeto"), {QStringLiteral("IdUsuario"), QStringLiteral("TipoObjeto"),
+                                                     QStringLiteral("IdObjeto")}, false, false, false, false}}});
     t.push_back({QStringLiteral("Serial"), {longF(QStringLiteral("Serial"), true, Value(0))}, {}});
     t.push_back({QStringLiteral("Transferencias"),
                  {autoId(), longF(QStringLiteral("SerialSai"), true), longF(QStringLiteral("SerialEntra"), true)},

@@ -6,8 +6,10 @@
 #include "pending/SqlPendencias.h"
 #include "pending/frmPendencias.h"
 #include "postings/frmLancamentos.h"
-#include "search/frmRetPesq.h"
 #include "ui/AppContext.h"
+#include "reports/Extrato.h"
+#include "search/frmRetPesq.h"
+#include "security/frmUsuarios.h"
 #include "shell/MainForm.h"
 
 namespace fin {
@@ -22,7 +24,7 @@ void AbrirCadastroDeTiposRecDesp() { charts::AbrirCadastroDeTiposRecDesp(area())
 
 void AbrirLancamentos() { postings::AbrirLancamentos(area()); }
 
-void AbrirUsuarios() {}
+void AbrirUsuarios() { security::AbrirUsuarios(area()); }
 
 void AbrirPendencias() {
     pending::AbrirPendencias(pending::SqlPendencias(gIdUsuario, int(gTipoUsuario), QDate::currentDate()), area());
@@ -30,6 +32,30 @@ void AbrirPendencias() {
 
 void AbrirPesquisaPorDocumento(const QString &documento) { search::AbrirPesquisaPorDocumento(area(), documento); }
 
-void AbrirRelatorio(int mode) { (void)mode; }
+namespace {
+// A statement: the selection dialog, then a new result window given the
+// dialog's values, its Mode last (the layout reads the others).
+void AbrirExtrato(int mode) {
+    const std::optional<reports::Extrato> e = reports::PedirExtrato(mode);
+    if (!e) return;
+    if (area() && !ui::Forms::mdiArea()) ui::Forms::setMdiArea(area());
+    auto *f = new search::frmRetPesq();
+    f->Load();
+    if (!f->IsLoaded()) return;
+    f->ExpressaoNoHistorico = e->expressaoNoHistorico;
+    f->SoNaoRealizados = e->soNaoRealizados;
+    f->DataIni = QDateTime(e->dataIni, QTime(0, 0));
+    f->DataFim = QDateTime(e->dataFim, QTime(0, 0));
+    f->TituloRelatorio = e->titulo;
+    f->SQL = e->sql;
+    f->Contas = e->contas;
+    f->setMode(e->mode);
+    f->ShowModeless();
+}
+} // namespace
+
+void AbrirRelatorio(int mode) {
+    if (mode == 1 || mode == 2) AbrirExtrato(mode);
+}
 
 } // namespace fin

@@ -20,6 +20,8 @@ namespace forms {
 
 class MainForm : public ui::Form {
     Q_OBJECT
+    // Windows below the main window set it by name before they pop up mnuPopup2.
+    Q_PROPERTY(QObject *ActivePermissions READ activePermissions WRITE setActivePermissions)
 public:
     explicit MainForm(QWidget *parent = nullptr);
 
@@ -59,6 +61,8 @@ public:
     // The permission editor that last opened mnuPopup2; its entries call back
     // into it. Never cleared.
     QPointer<QObject> ActivePermissions;
+    QObject *activePermissions() const { return ActivePermissions; }
+    void setActivePermissions(QObject *janela) { ActivePermissions = janela; }
 
     // Commands, one per menu entry.
     void mnuCadContas_Click();

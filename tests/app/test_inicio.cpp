@@ -235,7 +235,9 @@ TEST_F(StartupTest, RunningProgramFillsTheContextAndClosesThroughTheMainWindow) 
     Configurar(NovoBanco(QStringLiteral("livro.mdb")));
     Script s;
     s.push(Entrar(QStringLiteral("ADMIN"), QStringLiteral("TOQUE")));
+    const long chaves = dao::DBEngine::KeyedConnections();
     ASSERT_TRUE(fin::Main());
+    EXPECT_EQ(dao::DBEngine::KeyedConnections() - chaves, 1) << "the file is opened once";
     EXPECT_NE(fin::gMsgNodeClick, 0);
     EXPECT_NE(fin::gMsgGridResize, fin::gMsgNodeClick);
     EXPECT_NE(fin::gMsgGridSelLine, fin::gMsgGridResize);

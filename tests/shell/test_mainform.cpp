@@ -224,6 +224,7 @@ TEST_F(MainFormTest, ToolbarRunsTheCommandOfItsMenuEntry) {
         const char *key;
         long mascara;
         QString mensagem; // empty: the command goes on to its window without a word of its own
+        const char *dialogo = nullptr; // the selection dialog the command goes on to
     };
     const Case cases[] = {
         {"LANCAMENTOS", 0, "Não há contas cadastradas para se fazer lançamentos."},
@@ -236,7 +237,7 @@ TEST_F(MainFormTest, ToolbarRunsTheCommandOfItsMenuEntry) {
         {"SALDOSCONTAS", fin::kTemRecDesp, "Não há contas cadastradas para gerar informaçõe de saldo."},
         {"SALDOSRECDESP", fin::kTemContas,
          "Não há receitas ou despesas cadastradas para se gerar informações de saldo."},
-        {"EXTRACON", 3, ""},
+        {"EXTRACON", 3, "", "frmExtraCon"},
         {"BAIXAS", 0, "Não há lançamentos pendentes para baixa no momento."},
         {"USUARIOS", 1, "Aviso: enquanto não forem cadastradas as contas e os tipos de receitas/despesas, \nsó é "
                         "possível cadastrar novos usuários administradores."},
@@ -248,6 +249,21 @@ TEST_F(MainFormTest, ToolbarRunsTheCommandOfItsMenuEntry) {
         SCOPED_TRACE(std::string(c.key) + " mask " + std::to_string(c.mascara));
         fin::gTemDados = c.mascara;
         Script s;
+        if (c.dialogo) {
+            // The empty chart's own message, then the dialog, closed at once.
+            QString mostrado;
+            s.ok();
+            s.act([&mostrado](QWidget &w) {
+                mostrado = w.objectName();
+                static_cast<ui::Form &>(w).Unload();
+            });
+            j.tb_ButtonClick(QString::fromLatin1(c.key));
+            ASSERT_EQ(s.shown().size(), 2u);
+            EXPECT_NE(s.shown()[0].text, QStringLiteral("Não há contas cadastradas para se gerar extratos."));
+            EXPECT_EQ(s.shown()[1].kind, ui::ModalKind::Form);
+            EXPECT_EQ(mostrado, QString::fromLatin1(c.dialogo));
+            continue;
+        }
         if (!c.mensagem.isEmpty())
             s.ok();
         j.tb_ButtonClick(QString::fromLatin1(c.key));

@@ -109,20 +109,35 @@ Book writeBook(dao::Database &db, const BookShape &shape) {
                            QStringLiteral("CONTA"));
     b.types = makeChart(db, QStringLiteral("TiposMovimentacoes"), QStringLiteral("DesMovimentacao"), shape.accountsPerLevel,
                         shape.levels, 3, QStringLiteral("TIPO"));
+    QStringList postable = b.accounts;
+    if (shape.leavesOnly)
+        postable.erase(std::remove_if(postable.begin(), postable.end(),
+                                      [&](const QString &c) {
+                                          return std::any_of(b.accounts.begin(), b.accounts.end(), [&](const QString &o) {
+                                              return o.startsWith(c + QLatin1Char('.'));
+                                          });
+                                      }),
+                       postable.end());
     std::mt19937 rng(shape.seed);
-    std::uniform_int_distribution<int> day(0, shape.days - 1), acc(0, int(b.accounts.size()) - 1),
+    std::uniform_int_distribution<int> day(0, shape.days - 1), acc(0, int(postable.size()) - 1),
         typ(0, int(b.types.size()) - 1), cents(-500000, 500000), settle(0, 9);
     b.postings.reserve(std::size_t(shape.postings));
     for (int i = 1; i <= shape.postings; ++i) {
         Posting p;
         p.id = i;
-        p.codConta = b.accounts[acc(rng)];
+        p.codConta = postable[acc(rng)];
         p.codRecDesp = b.types[typ(rng)];
         p.valor = Currency::fromUnits(qint64(cents(rng)) * 100);
         p.data = shape.first.addDays(day(rng));
         const int s = settle(rng);
         p.realizado = s < 5 ? QStringLiteral("?") : (s < 8 ? QStringLiteral("S") : (s < 9 ? QStringLiteral("N") : QStringLiteral("E")));
         b.postings.push_back(p);
+    }
+    if (shape.typedInDateOrder) {
+        std::stable_sort(b.postings.begin(), b.postings.end(),
+                         [](const Posting &x, const Posting &y) { return x.data < y.data; });
+        qint64 id = 0;
+        for (Posting &p : b.postings) p.id = ++id;
     }
     computeBalances(b.postings);
     insertPostings(db, b.postings);

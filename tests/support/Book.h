@@ -43,6 +43,12 @@ struct BookShape {
     unsigned seed = 1;
     QDate first = QDate(2020, 1, 1);
     int days = 2000;
+    // Postings only on accounts without children: the parents hold none of
+    // their own, as where accounts are grouped under headings.
+    bool leavesOnly = false;
+    // Ids follow the dates, as when every posting is typed on its own day;
+    // otherwise postings are typed with random back dates.
+    bool typedInDateOrder = false;
 };
 
 struct Book {

@@ -1,5 +1,6 @@
 #include "platform/dao/Database.h"
 
+#include "platform/dao/Engine.h"
 #include "platform/dao/Exec.h"
 #include "platform/dao/QueryDef.h"
 #include "platform/dao/Recordset.h"
@@ -9,7 +10,10 @@
 
 #include <sqlite3.h>
 
+#include <QCoreApplication>
 #include <QHash>
+#include <QThread>
+#include <QTimer>
 #include <QRegularExpression>
 
 namespace dao {
@@ -20,8 +24,13 @@ using value::DataType;
 using value::Value;
 namespace E = err::db;
 
+// A copy of the log waits this long after the commit that asked for it.
+constexpr int kIdleCheckpointDelayMs = 200;
+
 // Saved queries live in a table of their own inside the file.
 static const QString kQueryTable = QStringLiteral("__querydefs");
+// So does the column that orders each clustered table's rows on disk.
+static const QString kOrderTable = QStringLiteral("__ordemfisica");
 
 static DataType typeFromDecl(const QString &declIn, int *size) {
     const QString decl = declIn.trimmed().toUpper();
@@ -96,12 +105,22 @@ private:
             }
             tables_.insert(n.toUpper(), t);
         }
-        sqlite::Statement has(db_, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=?1"));
-        has.bindText(1, kQueryTable);
-        has.step();
-        if (sqlite3_column_int(has.get(), 0) > 0) {
+        auto exists = [this](const QString &table) {
+            sqlite::Statement has(db_, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=?1"));
+            has.bindText(1, table);
+            has.step();
+            return sqlite3_column_int(has.get(), 0) > 0;
+        };
+        if (exists(kQueryTable)) {
             sqlite::Statement st(db_, QStringLiteral("SELECT Name, Sql FROM %1").arg(kQueryTable));
             while (st.step()) queries_.insert(st.columnText(0).toUpper(), {st.columnText(0), st.columnText(1)});
+        }
+        if (exists(kOrderTable)) {
+            sqlite::Statement st(db_, QStringLiteral("SELECT Tabela, Coluna FROM %1").arg(kOrderTable));
+            while (st.step()) {
+                auto it = tables_.find(st.columnText(0).toUpper());
+                if (it != tables_.end()) it->rowOrder = st.columnText(1);
+            }
         }
         loaded_ = true;
     }
@@ -116,12 +135,42 @@ Database::Database(sqlite3 *db, QString path, Workspace &ws)
     : db_(db), path_(std::move(path)), ws_(&ws), catalog_(std::make_unique<CatalogImpl>(db)),
       translator_(std::make_unique<jetsql::Translator>(*catalog_)), statements_(std::make_shared<StatementCache>(db)) {
     ws_->attach(this);
+    if (!sqlite3_db_readonly(db_, "main")) sqlite3_wal_hook(db_, &Database::walHook, this);
+}
+
+// After every commit: a log past its bound is copied back at once; a log of
+// some size is copied when the event loop next has nothing to do, so that
+// the user's posting never waits for it.
+int Database::walHook(void *self, sqlite3 *, const char *, int pages) {
+    auto *d = static_cast<Database *>(self);
+    d->walPages_ = pages;
+    if (pages >= kWalMaxPages) {
+        d->Checkpoint();
+    } else if (pages >= kWalIdlePages && !d->idleCheckpointDue_ && QCoreApplication::instance() &&
+               QThread::currentThread() == QCoreApplication::instance()->thread()) {
+        d->idleCheckpointDue_ = true;
+        if (!d->idleGuard_) d->idleGuard_ = std::make_unique<QObject>();
+        QTimer::singleShot(kIdleCheckpointDelayMs, d->idleGuard_.get(), [d] {
+            d->idleCheckpointDue_ = false;
+            if (d->db_ && sqlite3_get_autocommit(d->db_)) d->Checkpoint();
+        });
+    }
+    return SQLITE_OK;
+}
+
+void Database::Checkpoint() {
+    if (!db_) return;
+    int logged = 0, copied = 0;
+    if (sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, &logged, &copied) == SQLITE_OK &&
+        logged >= 0 && copied >= logged)
+        walPages_ = 0;
 }
 
 Database::~Database() { Close(); }
 
 void Database::Close() {
     if (!db_) return;
+    idleGuard_.reset();
     ws_->detach(this);
     if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     statements_->close();
@@ -306,6 +355,12 @@ void Database::CreateTable(const TableDef &def) {
     }
     QStringList indexSql;
     for (const IndexDef &ix : def.indexes) {
+        if (ix.clustered && ix.unique && ix.fields.size() == 1) {
+            indexSql << QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (Tabela TEXT PRIMARY KEY COLLATE JETTEXT, "
+                                       "Coluna TEXT NOT NULL)").arg(kOrderTable)
+                     << QStringLiteral("INSERT OR REPLACE INTO %1 (Tabela, Coluna) VALUES (%2, %3)")
+                            .arg(kOrderTable, sqlite::quoteText(def.name), sqlite::quoteText(ix.fields.first()));
+        }
         QStringList cols;
         for (const QString &c : ix.fields) cols << sqlite::quoteIdent(c);
         if (ix.primary) {
@@ -383,7 +438,12 @@ void Database::CreateRelation(const RelationDef &def) {
             try { if (st.step()) seq = sqlite3_column_int64(st.get(), 0); } catch (const err::AppError &) {}
         }
         sqlite::exec(db_, createSql);
-        sqlite::exec(db_, QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(sqlite::quoteIdent(tmp), sqlite::quoteIdent(childName)));
+        // The rowids go along: a clustered table's rows keep their place.
+        QStringList columns;
+        for (const auto &c : child->columns) columns << sqlite::quoteIdent(c.name);
+        const QString rowid = child->rowOrder.isEmpty() ? QString() : QStringLiteral("rowid, ");
+        sqlite::exec(db_, QStringLiteral("INSERT INTO %1 (%4%3) SELECT %4%3 FROM %2")
+                              .arg(sqlite::quoteIdent(tmp), sqlite::quoteIdent(childName), columns.join(QStringLiteral(", ")), rowid));
         sqlite::exec(db_, QStringLiteral("DROP TABLE %1").arg(sqlite::quoteIdent(childName)));
         sqlite::exec(db_, QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(sqlite::quoteIdent(tmp), sqlite::quoteIdent(childName)));
         for (const QString &s : indexSqls) sqlite::exec(db_, s);

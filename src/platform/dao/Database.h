@@ -4,6 +4,7 @@
 #include "platform/jetsql/Translator.h"
 #include "platform/value/Value.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -50,6 +51,12 @@ public:
     QStringList TableNames() const;
     const jetsql::TableDef *tableInfo(const QString &name) const;
 
+    // Copies the write-ahead log back into the file now (without waiting for
+    // other copies' readers). Runs by itself when the program is idle.
+    void Checkpoint();
+    // Pages in the log since its last copy, as the last commit left it.
+    int WalPages() const { return walPages_; }
+
     Workspace &workspace() const { return *ws_; }
     sqlite3 *handle() const { return db_; }
 
@@ -63,6 +70,7 @@ private:
     friend class DBEngine;
     Database(sqlite3 *db, QString path, Workspace &ws);
     void invalidateSchema();
+    static int walHook(void *self, sqlite3 *db, const char *name, int pages);
     class CatalogImpl;
 
     sqlite3 *db_ = nullptr;
@@ -72,6 +80,9 @@ private:
     std::unique_ptr<CatalogImpl> catalog_;
     std::unique_ptr<jetsql::Translator> translator_;
     std::shared_ptr<StatementCache> statements_;
+    int walPages_ = 0;
+    bool idleCheckpointDue_ = false;
+    std::unique_ptr<QObject> idleGuard_; // drops a pending idle copy when the database goes
 };
 
 } // namespace dao

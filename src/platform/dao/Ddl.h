@@ -34,6 +34,9 @@ struct IndexDef {
     bool unique = false;
     bool required = false;
     bool ignoreNulls = false;
+    // The rows are kept on disk in this index's order (one unique text
+    // column of digits).
+    bool clustered = false;
 };
 
 struct TableDef {

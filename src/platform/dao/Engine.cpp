@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <atomic>
 #include <fcntl.h>
 #include <mutex>
 #include <set>
@@ -25,6 +27,7 @@ namespace {
 const QString kSource = QStringLiteral("DAO.DBEngine");
 
 std::mutex gOpenMutex;
+std::atomic<long> gKeyed{0};
 std::multiset<QString> gOpenFiles; // canonical paths open in this process
 
 QString canonical(const QString &path) {
@@ -39,29 +42,72 @@ QString passwordFrom(const QString &shape) {
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
-// Opens the connection and sets it up the same way for every database:
-// key, collation and functions, foreign keys, shared-file settings.
-sqlite3 *connect(const QString &path, const QString &password, bool create, bool readOnly) {
+// Files are written in pages of kPageSize bytes; files of the earlier layout
+// used kPreviousPageSize. The encryption fixes the page size of a file for
+// good, and every connection must name it before its first read.
+constexpr int kPageSize = 4096;
+constexpr int kPreviousPageSize = 1024;
+
+// Decrypted pages kept in memory: at least the size of the file (a
+// back-dated posting rewrites the balances of every later posting, and a
+// page read twice is decrypted twice), within a floor and a ceiling.
+constexpr qint64 kCacheFloorKiB = 64 * 1024;
+constexpr qint64 kCacheCeilingKiB = 1024 * 1024;
+
+qint64 cacheKiB(const QString &path) {
+    const qint64 fileKiB = QFileInfo(path).size() / 1024;
+    return std::clamp(fileKiB + fileKiB / 4, kCacheFloorKiB, kCacheCeilingKiB);
+}
+
+sqlite3 *openHandle(const QString &path, bool create, bool readOnly) {
     sqlite3 *db = nullptr;
     int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     if (create) flags |= SQLITE_OPEN_CREATE;
     flags |= SQLITE_OPEN_FULLMUTEX;
-    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close_v2(db);
         throw err::AppError(E::kFileNotFound, kSource, QStringLiteral("Não foi possível abrir o arquivo '%1'.").arg(path));
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    return db;
+}
+
+// Keys the connection with the given page size and reads the schema: the
+// engine's code of that first read (SQLITE_NOTADB when the key or the page
+// size does not fit the file).
+int keyAndProbe(sqlite3 *db, const QByteArray &key, int pageSize) {
+    if (!key.isEmpty()) {
+        ++gKeyed;
+        sqlite3_key(db, key.constData(), int(key.size()));
+        sqlite3_exec(db, QStringLiteral("PRAGMA cipher_page_size = %1").arg(pageSize).toUtf8().constData(), nullptr,
+                     nullptr, nullptr);
+    } else {
+        sqlite3_exec(db, QStringLiteral("PRAGMA page_size = %1").arg(pageSize).toUtf8().constData(), nullptr, nullptr,
+                     nullptr);
+    }
+    return sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+}
+
+// Opens the connection and sets it up the same way for every database:
+// key and page size, collation and functions, foreign keys, shared-file
+// settings.
+sqlite3 *connect(const QString &path, const QString &password, bool create, bool readOnly) {
+    const bool novo = create && !QFileInfo::exists(path);
+    sqlite3 *db = openHandle(path, create, readOnly);
+    const QByteArray key = password.toUtf8();
+    // The probe read: a wrong password (or a file that is no database) shows here.
+    int rc = keyAndProbe(db, key, kPageSize);
+    if ((rc & 0xff) == SQLITE_NOTADB && !novo && !key.isEmpty()) {
+        // A file of the earlier page size opens with that size.
+        sqlite3_close_v2(db);
+        db = openHandle(path, false, readOnly);
+        rc = keyAndProbe(db, key, kPreviousPageSize);
     }
     auto fail = [&](const err::AppError &e) {
         sqlite3_close_v2(db);
         throw e;
     };
-    const QByteArray key = password.toUtf8();
-    if (!key.isEmpty()) sqlite3_key(db, key.constData(), int(key.size()));
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    if (jetsql::registerSqliteFunctions(db) != SQLITE_OK)
-        fail(err::AppError(E::kEngine, kSource, QStringLiteral("Falha ao preparar a conexão.")));
-    // The probe read: a wrong password (or a file that is no database) shows here.
-    rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         if ((rc & 0xff) == SQLITE_NOTADB) {
             QFile f(path);
@@ -74,14 +120,19 @@ sqlite3 *connect(const QString &path, const QString &password, bool create, bool
         }
         fail(sqlite::error(db, sqlite3_extended_errcode(db), path));
     }
+    if (jetsql::registerSqliteFunctions(db) != SQLITE_OK)
+        fail(err::AppError(E::kEngine, kSource, QStringLiteral("Falha ao preparar a conexão.")));
     try {
         sqlite::exec(db, QStringLiteral("PRAGMA foreign_keys = ON"));
+        sqlite::exec(db, QStringLiteral("PRAGMA cache_size = -%1").arg(cacheKiB(path)));
         if (!readOnly) {
             sqlite::exec(db, QStringLiteral("PRAGMA journal_mode = WAL"));
             sqlite::exec(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
-            // Moving the balances after a back-dated posting rewrites pages all
-            // over the book: keep them decrypted in memory while it runs.
-            sqlite::exec(db, QStringLiteral("PRAGMA cache_size = -65536"));
+            // The log is copied back into the file when the program is idle
+            // or when it grows past a bound (Database), never inside the
+            // commit of a posting; once copied, it shrinks back.
+            sqlite::exec(db, QStringLiteral("PRAGMA wal_autocheckpoint = 0"));
+            sqlite::exec(db, QStringLiteral("PRAGMA journal_size_limit = %1").arg(kWalKeptBytes));
         }
     } catch (const err::AppError &e) {
         fail(e);
@@ -136,6 +187,8 @@ void releaseOpenFile(const QString &path) {
     auto it = gOpenFiles.find(canonical(path));
     if (it != gOpenFiles.end()) gOpenFiles.erase(it);
 }
+
+long DBEngine::KeyedConnections() { return gKeyed; }
 
 bool DBEngine::FileInUse(const QString &path) {
     if (!QFileInfo::exists(path)) return false;

@@ -8,6 +8,7 @@
 // locked (3218). Recordsets read their rows when they open, so no window holds
 // a read lock while it keeps a recordset.
 #include <QString>
+#include <QtGlobal>
 #include <memory>
 
 namespace dao {
@@ -16,6 +17,13 @@ class Database;
 class Workspace;
 
 constexpr int kBusyTimeoutMs = 5000;
+
+// The write-ahead log: copied back into the file once it holds
+// kWalIdlePages pages and the program is idle, at once after the commit that
+// takes it past kWalMaxPages; after a copy it is cut back to kWalKeptBytes.
+constexpr int kWalIdlePages = 1000;
+constexpr int kWalMaxPages = 65536;
+constexpr qint64 kWalKeptBytes = 64LL * 1024 * 1024;
 
 class DBEngine {
 public:
@@ -34,6 +42,10 @@ public:
                                                   bool readOnly = false, const QString &connect = QString());
     static std::unique_ptr<Database> OpenDatabase(const QString &path, bool exclusive, bool readOnly,
                                                   const QString &connect, Workspace &ws);
+
+    // Connections keyed in this process so far (each derives the key from
+    // the password, the slow part of an open).
+    static long KeyedConnections();
 
     // True while the file is open in this process or by another program.
     static bool FileInUse(const QString &path);

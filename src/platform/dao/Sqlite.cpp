@@ -70,6 +70,7 @@ err::AppError error(sqlite3 *db, int rc, const QString &context) {
     switch (rc) {
     case SQLITE_CONSTRAINT_UNIQUE:
     case SQLITE_CONSTRAINT_PRIMARYKEY:
+    case SQLITE_CONSTRAINT_ROWID:
         return {E::kDuplicateKey, src,
                 QStringLiteral("As alterações solicitadas à tabela não foram bem-sucedidas porque criariam valores "
                                "duplicados no índice, chave primária ou relação.")};

@@ -26,10 +26,13 @@ StatementCache::Lease StatementCache::acquire(const QString &sql) {
 void StatementCache::giveBack(const QString &sql, sqlite3_stmt *st) {
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
-    if (idle_.size() >= kMaxIdle || idle_.contains(sql)) {
+    if (idle_.contains(sql)) {
         sqlite3_finalize(st);
         return;
     }
+    // Full of statements run once (texts with their values written in): they
+    // go, so that the statements run again and again keep being reused.
+    if (idle_.size() >= kMaxIdle) clear();
     idle_.insert(sql, st);
 }
 

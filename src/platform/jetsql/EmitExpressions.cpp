@@ -123,9 +123,11 @@ Ex Emitter::expr(const Expr &x, const Scope *scope) {
         } else if (a.baseText && p.lit == Ex::Lit::None && !a.agg && !p.agg) {
             // A pattern known only when the statement runs ([CODCON] & '*'):
             // its fixed start bounds the column all the same, so a branch of
-            // the chart is read through the index, not the whole table.
+            // the chart is read through the index, not the whole table. A
+            // branch is a small part of its table: told so, the planner
+            // reads it through this bound rather than through another index.
             const QString pt = textOf(p);
-            s = QStringLiteral("(likelihood(%1 >= jet_like_low(%2), 0.9) AND likelihood(%1 < jet_like_high(%2), 0.9) AND %3)").arg(a.sql, pt, s);
+            s = QStringLiteral("(likelihood(%1 >= jet_like_low(%2), 0.05) AND likelihood(%1 < jet_like_high(%2), 0.05) AND %3)").arg(a.sql, pt, s);
         }
         e.cond = true;
         e.sql = x.negated ? QStringLiteral("(NOT %1)").arg(s) : s;

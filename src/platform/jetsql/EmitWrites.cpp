@@ -40,6 +40,10 @@ QString Emitter::insert(const Statement &st, QString &target) {
             names << quoteId(cols[i]->name);
             vals << to(expr(*st.values[i], &none), cols[i]->type).sql;
         }
+        if (const int k = rowOrderIndex(def, cols); k >= 0) {
+            names << QStringLiteral("rowid");
+            vals << QStringLiteral("jet_rowkey(%1)").arg(vals[k]);
+        }
         return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
             .arg(quoteId(def.name), names.join(QStringLiteral(", ")), vals.join(QStringLiteral(", ")));
     }
@@ -62,7 +66,23 @@ QString Emitter::insert(const Statement &st, QString &target) {
         names << quoteId(c->name);
     }
     const QOut q = query(*st.query, nullptr, &types);
+    if (const int k = rowOrderIndex(def, cols); k >= 0) {
+        // The selected rows are named column by column so that the row's
+        // place can be computed from the ordering column among them.
+        QStringList inner;
+        for (size_t i = 0; i < cols.size(); ++i) inner << QStringLiteral("c%1").arg(i);
+        return QStringLiteral("WITH \"__linhas\"(%1) AS (%2) INSERT INTO %3 (%4, rowid) SELECT %1, jet_rowkey(c%5) FROM \"__linhas\"")
+            .arg(inner.join(QStringLiteral(", ")), q.sql, quoteId(def.name), names.join(QStringLiteral(", ")))
+            .arg(k);
+    }
     return QStringLiteral("INSERT INTO %1 (%2) %3").arg(quoteId(def.name), names.join(QStringLiteral(", ")), q.sql);
+}
+
+int Emitter::rowOrderIndex(const TableDef &def, const std::vector<const ColumnDef *> &cols) {
+    if (def.rowOrder.isEmpty()) return -1;
+    for (size_t i = 0; i < cols.size(); ++i)
+        if (same(cols[i]->name, def.rowOrder)) return int(i);
+    return -1;
 }
 
 // The written table of an UPDATE/DELETE: the only table, or the one named.

@@ -139,6 +139,9 @@ private:
     static const ColumnDef *column(const TableDef &def, const QString &name);
     QString insert(const Statement &st, QString &target);
     const Source &writtenSource(const Scope &scope, const QString &qual, int pos);
+    // The place among the written columns of the column that orders the
+    // table's rows on disk; -1 when the table has none or it is not written.
+    static int rowOrderIndex(const TableDef &def, const std::vector<const ColumnDef *> &cols);
     QString update(const Statement &st, QString &target);
     void reserveTableNames(const TableRef &t);
     const ColumnDef *setTarget(const TableDef &def, const Scope &scope, const Expr &t, const Source *written = nullptr);

@@ -184,6 +184,30 @@ void dateDiffFn(sqlite3_context *ctx, int, sqlite3_value **argv) {
     sqlite3_result_double(ctx, double(b->secsTo(*a)) / 86400.0);
 }
 
+// jet_rowkey(text): the rowid that places a row by a key of up to 18 digits
+// (Null, that is the next free rowid, for any other key).
+void rowKeyFn(sqlite3_context *ctx, int, sqlite3_value **argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto *p = sqlite3_value_text(argv[0]);
+    const int n = sqlite3_value_bytes(argv[0]);
+    if (n < 1 || n > 18) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    sqlite3_int64 v = 0;
+    for (int i = 0; i < n; ++i) {
+        if (p[i] < '0' || p[i] > '9') {
+            sqlite3_result_null(ctx);
+            return;
+        }
+        v = v * 10 + (p[i] - '0');
+    }
+    sqlite3_result_int64(ctx, v);
+}
+
 } // namespace
 
 int registerSqliteFunctions(sqlite3 *db) {
@@ -202,6 +226,7 @@ int registerSqliteFunctions(sqlite3 *db) {
         {"jet_date", 0, false, dateFn},        {"jet_dateadd", 2, true, dateAddFn},
         {"jet_datediff", 2, true, dateDiffFn}, {"jet_like_low", 1, true, likeLowFn},
         {"jet_like_high", 1, true, likeHighFn}, {"jet_money_whole", 1, true, moneyWholeFn},
+        {"jet_rowkey", 1, true, rowKeyFn},
     };
     for (const Fn &f : fns) {
         rc = sqlite3_create_function_v2(db, f.name, f.argc, SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0),

@@ -30,6 +30,9 @@ struct ColumnDef {
 struct TableDef {
     QString name;
     std::vector<ColumnDef> columns;
+    // A unique text column of digits whose value also places the row in the
+    // table's storage order (its rowid); empty when rows go in insert order.
+    QString rowOrder;
 };
 
 // What the translator needs to know of the database. Lookups ignore letter case.

@@ -80,7 +80,7 @@ ModalAnswer runReal(const ModalRequest &r) {
         break;
     }
     case ModalKind::Form:
-        if (auto *f = dynamic_cast<Form *>(r.widget))
+        if (auto *f = dynamic_cast<Form *>(r.widget.data()))
             f->execModalLoop();
         break;
     }

@@ -2,13 +2,14 @@
 // The one road every modal box, input box, file dialog and modal form takes.
 // In the running program the real Qt dialogs answer; a test installs a
 // ScriptedModals that answers from a queue and keeps what was shown.
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <deque>
 #include <functional>
 #include <vector>
 
-class QWidget;
+#include <QWidget>
 
 namespace ui {
 
@@ -24,7 +25,10 @@ struct ModalRequest {
     QString initialDir;
     QString defaultExt;
     bool multiSelect = false;
-    QWidget *widget = nullptr; // the form shown modally, or the owner
+    // The form shown modally, or the owner; empty once that window is gone,
+    // so a test reading what was shown after the form closed finds no window
+    // rather than a dangling one.
+    QPointer<QWidget> widget;
 };
 
 struct ModalAnswer {

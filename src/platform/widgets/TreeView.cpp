@@ -1,6 +1,7 @@
 #include "platform/widgets/TreeView.h"
 
 #include "platform/err/AppError.h"
+#include "platform/widgets/SelecaoOculta.h"
 
 #include <QCollator>
 #include <QHeaderView>
@@ -156,10 +157,13 @@ void TreeView::requireImage(const QString &key) const {
 }
 
 int TreeView::sortedIndex(Node *parent, const QString &text) const {
+    // Sorted siblings stay in order, so the place is found by halving: a
+    // level of hundreds of children loads without comparing each pair.
     const auto &sibs = parent->children_;
-    int i = 0;
-    while (i < int(sibs.size()) && CompareText(sibs[std::size_t(i)]->text_, text) <= 0) ++i;
-    return i;
+    const auto at = std::upper_bound(sibs.begin(), sibs.end(), text, [](const QString &t, const Node *n) {
+        return CompareText(t, n->text_) < 0;
+    });
+    return int(at - sibs.begin());
 }
 
 Node *TreeView::Add(const QString &relative, int relationship, const QString &key, const QString &text,
@@ -343,6 +347,26 @@ void TreeView::mousePressEvent(QMouseEvent *e) {
     userSelect_ = false;
     // A click on the node already selected changes nothing but is a click all the same.
     if (hit && hit == before && selected_ == hit) emit NodeClick(hit);
+}
+
+void TreeView::setHideSelection(bool h) {
+    hideSelection_ = h;
+    AplicarSelecaoOculta(*this, h);
+}
+
+void TreeView::focusInEvent(QFocusEvent *e) {
+    QTreeWidget::focusInEvent(e);
+    if (hideSelection_) AplicarSelecaoOculta(*this, true);
+}
+
+void TreeView::focusOutEvent(QFocusEvent *e) {
+    QTreeWidget::focusOutEvent(e);
+    if (hideSelection_) AplicarSelecaoOculta(*this, true);
+}
+
+void TreeView::mouseDoubleClickEvent(QMouseEvent *e) {
+    if (e->button() == Qt::LeftButton) emit DblClick();
+    QTreeWidget::mouseDoubleClickEvent(e);
 }
 
 void TreeView::keyPressEvent(QKeyEvent *e) {

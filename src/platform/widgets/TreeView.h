@@ -2,9 +2,13 @@
 // The tree control the chart windows are built on: nodes with unique keys,
 // a text tag, three image keys (normal, selected, expanded) taken from an
 // image list, per-node sorted children, and the events Expand, Collapse,
-// NodeClick and MouseDown. Expand and Collapse also fire, synchronously,
+// NodeClick, DblClick and MouseDown. Expand and Collapse also fire, synchronously,
 // when code changes a node's expanded state, as long as the node has children
 // at that moment; the chart loaders rely on it.
+//
+// A NodeClick handler may wait and let queued input run: the second click of
+// a double click, queued meanwhile, then arrives inside that wait as
+// DblClick (and the node still expands or collapses).
 #include <QHash>
 #include <QIcon>
 #include <QString>
@@ -116,9 +120,16 @@ public:
     void setSelectedItem(Node *n);
     // The node at a point of the viewport, or nullptr.
     Node *HitTest(const QPoint &p) const;
+    // The node shown by a row of the view, or nullptr.
+    Node *NodeOf(QTreeWidgetItem *item) const { return nodeOf(item); }
 
     int LineStyle() const { return lineStyle_; }
     void setLineStyle(int style);
+
+    // True: the selected node is drawn like the others while the tree does
+    // not have the focus.
+    bool HideSelection() const { return hideSelection_; }
+    void setHideSelection(bool h);
 
     // Order of sorted siblings: Portuguese, ignoring case.
     static int CompareText(const QString &a, const QString &b);
@@ -127,12 +138,16 @@ signals:
     void Expand(widgets::Node *node);
     void Collapse(widgets::Node *node);
     void NodeClick(widgets::Node *node);
+    void DblClick();
     // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
     void MouseDown(int button, int shift, const QPoint &pos);
 
 protected:
     void mousePressEvent(QMouseEvent *e) override;
+    void mouseDoubleClickEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
 
 private:
     friend class Node;
@@ -154,6 +169,7 @@ private:
     int lineStyle_ = tvwRootLines;
     int syncing_ = 0;      // the view follows a change made by code
     bool userSelect_ = false;
+    bool hideSelection_ = false;
 };
 
 } // namespace widgets

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -231,4 +232,20 @@ TEST(VariasCopias, FourProcessesKeepTheBookWhole) {
     EXPECT_EQ(n(QStringLiteral("SELECT COUNT(*) FROM Lancamentos WHERE Estornado")),
               n(QStringLiteral("SELECT COUNT(*) FROM Lancamentos WHERE Estorno")));
     EXPECT_EQ(testsupport::CheckBookText(*db).toStdString(), "");
+    // The copies wrote with the file's settings: its page size, and the
+    // postings in DataId order on disk although they were typed on random dates.
+    EXPECT_EQ(n(QStringLiteral("SELECT COUNT(*) FROM Lancamentos")), total.linhas);
+    auto pragma = [&](const char *sql) {
+        sqlite3_stmt *st = nullptr;
+        sqlite3_prepare_v2(db->handle(), sql, -1, &st, nullptr);
+        QStringList out;
+        while (sqlite3_step(st) == SQLITE_ROW) out << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+        sqlite3_finalize(st);
+        return out;
+    };
+    EXPECT_EQ(pragma("PRAGMA page_size"), QStringList{QStringLiteral("4096")});
+    const QStringList porLinha = pragma("SELECT DataId FROM Lancamentos ORDER BY rowid");
+    QStringList ordenadas = porLinha;
+    ordenadas.sort();
+    EXPECT_EQ(porLinha, ordenadas);
 }

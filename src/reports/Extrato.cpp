@@ -1,0 +1,46 @@
+#include "reports/Extrato.h"
+
+#include "core/reports/Selecao.h"
+#include "core/security/CPermissao.h"
+#include "reports/SqlExtrato.h"
+#include "reports/frmExtra.h"
+#include "ui/AppContext.h"
+
+#include <memory>
+
+namespace reports {
+
+std::optional<Extrato> PedirExtrato(long mode) {
+    std::unique_ptr<frmExtra> dlg;
+    if (mode == 2) dlg = std::make_unique<frmExtraRec>();
+    else dlg = std::make_unique<frmExtraCon>();
+    dlg->setAttribute(Qt::WA_DeleteOnClose, false);
+    dlg->Load();
+    dlg->setMode(mode);
+    dlg->ShowModal();
+    if (dlg->Cancelada) return std::nullopt;
+
+    PedidoDeExtrato p;
+    p.mode = mode;
+    p.dataIni = dlg->DataIni;
+    p.dataFim = dlg->DataFim;
+    p.marcados = MarcadosDe(dlg->ContasSel());
+    p.historico = dlg->Historico;
+    p.soNaoRealizados = dlg->SoNaoRealizados;
+    p.comSubItens = dlg->ComSubItens;
+    p.usuarioComum = fin::gTipoUsuario == 2;
+    p.idUsuario = fin::gIdUsuario;
+
+    Extrato e;
+    e.expressaoNoHistorico = dlg->Historico.trimmed();
+    e.soNaoRealizados = dlg->SoNaoRealizados;
+    e.dataIni = dlg->DataIni;
+    e.dataFim = dlg->DataFim;
+    e.titulo = dlg->retCaption;
+    e.sql = SqlDoExtrato(p);
+    e.contas = p.marcados.lista;
+    e.mode = mode;
+    return e;
+}
+
+} // namespace reports
