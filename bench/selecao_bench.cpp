@@ -2,6 +2,7 @@
 // accounts: the query, the item tree and the tree nodes, for an
 // administrator and for a common user who may read every account; beside it
 // the bare engine reading the same rows.
+#include "AplicacaoDeTela.h"
 #include "ui/AppContext.h"
 #include "db/ConstruirBanco.h"
 #include "platform/dao/Database.h"
@@ -20,14 +21,7 @@
 
 namespace {
 
-QApplication &app() {
-    static int argc = 1;
-    static char arg0[] = "bench";
-    static char *argv[] = {arg0, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication a(argc, argv);
-    return a;
-}
+using benchsupport::app;
 
 // Shapes of 5,000 accounts: 0 = 100 first-level accounts with 49 children
 // each; 1 = 5 first-level accounts with 999 children each (a full level).
