@@ -46,19 +46,25 @@ bool reaproveitar(BenchBook &b, const QString &path) {
 
 } // namespace
 
-BenchBook &bookOnDisk(const QString &name, int postings, Ordem ordem) {
-    static std::map<std::tuple<QString, int, Ordem>, std::unique_ptr<BenchBook>> books;
-    auto &b = books[{name, postings, ordem}];
+BenchBook &bookOnDisk(const QString &name, int postings, Ordem ordem) { return bookOnDisk(name, postings, 6, 2, ordem); }
+
+BenchBook &bookOnDisk(const QString &name, int postings, int perLevel, int levels, Ordem ordem) {
+    static std::map<std::tuple<QString, int, int, int, Ordem>, std::unique_ptr<BenchBook>> books;
+    auto &b = books[{name, postings, perLevel, levels, ordem}];
     if (!b) {
         b = std::make_unique<BenchBook>();
         b->shape.postings = postings;
-        b->shape.accountsPerLevel = 6;
-        b->shape.levels = 2;
+        b->shape.accountsPerLevel = perLevel;
+        b->shape.levels = levels;
         b->shape.days = 3650;
         b->shape.leavesOnly = true;
         b->shape.typedInDateOrder = ordem == Ordem::Datas;
         const QString path = QDir::temp().filePath(
-            QStringLiteral("fin-bench-%1-%2-%3.mdb").arg(name).arg(postings).arg(ordem == Ordem::Datas ? "datas" : "aleatoria"));
+            QStringLiteral("fin-bench-%1-%2-%3%4.mdb")
+                .arg(name)
+                .arg(postings)
+                .arg(ordem == Ordem::Datas ? "datas" : "aleatoria")
+                .arg(perLevel == 6 && levels == 2 ? QString() : QStringLiteral("-%1x%2").arg(perLevel).arg(levels)));
         if (!reaproveitar(*b, path)) {
             for (const char *suffix : {"", "-wal", "-shm"}) QFile::remove(path + QString::fromLatin1(suffix));
             b->db = db::ConstruirBancoDeDados(path);

@@ -27,5 +27,8 @@ struct BenchBook {
 // benchmarks that write to a book leave it larger for the next run, so they
 // count what they touch rather than assume the size.
 BenchBook &bookOnDisk(const QString &name, int postings, Ordem ordem = Ordem::Aleatoria);
+// The same with charts of another shape: `perLevel` children under each
+// node on `levels` levels (10 and 3 give 1,110 accounts and 1,110 types).
+BenchBook &bookOnDisk(const QString &name, int postings, int perLevel, int levels, Ordem ordem = Ordem::Aleatoria);
 
 } // namespace benchsupport

@@ -1,8 +1,8 @@
 // The posting window: a keystroke in the account box with 5,000 accounts
 // (type-ahead over the whole list), and the window's posting routine on
 // large books.
-#include "AplicacaoDeTela.h"
 #include "BenchBook.h"
+#include "WidgetsMain.h"
 #include "ui/AppContext.h"
 #include "db/ConstruirBanco.h"
 #include "platform/dao/Database.h"
@@ -22,8 +22,6 @@
 
 namespace {
 
-using benchsupport::app;
-
 QString caminho(const QString &nome) {
     const QString p = QDir::temp().filePath(nome);
     for (const char *s : {"", "-wal", "-shm"}) QFile::remove(p + QString::fromLatin1(s));
@@ -35,7 +33,6 @@ struct Janela {
     std::unique_ptr<dao::Database> db;
     postings::frmLancamentos *f = nullptr;
     Janela() {
-        app();
         db = db::ConstruirBancoDeDados(caminho(QStringLiteral("fin-bench-contas.mdb")));
         db->workspace().BeginTrans();
         // 100 first-level accounts with 49 children each.
@@ -62,11 +59,20 @@ struct Janela {
         f->show();
         f->Activate();
     }
+    ~Janela() {
+        delete f;
+        fin::gDB = nullptr;
+    }
 };
 
+std::unique_ptr<Janela> gJanela;
+
 void BM_KeystrokeInAccountBox(benchmark::State &state) {
-    static Janela j;
-    widgets::EditCombo *cb = j.f->cbContas;
+    if (!gJanela) {
+        gJanela = std::make_unique<Janela>();
+        benchsupport::antesDeEncerrar([] { gJanela.reset(); });
+    }
+    widgets::EditCombo *cb = gJanela->f->cbContas;
     cb->setFocus();
     const QString digitado = QStringLiteral("conta z 049");
     int i = 0;
@@ -101,5 +107,3 @@ void BM_PostingCommand(benchmark::State &state) {
 BENCHMARK(BM_PostingCommand)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
 
 } // namespace
-
-BENCHMARK_MAIN();

@@ -3,7 +3,6 @@
 // statement refreshed after a settlement, the previous balance alone, and the
 // search by document, exact and by prefix, for an administrator and for a
 // common user; each beside the bare engine reading the same rows in the same run.
-#include "AplicacaoDeTela.h"
 #include "LivroComDocumentos.h"
 #include "core/postings/Operacoes.h"
 #include "platform/dao/Database.h"
@@ -14,7 +13,6 @@
 #include "search/frmRetPesq.h"
 #include "ui/AppContext.h"
 
-#include <QApplication>
 #include <QTableView>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -23,11 +21,8 @@ namespace {
 
 constexpr int kLancamentos = 1000000;
 
-using benchsupport::app;
-
 // Arg 0 of the statement benchmarks: 0 the postings stored at random, 1 in date order.
 benchsupport::BenchBook &livro(int arrumacao = 0) {
-    app();
     benchsupport::BenchBook &b = benchsupport::bookWithDocuments(
         kLancamentos, arrumacao ? benchsupport::Arrumacao::Cronologica : benchsupport::Arrumacao::Aleatoria);
     fin::gDB = b.db.get();
@@ -258,4 +253,3 @@ BENCHMARK(BM_PesquisaPorDocumentoBare)->Arg(0)->Arg(1)->Unit(benchmark::kMicrose
 
 } // namespace
 
-BENCHMARK_MAIN();

@@ -227,12 +227,3 @@ void BM_TudoNoPrimeiroNivel(benchmark::State &state) {
 BENCHMARK(BM_TudoNoPrimeiroNivel)->Arg(1)->Arg(0)->ArgName("com_linhas")->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
-
-int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

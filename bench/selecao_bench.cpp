@@ -2,7 +2,6 @@
 // accounts: the query, the item tree and the tree nodes, for an
 // administrator and for a common user who may read every account; beside it
 // the bare engine reading the same rows.
-#include "AplicacaoDeTela.h"
 #include "ui/AppContext.h"
 #include "db/ConstruirBanco.h"
 #include "platform/dao/Database.h"
@@ -11,7 +10,6 @@
 #include "platform/widgets/TreeView.h"
 #include "reports/frmExtra.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <benchmark/benchmark.h>
@@ -21,15 +19,12 @@
 
 namespace {
 
-using benchsupport::app;
-
 // Shapes of 5,000 accounts: 0 = 100 first-level accounts with 49 children
 // each; 1 = 5 first-level accounts with 999 children each (a full level).
 struct Plano {
     std::unique_ptr<dao::Database> db;
     long contas = 0;
     explicit Plano(int forma) {
-        app();
         const QString p = QDir::temp().filePath(QStringLiteral("fin-bench-selecao-%1.mdb").arg(forma));
         for (const char *s : {"", "-wal", "-shm"}) QFile::remove(p + QString::fromLatin1(s));
         db = db::ConstruirBancoDeDados(p);
@@ -105,5 +100,3 @@ void BM_BareChartQuery(benchmark::State &state) {
 BENCHMARK(BM_BareChartQuery)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 } // namespace
-
-BENCHMARK_MAIN();

@@ -1,15 +1,15 @@
-// Storage benchmarks: the balance query every posting write starts from, on
-// large books, and the cost of translating a statement.
+// Storage benchmarks: the balance read every posting write starts from
+// (ParQrySerialESaldos) on large books, each case beside the bare engine
+// reading the same balances by hand-written index seeks in the same run; and
+// the cost of translating a statement.
 #include "BenchBook.h"
-#include "db/SavedQueries.h"
 #include "platform/dao/Database.h"
-#include "platform/dao/Engine.h"
 #include "platform/dao/QueryDef.h"
 #include "platform/dao/Recordset.h"
 
 #include <benchmark/benchmark.h>
 
-#include <memory>
+#include <sqlite3.h>
 
 namespace {
 
@@ -17,51 +17,106 @@ using Fixture = benchsupport::BenchBook;
 
 Fixture &book(int postings) { return benchsupport::bookOnDisk(QStringLiteral("storage"), postings); }
 
-void saldos(benchmark::State &state, bool oldAccount) {
-    Fixture &f = book(int(state.range(0)));
-    QString conta = f.book.accounts.last();
-    if (oldAccount) {
-        // An account whose own last posting is early: every later posting of
-        // its branch is summed.
-        f.db->Execute(QStringLiteral("INSERT INTO Contas (Codigo, CodPai, DesConta) VALUES ('999', '000', 'ANTIGA')"));
-        f.db->Execute(QStringLiteral("INSERT INTO Contas (Codigo, CodPai, DesConta) VALUES ('999.001', '999', 'ANTIGA SUB')"));
-        conta = QStringLiteral("999");
+enum Caso { Tipica, SemLancamentos, TituloSemLancamentosProprios, UmAnoAtras, DataMaisAntiga };
+
+struct Leitura {
+    QString conta, tipo;
+    QDate data;
+};
+
+// A typical account is one that takes postings (no children); the heading is
+// a first-level account, whose own children hold every posting of its branch.
+Leitura leitura(Fixture &f, int caso) {
+    const QDate ultima = f.shape.first.addDays(f.shape.days);
+    Leitura l{f.book.accounts.last(), f.book.types.last(), ultima};
+    switch (caso) {
+    case SemLancamentos: {
+        auto rs = f.db->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Contas WHERE Codigo = '999'"), dao::dbOpenSnapshot);
+        if (rs->Field(0).toInt() == 0) {
+            f.db->Execute(QStringLiteral("INSERT INTO Contas (Codigo, CodPai, DesConta) VALUES ('999', '000', 'SEM LANCAMENTOS')"));
+            f.db->Execute(QStringLiteral("INSERT INTO Contas (Codigo, CodPai, DesConta) VALUES ('999.001', '999', 'SEM LANCAMENTOS 2')"));
+        }
+        l.conta = QStringLiteral("999");
+        break;
     }
+    case TituloSemLancamentosProprios: l.conta = f.book.accounts.first(); break;
+    case UmAnoAtras: l.data = ultima.addDays(-365); break;
+    case DataMaisAntiga: l.data = f.shape.first; break;
+    default: break;
+    }
+    return l;
+}
+
+// args: book size, case
+void BM_SerialESaldos(benchmark::State &state) {
+    Fixture &f = book(int(state.range(0)));
+    const Leitura l = leitura(f, int(state.range(1)));
     auto q = f.db->QueryDefs(QStringLiteral("ParQrySerialESaldos"));
-    const QDate last = f.shape.first.addDays(f.shape.days);
     for (auto _ : state) {
-        q->SetParameter(0, conta);
-        q->SetParameter(1, f.book.types.last());
-        q->SetParameter(2, QDateTime(last, QTime(0, 0), Qt::UTC));
+        q->SetParameter(0, l.conta);
+        q->SetParameter(1, l.tipo);
+        q->SetParameter(2, QDateTime(l.data, QTime(0, 0), Qt::UTC));
         auto rs = q->OpenRecordset(dao::dbOpenSnapshot);
         benchmark::DoNotOptimize(rs->Field(1).toCurrency());
     }
-    if (oldAccount) {
-        f.db->Execute(QStringLiteral("DELETE FROM Contas WHERE Codigo = '999'"));
-    }
 }
 
-void BM_SerialESaldos(benchmark::State &state) { saldos(state, false); }
-void BM_SerialESaldosOldAccount(benchmark::State &state) { saldos(state, true); }
+// The same four values read by the engine alone: the counter, the last
+// posting of the account (or of each child of a heading without postings of
+// its own), of the type and of the book up to the date.
+void BM_SerialESaldosBare(benchmark::State &state) {
+    Fixture &f = book(int(state.range(0)));
+    const Leitura l = leitura(f, int(state.range(1)));
+    sqlite3 *h = f.db->handle();
+    const bool filhos = state.range(1) == SemLancamentos || state.range(1) == TituloSemLancamentosProprios;
+    sqlite3_stmt *st = nullptr;
+    const QByteArray sql =
+        QByteArrayLiteral("SELECT (SELECT Serial FROM Serial), ") +
+        (filhos ? QByteArrayLiteral("(SELECT total((SELECT SaldoConta FROM Lancamentos AS L WHERE L.CodConta = C.Codigo AND "
+                                    "L.DataId <= ?2 ORDER BY L.DataId DESC LIMIT 1)) FROM Contas AS C WHERE C.CodPai = ?1), ")
+                : QByteArrayLiteral("(SELECT SaldoConta FROM Lancamentos WHERE CodConta = ?1 AND DataId <= ?2 ORDER BY DataId DESC "
+                                    "LIMIT 1), ")) +
+        QByteArrayLiteral("(SELECT SaldoRecDesp FROM Lancamentos WHERE CodRecDesp = ?3 AND DataId <= ?2 ORDER BY DataId DESC LIMIT 1), "
+                          "(SELECT SaldoGlobal FROM Lancamentos WHERE rowid <= ?4 ORDER BY rowid DESC LIMIT 1)");
+    if (sqlite3_prepare_v2(h, sql.constData(), -1, &st, nullptr) != SQLITE_OK) state.SkipWithError(sqlite3_errmsg(h));
+    const QByteArray conta = l.conta.toUtf8(), tipo = l.tipo.toUtf8();
+    const QByteArray ate = l.data.toString(QStringLiteral("yyyyMMdd")).toUtf8() + "999999999";
+    for (auto _ : state) {
+        sqlite3_bind_text(st, 1, conta.constData(), -1, SQLITE_STATIC);
+        sqlite3_bind_text(st, 2, ate.constData(), -1, SQLITE_STATIC);
+        sqlite3_bind_text(st, 3, tipo.constData(), -1, SQLITE_STATIC);
+        sqlite3_bind_int64(st, 4, ate.toLongLong());
+        if (sqlite3_step(st) != SQLITE_ROW) state.SkipWithError("bare read failed");
+        benchmark::DoNotOptimize(sqlite3_column_int64(st, 1));
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+}
 
-BENCHMARK(BM_SerialESaldos)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond)->Repetitions(3)->ReportAggregatesOnly(true);
-BENCHMARK(BM_SerialESaldosOldAccount)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond)->Repetitions(3)->ReportAggregatesOnly(true);
+void casos(benchmark::internal::Benchmark *b) {
+    for (int n : {100000, 1000000})
+        for (int c : {Tipica, SemLancamentos, TituloSemLancamentosProprios, UmAnoAtras, DataMaisAntiga}) b->Args({n, c});
+    b->ArgNames({"postings", "case"})->Unit(benchmark::kMicrosecond)->MinTime(0.2)->Repetitions(3)->ReportAggregatesOnly(true);
+}
+BENCHMARK(BM_SerialESaldos)->Apply(casos);
+BENCHMARK(BM_SerialESaldosBare)->Apply(casos);
+
+// A new text each time, in every repetition: nothing comes from the cache.
+int gTextoNovo = 0;
 
 void BM_TranslateCold(benchmark::State &state) {
-    Fixture &f = book(1000);
-    int n = 0;
+    Fixture &f = book(100000);
     for (auto _ : state) {
-        // A new text each time: nothing comes from the cache.
         auto t = f.db->translate(QStringLiteral("SELECT L.Id, L.Valor FROM Lancamentos AS L INNER JOIN Contas AS C ON "
                                                 "L.CodConta = C.Codigo WHERE C.Codigo LIKE '001*' AND L.Data <= #12/31/2026# "
-                                                "AND L.Id > %1 ORDER BY L.DataId").arg(n++));
+                                                "AND L.Id > %1 ORDER BY L.DataId").arg(gTextoNovo++));
         benchmark::DoNotOptimize(t);
     }
 }
-BENCHMARK(BM_TranslateCold)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TranslateCold)->Unit(benchmark::kMicrosecond)->Repetitions(3)->ReportAggregatesOnly(true);
 
 void BM_TranslateCached(benchmark::State &state) {
-    Fixture &f = book(1000);
+    Fixture &f = book(100000);
     const QString sql = QStringLiteral("SELECT L.Id, L.Valor FROM Lancamentos AS L INNER JOIN Contas AS C ON "
                                        "L.CodConta = C.Codigo WHERE C.Codigo LIKE '001*' AND L.Data <= #12/31/2026#");
     for (auto _ : state) benchmark::DoNotOptimize(f.db->translate(sql));

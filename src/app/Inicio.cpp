@@ -4,9 +4,11 @@
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
 #include "app/frmLogin.h"
+#include "db/ConferirBanco.h"
 #include "db/Module1.h"
 #include "db/SavedQueries.h"
 #include "db/Schema.h"
+#include "db/SqlTexto.h"
 #include "platform/app/Application.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Engine.h"
@@ -61,7 +63,8 @@ dao::Database *AbrirBanco(const QString &caminho) {
     try {
         return dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaBanco)).release();
     } catch (const err::AppError &e) {
-        if (e.number() != err::db::kBadPassword)
+        // A file that refuses the password is told as no book of this system.
+        if (e.number() != err::db::kNotADatabase)
             throw;
     }
     AtualizarConsultaDeSaldos(caminho);
@@ -109,11 +112,17 @@ bool Main() {
         }
 
         // A file that exists but does not open (another password, not a
-        // database, damaged) would otherwise stop every later start too: the
-        // failure is reported and the user may point to another file.
+        // database, damaged), or opens but cannot serve as the book (half
+        // made, of another program, read-only), would otherwise stop every
+        // later start too: the failure is reported and the user may point to
+        // another file.
         for (;;) {
             try {
                 gDB = AbrirBanco(caminho);
+                if (std::optional<err::AppError> problema = db::ProblemaDoBanco(*gDB)) {
+                    FecharBanco(gDB);
+                    throw *problema;
+                }
                 break;
             } catch (...) {
                 FIN_TRAP_REPORT("Module1", "Main");
@@ -140,9 +149,11 @@ bool Main() {
             login->ShowModal();
             if (login->Cancelado)
                 Cancelar();
-            rs = gDB->OpenRecordset(QStringLiteral("Select Id, Tipo, Inativo From Usuarios WHERE IdLogin = '") +
-                                        login->IdLogin() + QStringLiteral("' And Senha='") + login->Senha() +
-                                        QStringLiteral("'"),
+            // Through the literal routine: the dialog's character filter is
+            // not what keeps the typed text from ending the literal early.
+            rs = gDB->OpenRecordset(QStringLiteral("Select Id, Tipo, Inativo From Usuarios WHERE IdLogin = ") +
+                                        SqlTexto(login->IdLogin()) + QStringLiteral(" And Senha=") +
+                                        SqlTexto(login->Senha()),
                                     dao::dbOpenSnapshot);
             MoverUltimoEPrimeiro(*rs);
             if (rs->RecordCount() == 0) {

@@ -524,20 +524,10 @@ void frmPlano::ImprimeItensFilhosOrdenados(print::Printer &p, const QString &cod
             const QString codigo = rs->Field(QStringLiteral("Codigo")).toString();
             const long nivel = ((codigo.size() + 1) / 4) - 1;
             if (linha > linhasPorPagina_) {
-                if (pagina_ > 0) {
-                    try {
-                        p.NewPage();
-                    } catch (...) {
-                    }
-                }
-                ImprimeCabecalho(p);
-                p.setFontName(QStringLiteral("Courier New"));
-                p.setFontSize(8);
-                p.setFontBold(false);
-                p.setFontUnderline(false);
-                y = std::lround(p.CurrentY() + 100);
-                const float area = float(p.ScaleHeight() - y - reservaInferior_);
-                linhasPorPagina_ = fin::CalculaLimiteDeLinhas(alturaLinha_ + 20, area) - 1;
+                const fin::PaginaDeCorpo c =
+                    fin::IniciarPaginaDeCorpo(p, pagina_, [&] { ImprimeCabecalho(p); }, alturaLinha_ + 20, reservaInferior_);
+                y = std::lround(c.topo);
+                linhasPorPagina_ = c.linhas;
                 linha = 1;
             }
             p.setCurrentX(x0 + nivel * 3 * double(larguraCaractere_));

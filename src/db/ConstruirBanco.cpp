@@ -8,6 +8,12 @@
 #include "platform/dao/Recordset.h"
 #include "platform/err/AppError.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <cstdio>
+
 namespace db {
 
 namespace {
@@ -33,31 +39,61 @@ void adicionarRaizes(dao::Database &banco, const QString &tabela, const QString 
     rs->Close();
 }
 
-} // namespace
+const char *const kLados[] = {"-wal", "-shm", "-journal"};
 
-std::unique_ptr<dao::Database> ConstruirBancoDeDados(const QString &caminho, const Aviso &aviso) {
-    auto banco = dao::DBEngine::CreateDatabase(caminho, kLocaleGeral + QStringLiteral(";pwd=") + kSenhaBanco);
+void removerComLados(const QString &caminho) {
+    QFile::remove(caminho);
+    for (const char *lado : kLados) QFile::remove(caminho + QLatin1String(lado));
+}
 
-    for (const auto &tabela : TabelasDoSistema()) banco->CreateTable(tabela);
+void construir(dao::Database &banco, const Aviso &aviso) {
+    for (const auto &tabela : TabelasDoSistema()) banco.CreateTable(tabela);
 
-    inserirOuDesistir(*banco, QStringLiteral("INSERT INTO Usuarios (DesUsuario,IdLogin,Senha,Tipo) VALUES ('ADMINISTRADOR','ADMIN','TOQUE',1)"),
+    inserirOuDesistir(banco, QStringLiteral("INSERT INTO Usuarios (DesUsuario,IdLogin,Senha,Tipo) VALUES ('ADMINISTRADOR','ADMIN','TOQUE',1)"),
                       QStringLiteral("Erro na criação do novo banco de dados. Não foi possível adicionar o usuário padrão 'ADMIN'."), aviso);
-    inserirOuDesistir(*banco, QStringLiteral("INSERT INTO Serial (Serial) VALUES (0)"),
+    inserirOuDesistir(banco, QStringLiteral("INSERT INTO Serial (Serial) VALUES (0)"),
                       QStringLiteral("Erro na criação do novo banco de dados. Não foi possível inicializar tabela 'Serial'."), aviso);
 
     const auto relacoes = RelacoesDoSistema();
     // Each root is its own parent, so the roots go in before the self relations.
-    adicionarRaizes(*banco, QStringLiteral("Contas"), QStringLiteral("DesConta"), {{QStringLiteral("000"), QStringLiteral(" ")}});
-    banco->CreateRelation(relacoes[0]);
-    adicionarRaizes(*banco, QStringLiteral("TiposMovimentacoes"), QStringLiteral("DesMovimentacao"),
+    adicionarRaizes(banco, QStringLiteral("Contas"), QStringLiteral("DesConta"), {{QStringLiteral("000"), QStringLiteral(" ")}});
+    banco.CreateRelation(relacoes[0]);
+    adicionarRaizes(banco, QStringLiteral("TiposMovimentacoes"), QStringLiteral("DesMovimentacao"),
                     {{QStringLiteral("000"), QStringLiteral(" ")},
                      {QStringLiteral("001"), QStringLiteral("TRANSFERÊNCIAS ENTRE CONTAS")},
                      {QStringLiteral("002"), QStringLiteral("AJUSTES DE SALDOS")}});
-    banco->CreateRelation(relacoes[1]);
-    for (std::size_t i = 2; i < relacoes.size(); ++i) banco->CreateRelation(relacoes[i]);
+    banco.CreateRelation(relacoes[1]);
+    for (std::size_t i = 2; i < relacoes.size(); ++i) banco.CreateRelation(relacoes[i]);
 
-    for (const auto &c : ConsultasSalvas()) banco->CreateQueryDef(c.nome)->SetSQL(c.sql);
-    return banco;
+    for (const auto &c : ConsultasSalvas()) banco.CreateQueryDef(c.nome)->SetSQL(c.sql);
+}
+
+} // namespace
+
+std::unique_ptr<dao::Database> ConstruirBancoDeDados(const QString &caminho, const Aviso &aviso) {
+    // Built beside the target under a name of its own and moved into place
+    // only when complete: an interrupted or failed creation (a full disk)
+    // leaves no half-made book behind, and the file it replaces stays whole
+    // until the new one is ready.
+    const QFileInfo alvo(caminho);
+    const QString provisorio = alvo.absoluteDir().filePath(
+        QStringLiteral(".%1.%2.criando").arg(alvo.fileName()).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+    try {
+        auto banco = dao::DBEngine::CreateDatabase(provisorio, kLocaleGeral + QStringLiteral(";pwd=") + kSenhaBanco);
+        construir(*banco, aviso);
+        banco->Close();
+    } catch (...) {
+        removerComLados(provisorio);
+        throw;
+    }
+    // What the engine left beside the replaced file would be read as the new one's.
+    for (const char *lado : kLados) QFile::remove(caminho + QLatin1String(lado));
+    if (std::rename(QFile::encodeName(provisorio).constData(), QFile::encodeName(caminho).constData()) != 0) {
+        removerComLados(provisorio);
+        throw err::AppError(err::db::kDiskError, QStringLiteral("DAO.DBEngine"),
+                            QStringLiteral("Não foi possível gravar o novo banco de dados em '%1'.").arg(caminho));
+    }
+    return dao::DBEngine::OpenDatabase(caminho, false, false, ConnectString(kSenhaBanco));
 }
 
 } // namespace db

@@ -15,8 +15,10 @@ namespace db {
 // it before it gives up silently, as the creation command expects.
 using Aviso = std::function<void(const QString &)>;
 
-// Creates the file at `caminho` (which must not exist) and returns it open.
-// Throws err::AppError; after a failure the partly built file stays on disk.
+// Creates the book at `caminho` and returns it open. It is built in a file of
+// its own beside `caminho` and then takes the place of whatever file is there;
+// after a failure nothing of it stays on disk and that file is untouched.
+// Throws err::AppError.
 std::unique_ptr<dao::Database> ConstruirBancoDeDados(const QString &caminho, const Aviso &aviso = {});
 
 } // namespace db

@@ -30,7 +30,9 @@ QString maxDataId(const char *codCol, const char *param) {
 // Reading the children instead of summing every posting of the branch keeps a
 // heading without postings of its own over a busy branch as quick as any
 // account; the sums agree because every running balance counts the same
-// postings as this read.
+// postings as this read. The postings after the last own one come in by a
+// LEFT JOIN, which keeps the items below ahead of them: each item's postings
+// are then read through the item's own (code, DataId) range.
 QString ultSaldo(const char *saldo, const char *saldoUpper, const char *maxQuery, const char *codCol,
                  const char *param, const char *alias, const char *chart) {
     const QString ramos =

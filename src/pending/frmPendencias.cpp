@@ -20,12 +20,21 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include <cstdio>
+
 namespace pending {
 
 namespace {
 
 constexpr int kTwips = 15; // the window is laid out at 15 twips a pixel
 constexpr int kAlturaPainel = 495;
+
+// "dd/mm/yyyy", written for every row of a long list.
+QString ddmmaaaa(const QDate &d) {
+    char b[16];
+    std::snprintf(b, sizeof b, "%02d/%02d/%04d", d.day(), d.month(), d.year());
+    return QString::fromLatin1(b);
+}
 
 } // namespace
 
@@ -66,6 +75,8 @@ frmPendencias::frmPendencias(QWidget *parent) : ui::Form(parent) {
 }
 
 frmPendencias::~frmPendencias() = default;
+
+QSize frmPendencias::sizeHint() const { return QSize(10035 / kTwips, 5340 / kTwips); }
 
 // ---- load, activation, unload -------------------------------------------------
 
@@ -140,30 +151,51 @@ void frmPendencias::ExibirPendencias() {
         setEnabled(true);
         fin::CLockWindowUpdate trava;
         trava.LockWindow(Fgrid);
+        // The rows go in at once after the read; each row's number is its key.
         const QString tab(QLatin1Char('\t'));
+        QStringList celulas;
+        std::vector<long> chaves;
+        celulas.reserve(rs->RecordCount());
+        // Each column found by its name once, read by its place in every row.
+        auto coluna = [&](const char *nome) {
+            for (int i = 0; i < rs->FieldCount(); ++i)
+                if (rs->FieldName(i).compare(QLatin1String(nome), Qt::CaseInsensitive) == 0) return i;
+            (void)rs->Field(QString::fromLatin1(nome)); // the engine's "item not found"
+            return -1;
+        };
+        const int cId = coluna("Id"), cConta = coluna("CodConta"), cTipo = coluna("CodRecDesp"), cEstorno = coluna("Estorno"),
+                  cEstornado = coluna("Estornado"), cRealizado = coluna("Realizado"), cTransf = coluna("Transferencia"),
+                  cDataId = coluna("DataId"), cData = coluna("Data"), cValor = coluna("Valor"), cDesConta = coluna("DesConta"),
+                  cDesTipo = coluna("DesMovimentacao"), cDoc = coluna("Documento"), cHist = coluna("Historico");
         for (; !rs->Eof(); rs->MoveNext()) {
-            const value::Value doc = rs->Field(QStringLiteral("Documento"));
+            const value::Value doc = rs->Field(cDoc);
             postings::CRowData r;
-            r.Serial = long(rs->Field(QStringLiteral("Id")).toInt());
-            r.CodConta = rs->Field(QStringLiteral("CodConta")).toString();
-            r.CodRecDesp = rs->Field(QStringLiteral("CodRecDesp")).toString();
-            r.Estorno = rs->Field(QStringLiteral("Estorno")).toBool();
-            r.Estornado = rs->Field(QStringLiteral("Estornado")).toBool();
-            r.Realizado = rs->Field(QStringLiteral("Realizado")).toString();
-            r.Transferencia = std::uint8_t(rs->Field(QStringLiteral("Transferencia")).toInt());
-            r.DataId = rs->Field(QStringLiteral("DataId")).toString();
-            Fgrid->AddItem(QString() + tab + r.Realizado + tab +
-                           rs->Field(QStringLiteral("Data")).toDate().toString(QStringLiteral("dd/MM/yyyy")) + tab +
-                           rs->Field(QStringLiteral("Valor")).toCurrency().toBr() + tab +
-                           rs->Field(QStringLiteral("DesConta")).toString() + tab +
-                           rs->Field(QStringLiteral("DesMovimentacao")).toString() + tab +
-                           (doc.isNull() ? QString() : doc.toString()) + tab +
-                           rs->Field(QStringLiteral("Historico")).toString());
+            r.Serial = long(rs->Field(cId).toInt());
+            r.CodConta = rs->Field(cConta).toString();
+            r.CodRecDesp = rs->Field(cTipo).toString();
+            r.Estorno = rs->Field(cEstorno).toBool();
+            r.Estornado = rs->Field(cEstornado).toBool();
+            r.Realizado = rs->Field(cRealizado).toString();
+            r.Transferencia = std::uint8_t(rs->Field(cTransf).toInt());
+            r.DataId = rs->Field(cDataId).toString();
+            celulas << QString() + tab + r.Realizado + tab +
+                           ddmmaaaa(rs->Field(cData).toDate().date()) + tab +
+                           rs->Field(cValor).toCurrency().toBr() + tab + rs->Field(cDesConta).toString() + tab +
+                           rs->Field(cDesTipo).toString() + tab + (doc.isNull() ? QString() : doc.toString()) + tab +
+                           rs->Field(cHist).toString();
             ++contador_;
             linhas_.insert(QString::number(contador_), r);
-            Fgrid->setRowData(Fgrid->Rows() - 1, contador_);
-            if (Fgrid->Rows() == 3 && Fgrid->RowData(1) == 0) Fgrid->RemoveItem(1);
+            chaves.push_back(contador_);
         }
+        // The blank row the grid starts with takes the first posting.
+        int primeira = Fgrid->Rows();
+        if (primeira == 2 && Fgrid->RowData(1) == 0) {
+            const QStringList c = celulas.takeFirst().split(tab);
+            for (int i = 0; i < Fgrid->Cols(); ++i) Fgrid->setTextMatrix(1, i, i < c.size() ? c[i] : QString());
+            primeira = 1;
+        }
+        Fgrid->AddItems(celulas);
+        for (std::size_t i = 0; i < chaves.size(); ++i) Fgrid->setRowData(primeira + int(i), chaves[i]);
         // The newest row in view, current and selected: once, after the rows.
         mostrarUltimaLinha();
         db::FecharRecordset(rs);
@@ -176,7 +208,12 @@ void frmPendencias::ExibirPendencias() {
 void frmPendencias::mostrarUltimaLinha() {
     try {
         const int ultima = Fgrid->Rows() - 1;
+        // Rows just added are not yet in the scroll range until the view lays
+        // itself out; without this the list would not scroll to them.
+        Fgrid->doItemsLayout();
         Fgrid->setTopRow(std::max(1, Fgrid->Rows() - 10));
+        // Fewer than ten rows may fit the window.
+        Fgrid->scrollTo(Fgrid->model()->index(ultima, 1));
         Fgrid->setRow(ultima);
         Fgrid->setRowSel(ultima);
     } catch (...) {
@@ -259,6 +296,9 @@ void frmPendencias::ResizeGrid() {
         for (int c = 0; c < Fgrid->Cols(); ++c) soma += Fgrid->ColWidth(c);
         const long ultima = long(dentro) * kTwips - soma + Fgrid->ColWidth(7);
         if (ultima > 0) Fgrid->setColWidth(7, ultima);
+        // The current row stays in view: the first size comes after the load,
+        // whose scrolling happened before the grid had its size.
+        Fgrid->scrollTo(Fgrid->model()->index(Fgrid->Row(), 1));
         Fgrid->Refresh();
     } catch (...) {
     }

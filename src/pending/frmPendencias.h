@@ -43,6 +43,8 @@ public:
     void setSQL(const QString &sql) { sql_ = sql; }
     void UpdateView(long &msg) override;
     void ResizeGrid() override;
+    // The designed client area, 10035 x 5340 twips: what a new window opens with.
+    QSize sizeHint() const override;
 
     // Controls.
     widgets::FlexGrid *Fgrid = nullptr;

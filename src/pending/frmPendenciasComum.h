@@ -7,10 +7,6 @@
 
 namespace pending {
 
-inline const QString kMsgFaltaPerna =
-    QStringLiteral("Erro: faltando informação sobre o lançamento correspondente na operação de transferência.");
-inline const QString kMsgSemPermissaoGravacao =
-    QStringLiteral("Você não tem permissão de gravação nesta conta ou tipo de receita/despesa.");
 inline const QString kPerguntaRealizou = QStringLiteral("A previsão do lançamento se realizou?");
 
 [[noreturn]] inline void cancelar() { throw err::AppError(err::kErrCancel, QString(), QString()); }

@@ -20,11 +20,6 @@ using postings::Desfecho;
 
 namespace {
 
-const QString kMsgNaoEstornou = QStringLiteral(
-    "Não foi possível estornar o lançamento selecionado. Uma possível causa é que ele já tenha sido estornado por "
-    "outro usuário ou baixado como não realizado. Verifique.");
-const QString kMsgHistoricoLongo = QStringLiteral("Erro: histórico com mais de 50 caracteres.");
-
 void informar(const QString &texto) { fin::MsgBox(texto, ui::vbInformation, platform::App::Title()); }
 
 } // namespace
@@ -55,7 +50,7 @@ void frmPendencias::cmdEstornar_Click() {
         }
         if (fin::gTipoUsuario != 1 &&
             postings::PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, reg->CodConta, reg->CodRecDesp) < 2) {
-            fin::MsgBox(kMsgSemPermissaoGravacao);
+            fin::MsgBox(postings::kMsgSemPermissaoGravacao);
             return;
         }
         const std::optional<QString> historico = postings::PedirHistoricoDeEstorno();
@@ -73,11 +68,15 @@ void frmPendencias::cmdEstornar_Click() {
             fin::MsgBox(postings::kMsgBloqueio);
             return;
         case Desfecho::JaEstornado:
-            fin::MsgBox(kMsgNaoEstornou);
+            fin::MsgBox(postings::kMsgNaoEstornou);
             return;
         case Desfecho::HistoricoLongo:
             hg.Show(false);
-            fin::MsgBox(kMsgHistoricoLongo);
+            fin::MsgBox(postings::kMsgHistoricoComMaisDe50);
+            return;
+        case Desfecho::Invalido:
+            hg.Show(false);
+            fin::MsgBox(e.recusa, ui::vbInformation);
             return;
         default:
             hg.Show(false);
@@ -117,7 +116,7 @@ void frmPendencias::EstornoDeTransferencia(postings::CRowData &registro) {
                                       "também será estornado e com o mesmo histórico que você informar aqui."));
         const auto pernas = postings::LerPernas(*fin::gDB, registro.Serial, fin::gIdUsuario, int(fin::gTipoUsuario));
         if (!postings::PernasCompletas(pernas)) {
-            informar(kMsgFaltaPerna);
+            informar(postings::kMsgFaltaPerna);
             cancelar();
         }
         if (fin::gTipoUsuario != 1)
@@ -145,16 +144,20 @@ void frmPendencias::EstornoDeTransferencia(postings::CRowData &registro) {
             if (perna < 2) cancelar();
             return;
         case Desfecho::JaEstornado:
-            fin::MsgBox(kMsgNaoEstornou);
+            fin::MsgBox(postings::kMsgNaoEstornou);
             if (perna < 2) cancelar();
             return;
         case Desfecho::Incompleta:
             hg.Show(false);
-            informar(kMsgFaltaPerna);
+            informar(postings::kMsgFaltaPerna);
             cancelar();
         case Desfecho::HistoricoLongo:
             hg.Show(false);
-            fin::MsgBox(kMsgHistoricoLongo);
+            fin::MsgBox(postings::kMsgHistoricoComMaisDe50);
+            return;
+        case Desfecho::Invalido:
+            hg.Show(false);
+            fin::MsgBox(feito.recusa, ui::vbInformation);
             return;
         default:
             hg.Show(false);

@@ -42,7 +42,6 @@ QLabel *rotulo(QWidget *pai, const QString &texto, QWidget *companheiro, const Q
     auto *l = new QLabel(texto, pai);
     l->setBuddy(companheiro);
     l->setGeometry(r);
-    ui::EncaixarRotulo(l);
     return l;
 }
 
@@ -170,6 +169,9 @@ frmLancamentos::frmLancamentos(QWidget *parent) : ui::Form(parent) {
     // Key preview: the window sees every key before the focused control.
     for (QWidget *w : findChildren<QWidget *>()) w->installEventFilter(this);
     setFixedSize(10350 / 15, 6930 / 15);
+    // Captions that our font makes wider than their place: one font size for
+    // the whole window, the caption widened or wrapped instead.
+    ui::EncaixarRotulos(this);
 }
 
 frmLancamentos::~frmLancamentos() = default;
@@ -234,41 +236,15 @@ void frmLancamentos::Form_KeyDown(int &keyCode, int shift) {
     }
 }
 
-QWidget *frmLancamentos::teclaDeAcesso(const QKeyEvent *k) const {
-    if (k->modifiers() != Qt::AltModifier || k->key() < Qt::Key_A || k->key() > Qt::Key_Z) return nullptr;
-    const QKeySequence tecla(QKeyCombination(Qt::AltModifier, Qt::Key(k->key())));
-    for (QAbstractButton *b : findChildren<QAbstractButton *>())
-        if (b->isVisible() && b->isEnabled() && QKeySequence::mnemonic(b->text()) == tecla) return b;
-    for (QLabel *l : findChildren<QLabel *>())
-        if (l->isVisible() && l->buddy() && l->buddy()->isEnabled() && QKeySequence::mnemonic(l->text()) == tecla)
-            return l;
-    return nullptr;
-}
-
 bool frmLancamentos::eventFilter(QObject *o, QEvent *e) {
     if (e->type() == QEvent::FocusOut && (o == tvContas || o == tvRecDesp)) {
         (o == tvContas ? frContas : frRecDesp)->hide();
         return false;
     }
     if (!IsLoaded()) return false;
-    // The window's own access keys (Alt+C "&Confirmar", Alt+O "Est&ornar
-    // Lançamento", Alt+S "&Saída", ...) come before the main window's menu
-    // titles that share the letter: claiming the key here keeps the menu bar
-    // from taking it, and the key press then does the control's work.
-    if (e->type() == QEvent::ShortcutOverride) {
-        if (teclaDeAcesso(static_cast<QKeyEvent *>(e))) {
-            e->accept();
-            return true;
-        }
-        return false;
-    }
+    // The window's access keys (Alt+C "&Confirmar", ...) are the Form's.
     if (e->type() != QEvent::KeyPress) return false;
     auto *k = static_cast<QKeyEvent *>(e);
-    if (QWidget *alvo = teclaDeAcesso(k)) {
-        if (auto *b = qobject_cast<QAbstractButton *>(alvo)) b->click();
-        else static_cast<QLabel *>(alvo)->buddy()->setFocus(Qt::ShortcutFocusReason);
-        return true;
-    }
     int shift = 0;
     if (k->modifiers() & Qt::ShiftModifier) shift |= 1;
     if (k->modifiers() & Qt::ControlModifier) shift |= 2;

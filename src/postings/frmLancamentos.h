@@ -121,8 +121,6 @@ private:
     void InicializarArvoreDeRecDesp();
     void ConfigurarGrid();
     void EstornoDeTransferencia(long serial, long transferencia, CRowData &registro);
-    // The control whose access key the key event is, if any.
-    QWidget *teclaDeAcesso(const QKeyEvent *k) const;
     void arvore(QGroupBox *fr, widgets::TreeView *tv, widgets::EditCombo *cb);
     void escolherNaArvore(widgets::TreeView *tv, widgets::EditCombo *cb, int &keyCode);
     void expandir(widgets::TreeView *tv, widgets::Node *node, bool contas);

@@ -1,14 +1,13 @@
 #pragma once
 // What the posting window's files share: the history check (its message is
-// the reversal prompt's) and the quiet way
-// out of a command the user already had explained to him.
+// the reversal prompt's) and the cancel error that ends a command whose
+// refusal the user has already been shown.
 #include "core/postings/HistoricoDeEstorno.h"
 #include "platform/err/AppError.h"
 
 #include <QString>
 
 namespace postings {
-
 
 inline bool temAspas(const QString &t) { return t.contains(QLatin1Char('"')) || t.contains(QLatin1Char('\'')); }
 

@@ -22,14 +22,6 @@ namespace postings {
 
 using value::Currency;
 
-namespace {
-
-const QString kMsgNaoEstornou = QStringLiteral(
-    "Não foi possível estornar o lançamento selecionado. Uma possível causa é que ele já tenha sido estornado por "
-    "outro usuário ou baixado como não realizado. Verifique.");
-
-} // namespace
-
 // ---- reversal ---------------------------------------------------------------------
 
 void frmLancamentos::cmdEstornar_Click() {
@@ -49,7 +41,8 @@ void frmLancamentos::cmdEstornar_Click() {
                                        "lançamento normal para compensar o estorno."));
             return;
         }
-        if (fin::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), ui::vbYesNo) == ui::vbNo) return;
+        // Only Yes goes on: a box closed any other way writes nothing.
+        if (fin::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), ui::vbYesNo) != ui::vbYes) return;
         if (reg.Transferencia > 0) {
             EstornoDeTransferencia(reg.Serial, long(reg.Transferencia), reg);
             return;
@@ -70,6 +63,10 @@ void frmLancamentos::cmdEstornar_Click() {
         case Desfecho::JaEstornado:
             hg.Show(false);
             fin::MsgBox(kMsgNaoEstornou);
+            return;
+        case Desfecho::Invalido:
+            hg.Show(false);
+            fin::MsgBox(e.recusa, ui::vbInformation);
             return;
         default:
             hg.Show(false);
@@ -104,8 +101,6 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
                         : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
                                          "origem também será estornado e com o mesmo histórico que você informar aqui."),
                     ui::vbInformation);
-        const QString faltando = QStringLiteral(
-            "Erro: faltando informação sobre o lançamento correspondente na operação de transferência.");
         {
             auto rs = fin::gDB->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Transferencias As T INNER JOIN "
                                                              "Lancamentos As L ON (L.Id = T.SerialEntra Or L.Id = "
@@ -114,7 +109,7 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
                                                   QString::number(serial),
                                               dao::dbOpenSnapshot);
             if (rs->Field(0).toInt() < 2) {
-                fin::MsgBox(faltando, ui::vbInformation);
+                fin::MsgBox(kMsgFaltaPerna, ui::vbInformation);
                 cancelar();
             }
         }
@@ -140,8 +135,12 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
             return;
         case Desfecho::Incompleta:
             hg.Show(false);
-            fin::MsgBox(faltando, ui::vbInformation);
+            fin::MsgBox(kMsgFaltaPerna, ui::vbInformation);
             cancelar();
+        case Desfecho::Invalido:
+            hg.Show(false);
+            fin::MsgBox(feito.recusa, ui::vbInformation);
+            return;
         default:
             hg.Show(false);
             fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta '") + desConta +

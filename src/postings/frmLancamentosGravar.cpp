@@ -174,6 +174,10 @@ void frmLancamentos::cmdConfirmar_Click() {
             hg.Show(false);
             fin::MsgBox(kMsgBloqueio);
             return;
+        case Desfecho::Invalido:
+            hg.Show(false);
+            fin::MsgBox(f.recusa, ui::vbInformation);
+            return;
         default:
             hg.Show(false);
             fin::MsgBox(QStringLiteral("Não foi possível incluir o lançamento.\nPossível causa: a conta foi desativada."));

@@ -71,6 +71,10 @@ void frmLancamentos::cmdTransferencia_Click() {
             hg.Show(false);
             fin::MsgBox(kMsgBloqueio);
             return;
+        case Desfecho::Invalido:
+            hg.Show(false);
+            fin::MsgBox(feita.recusa, ui::vbInformation);
+            return;
         default:
             hg.Show(false);
             fin::MsgBox(perna == 2 ? QStringLiteral("Não foi possível fazer o lançamento de entrada. Transferência "

@@ -26,7 +26,6 @@ QRect tw(int l, int t, int w, int h) { return QRect(l / 15, t / 15, w / 15, h / 
 QLabel *rotulo(QWidget *pai, const QString &texto, int l, int t, int w) {
     auto *r = new QLabel(texto, pai);
     r->setGeometry(tw(l, t, w, 240));
-    ui::EncaixarRotulo(r);
     return r;
 }
 } // namespace
@@ -92,6 +91,9 @@ frmTrans::frmTrans(QWidget *parent) : ui::Form(parent) {
                         cbContaDest, txtDocEntrada, txtHistEntrada, cmdOK, cmdCancel};
     for (std::size_t i = 0; i + 1 < std::size(ordem); ++i) setTabOrder(ordem[i], ordem[i + 1]);
     setFixedSize(7185 / 15, 4980 / 15);
+    // Captions that our font makes wider than their place: one font size for
+    // the whole window, the caption widened or wrapped instead.
+    ui::EncaixarRotulos(this);
 }
 
 frmTrans::~frmTrans() = default;

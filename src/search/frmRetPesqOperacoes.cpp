@@ -23,14 +23,7 @@ namespace {
 
 [[noreturn]] void cancelar() { throw err::AppError(err::kErrCancel, QString(), QString()); }
 
-const QString kMsgFaltandoPerna =
-    QStringLiteral("Erro: faltando informação sobre o lançamento correspondente na operação de transferência.");
-const QString kMsgSemGravacao =
-    QStringLiteral("Você não tem permissão de gravação nesta conta ou tipo de receita/despesa.");
 const QString kMsgSemGravacaoConta = QStringLiteral("Você não tem permissão de gravação nesta conta.");
-const QString kMsgNaoEstornou = QStringLiteral(
-    "Não foi possível estornar o lançamento selecionado. Uma possível causa é que ele já tenha sido estornado por "
-    "outro usuário ou baixado como não realizado. Verifique.");
 const QString kMsgEstornoFeito = QStringLiteral("Estorno realizado com sucesso!");
 
 int informar(const QString &texto) { return fin::MsgBox(texto, ui::vbInformation); }
@@ -56,7 +49,7 @@ std::vector<PernaDeTransferencia> pernasVerificadas(long id, const QString &msgS
                                                     const QString &msgSemGravacaoDepois) {
     std::vector<PernaDeTransferencia> pernas = LerPernas(*fin::gDB, id, fin::gIdUsuario, int(fin::gTipoUsuario));
     if (!PernasCompletas(pernas)) {
-        informar(kMsgFaltandoPerna);
+        informar(kMsgFaltaPerna);
         cancelar();
     }
     if (fin::gTipoUsuario != 1)
@@ -98,13 +91,14 @@ void frmRetPesq::cmdBaixar_Click() {
                                         "baixar uma transferência."));
             return;
         }
-        exigirGravacao(rs, kMsgSemGravacao, kMsgSemGravacaoConta);
+        exigirGravacao(rs, kMsgSemPermissaoGravacao, kMsgSemGravacaoConta);
         const int resposta = fin::MsgBox(QStringLiteral("A previsão do lançamento se realizou?"), ui::vbYesNo);
         // Only the two answers settle: a box closed any other way writes nothing.
         if (resposta != ui::vbYes && resposta != ui::vbNo) return;
         const QString novo = resposta == ui::vbYes ? QStringLiteral("S") : QStringLiteral("N");
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
-        switch (Baixar(*fin::gDB, {"frmRetPesq", "cmdBaixar_Click"}, idDe(rs), 0, antigo, novo)) {
+        QString recusa;
+        switch (Baixar(*fin::gDB, {"frmRetPesq", "cmdBaixar_Click"}, idDe(rs), 0, antigo, novo, &recusa)) {
         case Desfecho::Gravado:
             FazConsulta();
             informar(QStringLiteral("Baixa realizada com sucesso!"));
@@ -118,7 +112,10 @@ void frmRetPesq::cmdBaixar_Click() {
             fin::MsgBox(kMsgBloqueio);
             return;
         case Desfecho::Incompleta:
-            informar(kMsgFaltandoPerna);
+            informar(kMsgFaltaPerna);
+            return;
+        case Desfecho::Invalido:
+            informar(recusa);
             return;
         default:
             informar(QStringLiteral("A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter "
@@ -148,8 +145,9 @@ void frmRetPesq::BaixaDeTransferencia() {
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
         // Both legs change or neither: a leg stored with another code than the
         // one shown leaves the pair as it was.
+        QString recusa;
         switch (Baixar(*fin::gDB, {"frmRetPesq", "BaixaDeTransferencia"}, perna(pernas, 1).id, perna(pernas, 2).id,
-                       antigo, novo)) {
+                       antigo, novo, &recusa)) {
         case Desfecho::Gravado:
             FazConsulta();
             informar(QStringLiteral("Baixa realizada com sucesso!"));
@@ -163,7 +161,10 @@ void frmRetPesq::BaixaDeTransferencia() {
             fin::MsgBox(kMsgBloqueio);
             return;
         case Desfecho::Incompleta:
-            informar(kMsgFaltandoPerna);
+            informar(kMsgFaltaPerna);
+            return;
+        case Desfecho::Invalido:
+            informar(recusa);
             return;
         default:
             informar(QStringLiteral("A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter "
@@ -203,11 +204,13 @@ void frmRetPesq::cmdRemBaixa_Click() {
                                         "remover baixa de uma transferência."));
             return;
         }
-        exigirGravacao(rs, kMsgSemGravacao, kMsgSemGravacaoConta);
+        exigirGravacao(rs, kMsgSemPermissaoGravacao, kMsgSemGravacaoConta);
         if (fin::MsgBox(QStringLiteral("Confirma a remoção da baixa do lançamento selecionado?"), ui::vbYesNo) !=
             ui::vbYes)
             return;
-        switch (Baixar(*fin::gDB, {"frmRetPesq", "cmdRemBaixa_Click"}, idDe(rs), 0, antigo, QStringLiteral("?"))) {
+        QString recusa;
+        switch (Baixar(*fin::gDB, {"frmRetPesq", "cmdRemBaixa_Click"}, idDe(rs), 0, antigo, QStringLiteral("?"),
+                       &recusa)) {
         case Desfecho::Gravado:
             FazConsulta();
             informar(QStringLiteral("Remoção de baixa realizada com sucesso!"));
@@ -221,7 +224,10 @@ void frmRetPesq::cmdRemBaixa_Click() {
             fin::MsgBox(kMsgBloqueio);
             return;
         case Desfecho::Incompleta:
-            informar(kMsgFaltandoPerna);
+            informar(kMsgFaltaPerna);
+            return;
+        case Desfecho::Invalido:
+            informar(recusa);
             return;
         default:
             informar(QStringLiteral("A remoção da baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
@@ -246,8 +252,9 @@ void frmRetPesq::RemocaoBaixaDeTransferencia() {
             QStringLiteral("Você não pode fazer esta baixa por não ter permissão de gravação na conta '"),
             QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo baixada."));
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
+        QString recusa;
         switch (Baixar(*fin::gDB, {"frmRetPesq", "RemocaoBaixaDeTransferencia"}, perna(pernas, 1).id,
-                       perna(pernas, 2).id, antigo, QStringLiteral("?"))) {
+                       perna(pernas, 2).id, antigo, QStringLiteral("?"), &recusa)) {
         case Desfecho::Gravado:
             FazConsulta();
             informar(QStringLiteral("Baixa removida com sucesso!"));
@@ -261,7 +268,10 @@ void frmRetPesq::RemocaoBaixaDeTransferencia() {
             fin::MsgBox(kMsgBloqueio);
             return;
         case Desfecho::Incompleta:
-            informar(kMsgFaltandoPerna);
+            informar(kMsgFaltaPerna);
+            return;
+        case Desfecho::Invalido:
+            informar(recusa);
             return;
         default:
             informar(QStringLiteral("A remoção de baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
@@ -307,7 +317,7 @@ void frmRetPesq::cmdEstornar_Click() {
         if (fin::gTipoUsuario != 1 &&
             PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, rs.Field(QStringLiteral("CodConta")).toString(),
                                  rs.Field(QStringLiteral("CodRecDesp")).toString()) < 2) {
-            fin::MsgBox(kMsgSemGravacao);
+            fin::MsgBox(kMsgSemPermissaoGravacao);
             cancelar();
         }
         PedidoDeHistorico pedido;
@@ -320,8 +330,9 @@ void frmRetPesq::cmdEstornar_Click() {
         hg.Show(true);
         // The stored posting is read inside the transaction, so a settlement
         // made meanwhile by another copy is in the balances the reversal gets.
+        Estorno feito;
         switch (Estornar(*fin::gDB, {"frmRetPesq", "cmdEstornar_Click"}, idDe(rs), *historico, fin::gIdUsuario,
-                         nullptr, DocumentoAusente::Vazio)) {
+                         &feito, DocumentoAusente::Vazio)) {
         case Desfecho::Gravado:
             FazConsulta();
             hg.Show(false);
@@ -342,6 +353,10 @@ void frmRetPesq::cmdEstornar_Click() {
         case Desfecho::HistoricoLongo:
             hg.Show(false);
             fin::MsgBox(kMsgHistoricoComMaisDe50);
+            return;
+        case Desfecho::Invalido:
+            hg.Show(false);
+            fin::MsgBox(feito.recusa, ui::vbInformation);
             return;
         default:
             hg.Show(false);
@@ -373,8 +388,9 @@ void frmRetPesq::EstornoDeTransferencia() {
         hg.Show(true);
         int qual = 0;
         QString desConta;
+        EstornoDeTransferenciaFeito feito;
         switch (EstornarTransferencia(*fin::gDB, {"frmRetPesq", "EstornoDeTransferencia"}, id, *historico,
-                                      fin::gIdUsuario, nullptr, &qual, &desConta)) {
+                                      fin::gIdUsuario, &feito, &qual, &desConta)) {
         case Desfecho::Gravado: {
             long hint = fin::kHintLancamentos;
             fin::UpdateAllViews(hint, this);
@@ -395,11 +411,15 @@ void frmRetPesq::EstornoDeTransferencia() {
             return;
         case Desfecho::Incompleta:
             hg.Show(false);
-            informar(kMsgFaltandoPerna);
+            informar(kMsgFaltaPerna);
             cancelar();
         case Desfecho::HistoricoLongo:
             hg.Show(false);
             fin::MsgBox(kMsgHistoricoComMaisDe50);
+            return;
+        case Desfecho::Invalido:
+            hg.Show(false);
+            fin::MsgBox(feito.recusa, ui::vbInformation);
             return;
         default:
             hg.Show(false);

@@ -6,6 +6,7 @@
 #include "pending/SqlPendencias.h"
 #include "pending/frmPendencias.h"
 #include "postings/frmLancamentos.h"
+#include "reports/ComandosDeBalanco.h"
 #include "ui/AppContext.h"
 #include "reports/Extrato.h"
 #include "search/frmRetPesq.h"
@@ -55,7 +56,12 @@ void AbrirExtrato(int mode) {
 } // namespace
 
 void AbrirRelatorio(int mode) {
-    if (mode == 1 || mode == 2) AbrirExtrato(mode);
+    if (mode == 1 || mode == 2) {
+        AbrirExtrato(mode);
+    } else if (mode == 3 || mode == 4 || mode == 6 || mode == 7) {
+        if (area() && !ui::Forms::mdiArea()) ui::Forms::setMdiArea(area());
+        reports::AbrirBalancoDaSelecao(mode);
+    }
 }
 
 } // namespace fin

@@ -14,7 +14,6 @@
 #include "ui/CHourGlass.h"
 #include "ui/DialogoArquivo.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <memory>
 
@@ -26,17 +25,6 @@ namespace {
 bool MesmoArquivo(const QString &a, const QString &b) {
     const QString ca = QFileInfo(a).canonicalFilePath();
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
-}
-
-// The file a new database replaces goes first, with the engine's side files
-// of a copy that closed long ago; failures are ignored, the creation reports
-// a file that is still there.
-void ApagarAnterior(const QString &caminho) {
-    QFile::remove(caminho);
-    if (QFileInfo::exists(caminho))
-        return;
-    for (const char *lado : {"-wal", "-shm", "-journal"})
-        QFile::remove(caminho + QLatin1String(lado));
 }
 
 } // namespace
@@ -73,8 +61,7 @@ void CriarNovoBancoDeDados() {
                    ui::vbInformation, titulo);
             JaAvisado();
         }
-        ApagarAnterior(caminho);
-
+        // The chosen file is replaced only by a complete new book.
         ampulheta.Show(true);
         novo = db::ConstruirBancoDeDados(
             caminho, [&titulo](const QString &aviso) { MsgBox(aviso, ui::vbInformation, titulo); });

@@ -19,6 +19,25 @@ QString trimBlanks(const QString &s) {
 double width(const QString &s, float charWidth) { return double(s.size()) * double(charWidth); }
 } // namespace
 
+PaginaDeCorpo IniciarPaginaDeCorpo(print::Printer &p, long paginasFeitas, const std::function<void()> &cabecalho,
+                                   float alturaLinha, float reservaInferior) {
+    if (paginasFeitas > 0) {
+        try {
+            p.NewPage();
+        } catch (...) {
+        }
+    }
+    cabecalho();
+    p.setFontName(QStringLiteral("Courier New"));
+    p.setFontSize(8);
+    p.setFontBold(false);
+    p.setFontUnderline(false);
+    PaginaDeCorpo c;
+    c.topo = p.CurrentY() + 100;
+    c.linhas = CalculaLimiteDeLinhas(alturaLinha, float(p.ScaleHeight() - c.topo - reservaInferior)) - 1;
+    return c;
+}
+
 void ConfigurarImpressora(long &offsetX, long &offsetY, long orientacao, print::Printer &impressora) {
     try {
         impressora.setPaperSize(print::vbPRPSA4);
@@ -28,6 +47,45 @@ void ConfigurarImpressora(long &offsetX, long &offsetY, long orientacao, print::
     } catch (...) {
         FIN_TRAP_RERAISE("Module1", "ConfigurarImpressora");
     }
+}
+
+FolhaDeRelatorio PrepararFolha(print::Printer &p, long orientacao) {
+    FolhaDeRelatorio f;
+    long faixaSuperior = 0;
+    ConfigurarImpressora(f.offsetX, faixaSuperior, orientacao, p);
+    const double faixaInferior = p.Height() - (p.ScaleHeight() + double(faixaSuperior));
+    f.reservaInferior = faixaInferior <= 900 ? 900 : 0;
+    f.topo = faixaSuperior < 500 ? 500 - faixaSuperior : 0;
+    p.setFontName(QStringLiteral("Courier New"));
+    p.setFontSize(8);
+    p.setFontBold(false);
+    p.setFontUnderline(false);
+    f.larguraCaractere = p.TextWidth(QStringLiteral("A"));
+    f.alturaCaractere = p.TextHeight(QStringLiteral("A"));
+    return f;
+}
+
+void ImprimirTopoDaPagina(print::Printer &p, double topo, double xNumero, long pagina, const QString &titulo,
+                          long offsetX, const QDateTime &hora) {
+    const auto imprimirEm = [&](double x, const QString &texto) {
+        p.setCurrentX(x);
+        p.setCurrentY(topo);
+        p.Print(texto);
+    };
+    p.setFontName(QStringLiteral("Times New Roman"));
+    p.setFontSize(8);
+    p.setFontBold(false);
+    imprimirEm(xNumero, QString::number(pagina));
+    p.setFontSize(12);
+    p.setFontBold(true);
+    p.setFontUnderline(true);
+    imprimirEm((p.Width() - p.TextWidth(titulo)) / 2 - double(offsetX), titulo);
+    p.setFontUnderline(false);
+    p.setFontSize(8);
+    p.setFontBold(false);
+    const QString quando = hora.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+    imprimirEm(p.ScaleWidth() - p.TextWidth(quando) - 200, quando);
+    p.setFontBold(true);
 }
 
 long CalculaLimiteDeLinhas(float alturaLinha, float area) {

@@ -5,7 +5,9 @@
 // up with their location.
 #include "platform/print/Printer.h"
 
+#include <QDateTime>
 #include <QStringList>
+#include <functional>
 
 namespace fin {
 
@@ -13,6 +15,26 @@ namespace fin {
 // gives the unprintable strips at the left and at the top, in twips.
 void ConfigurarImpressora(long &offsetX, long &offsetY, long orientacao,
                           print::Printer &impressora = print::ThePrinter());
+
+// The sheet of a fixed-pitch report, set up by PrepararFolha: A4 in the
+// orientation asked, a bottom reserve of 900 twips unless the unprintable
+// strip at the foot is wider, the page header 500 twips from the paper's top
+// edge (less the strip at the top), and the measures of a Courier New 8
+// character, the font the printer is left with.
+struct FolhaDeRelatorio {
+    long offsetX = 0; // unprintable strip at the left, in twips
+    long topo = 0;
+    double reservaInferior = 0;
+    double larguraCaractere = 0, alturaCaractere = 0;
+};
+FolhaDeRelatorio PrepararFolha(print::Printer &impressora, long orientacao);
+
+// The top line of a report's page at y = topo: the page number in Times New
+// Roman 8 at xNumero, the title in 12 bold underlined centred on the paper
+// and the report's time at the right edge. Leaves Times New Roman 8 bold for
+// the column headings below.
+void ImprimirTopoDaPagina(print::Printer &impressora, double topo, double xNumero, long pagina, const QString &titulo,
+                          long offsetX, const QDateTime &hora);
 
 // How many further lines of the given height a caller may print in the area:
 // one less than the whole lines that fit.
@@ -22,6 +44,17 @@ long CalculaLimiteDeLinhas(float alturaLinha, float area);
 // the character width. A word wider than the field is refused with a message.
 QStringList QuebraLinha(const QString &texto, float larguraCampo, float larguraCaractere);
 
+// Starts a page of a report's fixed-pitch body: a new page unless none was
+// started yet (errors ignored), the page header, then Courier New 8 plain.
+// Gives where the body starts (100 below the header) and how many lines of
+// the given height the page holds: the whole lines that fit above the bottom
+// reserve, minus 2.
+struct PaginaDeCorpo {
+    double topo = 0;
+    long linhas = 0;
+};
+PaginaDeCorpo IniciarPaginaDeCorpo(print::Printer &impressora, long paginasFeitas, const std::function<void()> &cabecalho,
+                                   float alturaLinha, float reservaInferior);
 // Prints the whole text so that it ends at xFim (a column's right edge), on
 // the line at y. An amount is never cut to its column's width: a text wider
 // than the column reaches further left instead.

@@ -18,9 +18,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QLabel>
 #include <QLineEdit>
 #include <optional>
+#include <unistd.h>
 
 using testsupport::Script;
 
@@ -278,11 +281,13 @@ TEST_F(StartupTest, StoredFileThatDoesNotOpenIsReportedAndTheOpenDialogOffered) 
     const QString vazio = arquivoComTexto(QStringLiteral("vazio.mdb"), QByteArray());
     struct Case { const char *name; QString arquivo; long erro; bool escolheOutro; };
     const Case cases[] = {
-        {"wrong password, another file chosen", outraSenha, 3031, true},
-        {"wrong password, dialog cancelled", outraSenha, 3031, false},
-        {"not a database", lixo, 0, true},
+        // The program never asks for the file's password: a file that does
+        // not open with it is no book of this system, whatever it holds.
+        {"wrong password, another file chosen", outraSenha, 3343, true},
+        {"wrong password, dialog cancelled", outraSenha, 3343, false},
+        {"not a database", lixo, 3343, true},
         {"empty file", vazio, 3343, false},
-        {"file of the alternate password", alternativa, 3031, false},
+        {"file of the alternate password", alternativa, 3343, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -298,9 +303,9 @@ TEST_F(StartupTest, StoredFileThatDoesNotOpenIsReportedAndTheOpenDialogOffered) 
         const auto &relato = s.shown()[0];
         EXPECT_EQ(relato.kind, ui::ModalKind::MessageBox);
         EXPECT_TRUE(relato.text.contains(QStringLiteral("', em Module1_Main, linha: "))) << relato.text.toStdString();
-        if (c.erro != 0) {
-            EXPECT_TRUE(relato.text.startsWith(QString::number(c.erro) + QStringLiteral(" '"))) << relato.text.toStdString();
-        }
+        EXPECT_TRUE(relato.text.startsWith(QString::number(c.erro) + QStringLiteral(" '"))) << relato.text.toStdString();
+        EXPECT_TRUE(relato.text.contains(QStringLiteral("está danificado ou não é um banco de dados deste sistema")))
+            << relato.text.toStdString();
         EXPECT_EQ(s.shown()[1].kind, ui::ModalKind::OpenFile);
         EXPECT_EQ(Configuracao(), c.escolheOutro ? bom : c.arquivo);
         fin::Finalizar();
@@ -308,4 +313,118 @@ TEST_F(StartupTest, StoredFileThatDoesNotOpenIsReportedAndTheOpenDialogOffered) 
     // The older file got the sub-select form of the balance query before the ordinary open failed.
     auto antigo = dao::DBEngine::OpenDatabase(alternativa, false, false, db::ConnectString(db::kSenhaAlternativa));
     EXPECT_EQ(antigo->QueryDefs(QStringLiteral("ParQrySerialESaldos"))->SQL(), db::ParQrySerialESaldosSubSelect());
+}
+
+// A file that opens but cannot serve as the book is reported before the
+// sign-in, in Portuguese with the engine's number, and the Open dialog is
+// offered again, as for a file that does not open.
+TEST_F(StartupTest, FileThatOpensButCannotServeAsTheBookIsReportedBeforeTheSignIn) {
+    const QString bom = NovoBanco(QStringLiteral("bom.mdb"));
+    auto semTabela = [this] {
+        // What an interrupted creation of the past left: some tables, nothing more.
+        const QString caminho = tmp.file(QStringLiteral("meio.mdb"));
+        auto db = dao::DBEngine::CreateDatabase(caminho, db::kLocaleGeral + QStringLiteral(";pwd=") + db::kSenhaBanco);
+        for (const auto &t : db::TabelasDoSistema())
+            if (t.name != QStringLiteral("Usuarios"))
+                db->CreateTable(t);
+        db->Close();
+        return caminho;
+    };
+    auto semConsulta = [this] {
+        const QString caminho = NovoBanco(QStringLiteral("sem-consulta.mdb"));
+        auto db = dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaBanco));
+        db->DeleteQueryDef(QStringLiteral("ParQryRamo"));
+        db->Close();
+        return caminho;
+    };
+    struct Caso {
+        const char *nome;
+        QString arquivo;
+        const char *falta;
+    };
+    const Caso casos[] = {
+        {"half made", semTabela(), "falta a tabela 'Usuarios'"},
+        {"a saved query missing", semConsulta(), "falta a consulta 'ParQryRamo'"},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        for (bool escolheOutro : {true, false}) {
+            Configurar(c.arquivo);
+            Script s;
+            s.ok();
+            if (escolheOutro)
+                s.file(bom).push(Entrar(QStringLiteral("ADMIN"), QStringLiteral("TOQUE")));
+            else
+                s.file(QString());
+            EXPECT_EQ(fin::Main(), escolheOutro);
+            ASSERT_GE(s.shown().size(), 2u);
+            const QString relato = s.shown()[0].text;
+            EXPECT_TRUE(relato.startsWith(QStringLiteral("3078 '"))) << relato.toStdString();
+            EXPECT_TRUE(relato.contains(QStringLiteral("não é um banco de dados completo deste sistema")))
+                << relato.toStdString();
+            EXPECT_TRUE(relato.contains(QString::fromUtf8(c.falta))) << relato.toStdString();
+            EXPECT_EQ(s.shown()[1].kind, ui::ModalKind::OpenFile) << "offered before any sign-in";
+            EXPECT_EQ(Configuracao(), escolheOutro ? bom : c.arquivo);
+            EXPECT_EQ(fin::gDB != nullptr, escolheOutro);
+            fin::Finalizar();
+        }
+    }
+}
+
+// A file the engine can only read is reported at start-up, before the sign-in.
+TEST_F(StartupTest, ReadOnlyBookIsReportedBeforeTheSignIn) {
+    const QString livro = NovoBanco(QStringLiteral("somente-leitura.mdb"));
+    QFile::setPermissions(livro, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    bool imutavel = false;
+    if (QFileInfo(livro).isWritable() || ::access(QFile::encodeName(livro).constData(), W_OK) == 0) {
+        // The administrator writes to any file: only an immutable one refuses him.
+        imutavel = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), livro}) == 0;
+        if (!imutavel) {
+            QFile::setPermissions(livro, QFile::ReadOwner | QFile::WriteOwner);
+            GTEST_SKIP() << "no way to make a file read-only here";
+        }
+    }
+    Configurar(livro);
+    Script s;
+    s.ok().file(QString());
+    EXPECT_FALSE(fin::Main());
+    if (imutavel)
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), livro});
+    QFile::setPermissions(livro, QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_EQ(s.shown().size(), 2u) << "no sign-in dialog";
+    const QString relato = s.shown()[0].text;
+    EXPECT_TRUE(relato.startsWith(QStringLiteral("3027 '"))) << relato.toStdString();
+    EXPECT_TRUE(relato.contains(QStringLiteral("não pode ser gravado"))) << relato.toStdString();
+    EXPECT_EQ(s.shown()[1].kind, ui::ModalKind::OpenFile);
+}
+
+// The typed login and password are literals of the statement, whatever the
+// dialog lets through: they cannot widen the condition.
+TEST_F(StartupTest, TheLoginAndPasswordCannotEndTheirLiteralsEarly) {
+    Configurar(NovoBanco(QStringLiteral("b.mdb")));
+    const QString truque = QStringLiteral("X' OR '1'='1");
+    struct Caso {
+        const char *nome;
+        QString login, senha;
+    };
+    const Caso casos[] = {
+        {"both", truque, truque},
+        {"the password", QStringLiteral("ADMIN"), QStringLiteral("' OR IdLogin='ADMIN")},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        Script s;
+        s.act([c](QWidget &w) {
+             auto &f = dynamic_cast<fin::frmLogin &>(w);
+             f.SetIdLogin(c.login);
+             f.SetSenha(c.senha);
+             f.Cancelado = false;
+             f.Unload();
+         })
+            .ok()
+            .push(Fechar());
+        EXPECT_FALSE(fin::Main()) << "signed in";
+        EXPECT_EQ(s.shownTexts().value(1), kSenhaInvalida);
+        fin::Finalizar();
+    }
 }

@@ -9,7 +9,9 @@
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using namespace dao;
 using value::Value;
@@ -125,6 +127,57 @@ TEST(BuildDatabase, OpensOnlyWithTheDatabasePassword) {
     testsupport::TempDir tmp;
     const QString path = tmp.file(QStringLiteral("x.mdb"));
     db::ConstruirBancoDeDados(path);
-    EXPECT_EQ(errorOf([&] { DBEngine::OpenDatabase(path, false, false, db::ConnectString(db::kSenhaAlternativa)); }), E::kBadPassword);
+    EXPECT_EQ(errorOf([&] { DBEngine::OpenDatabase(path, false, false, db::ConnectString(db::kSenhaAlternativa)); }), E::kNotADatabase);
     EXPECT_EQ(errorOf([&] { DBEngine::OpenDatabase(path, false, false, db::ConnectString(db::kSenhaBanco)); }), 0);
+}
+
+namespace {
+
+// Makes the n-th write of every connection opened meanwhile fail, as a full
+// disk or a killed process would stop a creation half way.
+int gEscritasAteFalhar = 0;
+int contarEscrita(void *restantes) {
+    int &n = *static_cast<int *>(restantes);
+    return --n < 0 ? 1 : 0;
+}
+void falharNaEscrita(sqlite3 *db, char **, const sqlite3_api_routines *) {
+    static int restantes;
+    restantes = gEscritasAteFalhar;
+    sqlite3_commit_hook(db, contarEscrita, &restantes);
+}
+
+} // namespace
+
+TEST(BuildDatabase, ACreationThatFailsHalfWayLeavesNoBookAndTheOldFileWhole) {
+    testsupport::TempDir tmp;
+    const QString path = tmp.file(QStringLiteral("livro.mdb"));
+    {
+        auto antigo = db::ConstruirBancoDeDados(path);
+        antigo->Execute(QStringLiteral("INSERT INTO Serial (Serial) VALUES (41)"), dbFailOnError);
+    }
+    for (int escritas : {0, 3, 12}) {
+        SCOPED_TRACE(escritas);
+        gEscritasAteFalhar = escritas;
+        sqlite3_auto_extension(reinterpret_cast<void (*)()>(falharNaEscrita));
+        const long erro = errorOf([&] { db::ConstruirBancoDeDados(path); });
+        sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(falharNaEscrita));
+        EXPECT_NE(erro, 0);
+        EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("livro.mdb")})
+            << "nothing of the new book stays";
+        auto db = DBEngine::OpenDatabase(path, false, false, db::ConnectString(db::kSenhaBanco));
+        auto rs = db->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Serial WHERE Serial = 41"), dbOpenSnapshot);
+        EXPECT_EQ(rs->Field(0).toInt(), 1) << "the file it was to replace is untouched";
+    }
+    // Where no file was, none is left.
+    gEscritasAteFalhar = 12;
+    sqlite3_auto_extension(reinterpret_cast<void (*)()>(falharNaEscrita));
+    const long erro = errorOf([&] { db::ConstruirBancoDeDados(tmp.file(QStringLiteral("outro.mdb"))); });
+    sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(falharNaEscrita));
+    EXPECT_NE(erro, 0);
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("livro.mdb")});
+    // Without the fault the new book takes the old one's place.
+    auto novo = db::ConstruirBancoDeDados(path);
+    auto rs = novo->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Serial WHERE Serial = 41"), dbOpenSnapshot);
+    EXPECT_EQ(rs->Field(0).toInt(), 0);
+    EXPECT_EQ(novo->QueryDefNames().size(), int(db::ConsultasSalvas().size()));
 }

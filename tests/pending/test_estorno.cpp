@@ -6,6 +6,7 @@
 #include "platform/dao/Workspace.h"
 #include "platform/ui/Input.h"
 #include "core/postings/HistoricoDeEstorno.h"
+#include "core/postings/Permissoes.h"
 
 #include <sqlite3.h>
 
@@ -120,7 +121,7 @@ TEST_F(Pendencias, ReversalRefusalsAndConflictsWriteNothing) {
     s.clear();
     s.yes().ok();
     g->cmdEstornar_Click();
-    EXPECT_EQ(s.shownTexts().last(), pending::kMsgSemPermissaoGravacao);
+    EXPECT_EQ(s.shownTexts().last(), postings::kMsgSemPermissaoGravacao);
     EXPECT_EQ(lancamentos(), antes);
 }
 
@@ -214,4 +215,29 @@ TEST_F(Pendencias, TransferReversalFailuresCloseTheWindowOrKeepItAsEachCaseAsks)
     ui::DoEvents();
     EXPECT_FALSE(f->IsLoaded());
     EXPECT_EQ(lancamentos(), 2);
+}
+
+TEST_F(Pendencias, TheReversalsRowsComeIntoViewSelected) {
+    plano();
+    std::vector<long> ids;
+    for (int i = 0; i < 40; ++i) ids.push_back(lancar("001", "003", 100 + i, hoje().addDays(-40 + i)));
+    const auto t = transferir("001", "002", 700, hoje().addDays(-50));
+    auto *f = abrirLista();
+    ui::DoEvents();
+    auto naVista = [&](int r) {
+        const int y = f->Fgrid->rowViewportPosition(r);
+        return y >= 0 && y + f->Fgrid->rowHeight(r) <= f->Fgrid->viewport()->height();
+    };
+    EXPECT_TRUE(naVista(f->Fgrid->Rows() - 1)) << "the newest row after the load";
+    for (long id : {ids[0], t.idSaida}) {
+        selecionar(f, id);
+        f->Fgrid->scrollToTop();
+        Script s;
+        if (id == t.idSaida) s.yes().ok().text(QStringLiteral("H"));
+        else s.yes().text(QStringLiteral("H")).ok();
+        f->cmdEstornar_Click();
+        EXPECT_EQ(f->Fgrid->RowSel(), f->Fgrid->Rows() - 1);
+        EXPECT_TRUE(naVista(f->Fgrid->Rows() - 1)) << id;
+    }
+    oraculo();
 }

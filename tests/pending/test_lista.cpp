@@ -3,9 +3,11 @@
 #include "PendenciasFixture.h"
 
 #include "platform/ui/Input.h"
+#include "platform/ui/Messages.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QKeyEvent>
 
 using testsupport::Script;
 
@@ -188,4 +190,37 @@ TEST_F(Pendencias, TheGridFitsTheWindowExceptWhenTooSmallOrMinimised) {
     EXPECT_GT(f->Fgrid->ColWidth(7), historico);
     f->Unload();
     ui::Forms::setMdiArea(nullptr);
+}
+
+TEST_F(Pendencias, TheWindowsAccessKeysComeBeforeTheMenuTitles) {
+    plano();
+    const long id = lancar("001", "003", 100, hoje());
+    auto *f = abrirLista();
+    f->Fgrid->setFocus();
+    // Alt+B is also "&Banco de Dados" of the main menu: the window claims it first.
+    QKeyEvent antes(QEvent::ShortcutOverride, Qt::Key_B, Qt::AltModifier);
+    antes.ignore();
+    QCoreApplication::sendEvent(f->Fgrid, &antes);
+    EXPECT_TRUE(antes.isAccepted());
+    Script s;
+    s.yes().ok();
+    QKeyEvent tecla(QEvent::KeyPress, Qt::Key_B, Qt::AltModifier);
+    QCoreApplication::sendEvent(f->Fgrid, &tecla);
+    EXPECT_EQ(s.shownTexts().first(), pending::kPerguntaRealizou);
+    EXPECT_EQ(codigo(id), QStringLiteral("S"));
+    // A disabled command's key is left to the menus.
+    QKeyEvent remover(QEvent::ShortcutOverride, Qt::Key_R, Qt::AltModifier);
+    remover.ignore();
+    f->cmdRemBaixa->setEnabled(false);
+    QCoreApplication::sendEvent(f->Fgrid, &remover);
+    EXPECT_FALSE(remover.isAccepted());
+}
+
+TEST_F(Pendencias, TheWindowProcedureIsTheSharedOneWhileLoaded) {
+    plano();
+    lancar("001", "003", 100, hoje());
+    auto *f = abrirLista();
+    EXPECT_TRUE(ui::GetProp(f, "pOldWindowProc").isValid());
+    f->Unload();
+    EXPECT_FALSE(ui::GetProp(f, "pOldWindowProc").isValid());
 }

@@ -36,21 +36,57 @@ bool teclar(QWidget *foco, Qt::Key key, Qt::KeyboardModifiers mods) {
 
 } // namespace
 
-TEST_F(Lancamentos, CaptionsNeitherOverlapNorGetCut) {
+// Every caption of the posting window and of the transfer dialog shows whole,
+// in the window's one font size, over nothing else, inside the window.
+TEST_F(Lancamentos, CaptionsNeitherOverlapNorGetCutAndShareOneFontSize) {
     plano();
     auto *f = abrir();
-    const QList<QLabel *> rotulos = f->findChildren<QLabel *>();
-    ASSERT_GE(rotulos.size(), 7);
-    for (QLabel *a : rotulos) {
-        SCOPED_TRACE(a->text().toStdString());
-        if (!a->isVisible()) continue;
-        const QString texto = a->text().remove(QLatin1Char('&'));
-        EXPECT_LE(QFontMetrics(a->font()).horizontalAdvance(texto), a->width()) << "caption cut";
-        for (QLabel *b : rotulos) {
-            if (b == a || !b->isVisible()) continue;
-            EXPECT_FALSE(a->geometry().intersects(b->geometry())) << "overlaps " << b->text().toStdString();
+    postings::frmTrans t;
+    t.setAttribute(Qt::WA_DeleteOnClose, false);
+    t.Load();
+    ASSERT_TRUE(t.IsLoaded());
+    t.show();
+    for (QWidget *janela : {static_cast<QWidget *>(f), static_cast<QWidget *>(&t)}) {
+        SCOPED_TRACE(janela->objectName().toStdString());
+        const QList<QLabel *> rotulos = janela->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+        ASSERT_GE(rotulos.size(), 7);
+        for (QLabel *a : rotulos) {
+            SCOPED_TRACE(a->text().toStdString());
+            if (!a->isVisible()) continue;
+            EXPECT_EQ(a->font().pointSizeF(), janela->font().pointSizeF()) << "a smaller caption";
+            const QString texto = a->text().remove(QLatin1Char('&'));
+            if (a->wordWrap())
+                EXPECT_LE(a->heightForWidth(a->width()), a->height()) << "wrapped caption cut";
+            else
+                EXPECT_LE(QFontMetrics(a->font()).horizontalAdvance(texto), a->width()) << "caption cut";
+            EXPECT_TRUE(janela->rect().contains(a->geometry())) << "outside the window";
+            for (QWidget *b : janela->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+                if (b == a || !b->isVisible()) continue;
+                EXPECT_FALSE(a->geometry().intersects(b->geometry())) << "overlaps " << b->objectName().toStdString();
+            }
         }
     }
+    t.Unload();
+}
+
+// The grid's columns hold, in our font, the texts they were made for, and a
+// window maximised on a 1280-pixel screen shows where the history starts.
+TEST_F(Lancamentos, TheGridsColumnsHoldTheirTextsAndTheHistoryStartsOnScreen) {
+    plano();
+    auto *f = abrir();
+    const QFontMetrics fm = f->Fgrid->fontMetrics();
+    struct Caso {
+        int coluna;
+        const char *texto;
+    };
+    for (const Caso &c : {Caso{1, "31/12/2024"}, Caso{2, "-99.999.999,99"}, Caso{3, "BANCO DO BRASIL"},
+                          Caso{4, "ENERGIA ELÉTRICA"}, Caso{5, "NF 000123456789"}, Caso{6, "CONTA DE LUZ DO MES DE JANEIRO PAGA NO BANCO"}}) {
+        SCOPED_TRACE(c.texto);
+        EXPECT_LE(fm.horizontalAdvance(QString::fromUtf8(c.texto)) + 6, f->Fgrid->columnWidth(c.coluna));
+    }
+    int inicioDoHistorico = 0;
+    for (int c = 0; c < 6; ++c) inicioDoHistorico += f->Fgrid->columnWidth(c);
+    EXPECT_LT(inicioDoHistorico + 40, 1280);
 }
 
 TEST_F(Lancamentos, ATreePaneHidesTheFieldsUnderIt) {

@@ -249,6 +249,10 @@ TEST_F(Lancamentos, ReversalWritesTheCompensationAndRefusesTwiceAndReversals) {
               QStringLiteral("10,00"), QStringLiteral("B"));
     f->cmdConfirmar_Click();
     f->Fgrid->setRow(1);
+    // A confirmation closed without Yes or No writes nothing.
+    s.push(ui::ModalAnswer::Button(0));
+    f->cmdEstornar_Click();
+    EXPECT_EQ(lancamentos(), 2);
     // A quote and an over-long history are asked for again; lower case is stored upper.
     s.yes().text(QStringLiteral("D'AGUA")).ok().text(QString(51, QLatin1Char('X'))).ok().text(QStringLiteral("devolvido"));
     f->cmdEstornar_Click();

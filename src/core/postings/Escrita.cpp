@@ -1,11 +1,15 @@
 #include "core/postings/Escrita.h"
 
+#include "db/CDaoTrans.h"
 #include "db/Module1.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/QueryDef.h"
 #include "platform/dao/Recordset.h"
 #include "platform/dao/Workspace.h"
 #include "platform/err/AppError.h"
+
+#include <cstdint>
+#include <limits>
 
 namespace postings {
 
@@ -79,7 +83,56 @@ QString declaracoes(const QString &prefixo, int n) {
     return out;
 }
 
+// The codes whose balances a move touches: the account with its ancestors,
+// the type with its ancestors (or the type alone), as query parameters.
+struct Ramos {
+    QStringList contas, tipos;
+    Ramos(const QString &codConta, const QString &codRecDesp, SaldoTipo saldoTipo)
+        : contas(ancestrais(codConta)),
+          tipos(saldoTipo == SaldoTipo::Ramo ? ancestrais(codRecDesp) : QStringList{codRecDesp}) {}
+    QString declaracoes() const {
+        return postings::declaracoes(QStringLiteral("pC"), int(contas.size())) +
+               postings::declaracoes(QStringLiteral("pT"), int(tipos.size()));
+    }
+    QString listaContas() const { return listaDeParametros(QStringLiteral("pC"), int(contas.size())); }
+    QString listaTipos() const { return listaDeParametros(QStringLiteral("pT"), int(tipos.size())); }
+    void ligar(dao::QueryDef &q) const {
+        for (int i = 0; i < contas.size(); ++i) q.SetParameter(QStringLiteral("pC%1").arg(i), contas[i]);
+        for (int i = 0; i < tipos.size(); ++i) q.SetParameter(QStringLiteral("pT%1").arg(i), tipos[i]);
+    }
+};
+
 } // namespace
+
+std::optional<Currency> SomaSegura(Currency a, Currency b) {
+    std::int64_t soma = 0;
+    if (__builtin_add_overflow(a.units(), b.units(), &soma)) return std::nullopt;
+    return Currency::fromUnits(soma);
+}
+
+QString RecusaDoLancamento(const Lancamento &l) {
+    struct Texto {
+        const QString *texto;
+        int largura;
+        const char *nome;
+    };
+    const Texto textos[] = {{&l.codConta, kLarguraCodigo, "código da conta"},
+                            {&l.codRecDesp, kLarguraCodigo, "código da receita/despesa"},
+                            {l.documento ? &*l.documento : nullptr, kLarguraDocumento, "documento"},
+                            {&l.historico, kLarguraHistorico, "histórico"}};
+    for (const Texto &t : textos) {
+        if (!t.texto) continue;
+        if (t.texto->contains(QChar(u'\0')))
+            return QStringLiteral("O %1 contém um caractere nulo, que não pode ser gravado.").arg(QString::fromUtf8(t.nome));
+        if (Caracteres(*t.texto) > t.largura)
+            return QStringLiteral("O %1 não pode ter mais de %2 caracteres.").arg(QString::fromUtf8(t.nome)).arg(t.largura);
+    }
+    if (l.historico.isEmpty()) return QStringLiteral("Faltando informar histórico.");
+    if (!l.data.isValid() || l.data.year() < 100 || l.data.year() > 9999) return QStringLiteral("Data inválida.");
+    // Its opposite must exist too: a reversal writes it, a transfer both.
+    if (l.valor.units() == std::numeric_limits<std::int64_t>::min()) return kMsgForaDoLimite;
+    return QString();
+}
 
 bool TravarContador(dao::Database &db, long serialLido) {
     auto q = consulta(db, QStringLiteral("PARAMETERS [pSerial] Long;UPDATE Serial Set Serial = Serial + 1 where Serial = [pSerial]"));
@@ -140,25 +193,25 @@ namespace {
 void moverSaldos(dao::Database &db, const QString &codConta, const QString &codRecDesp, SaldoTipo saldoTipo,
                  Currency valor, const QString &dataId, bool inclusive) {
     if (valor == Currency()) return; // nothing moves
-    const QStringList contas = ancestrais(codConta);
-    const QStringList tipos = saldoTipo == SaldoTipo::Ramo ? ancestrais(codRecDesp) : QStringList{codRecDesp};
+    const Ramos ramos(codConta, codRecDesp, saldoTipo);
     const QString sql =
-        QStringLiteral("PARAMETERS ") + declaracoes(QStringLiteral("pC"), int(contas.size())) +
-        declaracoes(QStringLiteral("pT"), int(tipos.size())) +
+        QStringLiteral("PARAMETERS ") + ramos.declaracoes() +
         QStringLiteral("[pValor] Currency, [pDataId] Text ( 255 );"
                        "UPDATE Lancamentos Set SaldoConta = SaldoConta + Abs(CodConta IN (%1)) * [pValor], "
                        "SaldoRecDesp = SaldoRecDesp + Abs(CodRecDesp IN (%2)) * [pValor], "
                        "SaldoGlobal = SaldoGlobal + [pValor] where DataId %3 [pDataId]")
-            .arg(listaDeParametros(QStringLiteral("pC"), int(contas.size())),
-                 listaDeParametros(QStringLiteral("pT"), int(tipos.size())),
-                 inclusive ? QStringLiteral(">=") : QStringLiteral(">"));
+            .arg(ramos.listaContas(), ramos.listaTipos(), inclusive ? QStringLiteral(">=") : QStringLiteral(">"));
     auto q = consulta(db, sql);
-    for (int i = 0; i < contas.size(); ++i) q->SetParameter(QStringLiteral("pC%1").arg(i), contas[i]);
-    for (int i = 0; i < tipos.size(); ++i) q->SetParameter(QStringLiteral("pT%1").arg(i), tipos[i]);
+    ramos.ligar(*q);
     q->SetParameter(QStringLiteral("pValor"), valor);
     q->SetParameter(QStringLiteral("pDataId"), dataId);
     q->Execute(dao::dbFailOnError);
 }
+
+// A balance move that would take a balance past the range of money fails
+// in the engine (the translated UPDATE checks every money sum it stores) and
+// the statement is undone as a whole.
+bool foraDoLimite(const err::AppError &e) { return e.number() == err::db::kNumericOverflow; }
 
 void exigirTransacao(dao::Database &db, const char *rotina, const QString &texto) {
     if (db.workspace().level() < 1)
@@ -216,6 +269,9 @@ Baixa MudarRealizado(dao::Database &db, long id, long idOutraPerna, const QStrin
         if (linhas.empty()) return Baixa::NaoOcorreu;
         if (linhas[0].transferencia != 0) return Baixa::Incompleta;
     }
+    // Its own level: a refused move undoes the code change and the other leg's move.
+    db::CDaoTrans parte(db.workspace());
+    parte.BegTrans();
     auto q = consulta(db, QStringLiteral("PARAMETERS [pNovo] Text ( 255 ), [pId1] Long, [pId2] Long, [pAntigo] Text ( 255 );"
                                          "UPDATE LANCAMENTOS SET REALIZADO = [pNovo] WHERE (ID = [pId1] OR ID = [pId2]) "
                                          "AND Estornado = FALSE AND Estorno = FALSE AND Realizado = [pAntigo]"));
@@ -226,12 +282,18 @@ Baixa MudarRealizado(dao::Database &db, long id, long idOutraPerna, const QStrin
     q->Execute(dao::dbFailOnError);
     if (q->RecordsAffected() != long(linhas.size())) return Baixa::NaoOcorreu;
     const int sentido = SentidoDaBaixa(antigo, novo);
-    if (sentido == 0) return Baixa::Mudada;
-    for (const Linha &l : linhas) {
-        const Currency v = sentido > 0 ? l.valor : -l.valor;
-        moverSaldos(db, l.codConta, transferencia ? QStringLiteral("001") : l.codRecDesp,
-                    transferencia ? SaldoTipo::Exato : SaldoTipo::Ramo, v, l.dataId, true);
+    try {
+        for (const Linha &l : sentido != 0 ? linhas : std::vector<Linha>{}) {
+            const Currency v = sentido > 0 ? l.valor : -l.valor;
+            moverSaldos(db, l.codConta, transferencia ? QStringLiteral("001") : l.codRecDesp,
+                        transferencia ? SaldoTipo::Exato : SaldoTipo::Ramo, v, l.dataId, true);
+        }
+    } catch (const err::AppError &e) {
+        if (!foraDoLimite(e)) throw;
+        parte.RollBack();
+        return Baixa::ForaDoLimite;
     }
+    parte.ComTrans();
     return Baixa::Mudada;
 }
 
@@ -240,13 +302,35 @@ Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *grav
     // The read below must see the state the commit will leave: only inside
     // the transaction, which holds the write lock, is that so.
     exigirTransacao(db, "GravarLancamento", QStringLiteral("A gravação de lançamentos exige uma transação aberta."));
+    auto invalido = [gravado](const QString &recusa) {
+        if (gravado) gravado->recusa = recusa;
+        return Resultado::Invalido;
+    };
+    if (const QString recusa = RecusaDoLancamento(l); !recusa.isEmpty()) return invalido(recusa);
     const SerialESaldos s = LerSerialESaldos(db, l.codConta, l.codRecDesp, l.data);
-    if (!TravarContador(db, s.serial)) return Resultado::Bloqueio;
-    if (antesDeInserir && !antesDeInserir()) return Resultado::Impedido;
+    // The posting's own balances and every later one it moves, checked
+    // before anything is written.
+    const auto conta = SomaSegura(l.saldoContaDoZero ? Currency() : s.saldoConta, l.valor);
+    const auto tipo = SomaSegura(s.saldoRecDesp, l.valor);
+    const auto global = SomaSegura(s.saldoGlobal, l.valor);
+    if (!conta || !tipo || !global) return invalido(kMsgForaDoLimite);
     const long id = s.serial + 1;
     const QString dataId = MontarDataId(l.data, id);
+    // Its own level: a later balance the move would take past the range of
+    // money undoes the counter, the caller's step and the insert too.
+    db::CDaoTrans parte(db.workspace());
+    parte.BegTrans();
+    if (!TravarContador(db, s.serial)) return Resultado::Bloqueio;
+    if (antesDeInserir && !antesDeInserir()) return Resultado::Impedido;
     if (Inserir(db, l, id, dataId, s) < 1) return Resultado::Recusado;
-    MoverSaldosPosteriores(db, l.codConta, l.codRecDesp, l.saldoTipo, l.valor, dataId);
+    try {
+        MoverSaldosPosteriores(db, l.codConta, l.codRecDesp, l.saldoTipo, l.valor, dataId);
+    } catch (const err::AppError &e) {
+        if (!foraDoLimite(e)) throw;
+        parte.RollBack();
+        return invalido(kMsgForaDoLimite);
+    }
+    parte.ComTrans();
     if (gravado) {
         gravado->id = id;
         gravado->dataId = dataId;

@@ -84,13 +84,43 @@ struct Gravado {
     long id = 0;
     QString dataId;
     value::Currency saldoConta, saldoRecDesp, saldoGlobal;
+    QString recusa; // Invalido: what the user is told
 };
+
+// ---- what the write core cannot hold ---------------------------------------------
+// Nothing is written on a refusal: the checks on the posting come before the
+// first write, and a later balance the move would take past the range of
+// money fails the move, which undoes the write's own steps.
+
+// Widths of the posting's text columns, in characters.
+constexpr int kLarguraCodigo = 31;
+constexpr int kLarguraDocumento = 20;
+constexpr int kLarguraHistorico = 50;
+
+// Characters as a text column counts them: one for a character outside the
+// basic plane, where a QString holds two units.
+inline qsizetype Caracteres(const QString &t) { return t.toUcs4().size(); }
+
+inline const QString kMsgForaDoLimite = QStringLiteral(
+    "O valor levaria um saldo além do maior valor que o sistema registra. Nada foi gravado.");
+
+// a + b, when the sum stays within the range of money. Balances past it would
+// wrap around, or turn into floating values in the engine.
+std::optional<value::Currency> SomaSegura(value::Currency a, value::Currency b);
+
+// Why the posting cannot be written as given, in the words the user is shown
+// (empty when it can): a NUL character in a text, a text wider than its column
+// (counted in characters, as the column counts them), an empty history, a date
+// outside the calendar the book keeps (years 100 to 9999), an amount whose
+// opposite is out of the range of money.
+QString RecusaDoLancamento(const Lancamento &l);
 
 enum class Resultado {
     Gravado,  // written; the caller commits
     Bloqueio, // the counter changed: roll back and show kMsgBloqueio
     Recusado, // the guard let no row through (item inactive or gone): roll back
-    Impedido  // the caller's own step (antesDeInserir) returned false: roll back
+    Impedido, // the caller's own step (antesDeInserir) returned false: roll back
+    Invalido  // a posting the book cannot hold (Gravado::recusa says why): nothing written
 };
 
 // Writes one posting inside the caller's open transaction (raises when none
@@ -113,7 +143,8 @@ void MoverSaldosPosteriores(dao::Database &db, const QString &codConta, const QS
 enum class Baixa {
     Mudada,     // code changed and balances moved; the caller commits
     NaoOcorreu, // the guard did not match every posting: roll back
-    Incompleta  // a transfer whose stored legs are not one outgoing and one incoming: roll back
+    Incompleta, // a transfer whose stored legs are not one outgoing and one incoming: roll back
+    ForaDoLimite // a balance it moves would leave the range of money: nothing written
 };
 
 // The balances that follow when a posting's code goes from `antigo` to

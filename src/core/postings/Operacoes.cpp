@@ -9,6 +9,8 @@
 #include "core/postings/Escrita.h"
 #include "db/SqlTexto.h"
 
+#include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace postings {
@@ -38,6 +40,7 @@ Desfecho desfechoDe(Resultado r) {
     case Resultado::Gravado: return Desfecho::Gravado;
     case Resultado::Bloqueio: return Desfecho::Bloqueio;
     case Resultado::Impedido: return Desfecho::JaEstornado;
+    case Resultado::Invalido: return Desfecho::Invalido;
     case Resultado::Recusado: break;
     }
     return Desfecho::Recusado;
@@ -47,7 +50,7 @@ Desfecho desfechoDe(Resultado r) {
 
 Desfecho Lancar(dao::Database &db, const Chamador &onde, const NovoLancamento &n, long idUsuario, Feito *feito) {
     try {
-        if (n.historico.size() > kMaxHistorico) return Desfecho::HistoricoLongo;
+        if (Caracteres(n.historico) > kMaxHistorico) return Desfecho::HistoricoLongo;
         Lancamento l;
         l.codConta = n.codConta;
         l.codRecDesp = n.codRecDesp;
@@ -60,9 +63,12 @@ Desfecho Lancar(dao::Database &db, const Chamador &onde, const NovoLancamento &n
         trans.BegTrans();
         Gravado g;
         const Resultado r = GravarLancamento(db, l, &g);
-        if (r != Resultado::Gravado) return desfechoDe(r);
+        if (r != Resultado::Gravado) {
+            if (feito) feito->recusa = g.recusa;
+            return desfechoDe(r);
+        }
         trans.ComTrans();
-        if (feito) *feito = {g.id, g.dataId};
+        if (feito) *feito = {g.id, g.dataId, QString()};
         return Desfecho::Gravado;
     } catch (const err::AppError &e) {
         if (bloqueio(e)) return Desfecho::Bloqueio;
@@ -96,7 +102,7 @@ Desfecho Estornar(dao::Database &db, const Chamador &onde, long serial, const QS
                   Estorno *feito, DocumentoAusente semDocumento) {
     std::unique_ptr<dao::Recordset> rs;
     try {
-        if (historico.size() > kMaxHistorico) return Desfecho::HistoricoLongo;
+        if (Caracteres(historico) > kMaxHistorico) return Desfecho::HistoricoLongo;
         db::CDaoTrans trans(db.workspace());
         trans.BegTrans();
         // The reversed posting as stored now, inside the transaction.
@@ -118,7 +124,10 @@ Desfecho Estornar(dao::Database &db, const Chamador &onde, long serial, const QS
         l.idUsuario = idUsuario;
         Gravado g;
         const Resultado r = GravarLancamento(db, l, &g, [&] { return marcarEstornado(db, serial); });
-        if (r != Resultado::Gravado) return desfechoDe(r);
+        if (r != Resultado::Gravado) {
+            if (feito) feito->recusa = g.recusa;
+            return desfechoDe(r);
+        }
         trans.ComTrans();
         if (feito) {
             feito->id = g.id;
@@ -144,8 +153,13 @@ Desfecho Estornar(dao::Database &db, const Chamador &onde, long serial, const QS
 Desfecho Transferir(dao::Database &db, const Chamador &onde, const Transferencia &t, long idUsuario,
                     TransferenciaFeita *feita, int *perna) {
     try {
-        if (t.historicoSaida.size() > kMaxHistorico || t.historicoEntrada.size() > kMaxHistorico)
+        if (Caracteres(t.historicoSaida) > kMaxHistorico || Caracteres(t.historicoEntrada) > kMaxHistorico)
             return Desfecho::HistoricoLongo;
+        // The most negative amount has no opposite: both legs would go out.
+        if (t.valor.units() == std::numeric_limits<std::int64_t>::min()) {
+            if (feita) feita->recusa = kMsgForaDoLimite;
+            return Desfecho::Invalido;
+        }
         const Currency abs = t.valor < Currency() ? -t.valor : t.valor;
         auto leg = [&](int qual) {
             Lancamento l;
@@ -168,18 +182,20 @@ Desfecho Transferir(dao::Database &db, const Chamador &onde, const Transferencia
         Resultado r = GravarLancamento(db, leg(1), &sai);
         if (r != Resultado::Gravado) {
             if (perna) *perna = 1;
+            if (feita) feita->recusa = sai.recusa;
             return desfechoDe(r);
         }
         r = GravarLancamento(db, leg(2), &entra);
         if (r != Resultado::Gravado) {
             if (perna) *perna = 2;
+            if (feita) feita->recusa = entra.recusa;
             return desfechoDe(r);
         }
         db.Execute(QStringLiteral("INSERT INTO TRANSFERENCIAS (SerialSai,SerialEntra) VALUES(") + QString::number(sai.id) +
                        QLatin1Char(',') + QString::number(entra.id) + QLatin1Char(')'),
                    dao::dbFailOnError);
         trans.ComTrans();
-        if (feita) *feita = {sai.id, entra.id};
+        if (feita) *feita = {sai.id, entra.id, QString()};
         return Desfecho::Gravado;
     } catch (const err::AppError &e) {
         if (bloqueio(e)) return Desfecho::Bloqueio;
@@ -193,7 +209,7 @@ Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long ser
                                long idUsuario, EstornoDeTransferenciaFeito *feito, int *perna, QString *desConta) {
     std::unique_ptr<dao::Recordset> rs;
     try {
-        if (historico.size() > kMaxHistorico) return Desfecho::HistoricoLongo;
+        if (Caracteres(historico) > kMaxHistorico) return Desfecho::HistoricoLongo;
         db::CDaoTrans trans(db.workspace());
         trans.BegTrans();
         const QString id = QString::number(serial);
@@ -258,6 +274,7 @@ Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long ser
             if (r != Resultado::Gravado) {
                 if (perna) *perna = i + 1;
                 if (desConta) *desConta = p.e.desConta;
+                if (feito) feito->recusa = g.recusa;
                 return desfechoDe(r);
             }
             p.e.id = g.id;
@@ -283,7 +300,7 @@ Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long ser
 }
 
 Desfecho Baixar(dao::Database &db, const Chamador &onde, long id, long idOutraPerna, const QString &antigo,
-                const QString &novo) {
+                const QString &novo, QString *recusa) {
     try {
         db::CDaoTrans trans(db.workspace());
         trans.BegTrans();
@@ -291,6 +308,9 @@ Desfecho Baixar(dao::Database &db, const Chamador &onde, long id, long idOutraPe
         case Baixa::Mudada: break;
         case Baixa::NaoOcorreu: return Desfecho::NaoOcorreu;
         case Baixa::Incompleta: return Desfecho::Incompleta;
+        case Baixa::ForaDoLimite:
+            if (recusa) *recusa = kMsgForaDoLimite;
+            return Desfecho::Invalido;
         }
         trans.ComTrans();
         return Desfecho::Gravado;

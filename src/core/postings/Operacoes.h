@@ -38,8 +38,18 @@ enum class Desfecho {
     Recusado,      // the account (or type) is inactive or gone: nothing written
     JaEstornado,   // the stored posting is reversed, a reversal or settled 'N'
     Incompleta,    // a transfer whose other leg or link is missing
-    HistoricoLongo // a history longer than the column: nothing written
+    HistoricoLongo, // a history longer than the column: nothing written
+    Invalido        // what the book cannot hold (a text, a date, a balance out of range): nothing
+                    // written; the result's `recusa` says it in the user's words
 };
+
+// What every window that reverses postings says on JaEstornado, and what
+// every window that settles or reverses a transfer says on Incompleta.
+inline const QString kMsgNaoEstornou = QStringLiteral(
+    "Não foi possível estornar o lançamento selecionado. Uma possível causa é que ele já tenha sido estornado por "
+    "outro usuário ou baixado como não realizado. Verifique.");
+inline const QString kMsgFaltaPerna =
+    QStringLiteral("Erro: faltando informação sobre o lançamento correspondente na operação de transferência.");
 
 // ---- posting ------------------------------------------------------------------
 
@@ -55,6 +65,7 @@ struct NovoLancamento {
 struct Feito {
     long id = 0;
     QString dataId;
+    QString recusa; // Invalido: why
 };
 
 Desfecho Lancar(dao::Database &db, const Chamador &onde, const NovoLancamento &l, long idUsuario,
@@ -74,6 +85,7 @@ struct Estorno {
     std::optional<QString> documento;
     QString desConta; // description of the account (transfer reversals)
     long idEstornado = 0;
+    QString recusa; // Invalido: why
 };
 
 // What the reversal of a posting without a document stores in its Documento.
@@ -100,6 +112,7 @@ struct Transferencia {
 
 struct TransferenciaFeita {
     long idSaida = 0, idEntrada = 0;
+    QString recusa; // Invalido: why
 };
 
 // Both legs and their link, or nothing. On Recusado, *perna tells the leg
@@ -111,6 +124,7 @@ Desfecho Transferir(dao::Database &db, const Chamador &onde, const Transferencia
 
 struct EstornoDeTransferenciaFeito {
     Estorno a, b; // the reversals of the outgoing (a) and incoming (b) legs
+    QString recusa; // Invalido: why
 };
 
 // Reverses both legs of the transfer that posting `serial` belongs to, in
@@ -130,8 +144,9 @@ Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long ser
 // transaction (MudarRealizado in Escrita.h). NaoOcorreu: the guard did not
 // match (reversed or settled meanwhile); Incompleta: the stored legs are not
 // one outgoing and one incoming; Bloqueio: the file was kept busy by another
-// copy. In each of these nothing is written.
+// copy; Invalido: a balance it moves would leave the range of money, *recusa
+// says so in the user's words. In each of these nothing is written.
 Desfecho Baixar(dao::Database &db, const Chamador &onde, long id, long idOutraPerna, const QString &antigo,
-                const QString &novo);
+                const QString &novo, QString *recusa = nullptr);
 
 } // namespace postings

@@ -14,6 +14,9 @@ namespace postings {
 // ParQryContaPermissoes: the user's write permissions (2 or 3) on the exact
 // account plus those on the exact type; 2 means both are granted.
 long PermissoesDeGravacao(dao::Database &db, long idUsuario, const QString &codConta, const QString &codRecDesp);
+// What a window says when they are not granted.
+inline const QString kMsgSemPermissaoGravacao =
+    QStringLiteral("Você não tem permissão de gravação nesta conta ou tipo de receita/despesa.");
 
 // Transfers (settling, taking back, reversing) need permission 2 or 3 on the
 // type whose Id is 2, the transfer type of a database the program created.

@@ -168,6 +168,8 @@ void Database::Checkpoint() {
 
 Database::~Database() { Close(); }
 
+bool Database::ReadOnly() const { return db_ && sqlite3_db_readonly(db_, "main") == 1; }
+
 void Database::Close() {
     if (!db_) return;
     idleGuard_.reset();

@@ -30,6 +30,9 @@ public:
 
     const QString &Name() const { return path_; }
     bool isOpen() const { return db_ != nullptr; }
+    // True when the engine could open the file for reading only (the file or
+    // its folder cannot be written to): every write would fail.
+    bool ReadOnly() const;
     void Close();
 
     // Runs one action statement. RecordsAffected() tells the rows it matched.

@@ -36,6 +36,10 @@ QString canonical(const QString &path) {
     return c.isEmpty() ? fi.absoluteFilePath() : c;
 }
 
+QString NaoEBanco(const QString &path) {
+    return QStringLiteral("O arquivo '%1' está danificado ou não é um banco de dados deste sistema.").arg(path);
+}
+
 QString passwordFrom(const QString &shape) {
     static const QRegularExpression re(QStringLiteral(";\\s*pwd\\s*=([^;]*)"), QRegularExpression::CaseInsensitiveOption);
     const auto m = re.match(QLatin1Char(';') + shape);
@@ -109,15 +113,11 @@ sqlite3 *connect(const QString &path, const QString &password, bool create, bool
         throw e;
     };
     if (rc != SQLITE_OK) {
-        if ((rc & 0xff) == SQLITE_NOTADB) {
-            QFile f(path);
-            QByteArray headBytes;
-            if (f.open(QIODevice::ReadOnly)) headBytes = f.read(16);
-            if (headBytes.startsWith("SQLite format 3"))
-                fail(err::AppError(E::kNotADatabase, kSource,
-                                   QStringLiteral("Formato de banco de dados não reconhecido '%1'.").arg(path)));
-            fail(err::AppError(E::kBadPassword, kSource, QStringLiteral("Senha inválida.")));
-        }
+        // An encrypted file read with another key looks like any file that
+        // is no database at all; the program never asks the user for the
+        // file's password, so both are told as what they are to the user.
+        if ((rc & 0xff) == SQLITE_NOTADB)
+            fail(err::AppError(E::kNotADatabase, kSource, NaoEBanco(path)));
         fail(sqlite::error(db, sqlite3_extended_errcode(db), path));
     }
     if (jetsql::registerSqliteFunctions(db) != SQLITE_OK)
@@ -173,8 +173,7 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString &path, bool /*exc
     if (path.trimmed().isEmpty() || !fi.exists() || fi.isDir())
         throw err::AppError(E::kFileNotFound, kSource, QStringLiteral("Não foi possível encontrar o arquivo '%1'.").arg(path));
     if (fi.size() == 0)
-        throw err::AppError(E::kNotADatabase, kSource,
-                            QStringLiteral("Formato de banco de dados não reconhecido '%1'.").arg(path));
+        throw err::AppError(E::kNotADatabase, kSource, NaoEBanco(path));
     sqlite3 *db = connect(path, passwordFrom(QLatin1Char(';') + connectSpec), false, readOnly);
     std::unique_ptr<Database> out(new Database(db, path, ws));
     std::lock_guard lock(gOpenMutex);

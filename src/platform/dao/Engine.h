@@ -37,7 +37,8 @@ public:
                                                     Workspace &ws);
 
     // connect as "MS Access;PWD=secret". A missing file is an error (3024),
-    // never created; a wrong password is found at once (3031).
+    // never created; a wrong password, like a damaged file or one that is no
+    // database, is found at once (3343).
     static std::unique_ptr<Database> OpenDatabase(const QString &path, bool exclusive = false,
                                                   bool readOnly = false, const QString &connect = QString());
     static std::unique_ptr<Database> OpenDatabase(const QString &path, bool exclusive, bool readOnly,

@@ -15,6 +15,11 @@ using value::Value;
 void bind(sqlite3_stmt *stmt, int index, const Value &v, DataType asType) {
     if (v.isNull()) { sqlite3_bind_null(stmt, index); return; }
     auto text = [&](const QString &s) {
+        // The engine's length() and the column checks stop at a NUL while
+        // the whole text is stored: no such text is written at all.
+        if (s.contains(QChar(u'\0')))
+            throw err::AppError(err::db::kEngine, QStringLiteral("DAO.Database"),
+                                QStringLiteral("Um texto a gravar contém um caractere nulo, que não pode ser gravado."));
         const QByteArray u = s.toUtf8();
         sqlite3_bind_text(stmt, index, u.constData(), int(u.size()), SQLITE_TRANSIENT);
     };

@@ -1,5 +1,7 @@
 #include "platform/dao/Sqlite.h"
 
+#include "platform/jetsql/SqliteFunctions.h"
+
 #include <QRegularExpression>
 
 namespace dao::sqlite {
@@ -109,21 +111,42 @@ err::AppError error(sqlite3 *db, int rc, const QString &context) {
     }
     default: break;
     }
+    // The engine's own texts are English and may carry a piece of the
+    // statement; the user is told in Portuguese what happened, with the
+    // engine's code for whoever looks into it.
     switch (rc & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         return {E::kLocked, src,
                 QStringLiteral("Não foi possível atualizar; o banco de dados está bloqueado por outro usuário.")};
     case SQLITE_NOTADB:
-        return {E::kBadPassword, src, QStringLiteral("Senha inválida.")};
+    case SQLITE_CORRUPT:
+        return {E::kDamaged, src,
+                QStringLiteral("O arquivo do banco de dados está danificado ou não é um banco de dados deste sistema.")};
+    case SQLITE_READONLY:
+        return {E::kReadOnly, src,
+                QStringLiteral("Não é possível gravar: o arquivo do banco de dados é somente leitura.")};
+    case SQLITE_FULL:
+        return {E::kDiskFull, src, QStringLiteral("Não há espaço suficiente no disco para gravar no banco de dados.")};
+    case SQLITE_IOERR:
+        return {E::kDiskError, src, QStringLiteral("Erro de disco ou de rede ao ler ou gravar o banco de dados.")};
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return {E::kNoPermission, src,
+                QStringLiteral("Você não tem as permissões necessárias para usar o arquivo do banco de dados.")};
+    case SQLITE_NOMEM:
+        return {E::kOutOfMemory, src, QStringLiteral("Memória insuficiente.")};
     case SQLITE_CANTOPEN:
         return {E::kFileNotFound, src, QStringLiteral("Não foi possível abrir o arquivo.")};
     case SQLITE_ERROR:
+        if (msg == QLatin1String(jetsql::kMoneyOverflow))
+            return {E::kNumericOverflow, src, QStringLiteral("Estouro de campo numérico: o resultado passaria do maior valor que o sistema registra.")};
         if (msg.startsWith(QStringLiteral("no such table")))
-            return {E::kUnknownTable, src, msg};
-        return {E::kEngine, src, QStringLiteral("%1 (%2)").arg(msg, context.left(200))};
+            return {E::kUnknownTable, src,
+                    QStringLiteral("O banco de dados não tem a tabela ou consulta '%1'.").arg(msg.section(QLatin1Char(':'), 1).trimmed())};
+        [[fallthrough]];
     default:
-        return {E::kEngine, src, QStringLiteral("%1 (%2)").arg(msg, context.left(200))};
+        return {E::kEngine, src, QStringLiteral("Falha do mecanismo de banco de dados (código %1).").arg(rc)};
     }
 }
 

@@ -36,6 +36,13 @@ constexpr long kCascadeBlocked = 3200;
 constexpr long kInvalidOperation = 3219;
 constexpr long kNotInTransaction = 3034;
 constexpr long kEngine = 3146;
+constexpr long kDiskFull = 3026;
+constexpr long kReadOnly = 3027;
+constexpr long kNoPermission = 3033;
+constexpr long kDiskError = 3043;
+constexpr long kDamaged = 3049;
+constexpr long kOutOfMemory = 7;
+constexpr long kNumericOverflow = 3349; // a money sum past the range of money
 } // namespace db
 
 class AppError : public std::exception {

@@ -25,10 +25,12 @@ QString Emitter::tableSql(const TableRef &t, const Scope *outer, Scope &scope) {
     }
     case TableRef::K::Derived: {
         const QOut q = query(*t.sub, outer, nullptr);
+        // Without an alias no qualifier names it (an empty name matches
+        // none); SQLite still gets a name of its own.
         Source src;
         src.name = t.alias;
         for (const ResultColumn &c : q.cols) src.cols.push_back({c.name, c.type});
-        src.sqlAlias = uniqueAlias(src.name);
+        src.sqlAlias = uniqueAlias(t.alias.isEmpty() ? QStringLiteral("Derivada") : src.name);
         scope.sources.push_back(src);
         return QStringLiteral("(%1) AS %2").arg(q.sql, quoteId(src.sqlAlias));
     }

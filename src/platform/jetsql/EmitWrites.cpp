@@ -1,5 +1,7 @@
 #include "platform/jetsql/Emitter.h"
 
+#include <algorithm>
+
 namespace jetsql::gen {
 
 // ---- INSERT / UPDATE / DELETE ---------------------------------------------
@@ -42,7 +44,7 @@ QString Emitter::insert(const Statement &st, QString &target) {
         }
         if (const int k = rowOrderIndex(def, cols); k >= 0) {
             names << QStringLiteral("rowid");
-            vals << QStringLiteral("jet_rowkey(%1)").arg(vals[k]);
+            vals << rowKey(def, vals[k]);
         }
         return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
             .arg(quoteId(def.name), names.join(QStringLiteral(", ")), vals.join(QStringLiteral(", ")));
@@ -71,13 +73,55 @@ QString Emitter::insert(const Statement &st, QString &target) {
         // place can be computed from the ordering column among them.
         QStringList inner;
         for (size_t i = 0; i < cols.size(); ++i) inner << QStringLiteral("c%1").arg(i);
-        return QStringLiteral("WITH \"__linhas\"(%1) AS (%2) INSERT INTO %3 (%4, rowid) SELECT %1, jet_rowkey(c%5) FROM \"__linhas\"")
-            .arg(inner.join(QStringLiteral(", ")), q.sql, quoteId(def.name), names.join(QStringLiteral(", ")))
-            .arg(k);
+        return QStringLiteral("WITH \"__linhas\"(%1) AS (%2) INSERT INTO %3 (%4, rowid) SELECT %1, %5 FROM \"__linhas\"")
+            .arg(inner.join(QStringLiteral(", ")), q.sql, quoteId(def.name), names.join(QStringLiteral(", ")),
+                 rowKey(def, QStringLiteral("c%1").arg(k)));
     }
     return QStringLiteral("INSERT INTO %1 (%2) %3").arg(quoteId(def.name), names.join(QStringLiteral(", ")), q.sql);
 }
 
+// Rows of a clustered table: a key of as many digits as its column holds is
+// the row's rowid, so rowids follow the keys' order; any other key goes after
+// every such rowid.
+static int rowOrderSize(const TableDef &def) {
+    for (const ColumnDef &c : def.columns)
+        if (same(c.name, def.rowOrder)) return std::clamp(c.size, 1, 18);
+    return 18;
+}
+
+static QString largestKey(const TableDef &def) { return QString(rowOrderSize(def), QLatin1Char('9')); }
+
+QString Emitter::rowKey(const TableDef &def, const QString &key) {
+    return QStringLiteral("coalesce(jet_rowkey(%1, %2), max(%3 + 1, coalesce((SELECT max(rowid) FROM %4), 0) + 1))")
+        .arg(key)
+        .arg(rowOrderSize(def))
+        .arg(largestKey(def), quoteId(def.name));
+}
+
+// "key > x" (or >=) among the WHERE's conditions of a clustered table, with x
+// known before the statement runs: the same rows lie past x's rowid, so the
+// table is read from there instead of through the key's index.
+QString Emitter::rowOrderRange(const TableDef &def, const Expr &where, Scope &scope) {
+    if (def.rowOrder.isEmpty()) return {};
+    if (where.k == Expr::K::Binary && where.text == QLatin1String("AND")) {
+        const QString l = rowOrderRange(def, *where.args[0], scope);
+        return l.isEmpty() ? rowOrderRange(def, *where.args[1], scope) : l;
+    }
+    if (where.k != Expr::K::Binary || (where.text != QLatin1String(">") && where.text != QLatin1String(">=")))
+        return {};
+    const Expr &col = *where.args[0], &bound = *where.args[1];
+    if (col.k != Expr::K::Name || !same(col.text, def.rowOrder)) return {};
+    const bool known = bound.k == Expr::K::Str || (bound.k == Expr::K::Name && !column(def, bound.text));
+    if (!known) return {};
+    const QString x = to(expr(bound, &scope), DataType::Text).sql;
+    return QStringLiteral("rowid %1 min(coalesce(jet_rowkey(%2, %3), -1), %4)")
+        .arg(where.text, x)
+        .arg(rowOrderSize(def))
+        .arg(largestKey(def));
+}
+
+// The place of the column that also orders the table's rows on disk among
+// the columns written, or -1.
 int Emitter::rowOrderIndex(const TableDef &def, const std::vector<const ColumnDef *> &cols) {
     if (def.rowOrder.isEmpty()) return -1;
     for (size_t i = 0; i < cols.size(); ++i)
@@ -117,10 +161,22 @@ QString Emitter::update(const Statement &st, QString &target) {
         QStringList sets;
         for (const auto &[t, v] : st.sets) {
             const ColumnDef *c = setTarget(def, scope, *t);
-            sets << quoteId(c->name) + QStringLiteral(" = ") + to(expr(*v, &scope), c->type).sql;
+            storing_ = true;
+            const Ex val = expr(*v, &scope);
+            storing_ = false;
+            sets << quoteId(c->name) + QStringLiteral(" = ") + to(val, c->type).sql;
         }
         QString sql = QStringLiteral("UPDATE %1 SET %2").arg(quoteId(def.name), sets.join(QStringLiteral(", ")));
-        if (st.where) sql += QStringLiteral(" WHERE ") + cond(expr(*st.where, &scope));
+        if (st.where) {
+            sql += QStringLiteral(" WHERE ") + cond(expr(*st.where, &scope));
+            const QString range = rowOrderRange(def, *st.where, scope);
+            if (!range.isEmpty()) {
+                // The rows are read in place, from the range's start on.
+                sql.replace(0, QStringLiteral("UPDATE %1 ").arg(quoteId(def.name)).size(),
+                            QStringLiteral("UPDATE %1 NOT INDEXED ").arg(quoteId(def.name)));
+                sql += QStringLiteral(" AND ") + range;
+            }
+        }
         return sql;
     }
     // UPDATE ... INNER JOIN ... SET: only the rows the join yields change;
@@ -161,7 +217,10 @@ QString Emitter::update(const Statement &st, QString &target) {
     QStringList sets;
     for (const auto &[t, v] : st.sets) {
         const ColumnDef *c = setTarget(def, scope, *t, written);
-        const Ex val = to(expr(*v, &scope), c->type);
+        storing_ = true;
+        const Ex raw = expr(*v, &scope);
+        storing_ = false;
+        const Ex val = to(raw, c->type);
         sets << QStringLiteral("%1 = (SELECT %2 FROM %3 WHERE %4%5 LIMIT 1)")
                     .arg(quoteId(c->name), val.sql, from, rowMatch,
                          where.isEmpty() ? QString() : QStringLiteral(" AND ") + where);

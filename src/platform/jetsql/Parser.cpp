@@ -430,7 +430,7 @@ private:
                 expectOp(")");
                 if (acceptKw("AS")) t->alias = name();
                 else if (isName()) t->alias = name();
-                if (t->alias.isEmpty()) error(QStringLiteral("a sub-select in FROM needs an alias"));
+                // Without an alias its columns are still reachable unqualified.
                 return t;
             }
             TableRefP inner = fromItem();

@@ -1,8 +1,10 @@
 #include "platform/ui/FileDialog.h"
 
+#include "platform/ui/Form.h"
 #include "platform/ui/Modal.h"
 
 #include <QGuiApplication>
+#include <QMdiArea>
 #include <QScreen>
 #include <QStringList>
 #include <QWidget>
@@ -60,6 +62,18 @@ void CenterOnScreen(QWidget *w) {
     if (!s)
         return;
     w->move(CenteredPosition(s->geometry(), w->frameGeometry().size()));
+}
+
+void CenterOnMainWindow(QWidget *w) {
+    if (!w)
+        return;
+    // The main window is the one that holds the child windows' area.
+    QMdiArea *area = Forms::mdiArea();
+    QWidget *principal = area ? area->window() : nullptr;
+    if (principal && principal != w && principal->isVisible() && !principal->isMinimized())
+        w->move(CenteredPosition(principal->frameGeometry(), w->frameGeometry().size()));
+    else
+        CenterOnScreen(w);
 }
 
 } // namespace ui

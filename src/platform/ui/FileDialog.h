@@ -38,5 +38,9 @@ QString ShowFileDialog(const FileDialogRequest &request);
 QPoint CenteredPosition(const QRect &area, const QSize &window);
 // Moves a window to the centre of its screen (the primary one when it has none).
 void CenterOnScreen(QWidget *w);
+// Moves a dialog to the centre of the program's main window (the window of
+// the MDI area, Forms::mdiArea) while it is shown, else of the screen. The position is set before the dialog shows, so
+// it holds also where no window manager places windows.
+void CenterOnMainWindow(QWidget *w);
 
 } // namespace ui

@@ -2,12 +2,14 @@
 
 #include <QFontMetrics>
 
+#include "platform/ui/FileDialog.h"
 #include "platform/ui/Modal.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
 #include <QEventLoop>
@@ -28,7 +30,68 @@ void forget(Form *f) {
             r.end());
 }
 QPointer<QMdiArea> gMdi;
+
+// The access keys of a form (Alt+letter of a button's or a field label's
+// "&" letter) come before the main window's menu titles that share the
+// letter: a child window's button is no shortcut of its own window, and the
+// menu bar would take the key. Claiming the shortcut override keeps the menu
+// from it; the key press then does the control's work.
+class TeclasDeAcesso : public QObject {
+public:
+    bool eventFilter(QObject *o, QEvent *e) override {
+        if (e->type() != QEvent::ShortcutOverride && e->type() != QEvent::KeyPress)
+            return false;
+        auto *k = static_cast<QKeyEvent *>(e);
+        if (k->modifiers() != Qt::AltModifier || k->key() < Qt::Key_A || k->key() > Qt::Key_Z)
+            return false;
+        auto *w = qobject_cast<QWidget *>(o);
+        Form *f = nullptr;
+        for (QWidget *p = w; p && !f; p = p->parentWidget())
+            f = qobject_cast<Form *>(p);
+        // The main window's own keys stay the menus'.
+        if (!f || !f->IsLoaded() || (gMdi && f->isAncestorOf(gMdi)))
+            return false;
+        QWidget *alvo = TeclaDeAcesso(f, k);
+        if (!alvo)
+            return false;
+        if (e->type() == QEvent::ShortcutOverride) {
+            e->accept();
+            return true;
+        }
+        AcionarTeclaDeAcesso(alvo);
+        return true;
+    }
+};
+
+void instalarTeclasDeAcesso() {
+    static TeclasDeAcesso *filtro = nullptr;
+    if (!filtro && QCoreApplication::instance()) {
+        filtro = new TeclasDeAcesso;
+        filtro->setParent(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(filtro);
+    }
+}
 } // namespace
+
+QWidget *TeclaDeAcesso(const QWidget *janela, const QKeyEvent *k) {
+    if (k->modifiers() != Qt::AltModifier || k->key() < Qt::Key_A || k->key() > Qt::Key_Z)
+        return nullptr;
+    const QKeySequence tecla(QKeyCombination(Qt::AltModifier, Qt::Key(k->key())));
+    for (QAbstractButton *b : janela->findChildren<QAbstractButton *>())
+        if (b->isVisible() && b->isEnabled() && QKeySequence::mnemonic(b->text()) == tecla)
+            return b;
+    for (QLabel *l : janela->findChildren<QLabel *>())
+        if (l->isVisible() && l->buddy() && l->buddy()->isEnabled() && QKeySequence::mnemonic(l->text()) == tecla)
+            return l;
+    return nullptr;
+}
+
+void AcionarTeclaDeAcesso(QWidget *controle) {
+    if (auto *b = qobject_cast<QAbstractButton *>(controle))
+        b->click();
+    else if (auto *l = qobject_cast<QLabel *>(controle); l && l->buddy())
+        l->buddy()->setFocus(Qt::ShortcutFocusReason);
+}
 
 Form::Form(QWidget *parent) : QWidget(parent) {}
 
@@ -39,6 +102,7 @@ void Form::Load() {
         return;
     loaded_ = true;
     registry().emplace_back(this);
+    instalarTeclasDeAcesso();
     Form_Load();
 }
 
@@ -49,9 +113,16 @@ void Form::ShowModeless() {
     modal_ = false;
     deleteOnUnload_ = true;
     if (gMdi && !sub_) {
+        // A form sized by its design and not by a layout keeps that size as
+        // a child window: the child window itself would go by the form's
+        // size hint, which such a form does not have.
+        const QSize desenho = size();
+        const bool dimensionada = testAttribute(Qt::WA_Resized);
         sub_ = gMdi->addSubWindow(this);
         sub_->setAttribute(Qt::WA_DeleteOnClose, false);
         sub_->show();
+        if (dimensionada && size() != desenho)
+            sub_->resize(sub_->size() + (desenho - size()));
         gMdi->setActiveSubWindow(sub_);
     } else {
         show();
@@ -81,7 +152,14 @@ void Form::ShowModal() {
 
 void Form::execModalLoop() {
     setWindowModality(Qt::ApplicationModal);
+    // A form that placed itself keeps its place. Centred again once shown,
+    // when the size of its frame is known.
+    const bool centrar = !testAttribute(Qt::WA_Moved);
+    if (centrar)
+        CenterOnMainWindow(this);
     show();
+    if (centrar)
+        CenterOnMainWindow(this);
     Activate();
     QEventLoop loop;
     connect(this, &Form::Unloaded, &loop, &QEventLoop::quit);
@@ -163,13 +241,55 @@ void Form::keyPressEvent(QKeyEvent *e) {
     QWidget::keyPressEvent(e);
 }
 
-void EncaixarRotulo(QLabel *rotulo) {
-    QFont f = rotulo->font();
-    const QString texto = rotulo->text().remove(QLatin1Char('&'));
-    while (f.pointSizeF() > 6.0 && QFontMetrics(f).horizontalAdvance(texto) > rotulo->width()) {
-        f.setPointSizeF(f.pointSizeF() - 0.5);
+namespace {
+int larguraDoTexto(const QLabel *rotulo) {
+    return QFontMetrics(rotulo->font()).horizontalAdvance(rotulo->text().remove(QLatin1Char('&'))) +
+           2 * rotulo->margin() + 1;
+}
+} // namespace
+
+int EncaixarRotulo(QLabel *rotulo) {
+    if (!rotulo || !rotulo->parentWidget() || rotulo->wordWrap())
+        return 0;
+    const int precisa = larguraDoTexto(rotulo);
+    if (precisa <= rotulo->width())
+        return 0;
+    QWidget *janela = rotulo->parentWidget();
+    const QRect r = rotulo->geometry();
+    constexpr int kFolga = 4;
+    int limite = janela->width() - kFolga;
+    for (QWidget *w : janela->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (w == rotulo || w->isHidden() || w->isWindow())
+            continue;
+        const QRect g = w->geometry();
+        if (g.top() <= r.bottom() && g.bottom() >= r.top() && g.left() > r.left())
+            limite = std::min(limite, g.left() - kFolga);
     }
-    rotulo->setFont(f);
+    if (r.left() + precisa <= limite) {
+        rotulo->resize(precisa, r.height());
+        return 0;
+    }
+    // The labels beside it, over the fields of the same row.
+    QList<QLabel *> daLinha;
+    for (QLabel *l : janela->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly))
+        if (l != rotulo && !l->isHidden() && l->y() == r.y())
+            daLinha << l;
+    rotulo->setWordWrap(true);
+    const int acrescimo = AcomodarRotulo(rotulo);
+    for (QLabel *l : daLinha)
+        l->move(l->x(), l->y() + acrescimo);
+    return acrescimo;
+}
+
+void EncaixarRotulos(QWidget *janela) {
+    if (!janela)
+        return;
+    QList<QLabel *> rotulos = janela->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+    std::sort(rotulos.begin(), rotulos.end(), [](const QLabel *a, const QLabel *b) {
+        return a->y() != b->y() ? a->y() < b->y() : a->x() < b->x();
+    });
+    for (QLabel *l : rotulos)
+        EncaixarRotulo(l);
 }
 
 int AcomodarRotulo(QLabel *rotulo) {

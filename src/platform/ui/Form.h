@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class QKeyEvent;
 class QLabel;
 class QMdiArea;
 #include <QMdiSubWindow>
@@ -91,9 +92,24 @@ private:
 // added, so nothing is cut off or covered. Returns the height added.
 int AcomodarRotulo(QLabel *rotulo);
 
-// A one-line label placed for a narrower font than the screen's: its font
-// shrinks (down to 6 points) until the whole text fits its width.
-void EncaixarRotulo(QLabel *rotulo);
+// A one-line label placed for a narrower font than the screen's keeps the
+// window's font: it is widened into the free space on its right (up to the
+// next control beside it or the window's edge) when that is enough, else
+// wrapped as AcomodarRotulo does; the labels of its row then move down with
+// the controls under them, so each stays over its field. Returns the height
+// added to the window.
+int EncaixarRotulo(QLabel *rotulo);
+// EncaixarRotulo on every one-line label of a window whose text does not fit,
+// row by row; called once the window has all its controls.
+void EncaixarRotulos(QWidget *janela);
+
+// The window's control whose access key (Alt + the "&" letter) the key event
+// is: a visible, enabled button with that letter, or a visible label whose
+// field is enabled; else null. Every loaded form claims its own access keys
+// before the main window's menu titles that share the letter.
+QWidget *TeclaDeAcesso(const QWidget *janela, const QKeyEvent *k);
+// Does the control's work: presses the button, or gives the label's field the focus.
+void AcionarTeclaDeAcesso(QWidget *controle);
 
 // The loaded forms, in the order they were loaded.
 class Forms {

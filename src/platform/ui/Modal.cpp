@@ -39,6 +39,8 @@ ModalAnswer runReal(const ModalRequest &r) {
         dlg.setTextValue(r.defaultText);
         dlg.setOkButtonText(QStringLiteral("OK"));
         dlg.setCancelButtonText(QStringLiteral("Cancelar"));
+        dlg.adjustSize();
+        CenterOnMainWindow(&dlg);
         if (dlg.exec() == QDialog::Accepted) {
             a.button = vbOK;
             a.text = dlg.textValue();

@@ -1,6 +1,7 @@
 #include "platform/ui/MsgBox.h"
 
 #include "platform/app/Application.h"
+#include "platform/ui/FileDialog.h"
 #include "platform/ui/Modal.h"
 
 #include <QAbstractButton>
@@ -117,6 +118,12 @@ void VbMessageBox::closeEvent(QCloseEvent *e) {
         answer_ = *esc;
     }
     QMessageBox::closeEvent(e);
+}
+
+void VbMessageBox::showEvent(QShowEvent *e) {
+    // The box takes its size only as it shows.
+    QMessageBox::showEvent(e);
+    CenterOnMainWindow(this);
 }
 
 } // namespace ui

@@ -15,30 +15,27 @@ bool isZeroDate(const QDateTime &d) { return !d.isValid() || d == zeroDate(); }
 QString toStorage(const QDateTime &d) { return d.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")); }
 
 namespace {
-// The digits of text[at, at + n), or -1 when one of them is not a digit.
-int digitos(const QString &text, int at, int n) {
+// Digits at [from, from + n) as a number, or -1.
+int digitos(const QString &t, int from, int n) {
     int v = 0;
-    for (int i = at; i < at + n; ++i) {
-        const char16_t c = text[i].unicode();
+    for (int i = from; i < from + n; ++i) {
+        const char16_t c = t[i].unicode();
         if (c < u'0' || c > u'9') return -1;
-        v = v * 10 + (c - u'0');
+        v = v * 10 + int(c - u'0');
     }
     return v;
 }
 } // namespace
 
 std::optional<QDateTime> fromStorage(const QString &text) {
-    // The canonical form, read without the general parser: a statement reads
-    // one date per row, and the general parser costs more than the row.
+    // Every date column of every row read goes through here: the stored
+    // form "yyyy-MM-dd hh:mm:ss" is read by hand, format parsing only for
+    // anything else.
     if (text.size() == 19 && text[4] == u'-' && text[7] == u'-' && text[10] == u' ' && text[13] == u':' &&
         text[16] == u':') {
-        const int y = digitos(text, 0, 4), mo = digitos(text, 5, 2), d = digitos(text, 8, 2);
+        const QDate dd(digitos(text, 0, 4), digitos(text, 5, 2), digitos(text, 8, 2));
         const int h = digitos(text, 11, 2), mi = digitos(text, 14, 2), se = digitos(text, 17, 2);
-        if (y >= 0 && mo >= 0 && d >= 0 && h >= 0 && mi >= 0 && se >= 0) {
-            const QDate dd(y, mo, d);
-            const QTime tt(h, mi, se);
-            if (dd.isValid() && tt.isValid()) return QDateTime(dd, tt, Qt::UTC);
-        }
+        if (dd.isValid() && QTime::isValid(h, mi, se)) return QDateTime(dd, QTime(h, mi, se), Qt::UTC);
     }
     if (text.size() == 19) {
         const QDateTime d = QDateTime::fromString(text + QStringLiteral("Z"), QStringLiteral("yyyy-MM-dd hh:mm:sst"));

@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <QScrollBar>
 #include <algorithm>
+#include <cmath>
 
 namespace widgets {
 
@@ -160,13 +162,22 @@ void FlexGrid::setFormatString(const QString &format) {
     const QStringList cols = format.split(QLatin1Char('|'));
     setCols(int(cols.size()));
     align_.assign(cols.size(), 0);
+    // The headers' widths were drawn for an 8-point font in which a blank is
+    // half as wide as a character; in ours blanks are narrower against the
+    // capitals the columns show, and the columns would hold fewer characters
+    // than they were made for. A column holds as many of our characters as
+    // its header has characters, counting each blank as half of one.
     const QFontMetrics fm = fontMetrics();
+    const QString amostra = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789");
+    const double caractere = double(fm.horizontalAdvance(amostra)) / double(amostra.size());
     for (int c = 0; c < cols.size(); ++c) {
         QString h = cols[c];
         if (h.startsWith(QLatin1Char('<'))) h.remove(0, 1);
         else if (h.startsWith(QLatin1Char('^'))) align_[std::size_t(c)] = 1, h.remove(0, 1);
         else if (h.startsWith(QLatin1Char('>'))) align_[std::size_t(c)] = 2, h.remove(0, 1);
-        setColumnWidth(c, fm.horizontalAdvance(h) + 8);
+        const double brancos = double(h.count(QLatin1Char(' ')));
+        const double caracteres = double(h.size()) - brancos / 2.0;
+        setColumnWidth(c, std::max(fm.horizontalAdvance(h.trimmed()), int(std::lround(caracteres * caractere))) + 8);
         QTableWidgetItem *it = celula(0, c);
         it->setText(h.trimmed());
         it->setTextAlignment(Qt::AlignCenter);
@@ -297,6 +308,22 @@ void FlexGrid::AddItem(const QString &texto, int index) {
         if (r <= rowSel_) ++rowSel_;
         aplicarSelecao(true);
     }
+}
+
+void FlexGrid::AddItems(const QStringList &items) {
+    if (items.isEmpty()) return;
+    const int r0 = rowCount();
+    setRowCount(r0 + int(items.size()));
+    rowData_.resize(std::size_t(rowCount()), 0);
+    {
+        // The rows are in the view already; their cells need no signal each.
+        const QSignalBlocker bloqueio(model());
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            const QStringList cells = items[i].split(QLatin1Char('\t'));
+            for (int c = 0; c < columnCount(); ++c) celula(r0 + int(i), c)->setText(c < cells.size() ? cells[c] : QString());
+        }
+    }
+    viewport()->update();
 }
 
 void FlexGrid::RemoveItem(int index) {

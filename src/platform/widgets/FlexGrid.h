@@ -54,6 +54,9 @@ public:
 
     // Adds one row made of tab-separated cell texts (at the end, or before `index`).
     void AddItem(const QString &item, int index = -1);
+    // Adds many rows at the end at once, each as AddItem takes it: a long
+    // list fills without the view following every cell.
+    void AddItems(const QStringList &items);
     // Removes a row; the last data row is never removed (error 30015).
     void RemoveItem(int index);
 

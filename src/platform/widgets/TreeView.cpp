@@ -5,7 +5,11 @@
 
 #include <QCollator>
 #include <QHeaderView>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QFontInfo>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <algorithm>
 
@@ -279,6 +283,22 @@ void TreeView::setSelectedItem(Node *n) {
 
 Node *TreeView::HitTest(const QPoint &p) const { return nodeOf(itemAt(p)); }
 
+int TreeView::TextLeft(Node *n) const {
+    const QModelIndex i = indexFromItem(n->item_);
+    QStyleOptionViewItem opt;
+    initViewItemOption(&opt);
+    opt.index = i;
+    opt.rect = visualRect(i);
+    opt.text = n->text_;
+    opt.features |= QStyleOptionViewItem::HasDisplay;
+    opt.icon = n->item_->icon(0);
+    if (!opt.icon.isNull()) opt.features |= QStyleOptionViewItem::HasDecoration;
+    const QRect texto = style()->subElementRect(QStyle::SE_ItemViewItemText, &opt, this);
+    // The item draws its text inside that rectangle after a margin.
+    const int margem = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return viewport()->mapTo(this, texto.topLeft()).x() + margem;
+}
+
 void TreeView::setLineStyle(int style) {
     lineStyle_ = style;
     setRootIsDecorated(style == tvwRootLines);
@@ -347,6 +367,32 @@ void TreeView::mousePressEvent(QMouseEvent *e) {
     userSelect_ = false;
     // A click on the node already selected changes nothing but is a click all the same.
     if (hit && hit == before && selected_ == hit) emit NodeClick(hit);
+}
+
+void TreeView::setFixedPitchFont(const QString &family, int points) {
+    QFont f(family, points);
+    f.setStyleHint(QFont::TypeWriter);
+    f.setFixedPitch(true);
+    // Whole-pixel advances: every character of a line, and every level, as wide.
+    f.setHintingPreference(QFont::PreferFullHinting);
+    if (!QFontInfo(f).fixedPitch()) f.setFamily(QStringLiteral("Monospace"));
+    setFont(f);
+}
+
+void TreeView::setIndentChars(int chars) {
+    indentChars_ = chars;
+    if (chars > 0) setIndentation(chars * fontMetrics().horizontalAdvance(QLatin1Char('0')));
+}
+
+void TreeView::changeEvent(QEvent *e) {
+    QTreeWidget::changeEvent(e);
+    if (e->type() == QEvent::FontChange && indentChars_ > 0) setIndentChars(indentChars_);
+}
+
+void TreeView::PopupMenu(QMenu *menu, const QPoint &pos) {
+    if (!menu) return;
+    menu->popup(viewport()->mapToGlobal(pos));
+    emit PopupShown(menu, pos);
 }
 
 void TreeView::setHideSelection(bool h) {

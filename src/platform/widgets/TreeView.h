@@ -14,6 +14,8 @@
 #include <QString>
 #include <QStringList>
 #include <QTreeWidget>
+
+class QMenu;
 #include <memory>
 #include <vector>
 
@@ -120,6 +122,8 @@ public:
     void setSelectedItem(Node *n);
     // The node at a point of the viewport, or nullptr.
     Node *HitTest(const QPoint &p) const;
+    // Where the node's text starts, in the tree's own coordinates.
+    int TextLeft(Node *n) const;
     // The node shown by a row of the view, or nullptr.
     Node *NodeOf(QTreeWidgetItem *item) const { return nodeOf(item); }
 
@@ -134,6 +138,21 @@ public:
     // Order of sorted siblings: Portuguese, ignoring case.
     static int CompareText(const QString &a, const QString &b);
 
+    // A fixed-pitch font ("Courier New" is drawn with a metric-compatible
+    // face where it is missing).
+    void setFixedPitchFont(const QString &family, int points);
+    // Indentation of one level as a number of character widths of the
+    // tree's font (kept when the font changes): with a fixed-pitch font, texts
+    // padded to widths that shrink by as many characters per level end in
+    // one column.
+    void setIndentChars(int chars);
+    int IndentChars() const { return indentChars_; }
+
+    // Shows a popup menu at a point of the viewport (as given by MouseDown)
+    // without waiting for it; PopupShown tells who listens (tests) which menu
+    // is open, so that they can pick an entry.
+    void PopupMenu(QMenu *menu, const QPoint &pos);
+
 signals:
     void Expand(widgets::Node *node);
     void Collapse(widgets::Node *node);
@@ -141,11 +160,13 @@ signals:
     void DblClick();
     // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
     void MouseDown(int button, int shift, const QPoint &pos);
+    void PopupShown(QMenu *menu, const QPoint &pos);
 
 protected:
     void mousePressEvent(QMouseEvent *e) override;
     void mouseDoubleClickEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
+    void changeEvent(QEvent *e) override;
     void focusInEvent(QFocusEvent *e) override;
     void focusOutEvent(QFocusEvent *e) override;
 
@@ -167,6 +188,7 @@ private:
     std::vector<Node *> top_;
     Node *selected_ = nullptr;
     int lineStyle_ = tvwRootLines;
+    int indentChars_ = 0;  // 0: the style's indentation
     int syncing_ = 0;      // the view follows a change made by code
     bool userSelect_ = false;
     bool hideSelection_ = false;

@@ -7,12 +7,16 @@
 #include "platform/err/AppError.h"
 #include "platform/ui/GuiTest.h"
 #include "core/postings/Escrita.h"
+#include "core/postings/Operacoes.h"
 #include "core/postings/SaldoInicial.h"
 #include "support/Book.h"
 #include "support/ErrorOf.h"
 #include "support/Oracle.h"
-#include "support/TempDir.h"
+#include "support/LivroNovo.h"
 
+#include <cstdint>
+#include <functional>
+#include <limits>
 #include <random>
 
 using testsupport::Script;
@@ -22,28 +26,22 @@ namespace {
 
 Currency reais(double v) { return Currency::fromUnits(qint64(std::llround(v * 10000))); }
 
-class Escrita : public ::testing::Test {
+class Escrita : public testsupport::LivroNovo {
 protected:
     void SetUp() override {
-        testsupport::qtApp();
-        db = db::ConstruirBancoDeDados(dir.file(QStringLiteral("livro.mdb")));
-        fin::gDB = db.get();
-        fin::gIdUsuario = 1;
-        fin::gTipoUsuario = 1;
+        LivroNovo::SetUp();
     }
     void TearDown() override {
         EXPECT_EQ(testsupport::CheckBookText(*db, oracle).toStdString(), "");
-        fin::gDB = nullptr;
+        LivroNovo::TearDown();
     }
     void conta(const QString &codigo, bool inativa = false) {
-        const int dot = codigo.lastIndexOf(QLatin1Char('.'));
-        const QString pai = dot < 0 ? QStringLiteral("000") : codigo.left(dot);
+        const QString pai = CodigoPai(codigo);
         db->Execute(QStringLiteral("INSERT INTO Contas (DesConta, Codigo, CodPai, Inativa) VALUES ('C %1', '%1', '%2', %3)")
                         .arg(codigo, pai, inativa ? QStringLiteral("True") : QStringLiteral("False")));
     }
     void tipo(const QString &codigo) {
-        const int dot = codigo.lastIndexOf(QLatin1Char('.'));
-        const QString pai = dot < 0 ? QStringLiteral("000") : codigo.left(dot);
+        const QString pai = CodigoPai(codigo);
         db->Execute(QStringLiteral("INSERT INTO TiposMovimentacoes (DesMovimentacao, Codigo, CodPai, Inativo) "
                                    "VALUES ('T %1', '%1', '%2', False)").arg(codigo, pai));
     }
@@ -84,9 +82,6 @@ protected:
         auto rs = db->OpenRecordset(sql, dao::dbOpenSnapshot);
         return rs->Field(0).toInt();
     }
-
-    testsupport::TempDir dir;
-    std::unique_ptr<dao::Database> db;
     testsupport::OracleOptions oracle;
 };
 
@@ -285,4 +280,145 @@ TEST_F(Escrita, RandomOpeningBalancesOnNestedAccountsKeepEveryBalanceTrue) {
         const QString faults = testsupport::CheckBookText(*db);
         ASSERT_EQ(faults.toStdString(), "") << "after posting " << i;
     }
+}
+
+// What the book cannot hold is refused as an outcome, with the user's words,
+// before anything is written; what it can hold (a history of 50 characters
+// one of which lies outside the basic plane) is written.
+TEST_F(Escrita, RefusesTextsAndDatesTheBookCannotHoldWithNothingWritten) {
+    conta(QStringLiteral("001"));
+    tipo(QStringLiteral("003"));
+    const QString estrela = QString::fromUcs4(U"\U0001F31F");
+    struct Caso {
+        const char *nome;
+        std::function<void(postings::Lancamento &)> muda;
+        const char *recusa; // nullptr: written
+    };
+    const Caso casos[] = {
+        {"NUL in the history", [](auto &l) { l.historico = QStringLiteral("AB") + QChar(u'\0') + QString(100, u'X'); },
+         "O histórico contém um caractere nulo, que não pode ser gravado."},
+        {"NUL in the document", [](auto &l) { l.documento = QStringLiteral("D") + QChar(u'\0') + QStringLiteral("E"); },
+         "O documento contém um caractere nulo, que não pode ser gravado."},
+        {"document of 21", [](auto &l) { l.documento = QString(21, u'D'); }, "O documento não pode ter mais de 20 caracteres."},
+        {"history of 51", [](auto &l) { l.historico = QString(51, u'H'); }, "O histórico não pode ter mais de 50 caracteres."},
+        {"empty history", [](auto &l) { l.historico.clear(); }, "Faltando informar histórico."},
+        {"29/02/2021", [](auto &l) { l.data = QDate(2021, 2, 29); }, "Data inválida."},
+        {"year 10000", [](auto &l) { l.data = QDate(10000, 1, 1); }, "Data inválida."},
+        {"year -1", [](auto &l) { l.data = QDate(-1, 1, 1); }, "Data inválida."},
+        {"no date", [](auto &l) { l.data = QDate(); }, "Data inválida."},
+        {"amount without an opposite",
+         [](auto &l) { l.valor = Currency::fromUnits(std::numeric_limits<std::int64_t>::min()); },
+         "O valor levaria um saldo além do maior valor que o sistema registra. Nada foi gravado."},
+        {"50 characters, one beyond the basic plane", [estrela](auto &l) { l.historico = QString(49, u'H') + estrela; },
+         nullptr},
+    };
+    long escritos = 0;
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        postings::Lancamento l;
+        l.codConta = QStringLiteral("001");
+        l.codRecDesp = QStringLiteral("003");
+        l.valor = reais(10);
+        l.data = QDate(2020, 1, 1);
+        l.historico = QStringLiteral("HISTORICO");
+        l.idUsuario = 1;
+        c.muda(l);
+        db::CDaoTrans trans;
+        trans.BegTrans();
+        postings::Gravado g;
+        const auto r = postings::GravarLancamento(*db, l, &g);
+        if (c.recusa) {
+            EXPECT_EQ(r, postings::Resultado::Invalido);
+            EXPECT_EQ(g.recusa, QString::fromUtf8(c.recusa));
+            trans.RollBack();
+        } else {
+            ASSERT_EQ(r, postings::Resultado::Gravado);
+            trans.ComTrans();
+            ++escritos;
+            EXPECT_EQ(linha(g.id).historico, l.historico);
+        }
+        EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos")), escritos);
+        EXPECT_EQ(contagem(QStringLiteral("SELECT Serial FROM Serial")), escritos);
+    }
+}
+
+// Every sum a write makes stays within the range of money: the posting's own
+// balances, the later balances a back-dated posting moves, the balances a
+// settlement moves, and the two legs of a transfer.
+TEST_F(Escrita, RefusesASumThatWouldLeaveTheRangeOfMoney) {
+    conta(QStringLiteral("001"));
+    conta(QStringLiteral("002"));
+    tipo(QStringLiteral("003"));
+    const std::int64_t maximo = std::numeric_limits<std::int64_t>::max();
+    const Currency quaseTudo = Currency::fromUnits(maximo - 5000000); // 500,00 short of the top
+    const QDate d(2020, 6, 1);
+    postings::Gravado g;
+    ASSERT_EQ(lancar("001", "003", quaseTudo, d, &g), postings::Resultado::Gravado);
+    auto tudo = [this] {
+        return contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos")) * 1000 +
+               contagem(QStringLiteral("SELECT Serial FROM Serial"));
+    };
+    const qint64 antes = tudo();
+    struct Caso {
+        const char *nome;
+        const char *conta;
+        double valor;
+        QDate data;
+        postings::Resultado esperado;
+    };
+    const Caso casos[] = {
+        {"its own balances", "001", 600, d.addDays(1), postings::Resultado::Invalido},
+        {"the later balances of a back-dated posting", "002", 600, d.addDays(-1), postings::Resultado::Invalido},
+        {"the other way: far below", "002", -600, d.addDays(1), postings::Resultado::Gravado},
+        {"fits exactly", "002", 500, d.addDays(2), postings::Resultado::Gravado},
+    };
+    qint64 gravados = 0;
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        postings::Gravado h;
+        EXPECT_EQ(lancar(QString::fromLatin1(c.conta), QStringLiteral("003"), reais(c.valor), c.data, &h), c.esperado);
+        if (c.esperado == postings::Resultado::Invalido) {
+            EXPECT_EQ(h.recusa, postings::kMsgForaDoLimite);
+            EXPECT_EQ(tudo(), antes + gravados * 1001) << "nothing written";
+        } else {
+            ++gravados;
+        }
+    }
+    EXPECT_EQ(linha(g.id).saldoGlobal, quaseTudo) << "the first posting's balance did not move";
+
+    // Taking a settlement 'N' back brings the posting into the balances again:
+    // set aside before the big one filled the room left, it would pass the top.
+    postings::Gravado n;
+    ASSERT_EQ(lancar("002", "003", reais(100), d.addDays(-10), &n), postings::Resultado::Gravado);
+    {
+        db::CDaoTrans trans;
+        trans.BegTrans();
+        ASSERT_EQ(postings::MudarRealizado(*db, n.id, 0, QStringLiteral("?"), QStringLiteral("N")), postings::Baixa::Mudada);
+        trans.ComTrans();
+    }
+    ASSERT_EQ(lancar("002", "003", reais(450), d.addDays(-5)), postings::Resultado::Gravado);
+    {
+        db::CDaoTrans trans;
+        trans.BegTrans();
+        EXPECT_EQ(postings::MudarRealizado(*db, n.id, 0, QStringLiteral("N"), QStringLiteral("?")),
+                  postings::Baixa::ForaDoLimite);
+        trans.RollBack();
+    }
+    EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos WHERE Realizado = 'N'")), 1);
+}
+
+TEST_F(Escrita, ATransferOfTheMostNegativeAmountIsRefusedNotWrittenAsTwoOutgoingLegs) {
+    conta(QStringLiteral("001"));
+    conta(QStringLiteral("002"));
+    postings::Transferencia t;
+    t.codContaOrig = QStringLiteral("001");
+    t.codContaDest = QStringLiteral("002");
+    t.data = QDate(2020, 1, 1);
+    t.valor = Currency::fromUnits(std::numeric_limits<std::int64_t>::min());
+    t.historicoSaida = t.historicoEntrada = QStringLiteral("H");
+    postings::TransferenciaFeita feita;
+    EXPECT_EQ(postings::Transferir(*db, {"frmTeste", "cmdTransferencia_Click"}, t, 1, &feita), postings::Desfecho::Invalido);
+    EXPECT_EQ(feita.recusa, postings::kMsgForaDoLimite);
+    EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos")), 0);
+    EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Transferencias")), 0);
 }

@@ -2,6 +2,7 @@
 #include "platform/dao/Engine.h"
 #include "platform/dao/QueryDef.h"
 #include "platform/dao/Recordset.h"
+#include "platform/dao/Sqlite.h"
 #include "platform/dao/Workspace.h"
 #include "platform/err/AppError.h"
 #include "support/ErrorOf.h"
@@ -9,7 +10,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 
 #include <sqlite3.h>
 
@@ -80,8 +83,8 @@ TEST(Engine, OpeningChecksFileAndPasswordAtOnce) {
     EXPECT_EQ(errorOf([&] { DBEngine::OpenDatabase(tmp.path(), false, false, kConnect); }), E::kFileNotFound);
 
     DBEngine::CreateDatabase(path, kPwd)->CreateTable(notas());
-    EXPECT_EQ(errorOf([&] { DBEngine::OpenDatabase(path, false, false, QStringLiteral("MS Access;PWD=outra")); }), E::kBadPassword);
-    EXPECT_EQ(errorOf([&] { DBEngine::OpenDatabase(path, false, false, QString()); }), E::kBadPassword);
+    EXPECT_EQ(errorOf([&] { DBEngine::OpenDatabase(path, false, false, QStringLiteral("MS Access;PWD=outra")); }), E::kNotADatabase);
+    EXPECT_EQ(errorOf([&] { DBEngine::OpenDatabase(path, false, false, QString()); }), E::kNotADatabase);
     EXPECT_EQ(errorOf([&] { DBEngine::CreateDatabase(path, kPwd); }), 3204);
     auto db = DBEngine::OpenDatabase(path, false, false, kConnect);
     EXPECT_TRUE(db->TableNames().contains(QStringLiteral("Notas")));
@@ -265,4 +268,107 @@ TEST_F(DatabaseTest, NestedTransactionsOnTheWorkspace) {
     ws.Rollback();
     rs->Requery();
     EXPECT_EQ(rs->RecordCount(), 2);
+}
+
+namespace {
+
+// The error a statement raises, or none.
+std::optional<err::AppError> falhaDe(const std::function<void()> &f) {
+    try {
+        f();
+    } catch (const err::AppError &e) {
+        return e;
+    }
+    return std::nullopt;
+}
+
+bool emPortugues(const QString &texto) {
+    for (const char *ingles : {"database", "attempt", "disk", "file is", "malformed", "readonly", "SQL", "UPDATE",
+                               "INSERT", "SELECT"})
+        if (texto.contains(QString::fromLatin1(ingles), Qt::CaseSensitive)) return false;
+    return !texto.isEmpty();
+}
+
+} // namespace
+
+// What the engine reports reaches the user as a number and a Portuguese text,
+// never as the engine's English text or a piece of the statement.
+TEST(EngineErrors, EveryFailureAUserCanMeetIsToldInPortugueseWithItsNumber) {
+    struct Caso {
+        int codigo;
+        long numero;
+    };
+    const Caso casos[] = {
+        {SQLITE_READONLY, E::kReadOnly},      {SQLITE_FULL, E::kDiskFull},
+        {SQLITE_CORRUPT, E::kDamaged},        {SQLITE_NOTADB, E::kDamaged},
+        {SQLITE_IOERR_WRITE, E::kDiskError},  {SQLITE_BUSY, E::kLocked},
+        {SQLITE_LOCKED, E::kLocked},          {SQLITE_PERM, E::kNoPermission},
+        {SQLITE_NOMEM, E::kOutOfMemory},      {SQLITE_ERROR, E::kEngine},
+        {SQLITE_MISUSE, E::kEngine},          {SQLITE_TOOBIG, E::kEngine},
+    };
+    const QString instrucao = QStringLiteral("UPDATE Lancamentos SET SaldoConta = SaldoConta + 1 WHERE DataId > '2024'");
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.codigo);
+        const err::AppError e = sqlite::error(nullptr, c.codigo, instrucao);
+        EXPECT_EQ(e.number(), c.numero);
+        EXPECT_TRUE(emPortugues(e.description())) << e.description().toStdString();
+        EXPECT_FALSE(e.description().contains(QStringLiteral("Lancamentos"))) << "a piece of the statement";
+    }
+}
+
+TEST(EngineErrors, AReadOnlyFileAndADamagedPageAreToldAsSuch) {
+    testsupport::TempDir tmp;
+    const QString path = tmp.file(QStringLiteral("a.mdb"));
+    {
+        auto db = DBEngine::CreateDatabase(path, kPwd);
+        db->CreateTable(notas());
+        db->Execute(QStringLiteral("INSERT INTO Notas (IdPessoa, Texto) VALUES (1, 'A')"), dbFailOnError);
+        for (int i = 0; i < 12; ++i)
+            db->Execute(QStringLiteral("INSERT INTO Notas (IdPessoa, Texto) SELECT IdPessoa + 1, Texto FROM Notas"),
+                        dbFailOnError);
+        db->Close();
+    }
+    {
+        auto leitura = DBEngine::OpenDatabase(path, false, true, kConnect);
+        EXPECT_TRUE(leitura->ReadOnly());
+        const auto e = falhaDe([&] { leitura->Execute(QStringLiteral("DELETE FROM Notas"), dbFailOnError); });
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->number(), E::kReadOnly);
+        EXPECT_TRUE(emPortugues(e->description())) << e->description().toStdString();
+        EXPECT_FALSE(DBEngine::OpenDatabase(path, false, false, kConnect)->ReadOnly());
+    }
+    // A page in the middle of the file overwritten.
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_GT(f.size(), 8 * 4096);
+        f.seek(4 * 4096 + 100);
+        f.write(QByteArray(512, '\x5a'));
+    }
+    auto db = DBEngine::OpenDatabase(path, false, false, kConnect);
+    const auto e = falhaDe([&] {
+        auto rs = db->OpenRecordset(QStringLiteral("SELECT Count(*), Sum(IdPessoa) FROM Notas"), dbOpenSnapshot);
+        rs->Field(0);
+    });
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->number(), E::kDamaged);
+    EXPECT_TRUE(e->description().contains(QStringLiteral("danificado"))) << e->description().toStdString();
+}
+
+TEST_F(DatabaseTest, ATextWithANulCharacterIsNeverWritten) {
+    const long id = insertPessoa(QStringLiteral("ANA"));
+    const QString comNul = QStringLiteral("AB") + QChar(u'\0') + QString(100, u'X');
+    auto q = db->CreateQueryDef(QString(), QStringLiteral("PARAMETERS [pT] Text ( 255 ), [pId] Long;"
+                                                          "INSERT INTO Notas (IdPessoa, Texto) VALUES ([pId], [pT])"));
+    q->SetParameter(0, comNul);
+    q->SetParameter(1, value::Value(qlonglong(id)));
+    const auto e = falhaDe([&] { q->Execute(dbFailOnError); });
+    ASSERT_TRUE(e);
+    EXPECT_TRUE(emPortugues(e->description())) << e->description().toStdString();
+    auto rs = db->OpenRecordset(QStringLiteral("Notas"), dbOpenTable);
+    EXPECT_TRUE(rs->Eof()) << "nothing written";
+    rs->AddNew();
+    rs->SetField(QStringLiteral("IdPessoa"), value::Value(qlonglong(id)));
+    rs->SetField(QStringLiteral("Texto"), comNul);
+    EXPECT_TRUE(falhaDe([&] { rs->Update(); }));
 }

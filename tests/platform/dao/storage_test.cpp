@@ -2,6 +2,7 @@
 // write-ahead log copied back into the file, rows kept in their key's order.
 #include "platform/dao/Database.h"
 #include "platform/dao/Engine.h"
+#include "platform/dao/QueryDef.h"
 #include "platform/dao/Recordset.h"
 #include "platform/dao/Workspace.h"
 #include "platform/err/AppError.h"
@@ -62,7 +63,7 @@ TEST(Storage, NewFilesUseFourKilobytePagesOnEveryOpen) {
     EXPECT_EQ(db->OpenRecordset(QStringLiteral("SELECT Texto FROM Linhas"), dbOpenSnapshot)->Field(0).toString(),
               QStringLiteral("nova"));
     EXPECT_EQ(testsupport::errorOf([&] { DBEngine::OpenDatabase(path, false, false, QStringLiteral("MS Access;PWD=outra")); }),
-              err::db::kBadPassword);
+              err::db::kNotADatabase);
 }
 
 TEST(Storage, AFileOfTheEarlierPageSizeOpensAndStaysWritable) {
@@ -83,8 +84,8 @@ TEST(Storage, AFileOfTheEarlierPageSizeOpensAndStaysWritable) {
         DBEngine::OpenDatabase(path, false, false, QStringLiteral("MS Access;PWD=outra"));
         ADD_FAILURE() << "opened with a wrong password";
     } catch (const err::AppError &e) {
-        EXPECT_EQ(e.number(), err::db::kBadPassword);
-        EXPECT_EQ(e.description(), QStringLiteral("Senha inválida."));
+        EXPECT_EQ(e.number(), err::db::kNotADatabase);
+        EXPECT_TRUE(e.description().contains(QStringLiteral("danificado ou não é um banco de dados deste sistema")));
     }
 }
 
@@ -129,7 +130,8 @@ TEST(Storage, RowsOfAClusteredTableStayInTheirKeysOrderWhateverOrderTheyComeIn) 
     chave.clustered = true;
     db->CreateTable({QStringLiteral("Linhas"),
                      {{QStringLiteral("Id"), DataType::Long, 0, 0, true, false, std::nullopt},
-                      {QStringLiteral("Chave"), DataType::Text, 17, 0, true, false, std::nullopt}},
+                      {QStringLiteral("Chave"), DataType::Text, 17, 0, true, false, std::nullopt},
+                      {QStringLiteral("Marca"), DataType::Long, 0, 0, false, false, Value(0)}},
                      {{QStringLiteral("PrimaryKey"), {QStringLiteral("Id")}, true, true, true, false}, chave}});
     db->CreateTable({QStringLiteral("Um"), {{QStringLiteral("X"), DataType::Long, 0, 0, false, false, std::nullopt}}, {}});
     db->Execute(QStringLiteral("INSERT INTO Um (X) VALUES (1)"));
@@ -139,6 +141,7 @@ TEST(Storage, RowsOfAClusteredTableStayInTheirKeysOrderWhateverOrderTheyComeIn) 
     auto key = [](int id) { return QStringLiteral("2026%1%2").arg(1 + id % 12, 2, 10, QLatin1Char('0')).arg(id, 11, 10, QLatin1Char('0')); };
     for (std::size_t i = 0; i < ids.size(); ++i) {
         const int id = ids[i];
+        if (i == 50) db->Execute(QStringLiteral("INSERT INTO Linhas (Id, Chave) VALUES (998, '12')"));
         // Both ways a row comes in: a list of values and a SELECT.
         if (i % 2)
             db->Execute(QStringLiteral("INSERT INTO Linhas (Id, Chave) VALUES (%1, '%2')").arg(id).arg(key(id)));
@@ -152,12 +155,36 @@ TEST(Storage, RowsOfAClusteredTableStayInTheirKeysOrderWhateverOrderTheyComeIn) 
     sqlite3_prepare_v2(db->handle(), "SELECT Chave FROM Linhas ORDER BY rowid", -1, &st, nullptr);
     while (sqlite3_step(st) == SQLITE_ROW) stored << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
     sqlite3_finalize(st);
-    ASSERT_EQ(stored.size(), 201);
-    EXPECT_EQ(stored.last(), QStringLiteral("X"));
-    stored.removeLast();
+    ASSERT_EQ(stored.size(), 202);
+    // Keys that are not a full row of digits go after the others.
+    EXPECT_EQ(stored.mid(200), (QStringList{QStringLiteral("12"), QStringLiteral("X")}));
+    stored = stored.mid(0, 200);
     sorted = stored;
     sorted.sort();
     EXPECT_EQ(stored, sorted);
+    // Changing the rows past a key, with the key given as text or as a
+    // parameter, reaches every row past it, those out of line included.
+    auto contar = [&](const QString &where) {
+        return db->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Linhas WHERE ") + where, dbOpenSnapshot)->Field(0).toInt();
+    };
+    for (const QString &x : {key(77), key(1), QStringLiteral("0"), QStringLiteral("2026069"), QStringLiteral("Y")}) {
+        SCOPED_TRACE(x.toStdString());
+        for (const QString &op : {QStringLiteral(">"), QStringLiteral(">=")}) {
+            db->Execute(QStringLiteral("UPDATE Linhas SET Marca = 0"));
+            db->Execute(QStringLiteral("UPDATE Linhas SET Marca = 1 WHERE Chave %1 '%2'").arg(op, x));
+            EXPECT_EQ(contar(QStringLiteral("Marca = 1")), contar(QStringLiteral("Chave %1 '%2'").arg(op, x)));
+            auto q = db->CreateQueryDef(QString(), QStringLiteral("PARAMETERS [pChave] Text ( 255 );UPDATE Linhas SET Marca = 2 "
+                                                                  "WHERE Marca = 1 AND Chave %1 [pChave]").arg(op));
+            q->SetParameter(0, x);
+            q->Execute();
+            EXPECT_EQ(contar(QStringLiteral("Marca = 2")), contar(QStringLiteral("Chave %1 '%2'").arg(op, x)));
+        }
+    }
+    // Deleting past a key takes exactly those rows.
+    const long antes = contar(QStringLiteral("True")), alem = contar(QStringLiteral("Chave > '%1'").arg(key(150)));
+    db->Execute(QStringLiteral("DELETE FROM Linhas WHERE Chave > '%1'").arg(key(150)));
+    EXPECT_EQ(contar(QStringLiteral("True")), antes - alem);
+    EXPECT_EQ(contar(QStringLiteral("Chave > '%1'").arg(key(150))), 0);
     // The key stays unique.
     EXPECT_EQ(testsupport::errorOf([&] { db->Execute(QStringLiteral("INSERT INTO Linhas (Id, Chave) VALUES (1000, '%1')").arg(key(5))); }),
               err::db::kDuplicateKey);

@@ -8,6 +8,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenuBar>
+#include <QMenu>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -119,6 +122,77 @@ TEST_F(FormsTest, ModelessChildLivesInTheMdiAreaAndDeletesItselfWhenUnloaded) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(f.isNull());
     EXPECT_TRUE(log.contains(QStringLiteral("child:unload")));
+    ui::Forms::setMdiArea(nullptr);
+}
+
+// A child window opens at its form's designed size, whether the form is
+// sized freely (no layout gives it a size hint) or fixed.
+TEST_F(FormsTest, ModelessChildOpensAtItsFormsDesignedSize) {
+    QMdiArea area;
+    area.resize(900, 700);
+    area.show();
+    ui::Forms::setMdiArea(&area);
+    for (bool fixa : {false, true}) {
+        SCOPED_TRACE(fixa ? "fixed" : "free");
+        QPointer<LogForm> f = new LogForm(&log, QStringLiteral("child"));
+        if (fixa)
+            f->setFixedSize(669, 356);
+        else
+            f->resize(669, 356);
+        f->ShowModeless();
+        ASSERT_NE(f->SubWindow(), nullptr);
+        EXPECT_EQ(f->size(), QSize(669, 356));
+        f->Unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    ui::Forms::setMdiArea(nullptr);
+}
+
+// In a child window an access key is the child's control, not the main
+// window's menu title of the same letter; elsewhere the menus keep theirs.
+TEST_F(FormsTest, AChildWindowsAccessKeysComeBeforeTheMainMenus) {
+    QMainWindow principal;
+    QMenu *ajuda = principal.menuBar()->addMenu(QStringLiteral("&Ajuda"));
+    ajuda->addAction(QStringLiteral("Conteúdo"));
+    auto *area = new QMdiArea(&principal);
+    principal.setCentralWidget(area);
+    principal.resize(800, 600);
+    principal.show();
+    ui::Forms::setMdiArea(area);
+    QPointer<LogForm> f = new LogForm(&log, QStringLiteral("editor"));
+    auto *alterar = new QPushButton(QStringLiteral("&Alterar ..."), f);
+    auto *campo = new QLineEdit(f);
+    auto *rotulo = new QLabel(QStringLiteral("&Descrição:"), f);
+    rotulo->setBuddy(campo);
+    f->resize(400, 200);
+    rotulo->setGeometry(10, 10, 100, 20);
+    campo->setGeometry(10, 30, 200, 20);
+    alterar->setGeometry(10, 60, 100, 25);
+    auto *outro = new QPushButton(QStringLiteral("Fechar"), f);
+    outro->setGeometry(120, 60, 100, 25);
+    f->ShowModeless();
+    int cliques = 0;
+    QObject::connect(alterar, &QPushButton::clicked, [&] { ++cliques; });
+    auto teclar = [](QWidget *foco, Qt::Key tecla) {
+        QKeyEvent over(QEvent::ShortcutOverride, tecla, Qt::AltModifier);
+        over.ignore();
+        QApplication::sendEvent(foco, &over);
+        if (!over.isAccepted())
+            return false;
+        QKeyEvent press(QEvent::KeyPress, tecla, Qt::AltModifier);
+        QApplication::sendEvent(foco, &press);
+        return true;
+    };
+    outro->setFocus();
+    EXPECT_TRUE(teclar(outro, Qt::Key_A)) << "the menu would take it";
+    EXPECT_EQ(cliques, 1);
+    EXPECT_TRUE(teclar(outro, Qt::Key_D));
+    EXPECT_EQ(f->focusWidget(), campo);
+    EXPECT_FALSE(teclar(campo, Qt::Key_X)) << "a letter the window does not use stays the menus'";
+    alterar->setEnabled(false);
+    EXPECT_FALSE(teclar(campo, Qt::Key_A)) << "a disabled control has no access key";
+    f->Unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ui::Forms::setMdiArea(nullptr);
 }
 
@@ -358,20 +432,54 @@ TEST(AcomodarRotulo, GrowsALabelToItsTextAndMovesWhatLiesBelow) {
     }
 }
 
-TEST(EncaixarRotulo, ShrinksTheFontOfALabelTooNarrowForItsText) {
+TEST(EncaixarRotulo, KeepsTheWindowsFontWideningIntoFreeSpaceOrWrapping) {
     testsupport::qtApp();
-    QWidget w;
-    auto *estreito = new QLabel(QStringLiteral("&Data Referência:"), &w);
-    estreito->setGeometry(0, 0, 60, 16);
-    const qreal antes = estreito->font().pointSizeF();
-    ui::EncaixarRotulo(estreito);
-    EXPECT_LT(estreito->font().pointSizeF(), antes);
-    EXPECT_TRUE(estreito->font().pointSizeF() <= 6.0 ||
-                QFontMetrics(estreito->font()).horizontalAdvance(QStringLiteral("Data Referência:")) <= 60);
-
-    auto *largo = new QLabel(QStringLiteral("Conta:"), &w);
-    largo->setGeometry(0, 20, 400, 16);
-    const qreal tamanho = largo->font().pointSizeF();
-    ui::EncaixarRotulo(largo);
-    EXPECT_EQ(largo->font().pointSizeF(), tamanho) << "a label that fits keeps its font";
+    struct Caso {
+        const char *nome;
+        int largura;        // of the label
+        int vizinho;        // left of the field beside it on its right, 0: none
+        bool alarga, quebra;
+    };
+    const Caso casos[] = {
+        {"fits", 300, 0, false, false},
+        {"room on its right", 60, 0, true, false},
+        {"a field beside it", 60, 70, false, true},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        QWidget janela;
+        janela.setFixedSize(400, 120);
+        auto *rotulo = new QLabel(QStringLiteral("&Data Referência:"), &janela);
+        rotulo->setGeometry(4, 4, c.largura, 16);
+        auto *campo = new QLineEdit(&janela);
+        campo->setGeometry(4, 22, 60, 20);
+        auto *outro = new QLabel(QStringLiteral("Doc:"), &janela); // over its own field, same row
+        QLineEdit *aoLado = nullptr;
+        if (c.vizinho) {
+            outro->setGeometry(c.vizinho, 4, 60, 16);
+            aoLado = new QLineEdit(&janela);
+            aoLado->setGeometry(c.vizinho, 22, 60, 20);
+        } else {
+            outro->setGeometry(300, 60, 60, 16);
+        }
+        const QFont fonte = rotulo->font();
+        const int outroY = outro->y();
+        const int acrescimo = ui::EncaixarRotulo(rotulo);
+        EXPECT_EQ(rotulo->font(), fonte) << "one font for the window";
+        EXPECT_EQ(rotulo->wordWrap(), c.quebra);
+        EXPECT_EQ(rotulo->width() > c.largura, c.alarga);
+        if (c.quebra) {
+            EXPECT_GT(acrescimo, 0);
+            EXPECT_LE(rotulo->heightForWidth(rotulo->width()), rotulo->height()) << "text cut off";
+            EXPECT_EQ(campo->y(), 22 + acrescimo) << "the field stays under its label";
+            EXPECT_EQ(aoLado->y(), 22 + acrescimo);
+            EXPECT_EQ(outro->y(), outroY + acrescimo) << "the row's other label stays over its field";
+            EXPECT_EQ(janela.height(), 120 + acrescimo);
+        } else {
+            EXPECT_EQ(acrescimo, 0);
+            EXPECT_LE(QFontMetrics(fonte).horizontalAdvance(QStringLiteral("Data Referência:")), rotulo->width());
+            EXPECT_EQ(campo->y(), 22);
+            EXPECT_EQ(janela.height(), 120);
+        }
+    }
 }

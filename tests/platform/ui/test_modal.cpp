@@ -1,5 +1,6 @@
 #include "platform/app/Application.h"
 #include "platform/ui/FileDialog.h"
+#include "platform/ui/Form.h"
 #include "platform/ui/Modal.h"
 #include "platform/ui/MsgBox.h"
 #include "platform/ui/GuiTest.h"
@@ -7,6 +8,11 @@
 #include <QAbstractButton>
 #include <QKeyEvent>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QScreen>
+#include <QTimer>
 
 using testsupport::Script;
 
@@ -95,6 +101,54 @@ TEST(DialogCentring, CentresOnTheAreaWithHalvesToEven) {
     };
     for (const Case &c : cases)
         EXPECT_EQ(ui::CenteredPosition(c.area, c.win), c.at);
+}
+
+// Where the message boxes and the modal forms open: over the middle of the
+// main window while it shows, else over the middle of the screen.
+TEST(DialogCentring, DialogsOpenOverTheMainWindowOrTheScreen) {
+    testsupport::qtApp();
+    const QRect tela = QGuiApplication::primaryScreen()->geometry();
+    struct Caso {
+        const char *nome;
+        bool janelaPrincipal;
+        bool formulario;
+    };
+    const Caso casos[] = {
+        {"message box over the main window", true, false},
+        {"modal form over the main window", true, true},
+        {"message box before the main window", false, false},
+        {"modal form before the main window", false, true},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        QMainWindow principal;
+        auto *area = new QMdiArea(&principal);
+        principal.setCentralWidget(area);
+        ui::Forms::setMdiArea(area);
+        principal.setGeometry(tela.x() + 300, tela.y() + 120, 500, 400);
+        if (c.janelaPrincipal)
+            principal.show();
+        const QPoint meio = c.janelaPrincipal ? principal.frameGeometry().center() : tela.center();
+        QRect onde;
+        if (c.formulario) {
+            ui::Form f;
+            f.setFixedSize(240, 120);
+            f.Load();
+            QTimer::singleShot(0, &f, [&] {
+                onde = f.frameGeometry();
+                f.Unload();
+            });
+            f.execModalLoop();
+        } else {
+            ui::VbMessageBox box(QStringLiteral("Aviso"), 64, QString());
+            box.show();
+            onde = box.frameGeometry();
+        }
+        ui::Forms::setMdiArea(nullptr);
+        ASSERT_TRUE(onde.isValid());
+        EXPECT_LE((onde.center() - meio).manhattanLength(), 2)
+            << "at " << onde.x() << "," << onde.y() << " size " << onde.width() << "x" << onde.height();
+    }
 }
 
 TEST(MessageBoxStyles, ButtonsAndEscapeAnswerOfEachStyleTheProgramUses) {

@@ -55,32 +55,6 @@ TEST(JetDate, LiteralsStorageAndScreenForms) {
     EXPECT_TRUE(value::isZeroDate(value::zeroDate()));
 }
 
-TEST(JetDate, StoredTextsReadBackOrRefused) {
-    struct Caso {
-        const char *texto;
-        QDateTime data; // invalid: refused
-    };
-    const Caso casos[] = {
-        {"2026-12-10 14:07:03", value::makeDate(2026, 12, 10, 14, 7, 3)},
-        {"1899-12-30 00:00:00", value::zeroDate()},
-        {"2024-02-29 23:59:59", value::makeDate(2024, 2, 29, 23, 59, 59)},
-        {"2026-12-10", value::makeDate(2026, 12, 10)},
-        {"2026-02-30 00:00:00", QDateTime()},
-        {"2026-12-10 24:00:00", QDateTime()},
-        {"2026-1a-10 00:00:00", QDateTime()},
-        {"2026/12/10 00:00:00", QDateTime()},
-        {"", QDateTime()},
-    };
-    for (const Caso &c : casos) {
-        const auto d = value::fromStorage(QString::fromLatin1(c.texto));
-        EXPECT_EQ(d.has_value(), c.data.isValid()) << c.texto;
-        if (d && c.data.isValid()) {
-            EXPECT_EQ(*d, c.data) << c.texto;
-            EXPECT_EQ(d->timeSpec(), Qt::UTC) << c.texto;
-        }
-    }
-}
-
 TEST(ValueConversions, NullIsApartFromEmptyText) {
     EXPECT_TRUE(Value().isNull());
     EXPECT_FALSE(Value(QString()).isNull());
@@ -89,4 +63,27 @@ TEST(ValueConversions, NullIsApartFromEmptyText) {
     EXPECT_EQ(Value(Currency::fromUnits(25000)).toInt(), 2);   // 2.5 -> 2 (to even)
     EXPECT_EQ(Value(Currency::fromUnits(35000)).toInt(), 4);   // 3.5 -> 4
     EXPECT_EQ(Value(QStringLiteral("12.34")).toCurrency().units(), 123400);
+}
+
+TEST(JetDate, StoredTextsReadBackOrRefused) {
+    const struct { const char *texto; bool valida; int y, m, d, hh, mi, ss; } casos[] = {
+        {"2026-12-10 14:07:03", true, 2026, 12, 10, 14, 7, 3},
+        {"1899-12-30 00:00:00", true, 1899, 12, 30, 0, 0, 0},
+        {"2024-02-29 23:59:59", true, 2024, 2, 29, 23, 59, 59},
+        {"2026-12-10", true, 2026, 12, 10, 0, 0, 0},
+        {"2025-02-29 00:00:00", false, 0, 0, 0, 0, 0, 0},
+        {"2026-13-01 00:00:00", false, 0, 0, 0, 0, 0, 0},
+        {"2026-12-10 24:00:00", false, 0, 0, 0, 0, 0, 0},
+        {"2026-12-1x 00:00:00", false, 0, 0, 0, 0, 0, 0},
+        {"2026/12/10 00:00:00", false, 0, 0, 0, 0, 0, 0},
+        {"", false, 0, 0, 0, 0, 0, 0},
+    };
+    for (const auto &c : casos) {
+        const auto d = value::fromStorage(QString::fromLatin1(c.texto));
+        ASSERT_EQ(d.has_value(), c.valida) << c.texto;
+        if (c.valida) {
+            EXPECT_EQ(*d, value::makeDate(c.y, c.m, c.d, c.hh, c.mi, c.ss)) << c.texto;
+            EXPECT_EQ(d->timeSpec(), Qt::UTC) << c.texto;
+        }
+    }
 }

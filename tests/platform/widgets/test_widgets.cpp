@@ -6,6 +6,10 @@
 #include "platform/widgets/TreeView.h"
 #include "support/ErrorOf.h"
 
+#include <QFontInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QImage>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -196,6 +200,72 @@ TEST(MaskedBoxes, AmountBoxReadsBrazilianAmountsAndEnterFollowsTheOwner) {
     EXPECT_EQ(a.BackColor(), QColor(255, 255, 0));
 }
 
+namespace {
+void clicar(widgets::TreeView &tv, Qt::MouseButton botao, const QPoint &p) {
+    QMouseEvent e(QEvent::MouseButtonPress, QPointF(p), QPointF(tv.viewport()->mapToGlobal(p)), botao, botao, Qt::NoModifier);
+    QApplication::sendEvent(tv.viewport(), &e);
+}
+} // namespace
+
+// Lines padded to 67 characters minus three per level end in one column when
+// a level is indented by three characters of the fixed-pitch font.
+TEST_F(Tree, FixedPitchAndThreeCharactersPerLevelLineUpTheEnds) {
+    tv.setFixedPitchFont(QStringLiteral("Courier New"), 9);
+    tv.setIndentChars(3);
+    EXPECT_TRUE(QFontInfo(tv.font()).fixedPitch());
+    tv.resize(700, 300);
+    tv.show();
+    QStringList chaves{QStringLiteral("_001"), QStringLiteral("_001.001"), QStringLiteral("_001.001.001")};
+    QString pai;
+    for (int nivel = 0; nivel < 3; ++nivel) {
+        widgets::Node *n = tv.Add(pai, pai.isEmpty() ? widgets::tvwLast : widgets::tvwChild, chaves[nivel],
+                                  QStringLiteral("X").leftJustified(67 - 3 * nivel, QLatin1Char(' ')));
+        if (!pai.isEmpty()) tv.Item(pai)->setExpanded(true);
+        (void)n;
+        pai = chaves[nivel];
+    }
+    const int cw = QFontMetrics(tv.font()).horizontalAdvance(QLatin1Char('0'));
+    QList<int> fins;
+    for (const QString &k : chaves) {
+        const QRect r = tv.visualItemRect(tv.Item(k)->item());
+        fins << r.left() + QFontMetrics(tv.font()).horizontalAdvance(tv.Item(k)->Text());
+    }
+    EXPECT_EQ(fins[0], fins[1]);
+    EXPECT_EQ(fins[1], fins[2]);
+    EXPECT_EQ(tv.indentation(), 3 * cw);
+    // A new font keeps three characters per level.
+    tv.setFixedPitchFont(QStringLiteral("Courier New"), 14);
+    EXPECT_EQ(tv.indentation(), 3 * QFontMetrics(tv.font()).horizontalAdvance(QLatin1Char('0')));
+}
+
+// The right button reports where it was pressed; the handler finds the node
+// there (or none) and opens its menu at that point, which a listener can drive.
+TEST_F(Tree, RightButtonHitTestAndPopupMenu) {
+    tv.resize(300, 200);
+    tv.show();
+    tv.Add(QString(), widgets::tvwLast, QStringLiteral("_001"), QStringLiteral("um"));
+    QMenu menu;
+    QAction *acao = menu.addAction(QStringLiteral("Abrir"));
+    QStringList feito;
+    QObject::connect(acao, &QAction::triggered, [&] { feito << QStringLiteral("abrir"); });
+    QObject::connect(&tv, &widgets::TreeView::MouseDown, [&](int botao, int, const QPoint &p) {
+        widgets::Node *n = tv.HitTest(p);
+        feito << QStringLiteral("%1:%2").arg(botao).arg(n ? n->Key() : QStringLiteral("-"));
+        if (botao == 2 && n) tv.PopupMenu(&menu, p);
+    });
+    QObject::connect(&tv, &widgets::TreeView::PopupShown, [&](QMenu *m, const QPoint &) {
+        EXPECT_TRUE(m->isVisible());
+        m->actions().first()->trigger();
+        m->close();
+    });
+    const QPoint noNo = tv.visualItemRect(tv.Item(QStringLiteral("_001"))->item()).center();
+    clicar(tv, Qt::RightButton, noNo);
+    clicar(tv, Qt::RightButton, QPoint(noNo.x(), 180));
+    EXPECT_EQ(feito, (QStringList{QStringLiteral("2:_001"), QStringLiteral("abrir"), QStringLiteral("2:-")}));
+    // The right button selects nothing by itself.
+    EXPECT_EQ(tv.SelectedItem(), nullptr);
+}
+
 TEST(Grid, TheFixedRowAndColumnStayWhileTheCellsScroll) {
     testsupport::qtApp();
     widgets::FlexGrid g;
@@ -244,4 +314,28 @@ TEST(Grid, ColumnWidthsInTwipsFollowTheFormatAndTheProgram) {
     EXPECT_NE(testsupport::errorOf([&] { g.setColWidth(3, 10); }), 0);
     EXPECT_NE(testsupport::errorOf([&] { g.setColWidth(1, -15); }), 0);
     g.Refresh();
+}
+
+TEST(Grid, ManyRowsAtOnceAreTheRowsOneByOneWouldGive) {
+    testsupport::qtApp();
+    const QString formato = QStringLiteral("     |^Código|<Conta     |>Valor");
+    const QStringList linhas = {QStringLiteral("\t?\tCAIXA\t1,00"), QStringLiteral("\tS\tBANCO"),
+                                QStringLiteral("\tN\tCARTÃO\t-2,50\tsobra")};
+    widgets::FlexGrid um, todos;
+    for (widgets::FlexGrid *g : {&um, &todos}) g->setFormatString(formato);
+    for (const QString &l : linhas) um.AddItem(l);
+    todos.AddItems(linhas);
+    ASSERT_EQ(todos.Rows(), um.Rows());
+    for (int r = 0; r < um.Rows(); ++r) {
+        EXPECT_EQ(todos.RowData(r), 0);
+        for (int c = 0; c < um.Cols(); ++c) {
+            EXPECT_EQ(todos.TextMatrix(r, c), um.TextMatrix(r, c)) << r << "," << c;
+            const QTableWidgetItem *a = um.item(r, c), *b = todos.item(r, c);
+            if (a && b) {
+                EXPECT_EQ(b->textAlignment(), a->textAlignment()) << r << "," << c;
+            }
+        }
+    }
+    todos.AddItems({});
+    EXPECT_EQ(todos.Rows(), um.Rows());
 }

@@ -1,0 +1,50 @@
+#include "reports/ComandosDeBalanco.h"
+
+#include "core/security/CPermissao.h"
+#include "reports/frmBalSal.h"
+#include "reports/frmExtra.h"
+#include "ui/AppContext.h"
+
+
+namespace reports {
+
+namespace {
+// The marked codes of the whole item tree, in tree order.
+void marcados(const security::CPermissoes &itens, QStringList &codigos) {
+    for (const auto &item : itens) {
+        if (item->Selecionada()) codigos << item->CodObjeto();
+        marcados(item->SubItens(), codigos);
+    }
+}
+} // namespace
+
+std::optional<BalancoPedido> PedirBalanco(long mode) {
+    const std::unique_ptr<frmExtra> dlg = MostrarSelecao(mode);
+    if (dlg->Cancelada) return std::nullopt;
+
+    BalancoPedido b;
+    PedidoBalanco &p = b.pedido;
+    p.contas = mode == 3 || mode == 6;
+    p.tipo = mode == 6 || mode == 7 ? PedidoBalanco::Tipo::Data : PedidoBalanco::Tipo::Periodo;
+    p.dataFim = dlg->DataFim;
+    marcados(dlg->ContasSel(), p.codigos);
+    p.comSubItens = dlg->ComSubItens;
+    if (p.tipo == PedidoBalanco::Tipo::Periodo) {
+        p.dataIni = dlg->DataIni;
+        p.historico = dlg->Historico;
+        p.soNaoRealizados = dlg->SoNaoRealizados;
+        p.balSemSubs = dlg->BalSemSubs;
+    }
+    p.tipoUsuario = fin::gTipoUsuario;
+    p.idUsuario = fin::gIdUsuario;
+    b.titulo = dlg->retCaption;
+    return b;
+}
+
+frmBalSal *AbrirBalancoDaSelecao(long mode) {
+    const std::optional<BalancoPedido> b = PedirBalanco(mode);
+    if (!b) return nullptr;
+    return AbrirBalanco(mode, b->pedido, b->titulo);
+}
+
+} // namespace reports
