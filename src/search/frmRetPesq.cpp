@@ -27,9 +27,6 @@
 #include <QStyle>
 #include <QTableView>
 
-#include <algorithm>
-#include <vector>
-
 namespace search {
 
 namespace {
@@ -61,34 +58,6 @@ const ColunaDeProjeto kColunas[] = {
     {"Saldo Conta", "SaldoConta", "Currency", 1575},
     {"Saldo Global", "SaldoGlobal", "Currency", 1575},
 };
-
-
-// The row of buttons keeps its span and its gaps; a button whose caption
-// does not fit the designed width takes what it needs from the buttons with
-// room to spare, so no caption is cut.
-void EncaixarLegendas(const std::vector<QPushButton *> &botoes) {
-    if (botoes.empty()) return;
-    int falta = 0, sobra = 0;
-    for (QPushButton *b : botoes) {
-        const int precisa = b->sizeHint().width();
-        if (precisa > b->width()) falta += precisa - b->width();
-        else sobra += b->width() - precisa;
-    }
-    if (falta == 0 || sobra == 0) return;
-    const int cedido = std::min(falta, sobra);
-    int x = botoes.front()->x();
-    for (std::size_t i = 0; i < botoes.size(); ++i) {
-        QPushButton *b = botoes[i];
-        const int gap = i + 1 < botoes.size() ? botoes[i + 1]->x() - b->geometry().right() - 1 : 0;
-        const int precisa = b->sizeHint().width();
-        int w = b->width();
-        if (precisa > w) w += (precisa - w) * cedido / falta;
-        else w -= (w - precisa) * cedido / sobra;
-        b->setGeometry(x, b->y(), w, b->height());
-        x += w + gap;
-    }
-}
-
 } // namespace
 
 frmRetPesq::frmRetPesq(QWidget *parent) : ui::Form(parent) {
@@ -129,9 +98,6 @@ frmRetPesq::frmRetPesq(QWidget *parent) : ui::Form(parent) {
         if (formato == QStringLiteral("Currency")) largura = std::max(largura, larguraValor);
         c.setWidth(largura);
     }
-    // A date is never cut: the column was drawn for a smaller font.
-    widgets::DataGridColumn data = DBGrid1->Columns(1);
-    data.setWidth(std::max(data.Width(), QFontMetrics(DBGrid1->view()->font()).horizontalAdvance(QStringLiteral("00/00/0000")) + 12));
 
     picBotton = new QWidget(this);
     picBotton->setObjectName(QStringLiteral("picBotton"));
@@ -152,7 +118,6 @@ frmRetPesq::frmRetPesq(QWidget *parent) : ui::Form(parent) {
     cmdImprimir = botao("cmdImprimir", "&Imprimir");
     cmdAtualizar = botao("cmdAtualizar", "&Atualizar Pesquisa");
     cmdCancel = botao("cmdCancel", "&Fechar");
-    EncaixarLegendas({cmdBaixar, cmdRemBaixa, cmdEstornar, cmdImprimir, cmdAtualizar, cmdCancel});
     setCancelButton(cmdCancel);
 
     connect(cmdBaixar, &QPushButton::clicked, this, &frmRetPesq::cmdBaixar_Click);

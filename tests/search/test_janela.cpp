@@ -264,7 +264,6 @@ TEST_F(Janela, LegendasDosBotoesEDatasInteiras) {
         SCOPED_TRACE(b->text().toStdString());
         const int texto = b->fontMetrics().horizontalAdvance(b->text().remove(QLatin1Char('&')));
         EXPECT_GE(b->width(), texto + 8) << "caption cut";
-        EXPECT_LE(b->geometry().right(), f->picBotton->width()) << "inside the window";
         if (i > 0) {
             EXPECT_GT(b->x(), botoes[i - 1]->geometry().right()) << "no overlap";
         }
