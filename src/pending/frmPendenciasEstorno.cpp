@@ -59,24 +59,11 @@ void frmPendencias::cmdEstornar_Click() {
         fin::CHourGlass hg;
         hg.Show(true);
         postings::Estorno e;
-        switch (postings::Estornar(*fin::gDB, {"frmPendencias", "cmdEstornar_Click"}, reg->Serial, *historico,
-                                   fin::gIdUsuario, &e)) {
-        case Desfecho::Gravado:
-            break;
-        case Desfecho::Bloqueio:
+        const Desfecho d = postings::Estornar(*fin::gDB, {"frmPendencias", "cmdEstornar_Click"}, reg->Serial,
+                                              *historico, fin::gIdUsuario, &e);
+        if (d != Desfecho::Gravado) {
             hg.Show(false);
-            fin::MsgBox(postings::kMsgBloqueio);
-            return;
-        case Desfecho::JaEstornado:
-            fin::MsgBox(postings::kMsgNaoEstornou);
-            return;
-        case Desfecho::HistoricoLongo:
-            hg.Show(false);
-            fin::MsgBox(postings::kMsgHistoricoComMaisDe50);
-            return;
-        default:
-            hg.Show(false);
-            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada."));
+            fin::MsgBox(postings::MensagemDeEstornoRecusado(d));
             return;
         }
         reg->Estornado = true;
@@ -130,31 +117,20 @@ void frmPendencias::EstornoDeTransferencia(postings::CRowData &registro) {
         postings::EstornoDeTransferenciaFeito feito;
         int perna = 0;
         QString desConta;
-        switch (postings::EstornarTransferencia(*fin::gDB, {"frmPendencias", "EstornoDeTransferencia"}, registro.Serial,
-                                                *historico, fin::gIdUsuario, &feito, &perna, &desConta)) {
+        const Desfecho d = postings::EstornarTransferencia(*fin::gDB, {"frmPendencias", "EstornoDeTransferencia"},
+                                                           registro.Serial, *historico, fin::gIdUsuario, &feito, &perna,
+                                                           &desConta);
+        switch (d) {
         case Desfecho::Gravado:
             break;
-        case Desfecho::Bloqueio:
-            hg.Show(false);
-            fin::MsgBox(postings::kMsgBloqueio);
-            if (perna < 2) cancelar();
-            return;
-        case Desfecho::JaEstornado:
-            fin::MsgBox(postings::kMsgNaoEstornou);
-            if (perna < 2) cancelar();
-            return;
         case Desfecho::Incompleta:
             hg.Show(false);
             informar(postings::kMsgFaltaPerna);
             cancelar();
-        case Desfecho::HistoricoLongo:
-            hg.Show(false);
-            fin::MsgBox(postings::kMsgHistoricoComMaisDe50);
-            return;
         default:
             hg.Show(false);
-            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta '") + desConta +
-                        QStringLiteral("' foi desativada."));
+            fin::MsgBox(postings::MensagemDeEstornoRecusado(d, desConta));
+            if ((d == Desfecho::Bloqueio || d == Desfecho::JaEstornado) && perna < 2) cancelar();
             return;
         }
         registro.Estornado = true;

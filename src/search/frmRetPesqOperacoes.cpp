@@ -313,34 +313,18 @@ void frmRetPesq::cmdEstornar_Click() {
         hg.Show(true);
         // The stored posting is read inside the transaction, so a settlement
         // made meanwhile by another copy is in the balances the reversal gets.
-        switch (Estornar(*fin::gDB, {"frmRetPesq", "cmdEstornar_Click"}, idDe(rs), *historico, fin::gIdUsuario,
-                         nullptr, DocumentoAusente::Vazio)) {
-        case Desfecho::Gravado:
-            FazConsulta();
+        const Desfecho d = Estornar(*fin::gDB, {"frmRetPesq", "cmdEstornar_Click"}, idDe(rs), *historico,
+                                    fin::gIdUsuario, nullptr, DocumentoAusente::Vazio);
+        if (d != Desfecho::Gravado) {
             hg.Show(false);
-            informar(kMsgEstornoFeito);
-            {
-                long hint = fin::kHintLancamentos;
-                fin::UpdateAllViews(hint, this);
-            }
-            return;
-        case Desfecho::Bloqueio:
-            hg.Show(false);
-            fin::MsgBox(kMsgBloqueio);
-            return;
-        case Desfecho::JaEstornado:
-            hg.Show(false);
-            fin::MsgBox(kMsgNaoEstornou);
-            return;
-        case Desfecho::HistoricoLongo:
-            hg.Show(false);
-            fin::MsgBox(kMsgHistoricoComMaisDe50);
-            return;
-        default:
-            hg.Show(false);
-            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada."));
+            fin::MsgBox(MensagemDeEstornoRecusado(d));
             return;
         }
+        FazConsulta();
+        hg.Show(false);
+        informar(kMsgEstornoFeito);
+        long hint = fin::kHintLancamentos;
+        fin::UpdateAllViews(hint, this);
     } catch (...) {
         FIN_TRAP_REPORT("frmRetPesq", "cmdEstornar_Click");
     }
@@ -366,8 +350,9 @@ void frmRetPesq::EstornoDeTransferencia() {
         hg.Show(true);
         int qual = 0;
         QString desConta;
-        switch (EstornarTransferencia(*fin::gDB, {"frmRetPesq", "EstornoDeTransferencia"}, id, *historico,
-                                      fin::gIdUsuario, nullptr, &qual, &desConta)) {
+        const Desfecho d = EstornarTransferencia(*fin::gDB, {"frmRetPesq", "EstornoDeTransferencia"}, id, *historico,
+                                                 fin::gIdUsuario, nullptr, &qual, &desConta);
+        switch (d) {
         case Desfecho::Gravado: {
             long hint = fin::kHintLancamentos;
             fin::UpdateAllViews(hint, this);
@@ -376,28 +361,15 @@ void frmRetPesq::EstornoDeTransferencia() {
             FazConsulta();
             return;
         }
-        case Desfecho::Bloqueio:
-            hg.Show(false);
-            fin::MsgBox(kMsgBloqueio);
-            return;
-        case Desfecho::JaEstornado:
-            hg.Show(false);
-            fin::MsgBox(kMsgNaoEstornou);
-            // The first leg refused closes the window, as a missing leg does.
-            if (qual == 1) cancelar();
-            return;
         case Desfecho::Incompleta:
             hg.Show(false);
             informar(kMsgFaltaPerna);
             cancelar();
-        case Desfecho::HistoricoLongo:
-            hg.Show(false);
-            fin::MsgBox(kMsgHistoricoComMaisDe50);
-            return;
         default:
             hg.Show(false);
-            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta '") + desConta +
-                        QStringLiteral("' foi desativada."));
+            fin::MsgBox(MensagemDeEstornoRecusado(d, desConta));
+            // The first leg refused closes the window, as a missing leg does.
+            if (d == Desfecho::JaEstornado && qual == 1) cancelar();
             return;
         }
     } catch (...) {

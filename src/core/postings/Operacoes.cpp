@@ -7,6 +7,7 @@
 #include "platform/dao/Recordset.h"
 #include "platform/err/AppError.h"
 #include "core/postings/Escrita.h"
+#include "core/postings/HistoricoDeEstorno.h"
 #include "db/SqlTexto.h"
 
 #include <cstdint>
@@ -95,6 +96,22 @@ long ContarDocumento(dao::Database &db, const Chamador &onde, const QString &doc
     } catch (...) {
         db::FecharRecordset(rs);
         FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
+    }
+}
+
+QString MensagemDeEstornoRecusado(Desfecho desfecho, const QString &desConta) {
+    switch (desfecho) {
+    case Desfecho::Bloqueio:
+        return kMsgBloqueio;
+    case Desfecho::JaEstornado:
+        return kMsgNaoEstornou;
+    case Desfecho::HistoricoLongo:
+        return kMsgHistoricoComMaisDe50;
+    default:
+        return desConta.isEmpty()
+                   ? QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada.")
+                   : QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta '") + desConta +
+                         QStringLiteral("' foi desativada.");
     }
 }
 

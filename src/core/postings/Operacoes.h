@@ -51,6 +51,12 @@ inline const QString kMsgNaoEstornou = QStringLiteral(
 inline const QString kMsgFaltaPerna =
     QStringLiteral("Erro: faltando informação sobre o lançamento correspondente na operação de transferência.");
 
+// What every window says when the reversal of a posting or of a transfer
+// ended other than Gravado, for the outcomes they share: Bloqueio,
+// JaEstornado, HistoricoLongo and, for any other, that the reversal was not
+// written, naming the account when the reversal of a transfer tells it.
+QString MensagemDeEstornoRecusado(Desfecho desfecho, const QString &desConta = QString());
+
 // ---- posting ------------------------------------------------------------------
 
 struct NovoLancamento {
