@@ -5,7 +5,6 @@
 #include "ui/CHourGlass.h"
 #include "ui/CLockWindowUpdate.h"
 #include "ui/Errors.h"
-#include "ui/TeclasDeAcesso.h"
 #include "ui/MsgBox.h"
 #include "core/postings/Permissoes.h"
 #include "db/Module1.h"
@@ -69,7 +68,6 @@ frmPendencias::frmPendencias(QWidget *parent) : ui::Form(parent) {
     connect(cmdRemBaixa, &QPushButton::clicked, this, &frmPendencias::cmdRemBaixa_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPendencias::cmdCancel_Click);
     connect(Fgrid, &widgets::FlexGrid::SelChange, this, &frmPendencias::Fgrid_SelChange);
-    fin::DarPrecedenciaAsTeclasDeAcesso(this);
     // The grid over the panel's top; ResizeGrid fits it once the window is shown.
     resize(10035 / kTwips, 5340 / kTwips);
     Fgrid->setGeometry(0, 0, width(), height() - kAlturaPainel / kTwips);

@@ -100,11 +100,15 @@ void frmPendencias::mudarBaixa(bool remover) {
     const long serial = reg->Serial;
     const QString antigo = reg->Realizado;
     const postings::Chamador onde{"frmPendencias", remover ? "cmdRemBaixa_Click" : "cmdBaixar_Click"};
-    switch (postings::Baixar(*fin::gDB, onde, serial, 0, antigo, novo)) {
+    QString recusa;
+    switch (postings::Baixar(*fin::gDB, onde, serial, 0, antigo, novo, &recusa)) {
     case Desfecho::Gravado:
         break;
     case Desfecho::Bloqueio:
         fin::MsgBox(postings::kMsgBloqueio);
+        return;
+    case Desfecho::Invalido:
+        informar(recusa);
         return;
     default:
         informar((remover ? QStringLiteral("A remoção da baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
@@ -161,7 +165,9 @@ void frmPendencias::mudarBaixaDeTransferencia(postings::CRowData &registro, bool
             novo = *resposta;
         }
         const QString antigo = registro.Realizado;
-        switch (postings::Baixar(*fin::gDB, {"frmPendencias", procedimento}, pernas[0].id, pernas[1].id, antigo, novo)) {
+        QString recusa;
+        switch (postings::Baixar(*fin::gDB, {"frmPendencias", procedimento}, pernas[0].id, pernas[1].id, antigo, novo,
+                                 &recusa)) {
         case Desfecho::Gravado:
             break;
         case Desfecho::Bloqueio:
@@ -170,6 +176,9 @@ void frmPendencias::mudarBaixaDeTransferencia(postings::CRowData &registro, bool
         case Desfecho::Incompleta:
             informar(postings::kMsgFaltaPerna);
             cancelar();
+        case Desfecho::Invalido:
+            informar(recusa);
+            return;
         default:
             informar((remover ? QStringLiteral("A remoção de baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
                                                "usuário ter acabado de estorná-lo ou remover sua baixa.")

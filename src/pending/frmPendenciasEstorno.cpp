@@ -63,7 +63,8 @@ void frmPendencias::cmdEstornar_Click() {
                                               *historico, fin::gIdUsuario, &e);
         if (d != Desfecho::Gravado) {
             hg.Show(false);
-            fin::MsgBox(postings::MensagemDeEstornoRecusado(d));
+            if (d == Desfecho::Invalido) fin::MsgBox(e.recusa, ui::vbInformation);
+            else fin::MsgBox(postings::MensagemDeEstornoRecusado(d));
             return;
         }
         reg->Estornado = true;
@@ -127,6 +128,10 @@ void frmPendencias::EstornoDeTransferencia(postings::CRowData &registro) {
             hg.Show(false);
             informar(postings::kMsgFaltaPerna);
             cancelar();
+        case Desfecho::Invalido:
+            hg.Show(false);
+            fin::MsgBox(feito.recusa, ui::vbInformation);
+            return;
         default:
             hg.Show(false);
             fin::MsgBox(postings::MensagemDeEstornoRecusado(d, desConta));

@@ -5,7 +5,6 @@
 #include "core/reports/Selecao.h"
 #include "core/security/CPermissao.h"
 #include "ui/AppContext.h"
-#include "ui/DialogoArquivo.h"
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
 #include "platform/ui/Input.h"
@@ -195,7 +194,6 @@ void frmExtra::setMode(long mode) {
             moverTopo(cmdCancel, topo(cmdOK));
             ajustarAltura(6350);
         }
-        fin::CentralizarJanela(this);
     } catch (...) {
         FIN_TRAP_REPORT(deTipos_ ? "frmExtraRec" : "frmExtraCon", "Mode");
     }

@@ -97,7 +97,8 @@ void frmRetPesq::cmdBaixar_Click() {
         if (resposta != ui::vbYes && resposta != ui::vbNo) return;
         const QString novo = resposta == ui::vbYes ? QStringLiteral("S") : QStringLiteral("N");
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
-        switch (Baixar(*fin::gDB, {"frmRetPesq", "cmdBaixar_Click"}, idDe(rs), 0, antigo, novo)) {
+        QString recusa;
+        switch (Baixar(*fin::gDB, {"frmRetPesq", "cmdBaixar_Click"}, idDe(rs), 0, antigo, novo, &recusa)) {
         case Desfecho::Gravado:
             FazConsulta();
             informar(QStringLiteral("Baixa realizada com sucesso!"));
@@ -112,6 +113,9 @@ void frmRetPesq::cmdBaixar_Click() {
             return;
         case Desfecho::Incompleta:
             informar(kMsgFaltaPerna);
+            return;
+        case Desfecho::Invalido:
+            informar(recusa);
             return;
         default:
             informar(QStringLiteral("A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter "
@@ -141,8 +145,9 @@ void frmRetPesq::BaixaDeTransferencia() {
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
         // Both legs change or neither: a leg stored with another code than the
         // one shown leaves the pair as it was.
+        QString recusa;
         switch (Baixar(*fin::gDB, {"frmRetPesq", "BaixaDeTransferencia"}, perna(pernas, 1).id, perna(pernas, 2).id,
-                       antigo, novo)) {
+                       antigo, novo, &recusa)) {
         case Desfecho::Gravado:
             FazConsulta();
             informar(QStringLiteral("Baixa realizada com sucesso!"));
@@ -157,6 +162,9 @@ void frmRetPesq::BaixaDeTransferencia() {
             return;
         case Desfecho::Incompleta:
             informar(kMsgFaltaPerna);
+            return;
+        case Desfecho::Invalido:
+            informar(recusa);
             return;
         default:
             informar(QStringLiteral("A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter "
@@ -200,7 +208,9 @@ void frmRetPesq::cmdRemBaixa_Click() {
         if (fin::MsgBox(QStringLiteral("Confirma a remoção da baixa do lançamento selecionado?"), ui::vbYesNo) !=
             ui::vbYes)
             return;
-        switch (Baixar(*fin::gDB, {"frmRetPesq", "cmdRemBaixa_Click"}, idDe(rs), 0, antigo, QStringLiteral("?"))) {
+        QString recusa;
+        switch (Baixar(*fin::gDB, {"frmRetPesq", "cmdRemBaixa_Click"}, idDe(rs), 0, antigo, QStringLiteral("?"),
+                       &recusa)) {
         case Desfecho::Gravado:
             FazConsulta();
             informar(QStringLiteral("Remoção de baixa realizada com sucesso!"));
@@ -215,6 +225,9 @@ void frmRetPesq::cmdRemBaixa_Click() {
             return;
         case Desfecho::Incompleta:
             informar(kMsgFaltaPerna);
+            return;
+        case Desfecho::Invalido:
+            informar(recusa);
             return;
         default:
             informar(QStringLiteral("A remoção da baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
@@ -239,8 +252,9 @@ void frmRetPesq::RemocaoBaixaDeTransferencia() {
             QStringLiteral("Você não pode fazer esta baixa por não ter permissão de gravação na conta '"),
             QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo baixada."));
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
+        QString recusa;
         switch (Baixar(*fin::gDB, {"frmRetPesq", "RemocaoBaixaDeTransferencia"}, perna(pernas, 1).id,
-                       perna(pernas, 2).id, antigo, QStringLiteral("?"))) {
+                       perna(pernas, 2).id, antigo, QStringLiteral("?"), &recusa)) {
         case Desfecho::Gravado:
             FazConsulta();
             informar(QStringLiteral("Baixa removida com sucesso!"));
@@ -255,6 +269,9 @@ void frmRetPesq::RemocaoBaixaDeTransferencia() {
             return;
         case Desfecho::Incompleta:
             informar(kMsgFaltaPerna);
+            return;
+        case Desfecho::Invalido:
+            informar(recusa);
             return;
         default:
             informar(QStringLiteral("A remoção de baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
@@ -313,11 +330,13 @@ void frmRetPesq::cmdEstornar_Click() {
         hg.Show(true);
         // The stored posting is read inside the transaction, so a settlement
         // made meanwhile by another copy is in the balances the reversal gets.
+        Estorno feito;
         const Desfecho d = Estornar(*fin::gDB, {"frmRetPesq", "cmdEstornar_Click"}, idDe(rs), *historico,
-                                    fin::gIdUsuario, nullptr, DocumentoAusente::Vazio);
+                                    fin::gIdUsuario, &feito, DocumentoAusente::Vazio);
         if (d != Desfecho::Gravado) {
             hg.Show(false);
-            fin::MsgBox(MensagemDeEstornoRecusado(d));
+            if (d == Desfecho::Invalido) fin::MsgBox(feito.recusa, ui::vbInformation);
+            else fin::MsgBox(MensagemDeEstornoRecusado(d));
             return;
         }
         FazConsulta();
@@ -350,8 +369,9 @@ void frmRetPesq::EstornoDeTransferencia() {
         hg.Show(true);
         int qual = 0;
         QString desConta;
+        EstornoDeTransferenciaFeito feito;
         const Desfecho d = EstornarTransferencia(*fin::gDB, {"frmRetPesq", "EstornoDeTransferencia"}, id, *historico,
-                                                 fin::gIdUsuario, nullptr, &qual, &desConta);
+                                                 fin::gIdUsuario, &feito, &qual, &desConta);
         switch (d) {
         case Desfecho::Gravado: {
             long hint = fin::kHintLancamentos;
@@ -365,6 +385,10 @@ void frmRetPesq::EstornoDeTransferencia() {
             hg.Show(false);
             informar(kMsgFaltaPerna);
             cancelar();
+        case Desfecho::Invalido:
+            hg.Show(false);
+            fin::MsgBox(feito.recusa, ui::vbInformation);
+            return;
         default:
             hg.Show(false);
             fin::MsgBox(MensagemDeEstornoRecusado(d, desConta));

@@ -295,3 +295,44 @@ TEST_F(Pendencias, AFileKeptBusyDuringASettlementShowsTheLockMessageAndKeepsTheW
     f->cmdBaixar_Click();
     EXPECT_EQ(codigo(id), QStringLiteral("N"));
 }
+
+// Taking back an 'N' brings the posting into the balances again; past the range
+// of money the write core refuses, and the user is told why, for a single
+// posting and for a transfer alike.
+TEST_F(Pendencias, ARefusedSettlementTellsTheReasonAndKeepsTheCode) {
+    plano();
+    const QDate d = hoje().addDays(-10);
+    const long sozinho = lancar("001", "003", 10000, d);
+    const postings::TransferenciaFeita t = transferir("001", "002", 10000, d);
+    auto *f = abrirLista();
+    for (long id : {sozinho, t.idSaida}) {
+        selecionar(f, id);
+        Script s;
+        if (id == t.idSaida) s.ok(); // both legs are settled
+        s.no().ok();
+        f->cmdBaixar_Click();
+        ASSERT_EQ(codigo(id), QStringLiteral("N"));
+    }
+    // Out of the balances, the two leave room for the largest sum but 50,00.
+    postings::NovoLancamento l;
+    l.codConta = QStringLiteral("001");
+    l.codRecDesp = QStringLiteral("003");
+    l.valor = value::Currency::fromUnits(std::numeric_limits<std::int64_t>::max() - 500000);
+    l.data = d.addDays(5);
+    l.historico = QStringLiteral("GRANDE");
+    ASSERT_EQ(postings::Lancar(*db, kOnde, l, 1), postings::Desfecho::Gravado);
+    for (long id : {sozinho, t.idSaida}) {
+        SCOPED_TRACE(id == sozinho ? "single posting" : "transfer");
+        selecionar(f, id);
+        Script s;
+        if (id == t.idSaida) s.ok(); // both legs are taken back
+        else s.yes();                // "Confirma a remoção ..."
+        s.ok();
+        f->cmdRemBaixa_Click();
+        EXPECT_EQ(s.shownTexts().last(), postings::kMsgForaDoLimite);
+        EXPECT_EQ(codigo(id), QStringLiteral("N"));
+        EXPECT_EQ(f->Fgrid->TextMatrix(f->Fgrid->RowSel(), 1), QStringLiteral("N"));
+        oraculo();
+    }
+    EXPECT_EQ(codigo(t.idEntrada), QStringLiteral("N"));
+}

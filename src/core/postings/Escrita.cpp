@@ -1,5 +1,6 @@
 #include "core/postings/Escrita.h"
 
+#include "db/CDaoTrans.h"
 #include "db/Module1.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/QueryDef.h"
@@ -109,32 +110,6 @@ std::optional<Currency> SomaSegura(Currency a, Currency b) {
     return Currency::fromUnits(soma);
 }
 
-bool SaldosPosterioresCabem(dao::Database &db, const QString &codConta, const QString &codRecDesp, SaldoTipo saldoTipo,
-                            Currency valor, const QString &dataId, bool inclusive) {
-    if (valor == Currency()) return true;
-    // A later balance past this limit would leave the range once moved.
-    const bool sobe = valor > Currency();
-    const Currency limite = Currency::fromUnits(sobe ? std::numeric_limits<std::int64_t>::max() - valor.units()
-                                                     : std::numeric_limits<std::int64_t>::min() - valor.units());
-    const Ramos ramos(codConta, codRecDesp, saldoTipo);
-    const QString alem = sobe ? QStringLiteral(">") : QStringLiteral("<");
-    const QString sql =
-        QStringLiteral("PARAMETERS ") + ramos.declaracoes() +
-        QStringLiteral("[pLimite] Currency, [pDataId] Text ( 255 );"
-                       "SELECT Count(*) AS Alem FROM Lancamentos WHERE DataId %1 [pDataId] AND (SaldoGlobal %2 [pLimite] "
-                       "OR (CodConta IN (%3) AND SaldoConta %2 [pLimite]) OR (CodRecDesp IN (%4) AND SaldoRecDesp %2 "
-                       "[pLimite]))")
-            .arg(inclusive ? QStringLiteral(">=") : QStringLiteral(">"), alem, ramos.listaContas(), ramos.listaTipos());
-    auto q = consulta(db, sql);
-    ramos.ligar(*q);
-    q->SetParameter(QStringLiteral("pLimite"), limite);
-    q->SetParameter(QStringLiteral("pDataId"), dataId);
-    auto rs = q->OpenRecordset(dao::dbOpenSnapshot);
-    const bool cabe = rs->Field(0).toInt() == 0;
-    db::FecharRecordset(rs);
-    return cabe;
-}
-
 QString RecusaDoLancamento(const Lancamento &l) {
     struct Texto {
         const QString *texto;
@@ -233,6 +208,11 @@ void moverSaldos(dao::Database &db, const QString &codConta, const QString &codR
     q->Execute(dao::dbFailOnError);
 }
 
+// A balance move that would take a balance past the range of money fails
+// in the engine (the translated UPDATE checks every money sum it stores) and
+// the statement is undone as a whole.
+bool foraDoLimite(const err::AppError &e) { return e.number() == err::db::kNumericOverflow; }
+
 void exigirTransacao(dao::Database &db, const char *rotina, const QString &texto) {
     if (db.workspace().level() < 1)
         throw err::AppError(err::db::kNotInTransaction, QString::fromLatin1(rotina), texto);
@@ -289,13 +269,9 @@ Baixa MudarRealizado(dao::Database &db, long id, long idOutraPerna, const QStrin
         if (linhas.empty()) return Baixa::NaoOcorreu;
         if (linhas[0].transferencia != 0) return Baixa::Incompleta;
     }
-    const int sentidoPrevisto = SentidoDaBaixa(antigo, novo);
-    if (sentidoPrevisto != 0)
-        for (const Linha &l : linhas)
-            if (!SaldosPosterioresCabem(db, l.codConta, transferencia ? QStringLiteral("001") : l.codRecDesp,
-                                        transferencia ? SaldoTipo::Exato : SaldoTipo::Ramo,
-                                        sentidoPrevisto > 0 ? l.valor : -l.valor, l.dataId, true))
-                return Baixa::ForaDoLimite;
+    // Its own level: a refused move undoes the code change and the other leg's move.
+    db::CDaoTrans parte(db.workspace());
+    parte.BegTrans();
     auto q = consulta(db, QStringLiteral("PARAMETERS [pNovo] Text ( 255 ), [pId1] Long, [pId2] Long, [pAntigo] Text ( 255 );"
                                          "UPDATE LANCAMENTOS SET REALIZADO = [pNovo] WHERE (ID = [pId1] OR ID = [pId2]) "
                                          "AND Estornado = FALSE AND Estorno = FALSE AND Realizado = [pAntigo]"));
@@ -306,12 +282,18 @@ Baixa MudarRealizado(dao::Database &db, long id, long idOutraPerna, const QStrin
     q->Execute(dao::dbFailOnError);
     if (q->RecordsAffected() != long(linhas.size())) return Baixa::NaoOcorreu;
     const int sentido = SentidoDaBaixa(antigo, novo);
-    if (sentido == 0) return Baixa::Mudada;
-    for (const Linha &l : linhas) {
-        const Currency v = sentido > 0 ? l.valor : -l.valor;
-        moverSaldos(db, l.codConta, transferencia ? QStringLiteral("001") : l.codRecDesp,
-                    transferencia ? SaldoTipo::Exato : SaldoTipo::Ramo, v, l.dataId, true);
+    try {
+        for (const Linha &l : sentido != 0 ? linhas : std::vector<Linha>{}) {
+            const Currency v = sentido > 0 ? l.valor : -l.valor;
+            moverSaldos(db, l.codConta, transferencia ? QStringLiteral("001") : l.codRecDesp,
+                        transferencia ? SaldoTipo::Exato : SaldoTipo::Ramo, v, l.dataId, true);
+        }
+    } catch (const err::AppError &e) {
+        if (!foraDoLimite(e)) throw;
+        parte.RollBack();
+        return Baixa::ForaDoLimite;
     }
+    parte.ComTrans();
     return Baixa::Mudada;
 }
 
@@ -334,12 +316,21 @@ Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *grav
     if (!conta || !tipo || !global) return invalido(kMsgForaDoLimite);
     const long id = s.serial + 1;
     const QString dataId = MontarDataId(l.data, id);
-    if (!SaldosPosterioresCabem(db, l.codConta, l.codRecDesp, l.saldoTipo, l.valor, dataId))
-        return invalido(kMsgForaDoLimite);
+    // Its own level: a later balance the move would take past the range of
+    // money undoes the counter, the caller's step and the insert too.
+    db::CDaoTrans parte(db.workspace());
+    parte.BegTrans();
     if (!TravarContador(db, s.serial)) return Resultado::Bloqueio;
     if (antesDeInserir && !antesDeInserir()) return Resultado::Impedido;
     if (Inserir(db, l, id, dataId, s) < 1) return Resultado::Recusado;
-    MoverSaldosPosteriores(db, l.codConta, l.codRecDesp, l.saldoTipo, l.valor, dataId);
+    try {
+        MoverSaldosPosteriores(db, l.codConta, l.codRecDesp, l.saldoTipo, l.valor, dataId);
+    } catch (const err::AppError &e) {
+        if (!foraDoLimite(e)) throw;
+        parte.RollBack();
+        return invalido(kMsgForaDoLimite);
+    }
+    parte.ComTrans();
     if (gravado) {
         gravado->id = id;
         gravado->dataId = dataId;

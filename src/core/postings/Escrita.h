@@ -88,7 +88,9 @@ struct Gravado {
 };
 
 // ---- what the write core cannot hold ---------------------------------------------
-// Every refusal comes before the first write, so nothing is written.
+// Nothing is written on a refusal: the checks on the posting come before the
+// first write, and a later balance the move would take past the range of
+// money fails the move, which undoes the write's own steps.
 
 // Widths of the posting's text columns, in characters.
 constexpr int kLarguraCodigo = 31;
@@ -105,13 +107,6 @@ inline const QString kMsgForaDoLimite = QStringLiteral(
 // a + b, when the sum stays within the range of money. Balances past it would
 // wrap around, or turn into floating values in the engine.
 std::optional<value::Currency> SomaSegura(value::Currency a, value::Currency b);
-
-// Whether adding `valor` to the balances that MoverSaldosPosteriores moves
-// (after dataId; from dataId on when `inclusive`, as settling moves the
-// settled posting too) leaves every one of them within the range of money.
-// Reads only; a writer asks before it writes anything.
-bool SaldosPosterioresCabem(dao::Database &db, const QString &codConta, const QString &codRecDesp,
-                            SaldoTipo saldoTipo, value::Currency valor, const QString &dataId, bool inclusive = false);
 
 // Why the posting cannot be written as given, in the words the user is shown
 // (empty when it can): a NUL character in a text, a text wider than its column

@@ -317,7 +317,7 @@ Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long ser
 }
 
 Desfecho Baixar(dao::Database &db, const Chamador &onde, long id, long idOutraPerna, const QString &antigo,
-                const QString &novo) {
+                const QString &novo, QString *recusa) {
     try {
         db::CDaoTrans trans(db.workspace());
         trans.BegTrans();
@@ -325,7 +325,9 @@ Desfecho Baixar(dao::Database &db, const Chamador &onde, long id, long idOutraPe
         case Baixa::Mudada: break;
         case Baixa::NaoOcorreu: return Desfecho::NaoOcorreu;
         case Baixa::Incompleta: return Desfecho::Incompleta;
-        case Baixa::ForaDoLimite: return Desfecho::Invalido;
+        case Baixa::ForaDoLimite:
+            if (recusa) *recusa = kMsgForaDoLimite;
+            return Desfecho::Invalido;
         }
         trans.ComTrans();
         return Desfecho::Gravado;

@@ -150,8 +150,9 @@ Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long ser
 // transaction (MudarRealizado in Escrita.h). NaoOcorreu: the guard did not
 // match (reversed or settled meanwhile); Incompleta: the stored legs are not
 // one outgoing and one incoming; Bloqueio: the file was kept busy by another
-// copy. In each of these nothing is written.
+// copy; Invalido: a balance it moves would leave the range of money, *recusa
+// says so in the user's words. In each of these nothing is written.
 Desfecho Baixar(dao::Database &db, const Chamador &onde, long id, long idOutraPerna, const QString &antigo,
-                const QString &novo);
+                const QString &novo, QString *recusa = nullptr);
 
 } // namespace postings

@@ -1,5 +1,7 @@
 #include "platform/dao/Sqlite.h"
 
+#include "platform/jetsql/SqliteFunctions.h"
+
 #include <QRegularExpression>
 
 namespace dao::sqlite {
@@ -137,6 +139,8 @@ err::AppError error(sqlite3 *db, int rc, const QString &context) {
     case SQLITE_CANTOPEN:
         return {E::kFileNotFound, src, QStringLiteral("Não foi possível abrir o arquivo.")};
     case SQLITE_ERROR:
+        if (msg == QLatin1String(jetsql::kMoneyOverflow))
+            return {E::kNumericOverflow, src, QStringLiteral("Estouro de campo numérico: o resultado passaria do maior valor que o sistema registra.")};
         if (msg.startsWith(QStringLiteral("no such table")))
             return {E::kUnknownTable, src,
                     QStringLiteral("O banco de dados não tem a tabela ou consulta '%1'.").arg(msg.section(QLatin1Char(':'), 1).trimmed())};

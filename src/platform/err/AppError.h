@@ -42,6 +42,7 @@ constexpr long kNoPermission = 3033;
 constexpr long kDiskError = 3043;
 constexpr long kDamaged = 3049;
 constexpr long kOutOfMemory = 7;
+constexpr long kNumericOverflow = 3349; // a money sum past the range of money
 } // namespace db
 
 class AppError : public std::exception {

@@ -322,6 +322,12 @@ Ex Emitter::binary(const Expr &x, const Scope *scope) {
             e.type = DataType::Currency;
             if (a.lit == Ex::Lit::Cur && b.lit == Ex::Lit::Cur)
                 return literalCur(op == QLatin1String("+") ? a.iv + b.iv : a.iv - b.iv);
+            if (storing_) {
+                e.sql = QStringLiteral("%1(%2, %3)")
+                            .arg(op == QLatin1String("+") ? QStringLiteral("jet_money_add") : QStringLiteral("jet_money_sub"),
+                                 a.sql, b.sql);
+                return e;
+            }
         } else {
             e.type = (da || db) ? DataType::Double : (a.type == DataType::Null && b.type == DataType::Null ? DataType::Null : DataType::Long);
         }

@@ -161,7 +161,10 @@ QString Emitter::update(const Statement &st, QString &target) {
         QStringList sets;
         for (const auto &[t, v] : st.sets) {
             const ColumnDef *c = setTarget(def, scope, *t);
-            sets << quoteId(c->name) + QStringLiteral(" = ") + to(expr(*v, &scope), c->type).sql;
+            storing_ = true;
+            const Ex val = expr(*v, &scope);
+            storing_ = false;
+            sets << quoteId(c->name) + QStringLiteral(" = ") + to(val, c->type).sql;
         }
         QString sql = QStringLiteral("UPDATE %1 SET %2").arg(quoteId(def.name), sets.join(QStringLiteral(", ")));
         if (st.where) {
@@ -214,7 +217,10 @@ QString Emitter::update(const Statement &st, QString &target) {
     QStringList sets;
     for (const auto &[t, v] : st.sets) {
         const ColumnDef *c = setTarget(def, scope, *t, written);
-        const Ex val = to(expr(*v, &scope), c->type);
+        storing_ = true;
+        const Ex raw = expr(*v, &scope);
+        storing_ = false;
+        const Ex val = to(raw, c->type);
         sets << QStringLiteral("%1 = (SELECT %2 FROM %3 WHERE %4%5 LIMIT 1)")
                     .arg(quoteId(c->name), val.sql, from, rowMatch,
                          where.isEmpty() ? QString() : QStringLiteral(" AND ") + where);

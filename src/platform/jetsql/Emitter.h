@@ -88,6 +88,10 @@ private:
     std::vector<QString> bindOrder_;
     QSet<QString> aliases_; // lower-case names already given to sources in the emitted SQL
     QStringList expanding_; // saved queries being expanded (to refuse cycles)
+    // Emitting a value an UPDATE stores: money sums are checked, so that one
+    // past the range of money fails the statement instead of being stored
+    // as a floating value.
+    bool storing_ = false;
 
     [[noreturn]] void fail(int pos, const QString &what, long number = err::db::kSyntax) const;
 

@@ -209,6 +209,33 @@ void rowKeyFn(sqlite3_context *ctx, int, sqlite3_value **argv) {
     sqlite3_result_int64(ctx, v);
 }
 
+// jet_money_add(a, b) / jet_money_sub(a, b): money units added or taken
+// away as `+` and `-` do, except that a result past the range of money is an
+// error of the statement (kMoneyOverflow) rather than a floating value the
+// engine would store in its place. Null stays Null; an operand that is not a
+// whole number of units is summed as `+` sums it.
+void moneyArith(sqlite3_context *ctx, sqlite3_value **argv, bool subtract) {
+    const int ta = sqlite3_value_numeric_type(argv[0]), tb = sqlite3_value_numeric_type(argv[1]);
+    if (ta == SQLITE_NULL || tb == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    if (ta == SQLITE_INTEGER && tb == SQLITE_INTEGER) {
+        sqlite3_int64 r = 0;
+        const sqlite3_int64 a = sqlite3_value_int64(argv[0]), b = sqlite3_value_int64(argv[1]);
+        if (subtract ? __builtin_sub_overflow(a, b, &r) : __builtin_add_overflow(a, b, &r)) {
+            sqlite3_result_error(ctx, kMoneyOverflow, -1);
+            return;
+        }
+        sqlite3_result_int64(ctx, r);
+        return;
+    }
+    const double a = sqlite3_value_double(argv[0]), b = sqlite3_value_double(argv[1]);
+    sqlite3_result_double(ctx, subtract ? a - b : a + b);
+}
+void moneyAddFn(sqlite3_context *ctx, int, sqlite3_value **argv) { moneyArith(ctx, argv, false); }
+void moneySubFn(sqlite3_context *ctx, int, sqlite3_value **argv) { moneyArith(ctx, argv, true); }
+
 } // namespace
 
 int registerSqliteFunctions(sqlite3 *db) {
@@ -227,7 +254,8 @@ int registerSqliteFunctions(sqlite3 *db) {
         {"jet_date", 0, false, dateFn},        {"jet_dateadd", 2, true, dateAddFn},
         {"jet_datediff", 2, true, dateDiffFn}, {"jet_like_low", 1, true, likeLowFn},
         {"jet_like_high", 1, true, likeHighFn}, {"jet_money_whole", 1, true, moneyWholeFn},
-        {"jet_rowkey", 2, true, rowKeyFn},
+        {"jet_rowkey", 2, true, rowKeyFn},     {"jet_money_add", 2, true, moneyAddFn},
+        {"jet_money_sub", 2, true, moneySubFn},
     };
     for (const Fn &f : fns) {
         rc = sqlite3_create_function_v2(db, f.name, f.argc, SQLITE_UTF8 | (f.deterministic ? SQLITE_DETERMINISTIC : 0),
