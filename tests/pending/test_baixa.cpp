@@ -313,9 +313,11 @@ TEST_F(Pendencias, ARefusedSettlementTellsTheReasonAndKeepsTheCode) {
         f->cmdBaixar_Click();
         ASSERT_EQ(codigo(id), QStringLiteral("N"));
     }
-    // Out of the balances, the two leave room for the largest sum but 50,00.
+    // Out of the balances, the two leave room for the largest sum but 50,00:
+    // in the type of the single posting and in the account the transfer comes
+    // into (its outgoing leg only lowers the balances it moves).
     postings::NovoLancamento l;
-    l.codConta = QStringLiteral("001");
+    l.codConta = QStringLiteral("002");
     l.codRecDesp = QStringLiteral("003");
     l.valor = value::Currency::fromUnits(std::numeric_limits<std::int64_t>::max() - 500000);
     l.data = d.addDays(5);
