@@ -44,6 +44,12 @@ long CalculaLimiteDeLinhas(float alturaLinha, float area);
 // the character width. A word wider than the field is refused with a message.
 QStringList QuebraLinha(const QString &texto, float larguraCampo, float larguraCaractere);
 
+// Starts the fixed-pitch body below the page header just printed: Courier New
+// 8 plain, the current line 100 twips below the header. Gives how many
+// further lines of the given height fit above the bottom reserve
+// (CalculaLimiteDeLinhas).
+long IniciarCorpo(print::Printer &impressora, float alturaLinha, double reservaInferior);
+
 // Starts a page of a report's fixed-pitch body: a new page unless none was
 // started yet (errors ignored), the page header, then Courier New 8 plain.
 // Gives where the body starts (100 below the header) and how many lines of
