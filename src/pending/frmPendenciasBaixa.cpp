@@ -146,18 +146,11 @@ void frmPendencias::mudarBaixaDeTransferencia(postings::CRowData &registro, bool
         const auto pernas = postings::LerPernas(*fin::gDB, registro.Serial, fin::gIdUsuario, int(fin::gTipoUsuario));
         // One outgoing and one incoming leg: with any other pair one leg's
         // balances would move from the wrong date, or twice.
-        if (!postings::PernasCompletas(pernas)) {
-            informar(postings::kMsgFaltaPerna);
+        if (const std::optional<QString> recusa =
+                postings::RecusaDaTransferencia(pernas, int(fin::gTipoUsuario), postings::OperacaoEmTransferencia::Baixa)) {
+            informar(*recusa);
             cancelar();
         }
-        if (fin::gTipoUsuario != 1)
-            for (const postings::PernaDeTransferencia &p : pernas)
-                if (!p.podeGravar()) {
-                    informar(QStringLiteral("Você não pode fazer esta baixa por não ter permissão de gravação na conta '") +
-                             p.desConta +
-                             QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo baixada."));
-                    cancelar();
-                }
         QString novo = QStringLiteral("?");
         if (!remover) {
             const std::optional<QString> resposta = perguntarSeRealizou();

@@ -99,18 +99,11 @@ void frmPendencias::EstornoDeTransferencia(postings::CRowData &registro) {
                      : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de origem "
                                       "também será estornado e com o mesmo histórico que você informar aqui."));
         const auto pernas = postings::LerPernas(*fin::gDB, registro.Serial, fin::gIdUsuario, int(fin::gTipoUsuario));
-        if (!postings::PernasCompletas(pernas)) {
-            informar(postings::kMsgFaltaPerna);
+        if (const std::optional<QString> recusa =
+                postings::RecusaDaTransferencia(pernas, int(fin::gTipoUsuario), postings::OperacaoEmTransferencia::Estorno)) {
+            informar(*recusa);
             cancelar();
         }
-        if (fin::gTipoUsuario != 1)
-            for (const postings::PernaDeTransferencia &p : pernas)
-                if (!p.podeGravar()) {
-                    informar(QStringLiteral("Você não pode fazer este estorno por não ter permissão de gravação na conta '") +
-                             p.desConta +
-                             QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo estornada."));
-                    cancelar();
-                }
         const std::optional<QString> historico = postings::PedirHistoricoDeEstorno();
         if (!historico) return;
         fin::CHourGlass hg;

@@ -45,19 +45,12 @@ void exigirGravacao(dao::Recordset &rs, const QString &msgContaETipo, const QStr
 // Both legs of the transfer of posting `id`, checked: a missing leg, or a leg
 // on an account the common user may not write to, ends with the message and
 // the silent cancel error before anything is written.
-std::vector<PernaDeTransferencia> pernasVerificadas(long id, const QString &msgSemGravacaoAntes,
-                                                    const QString &msgSemGravacaoDepois) {
+std::vector<PernaDeTransferencia> pernasVerificadas(long id, OperacaoEmTransferencia operacao) {
     std::vector<PernaDeTransferencia> pernas = LerPernas(*fin::gDB, id, fin::gIdUsuario, int(fin::gTipoUsuario));
-    if (!PernasCompletas(pernas)) {
-        informar(kMsgFaltaPerna);
+    if (const std::optional<QString> recusa = RecusaDaTransferencia(pernas, int(fin::gTipoUsuario), operacao)) {
+        informar(*recusa);
         cancelar();
     }
-    if (fin::gTipoUsuario != 1)
-        for (const PernaDeTransferencia &p : pernas)
-            if (!p.podeGravar()) {
-                informar(msgSemGravacaoAntes + p.desConta + msgSemGravacaoDepois);
-                cancelar();
-            }
     return pernas;
 }
 
@@ -135,10 +128,7 @@ void frmRetPesq::BaixaDeTransferencia() {
                                       "destino também será baixado.")
                      : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
                                       "origem também será baixado."));
-        const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(
-            idDe(rs),
-            QStringLiteral("Você não pode fazer esta baixa por não ter permissão de gravação na conta '"),
-            QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo baixada."));
+        const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(idDe(rs), OperacaoEmTransferencia::Baixa);
         const int resposta = fin::MsgBox(QStringLiteral("A previsão do lançamento se realizou?"), ui::vbYesNo);
         if (resposta != ui::vbYes && resposta != ui::vbNo) return;
         const QString novo = resposta == ui::vbYes ? QStringLiteral("S") : QStringLiteral("N");
@@ -247,10 +237,7 @@ void frmRetPesq::RemocaoBaixaDeTransferencia() {
                                       "destino também terá a baixa removida.")
                      : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
                                       "origem também terá a baixa removida"));
-        const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(
-            idDe(rs),
-            QStringLiteral("Você não pode fazer esta baixa por não ter permissão de gravação na conta '"),
-            QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo baixada."));
+        const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(idDe(rs), OperacaoEmTransferencia::Baixa);
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
         QString recusa;
         switch (Baixar(*fin::gDB, {"frmRetPesq", "RemocaoBaixaDeTransferencia"}, perna(pernas, 1).id,
@@ -358,9 +345,7 @@ void frmRetPesq::EstornoDeTransferencia() {
                      : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
                                       "origem também será estornado e com o mesmo histórico que você informar aqui."));
         const long id = idDe(rs);
-        pernasVerificadas(id,
-                          QStringLiteral("Você não pode fazer este estorno por não ter permissão de gravação na conta '"),
-                          QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo estornada."));
+        pernasVerificadas(id, OperacaoEmTransferencia::Estorno);
         PedidoDeHistorico pedido;
         pedido.longoPedeDeNovo = false;
         const std::optional<QString> historico = PedirHistoricoDeEstorno(pedido);

@@ -1,5 +1,6 @@
 #include "core/postings/Permissoes.h"
 
+#include "core/postings/Operacoes.h"
 #include "db/Module1.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/QueryDef.h"
@@ -83,6 +84,21 @@ std::vector<PernaDeTransferencia> LerPernas(dao::Database &db, long serial, long
 
 bool PernasCompletas(const std::vector<PernaDeTransferencia> &pernas) {
     return pernas.size() == 2 && pernas[0].transferencia == 1 && pernas[1].transferencia == 2;
+}
+
+std::optional<QString> RecusaDaTransferencia(const std::vector<PernaDeTransferencia> &pernas, int tipoUsuario,
+                                             OperacaoEmTransferencia operacao) {
+    if (!PernasCompletas(pernas)) return kMsgFaltaPerna;
+    if (tipoUsuario == 1) return std::nullopt;
+    const bool baixa = operacao == OperacaoEmTransferencia::Baixa;
+    for (const PernaDeTransferencia &p : pernas)
+        if (!p.podeGravar())
+            return (baixa ? QStringLiteral("Você não pode fazer esta baixa por não ter permissão de gravação na conta '")
+                          : QStringLiteral("Você não pode fazer este estorno por não ter permissão de gravação na conta '")) +
+                   p.desConta +
+                   (baixa ? QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo baixada.")
+                          : QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo estornada."));
+    return std::nullopt;
 }
 
 } // namespace postings

@@ -42,4 +42,13 @@ std::vector<PernaDeTransferencia> LerPernas(dao::Database &db, long serial, long
 // Both legs are there: exactly one outgoing and one incoming.
 bool PernasCompletas(const std::vector<PernaDeTransferencia> &pernas);
 
+// Why settling or taking back (Baixa), or reversing (Estorno), the transfer
+// whose legs these are may not go on, as the windows tell the user:
+// kMsgFaltaPerna when the legs are not complete, then, for a common user
+// (tipoUsuario other than 1), the first leg on whose account he may not
+// write. Nothing when it may go on.
+enum class OperacaoEmTransferencia { Baixa, Estorno };
+std::optional<QString> RecusaDaTransferencia(const std::vector<PernaDeTransferencia> &pernas, int tipoUsuario,
+                                             OperacaoEmTransferencia operacao);
+
 } // namespace postings
