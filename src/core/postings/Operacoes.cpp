@@ -8,6 +8,7 @@
 #include "platform/err/AppError.h"
 #include "core/postings/Escrita.h"
 #include "core/postings/HistoricoDeEstorno.h"
+#include "core/postings/Permissoes.h"
 #include "db/SqlTexto.h"
 
 #include <cstdint>
@@ -229,13 +230,7 @@ Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long ser
         if (Caracteres(historico) > kMaxHistorico) return Desfecho::HistoricoLongo;
         db::CDaoTrans trans(db.workspace());
         trans.BegTrans();
-        const QString id = QString::number(serial);
-        rs = db.OpenRecordset(
-            QStringLiteral("SELECT L.*, C.DesConta from (Lancamentos As L INNER JOIN Contas AS C ON L.CodConta = "
-                           "C.Codigo) inner JOIN Transferencias As T ON ((L.Id = T.SerialEntra Or L.Id = T.SerialSai) "
-                           "And (T.SerialSai = ") + id + QStringLiteral(" or  T.SerialEntra =") + id +
-                QStringLiteral(")) ORDER BY L.Transferencia"),
-            dao::dbOpenSnapshot);
+        rs = db.OpenRecordset(SqlDasPernas(serial), dao::dbOpenSnapshot);
         try {
             rs->MoveLast();
             rs->MoveFirst();

@@ -43,6 +43,14 @@ bool PodeOperarTransferencias(dao::Database &db, long idUsuario, int tipoUsuario
     return pode;
 }
 
+QString SqlDasPernas(long serial) {
+    const QString id = QString::number(serial);
+    return QStringLiteral("SELECT L.*, C.DesConta from (Lancamentos As L INNER JOIN Contas AS C ON L.CodConta = "
+                          "C.Codigo) inner JOIN Transferencias As T ON ((L.Id = T.SerialEntra Or L.Id = T.SerialSai) "
+                          "And (T.SerialSai = ") +
+           id + QStringLiteral(" or  T.SerialEntra =") + id + QStringLiteral(")) ORDER BY L.Transferencia");
+}
+
 std::vector<PernaDeTransferencia> LerPernas(dao::Database &db, long serial, long idUsuario, int tipoUsuario) {
     std::unique_ptr<dao::Recordset> rs;
     const bool comum = tipoUsuario != 1;
@@ -52,13 +60,7 @@ std::vector<PernaDeTransferencia> LerPernas(dao::Database &db, long serial, long
         q->SetParameter(1, value::Value(qlonglong(serial)));
         rs = q->OpenRecordset(dao::dbOpenSnapshot);
     } else {
-        const QString id = QString::number(serial);
-        rs = db.OpenRecordset(
-            QStringLiteral("SELECT L.*, C.DesConta from (Lancamentos As L INNER JOIN Contas AS C ON L.CodConta = "
-                           "C.Codigo) inner JOIN Transferencias As T ON ((L.Id = T.SerialEntra Or L.Id = T.SerialSai) "
-                           "And (T.SerialSai = ") + id + QStringLiteral(" or  T.SerialEntra =") + id +
-                QStringLiteral(")) ORDER BY L.Transferencia"),
-            dao::dbOpenSnapshot);
+        rs = db.OpenRecordset(SqlDasPernas(serial), dao::dbOpenSnapshot);
     }
     std::vector<PernaDeTransferencia> pernas;
     for (; !rs->Eof(); rs->MoveNext()) {

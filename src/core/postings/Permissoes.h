@@ -39,6 +39,10 @@ struct PernaDeTransferencia {
 // order of its own.
 std::vector<PernaDeTransferencia> LerPernas(dao::Database &db, long serial, long idUsuario, int tipoUsuario);
 
+// The SELECT of the postings linked with `serial` through Transferencias,
+// each with its account's description, outgoing leg first.
+QString SqlDasPernas(long serial);
+
 // Both legs are there: exactly one outgoing and one incoming.
 bool PernasCompletas(const std::vector<PernaDeTransferencia> &pernas);
 
