@@ -19,10 +19,6 @@ using postings::Desfecho;
 
 namespace {
 
-const QString kAtualize = QStringLiteral("\nAtualize sua pesquisa.");
-const QString kMsgBaixaNaoOcorreu = QStringLiteral(
-    "A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter acabado de estorná-lo ou baixá-lo.");
-
 void informar(const QString &texto) { fin::MsgBox(texto, ui::vbInformation, platform::App::Title()); }
 
 // Yes and No only: Yes realised, No not realised. Any other answer (a box
@@ -111,10 +107,10 @@ void frmPendencias::mudarBaixa(bool remover) {
         informar(recusa);
         return;
     default:
-        informar((remover ? QStringLiteral("A remoção da baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
-                                           "usuário ter acabado de estorná-lo ou de remover sua baixa.")
-                          : kMsgBaixaNaoOcorreu) +
-                 kAtualize);
+        informar(remover ? QStringLiteral("A remoção da baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
+                                          "usuário ter acabado de estorná-lo ou de remover sua baixa.\nAtualize sua "
+                                          "pesquisa.")
+                         : postings::kMsgBaixaNaoOcorreu);
         return;
     }
     reg->Realizado = novo;
@@ -173,10 +169,7 @@ void frmPendencias::mudarBaixaDeTransferencia(postings::CRowData &registro, bool
             informar(recusa);
             return;
         default:
-            informar((remover ? QStringLiteral("A remoção de baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
-                                               "usuário ter acabado de estorná-lo ou remover sua baixa.")
-                              : kMsgBaixaNaoOcorreu) +
-                     kAtualize);
+            informar(remover ? postings::kMsgRemocaoDeBaixaNaoOcorreu : postings::kMsgBaixaNaoOcorreu);
             return;
         }
         registro.Realizado = novo;

@@ -111,8 +111,7 @@ void frmRetPesq::cmdBaixar_Click() {
             informar(recusa);
             return;
         default:
-            informar(QStringLiteral("A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter "
-                                    "acabado de estorná-lo ou baixá-lo.\nAtualize sua pesquisa."));
+            informar(kMsgBaixaNaoOcorreu);
             return;
         }
     } catch (...) {
@@ -157,8 +156,7 @@ void frmRetPesq::BaixaDeTransferencia() {
             informar(recusa);
             return;
         default:
-            informar(QStringLiteral("A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter "
-                                    "acabado de estorná-lo ou baixá-lo.\nAtualize sua pesquisa."));
+            informar(kMsgBaixaNaoOcorreu);
             return;
         }
     } catch (...) {
@@ -261,8 +259,7 @@ void frmRetPesq::RemocaoBaixaDeTransferencia() {
             informar(recusa);
             return;
         default:
-            informar(QStringLiteral("A remoção de baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
-                                    "usuário ter acabado de estorná-lo ou remover sua baixa.\nAtualize sua pesquisa."));
+            informar(kMsgRemocaoDeBaixaNaoOcorreu);
             return;
         }
     } catch (...) {

@@ -155,4 +155,14 @@ Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long ser
 Desfecho Baixar(dao::Database &db, const Chamador &onde, long id, long idOutraPerna, const QString &antigo,
                 const QString &novo, QString *recusa = nullptr);
 
+// What the pending list and the search results say on NaoOcorreu when
+// settling a posting or a transfer, and when taking a transfer's settlement
+// back (taking back a single posting's is worded by each window).
+inline const QString kMsgBaixaNaoOcorreu =
+    QStringLiteral("A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter acabado de estorná-lo "
+                   "ou baixá-lo.\nAtualize sua pesquisa.");
+inline const QString kMsgRemocaoDeBaixaNaoOcorreu =
+    QStringLiteral("A remoção de baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter acabado de "
+                   "estorná-lo ou remover sua baixa.\nAtualize sua pesquisa.");
+
 } // namespace postings
