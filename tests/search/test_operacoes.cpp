@@ -216,6 +216,27 @@ TEST_F(Operacoes, UsuarioComumSemDireitoDeGravacaoOuDeTransferencia) {
         janela->cmdBaixar_Click();
         EXPECT_EQ(s.shownTexts(), QStringList{u("Você não tem permissão de gravação nesta conta ou tipo de receita/despesa.")});
     }
+    // The type "000": only the account's write permission counts.
+    // Dated before every other posting: the balance read of the root type adds up
+    // the first-level types when the root has no posting of its own yet.
+    const long raiz = lancar("001", "000", QDate(2023, 1, 2), 100, "R");
+    janela = abrirExtrato();
+    selecionar(janela, raiz);
+    {
+        testsupport::Script s;
+        s.ok();
+        janela->cmdRemBaixa_Click(); // unsettled: refused before the permissions
+        s.ok();
+        janela->cmdBaixar_Click();
+        EXPECT_EQ(s.shownTexts().last(), u("Você não tem permissão de gravação nesta conta."));
+    }
+    permissao(1, u("001"), 2);
+    {
+        testsupport::Script s;
+        s.yes().ok();
+        janela->cmdBaixar_Click();
+        EXPECT_EQ(s.shownTexts().last(), u("Baixa realizada com sucesso!"));
+    }
     // With the transfer right, a leg on an account without write permission is named.
     permissaoTransferencia();
     permissao(1, u("001.001"), 2);

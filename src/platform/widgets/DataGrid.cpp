@@ -222,6 +222,7 @@ DataGrid::DataGrid(QWidget *parent) : QFrame(parent), sel_(this) {
     vh->setFixedWidth(16);
     vh->setHighlightSections(false);
     view_->horizontalHeader()->setHighlightSections(false);
+    view_->horizontalHeader()->setMinimumSectionSize(1); // a column is as wide as it is set
 
     connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &cur, const QModelIndex &) { onCurrentChanged(cur.row(), cur.column()); });
