@@ -19,8 +19,6 @@ using postings::Desfecho;
 
 namespace {
 
-void informar(const QString &texto) { fin::MsgBox(texto, ui::vbInformation, platform::App::Title()); }
-
 // Yes and No only: Yes realised, No not realised. Any other answer (a box
 // dismissed somehow) leaves everything as it was, since No moves balances.
 std::optional<QString> perguntarSeRealizou() {

@@ -18,12 +18,6 @@ namespace pending {
 
 using postings::Desfecho;
 
-namespace {
-
-void informar(const QString &texto) { fin::MsgBox(texto, ui::vbInformation, platform::App::Title()); }
-
-} // namespace
-
 void frmPendencias::cmdEstornar_Click() {
     try {
         postings::CRowData *reg = registroSelecionado();
