@@ -54,13 +54,13 @@ void ConfigurarImpressora(long &offsetX, long &offsetY, long orientacao, print::
     }
 }
 
-FolhaDeRelatorio PrepararFolha(print::Printer &p, long orientacao) {
+FolhaDeRelatorio PrepararFolha(print::Printer &p, long orientacao, long alturaDoCabecalho) {
     FolhaDeRelatorio f;
     long faixaSuperior = 0;
     ConfigurarImpressora(f.offsetX, faixaSuperior, orientacao, p);
     const double faixaInferior = p.Height() - (p.ScaleHeight() + double(faixaSuperior));
     f.reservaInferior = faixaInferior <= 900 ? 900 : 0;
-    f.topo = faixaSuperior < 500 ? 500 - faixaSuperior : 0;
+    f.topo = faixaSuperior < alturaDoCabecalho ? alturaDoCabecalho - faixaSuperior : 0;
     p.setFontName(QStringLiteral("Courier New"));
     p.setFontSize(8);
     p.setFontBold(false);

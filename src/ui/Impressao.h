@@ -18,16 +18,16 @@ void ConfigurarImpressora(long &offsetX, long &offsetY, long orientacao,
 
 // The sheet of a fixed-pitch report, set up by PrepararFolha: A4 in the
 // orientation asked, a bottom reserve of 900 twips unless the unprintable
-// strip at the foot is wider, the page header 500 twips from the paper's top
-// edge (less the strip at the top), and the measures of a Courier New 8
-// character, the font the printer is left with.
+// strip at the foot is wider, the page header `alturaDoCabecalho` twips from
+// the paper's top edge (less the strip at the top), and the measures of a
+// Courier New 8 character, the font the printer is left with.
 struct FolhaDeRelatorio {
     long offsetX = 0; // unprintable strip at the left, in twips
     long topo = 0;
     double reservaInferior = 0;
     double larguraCaractere = 0, alturaCaractere = 0;
 };
-FolhaDeRelatorio PrepararFolha(print::Printer &impressora, long orientacao);
+FolhaDeRelatorio PrepararFolha(print::Printer &impressora, long orientacao, long alturaDoCabecalho = 500);
 
 // The top line of a report's page at y = topo: the page number in Times New
 // Roman 8 at xNumero, the title in 12 bold underlined centred on the paper
