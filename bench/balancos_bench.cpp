@@ -11,8 +11,8 @@
 #include "reports/frmBalSal.h"
 #include "ui/AppContext.h"
 
-#include <QApplication>
 
+#include <QCoreApplication>
 #include <QHash>
 #include <benchmark/benchmark.h>
 
@@ -21,17 +21,7 @@ namespace {
 using Fixture = benchsupport::BenchBook;
 using reports::PedidoBalanco;
 
-QApplication &app() {
-    static int argc = 1;
-    static char arg0[] = "bench";
-    static char *argv[] = {arg0, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication a(argc, argv);
-    return a;
-}
-
 Fixture &livro() {
-    app();
     fin::gTipoUsuario = 1; // an administrator: nothing is filtered
     return benchsupport::bookOnDisk(QStringLiteral("balancos"), 1000000, 10, 3);
 }
@@ -212,5 +202,3 @@ const bool textos = [] {
 }();
 
 } // namespace
-
-BENCHMARK_MAIN();

@@ -10,7 +10,6 @@
 #include "platform/widgets/TreeView.h"
 #include "reports/frmExtra.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <benchmark/benchmark.h>
@@ -20,22 +19,12 @@
 
 namespace {
 
-QApplication &app() {
-    static int argc = 1;
-    static char arg0[] = "bench";
-    static char *argv[] = {arg0, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication a(argc, argv);
-    return a;
-}
-
 // Shapes of 5,000 accounts: 0 = 100 first-level accounts with 49 children
 // each; 1 = 5 first-level accounts with 999 children each (a full level).
 struct Plano {
     std::unique_ptr<dao::Database> db;
     long contas = 0;
     explicit Plano(int forma) {
-        app();
         const QString p = QDir::temp().filePath(QStringLiteral("fin-bench-selecao-%1.mdb").arg(forma));
         for (const char *s : {"", "-wal", "-shm"}) QFile::remove(p + QString::fromLatin1(s));
         db = db::ConstruirBancoDeDados(p);
@@ -111,5 +100,3 @@ void BM_BareChartQuery(benchmark::State &state) {
 BENCHMARK(BM_BareChartQuery)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 } // namespace
-
-BENCHMARK_MAIN();

@@ -11,7 +11,7 @@
 #include "platform/settings/Settings.h"
 #include "platform/ui/Modal.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -19,17 +19,6 @@
 #include <benchmark/benchmark.h>
 
 namespace {
-
-QApplication &App() {
-    static int argc = 1;
-    static char arg0[] = "bench-startup";
-    static char *argv[] = {arg0, nullptr};
-    static QApplication *app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
 
 // Signs in as ADMIN/TOQUE whenever the sign-in dialog is shown.
 class Entrar : public ui::ModalDriver {
@@ -47,7 +36,6 @@ public:
 };
 
 void BM_InicioAteJanelaPrincipal(benchmark::State &state) {
-    App();
     QTemporaryDir dir;
     settings::setStoreLocation(dir.filePath(QStringLiteral("settings")));
     const QString banco = dir.filePath(QStringLiteral("livro.mdb"));
@@ -70,5 +58,3 @@ void BM_InicioAteJanelaPrincipal(benchmark::State &state) {
 BENCHMARK(BM_InicioAteJanelaPrincipal)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-BENCHMARK_MAIN();

@@ -64,6 +64,8 @@ std::vector<TableDef> TabelasDoSistema() {
                   {QStringLiteral("ContaDataId"), {QStringLiteral("CodConta"), QStringLiteral("DataId")}, false, false, false, false},
                   {QStringLiteral("RecDespDataId"), {QStringLiteral("CodRecDesp"), QStringLiteral("DataId")}, false, false, false, false},
                   {QStringLiteral("DataOrdem"), {QStringLiteral("Data"), QStringLiteral("Id")}, false, false, false, false},
+                  // The search by document reads the documents that start as the typed text does.
+                  {QStringLiteral("Documento"), {QStringLiteral("Documento")}, false, false, false, false},
                   // The pending list reads the few unsettled postings of each account.
                   {QStringLiteral("RealizadoConta"), {QStringLiteral("Realizado"), QStringLiteral("CodConta")}, false, false, false, false},
                   // Sums over the postings after a date read this index alone, in order.

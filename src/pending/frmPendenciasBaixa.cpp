@@ -19,12 +19,6 @@ using postings::Desfecho;
 
 namespace {
 
-const QString kAtualize = QStringLiteral("\nAtualize sua pesquisa.");
-const QString kMsgBaixaNaoOcorreu = QStringLiteral(
-    "A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter acabado de estorná-lo ou baixá-lo.");
-
-void informar(const QString &texto) { fin::MsgBox(texto, ui::vbInformation, platform::App::Title()); }
-
 // Yes and No only: Yes realised, No not realised. Any other answer (a box
 // dismissed somehow) leaves everything as it was, since No moves balances.
 std::optional<QString> perguntarSeRealizou() {
@@ -84,7 +78,7 @@ void frmPendencias::mudarBaixa(bool remover) {
     }
     if (fin::gTipoUsuario != 1 &&
         postings::PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, reg->CodConta, reg->CodRecDesp) < 2) {
-        fin::MsgBox(kMsgSemPermissaoGravacao);
+        fin::MsgBox(postings::kMsgSemPermissaoGravacao);
         return;
     }
     QString novo = QStringLiteral("?");
@@ -100,17 +94,21 @@ void frmPendencias::mudarBaixa(bool remover) {
     const long serial = reg->Serial;
     const QString antigo = reg->Realizado;
     const postings::Chamador onde{"frmPendencias", remover ? "cmdRemBaixa_Click" : "cmdBaixar_Click"};
-    switch (postings::Baixar(*fin::gDB, onde, serial, 0, antigo, novo)) {
+    QString recusa;
+    switch (postings::Baixar(*fin::gDB, onde, serial, 0, antigo, novo, &recusa)) {
     case Desfecho::Gravado:
         break;
     case Desfecho::Bloqueio:
         fin::MsgBox(postings::kMsgBloqueio);
         return;
+    case Desfecho::Invalido:
+        informar(recusa);
+        return;
     default:
-        informar((remover ? QStringLiteral("A remoção da baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
-                                           "usuário ter acabado de estorná-lo ou de remover sua baixa.")
-                          : kMsgBaixaNaoOcorreu) +
-                 kAtualize);
+        informar(remover ? QStringLiteral("A remoção da baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
+                                          "usuário ter acabado de estorná-lo ou de remover sua baixa.\nAtualize sua "
+                                          "pesquisa.")
+                         : postings::kMsgBaixaNaoOcorreu);
         return;
     }
     reg->Realizado = novo;
@@ -142,18 +140,11 @@ void frmPendencias::mudarBaixaDeTransferencia(postings::CRowData &registro, bool
         const auto pernas = postings::LerPernas(*fin::gDB, registro.Serial, fin::gIdUsuario, int(fin::gTipoUsuario));
         // One outgoing and one incoming leg: with any other pair one leg's
         // balances would move from the wrong date, or twice.
-        if (!postings::PernasCompletas(pernas)) {
-            informar(kMsgFaltaPerna);
+        if (const std::optional<QString> recusa =
+                postings::RecusaDaTransferencia(pernas, int(fin::gTipoUsuario), postings::OperacaoEmTransferencia::Baixa)) {
+            informar(*recusa);
             cancelar();
         }
-        if (fin::gTipoUsuario != 1)
-            for (const postings::PernaDeTransferencia &p : pernas)
-                if (!p.podeGravar()) {
-                    informar(QStringLiteral("Você não pode fazer esta baixa por não ter permissão de gravação na conta '") +
-                             p.desConta +
-                             QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo baixada."));
-                    cancelar();
-                }
         QString novo = QStringLiteral("?");
         if (!remover) {
             const std::optional<QString> resposta = perguntarSeRealizou();
@@ -161,20 +152,22 @@ void frmPendencias::mudarBaixaDeTransferencia(postings::CRowData &registro, bool
             novo = *resposta;
         }
         const QString antigo = registro.Realizado;
-        switch (postings::Baixar(*fin::gDB, {"frmPendencias", procedimento}, pernas[0].id, pernas[1].id, antigo, novo)) {
+        QString recusa;
+        switch (postings::Baixar(*fin::gDB, {"frmPendencias", procedimento}, pernas[0].id, pernas[1].id, antigo, novo,
+                                 &recusa)) {
         case Desfecho::Gravado:
             break;
         case Desfecho::Bloqueio:
             fin::MsgBox(postings::kMsgBloqueio);
             return;
         case Desfecho::Incompleta:
-            informar(kMsgFaltaPerna);
+            informar(postings::kMsgFaltaPerna);
             cancelar();
+        case Desfecho::Invalido:
+            informar(recusa);
+            return;
         default:
-            informar((remover ? QStringLiteral("A remoção de baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
-                                               "usuário ter acabado de estorná-lo ou remover sua baixa.")
-                              : kMsgBaixaNaoOcorreu) +
-                     kAtualize);
+            informar(remover ? postings::kMsgRemocaoDeBaixaNaoOcorreu : postings::kMsgBaixaNaoOcorreu);
             return;
         }
         registro.Realizado = novo;

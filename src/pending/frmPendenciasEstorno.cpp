@@ -18,17 +18,6 @@ namespace pending {
 
 using postings::Desfecho;
 
-namespace {
-
-const QString kMsgNaoEstornou = QStringLiteral(
-    "Não foi possível estornar o lançamento selecionado. Uma possível causa é que ele já tenha sido estornado por "
-    "outro usuário ou baixado como não realizado. Verifique.");
-const QString kMsgHistoricoLongo = QStringLiteral("Erro: histórico com mais de 50 caracteres.");
-
-void informar(const QString &texto) { fin::MsgBox(texto, ui::vbInformation, platform::App::Title()); }
-
-} // namespace
-
 void frmPendencias::cmdEstornar_Click() {
     try {
         postings::CRowData *reg = registroSelecionado();
@@ -55,7 +44,7 @@ void frmPendencias::cmdEstornar_Click() {
         }
         if (fin::gTipoUsuario != 1 &&
             postings::PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, reg->CodConta, reg->CodRecDesp) < 2) {
-            fin::MsgBox(kMsgSemPermissaoGravacao);
+            fin::MsgBox(postings::kMsgSemPermissaoGravacao);
             return;
         }
         const std::optional<QString> historico = postings::PedirHistoricoDeEstorno();
@@ -64,24 +53,12 @@ void frmPendencias::cmdEstornar_Click() {
         fin::CHourGlass hg;
         hg.Show(true);
         postings::Estorno e;
-        switch (postings::Estornar(*fin::gDB, {"frmPendencias", "cmdEstornar_Click"}, reg->Serial, *historico,
-                                   fin::gIdUsuario, &e)) {
-        case Desfecho::Gravado:
-            break;
-        case Desfecho::Bloqueio:
+        const Desfecho d = postings::Estornar(*fin::gDB, {"frmPendencias", "cmdEstornar_Click"}, reg->Serial,
+                                              *historico, fin::gIdUsuario, &e);
+        if (d != Desfecho::Gravado) {
             hg.Show(false);
-            fin::MsgBox(postings::kMsgBloqueio);
-            return;
-        case Desfecho::JaEstornado:
-            fin::MsgBox(kMsgNaoEstornou);
-            return;
-        case Desfecho::HistoricoLongo:
-            hg.Show(false);
-            fin::MsgBox(kMsgHistoricoLongo);
-            return;
-        default:
-            hg.Show(false);
-            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada."));
+            if (d == Desfecho::Invalido) fin::MsgBox(e.recusa, ui::vbInformation);
+            else fin::MsgBox(postings::MensagemDeEstornoRecusado(d));
             return;
         }
         reg->Estornado = true;
@@ -116,18 +93,11 @@ void frmPendencias::EstornoDeTransferencia(postings::CRowData &registro) {
                      : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de origem "
                                       "também será estornado e com o mesmo histórico que você informar aqui."));
         const auto pernas = postings::LerPernas(*fin::gDB, registro.Serial, fin::gIdUsuario, int(fin::gTipoUsuario));
-        if (!postings::PernasCompletas(pernas)) {
-            informar(kMsgFaltaPerna);
+        if (const std::optional<QString> recusa =
+                postings::RecusaDaTransferencia(pernas, int(fin::gTipoUsuario), postings::OperacaoEmTransferencia::Estorno)) {
+            informar(*recusa);
             cancelar();
         }
-        if (fin::gTipoUsuario != 1)
-            for (const postings::PernaDeTransferencia &p : pernas)
-                if (!p.podeGravar()) {
-                    informar(QStringLiteral("Você não pode fazer este estorno por não ter permissão de gravação na conta '") +
-                             p.desConta +
-                             QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo estornada."));
-                    cancelar();
-                }
         const std::optional<QString> historico = postings::PedirHistoricoDeEstorno();
         if (!historico) return;
         fin::CHourGlass hg;
@@ -135,31 +105,24 @@ void frmPendencias::EstornoDeTransferencia(postings::CRowData &registro) {
         postings::EstornoDeTransferenciaFeito feito;
         int perna = 0;
         QString desConta;
-        switch (postings::EstornarTransferencia(*fin::gDB, {"frmPendencias", "EstornoDeTransferencia"}, registro.Serial,
-                                                *historico, fin::gIdUsuario, &feito, &perna, &desConta)) {
+        const Desfecho d = postings::EstornarTransferencia(*fin::gDB, {"frmPendencias", "EstornoDeTransferencia"},
+                                                           registro.Serial, *historico, fin::gIdUsuario, &feito, &perna,
+                                                           &desConta);
+        switch (d) {
         case Desfecho::Gravado:
             break;
-        case Desfecho::Bloqueio:
-            hg.Show(false);
-            fin::MsgBox(postings::kMsgBloqueio);
-            if (perna < 2) cancelar();
-            return;
-        case Desfecho::JaEstornado:
-            fin::MsgBox(kMsgNaoEstornou);
-            if (perna < 2) cancelar();
-            return;
         case Desfecho::Incompleta:
             hg.Show(false);
-            informar(kMsgFaltaPerna);
+            informar(postings::kMsgFaltaPerna);
             cancelar();
-        case Desfecho::HistoricoLongo:
+        case Desfecho::Invalido:
             hg.Show(false);
-            fin::MsgBox(kMsgHistoricoLongo);
+            fin::MsgBox(feito.recusa, ui::vbInformation);
             return;
         default:
             hg.Show(false);
-            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta '") + desConta +
-                        QStringLiteral("' foi desativada."));
+            fin::MsgBox(postings::MensagemDeEstornoRecusado(d, desConta));
+            if ((d == Desfecho::Bloqueio || d == Desfecho::JaEstornado) && perna < 2) cancelar();
             return;
         }
         registro.Estornado = true;

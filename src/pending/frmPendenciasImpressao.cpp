@@ -38,13 +38,6 @@ void imprimirEm(print::Printer &p, double x, double y, const QString &texto) {
     p.Print(texto);
 }
 
-void fonteDaLista(print::Printer &p) {
-    p.setFontName(QStringLiteral("Courier New"));
-    p.setFontSize(8);
-    p.setFontBold(false);
-    p.setFontUnderline(false);
-}
-
 } // namespace
 
 void frmPendencias::cmdImprimir_Click() {
@@ -59,24 +52,19 @@ void frmPendencias::ImprimePendencias(print::Printer &p) {
     try {
         fin::CHourGlass hg;
         hg.Show(true);
-        long faixaEsquerda = 0, faixaSuperior = 0;
-        fin::ConfigurarImpressora(faixaEsquerda, faixaSuperior, 2, p);
-        const double faixaInferior = p.Height() - (p.ScaleHeight() + double(faixaSuperior));
-        margemInferior_ = faixaInferior <= 900 ? 900 : 0;
-        const double margemSuperior = faixaSuperior < 500 ? double(500 - faixaSuperior) : 0;
+        const fin::FolhaDeRelatorio folha = fin::PrepararFolha(p, print::vbPRORLandscape);
+        const long faixaEsquerda = folha.offsetX;
+        margemInferior_ = folha.reservaInferior;
+        const double margemSuperior = double(folha.topo);
         linhaAtual_ = 1;
         int pagina = 1;
-        fonteDaLista(p);
-        larguraCaractere_ = p.TextWidth(QStringLiteral("A"));
-        alturaLinha_ = p.TextHeight(QStringLiteral("A"));
+        larguraCaractere_ = folha.larguraCaractere;
+        alturaLinha_ = folha.alturaCaractere;
         dataImpressao_ = QDateTime::currentDateTime();
         for (bool fim = false; !fim;) {
             ImprimeCabecalho(p, faixaEsquerda, margemSuperior, pagina);
             ++pagina;
-            fonteDaLista(p);
-            p.setCurrentY(p.CurrentY() + 100);
-            linhasPorPagina_ = fin::CalculaLimiteDeLinhas(float(alturaLinha_ + 20),
-                                                          float(p.ScaleHeight() - p.CurrentY() - margemInferior_));
+            linhasPorPagina_ = fin::IniciarCorpo(p, float(alturaLinha_ + 20), margemInferior_);
             bool primeira = true;
             fim = true;
             for (long linha = 1; linha <= linhasPorPagina_; ++linha) {
@@ -115,22 +103,9 @@ void frmPendencias::ImprimeCabecalho(print::Printer &p, long faixaEsquerda, doub
     try {
         const long margem = margemEsquerdaDe(faixaEsquerda);
         const double lc = larguraCaractere_;
-        p.setFontName(QStringLiteral("Times New Roman"));
-        p.setFontSize(8);
-        p.setFontBold(false);
-        imprimirEm(p, 2 * lc + double(margem), topo, QString::number(pagina));
-        p.setFontSize(12);
-        p.setFontBold(true);
-        p.setFontUnderline(true);
         const QString titulo = QStringLiteral("LANÇAMENTOS PENDENTES PARA BAIXA EM ") +
                                dataImpressao_.toString(QStringLiteral("dd/MM/yyyy"));
-        imprimirEm(p, (p.Width() - p.TextWidth(titulo)) / 2 - double(faixaEsquerda), topo, titulo);
-        p.setFontUnderline(false);
-        p.setFontSize(8);
-        p.setFontBold(false);
-        const QString agora = dataImpressao_.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
-        imprimirEm(p, p.ScaleWidth() - 200 - p.TextWidth(agora), topo, agora);
-        p.setFontBold(true);
+        fin::ImprimirTopoDaPagina(p, topo, 2 * lc + double(margem), pagina, titulo, faixaEsquerda, dataImpressao_);
         const double y = std::round(p.CurrentY() + 600);
         const auto x = colunas(margem, lc);
         imprimirEm(p, x[0], y, QStringLiteral("DATA"));

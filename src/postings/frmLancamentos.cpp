@@ -17,6 +17,7 @@
 #include "core/postings/Campos.h"
 #include "core/postings/Escrita.h"
 #include "core/postings/Operacoes.h"
+#include "core/postings/Permissoes.h"
 #include "ui/CHourGlass.h"
 
 #include <QAbstractButton>
@@ -181,27 +182,19 @@ int frmLancamentos::IndiceRecDesp() const { return cbTiposMov->Remembered(); }
 // ---- load, activation, unload -------------------------------------------------
 
 void frmLancamentos::Form_Load() {
-    std::unique_ptr<dao::Recordset> rs;
     try {
         fin::CHourGlass hg;
         hg.Show(true);
         setWindowTitle(platform::App::Title() + QStringLiteral(" - Lançamentos"));
         if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
-        if (fin::gTipoUsuario != 1) {
-            rs = fin::gDB->OpenRecordset(QStringLiteral("Select Count(*) As Contagem From PermissoesDeUsuarios WHERE "
-                                                        "IdUsuario = ") + QString::number(fin::gIdUsuario) +
-                                             QStringLiteral(" AND TipoObjeto=2 AND IdObjeto = 2 AND Permissoes >=2"),
-                                         dao::dbOpenSnapshot);
-            cmdTransferencia->setEnabled(rs->Field(QStringLiteral("Contagem")).toInt() > 0);
-            db::FecharRecordset(rs);
-        }
+        if (fin::gTipoUsuario != 1)
+            cmdTransferencia->setEnabled(PodeOperarTransferencias(*fin::gDB, fin::gIdUsuario, int(fin::gTipoUsuario)));
         EncheListaContas();
         EncheListaRecDesp();
         InicializarArvoreDeContas();
         InicializarArvoreDeRecDesp();
         ConfigurarGrid();
     } catch (...) {
-        db::FecharRecordset(rs);
         FIN_TRAP_REPORT("frmLancamentos", "Form_Load");
         ui::PostMessage(this, ui::WM_CLOSE);
     }

@@ -22,14 +22,6 @@ namespace postings {
 
 using value::Currency;
 
-namespace {
-
-const QString kMsgNaoEstornou = QStringLiteral(
-    "Não foi possível estornar o lançamento selecionado. Uma possível causa é que ele já tenha sido estornado por "
-    "outro usuário ou baixado como não realizado. Verifique.");
-
-} // namespace
-
 // ---- reversal ---------------------------------------------------------------------
 
 void frmLancamentos::cmdEstornar_Click() {
@@ -61,24 +53,11 @@ void frmLancamentos::cmdEstornar_Click() {
         fin::CHourGlass hg;
         hg.Show(true);
         Estorno e;
-        switch (Estornar(*fin::gDB, {"frmLancamentos", "cmdEstornar_Click"}, reg.Serial, hist, fin::gIdUsuario, &e)) {
-        case Desfecho::Gravado:
-            break;
-        case Desfecho::Bloqueio:
+        const Desfecho d = Estornar(*fin::gDB, {"frmLancamentos", "cmdEstornar_Click"}, reg.Serial, hist, fin::gIdUsuario, &e);
+        if (d != Desfecho::Gravado) {
             hg.Show(false);
-            fin::MsgBox(kMsgBloqueio);
-            return;
-        case Desfecho::JaEstornado:
-            hg.Show(false);
-            fin::MsgBox(kMsgNaoEstornou);
-            return;
-        case Desfecho::Invalido:
-            hg.Show(false);
-            fin::MsgBox(e.recusa, ui::vbInformation);
-            return;
-        default:
-            hg.Show(false);
-            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada."));
+            if (d == Desfecho::Invalido) fin::MsgBox(e.recusa, ui::vbInformation);
+            else fin::MsgBox(MensagemDeEstornoRecusado(d));
             return;
         }
         const QString conta = Fgrid->TextMatrix(linha, 3), tipo = Fgrid->TextMatrix(linha, 4);
@@ -109,8 +88,6 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
                         : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
                                          "origem também será estornado e com o mesmo histórico que você informar aqui."),
                     ui::vbInformation);
-        const QString faltando = QStringLiteral(
-            "Erro: faltando informação sobre o lançamento correspondente na operação de transferência.");
         {
             auto rs = fin::gDB->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Transferencias As T INNER JOIN "
                                                              "Lancamentos As L ON (L.Id = T.SerialEntra Or L.Id = "
@@ -119,7 +96,7 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
                                                   QString::number(serial),
                                               dao::dbOpenSnapshot);
             if (rs->Field(0).toInt() < 2) {
-                fin::MsgBox(faltando, ui::vbInformation);
+                fin::MsgBox(kMsgFaltaPerna, ui::vbInformation);
                 cancelar();
             }
         }
@@ -131,21 +108,14 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
         EstornoDeTransferenciaFeito feito;
         int perna = 0;
         QString desConta;
-        switch (EstornarTransferencia(*fin::gDB, {"frmLancamentos", "EstornoDeTransferencia"}, serial, hist, fin::gIdUsuario, &feito, &perna, &desConta)) {
+        const Desfecho d = EstornarTransferencia(*fin::gDB, {"frmLancamentos", "EstornoDeTransferencia"}, serial, hist,
+                                                 fin::gIdUsuario, &feito, &perna, &desConta);
+        switch (d) {
         case Desfecho::Gravado:
             break;
-        case Desfecho::Bloqueio:
-            hg.Show(false);
-            fin::MsgBox(kMsgBloqueio);
-            return;
-        case Desfecho::JaEstornado:
-            hg.Show(false);
-            fin::MsgBox(kMsgNaoEstornou);
-            if (perna == 1) cancelar();
-            return;
         case Desfecho::Incompleta:
             hg.Show(false);
-            fin::MsgBox(faltando, ui::vbInformation);
+            fin::MsgBox(kMsgFaltaPerna, ui::vbInformation);
             cancelar();
         case Desfecho::Invalido:
             hg.Show(false);
@@ -153,8 +123,9 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
             return;
         default:
             hg.Show(false);
-            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta '") + desConta +
-                        QStringLiteral("' foi desativada."));
+            fin::MsgBox(MensagemDeEstornoRecusado(d, desConta));
+            // The first leg refused closes the window, as a missing leg does.
+            if (d == Desfecho::JaEstornado && perna == 1) cancelar();
             return;
         }
         depoisDeGravar([&] {

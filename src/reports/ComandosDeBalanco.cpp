@@ -5,7 +5,6 @@
 #include "reports/frmExtra.h"
 #include "ui/AppContext.h"
 
-#include <memory>
 
 namespace reports {
 
@@ -20,13 +19,7 @@ void marcados(const security::CPermissoes &itens, QStringList &codigos) {
 } // namespace
 
 std::optional<BalancoPedido> PedirBalanco(long mode) {
-    std::unique_ptr<frmExtra> dlg;
-    if (mode == 4 || mode == 7) dlg = std::make_unique<frmExtraRec>();
-    else dlg = std::make_unique<frmExtraCon>();
-    dlg->setAttribute(Qt::WA_DeleteOnClose, false);
-    dlg->Load();
-    dlg->setMode(mode);
-    dlg->ShowModal();
+    const std::unique_ptr<frmExtra> dlg = MostrarSelecao(mode);
     if (dlg->Cancelada) return std::nullopt;
 
     BalancoPedido b;

@@ -6,18 +6,11 @@
 #include "reports/frmExtra.h"
 #include "ui/AppContext.h"
 
-#include <memory>
 
 namespace reports {
 
 std::optional<Extrato> PedirExtrato(long mode) {
-    std::unique_ptr<frmExtra> dlg;
-    if (mode == 2) dlg = std::make_unique<frmExtraRec>();
-    else dlg = std::make_unique<frmExtraCon>();
-    dlg->setAttribute(Qt::WA_DeleteOnClose, false);
-    dlg->Load();
-    dlg->setMode(mode);
-    dlg->ShowModal();
+    const std::unique_ptr<frmExtra> dlg = MostrarSelecao(mode);
     if (dlg->Cancelada) return std::nullopt;
 
     PedidoDeExtrato p;

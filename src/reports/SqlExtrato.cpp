@@ -128,7 +128,13 @@ QString extratoDeTipos(const PedidoDeExtrato &p, const QString &u, const QString
 
 QString SqlDoExtrato(const PedidoDeExtrato &p) {
     const QString u = QString::number(p.idUsuario);
-    const QString dIni = data(p.dataIni), dFim = data(p.dataFim);
+    // The period also as the DataId range it spans (a posting's DataId starts
+    // with its date): the rows then come through the DataId index already in
+    // the order listed, instead of through the dates and a sort of them all.
+    const QString dIni = data(p.dataIni),
+                  dFim = data(p.dataFim) + QStringLiteral(" And L.DataId Between '") +
+                         p.dataIni.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral("' And '") +
+                         p.dataFim.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral("999999999'");
     const QString hist = FiltroDeHistorico(p.historico);
     return p.mode == 2 ? extratoDeTipos(p, u, dIni, dFim, hist) : extratoDeContas(p, u, dIni, dFim, hist);
 }

@@ -34,15 +34,12 @@ void frmBalSal::ImprimeRelatorio(print::Printer &p) {
         }
         fin::CHourGlass hg;
         hg.Show(true);
-        long faixaSuperior = 0;
-        fin::ConfigurarImpressora(offsetX_, faixaSuperior, 1, p);
-        reservaInferior_ = p.Height() - (p.ScaleHeight() + faixaSuperior) <= 900 ? 900.0f : 0.0f;
-        topo_ = faixaSuperior < 500 ? 500 - faixaSuperior : 0;
-        p.setFontName(QStringLiteral("Courier New"));
-        p.setFontSize(8);
-        p.setFontBold(false);
-        larguraCaractere_ = float(p.TextWidth(QStringLiteral("A")));
-        alturaCaractere_ = float(p.TextHeight(QStringLiteral("A")));
+        const fin::FolhaDeRelatorio folha = fin::PrepararFolha(p, print::vbPRORPortrait);
+        offsetX_ = folha.offsetX;
+        reservaInferior_ = float(folha.reservaInferior);
+        topo_ = folha.topo;
+        larguraCaractere_ = float(folha.larguraCaractere);
+        alturaCaractere_ = float(folha.alturaCaractere);
         pagina_ = 0;
         horaRelatorio_ = QDateTime::currentDateTime();
         long linha = 999;
@@ -98,27 +95,9 @@ void frmBalSal::ImprimeCabecalho(print::Printer &p) {
     try {
         ++pagina_;
         const float margem = offsetX_ < 900 ? float(900 - offsetX_) : 0.0f;
-        p.setFontName(QStringLiteral("Times New Roman"));
-        p.setCurrentX(2 * double(larguraCaractere_) + margem);
-        p.setCurrentY(topo_);
-        p.setFontSize(8);
-        p.setFontBold(false);
-        p.Print(QString::number(pagina_));
-        p.setFontSize(12);
-        p.setFontBold(true);
-        p.setFontUnderline(true);
         TituloRelatorio = TituloRelatorio.toUpper();
-        p.setCurrentX((p.Width() - p.TextWidth(TituloRelatorio)) / 2 - offsetX_);
-        p.setCurrentY(topo_);
-        p.Print(TituloRelatorio);
-        p.setFontUnderline(false);
-        p.setFontSize(8);
-        p.setFontBold(false);
-        const QString hora = horaRelatorio_.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
-        p.setCurrentX(p.ScaleWidth() - p.TextWidth(hora) - 200);
-        p.setCurrentY(topo_);
-        p.Print(hora);
-        p.setFontBold(true);
+        fin::ImprimirTopoDaPagina(p, topo_, 2 * double(larguraCaractere_) + margem, pagina_, TituloRelatorio, offsetX_,
+                                  horaRelatorio_);
         const double cabecalho = p.CurrentY() + 300 + 300;
         p.setCurrentX(esquerdaBloco_);
         p.setCurrentY(cabecalho);

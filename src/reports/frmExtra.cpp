@@ -5,7 +5,6 @@
 #include "core/reports/Selecao.h"
 #include "core/security/CPermissao.h"
 #include "ui/AppContext.h"
-#include "ui/DialogoArquivo.h"
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
 #include "platform/ui/Input.h"
@@ -147,6 +146,17 @@ frmExtra::~frmExtra() { tv->setImageList(nullptr); }
 frmExtraCon::frmExtraCon(QWidget *parent) : frmExtra(false, parent) {}
 frmExtraRec::frmExtraRec(QWidget *parent) : frmExtra(true, parent) {}
 
+std::unique_ptr<frmExtra> MostrarSelecao(long mode) {
+    std::unique_ptr<frmExtra> dlg;
+    if (mode == 2 || mode == 4 || mode == 7) dlg = std::make_unique<frmExtraRec>();
+    else dlg = std::make_unique<frmExtraCon>();
+    dlg->setAttribute(Qt::WA_DeleteOnClose, false);
+    dlg->Load();
+    dlg->setMode(mode);
+    dlg->ShowModal();
+    return dlg;
+}
+
 void frmExtra::ajustarAltura(int twips) { setFixedSize(px(kLargura), px(twips - kMoldura)); }
 
 int frmExtra::AlturaTwips() const { return height() * 15 + kMoldura; }
@@ -184,7 +194,6 @@ void frmExtra::setMode(long mode) {
             moverTopo(cmdCancel, topo(cmdOK));
             ajustarAltura(6350);
         }
-        fin::CentralizarJanela(this);
     } catch (...) {
         FIN_TRAP_REPORT(deTipos_ ? "frmExtraRec" : "frmExtraCon", "Mode");
     }

@@ -125,4 +125,8 @@ public:
     explicit frmExtraRec(QWidget *parent = nullptr);
 };
 
+// Creates the dialog the Mode asks for (types for Modes 2, 4 and 7, accounts
+// otherwise), shows it modally and gives it back closed, its values readable.
+std::unique_ptr<frmExtra> MostrarSelecao(long mode);
+
 } // namespace reports

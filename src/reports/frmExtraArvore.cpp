@@ -7,7 +7,6 @@
 #include "ui/AppContext.h"
 #include "ui/CHourGlass.h"
 #include "ui/CLockWindowUpdate.h"
-#include "ui/DialogoArquivo.h"
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
 #include "ui/SubCls.h"
@@ -41,7 +40,6 @@ security::CPermissoes &frmExtra::ContasSel() {
 void frmExtra::Form_Load() {
     try {
         Cancelada = true;
-        fin::CentralizarJanela(this);
         fin::InstalarWindowProc(tv, fin::FormWindowProc);
         CarregarItens();
     } catch (...) {

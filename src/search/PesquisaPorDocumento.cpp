@@ -7,20 +7,32 @@
 
 namespace search {
 
+namespace {
+// The postings whose document matches, read first: the engine reads them
+// through the document's index (a typed text's fixed start bounds it) and
+// joins the few it finds, instead of walking every posting in DataId order
+// or every posting of a permitted type. DISTINCT keeps the engine from
+// merging this read into the joins around it.
+QString documentos(const QString &padrao) {
+    return QStringLiteral("(SELECT DISTINCT * FROM Lancamentos WHERE Documento LIKE ") + padrao +
+           QStringLiteral(") AS L");
+}
+} // namespace
+
 // The typed text is a LIKE pattern and keeps its wildcards (* ? # [...]); its
 // apostrophes are doubled, so that a document such as O'BRIEN is searched for
 // as it is written and no typed text can change the query.
 QString SqlPesquisaPorDocumento(const QString &texto, long tipoUsuario, long idUsuario) {
-    const QString padrao = fin::SqlTexto(texto);
+    const QString l = documentos(fin::SqlTexto(texto));
     if (tipoUsuario == 1)
         return QStringLiteral("SELECT DISTINCT L.Id, L.Transferencia, L.CodConta, L.CodRecDesp, L.Documento, "
                               "L.Valor, L.Data, L.Historico, L.Estorno, L.DataId, L.SaldoConta, L.SaldoGlobal, "
                               "L.Estornado, L.Realizado,"
                               "U.IdLogin, C.DesConta, T.DesMovimentacao FROM "
-                              "((Lancamentos AS L INNER JOIN (Contas AS C INNER JOIN (SELECT CODIGO FROM CONTAS ) AS K "
-                              "ON C.Codigo LIKE K.Codigo & '*') ON (L.Documento LIKE  ") +
-               padrao +
-               QStringLiteral("  And L.CodConta = C.Codigo)) "
+                              "((") +
+               l +
+               QStringLiteral(" INNER JOIN (Contas AS C INNER JOIN (SELECT CODIGO FROM CONTAS ) AS K "
+                              "ON C.Codigo LIKE K.Codigo & '*') ON (L.CodConta = C.Codigo)) "
                               "INNER JOIN TiposMovimentacoes AS T ON L.CodRecDesp = T.Codigo) INNER JOIN "
                               "Usuarios AS U ON L.IdUsuario = U.Id  ORDER BY L.DataId;");
     const QString u = QString::number(idUsuario);
@@ -28,15 +40,15 @@ QString SqlPesquisaPorDocumento(const QString &texto, long tipoUsuario, long idU
                           "L.Data, L.Historico, L.Estorno, L.DataId, L.SaldoConta, L.SaldoGlobal, L.Estornado, "
                           "L.Realizado, "
                           "U.IdLogin, C.DesConta, T.DesMovimentacao FROM "
-                          "(((Lancamentos AS L INNER JOIN (Contas AS C INNER JOIN (SELECT CODIGO FROM CONTAS "
+                          "(((") +
+           l +
+           QStringLiteral(" INNER JOIN (Contas AS C INNER JOIN (SELECT CODIGO FROM CONTAS "
                           "INNER JOIN PERMISSOESDEUSUARIOS AS P ON  (P.TipoObjeto = 1 AND P.IdObjeto = Contas.Id And "
                           "P.IdUsuario = ") +
            u +
            QStringLiteral(" and (P.Permissoes = 1 or P.Permissoes = 3)) ) AS K ON "
-                          "C.Codigo LIKE K.Codigo & '*') ON (L.Documento LIKE ") +
-           padrao +
-           QStringLiteral("  "
-                          "And L.CodConta = C.Codigo)) INNER JOIN TiposMovimentacoes AS T ON "
+                          "C.Codigo LIKE K.Codigo & '*') ON (L.CodConta = C.Codigo)) "
+                          "INNER JOIN TiposMovimentacoes AS T ON "
                           "L.CodRecDesp = T.Codigo) INNER JOIN Usuarios AS U ON L.IdUsuario = U.Id ) "
                           "INNER JOIN PERMISSOESDEUSUARIOS AS P ON  (P.TipoObjeto = 2 AND "
                           "P.IdObjeto = T.Id And P.IdUsuario = ") +

@@ -1,5 +1,7 @@
 #include "search/frmRetPesq.h"
 
+#include "search/SaldoAnterior.h"
+
 #include "core/postings/Permissoes.h"
 #include "db/Module1.h"
 #include "db/SqlTexto.h"
@@ -14,12 +16,15 @@
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QLayout>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 
 namespace search {
@@ -77,23 +82,34 @@ frmRetPesq::frmRetPesq(QWidget *parent) : ui::Form(parent) {
     DBGrid1->setGeometry(tw(0, kAlturaTopo, kLarguraDeProjeto, 6600 - kAlturaTopo - kAlturaRodape));
     DBGrid1->setDataSource(Data1);
     DBGrid1->setColumnCount(int(std::size(kColunas)));
+    // Dates and amounts are never cut: their columns are at least as wide as
+    // the longest text they show in the font shown.
+    const QFontMetrics fm = DBGrid1->view()->fontMetrics();
+    const int larguraData = fm.horizontalAdvance(QStringLiteral("00/00/0000")) + 12;
+    const int larguraValor = fm.horizontalAdvance(QStringLiteral("-R$ 00.000.000,00")) + 12;
     for (int i = 0; i < int(std::size(kColunas)); ++i) {
         widgets::DataGridColumn c = DBGrid1->Columns(i);
         c.setCaption(QString::fromUtf8(kColunas[i].caption));
         c.setDataField(QString::fromUtf8(kColunas[i].campo));
-        c.setNumberFormat(QString::fromUtf8(kColunas[i].formato));
-        c.setWidth(kColunas[i].largura / kTw);
+        const QString formato = QString::fromUtf8(kColunas[i].formato);
+        c.setNumberFormat(formato);
+        int largura = kColunas[i].largura / kTw;
+        if (formato == QStringLiteral("Short Date")) largura = std::max(largura, larguraData);
+        if (formato == QStringLiteral("Currency")) largura = std::max(largura, larguraValor);
+        c.setWidth(largura);
     }
 
     picBotton = new QWidget(this);
     picBotton->setObjectName(QStringLiteral("picBotton"));
     picBotton->setGeometry(tw(0, 6600 - kAlturaRodape, kLarguraDeProjeto, kAlturaRodape));
-    int esquerda = 120;
+    // Buttons at least as wide as their caption in the font shown.
+    int esquerda = 120 / kTw;
     auto botao = [&](const char *nome, const char *texto) {
         auto *b = new QPushButton(QString::fromUtf8(texto), picBotton);
         b->setObjectName(QString::fromLatin1(nome));
-        b->setGeometry(tw(esquerda, 105, 1575, 375));
-        esquerda += 1650;
+        const int largura = std::max(1575 / kTw, b->fontMetrics().horizontalAdvance(b->text().remove(QLatin1Char('&'))) + 24);
+        b->setGeometry(esquerda, 105 / kTw, largura, 375 / kTw);
+        esquerda += largura + 75 / kTw;
         return b;
     };
     cmdBaixar = botao("cmdBaixar", "&Baixar");
@@ -185,8 +201,12 @@ void frmRetPesq::Form_Activate() {
             FazConsulta();
             for (QPushButton *b : findChildren<QPushButton *>())
                 b->setProperty("Tag", QString::number(b->x() * kTw - kLarguraDeProjeto));
-            if (SubWindow()) SubWindow()->showMaximized();
-            else if (!isWindow() || isVisible()) showMaximized();
+            // The first activation may come while the MDI area is still adding
+            // the window: its frame is then the parent already.
+            if (auto *moldura = SubWindow() ? SubWindow() : qobject_cast<QMdiSubWindow *>(parentWidget()))
+                moldura->showMaximized();
+            else if (isWindow() && isVisible())
+                showMaximized();
         }
     } catch (...) {
         FIN_TRAP_REPORT("frmRetPesq", "Form_Activate");
@@ -255,6 +275,9 @@ void frmRetPesq::FazConsulta() {
             }
         }
         consultasSemLinhaVisivel_ = 0;
+        // The rows may have brought or taken away the scroll bar: the history
+        // column takes the width that is left again.
+        Form_Resize();
     } catch (...) {
         consultasSemLinhaVisivel_ = 0;
         FIN_TRAP_REPORT("frmRetPesq", "FazConsulta");
@@ -262,9 +285,7 @@ void frmRetPesq::FazConsulta() {
     }
 }
 
-// The global balance of the last posting before the first one listed, over
-// every posting, whatever the user may see. DataId orders the postings as
-// their date and then Id do, so its index finds that posting at once.
+// The global balance before the first posting listed, over every posting.
 void frmRetPesq::LerSaldoAnterior() {
     dao::Recordset &atual = *Data1->Recordset();
     if (atual.RecordCount() == 0) {
@@ -273,20 +294,11 @@ void frmRetPesq::LerSaldoAnterior() {
         return;
     }
     atual.MoveFirst();
-    const QString dataId = atual.Field(QStringLiteral("DataId")).toString();
-    std::unique_ptr<dao::Recordset> rs =
-        fin::gDB->OpenRecordset(QStringLiteral("SELECT TOP 1 SaldoGlobal AS SaldoTotal FROM Lancamentos "
-                                               "WHERE DataId < ") + fin::SqlTexto(dataId) +
-                                    QStringLiteral(" ORDER BY DataId DESC"),
-                                dao::dbOpenSnapshot);
-    if (rs->Eof()) {
-        lblTop->setText(rotuloSaldoAnterior_ + QStringLiteral(" 0,00"));
-        saldoGlobalAnterior_ = value::Currency();
-    } else {
-        saldoGlobalAnterior_ = rs->Field(QStringLiteral("SaldoTotal")).toCurrency();
-        lblTop->setText(rotuloSaldoAnterior_ + QStringLiteral(" ") + saldoGlobalAnterior_.toBr());
-    }
-    db::FecharRecordset(rs);
+    const std::optional<value::Currency> saldo =
+        SaldoGlobalAntesDe(*fin::gDB, atual.Field(QStringLiteral("DataId")).toString());
+    saldoGlobalAnterior_ = saldo.value_or(value::Currency());
+    lblTop->setText(saldo ? rotuloSaldoAnterior_ + QStringLiteral(" ") + saldo->toBr()
+                          : rotuloSaldoAnterior_ + QStringLiteral(" 0,00"));
 }
 
 // ---- selection -----------------------------------------------------------------------
@@ -380,13 +392,14 @@ void frmRetPesq::ResizeGrid() {
         picBotton->setGeometry(0, height() - picBotton->height(), width(), picBotton->height());
         const int topo = picTop->isVisible() ? picTop->height() : 0;
         DBGrid1->setGeometry(0, topo, width(), height() - picBotton->height() - topo);
+        DBGrid1->layout()->activate(); // the table inside takes its new size now, not later
         if (mode_ == 1 || mode_ == 2 || mode_ == 5) {
             QTableView *v = DBGrid1->view();
             // Room taken by the frame, the record selectors and, when the rows
             // do not all fit, the vertical scroll bar.
             const int linhas = v->model()->rowCount();
             const bool rola = DBGrid1->height() < DBGrid1->RowHeight() * (linhas + 2);
-            const int barra = rola ? v->verticalScrollBar()->sizeHint().width() : 0;
+            const int barra = rola ? v->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, v) : 0;
             const int margem = DBGrid1->width() - v->viewport()->width() -
                                (v->verticalScrollBar()->isVisible() ? v->verticalScrollBar()->width() : 0);
             int soma = 0;

@@ -104,29 +104,20 @@ void frmRetPesq::ImprimePesquisa(print::Printer &impressora) {
 void frmRetPesq::imprimirPaginas(print::Printer &p, bool pesquisa) {
     fin::CHourGlass hg;
     hg.Show(true);
-    long offsetX = 0, faixaSuperior = 0;
-    fin::ConfigurarImpressora(offsetX, faixaSuperior, print::vbPRORLandscape, p);
-    const double faixaInferior = p.Height() - (p.ScaleHeight() + faixaSuperior);
-    margemInferior_ = faixaInferior <= 900 ? 900.0f : 0.0f;
-    const long topo = faixaSuperior < 500 ? 500 - faixaSuperior : 0;
+    const fin::FolhaDeRelatorio folha = fin::PrepararFolha(p, print::vbPRORLandscape);
+    const long offsetX = folha.offsetX;
+    margemInferior_ = float(folha.reservaInferior);
+    const long topo = folha.topo;
     std::unique_ptr<dao::Recordset> clone = Recordset()->Clone();
     clone->MoveFirst();
     long pagina = 1;
-    p.setFontName(QStringLiteral("Courier New"));
-    p.setFontSize(8);
-    p.setFontBold(false);
-    larguraCaractere_ = float(p.TextWidth(QStringLiteral("A")));
-    alturaLinha_ = float(p.TextHeight(QStringLiteral("A")));
+    larguraCaractere_ = float(folha.larguraCaractere);
+    alturaLinha_ = float(folha.alturaCaractere);
     ultimaDataImpressa_ = QDate();
     for (;;) {
         ImprimeCabecalho(p, offsetX, topo, pagina, pesquisa);
         ++pagina;
-        p.setFontName(QStringLiteral("Courier New"));
-        p.setFontSize(8);
-        p.setFontBold(false);
-        p.setCurrentY(p.CurrentY() + 100);
-        linhasPorPagina_ = fin::CalculaLimiteDeLinhas(alturaLinha_ + 20,
-                                                      float(p.ScaleHeight() - p.CurrentY() - margemInferior_));
+        linhasPorPagina_ = fin::IniciarCorpo(p, alturaLinha_ + 20, margemInferior_);
         bool impressaNaPagina = false;
         for (long linha = 1; linha <= linhasPorPagina_; ++linha) {
             if (clone->Eof()) break;
@@ -163,27 +154,9 @@ void frmRetPesq::ImprimeCabecalho(print::Printer &p, long offsetX, long topo, lo
         const bool global = !pesquisa && ColunaGlobalVisivel();
         const Colunas c = colunasDe(mode_, global, pesquisa);
         const Posicoes x(margem, double(larguraCaractere_));
-        p.setFontName(QStringLiteral("Times New Roman"));
-        p.setCurrentY(topo);
-        p.setCurrentX(2 * double(larguraCaractere_) + margem);
-        p.setFontSize(8);
-        p.setFontBold(false);
-        p.Print(QString::number(pagina));
-        p.setFontSize(12);
-        p.setFontBold(true);
-        p.setFontUnderline(true);
         TituloRelatorio = TituloRelatorio.toUpper();
-        p.setCurrentX((p.Width() - p.TextWidth(TituloRelatorio)) / 2 - offsetX);
-        p.setCurrentY(topo);
-        p.Print(TituloRelatorio);
-        p.setFontUnderline(false);
-        p.setFontSize(8);
-        p.setFontBold(false);
-        const QString data = dataImpressao_.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
-        p.setCurrentX(p.ScaleWidth() - p.TextWidth(data) - 200);
-        p.setCurrentY(topo);
-        p.Print(data);
-        p.setFontBold(true);
+        fin::ImprimirTopoDaPagina(p, topo, 2 * double(larguraCaractere_) + margem, pagina, TituloRelatorio, offsetX,
+                                  dataImpressao_);
         const double y1 = std::round(p.CurrentY()) + 300;
         if (global && (mode_ == 1 || mode_ == 2)) {
             p.setCurrentX(2 * double(larguraCaractere_) + margem);

@@ -23,14 +23,7 @@ namespace {
 
 [[noreturn]] void cancelar() { throw err::AppError(err::kErrCancel, QString(), QString()); }
 
-const QString kMsgFaltandoPerna =
-    QStringLiteral("Erro: faltando informação sobre o lançamento correspondente na operação de transferência.");
-const QString kMsgSemGravacao =
-    QStringLiteral("Você não tem permissão de gravação nesta conta ou tipo de receita/despesa.");
 const QString kMsgSemGravacaoConta = QStringLiteral("Você não tem permissão de gravação nesta conta.");
-const QString kMsgNaoEstornou = QStringLiteral(
-    "Não foi possível estornar o lançamento selecionado. Uma possível causa é que ele já tenha sido estornado por "
-    "outro usuário ou baixado como não realizado. Verifique.");
 const QString kMsgEstornoFeito = QStringLiteral("Estorno realizado com sucesso!");
 
 int informar(const QString &texto) { return fin::MsgBox(texto, ui::vbInformation); }
@@ -52,19 +45,12 @@ void exigirGravacao(dao::Recordset &rs, const QString &msgContaETipo, const QStr
 // Both legs of the transfer of posting `id`, checked: a missing leg, or a leg
 // on an account the common user may not write to, ends with the message and
 // the silent cancel error before anything is written.
-std::vector<PernaDeTransferencia> pernasVerificadas(long id, const QString &msgSemGravacaoAntes,
-                                                    const QString &msgSemGravacaoDepois) {
+std::vector<PernaDeTransferencia> pernasVerificadas(long id, OperacaoEmTransferencia operacao) {
     std::vector<PernaDeTransferencia> pernas = LerPernas(*fin::gDB, id, fin::gIdUsuario, int(fin::gTipoUsuario));
-    if (!PernasCompletas(pernas)) {
-        informar(kMsgFaltandoPerna);
+    if (const std::optional<QString> recusa = RecusaDaTransferencia(pernas, int(fin::gTipoUsuario), operacao)) {
+        informar(*recusa);
         cancelar();
     }
-    if (fin::gTipoUsuario != 1)
-        for (const PernaDeTransferencia &p : pernas)
-            if (!p.podeGravar()) {
-                informar(msgSemGravacaoAntes + p.desConta + msgSemGravacaoDepois);
-                cancelar();
-            }
     return pernas;
 }
 
@@ -98,13 +84,14 @@ void frmRetPesq::cmdBaixar_Click() {
                                         "baixar uma transferência."));
             return;
         }
-        exigirGravacao(rs, kMsgSemGravacao, kMsgSemGravacaoConta);
+        exigirGravacao(rs, kMsgSemPermissaoGravacao, kMsgSemGravacaoConta);
         const int resposta = fin::MsgBox(QStringLiteral("A previsão do lançamento se realizou?"), ui::vbYesNo);
         // Only the two answers settle: a box closed any other way writes nothing.
         if (resposta != ui::vbYes && resposta != ui::vbNo) return;
         const QString novo = resposta == ui::vbYes ? QStringLiteral("S") : QStringLiteral("N");
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
-        switch (Baixar(*fin::gDB, {"frmRetPesq", "cmdBaixar_Click"}, idDe(rs), 0, antigo, novo)) {
+        QString recusa;
+        switch (Baixar(*fin::gDB, {"frmRetPesq", "cmdBaixar_Click"}, idDe(rs), 0, antigo, novo, &recusa)) {
         case Desfecho::Gravado:
             FazConsulta();
             informar(QStringLiteral("Baixa realizada com sucesso!"));
@@ -118,11 +105,13 @@ void frmRetPesq::cmdBaixar_Click() {
             fin::MsgBox(kMsgBloqueio);
             return;
         case Desfecho::Incompleta:
-            informar(kMsgFaltandoPerna);
+            informar(kMsgFaltaPerna);
+            return;
+        case Desfecho::Invalido:
+            informar(recusa);
             return;
         default:
-            informar(QStringLiteral("A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter "
-                                    "acabado de estorná-lo ou baixá-lo.\nAtualize sua pesquisa."));
+            informar(kMsgBaixaNaoOcorreu);
             return;
         }
     } catch (...) {
@@ -138,18 +127,16 @@ void frmRetPesq::BaixaDeTransferencia() {
                                       "destino também será baixado.")
                      : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
                                       "origem também será baixado."));
-        const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(
-            idDe(rs),
-            QStringLiteral("Você não pode fazer esta baixa por não ter permissão de gravação na conta '"),
-            QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo baixada."));
+        const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(idDe(rs), OperacaoEmTransferencia::Baixa);
         const int resposta = fin::MsgBox(QStringLiteral("A previsão do lançamento se realizou?"), ui::vbYesNo);
         if (resposta != ui::vbYes && resposta != ui::vbNo) return;
         const QString novo = resposta == ui::vbYes ? QStringLiteral("S") : QStringLiteral("N");
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
         // Both legs change or neither: a leg stored with another code than the
         // one shown leaves the pair as it was.
+        QString recusa;
         switch (Baixar(*fin::gDB, {"frmRetPesq", "BaixaDeTransferencia"}, perna(pernas, 1).id, perna(pernas, 2).id,
-                       antigo, novo)) {
+                       antigo, novo, &recusa)) {
         case Desfecho::Gravado:
             FazConsulta();
             informar(QStringLiteral("Baixa realizada com sucesso!"));
@@ -163,11 +150,13 @@ void frmRetPesq::BaixaDeTransferencia() {
             fin::MsgBox(kMsgBloqueio);
             return;
         case Desfecho::Incompleta:
-            informar(kMsgFaltandoPerna);
+            informar(kMsgFaltaPerna);
+            return;
+        case Desfecho::Invalido:
+            informar(recusa);
             return;
         default:
-            informar(QStringLiteral("A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter "
-                                    "acabado de estorná-lo ou baixá-lo.\nAtualize sua pesquisa."));
+            informar(kMsgBaixaNaoOcorreu);
             return;
         }
     } catch (...) {
@@ -203,11 +192,13 @@ void frmRetPesq::cmdRemBaixa_Click() {
                                         "remover baixa de uma transferência."));
             return;
         }
-        exigirGravacao(rs, kMsgSemGravacao, kMsgSemGravacaoConta);
+        exigirGravacao(rs, kMsgSemPermissaoGravacao, kMsgSemGravacaoConta);
         if (fin::MsgBox(QStringLiteral("Confirma a remoção da baixa do lançamento selecionado?"), ui::vbYesNo) !=
             ui::vbYes)
             return;
-        switch (Baixar(*fin::gDB, {"frmRetPesq", "cmdRemBaixa_Click"}, idDe(rs), 0, antigo, QStringLiteral("?"))) {
+        QString recusa;
+        switch (Baixar(*fin::gDB, {"frmRetPesq", "cmdRemBaixa_Click"}, idDe(rs), 0, antigo, QStringLiteral("?"),
+                       &recusa)) {
         case Desfecho::Gravado:
             FazConsulta();
             informar(QStringLiteral("Remoção de baixa realizada com sucesso!"));
@@ -221,7 +212,10 @@ void frmRetPesq::cmdRemBaixa_Click() {
             fin::MsgBox(kMsgBloqueio);
             return;
         case Desfecho::Incompleta:
-            informar(kMsgFaltandoPerna);
+            informar(kMsgFaltaPerna);
+            return;
+        case Desfecho::Invalido:
+            informar(recusa);
             return;
         default:
             informar(QStringLiteral("A remoção da baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
@@ -241,13 +235,11 @@ void frmRetPesq::RemocaoBaixaDeTransferencia() {
                                       "destino também terá a baixa removida.")
                      : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
                                       "origem também terá a baixa removida"));
-        const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(
-            idDe(rs),
-            QStringLiteral("Você não pode fazer esta baixa por não ter permissão de gravação na conta '"),
-            QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo baixada."));
+        const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(idDe(rs), OperacaoEmTransferencia::Baixa);
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
+        QString recusa;
         switch (Baixar(*fin::gDB, {"frmRetPesq", "RemocaoBaixaDeTransferencia"}, perna(pernas, 1).id,
-                       perna(pernas, 2).id, antigo, QStringLiteral("?"))) {
+                       perna(pernas, 2).id, antigo, QStringLiteral("?"), &recusa)) {
         case Desfecho::Gravado:
             FazConsulta();
             informar(QStringLiteral("Baixa removida com sucesso!"));
@@ -261,11 +253,13 @@ void frmRetPesq::RemocaoBaixaDeTransferencia() {
             fin::MsgBox(kMsgBloqueio);
             return;
         case Desfecho::Incompleta:
-            informar(kMsgFaltandoPerna);
+            informar(kMsgFaltaPerna);
+            return;
+        case Desfecho::Invalido:
+            informar(recusa);
             return;
         default:
-            informar(QStringLiteral("A remoção de baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
-                                    "usuário ter acabado de estorná-lo ou remover sua baixa.\nAtualize sua pesquisa."));
+            informar(kMsgRemocaoDeBaixaNaoOcorreu);
             return;
         }
     } catch (...) {
@@ -307,7 +301,7 @@ void frmRetPesq::cmdEstornar_Click() {
         if (fin::gTipoUsuario != 1 &&
             PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, rs.Field(QStringLiteral("CodConta")).toString(),
                                  rs.Field(QStringLiteral("CodRecDesp")).toString()) < 2) {
-            fin::MsgBox(kMsgSemGravacao);
+            fin::MsgBox(kMsgSemPermissaoGravacao);
             cancelar();
         }
         PedidoDeHistorico pedido;
@@ -320,34 +314,20 @@ void frmRetPesq::cmdEstornar_Click() {
         hg.Show(true);
         // The stored posting is read inside the transaction, so a settlement
         // made meanwhile by another copy is in the balances the reversal gets.
-        switch (Estornar(*fin::gDB, {"frmRetPesq", "cmdEstornar_Click"}, idDe(rs), *historico, fin::gIdUsuario,
-                         nullptr, DocumentoAusente::Vazio)) {
-        case Desfecho::Gravado:
-            FazConsulta();
+        Estorno feito;
+        const Desfecho d = Estornar(*fin::gDB, {"frmRetPesq", "cmdEstornar_Click"}, idDe(rs), *historico,
+                                    fin::gIdUsuario, &feito, DocumentoAusente::Vazio);
+        if (d != Desfecho::Gravado) {
             hg.Show(false);
-            informar(kMsgEstornoFeito);
-            {
-                long hint = fin::kHintLancamentos;
-                fin::UpdateAllViews(hint, this);
-            }
-            return;
-        case Desfecho::Bloqueio:
-            hg.Show(false);
-            fin::MsgBox(kMsgBloqueio);
-            return;
-        case Desfecho::JaEstornado:
-            hg.Show(false);
-            fin::MsgBox(kMsgNaoEstornou);
-            return;
-        case Desfecho::HistoricoLongo:
-            hg.Show(false);
-            fin::MsgBox(kMsgHistoricoComMaisDe50);
-            return;
-        default:
-            hg.Show(false);
-            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada."));
+            if (d == Desfecho::Invalido) fin::MsgBox(feito.recusa, ui::vbInformation);
+            else fin::MsgBox(MensagemDeEstornoRecusado(d));
             return;
         }
+        FazConsulta();
+        hg.Show(false);
+        informar(kMsgEstornoFeito);
+        long hint = fin::kHintLancamentos;
+        fin::UpdateAllViews(hint, this);
     } catch (...) {
         FIN_TRAP_REPORT("frmRetPesq", "cmdEstornar_Click");
     }
@@ -362,9 +342,7 @@ void frmRetPesq::EstornoDeTransferencia() {
                      : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
                                       "origem também será estornado e com o mesmo histórico que você informar aqui."));
         const long id = idDe(rs);
-        pernasVerificadas(id,
-                          QStringLiteral("Você não pode fazer este estorno por não ter permissão de gravação na conta '"),
-                          QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo estornada."));
+        pernasVerificadas(id, OperacaoEmTransferencia::Estorno);
         PedidoDeHistorico pedido;
         pedido.longoPedeDeNovo = false;
         const std::optional<QString> historico = PedirHistoricoDeEstorno(pedido);
@@ -373,8 +351,10 @@ void frmRetPesq::EstornoDeTransferencia() {
         hg.Show(true);
         int qual = 0;
         QString desConta;
-        switch (EstornarTransferencia(*fin::gDB, {"frmRetPesq", "EstornoDeTransferencia"}, id, *historico,
-                                      fin::gIdUsuario, nullptr, &qual, &desConta)) {
+        EstornoDeTransferenciaFeito feito;
+        const Desfecho d = EstornarTransferencia(*fin::gDB, {"frmRetPesq", "EstornoDeTransferencia"}, id, *historico,
+                                                 fin::gIdUsuario, &feito, &qual, &desConta);
+        switch (d) {
         case Desfecho::Gravado: {
             long hint = fin::kHintLancamentos;
             fin::UpdateAllViews(hint, this);
@@ -383,28 +363,19 @@ void frmRetPesq::EstornoDeTransferencia() {
             FazConsulta();
             return;
         }
-        case Desfecho::Bloqueio:
-            hg.Show(false);
-            fin::MsgBox(kMsgBloqueio);
-            return;
-        case Desfecho::JaEstornado:
-            hg.Show(false);
-            fin::MsgBox(kMsgNaoEstornou);
-            // The first leg refused closes the window, as a missing leg does.
-            if (qual == 1) cancelar();
-            return;
         case Desfecho::Incompleta:
             hg.Show(false);
-            informar(kMsgFaltandoPerna);
+            informar(kMsgFaltaPerna);
             cancelar();
-        case Desfecho::HistoricoLongo:
+        case Desfecho::Invalido:
             hg.Show(false);
-            fin::MsgBox(kMsgHistoricoComMaisDe50);
+            fin::MsgBox(feito.recusa, ui::vbInformation);
             return;
         default:
             hg.Show(false);
-            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta '") + desConta +
-                        QStringLiteral("' foi desativada."));
+            fin::MsgBox(MensagemDeEstornoRecusado(d, desConta));
+            // The first leg refused closes the window, as a missing leg does.
+            if (d == Desfecho::JaEstornado && qual == 1) cancelar();
             return;
         }
     } catch (...) {

@@ -12,7 +12,6 @@
 #include "security/frmPermissoes.h"
 #include "ui/AppContext.h"
 #include "ui/CHourGlass.h"
-#include "ui/DialogoArquivo.h"
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
 #include "ui/Views.h"
@@ -134,7 +133,6 @@ void frmDetUsuario::setMode(long m) {
 void frmDetUsuario::Form_Load() {
     try {
         if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
-        fin::CentralizarJanela(this);
         Cancelado = true;
     } catch (...) {
         FIN_TRAP_REPORT("frmDetUsuario", "Form_Load");

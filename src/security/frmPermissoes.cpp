@@ -3,7 +3,6 @@
 #include "core/charts/Icones.h"
 #include "core/security/ArvoreDePermissoes.h"
 #include "ui/AppContext.h"
-#include "ui/DialogoArquivo.h"
 #include "ui/Errors.h"
 
 #include <QAction>
@@ -106,7 +105,6 @@ const char *frmPermissoes::nome() const { return recDesp_ ? "frmPermMov" : "frmP
 
 void frmPermissoes::Form_Load() {
     if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
-    fin::CentralizarJanela(this);
 }
 
 void frmPermissoes::Form_Activate() {

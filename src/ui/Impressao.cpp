@@ -28,14 +28,19 @@ PaginaDeCorpo IniciarPaginaDeCorpo(print::Printer &p, long paginasFeitas, const 
         }
     }
     cabecalho();
+    PaginaDeCorpo c;
+    c.linhas = IniciarCorpo(p, alturaLinha, reservaInferior) - 1;
+    c.topo = p.CurrentY();
+    return c;
+}
+
+long IniciarCorpo(print::Printer &p, float alturaLinha, double reservaInferior) {
     p.setFontName(QStringLiteral("Courier New"));
     p.setFontSize(8);
     p.setFontBold(false);
     p.setFontUnderline(false);
-    PaginaDeCorpo c;
-    c.topo = p.CurrentY() + 100;
-    c.linhas = CalculaLimiteDeLinhas(alturaLinha, float(p.ScaleHeight() - c.topo - reservaInferior)) - 1;
-    return c;
+    p.setCurrentY(p.CurrentY() + 100);
+    return CalculaLimiteDeLinhas(alturaLinha, float(p.ScaleHeight() - p.CurrentY() - reservaInferior));
 }
 
 void ConfigurarImpressora(long &offsetX, long &offsetY, long orientacao, print::Printer &impressora) {
@@ -47,6 +52,45 @@ void ConfigurarImpressora(long &offsetX, long &offsetY, long orientacao, print::
     } catch (...) {
         FIN_TRAP_RERAISE("Module1", "ConfigurarImpressora");
     }
+}
+
+FolhaDeRelatorio PrepararFolha(print::Printer &p, long orientacao, long alturaDoCabecalho) {
+    FolhaDeRelatorio f;
+    long faixaSuperior = 0;
+    ConfigurarImpressora(f.offsetX, faixaSuperior, orientacao, p);
+    const double faixaInferior = p.Height() - (p.ScaleHeight() + double(faixaSuperior));
+    f.reservaInferior = faixaInferior <= 900 ? 900 : 0;
+    f.topo = faixaSuperior < alturaDoCabecalho ? alturaDoCabecalho - faixaSuperior : 0;
+    p.setFontName(QStringLiteral("Courier New"));
+    p.setFontSize(8);
+    p.setFontBold(false);
+    p.setFontUnderline(false);
+    f.larguraCaractere = p.TextWidth(QStringLiteral("A"));
+    f.alturaCaractere = p.TextHeight(QStringLiteral("A"));
+    return f;
+}
+
+void ImprimirTopoDaPagina(print::Printer &p, double topo, double xNumero, long pagina, const QString &titulo,
+                          long offsetX, const QDateTime &hora) {
+    const auto imprimirEm = [&](double x, const QString &texto) {
+        p.setCurrentX(x);
+        p.setCurrentY(topo);
+        p.Print(texto);
+    };
+    p.setFontName(QStringLiteral("Times New Roman"));
+    p.setFontSize(8);
+    p.setFontBold(false);
+    imprimirEm(xNumero, QString::number(pagina));
+    p.setFontSize(12);
+    p.setFontBold(true);
+    p.setFontUnderline(true);
+    imprimirEm((p.Width() - p.TextWidth(titulo)) / 2 - double(offsetX), titulo);
+    p.setFontUnderline(false);
+    p.setFontSize(8);
+    p.setFontBold(false);
+    const QString quando = hora.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+    imprimirEm(p.ScaleWidth() - p.TextWidth(quando) - 200, quando);
+    p.setFontBold(true);
 }
 
 long CalculaLimiteDeLinhas(float alturaLinha, float area) {

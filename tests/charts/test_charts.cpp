@@ -16,7 +16,7 @@
 #include "core/postings/SaldoInicial.h"
 #include "support/ErrorOf.h"
 #include "support/Oracle.h"
-#include "support/TempDir.h"
+#include "support/LivroNovo.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -31,14 +31,10 @@ namespace {
 const QString kDuplicado = QStringLiteral(
     "Erro: você está tentando realizar uma operação que duplicaria uma informação que deve ser única no banco de dados.");
 
-class Charts : public ::testing::Test {
+class Charts : public testsupport::LivroNovo {
 protected:
     void SetUp() override {
-        testsupport::qtApp();
-        db = db::ConstruirBancoDeDados(dir.file(QStringLiteral("plano.mdb")));
-        fin::gDB = db.get();
-        fin::gIdUsuario = 1;
-        fin::gTipoUsuario = 1;
+        LivroNovo::SetUp();
         fin::gTemDados = 0;
     }
     void TearDown() override {
@@ -47,21 +43,17 @@ protected:
             delete f;
         }
         EXPECT_EQ(testsupport::CheckBookText(*db, oracle).toStdString(), "");
-        fin::gDB = nullptr;
-    }
-    static QString pai(const QString &codigo) {
-        const int dot = codigo.lastIndexOf(QLatin1Char('.'));
-        return dot < 0 ? QStringLiteral("000") : codigo.left(dot);
+        LivroNovo::TearDown();
     }
     void conta(const QString &codigo, const QString &des = QString(), bool inativa = false) {
         db->Execute(QStringLiteral("INSERT INTO Contas (DesConta, Codigo, CodPai, Inativa) VALUES ('%1', '%2', '%3', %4)")
-                        .arg(des.isEmpty() ? QStringLiteral("C ") + QString(codigo).remove(QLatin1Char('.')) : des, codigo, pai(codigo),
+                        .arg(des.isEmpty() ? QStringLiteral("C ") + QString(codigo).remove(QLatin1Char('.')) : des, codigo, CodigoPai(codigo),
                              inativa ? QStringLiteral("True") : QStringLiteral("False")));
     }
     void tipo(const QString &codigo, const QString &des = QString()) {
         db->Execute(QStringLiteral("INSERT INTO TiposMovimentacoes (DesMovimentacao, Codigo, CodPai, Inativo) "
                                    "VALUES ('%1', '%2', '%3', False)")
-                        .arg(des.isEmpty() ? QStringLiteral("TIPO ") + codigo : des, codigo, pai(codigo)));
+                        .arg(des.isEmpty() ? QStringLiteral("TIPO ") + codigo : des, codigo, CodigoPai(codigo)));
     }
     long lancar(const QString &c, const QString &t, double v, QDate d, const QString &hist = QStringLiteral("H")) {
         postings::Lancamento l;
@@ -98,8 +90,6 @@ protected:
         return out;
     }
 
-    testsupport::TempDir dir;
-    std::unique_ptr<dao::Database> db;
     std::vector<charts::frmPlano *> janelas;
     testsupport::OracleOptions oracle;
 };

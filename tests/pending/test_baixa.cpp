@@ -5,6 +5,7 @@
 #include "platform/dao/Engine.h"
 #include "platform/dao/Workspace.h"
 #include "platform/ui/Input.h"
+#include "core/postings/Operacoes.h"
 
 #include <sqlite3.h>
 
@@ -218,7 +219,7 @@ TEST_F(Pendencias, TransferLegsThatDisagreeOrAreMissingChangeNothingAndClose) {
     selecionar(f, u.idEntrada);
     s.ok().ok();
     f->cmdBaixar_Click();
-    EXPECT_EQ(s.shownTexts().last(), pending::kMsgFaltaPerna);
+    EXPECT_EQ(s.shownTexts().last(), postings::kMsgFaltaPerna);
     EXPECT_EQ(codigo(u.idEntrada), QStringLiteral("?"));
     ui::DoEvents();
     EXPECT_FALSE(f->IsLoaded());
@@ -233,7 +234,7 @@ TEST_F(Pendencias, TransferLegsThatDisagreeOrAreMissingChangeNothingAndClose) {
     s.clear();
     s.ok().ok();
     g->cmdBaixar_Click();
-    EXPECT_EQ(s.shownTexts().last(), pending::kMsgFaltaPerna);
+    EXPECT_EQ(s.shownTexts().last(), postings::kMsgFaltaPerna);
     ui::DoEvents();
     EXPECT_FALSE(g->IsLoaded());
     // Put the book back as a whole for the oracle.
@@ -293,4 +294,47 @@ TEST_F(Pendencias, AFileKeptBusyDuringASettlementShowsTheLockMessageAndKeepsTheW
     s.no().ok();
     f->cmdBaixar_Click();
     EXPECT_EQ(codigo(id), QStringLiteral("N"));
+}
+
+// Taking back an 'N' brings the posting into the balances again; past the range
+// of money the write core refuses, and the user is told why, for a single
+// posting and for a transfer alike.
+TEST_F(Pendencias, ARefusedSettlementTellsTheReasonAndKeepsTheCode) {
+    plano();
+    const QDate d = hoje().addDays(-10);
+    const long sozinho = lancar("001", "003", 10000, d);
+    const postings::TransferenciaFeita t = transferir("001", "002", 10000, d);
+    auto *f = abrirLista();
+    for (long id : {sozinho, t.idSaida}) {
+        selecionar(f, id);
+        Script s;
+        if (id == t.idSaida) s.ok(); // both legs are settled
+        s.no().ok();
+        f->cmdBaixar_Click();
+        ASSERT_EQ(codigo(id), QStringLiteral("N"));
+    }
+    // Out of the balances, the two leave room for the largest sum but 50,00:
+    // in the type of the single posting and in the account the transfer comes
+    // into (its outgoing leg only lowers the balances it moves).
+    postings::NovoLancamento l;
+    l.codConta = QStringLiteral("002");
+    l.codRecDesp = QStringLiteral("003");
+    l.valor = value::Currency::fromUnits(std::numeric_limits<std::int64_t>::max() - 500000);
+    l.data = d.addDays(5);
+    l.historico = QStringLiteral("GRANDE");
+    ASSERT_EQ(postings::Lancar(*db, kOnde, l, 1), postings::Desfecho::Gravado);
+    for (long id : {sozinho, t.idSaida}) {
+        SCOPED_TRACE(id == sozinho ? "single posting" : "transfer");
+        selecionar(f, id);
+        Script s;
+        if (id == t.idSaida) s.ok(); // both legs are taken back
+        else s.yes();                // "Confirma a remoção ..."
+        s.ok();
+        f->cmdRemBaixa_Click();
+        EXPECT_EQ(s.shownTexts().last(), postings::kMsgForaDoLimite);
+        EXPECT_EQ(codigo(id), QStringLiteral("N"));
+        EXPECT_EQ(f->Fgrid->TextMatrix(f->Fgrid->RowSel(), 1), QStringLiteral("N"));
+        oraculo();
+    }
+    EXPECT_EQ(codigo(t.idEntrada), QStringLiteral("N"));
 }

@@ -6,6 +6,7 @@
 #include "platform/dao/Workspace.h"
 #include "platform/ui/Input.h"
 #include "core/postings/HistoricoDeEstorno.h"
+#include "core/postings/Permissoes.h"
 
 #include <sqlite3.h>
 
@@ -120,7 +121,7 @@ TEST_F(Pendencias, ReversalRefusalsAndConflictsWriteNothing) {
     s.clear();
     s.yes().ok();
     g->cmdEstornar_Click();
-    EXPECT_EQ(s.shownTexts().last(), pending::kMsgSemPermissaoGravacao);
+    EXPECT_EQ(s.shownTexts().last(), postings::kMsgSemPermissaoGravacao);
     EXPECT_EQ(lancamentos(), antes);
 }
 

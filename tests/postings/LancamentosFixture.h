@@ -11,26 +11,21 @@
 #include "platform/widgets/UpperLineEdit.h"
 #include "postings/frmLancamentos.h"
 #include "support/Oracle.h"
-#include "support/TempDir.h"
+#include "support/LivroNovo.h"
 
 #include <QPointer>
 #include <vector>
 
-class Lancamentos : public ::testing::Test {
+class Lancamentos : public testsupport::LivroNovo {
 protected:
     void SetUp() override {
-        testsupport::qtApp();
-        db = db::ConstruirBancoDeDados(dir.file(QStringLiteral("livro.mdb")));
-        fin::gDB = db.get();
-        fin::gIdUsuario = 1;
-        fin::gTipoUsuario = 1;
+        LivroNovo::SetUp();
     }
     void TearDown() override {
         for (QPointer<postings::frmLancamentos> &f : janelas)
             if (f && f->IsLoaded()) f->Unload();
         EXPECT_EQ(testsupport::CheckBookText(*db).toStdString(), "");
-        fin::gDB = nullptr;
-        fin::gTipoUsuario = 1;
+        LivroNovo::TearDown();
     }
     long conta(const QString &codigo, const QString &des, bool inativa = false) {
         return item(QStringLiteral("Contas"), QStringLiteral("DesConta"), QStringLiteral("Inativa"), codigo, des, inativa);
@@ -41,8 +36,7 @@ protected:
     }
     long item(const QString &tabela, const QString &campo, const QString &inativo, const QString &codigo,
               const QString &des, bool inat) {
-        const int dot = codigo.lastIndexOf(QLatin1Char('.'));
-        const QString pai = dot < 0 ? QStringLiteral("000") : codigo.left(dot);
+        const QString pai = CodigoPai(codigo);
         db->Execute(QStringLiteral("INSERT INTO %1 (%2, Codigo, CodPai, %3) VALUES ('%4', '%5', '%6', %7)")
                         .arg(tabela, campo, inativo, des, codigo, pai, inat ? QStringLiteral("True") : QStringLiteral("False")));
         return long(numero(QStringLiteral("SELECT Id FROM %1 WHERE Codigo = '%2'").arg(tabela, codigo)));
@@ -90,8 +84,5 @@ protected:
         f->txtHistorico->setText(hist);
         f->txtDoc->setText(doc);
     }
-
-    testsupport::TempDir dir;
-    std::unique_ptr<dao::Database> db;
     std::vector<QPointer<postings::frmLancamentos>> janelas;
 };

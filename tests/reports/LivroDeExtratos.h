@@ -12,7 +12,7 @@
 #include "platform/ui/GuiTest.h"
 #include "support/Book.h"
 #include "support/Oracle.h"
-#include "support/TempDir.h"
+#include "support/LivroNovo.h"
 
 #include <QHash>
 #include <memory>
@@ -24,16 +24,12 @@ struct LancamentoDoLivro {
     long usuario = 1;
 };
 
-class LivroDeExtratos : public ::testing::Test {
+class LivroDeExtratos : public testsupport::LivroNovo {
 protected:
     static constexpr long kZe = 2;
 
     void SetUp() override {
-        testsupport::qtApp();
-        db = db::ConstruirBancoDeDados(dir.file(QStringLiteral("livro.mdb")));
-        fin::gDB = db.get();
-        fin::gIdUsuario = 1;
-        fin::gTipoUsuario = 1;
+        LivroNovo::SetUp();
         db->Execute(QStringLiteral("INSERT INTO Usuarios (DesUsuario,IdLogin,Senha,Tipo) VALUES ('JOSE','ZE','Z',2)"));
         for (const auto &[c, d, inat] : std::vector<std::tuple<QString, QString, bool>>{
                  {"001", "CAIXA", false}, {"001.001", "CAIXA FILHA", false}, {"001.001.001", "CAIXA NETA", false},
@@ -53,9 +49,7 @@ protected:
     }
     void TearDown() override {
         EXPECT_EQ(testsupport::CheckBookText(*db).toStdString(), "");
-        fin::gDB = nullptr;
-        fin::gTipoUsuario = 1;
-        fin::gIdUsuario = 1;
+        LivroNovo::TearDown();
     }
 
     long id(const char *tabela, const QString &codigo) {
@@ -65,8 +59,7 @@ protected:
     }
     long item(const char *tabela, const char *campo, const char *inativo, const QString &codigo, const QString &des,
               bool inat) {
-        const int dot = codigo.lastIndexOf(QLatin1Char('.'));
-        const QString pai = dot < 0 ? QStringLiteral("000") : codigo.left(dot);
+        const QString pai = CodigoPai(codigo);
         db->Execute(QStringLiteral("INSERT INTO %1 (%2, Codigo, CodPai, %3) VALUES ('%4', '%5', '%6', %7)")
                         .arg(QLatin1String(tabela), QLatin1String(campo), QLatin1String(inativo), des, codigo, pai,
                              inat ? QStringLiteral("True") : QStringLiteral("False")));
@@ -127,9 +120,6 @@ protected:
                             .arg(x.p.id));
         db->Execute(QStringLiteral("INSERT INTO Transferencias (SerialSai, SerialEntra) VALUES (5, 6)"));
     }
-
-    testsupport::TempDir dir;
-    std::unique_ptr<dao::Database> db;
     QHash<QString, long> idConta, idTipo;
     std::vector<LancamentoDoLivro> livro;
 };

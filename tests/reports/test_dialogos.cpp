@@ -10,7 +10,12 @@
 #include "platform/widgets/TreeView.h"
 #include "platform/widgets/UpperLineEdit.h"
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QScreen>
+#include <QTimer>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -495,4 +500,27 @@ TEST_F(Dialogos, ADoubleClickMarksNothing) {
     QApplication::processEvents();
     EXPECT_EQ(caixa->Image(), QStringLiteral("IMG_CONTASEL"));
     EXPECT_EQ(d->Marcados(), 1);
+}
+
+// Whatever height its Mode gives it, the dialog opens over the middle of the
+// main window, as every modal form does.
+TEST_F(Dialogos, EveryModeOpensCentredOnTheMainWindow) {
+    const QRect tela = QGuiApplication::primaryScreen()->geometry();
+    QMainWindow principal;
+    auto *area = new QMdiArea(&principal);
+    principal.setCentralWidget(area);
+    ui::Forms::setMdiArea(area);
+    principal.setGeometry(tela.x() + 40, tela.y() + 30, 760, 620);
+    principal.show();
+    for (bool deTipos : {false, true})
+        for (long mode = 1; mode <= 4; ++mode) {
+            SCOPED_TRACE(std::to_string(deTipos) + " mode " + std::to_string(mode));
+            auto d = novo(deTipos);
+            d->Load();
+            d->setMode(mode);
+            const QRect onde = testsupport::OndeAbre(*d);
+            EXPECT_LE((onde.center() - principal.frameGeometry().center()).manhattanLength(), 2)
+                << "at " << onde.x() << "," << onde.y() << " size " << onde.width() << "x" << onde.height();
+        }
+    ui::Forms::setMdiArea(nullptr);
 }

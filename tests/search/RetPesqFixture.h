@@ -10,7 +10,7 @@
 #include "platform/widgets/DataGrid.h"
 #include "search/frmRetPesq.h"
 #include "support/Oracle.h"
-#include "support/TempDir.h"
+#include "support/LivroNovo.h"
 #include "ui/AppContext.h"
 
 #include <QCoreApplication>
@@ -23,15 +23,11 @@
 #include <QTableView>
 #include <vector>
 
-class RetPesq : public ::testing::Test {
+class RetPesq : public testsupport::LivroNovo {
 protected:
     void SetUp() override {
-        testsupport::qtApp();
+        LivroNovo::SetUp();
         if (fin::gMsgGridResize == 0) fin::RegistrarMensagens();
-        db = db::ConstruirBancoDeDados(dir.file(QStringLiteral("livro.mdb")));
-        fin::gDB = db.get();
-        fin::gIdUsuario = 1;
-        fin::gTipoUsuario = 1;
         area.resize(1100, 700);
         ui::Forms::setMdiArea(&area);
         area.show();
@@ -42,17 +38,14 @@ protected:
         QCoreApplication::sendPostedEvents();
         EXPECT_EQ(testsupport::CheckBookText(*db).toStdString(), "");
         ui::Forms::setMdiArea(nullptr);
-        fin::gDB = nullptr;
-        fin::gTipoUsuario = 1;
-        fin::gIdUsuario = 1;
+        LivroNovo::TearDown();
     }
 
     static QString u(const char *s) { return QString::fromUtf8(s); }
 
     long item(const QString &tabela, const QString &campo, const QString &inativo, const QString &codigo,
               const QString &des) {
-        const int dot = codigo.lastIndexOf(QLatin1Char('.'));
-        const QString pai = dot < 0 ? QStringLiteral("000") : codigo.left(dot);
+        const QString pai = CodigoPai(codigo);
         db->Execute(QStringLiteral("INSERT INTO %1 (%2, Codigo, CodPai, %3) VALUES ('%4', '%5', '%6', False)")
                         .arg(tabela, campo, inativo, des, codigo, pai));
         return long(numero(QStringLiteral("SELECT Id FROM %1 WHERE Codigo = '%2'").arg(tabela, codigo)));
@@ -192,8 +185,6 @@ protected:
     }
 
     QApplication &app = testsupport::qtApp(); // before any widget
-    testsupport::TempDir dir;
-    std::unique_ptr<dao::Database> db;
     QMdiArea area;
     std::vector<QPointer<search::frmRetPesq>> janelas;
 };

@@ -205,21 +205,37 @@ TEST_F(Janela, ConsultaSoNaPrimeiraAtivacaoEFalhaFechaAJanela) {
     ASSERT_EQ(s.shown().size(), 1u);
 }
 
-TEST_F(Janela, RedimensionarAjustaAGradeEAHistoricoAbsorveASobra) {
+TEST_F(Janela, GradeSemLinhaVisivelNaoRepeteAConsultaSemFim) {
     lancar("001", "003", QDate(2024, 1, 1), 100, "A");
     Abertura a;
     a.sql = extrato(kPeriodoTodo, kFimTodo);
     search::frmRetPesq *f = abrir(a);
+    // A grid too low to show a row: the refresh tries again a few times and stops.
+    f->DBGrid1->resize(f->DBGrid1->width(), 1);
+    ASSERT_EQ(f->DBGrid1->VisibleRows(), 0);
+    f->cmdAtualizar_Click();
+    EXPECT_EQ(f->Recordset()->RecordCount(), 1);
+    EXPECT_TRUE(f->IsLoaded());
+}
+
+TEST_F(Janela, RedimensionarAjustaAGradeEAHistoricoAbsorveASobra) {
+    for (int d = 0; d < 80; ++d) lancar("001", "003", QDate(2024, 1, 1).addDays(d), 100, "A");
+    Abertura a;
+    a.sql = extrato(kPeriodoTodo, kFimTodo);
+    search::frmRetPesq *f = abrir(a);
     f->SubWindow()->showNormal();
-    f->SubWindow()->resize(900, 500);
+    f->SubWindow()->resize(980, 500);
     QCoreApplication::sendPostedEvents();
     const QRect antes = f->DBGrid1->geometry();
     EXPECT_EQ(antes.width(), f->width());
     const int historico = f->DBGrid1->Columns(5).Width();
-    f->SubWindow()->resize(1000, 500);
+    f->SubWindow()->resize(1080, 500);
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(f->DBGrid1->width(), f->width());
     EXPECT_EQ(f->DBGrid1->Columns(5).Width(), historico + (f->DBGrid1->width() - antes.width()));
+    // Every visible column fits: no sideways scrolling.
+    QTableView *v = f->DBGrid1->view();
+    EXPECT_LE(v->horizontalHeader()->length(), v->viewport()->width());
     // Too narrow, too low or minimised: the layout stays.
     const QRect grade = f->DBGrid1->geometry();
     for (QSize s : {QSize(300, 500), QSize(900, 120)}) {
@@ -233,3 +249,25 @@ TEST_F(Janela, RedimensionarAjustaAGradeEAHistoricoAbsorveASobra) {
 }
 
 } // namespace
+
+// Nothing the user reads is cut at the size the window opens with: the
+// buttons' captions and the dates of the rows.
+TEST_F(Janela, LegendasDosBotoesEDatasInteiras) {
+    lancar("001", "003", QDate(2024, 12, 31), 100, "A");
+    Abertura a;
+    a.sql = extrato(QStringLiteral("#01/01/2020#"), QStringLiteral("#12/31/2030#"));
+    search::frmRetPesq *f = abrir(a);
+    ASSERT_NE(f, nullptr);
+    QPushButton *botoes[] = {f->cmdBaixar, f->cmdRemBaixa, f->cmdEstornar, f->cmdImprimir, f->cmdAtualizar, f->cmdCancel};
+    for (std::size_t i = 0; i < std::size(botoes); ++i) {
+        QPushButton *b = botoes[i];
+        SCOPED_TRACE(b->text().toStdString());
+        const int texto = b->fontMetrics().horizontalAdvance(b->text().remove(QLatin1Char('&')));
+        EXPECT_GE(b->width(), texto + 8) << "caption cut";
+        if (i > 0) {
+            EXPECT_GT(b->x(), botoes[i - 1]->geometry().right()) << "no overlap";
+        }
+    }
+    const QFontMetrics fm(f->DBGrid1->view()->font());
+    EXPECT_GE(f->DBGrid1->Columns(1).Width(), fm.horizontalAdvance(QStringLiteral("31/12/2024")) + 6);
+}

@@ -2,9 +2,12 @@
 // in an account statement; the balance oracle after every write.
 #include "RetPesqFixture.h"
 
+#include "core/postings/Escrita.h"
 #include "support/Oracle.h"
 
 #include <QPushButton>
+
+#include <limits>
 
 namespace {
 
@@ -213,6 +216,27 @@ TEST_F(Operacoes, UsuarioComumSemDireitoDeGravacaoOuDeTransferencia) {
         janela->cmdBaixar_Click();
         EXPECT_EQ(s.shownTexts(), QStringList{u("Você não tem permissão de gravação nesta conta ou tipo de receita/despesa.")});
     }
+    // The type "000": only the account's write permission counts.
+    // Dated before every other posting: the balance read of the root type adds up
+    // the first-level types when the root has no posting of its own yet.
+    const long raiz = lancar("001", "000", QDate(2023, 1, 2), 100, "R");
+    janela = abrirExtrato();
+    selecionar(janela, raiz);
+    {
+        testsupport::Script s;
+        s.ok();
+        janela->cmdRemBaixa_Click(); // unsettled: refused before the permissions
+        s.ok();
+        janela->cmdBaixar_Click();
+        EXPECT_EQ(s.shownTexts().last(), u("Você não tem permissão de gravação nesta conta."));
+    }
+    permissao(1, u("001"), 2);
+    {
+        testsupport::Script s;
+        s.yes().ok();
+        janela->cmdBaixar_Click();
+        EXPECT_EQ(s.shownTexts().last(), u("Baixa realizada com sucesso!"));
+    }
     // With the transfer right, a leg on an account without write permission is named.
     permissaoTransferencia();
     permissao(1, u("001.001"), 2);
@@ -381,3 +405,32 @@ TEST_F(Operacoes, TransferenciaSemAOutraPernaFechaAJanela) {
 }
 
 } // namespace
+
+// Taking back an 'N' past the range of money: the write core refuses and
+// the window says why, for a posting and for a transfer, and writes nothing.
+TEST_F(Operacoes, RemoverBaixaRecusadaDizOMotivo) {
+    const long banco = lancar("002", "004", QDate(2024, 5, 1), -1250, "");
+    for (auto [a, b] : {std::pair<long, long>{banco, 0}, {t.idSaida, t.idEntrada}})
+        ASSERT_EQ(postings::Baixar(*db, {"teste", "preparar"}, a, b, u("?"), u("N")), postings::Desfecho::Gravado);
+    // The account is left 10,00 above the smallest sum; the posting brought
+    // back takes 12,50 from it, the transfer's outgoing leg 30,00.
+    postings::NovoLancamento l;
+    l.codConta = u("002");
+    l.codRecDesp = u("003");
+    l.valor = value::Currency::fromUnits(std::numeric_limits<std::int64_t>::min() + 100000);
+    l.data = QDate(2024, 6, 1);
+    l.historico = u("GRANDE");
+    ASSERT_EQ(postings::Lancar(*db, {"teste", "lancar"}, l, 1), postings::Desfecho::Gravado);
+    janela->cmdAtualizar_Click();
+    for (long id : {banco, t.idSaida}) {
+        SCOPED_TRACE(id);
+        selecionar(janela, id);
+        testsupport::Script s;
+        if (id == banco) s.yes().ok();
+        else s.ok().ok();
+        janela->cmdRemBaixa_Click();
+        EXPECT_EQ(s.shownTexts().last(), postings::kMsgForaDoLimite);
+        EXPECT_EQ(realizado(id), u("N"));
+        oraculo();
+    }
+}

@@ -4,11 +4,16 @@
 #include "core/security/SegurancaFixture.h"
 #include "security/frmDetUsuario.h"
 #include "security/frmPermissoes.h"
+#include "core/security/CarregarPermissoes.h"
 #include "platform/ui/MsgBox.h"
 #include "platform/widgets/ListView.h"
 #include "platform/widgets/UpperLineEdit.h"
 
 #include <QApplication>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QTimer>
+#include <functional>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStyle>
@@ -326,13 +331,57 @@ TEST_F(UserDialog, TheLastActiveAdministratorStaysAnAdministrator) {
 
 namespace {
 
-TEST_F(UserDialog, DialogAndEditorsOpenCentredOnTheScreen) {
+// They open where every modal form opens: over the middle of the main window,
+// not over the screen's when the main window stands elsewhere.
+TEST_F(UserDialog, DialogAndEditorsOpenCentredOnTheMainWindow) {
     const QRect tela = QGuiApplication::primaryScreen()->geometry();
-    auto f = novo();
-    EXPECT_LE((f->frameGeometry().center() - tela.center()).manhattanLength(), 2);
-    security::frmPermContas e;
-    e.Load();
-    EXPECT_LE((e.frameGeometry().center() - tela.center()).manhattanLength(), 2);
+    QMainWindow principal;
+    auto *area = new QMdiArea(&principal);
+    principal.setCentralWidget(area);
+    ui::Forms::setMdiArea(area);
+    principal.setGeometry(tela.x() + 40, tela.y() + 30, 760, 620);
+    principal.show();
+    struct Caso {
+        const char *nome;
+        std::function<std::unique_ptr<ui::Form>()> criar;
+    };
+    const Caso casos[] = {
+        {"user dialog",
+         [] {
+             auto f = std::make_unique<frmDetUsuario>();
+             f->setMode(1);
+             return std::unique_ptr<ui::Form>(f.release());
+         }},
+        {"account permissions",
+         [this] {
+             auto f = std::make_unique<security::frmPermContas>();
+             std::shared_ptr<security::CPermissao> raiz;
+             security::CarregarPermissoesEmContas(1, ana, raiz);
+             f->setIdUsuario(ana);
+             f->setPermContas(raiz);
+             f->setMode(1);
+             return std::unique_ptr<ui::Form>(f.release());
+         }},
+        {"type permissions",
+         [this] {
+             auto f = std::make_unique<security::frmPermMov>();
+             std::shared_ptr<security::CPermissao> raiz;
+             security::CarregarPermissoesEmMovimentacoes(1, ana, raiz);
+             f->setIdUsuario(ana);
+             f->setPermRecDesp(raiz);
+             f->setMode(1);
+             return std::unique_ptr<ui::Form>(f.release());
+         }},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        std::unique_ptr<ui::Form> f = c.criar();
+        f->Load();
+        const QRect onde = testsupport::OndeAbre(*f);
+        EXPECT_LE((onde.center() - principal.frameGeometry().center()).manhattanLength(), 2)
+            << "at " << onde.x() << "," << onde.y() << " size " << onde.width() << "x" << onde.height();
+    }
+    ui::Forms::setMdiArea(nullptr);
 }
 
 } // namespace

@@ -334,10 +334,16 @@ TEST_F(MainFormTest, SearchByDocumentAsksForTheDocument) {
         EXPECT_EQ(s.shown()[0].caption, QStringLiteral("Finoteca - Pesquisa Por Documento"));
         EXPECT_EQ(s.shown()[1].text, QStringLiteral("Nenhum documento foi informado."));
     }
+    const auto antes = j.AreaMDI()->subWindowList().size();
     Script s;
     s.text(QStringLiteral("NF-1"));
     j.mnuOperPesqDoc->trigger();
     EXPECT_EQ(s.shown().size(), 1u);
+    // A result window of its own, in the search's Mode.
+    ASSERT_EQ(j.AreaMDI()->subWindowList().size(), antes + 1);
+    QWidget *janela = j.AreaMDI()->subWindowList().last()->widget();
+    EXPECT_EQ(janela->objectName(), QStringLiteral("frmRetPesq"));
+    EXPECT_EQ(janela->windowTitle(), QStringLiteral("PESQUISA DE LANÇAMENTOS POR DOCUMENTO"));
 }
 
 // Child windows that take the context menus' calls.

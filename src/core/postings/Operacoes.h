@@ -43,6 +43,20 @@ enum class Desfecho {
                     // written; the result's `recusa` says it in the user's words
 };
 
+// What every window that reverses postings says on JaEstornado, and what
+// every window that settles or reverses a transfer says on Incompleta.
+inline const QString kMsgNaoEstornou = QStringLiteral(
+    "Não foi possível estornar o lançamento selecionado. Uma possível causa é que ele já tenha sido estornado por "
+    "outro usuário ou baixado como não realizado. Verifique.");
+inline const QString kMsgFaltaPerna =
+    QStringLiteral("Erro: faltando informação sobre o lançamento correspondente na operação de transferência.");
+
+// What every window says when the reversal of a posting or of a transfer
+// ended other than Gravado, for the outcomes they share: Bloqueio,
+// JaEstornado, HistoricoLongo and, for any other, that the reversal was not
+// written, naming the account when the reversal of a transfer tells it.
+QString MensagemDeEstornoRecusado(Desfecho desfecho, const QString &desConta = QString());
+
 // ---- posting ------------------------------------------------------------------
 
 struct NovoLancamento {
@@ -136,8 +150,19 @@ Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long ser
 // transaction (MudarRealizado in Escrita.h). NaoOcorreu: the guard did not
 // match (reversed or settled meanwhile); Incompleta: the stored legs are not
 // one outgoing and one incoming; Bloqueio: the file was kept busy by another
-// copy. In each of these nothing is written.
+// copy; Invalido: a balance it moves would leave the range of money, *recusa
+// says so in the user's words. In each of these nothing is written.
 Desfecho Baixar(dao::Database &db, const Chamador &onde, long id, long idOutraPerna, const QString &antigo,
-                const QString &novo);
+                const QString &novo, QString *recusa = nullptr);
+
+// What the pending list and the search results say on NaoOcorreu when
+// settling a posting or a transfer, and when taking a transfer's settlement
+// back (taking back a single posting's is worded by each window).
+inline const QString kMsgBaixaNaoOcorreu =
+    QStringLiteral("A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter acabado de estorná-lo "
+                   "ou baixá-lo.\nAtualize sua pesquisa.");
+inline const QString kMsgRemocaoDeBaixaNaoOcorreu =
+    QStringLiteral("A remoção de baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter acabado de "
+                   "estorná-lo ou remover sua baixa.\nAtualize sua pesquisa.");
 
 } // namespace postings

@@ -14,6 +14,9 @@ namespace postings {
 // ParQryContaPermissoes: the user's write permissions (2 or 3) on the exact
 // account plus those on the exact type; 2 means both are granted.
 long PermissoesDeGravacao(dao::Database &db, long idUsuario, const QString &codConta, const QString &codRecDesp);
+// What a window says when they are not granted.
+inline const QString kMsgSemPermissaoGravacao =
+    QStringLiteral("Você não tem permissão de gravação nesta conta ou tipo de receita/despesa.");
 
 // Transfers (settling, taking back, reversing) need permission 2 or 3 on the
 // type whose Id is 2, the transfer type of a database the program created.
@@ -36,7 +39,20 @@ struct PernaDeTransferencia {
 // order of its own.
 std::vector<PernaDeTransferencia> LerPernas(dao::Database &db, long serial, long idUsuario, int tipoUsuario);
 
+// The SELECT of the postings linked with `serial` through Transferencias,
+// each with its account's description, outgoing leg first.
+QString SqlDasPernas(long serial);
+
 // Both legs are there: exactly one outgoing and one incoming.
 bool PernasCompletas(const std::vector<PernaDeTransferencia> &pernas);
+
+// Why settling or taking back (Baixa), or reversing (Estorno), the transfer
+// whose legs these are may not go on, as the windows tell the user:
+// kMsgFaltaPerna when the legs are not complete, then, for a common user
+// (tipoUsuario other than 1), the first leg on whose account he may not
+// write. Nothing when it may go on.
+enum class OperacaoEmTransferencia { Baixa, Estorno };
+std::optional<QString> RecusaDaTransferencia(const std::vector<PernaDeTransferencia> &pernas, int tipoUsuario,
+                                             OperacaoEmTransferencia operacao);
 
 } // namespace postings

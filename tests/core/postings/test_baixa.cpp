@@ -16,7 +16,7 @@
 #include "core/postings/Permissoes.h"
 #include "support/ErrorOf.h"
 #include "support/Oracle.h"
-#include "support/TempDir.h"
+#include "support/LivroNovo.h"
 
 #include <sqlite3.h>
 
@@ -29,26 +29,22 @@ namespace {
 Currency reais(qint64 centavos) { return Currency::fromUnits(centavos * 100); }
 const postings::Chamador kOnde{"frmTeste", "cmdBaixar_Click"};
 
-class Baixas : public ::testing::Test {
+class Baixas : public testsupport::LivroNovo {
 protected:
     void SetUp() override {
-        testsupport::qtApp();
-        db = db::ConstruirBancoDeDados(dir.file(QStringLiteral("livro.mdb")));
-        fin::gDB = db.get();
+        LivroNovo::SetUp();
         for (const char *c : {"001", "001.001", "001.001.001", "001.002", "002"}) item("Contas", "DesConta", c);
         for (const char *t : {"003", "003.001", "003.001.001", "004"}) item("TiposMovimentacoes", "DesMovimentacao", t);
     }
     void TearDown() override {
         oraculo();
-        fin::gDB = nullptr;
+        LivroNovo::TearDown();
     }
     void oraculo() { EXPECT_EQ(testsupport::CheckBookText(*db).toStdString(), ""); }
     void item(const char *tabela, const char *campo, const char *codigo) {
         const QString c = QString::fromLatin1(codigo);
-        const int dot = c.lastIndexOf(QLatin1Char('.'));
         db->Execute(QStringLiteral("INSERT INTO %1 (%2, Codigo, CodPai) VALUES ('D %3', '%3', '%4')")
-                        .arg(QString::fromLatin1(tabela), QString::fromLatin1(campo), c,
-                             dot < 0 ? QStringLiteral("000") : c.left(dot)));
+                        .arg(QString::fromLatin1(tabela), QString::fromLatin1(campo), c, CodigoPai(c)));
     }
     long lancar(const char *conta, const char *tipo, qint64 centavos, QDate d) {
         postings::NovoLancamento l;
@@ -108,9 +104,6 @@ protected:
     void setRealizado(long id, const char *c) {
         db->Execute(QStringLiteral("UPDATE Lancamentos SET Realizado = '%1' WHERE Id = %2").arg(QString::fromLatin1(c)).arg(id));
     }
-
-    testsupport::TempDir dir;
-    std::unique_ptr<dao::Database> db;
 };
 
 } // namespace

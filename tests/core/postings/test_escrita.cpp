@@ -12,7 +12,7 @@
 #include "support/Book.h"
 #include "support/ErrorOf.h"
 #include "support/Oracle.h"
-#include "support/TempDir.h"
+#include "support/LivroNovo.h"
 
 #include <cstdint>
 #include <functional>
@@ -26,28 +26,22 @@ namespace {
 
 Currency reais(double v) { return Currency::fromUnits(qint64(std::llround(v * 10000))); }
 
-class Escrita : public ::testing::Test {
+class Escrita : public testsupport::LivroNovo {
 protected:
     void SetUp() override {
-        testsupport::qtApp();
-        db = db::ConstruirBancoDeDados(dir.file(QStringLiteral("livro.mdb")));
-        fin::gDB = db.get();
-        fin::gIdUsuario = 1;
-        fin::gTipoUsuario = 1;
+        LivroNovo::SetUp();
     }
     void TearDown() override {
         EXPECT_EQ(testsupport::CheckBookText(*db, oracle).toStdString(), "");
-        fin::gDB = nullptr;
+        LivroNovo::TearDown();
     }
     void conta(const QString &codigo, bool inativa = false) {
-        const int dot = codigo.lastIndexOf(QLatin1Char('.'));
-        const QString pai = dot < 0 ? QStringLiteral("000") : codigo.left(dot);
+        const QString pai = CodigoPai(codigo);
         db->Execute(QStringLiteral("INSERT INTO Contas (DesConta, Codigo, CodPai, Inativa) VALUES ('C %1', '%1', '%2', %3)")
                         .arg(codigo, pai, inativa ? QStringLiteral("True") : QStringLiteral("False")));
     }
     void tipo(const QString &codigo) {
-        const int dot = codigo.lastIndexOf(QLatin1Char('.'));
-        const QString pai = dot < 0 ? QStringLiteral("000") : codigo.left(dot);
+        const QString pai = CodigoPai(codigo);
         db->Execute(QStringLiteral("INSERT INTO TiposMovimentacoes (DesMovimentacao, Codigo, CodPai, Inativo) "
                                    "VALUES ('T %1', '%1', '%2', False)").arg(codigo, pai));
     }
@@ -88,9 +82,6 @@ protected:
         auto rs = db->OpenRecordset(sql, dao::dbOpenSnapshot);
         return rs->Field(0).toInt();
     }
-
-    testsupport::TempDir dir;
-    std::unique_ptr<dao::Database> db;
     testsupport::OracleOptions oracle;
 };
 

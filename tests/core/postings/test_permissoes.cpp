@@ -11,7 +11,7 @@
 #include "core/postings/Operacoes.h"
 #include "core/postings/Permissoes.h"
 #include "support/Oracle.h"
-#include "support/TempDir.h"
+#include "support/LivroNovo.h"
 
 using postings::Desfecho;
 using testsupport::Script;
@@ -22,26 +22,22 @@ namespace {
 const postings::Chamador kOnde{"frmTeste", "cmdEstornar_Click"};
 constexpr long kComum = 2;
 
-class Permissoes : public ::testing::Test {
+class Permissoes : public testsupport::LivroNovo {
 protected:
     void SetUp() override {
-        testsupport::qtApp();
-        db = db::ConstruirBancoDeDados(dir.file(QStringLiteral("livro.mdb")));
-        fin::gDB = db.get();
+        LivroNovo::SetUp();
         db->Execute(QStringLiteral("INSERT INTO Usuarios (DesUsuario,IdLogin,Senha,Tipo) VALUES ('ZE','ZE','X',2)"));
         for (const char *c : {"001", "001.001", "002"}) item("Contas", "DesConta", c);
         item("TiposMovimentacoes", "DesMovimentacao", "003");
     }
     void TearDown() override {
         EXPECT_EQ(testsupport::CheckBookText(*db).toStdString(), "");
-        fin::gDB = nullptr;
+        LivroNovo::TearDown();
     }
     long item(const char *tabela, const char *campo, const char *codigo) {
         const QString c = QString::fromLatin1(codigo);
-        const int dot = c.lastIndexOf(QLatin1Char('.'));
         db->Execute(QStringLiteral("INSERT INTO %1 (%2, Codigo, CodPai) VALUES ('D %3', '%3', '%4')")
-                        .arg(QString::fromLatin1(tabela), QString::fromLatin1(campo), c,
-                             dot < 0 ? QStringLiteral("000") : c.left(dot)));
+                        .arg(QString::fromLatin1(tabela), QString::fromLatin1(campo), c, CodigoPai(c)));
         return id(tabela, codigo);
     }
     long id(const char *tabela, const char *codigo) {
@@ -66,9 +62,6 @@ protected:
         EXPECT_EQ(postings::Transferir(*db, kOnde, t, 1, &f), Desfecho::Gravado);
         return f;
     }
-
-    testsupport::TempDir dir;
-    std::unique_ptr<dao::Database> db;
 };
 
 } // namespace

@@ -12,7 +12,7 @@
 #include "platform/dao/Recordset.h"
 #include "platform/ui/GuiTest.h"
 #include "support/Oracle.h"
-#include "support/TempDir.h"
+#include "support/LivroNovo.h"
 #include "ui/AppContext.h"
 
 #include <gtest/gtest.h>
@@ -33,27 +33,21 @@ struct Lanc {
 
 inline const postings::Chamador kOnde{"frmTeste", "Livro"};
 
-class LivroDeBalancos : public ::testing::Test {
+class LivroDeBalancos : public testsupport::LivroNovo {
 protected:
     void SetUp() override {
-        testsupport::qtApp();
-        db = db::ConstruirBancoDeDados(dir.file(QStringLiteral("livro.mdb")));
-        fin::gDB = db.get();
-        fin::gIdUsuario = 1;
-        fin::gTipoUsuario = 1;
+        LivroNovo::SetUp();
         escrever();
         ASSERT_EQ(testsupport::CheckBookText(*db).toStdString(), "");
         lancamentos = lerLancamentos();
     }
     void TearDown() override {
         EXPECT_EQ(testsupport::CheckBookText(*db).toStdString(), "");
-        fin::gDB = nullptr;
-        fin::gTipoUsuario = 1;
+        LivroNovo::TearDown();
     }
 
     long item(const QString &tabela, const QString &campo, const QString &codigo, const QString &des) {
-        const int dot = codigo.lastIndexOf(QLatin1Char('.'));
-        const QString pai = dot < 0 ? QStringLiteral("000") : codigo.left(dot);
+        const QString pai = CodigoPai(codigo);
         db->Execute(QStringLiteral("INSERT INTO %1 (%2, Codigo, CodPai) VALUES ('%3', '%4', '%5')").arg(tabela, campo, des, codigo, pai));
         auto rs = db->OpenRecordset(QStringLiteral("SELECT Id FROM %1 WHERE Codigo = '%2'").arg(tabela, codigo), dao::dbOpenSnapshot);
         return long(rs->Field(0).toDouble());
@@ -189,9 +183,6 @@ protected:
         p.codigos = codigos;
         return p;
     }
-
-    testsupport::TempDir dir;
-    std::unique_ptr<dao::Database> db;
     std::vector<Lanc> lancamentos;
     long idCarteira = 0;
 };

@@ -6,7 +6,7 @@
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"
 #include "platform/ui/GuiTest.h"
-#include "support/TempDir.h"
+#include "support/LivroNovo.h"
 #include "ui/AppContext.h"
 
 #include <gtest/gtest.h>
@@ -14,14 +14,10 @@
 
 namespace testsupport {
 
-class SegurancaFixture : public ::testing::Test {
+class SegurancaFixture : public LivroNovo {
 protected:
     void SetUp() override {
-        qtApp();
-        db = db::ConstruirBancoDeDados(dir.file(QStringLiteral("seg.mdb")));
-        fin::gDB = db.get();
-        fin::gIdUsuario = 1;
-        fin::gTipoUsuario = 1;
+        LivroNovo::SetUp();
         fin::gTemDados = 3;
         ana = usuario(QStringLiteral("ANA"), QStringLiteral("ANA"), 2);
         bia = usuario(QStringLiteral("BIA"), QStringLiteral("BIA"), 2);
@@ -33,12 +29,6 @@ protected:
         tipo(QStringLiteral("003"), QStringLiteral("SALARIO"));
         tipo(QStringLiteral("003.001"), QStringLiteral("BONUS"));
     }
-    void TearDown() override { fin::gDB = nullptr; }
-
-    static QString pai(const QString &codigo) {
-        const int dot = codigo.lastIndexOf(QLatin1Char('.'));
-        return dot < 0 ? QStringLiteral("000") : codigo.left(dot);
-    }
     long usuario(const QString &nome, const QString &login, int tipo, bool inativo = false) {
         db->Execute(QStringLiteral("INSERT INTO Usuarios (DesUsuario, IdLogin, Senha, Tipo, Inativo) VALUES ('%1', '%2', "
                                    "'SENHA', %3, %4)")
@@ -49,12 +39,12 @@ protected:
     }
     void conta(const QString &codigo, const QString &des, bool inativa = false) {
         db->Execute(QStringLiteral("INSERT INTO Contas (DesConta, Codigo, CodPai, Inativa) VALUES ('%1', '%2', '%3', %4)")
-                        .arg(des, codigo, pai(codigo), inativa ? QStringLiteral("True") : QStringLiteral("False")));
+                        .arg(des, codigo, CodigoPai(codigo), inativa ? QStringLiteral("True") : QStringLiteral("False")));
     }
     void tipo(const QString &codigo, const QString &des) {
         db->Execute(QStringLiteral("INSERT INTO TiposMovimentacoes (DesMovimentacao, Codigo, CodPai, Inativo) "
                                    "VALUES ('%1', '%2', '%3', False)")
-                        .arg(des, codigo, pai(codigo)));
+                        .arg(des, codigo, CodigoPai(codigo)));
     }
     long idConta(const QString &codigo) {
         return valor(QStringLiteral("SELECT Id FROM Contas WHERE Codigo = '%1'").arg(codigo));
@@ -92,8 +82,6 @@ protected:
         return valor(QStringLiteral("SELECT Count(*) FROM PermissoesDeUsuarios WHERE IdUsuario = %1").arg(usu));
     }
 
-    TempDir dir;
-    std::unique_ptr<dao::Database> db;
     long ana = 0, bia = 0;
 };
 

@@ -103,6 +103,9 @@ TEST_F(Grade, ColunasLigadasPorNomeMostramOsCamposFormatados) {
     EXPECT_EQ(celula(1, 3), u("-R$ 20,50"));
     EXPECT_EQ(grid.view()->model()->headerData(1, Qt::Horizontal).toString(), u("Data"));
     EXPECT_EQ(grid.Caption(), u("TÍTULO"));
+    // A narrow column is as wide as it is set, not as wide as the style would like.
+    grid.Columns(0).setWidth(8);
+    EXPECT_EQ(grid.view()->columnWidth(0), 8);
     // Rebinding a column to another field shows that field; an unknown field shows nothing.
     grid.Columns(2).setDataField(u("Id"));
     EXPECT_EQ(celula(4, 2), u("5"));
