@@ -466,6 +466,17 @@ TEST_F(Escrita, AMoveWhereOnlyTheLastLaterPostingWouldLeaveTheRangeWritesNothing
               postings::Resultado::Gravado);
     ASSERT_EQ(linha(ultimo.id).saldoGlobal, Currency::fromUnits(maximo - 5000000));
     const QString antes = estado(*db);
+    // 600,00 a day before them all.
+    auto recuado = [&] {
+        postings::Lancamento l;
+        l.codConta = QStringLiteral("001");
+        l.codRecDesp = QStringLiteral("003");
+        l.valor = reais(600);
+        l.data = d.addDays(-1);
+        l.historico = QStringLiteral("HISTORICO");
+        l.idUsuario = 1;
+        return l;
+    };
 
     struct Caso {
         const char *nome;
@@ -474,27 +485,14 @@ TEST_F(Escrita, AMoveWhereOnlyTheLastLaterPostingWouldLeaveTheRangeWritesNothing
     const Caso casos[] = {
         {"a back-dated posting",
          [&] {
-             postings::Lancamento l;
-             l.codConta = QStringLiteral("001");
-             l.codRecDesp = QStringLiteral("003");
-             l.valor = reais(600);
-             l.data = d.addDays(-1);
-             l.historico = QStringLiteral("HISTORICO");
-             l.idUsuario = 1;
+             const postings::Lancamento l = recuado();
              postings::Gravado g;
              return postings::GravarLancamento(*db, l, &g) == postings::Resultado::Invalido &&
                     g.recusa == postings::kMsgForaDoLimite;
          }},
         {"a back-dated posting whose caller's own step ran",
          [&] {
-             postings::Lancamento l;
-             l.codConta = QStringLiteral("001");
-             l.codRecDesp = QStringLiteral("003");
-             l.valor = reais(600);
-             l.data = d.addDays(-1);
-             l.historico = QStringLiteral("HISTORICO");
-             l.idUsuario = 1;
-             return postings::GravarLancamento(*db, l, nullptr, [&] {
+             return postings::GravarLancamento(*db, recuado(), nullptr, [&] {
                         db->Execute(QStringLiteral("UPDATE Lancamentos SET Historico = 'MARCADO' WHERE Id = %1").arg(n.id));
                         return true;
                     }) == postings::Resultado::Invalido;
