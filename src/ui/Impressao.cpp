@@ -35,7 +35,17 @@ PaginaDeCorpo IniciarPaginaDeCorpo(print::Printer &p, long paginasFeitas, const 
     PaginaDeCorpo c;
     c.topo = p.CurrentY() + 100;
     c.linhas = CalculaLimiteDeLinhas(alturaLinha, float(p.ScaleHeight() - c.topo - reservaInferior)) - 1;
+    if (c.linhas < 1) PararPaginaPequena();
     return c;
+}
+
+bool CabeNaPagina(const print::Printer &p, double yPe, double reservaInferior) {
+    return yPe <= p.ScaleHeight() - reservaInferior;
+}
+
+void PararPaginaPequena() {
+    MsgBox(kMsgPaginaPequena, ui::vbInformation, platform::App::Title());
+    throw err::AppError(err::kErrCancel, QString(), QString());
 }
 
 void ConfigurarImpressora(long &offsetX, long &offsetY, long orientacao, print::Printer &impressora) {
