@@ -12,6 +12,7 @@
 #include "platform/ui/GuiTest.h"
 #include "platform/widgets/ActiveText.h"
 #include "platform/widgets/UpperLineEdit.h"
+#include "ui/Impressao.h"
 #include "core/postings/Escrita.h"
 #include "core/postings/SaldoInicial.h"
 #include "support/ErrorOf.h"
@@ -517,6 +518,55 @@ TEST_F(Charts, PrintedChartIndentsByLevelAndBreaksPages) {
     // Every item printed exactly once, the header on every page.
     EXPECT_EQ(textos.count(QStringLiteral("ITEM 120")), 1);
     EXPECT_EQ(textos.count(QStringLiteral("CONTAS")), paginas);
+}
+
+TEST_F(Charts, PrintedChartStaysInsideThePrintableAreaOrStopsWhenAPageHoldsNoLine) {
+    for (int i = 1; i <= 150; ++i) conta(QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("ITEM %1").arg(i, 3, 10, QLatin1Char('0')));
+    auto *f = abrir<charts::frmContas>();
+    print::RecordingPrinter medida;
+    medida.setFontName(QStringLiteral("Courier New"));
+    medida.setFontSize(8);
+    const double linha = medida.TextHeight(QStringLiteral("A")) + 20;
+    struct Caso {
+        const char *nome;
+        int superiorPx, inferiorPx; // portrait strips, pixels of 2.4 twips
+        double reserva;             // kept free at the foot; -1: no page holds a line
+    };
+    const Caso casos[] = {
+        {"narrow strip at the foot", 100, 100, 900},
+        {"strip at the foot wider than the reserve", 100, 400, 0},
+        {"page too short for a line", 6000, 100, -1},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        print::RecordingPrinter::Device d;
+        d.topPx = c.superiorPx;
+        d.bottomPx = c.inferiorPx;
+        print::RecordingPrinter p(d);
+        Script s;
+        s.ok();
+        print::ScopedPrinter uso(p);
+        f->cmdImprimir_Click();
+        if (c.reserva < 0) {
+            EXPECT_EQ(s.shownTexts().last(), fin::kMsgPaginaPequena);
+            EXPECT_EQ(p.ops().back().kind, print::PrintOp::KillDoc);
+            EXPECT_EQ(p.documentsEnded(), 0);
+            for (const print::PrintOp &o : p.ops()) EXPECT_NE(o.kind, print::PrintOp::NewPage);
+            continue;
+        }
+        EXPECT_EQ(p.documentsEnded(), 1);
+        EXPECT_EQ(p.texts().count(QStringLiteral("ITEM 150")), 1);
+        int paginas = 0;
+        for (const print::PrintOp &o : p.ops()) paginas = std::max(paginas, o.page);
+        ASSERT_GE(paginas, 2);
+        for (int pagina = 1; pagina <= paginas; ++pagina) {
+            EXPECT_LE(p.lowestInk(pagina), p.ScaleHeight() - c.reserva) << pagina;
+            if (pagina < paginas) {
+                // a page before the last holds all the lines its count allows
+                EXPECT_GT(p.lowestInk(pagina) + 4 * linha, p.ScaleHeight() - c.reserva) << pagina;
+            }
+        }
+    }
 }
 
 TEST_F(Charts, EmptyChartPrintsNothingButStillReportsCompletion) {

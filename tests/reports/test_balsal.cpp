@@ -4,6 +4,7 @@
 
 #include "core/reports/CalculoBalanco.h"
 #include "platform/print/RecordingPrinter.h"
+#include "ui/Impressao.h"
 #include "reports/ComandosDeBalanco.h"
 #include "reports/frmBalSal.h"
 #include "reports/frmExtra.h"
@@ -438,6 +439,55 @@ TEST(RelatorioDeBalanco, PaginasComVariosItensTotalUmaVezEColuna67) {
     EXPECT_EQ(totais, 1);
     EXPECT_EQ(todas[1].text, f->tv->Item(QStringLiteral("_001"))->Text());
     EXPECT_EQ(todas[2].text, QStringLiteral("   ") + f->tv->Item(QStringLiteral("_001.001"))->Text());
+}
+
+TEST(RelatorioDeBalanco, DentroDaAreaImprimivelOuParaQuandoAPaginaNaoComportaUmaLinha) {
+    testsupport::qtApp();
+    Janelas j;
+    frmBalSal *f = j.nova(3);
+    f->MostrarLinhas(muitas(100));
+    print::RecordingPrinter medida;
+    medida.setFontName(QStringLiteral("Courier New"));
+    medida.setFontSize(8);
+    const double linha = medida.TextHeight(QStringLiteral("A")) + 20;
+    struct Caso {
+        const char *nome;
+        int superiorPx, inferiorPx; // faixas do papel em retrato, pixels de 2,4 twips
+        double reserva;             // livre no pé; -1: nenhuma página comporta uma linha
+    };
+    const Caso casos[] = {
+        {"faixa inferior estreita", 100, 100, 900},
+        {"faixa inferior maior que a reserva", 100, 400, 0},
+        {"página baixa demais para uma linha", 6000, 100, -1},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        print::RecordingPrinter::Device d;
+        d.topPx = c.superiorPx;
+        d.bottomPx = c.inferiorPx;
+        print::RecordingPrinter p(d);
+        testsupport::Script script;
+        script.ok();
+        print::ScopedPrinter uso(p);
+        f->cmdImprimir_Click();
+        if (c.reserva < 0) {
+            EXPECT_EQ(script.shownTexts(), QStringList{fin::kMsgPaginaPequena});
+            EXPECT_EQ(p.ops().back().kind, print::PrintOp::KillDoc);
+            EXPECT_EQ(p.documentsEnded(), 0);
+            for (const print::PrintOp &o : p.ops()) EXPECT_NE(o.kind, print::PrintOp::NewPage);
+            continue;
+        }
+        EXPECT_EQ(script.shownTexts(), QStringList{QStringLiteral("Impressão concluída.")});
+        int paginas = 0;
+        for (const print::PrintOp &o : p.ops()) paginas = std::max(paginas, o.page);
+        ASSERT_GE(paginas, 2);
+        for (int pagina = 1; pagina <= paginas; ++pagina) {
+            EXPECT_LE(p.lowestInk(pagina), p.ScaleHeight() - c.reserva) << pagina;
+            if (pagina < paginas) {
+                EXPECT_GT(p.lowestInk(pagina) + 4 * linha, p.ScaleHeight() - c.reserva) << pagina;
+            }
+        }
+    }
 }
 
 TEST(RelatorioDeBalanco, SemTotalQuandoOmitidoEArvoreVazia) {
