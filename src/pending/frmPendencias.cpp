@@ -15,11 +15,13 @@
 #include "platform/widgets/FlexGrid.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace pending {
@@ -126,6 +128,8 @@ void frmPendencias::UpdateView(long &msg) { (void)msg; }
 void frmPendencias::ConfigurarGrid() {
     try {
         Fgrid->setFormatString(kFormatoGridPendencias);
+        larguras_.clear();
+        for (int c = 0; c < Fgrid->Cols(); ++c) larguras_.push_back(Fgrid->ColWidth(c));
         Fgrid->setRows(2);
         Fgrid->setRowData(1, 0);
     } catch (...) {
@@ -290,18 +294,51 @@ void frmPendencias::ResizeGrid() {
     try {
         Fgrid->setGeometry(0, 0, width(), height() - picBotton->height());
         // What the grid shows inside its frame and beside its scroll bar.
-        int dentro = Fgrid->width() - 2 * Fgrid->frameWidth();
+        int dentro = Fgrid->maximumViewportSize().width();
         if (Fgrid->verticalScrollBar()->isVisible()) dentro -= Fgrid->verticalScrollBar()->width();
-        long soma = 0;
-        for (int c = 0; c < Fgrid->Cols(); ++c) soma += Fgrid->ColWidth(c);
-        const long ultima = long(dentro) * kTwips - soma + Fgrid->ColWidth(7);
-        if (ultima > 0) Fgrid->setColWidth(7, ultima);
+        AjustarColunas(long(dentro) * kTwips);
         // The current row stays in view: the first size comes after the load,
         // whose scrolling happened before the grid had its size.
         Fgrid->scrollTo(Fgrid->model()->index(Fgrid->Row(), 1));
         Fgrid->Refresh();
     } catch (...) {
     }
+}
+
+// The columns fill the grid's width and no more, so the rows never scroll
+// sideways. With room to spare every column keeps the width its header was
+// drawn for and the history takes the rest (at least as wide as the account).
+// With less, each column keeps its caption whole (and a date, an amount) and
+// the columns share what is left in the proportion of what they gave up.
+void frmPendencias::AjustarColunas(long dentro) {
+    const int n = Fgrid->Cols();
+    if (larguras_.size() != std::size_t(n) || n != 8) return;
+    const QFontMetrics fm = Fgrid->fontMetrics();
+    auto twips = [&fm](const QString &t) { return long(fm.horizontalAdvance(t) + 8) * kTwips; };
+    std::vector<long> proprias = larguras_;
+    std::vector<long> minimas(larguras_.size());
+    proprias[7] = std::min(proprias[7], proprias[4]);
+    minimas[0] = proprias[0];
+    for (int c = 1; c < n; ++c) minimas[std::size_t(c)] = std::min(proprias[std::size_t(c)], twips(Fgrid->TextMatrix(0, c)));
+    minimas[2] = std::max(minimas[2], std::min(proprias[2], twips(QStringLiteral("00/00/0000"))));
+    minimas[3] = std::max(minimas[3], std::min(proprias[3], twips(QStringLiteral("-000.000,00"))));
+    long somaProprias = 0, somaMinimas = 0;
+    for (int c = 0; c < n; ++c) somaProprias += proprias[std::size_t(c)], somaMinimas += minimas[std::size_t(c)];
+    if (dentro >= somaProprias) {
+        for (int c = 0; c < 7; ++c) Fgrid->setColWidth(c, proprias[std::size_t(c)]);
+        Fgrid->setColWidth(7, dentro - (somaProprias - proprias[7]));
+        return;
+    }
+    const long cedido = somaProprias - somaMinimas, falta = somaProprias - std::max(dentro, somaMinimas);
+    long usado = 0;
+    for (int c = 0; c < 7; ++c) {
+        const long folga = proprias[std::size_t(c)] - minimas[std::size_t(c)];
+        long w = proprias[std::size_t(c)] - (cedido > 0 ? folga * falta / cedido : 0);
+        w -= w % kTwips; // the grid keeps whole pixels
+        Fgrid->setColWidth(c, w);
+        usado += w;
+    }
+    Fgrid->setColWidth(7, std::max(dentro, somaMinimas) - usado);
 }
 
 // ---- opening ----------------------------------------------------------------------

@@ -12,6 +12,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <vector>
 
 class QMdiArea;
 class QPushButton;
@@ -78,6 +79,7 @@ protected:
     void changeEvent(QEvent *e) override;
 
 private:
+    void AjustarColunas(long dentro); // dentro: the width inside the grid, in twips
     void ConfigurarGrid();
     void ExibirPendencias();
     void Form_Resize();
@@ -102,6 +104,7 @@ private:
     long contador_ = 0;
     bool jaAtivada_ = false;
     bool podeTransferir_ = false;
+    std::vector<long> larguras_; // each column's width as the format gives it, in twips
     bool selecionando_ = false;
     // Print state of the print in progress.
     QDateTime dataImpressao_;

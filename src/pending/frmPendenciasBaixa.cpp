@@ -19,12 +19,6 @@ using postings::Desfecho;
 
 namespace {
 
-const QString kAtualize = QStringLiteral("\nAtualize sua pesquisa.");
-const QString kMsgBaixaNaoOcorreu = QStringLiteral(
-    "A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter acabado de estorná-lo ou baixá-lo.");
-
-void informar(const QString &texto) { fin::MsgBox(texto, ui::vbInformation, platform::App::Title()); }
-
 // Yes and No only: Yes realised, No not realised. Any other answer (a box
 // dismissed somehow) leaves everything as it was, since No moves balances.
 std::optional<QString> perguntarSeRealizou() {
@@ -111,10 +105,10 @@ void frmPendencias::mudarBaixa(bool remover) {
         informar(recusa);
         return;
     default:
-        informar((remover ? QStringLiteral("A remoção da baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
-                                           "usuário ter acabado de estorná-lo ou de remover sua baixa.")
-                          : kMsgBaixaNaoOcorreu) +
-                 kAtualize);
+        informar(remover ? QStringLiteral("A remoção da baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
+                                          "usuário ter acabado de estorná-lo ou de remover sua baixa.\nAtualize sua "
+                                          "pesquisa.")
+                         : postings::kMsgBaixaNaoOcorreu);
         return;
     }
     reg->Realizado = novo;
@@ -146,18 +140,11 @@ void frmPendencias::mudarBaixaDeTransferencia(postings::CRowData &registro, bool
         const auto pernas = postings::LerPernas(*fin::gDB, registro.Serial, fin::gIdUsuario, int(fin::gTipoUsuario));
         // One outgoing and one incoming leg: with any other pair one leg's
         // balances would move from the wrong date, or twice.
-        if (!postings::PernasCompletas(pernas)) {
-            informar(postings::kMsgFaltaPerna);
+        if (const std::optional<QString> recusa =
+                postings::RecusaDaTransferencia(pernas, int(fin::gTipoUsuario), postings::OperacaoEmTransferencia::Baixa)) {
+            informar(*recusa);
             cancelar();
         }
-        if (fin::gTipoUsuario != 1)
-            for (const postings::PernaDeTransferencia &p : pernas)
-                if (!p.podeGravar()) {
-                    informar(QStringLiteral("Você não pode fazer esta baixa por não ter permissão de gravação na conta '") +
-                             p.desConta +
-                             QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo baixada."));
-                    cancelar();
-                }
         QString novo = QStringLiteral("?");
         if (!remover) {
             const std::optional<QString> resposta = perguntarSeRealizou();
@@ -180,10 +167,7 @@ void frmPendencias::mudarBaixaDeTransferencia(postings::CRowData &registro, bool
             informar(recusa);
             return;
         default:
-            informar((remover ? QStringLiteral("A remoção de baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
-                                               "usuário ter acabado de estorná-lo ou remover sua baixa.")
-                              : kMsgBaixaNaoOcorreu) +
-                     kAtualize);
+            informar(remover ? postings::kMsgRemocaoDeBaixaNaoOcorreu : postings::kMsgBaixaNaoOcorreu);
             return;
         }
         registro.Realizado = novo;

@@ -18,12 +18,6 @@ namespace pending {
 
 using postings::Desfecho;
 
-namespace {
-
-void informar(const QString &texto) { fin::MsgBox(texto, ui::vbInformation, platform::App::Title()); }
-
-} // namespace
-
 void frmPendencias::cmdEstornar_Click() {
     try {
         postings::CRowData *reg = registroSelecionado();
@@ -59,28 +53,12 @@ void frmPendencias::cmdEstornar_Click() {
         fin::CHourGlass hg;
         hg.Show(true);
         postings::Estorno e;
-        switch (postings::Estornar(*fin::gDB, {"frmPendencias", "cmdEstornar_Click"}, reg->Serial, *historico,
-                                   fin::gIdUsuario, &e)) {
-        case Desfecho::Gravado:
-            break;
-        case Desfecho::Bloqueio:
+        const Desfecho d = postings::Estornar(*fin::gDB, {"frmPendencias", "cmdEstornar_Click"}, reg->Serial,
+                                              *historico, fin::gIdUsuario, &e);
+        if (d != Desfecho::Gravado) {
             hg.Show(false);
-            fin::MsgBox(postings::kMsgBloqueio);
-            return;
-        case Desfecho::JaEstornado:
-            fin::MsgBox(postings::kMsgNaoEstornou);
-            return;
-        case Desfecho::HistoricoLongo:
-            hg.Show(false);
-            fin::MsgBox(postings::kMsgHistoricoComMaisDe50);
-            return;
-        case Desfecho::Invalido:
-            hg.Show(false);
-            fin::MsgBox(e.recusa, ui::vbInformation);
-            return;
-        default:
-            hg.Show(false);
-            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada."));
+            if (d == Desfecho::Invalido) fin::MsgBox(e.recusa, ui::vbInformation);
+            else fin::MsgBox(postings::MensagemDeEstornoRecusado(d));
             return;
         }
         reg->Estornado = true;
@@ -115,18 +93,11 @@ void frmPendencias::EstornoDeTransferencia(postings::CRowData &registro) {
                      : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de origem "
                                       "também será estornado e com o mesmo histórico que você informar aqui."));
         const auto pernas = postings::LerPernas(*fin::gDB, registro.Serial, fin::gIdUsuario, int(fin::gTipoUsuario));
-        if (!postings::PernasCompletas(pernas)) {
-            informar(postings::kMsgFaltaPerna);
+        if (const std::optional<QString> recusa =
+                postings::RecusaDaTransferencia(pernas, int(fin::gTipoUsuario), postings::OperacaoEmTransferencia::Estorno)) {
+            informar(*recusa);
             cancelar();
         }
-        if (fin::gTipoUsuario != 1)
-            for (const postings::PernaDeTransferencia &p : pernas)
-                if (!p.podeGravar()) {
-                    informar(QStringLiteral("Você não pode fazer este estorno por não ter permissão de gravação na conta '") +
-                             p.desConta +
-                             QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo estornada."));
-                    cancelar();
-                }
         const std::optional<QString> historico = postings::PedirHistoricoDeEstorno();
         if (!historico) return;
         fin::CHourGlass hg;
@@ -134,35 +105,24 @@ void frmPendencias::EstornoDeTransferencia(postings::CRowData &registro) {
         postings::EstornoDeTransferenciaFeito feito;
         int perna = 0;
         QString desConta;
-        switch (postings::EstornarTransferencia(*fin::gDB, {"frmPendencias", "EstornoDeTransferencia"}, registro.Serial,
-                                                *historico, fin::gIdUsuario, &feito, &perna, &desConta)) {
+        const Desfecho d = postings::EstornarTransferencia(*fin::gDB, {"frmPendencias", "EstornoDeTransferencia"},
+                                                           registro.Serial, *historico, fin::gIdUsuario, &feito, &perna,
+                                                           &desConta);
+        switch (d) {
         case Desfecho::Gravado:
             break;
-        case Desfecho::Bloqueio:
-            hg.Show(false);
-            fin::MsgBox(postings::kMsgBloqueio);
-            if (perna < 2) cancelar();
-            return;
-        case Desfecho::JaEstornado:
-            fin::MsgBox(postings::kMsgNaoEstornou);
-            if (perna < 2) cancelar();
-            return;
         case Desfecho::Incompleta:
             hg.Show(false);
             informar(postings::kMsgFaltaPerna);
             cancelar();
-        case Desfecho::HistoricoLongo:
-            hg.Show(false);
-            fin::MsgBox(postings::kMsgHistoricoComMaisDe50);
-            return;
         case Desfecho::Invalido:
             hg.Show(false);
             fin::MsgBox(feito.recusa, ui::vbInformation);
             return;
         default:
             hg.Show(false);
-            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta '") + desConta +
-                        QStringLiteral("' foi desativada."));
+            fin::MsgBox(postings::MensagemDeEstornoRecusado(d, desConta));
+            if ((d == Desfecho::Bloqueio || d == Desfecho::JaEstornado) && perna < 2) cancelar();
             return;
         }
         registro.Estornado = true;

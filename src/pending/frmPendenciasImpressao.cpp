@@ -38,13 +38,6 @@ void imprimirEm(print::Printer &p, double x, double y, const QString &texto) {
     p.Print(texto);
 }
 
-void fonteDaLista(print::Printer &p) {
-    p.setFontName(QStringLiteral("Courier New"));
-    p.setFontSize(8);
-    p.setFontBold(false);
-    p.setFontUnderline(false);
-}
-
 } // namespace
 
 void frmPendencias::cmdImprimir_Click() {
@@ -71,10 +64,7 @@ void frmPendencias::ImprimePendencias(print::Printer &p) {
         for (bool fim = false; !fim;) {
             ImprimeCabecalho(p, faixaEsquerda, margemSuperior, pagina);
             ++pagina;
-            fonteDaLista(p);
-            p.setCurrentY(p.CurrentY() + 100);
-            linhasPorPagina_ = fin::CalculaLimiteDeLinhas(float(alturaLinha_ + 20),
-                                                          float(p.ScaleHeight() - p.CurrentY() - margemInferior_));
+            linhasPorPagina_ = fin::IniciarCorpo(p, float(alturaLinha_ + 20), margemInferior_);
             bool primeira = true;
             fim = true;
             for (long linha = 1; linha <= linhasPorPagina_; ++linha) {

@@ -53,24 +53,11 @@ void frmLancamentos::cmdEstornar_Click() {
         fin::CHourGlass hg;
         hg.Show(true);
         Estorno e;
-        switch (Estornar(*fin::gDB, {"frmLancamentos", "cmdEstornar_Click"}, reg.Serial, hist, fin::gIdUsuario, &e)) {
-        case Desfecho::Gravado:
-            break;
-        case Desfecho::Bloqueio:
+        const Desfecho d = Estornar(*fin::gDB, {"frmLancamentos", "cmdEstornar_Click"}, reg.Serial, hist, fin::gIdUsuario, &e);
+        if (d != Desfecho::Gravado) {
             hg.Show(false);
-            fin::MsgBox(kMsgBloqueio);
-            return;
-        case Desfecho::JaEstornado:
-            hg.Show(false);
-            fin::MsgBox(kMsgNaoEstornou);
-            return;
-        case Desfecho::Invalido:
-            hg.Show(false);
-            fin::MsgBox(e.recusa, ui::vbInformation);
-            return;
-        default:
-            hg.Show(false);
-            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada."));
+            if (d == Desfecho::Invalido) fin::MsgBox(e.recusa, ui::vbInformation);
+            else fin::MsgBox(MensagemDeEstornoRecusado(d));
             return;
         }
         const QString conta = Fgrid->TextMatrix(linha, 3), tipo = Fgrid->TextMatrix(linha, 4);
@@ -121,18 +108,11 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
         EstornoDeTransferenciaFeito feito;
         int perna = 0;
         QString desConta;
-        switch (EstornarTransferencia(*fin::gDB, {"frmLancamentos", "EstornoDeTransferencia"}, serial, hist, fin::gIdUsuario, &feito, &perna, &desConta)) {
+        const Desfecho d = EstornarTransferencia(*fin::gDB, {"frmLancamentos", "EstornoDeTransferencia"}, serial, hist,
+                                                 fin::gIdUsuario, &feito, &perna, &desConta);
+        switch (d) {
         case Desfecho::Gravado:
             break;
-        case Desfecho::Bloqueio:
-            hg.Show(false);
-            fin::MsgBox(kMsgBloqueio);
-            return;
-        case Desfecho::JaEstornado:
-            hg.Show(false);
-            fin::MsgBox(kMsgNaoEstornou);
-            if (perna == 1) cancelar();
-            return;
         case Desfecho::Incompleta:
             hg.Show(false);
             fin::MsgBox(kMsgFaltaPerna, ui::vbInformation);
@@ -143,8 +123,9 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
             return;
         default:
             hg.Show(false);
-            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta '") + desConta +
-                        QStringLiteral("' foi desativada."));
+            fin::MsgBox(MensagemDeEstornoRecusado(d, desConta));
+            // The first leg refused closes the window, as a missing leg does.
+            if (d == Desfecho::JaEstornado && perna == 1) cancelar();
             return;
         }
         depoisDeGravar([&] {

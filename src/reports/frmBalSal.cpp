@@ -17,6 +17,7 @@
 #include "ui/MsgBox.h"
 
 #include <QAction>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -140,9 +141,8 @@ QString frmBalSal::img(const QString &sufixo) const {
 
 QString frmBalSal::TagDoTotal() const { return lblDesTotal->property("Tag").toString(); }
 
-QString frmBalSal::LinhaDoItem(const QString &codigo, const QString &descricao, value::Currency valor, bool primeiroNivel) {
-    const int nivel = primeiroNivel ? 0 : int(codigo.size()) / 4;
-    return linha(descricao, valor, std::max(0, kLarguraDescricao - 3 * nivel));
+QString frmBalSal::LinhaDoItem(int nivel, const QString &descricao, value::Currency valor) {
+    return linha(descricao, valor, std::max(0, kLarguraDescricao - 3 * std::max(0, nivel)));
 }
 
 void frmBalSal::setMode(long mode) {
@@ -299,13 +299,16 @@ void frmBalSal::CarregarEmObjetos(const LinhasBalanco &linhas) {
         itens_ = std::make_unique<security::CPermissoes>();
         descricoes_.clear();
         std::shared_ptr<security::CPermissao> ultimo;
+        // Each item's depth in the tree: an item whose parent is not in the
+        // result stands at the first level, and its children one below it.
+        QHash<QString, int> niveis;
         for (const LinhaBalanco &l : linhas) {
             if (l.ordem > 0) continue;
             auto item = security::CPermissao::Novo();
-            item->setDesObjeto(LinhaDoItem(l.codigo, l.desObjeto, l.valor));
             item->setCodObjeto(l.codigo);
             descricoes_.insert(l.codigo, l.desObjeto);
             const int ponto = l.codigo.lastIndexOf(QLatin1Char('.'));
+            int nivel = 0;
             if (ponto < 0) {
                 itens_->Add(item, l.codigo);
             } else {
@@ -317,12 +320,14 @@ void frmBalSal::CarregarEmObjetos(const LinhasBalanco &linhas) {
                     pai = nullptr;
                 }
                 if (pai) {
+                    nivel = niveis.value(pai->CodObjeto()) + 1;
                     pai->SubItens().Add(item, l.codigo);
                 } else {
-                    item->setDesObjeto(LinhaDoItem(l.codigo, l.desObjeto, l.valor, true));
                     itens_->Add(item, l.codigo);
                 }
             }
+            niveis.insert(l.codigo, nivel);
+            item->setDesObjeto(LinhaDoItem(nivel, l.desObjeto, l.valor));
             ultimo = item;
         }
         for (const LinhaBalanco &l : linhas) {

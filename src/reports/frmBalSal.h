@@ -50,9 +50,10 @@ public:
 
     // One item's line: the description in 54 − 3 × level characters, then the
     // amount right-justified in 13 (a longer amount takes its extra columns
-    // from the description, so the line keeps its length). A negative level
-    // gives the first level's width.
-    static QString LinhaDoItem(const QString &codigo, const QString &descricao, value::Currency valor, bool primeiroNivel = false);
+    // from the description, so the line keeps its length). The level is the
+    // item's depth in the tree (0 at the first level), which the tree indents
+    // by 3 characters a level: the amounts stand in one column.
+    static QString LinhaDoItem(int nivel, const QString &descricao, value::Currency valor);
 
     void CarregarNaArvore(const std::shared_ptr<security::CPermissao> &item, const QString &codPai);
     // Builds the items and the tree (and the total line) from result rows.

@@ -114,12 +114,7 @@ void frmRetPesq::imprimirPaginas(print::Printer &p, bool pesquisa) {
     for (;;) {
         ImprimeCabecalho(p, offsetX, topo, pagina, pesquisa);
         ++pagina;
-        p.setFontName(QStringLiteral("Courier New"));
-        p.setFontSize(8);
-        p.setFontBold(false);
-        p.setCurrentY(p.CurrentY() + 100);
-        linhasPorPagina_ = fin::CalculaLimiteDeLinhas(alturaLinha_ + 20,
-                                                      float(p.ScaleHeight() - p.CurrentY() - margemInferior_));
+        linhasPorPagina_ = fin::IniciarCorpo(p, alturaLinha_ + 20, margemInferior_);
         bool impressaNaPagina = false;
         for (long linha = 1; linha <= linhasPorPagina_; ++linha) {
             if (clone->Eof()) break;

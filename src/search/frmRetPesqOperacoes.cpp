@@ -45,19 +45,12 @@ void exigirGravacao(dao::Recordset &rs, const QString &msgContaETipo, const QStr
 // Both legs of the transfer of posting `id`, checked: a missing leg, or a leg
 // on an account the common user may not write to, ends with the message and
 // the silent cancel error before anything is written.
-std::vector<PernaDeTransferencia> pernasVerificadas(long id, const QString &msgSemGravacaoAntes,
-                                                    const QString &msgSemGravacaoDepois) {
+std::vector<PernaDeTransferencia> pernasVerificadas(long id, OperacaoEmTransferencia operacao) {
     std::vector<PernaDeTransferencia> pernas = LerPernas(*fin::gDB, id, fin::gIdUsuario, int(fin::gTipoUsuario));
-    if (!PernasCompletas(pernas)) {
-        informar(kMsgFaltaPerna);
+    if (const std::optional<QString> recusa = RecusaDaTransferencia(pernas, int(fin::gTipoUsuario), operacao)) {
+        informar(*recusa);
         cancelar();
     }
-    if (fin::gTipoUsuario != 1)
-        for (const PernaDeTransferencia &p : pernas)
-            if (!p.podeGravar()) {
-                informar(msgSemGravacaoAntes + p.desConta + msgSemGravacaoDepois);
-                cancelar();
-            }
     return pernas;
 }
 
@@ -118,8 +111,7 @@ void frmRetPesq::cmdBaixar_Click() {
             informar(recusa);
             return;
         default:
-            informar(QStringLiteral("A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter "
-                                    "acabado de estorná-lo ou baixá-lo.\nAtualize sua pesquisa."));
+            informar(kMsgBaixaNaoOcorreu);
             return;
         }
     } catch (...) {
@@ -135,10 +127,7 @@ void frmRetPesq::BaixaDeTransferencia() {
                                       "destino também será baixado.")
                      : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
                                       "origem também será baixado."));
-        const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(
-            idDe(rs),
-            QStringLiteral("Você não pode fazer esta baixa por não ter permissão de gravação na conta '"),
-            QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo baixada."));
+        const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(idDe(rs), OperacaoEmTransferencia::Baixa);
         const int resposta = fin::MsgBox(QStringLiteral("A previsão do lançamento se realizou?"), ui::vbYesNo);
         if (resposta != ui::vbYes && resposta != ui::vbNo) return;
         const QString novo = resposta == ui::vbYes ? QStringLiteral("S") : QStringLiteral("N");
@@ -167,8 +156,7 @@ void frmRetPesq::BaixaDeTransferencia() {
             informar(recusa);
             return;
         default:
-            informar(QStringLiteral("A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter "
-                                    "acabado de estorná-lo ou baixá-lo.\nAtualize sua pesquisa."));
+            informar(kMsgBaixaNaoOcorreu);
             return;
         }
     } catch (...) {
@@ -247,10 +235,7 @@ void frmRetPesq::RemocaoBaixaDeTransferencia() {
                                       "destino também terá a baixa removida.")
                      : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
                                       "origem também terá a baixa removida"));
-        const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(
-            idDe(rs),
-            QStringLiteral("Você não pode fazer esta baixa por não ter permissão de gravação na conta '"),
-            QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo baixada."));
+        const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(idDe(rs), OperacaoEmTransferencia::Baixa);
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
         QString recusa;
         switch (Baixar(*fin::gDB, {"frmRetPesq", "RemocaoBaixaDeTransferencia"}, perna(pernas, 1).id,
@@ -274,8 +259,7 @@ void frmRetPesq::RemocaoBaixaDeTransferencia() {
             informar(recusa);
             return;
         default:
-            informar(QStringLiteral("A remoção de baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
-                                    "usuário ter acabado de estorná-lo ou remover sua baixa.\nAtualize sua pesquisa."));
+            informar(kMsgRemocaoDeBaixaNaoOcorreu);
             return;
         }
     } catch (...) {
@@ -331,38 +315,19 @@ void frmRetPesq::cmdEstornar_Click() {
         // The stored posting is read inside the transaction, so a settlement
         // made meanwhile by another copy is in the balances the reversal gets.
         Estorno feito;
-        switch (Estornar(*fin::gDB, {"frmRetPesq", "cmdEstornar_Click"}, idDe(rs), *historico, fin::gIdUsuario,
-                         &feito, DocumentoAusente::Vazio)) {
-        case Desfecho::Gravado:
-            FazConsulta();
+        const Desfecho d = Estornar(*fin::gDB, {"frmRetPesq", "cmdEstornar_Click"}, idDe(rs), *historico,
+                                    fin::gIdUsuario, &feito, DocumentoAusente::Vazio);
+        if (d != Desfecho::Gravado) {
             hg.Show(false);
-            informar(kMsgEstornoFeito);
-            {
-                long hint = fin::kHintLancamentos;
-                fin::UpdateAllViews(hint, this);
-            }
-            return;
-        case Desfecho::Bloqueio:
-            hg.Show(false);
-            fin::MsgBox(kMsgBloqueio);
-            return;
-        case Desfecho::JaEstornado:
-            hg.Show(false);
-            fin::MsgBox(kMsgNaoEstornou);
-            return;
-        case Desfecho::HistoricoLongo:
-            hg.Show(false);
-            fin::MsgBox(kMsgHistoricoComMaisDe50);
-            return;
-        case Desfecho::Invalido:
-            hg.Show(false);
-            fin::MsgBox(feito.recusa, ui::vbInformation);
-            return;
-        default:
-            hg.Show(false);
-            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada."));
+            if (d == Desfecho::Invalido) fin::MsgBox(feito.recusa, ui::vbInformation);
+            else fin::MsgBox(MensagemDeEstornoRecusado(d));
             return;
         }
+        FazConsulta();
+        hg.Show(false);
+        informar(kMsgEstornoFeito);
+        long hint = fin::kHintLancamentos;
+        fin::UpdateAllViews(hint, this);
     } catch (...) {
         FIN_TRAP_REPORT("frmRetPesq", "cmdEstornar_Click");
     }
@@ -377,9 +342,7 @@ void frmRetPesq::EstornoDeTransferencia() {
                      : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
                                       "origem também será estornado e com o mesmo histórico que você informar aqui."));
         const long id = idDe(rs);
-        pernasVerificadas(id,
-                          QStringLiteral("Você não pode fazer este estorno por não ter permissão de gravação na conta '"),
-                          QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo estornada."));
+        pernasVerificadas(id, OperacaoEmTransferencia::Estorno);
         PedidoDeHistorico pedido;
         pedido.longoPedeDeNovo = false;
         const std::optional<QString> historico = PedirHistoricoDeEstorno(pedido);
@@ -389,8 +352,9 @@ void frmRetPesq::EstornoDeTransferencia() {
         int qual = 0;
         QString desConta;
         EstornoDeTransferenciaFeito feito;
-        switch (EstornarTransferencia(*fin::gDB, {"frmRetPesq", "EstornoDeTransferencia"}, id, *historico,
-                                      fin::gIdUsuario, &feito, &qual, &desConta)) {
+        const Desfecho d = EstornarTransferencia(*fin::gDB, {"frmRetPesq", "EstornoDeTransferencia"}, id, *historico,
+                                                 fin::gIdUsuario, &feito, &qual, &desConta);
+        switch (d) {
         case Desfecho::Gravado: {
             long hint = fin::kHintLancamentos;
             fin::UpdateAllViews(hint, this);
@@ -399,32 +363,19 @@ void frmRetPesq::EstornoDeTransferencia() {
             FazConsulta();
             return;
         }
-        case Desfecho::Bloqueio:
-            hg.Show(false);
-            fin::MsgBox(kMsgBloqueio);
-            return;
-        case Desfecho::JaEstornado:
-            hg.Show(false);
-            fin::MsgBox(kMsgNaoEstornou);
-            // The first leg refused closes the window, as a missing leg does.
-            if (qual == 1) cancelar();
-            return;
         case Desfecho::Incompleta:
             hg.Show(false);
             informar(kMsgFaltaPerna);
             cancelar();
-        case Desfecho::HistoricoLongo:
-            hg.Show(false);
-            fin::MsgBox(kMsgHistoricoComMaisDe50);
-            return;
         case Desfecho::Invalido:
             hg.Show(false);
             fin::MsgBox(feito.recusa, ui::vbInformation);
             return;
         default:
             hg.Show(false);
-            fin::MsgBox(QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta '") + desConta +
-                        QStringLiteral("' foi desativada."));
+            fin::MsgBox(MensagemDeEstornoRecusado(d, desConta));
+            // The first leg refused closes the window, as a missing leg does.
+            if (d == Desfecho::JaEstornado && qual == 1) cancelar();
             return;
         }
     } catch (...) {

@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 
 namespace security {
 
@@ -80,6 +81,16 @@ frmUsuarios::frmUsuarios(QWidget *parent) : ui::Form(parent) {
             widgets::SelBookmarksCollection &sel = DBGrid1[i]->SelBookmarks();
             while (sel.Count() > 0) sel.Remove(sel.Count() - 1);
             sel.Add(DBGrid1[i]->RowBookmark(r));
+            DBGrid1_SelChange(i);
+        });
+        // The arrow and page keys select the row they move to, as a click does:
+        // the commands act on the selected row, not on the current one.
+        DBGrid1[i]->view()->installEventFilter(this);
+        connect(DBGrid1[i], &widgets::DataGrid::RowColChange, this, [this, i] {
+            if (!teclaNaGrade_) return;
+            widgets::SelBookmarksCollection &sel = DBGrid1[i]->SelBookmarks();
+            while (sel.Count() > 0) sel.Remove(sel.Count() - 1);
+            sel.Add(DBGrid1[i]->Bookmark());
             DBGrid1_SelChange(i);
         });
     }
@@ -156,6 +167,9 @@ void frmUsuarios::AtualizarDados() {
 }
 
 bool frmUsuarios::eventFilter(QObject *o, QEvent *e) {
+    for (int i = 0; i < 2; ++i)
+        if (o == DBGrid1[i]->view() && (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease))
+            teclaNaGrade_ = e->type() == QEvent::KeyPress;
     if (e->type() == QEvent::MouseButtonPress)
         for (int i = 0; i < 2; ++i)
             if (o == lblUsuarios[i]) opUsuarios[i]->setChecked(true);

@@ -70,6 +70,7 @@ private:
     void mostrar(frmDetUsuario &dlg);
 
     int frente_ = 0;
+    bool teclaNaGrade_ = false; // a key pressed in a grid is moving its current row
 };
 
 inline const QString kMsgUltimoAdministrador = QStringLiteral(

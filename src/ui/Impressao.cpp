@@ -28,15 +28,20 @@ PaginaDeCorpo IniciarPaginaDeCorpo(print::Printer &p, long paginasFeitas, const 
         }
     }
     cabecalho();
+    PaginaDeCorpo c;
+    c.linhas = IniciarCorpo(p, alturaLinha, reservaInferior) - 1;
+    c.topo = p.CurrentY();
+    if (c.linhas < 1) PararPaginaPequena();
+    return c;
+}
+
+long IniciarCorpo(print::Printer &p, float alturaLinha, double reservaInferior) {
     p.setFontName(QStringLiteral("Courier New"));
     p.setFontSize(8);
     p.setFontBold(false);
     p.setFontUnderline(false);
-    PaginaDeCorpo c;
-    c.topo = p.CurrentY() + 100;
-    c.linhas = CalculaLimiteDeLinhas(alturaLinha, float(p.ScaleHeight() - c.topo - reservaInferior)) - 1;
-    if (c.linhas < 1) PararPaginaPequena();
-    return c;
+    p.setCurrentY(p.CurrentY() + 100);
+    return CalculaLimiteDeLinhas(alturaLinha, float(p.ScaleHeight() - p.CurrentY() - reservaInferior));
 }
 
 bool CabeNaPagina(const print::Printer &p, double yPe, double reservaInferior) {
@@ -59,13 +64,13 @@ void ConfigurarImpressora(long &offsetX, long &offsetY, long orientacao, print::
     }
 }
 
-FolhaDeRelatorio PrepararFolha(print::Printer &p, long orientacao) {
+FolhaDeRelatorio PrepararFolha(print::Printer &p, long orientacao, long alturaDoCabecalho) {
     FolhaDeRelatorio f;
     long faixaSuperior = 0;
     ConfigurarImpressora(f.offsetX, faixaSuperior, orientacao, p);
     const double faixaInferior = p.Height() - (p.ScaleHeight() + double(faixaSuperior));
     f.reservaInferior = faixaInferior <= 900 ? 900 : 0;
-    f.topo = faixaSuperior < 500 ? 500 - faixaSuperior : 0;
+    f.topo = faixaSuperior < alturaDoCabecalho ? alturaDoCabecalho - faixaSuperior : 0;
     p.setFontName(QStringLiteral("Courier New"));
     p.setFontSize(8);
     p.setFontBold(false);

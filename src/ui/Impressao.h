@@ -18,16 +18,16 @@ void ConfigurarImpressora(long &offsetX, long &offsetY, long orientacao,
 
 // The sheet of a fixed-pitch report, set up by PrepararFolha: A4 in the
 // orientation asked, a bottom reserve of 900 twips unless the unprintable
-// strip at the foot is wider, the page header 500 twips from the paper's top
-// edge (less the strip at the top), and the measures of a Courier New 8
-// character, the font the printer is left with.
+// strip at the foot is wider, the page header `alturaDoCabecalho` twips from
+// the paper's top edge (less the strip at the top), and the measures of a
+// Courier New 8 character, the font the printer is left with.
 struct FolhaDeRelatorio {
     long offsetX = 0; // unprintable strip at the left, in twips
     long topo = 0;
     double reservaInferior = 0;
     double larguraCaractere = 0, alturaCaractere = 0;
 };
-FolhaDeRelatorio PrepararFolha(print::Printer &impressora, long orientacao);
+FolhaDeRelatorio PrepararFolha(print::Printer &impressora, long orientacao, long alturaDoCabecalho = 500);
 
 // The top line of a report's page at y = topo: the page number in Times New
 // Roman 8 at xNumero, the title in 12 bold underlined centred on the paper
@@ -43,6 +43,12 @@ long CalculaLimiteDeLinhas(float alturaLinha, float area);
 // The text in lines no wider than the field, measured as characters times
 // the character width. A word wider than the field is refused with a message.
 QStringList QuebraLinha(const QString &texto, float larguraCampo, float larguraCaractere);
+
+// Starts the fixed-pitch body below the page header just printed: Courier New
+// 8 plain, the current line 100 twips below the header. Gives how many
+// further lines of the given height fit above the bottom reserve
+// (CalculaLimiteDeLinhas).
+long IniciarCorpo(print::Printer &impressora, float alturaLinha, double reservaInferior);
 
 // Starts a page of a report's fixed-pitch body: a new page unless none was
 // started yet (errors ignored), the page header, then Courier New 8 plain.

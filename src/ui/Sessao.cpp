@@ -56,9 +56,13 @@ void PosicionarJanela(QWidget *janela, bool topmost) {
         return;
     const QRect lugar = janela->geometry();
     const bool visivel = janela->isVisible();
+    const bool colocada = janela->testAttribute(Qt::WA_Moved);
     // Changing the window's band re-creates it hidden; put it back as it was.
+    // A window not yet placed stays so: it opens where dialogs open, not at
+    // the corner its unplaced geometry names.
     janela->setWindowFlag(Qt::WindowStaysOnTopHint, topmost);
-    janela->setGeometry(lugar);
+    if (colocada) janela->setGeometry(lugar);
+    else janela->resize(lugar.size());
     if (visivel)
         janela->show();
 }

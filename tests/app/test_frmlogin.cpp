@@ -4,6 +4,9 @@
 #include "platform/ui/GuiTest.h"
 
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -179,3 +182,22 @@ TEST_F(LoginTest, TheHintShowsWholeAboveTheOtherControls) {
         EXPECT_TRUE(d.rect().contains(w->geometry())) << "outside the window";
     }
 }
+
+namespace {
+
+// Kept above the other windows, the sign-in still opens in the middle of the
+// screen as every dialog before the main window does, with and without the hint.
+TEST_F(LoginTest, OpensInTheMiddleOfTheScreen) {
+    const QRect tela = QGuiApplication::primaryScreen()->geometry();
+    for (bool principiante : {true, false}) {
+        SCOPED_TRACE(principiante ? "with the hint" : "without it");
+        auto login = std::make_unique<fin::frmLogin>();
+        login->SetLoginBeginner(principiante);
+        const QRect onde = testsupport::OndeAbre(*login);
+        EXPECT_TRUE(login->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        EXPECT_LE((onde.center() - tela.center()).manhattanLength(), 2)
+            << "at " << onde.x() << "," << onde.y() << " size " << onde.width() << "x" << onde.height();
+    }
+}
+
+} // namespace

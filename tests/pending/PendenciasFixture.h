@@ -10,6 +10,7 @@
 #include "platform/ui/MsgBox.h"
 #include "ui/Views.h"
 
+#include <QMdiArea>
 #include <QPushButton>
 
 class Pendencias : public Lancamentos {
@@ -70,6 +71,18 @@ protected:
         f->Load();
         f->setSQL(pending::SqlPendencias(fin::gIdUsuario, int(fin::gTipoUsuario), hoje()));
         f->show();
+        f->Activate();
+        listas.emplace_back(f);
+        return f;
+    }
+    // A list opened as the main window's command opens it, in the area given
+    // that size; null when it closed itself.
+    pending::frmPendencias *abrirNaArea(QMdiArea &area, QSize tamanho) {
+        area.resize(tamanho);
+        area.show();
+        ui::Forms::setMdiArea(&area);
+        auto *f = pending::AbrirPendencias(pending::SqlPendencias(1, 1, hoje()), &area);
+        if (!f) return nullptr;
         f->Activate();
         listas.emplace_back(f);
         return f;

@@ -7,7 +7,11 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QFontMetrics>
 #include <QKeyEvent>
+#include <QScrollBar>
+
+#include "platform/widgets/FlexGrid.h"
 
 using testsupport::Script;
 
@@ -150,13 +154,8 @@ TEST_F(Pendencias, TheGridFitsTheWindowExceptWhenTooSmallOrMinimised) {
     plano();
     lancar("001", "003", 100, hoje());
     QMdiArea area;
-    area.resize(1200, 900);
-    area.show();
-    ui::Forms::setMdiArea(&area);
-    auto *f = pending::AbrirPendencias(pending::SqlPendencias(1, 1, hoje()), &area);
+    auto *f = abrirNaArea(area, QSize(1200, 900));
     ASSERT_NE(f, nullptr);
-    f->Activate();
-    listas.emplace_back(f);
     auto ajustar = [&](int largura, int altura) {
         f->SubWindow()->resize(largura, altura);
         ui::DoEvents();
@@ -188,6 +187,54 @@ TEST_F(Pendencias, TheGridFitsTheWindowExceptWhenTooSmallOrMinimised) {
     ajustar(1100, 600);
     EXPECT_EQ(f->Fgrid->width(), f->width());
     EXPECT_GT(f->Fgrid->ColWidth(7), historico);
+    f->Unload();
+    ui::Forms::setMdiArea(nullptr);
+}
+
+// The rows never scroll sideways: at the size the window opens with, the
+// columns share its width, each caption, date and amount still whole; given
+// room, every column takes its own width back and the history the rest.
+TEST_F(Pendencias, TheColumnsFitTheWindowWithoutScrollingSideways) {
+    plano();
+    lancar("001", "003", -99999999, hoje()); // -999.999,99
+    QMdiArea area;
+    auto *f = abrirNaArea(area, QSize(1400, 900));
+    ASSERT_NE(f, nullptr);
+    std::vector<long> proprias;
+    {
+        widgets::FlexGrid g;
+        g.setFont(f->Fgrid->font());
+        g.setFormatString(pending::kFormatoGridPendencias);
+        for (int c = 0; c < g.Cols(); ++c) proprias.push_back(g.ColWidth(c));
+    }
+    const QFontMetrics fm = f->Fgrid->fontMetrics();
+    struct Caso {
+        const char *nome;
+        QSize janela; // of the child window; empty: as it opened
+        bool inteiras;
+    };
+    const Caso casos[] = {{"as it opens", QSize(), false}, {"wide", QSize(1300, 500), true}, {"narrow again", QSize(690, 400), false}};
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        if (c.janela.isValid()) f->SubWindow()->resize(c.janela);
+        ui::DoEvents();
+        ui::DoEvents();
+        long soma = 0;
+        for (int col = 0; col < f->Fgrid->Cols(); ++col) soma += f->Fgrid->ColWidth(col);
+        const long dentro = long(f->Fgrid->viewport()->width()) * 15;
+        EXPECT_LE(soma, dentro);
+        EXPECT_GE(soma, dentro - 3 * 15) << "the history takes what the others leave";
+        EXPECT_FALSE(f->Fgrid->horizontalScrollBar()->isVisible());
+        for (int col = 1; col < f->Fgrid->Cols(); ++col) {
+            const int r = col == 2 || col == 3 ? 1 : 0; // the date and the amount, else the caption
+            EXPECT_GE(f->Fgrid->ColWidth(col), long(fm.horizontalAdvance(f->Fgrid->TextMatrix(r, col))) * 15)
+                << f->Fgrid->TextMatrix(r, col).toStdString();
+        }
+        for (int col = 0; col < 7; ++col) {
+            if (c.inteiras) EXPECT_EQ(f->Fgrid->ColWidth(col), proprias[std::size_t(col)]) << col;
+            else EXPECT_LE(f->Fgrid->ColWidth(col), proprias[std::size_t(col)]) << col;
+        }
+    }
     f->Unload();
     ui::Forms::setMdiArea(nullptr);
 }

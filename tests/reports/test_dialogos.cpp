@@ -518,12 +518,7 @@ TEST_F(Dialogos, EveryModeOpensCentredOnTheMainWindow) {
             auto d = novo(deTipos);
             d->Load();
             d->setMode(mode);
-            QRect onde;
-            QTimer::singleShot(0, d.get(), [&] {
-                onde = d->frameGeometry();
-                d->Unload();
-            });
-            d->execModalLoop();
+            const QRect onde = testsupport::OndeAbre(*d);
             EXPECT_LE((onde.center() - principal.frameGeometry().center()).manhattanLength(), 2)
                 << "at " << onde.x() << "," << onde.y() << " size " << onde.width() << "x" << onde.height();
         }

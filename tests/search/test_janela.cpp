@@ -249,3 +249,25 @@ TEST_F(Janela, RedimensionarAjustaAGradeEAHistoricoAbsorveASobra) {
 }
 
 } // namespace
+
+// Nothing the user reads is cut at the size the window opens with: the
+// buttons' captions and the dates of the rows.
+TEST_F(Janela, LegendasDosBotoesEDatasInteiras) {
+    lancar("001", "003", QDate(2024, 12, 31), 100, "A");
+    Abertura a;
+    a.sql = extrato(QStringLiteral("#01/01/2020#"), QStringLiteral("#12/31/2030#"));
+    search::frmRetPesq *f = abrir(a);
+    ASSERT_NE(f, nullptr);
+    QPushButton *botoes[] = {f->cmdBaixar, f->cmdRemBaixa, f->cmdEstornar, f->cmdImprimir, f->cmdAtualizar, f->cmdCancel};
+    for (std::size_t i = 0; i < std::size(botoes); ++i) {
+        QPushButton *b = botoes[i];
+        SCOPED_TRACE(b->text().toStdString());
+        const int texto = b->fontMetrics().horizontalAdvance(b->text().remove(QLatin1Char('&')));
+        EXPECT_GE(b->width(), texto + 8) << "caption cut";
+        if (i > 0) {
+            EXPECT_GT(b->x(), botoes[i - 1]->geometry().right()) << "no overlap";
+        }
+    }
+    const QFontMetrics fm(f->DBGrid1->view()->font());
+    EXPECT_GE(f->DBGrid1->Columns(1).Width(), fm.horizontalAdvance(QStringLiteral("31/12/2024")) + 6);
+}

@@ -377,12 +377,7 @@ TEST_F(UserDialog, DialogAndEditorsOpenCentredOnTheMainWindow) {
         SCOPED_TRACE(c.nome);
         std::unique_ptr<ui::Form> f = c.criar();
         f->Load();
-        QRect onde;
-        QTimer::singleShot(0, f.get(), [&] {
-            onde = f->frameGeometry();
-            f->Unload();
-        });
-        f->execModalLoop();
+        const QRect onde = testsupport::OndeAbre(*f);
         EXPECT_LE((onde.center() - principal.frameGeometry().center()).manhattanLength(), 2)
             << "at " << onde.x() << "," << onde.y() << " size " << onde.width() << "x" << onde.height();
     }

@@ -17,6 +17,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QTableView>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -147,6 +149,48 @@ TEST_F(UserList, OneSelectedRowEnablesTheRowCommandsAndAHintClearsIt) {
     EXPECT_EQ(s.shownTexts(), (QStringList{QStringLiteral("Nenhum usuário selecionado para ser alterado."),
                                            QStringLiteral("Nenhum usuário está selecionado."),
                                            QStringLiteral("Nenhum usuário foi selecionado para exclusão.")}));
+}
+
+// The keys that move the current row select it, as a click does, so the
+// row commands act on the row the user sees marked.
+TEST_F(UserList, ArrowKeysSelectTheRowTheyMoveTo) {
+    auto f = abrir();
+    f->show();
+    QTableView *v = f->DBGrid1[0]->view();
+    v->setFocus();
+    auto tecla = [v](Qt::Key k) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(v, &press);
+        QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier);
+        QApplication::sendEvent(v, &release);
+    };
+    auto selecionado = [&f]() -> QString {
+        widgets::SelBookmarksCollection &sel = f->DBGrid1[0]->SelBookmarks();
+        if (sel.Count() != 1) return QStringLiteral("<%1 selecionados>").arg(sel.Count());
+        auto c = f->dtUsu[0]->Recordset()->Clone();
+        c->SetBookmark(sel.Item(0));
+        return c->Field(QStringLiteral("DesUsuario")).toString();
+    };
+    EXPECT_FALSE(f->cmdAlterar->isEnabled()) << "nothing selected on opening";
+    struct Caso {
+        Qt::Key tecla;
+        const char *esperado;
+    };
+    const Caso casos[] = {{Qt::Key_Down, "ANA"}, {Qt::Key_Down, "BIA"}, {Qt::Key_Up, "ANA"}, {Qt::Key_PageUp, "ADMINISTRADOR"}};
+    for (const Caso &c : casos) {
+        tecla(c.tecla);
+        EXPECT_EQ(selecionado(), QString::fromLatin1(c.esperado));
+        EXPECT_TRUE(f->cmdAlterar->isEnabled());
+    }
+    // A row moved to from code (a refresh, a command) is not selected by it.
+    long hint = fin::kHintUsuarios;
+    f->UpdateView(hint);
+    f->DBGrid1[0]->setRow(1);
+    EXPECT_EQ(f->DBGrid1[0]->SelBookmarks().Count(), 0);
+    Script s;
+    s.ok();
+    f->cmdAlterar_Click();
+    EXPECT_EQ(s.shownTexts(), QStringList{QStringLiteral("Nenhum usuário selecionado para ser alterado.")});
 }
 
 TEST_F(UserList, DeactivationGuards) {

@@ -82,13 +82,6 @@ QPixmap desenhar(bool conta, bool sel, bool exp, bool inat) {
 
 } // namespace
 
-QStringList ChavesDeImagens() {
-    QStringList out;
-    for (const QString &f : {QStringLiteral("IMG_CONTA"), QStringLiteral("IMG_RECDESP")})
-        for (const QString &v : kVariantes) out << f + v;
-    return out;
-}
-
 QIcon Icone(const QString &chave) {
     QString resto;
     bool conta = false;

@@ -13,8 +13,6 @@ class ImageList;
 
 namespace charts {
 
-// Every key of both families: IMG_CONTA..., IMG_RECDESP....
-QStringList ChavesDeImagens();
 // The picture of one key; a null icon for an unknown key.
 QIcon Icone(const QString &chave);
 // Adds the given keys to an image list.

@@ -7,6 +7,8 @@
 #include "platform/dao/Recordset.h"
 #include "platform/err/AppError.h"
 #include "core/postings/Escrita.h"
+#include "core/postings/HistoricoDeEstorno.h"
+#include "core/postings/Permissoes.h"
 #include "db/SqlTexto.h"
 
 #include <cstdint>
@@ -95,6 +97,22 @@ long ContarDocumento(dao::Database &db, const Chamador &onde, const QString &doc
     } catch (...) {
         db::FecharRecordset(rs);
         FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
+    }
+}
+
+QString MensagemDeEstornoRecusado(Desfecho desfecho, const QString &desConta) {
+    switch (desfecho) {
+    case Desfecho::Bloqueio:
+        return kMsgBloqueio;
+    case Desfecho::JaEstornado:
+        return kMsgNaoEstornou;
+    case Desfecho::HistoricoLongo:
+        return kMsgHistoricoComMaisDe50;
+    default:
+        return desConta.isEmpty()
+                   ? QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada.")
+                   : QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta '") + desConta +
+                         QStringLiteral("' foi desativada.");
     }
 }
 
@@ -212,13 +230,7 @@ Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long ser
         if (Caracteres(historico) > kMaxHistorico) return Desfecho::HistoricoLongo;
         db::CDaoTrans trans(db.workspace());
         trans.BegTrans();
-        const QString id = QString::number(serial);
-        rs = db.OpenRecordset(
-            QStringLiteral("SELECT L.*, C.DesConta from (Lancamentos As L INNER JOIN Contas AS C ON L.CodConta = "
-                           "C.Codigo) inner JOIN Transferencias As T ON ((L.Id = T.SerialEntra Or L.Id = T.SerialSai) "
-                           "And (T.SerialSai = ") + id + QStringLiteral(" or  T.SerialEntra =") + id +
-                QStringLiteral(")) ORDER BY L.Transferencia"),
-            dao::dbOpenSnapshot);
+        rs = db.OpenRecordset(SqlDasPernas(serial), dao::dbOpenSnapshot);
         try {
             rs->MoveLast();
             rs->MoveFirst();

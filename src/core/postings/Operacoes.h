@@ -51,6 +51,12 @@ inline const QString kMsgNaoEstornou = QStringLiteral(
 inline const QString kMsgFaltaPerna =
     QStringLiteral("Erro: faltando informação sobre o lançamento correspondente na operação de transferência.");
 
+// What every window says when the reversal of a posting or of a transfer
+// ended other than Gravado, for the outcomes they share: Bloqueio,
+// JaEstornado, HistoricoLongo and, for any other, that the reversal was not
+// written, naming the account when the reversal of a transfer tells it.
+QString MensagemDeEstornoRecusado(Desfecho desfecho, const QString &desConta = QString());
+
 // ---- posting ------------------------------------------------------------------
 
 struct NovoLancamento {
@@ -148,5 +154,15 @@ Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long ser
 // says so in the user's words. In each of these nothing is written.
 Desfecho Baixar(dao::Database &db, const Chamador &onde, long id, long idOutraPerna, const QString &antigo,
                 const QString &novo, QString *recusa = nullptr);
+
+// What the pending list and the search results say on NaoOcorreu when
+// settling a posting or a transfer, and when taking a transfer's settlement
+// back (taking back a single posting's is worded by each window).
+inline const QString kMsgBaixaNaoOcorreu =
+    QStringLiteral("A baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter acabado de estorná-lo "
+                   "ou baixá-lo.\nAtualize sua pesquisa.");
+inline const QString kMsgRemocaoDeBaixaNaoOcorreu =
+    QStringLiteral("A remoção de baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter acabado de "
+                   "estorná-lo ou remover sua baixa.\nAtualize sua pesquisa.");
 
 } // namespace postings

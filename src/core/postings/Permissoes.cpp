@@ -1,5 +1,6 @@
 #include "core/postings/Permissoes.h"
 
+#include "core/postings/Operacoes.h"
 #include "db/Module1.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/QueryDef.h"
@@ -42,6 +43,14 @@ bool PodeOperarTransferencias(dao::Database &db, long idUsuario, int tipoUsuario
     return pode;
 }
 
+QString SqlDasPernas(long serial) {
+    const QString id = QString::number(serial);
+    return QStringLiteral("SELECT L.*, C.DesConta from (Lancamentos As L INNER JOIN Contas AS C ON L.CodConta = "
+                          "C.Codigo) inner JOIN Transferencias As T ON ((L.Id = T.SerialEntra Or L.Id = T.SerialSai) "
+                          "And (T.SerialSai = ") +
+           id + QStringLiteral(" or  T.SerialEntra =") + id + QStringLiteral(")) ORDER BY L.Transferencia");
+}
+
 std::vector<PernaDeTransferencia> LerPernas(dao::Database &db, long serial, long idUsuario, int tipoUsuario) {
     std::unique_ptr<dao::Recordset> rs;
     const bool comum = tipoUsuario != 1;
@@ -51,13 +60,7 @@ std::vector<PernaDeTransferencia> LerPernas(dao::Database &db, long serial, long
         q->SetParameter(1, value::Value(qlonglong(serial)));
         rs = q->OpenRecordset(dao::dbOpenSnapshot);
     } else {
-        const QString id = QString::number(serial);
-        rs = db.OpenRecordset(
-            QStringLiteral("SELECT L.*, C.DesConta from (Lancamentos As L INNER JOIN Contas AS C ON L.CodConta = "
-                           "C.Codigo) inner JOIN Transferencias As T ON ((L.Id = T.SerialEntra Or L.Id = T.SerialSai) "
-                           "And (T.SerialSai = ") + id + QStringLiteral(" or  T.SerialEntra =") + id +
-                QStringLiteral(")) ORDER BY L.Transferencia"),
-            dao::dbOpenSnapshot);
+        rs = db.OpenRecordset(SqlDasPernas(serial), dao::dbOpenSnapshot);
     }
     std::vector<PernaDeTransferencia> pernas;
     for (; !rs->Eof(); rs->MoveNext()) {
@@ -83,6 +86,21 @@ std::vector<PernaDeTransferencia> LerPernas(dao::Database &db, long serial, long
 
 bool PernasCompletas(const std::vector<PernaDeTransferencia> &pernas) {
     return pernas.size() == 2 && pernas[0].transferencia == 1 && pernas[1].transferencia == 2;
+}
+
+std::optional<QString> RecusaDaTransferencia(const std::vector<PernaDeTransferencia> &pernas, int tipoUsuario,
+                                             OperacaoEmTransferencia operacao) {
+    if (!PernasCompletas(pernas)) return kMsgFaltaPerna;
+    if (tipoUsuario == 1) return std::nullopt;
+    const bool baixa = operacao == OperacaoEmTransferencia::Baixa;
+    for (const PernaDeTransferencia &p : pernas)
+        if (!p.podeGravar())
+            return (baixa ? QStringLiteral("Você não pode fazer esta baixa por não ter permissão de gravação na conta '")
+                          : QStringLiteral("Você não pode fazer este estorno por não ter permissão de gravação na conta '")) +
+                   p.desConta +
+                   (baixa ? QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo baixada.")
+                          : QStringLiteral("' de um dos lançamentos criados na tranferência que está sendo estornada."));
+    return std::nullopt;
 }
 
 } // namespace postings

@@ -39,7 +39,20 @@ struct PernaDeTransferencia {
 // order of its own.
 std::vector<PernaDeTransferencia> LerPernas(dao::Database &db, long serial, long idUsuario, int tipoUsuario);
 
+// The SELECT of the postings linked with `serial` through Transferencias,
+// each with its account's description, outgoing leg first.
+QString SqlDasPernas(long serial);
+
 // Both legs are there: exactly one outgoing and one incoming.
 bool PernasCompletas(const std::vector<PernaDeTransferencia> &pernas);
+
+// Why settling or taking back (Baixa), or reversing (Estorno), the transfer
+// whose legs these are may not go on, as the windows tell the user:
+// kMsgFaltaPerna when the legs are not complete, then, for a common user
+// (tipoUsuario other than 1), the first leg on whose account he may not
+// write. Nothing when it may go on.
+enum class OperacaoEmTransferencia { Baixa, Estorno };
+std::optional<QString> RecusaDaTransferencia(const std::vector<PernaDeTransferencia> &pernas, int tipoUsuario,
+                                             OperacaoEmTransferencia operacao);
 
 } // namespace postings

@@ -1,6 +1,7 @@
 #include "platform/widgets/DataGrid.h"
 
 #include "platform/err/AppError.h"
+#include "platform/widgets/CodigosDoMouse.h"
 #include "platform/widgets/DataControl.h"
 
 #include <QAbstractTableModel>
@@ -29,18 +30,6 @@ err::AppError indicadorInvalido() { return {kErrIndicador, kFonte, QStringLitera
 
 bool eMoeda(const QString &format) { return format.compare(QStringLiteral("Currency"), Qt::CaseInsensitive) == 0; }
 
-int botao(Qt::MouseButton b) {
-    switch (b) {
-    case Qt::LeftButton: return 1;
-    case Qt::RightButton: return 2;
-    case Qt::MiddleButton: return 4;
-    default: return 0;
-    }
-}
-
-int teclas(Qt::KeyboardModifiers m) {
-    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
-}
 } // namespace
 
 QString FormatarCampo(const value::Value &v, const QString &format) {
@@ -497,9 +486,9 @@ bool DataGrid::eventFilter(QObject *obj, QEvent *ev) {
         teclasDoClique_ = me->modifiers();
         const QPoint p = w == this ? me->position().toPoint() : w->mapTo(this, me->position().toPoint());
         if (ev->type() == QEvent::MouseButtonPress)
-            emit MouseDown(botao(me->button()), teclas(me->modifiers()), p.x(), p.y());
+            emit MouseDown(CodigoDoBotao(me->button()), CodigoDasTeclas(me->modifiers()), p.x(), p.y());
         else
-            emit MouseUp(botao(me->button()), teclas(me->modifiers()), p.x(), p.y());
+            emit MouseUp(CodigoDoBotao(me->button()), CodigoDasTeclas(me->modifiers()), p.x(), p.y());
     }
     return QFrame::eventFilter(obj, ev);
 }

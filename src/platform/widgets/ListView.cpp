@@ -1,6 +1,7 @@
 #include "platform/widgets/ListView.h"
 
 #include "platform/err/AppError.h"
+#include "platform/widgets/CodigosDoMouse.h"
 #include "platform/widgets/SelecaoOculta.h"
 #include "platform/widgets/TreeView.h"
 
@@ -11,23 +12,6 @@ namespace widgets {
 
 namespace {
 [[noreturn]] void falha(long n, const QString &d) { throw err::AppError(n, QStringLiteral("ListView"), d); }
-
-int botao(Qt::MouseButton b) {
-    switch (b) {
-    case Qt::LeftButton: return 1;
-    case Qt::RightButton: return 2;
-    case Qt::MiddleButton: return 4;
-    default: return 0;
-    }
-}
-
-int teclas(Qt::KeyboardModifiers m) {
-    int s = 0;
-    if (m & Qt::ShiftModifier) s |= 1;
-    if (m & Qt::ControlModifier) s |= 2;
-    if (m & Qt::AltModifier) s |= 4;
-    return s;
-}
 } // namespace
 
 void ListItem::setSmallIcon(const QString &key) {
@@ -104,7 +88,7 @@ void ListView::setHideSelection(bool h) {
 }
 
 void ListView::mousePressEvent(QMouseEvent *e) {
-    emit MouseDown(botao(e->button()), teclas(e->modifiers()), e->position().toPoint());
+    emit MouseDown(CodigoDoBotao(e->button()), CodigoDasTeclas(e->modifiers()), e->position().toPoint());
     // The right button selects nothing by itself; the handler decides.
     if (e->button() != Qt::LeftButton) return;
     QListWidget::mousePressEvent(e);

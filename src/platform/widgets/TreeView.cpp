@@ -1,6 +1,7 @@
 #include "platform/widgets/TreeView.h"
 
 #include "platform/err/AppError.h"
+#include "platform/widgets/CodigosDoMouse.h"
 #include "platform/widgets/SelecaoOculta.h"
 
 #include <QCollator>
@@ -348,16 +349,8 @@ void TreeView::onCurrentChanged(QTreeWidgetItem *current) {
 }
 
 void TreeView::mousePressEvent(QMouseEvent *e) {
-    int button = 0;
-    if (e->button() == Qt::LeftButton) button = 1;
-    else if (e->button() == Qt::RightButton) button = 2;
-    else if (e->button() == Qt::MiddleButton) button = 4;
-    int shift = 0;
-    if (e->modifiers() & Qt::ShiftModifier) shift |= 1;
-    if (e->modifiers() & Qt::ControlModifier) shift |= 2;
-    if (e->modifiers() & Qt::AltModifier) shift |= 4;
     const QPoint pos = e->position().toPoint();
-    emit MouseDown(button, shift, pos);
+    emit MouseDown(CodigoDoBotao(e->button()), CodigoDasTeclas(e->modifiers()), pos);
     // The right button does not select; the handler of MouseDown decides.
     if (e->button() != Qt::LeftButton) return;
     Node *before = selected_;

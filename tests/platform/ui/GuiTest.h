@@ -2,9 +2,11 @@
 // Shared by the test folders that need widgets: one QApplication for the
 // executable and a scripted modal seam that fails the test (instead of
 // blocking or aborting) when the program asks for an answer nobody scripted.
+#include "platform/ui/Form.h"
 #include "platform/ui/Modal.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace testsupport {
@@ -28,5 +30,17 @@ public:
     }
     ~Script() override { EXPECT_EQ(pending(), 0u) << "scripted answers were never asked for"; }
 };
+
+// Where a loaded form stands once its real modal show has placed it: the
+// frame's geometry, read as soon as the form is shown; the form is then closed.
+inline QRect OndeAbre(ui::Form &f) {
+    QRect onde;
+    QTimer::singleShot(0, &f, [&] {
+        onde = f.frameGeometry();
+        f.Unload();
+    });
+    f.execModalLoop();
+    return onde;
+}
 
 } // namespace testsupport
