@@ -12,7 +12,7 @@
 #include "platform/ui/GuiTest.h"
 #include "platform/widgets/ActiveText.h"
 #include "platform/widgets/UpperLineEdit.h"
-#include "ui/Impressao.h"
+#include "support/Paginas.h"
 #include "core/postings/Escrita.h"
 #include "core/postings/SaldoInicial.h"
 #include "support/ErrorOf.h"
@@ -548,24 +548,14 @@ TEST_F(Charts, PrintedChartStaysInsideThePrintableAreaOrStopsWhenAPageHoldsNoLin
         print::ScopedPrinter uso(p);
         f->cmdImprimir_Click();
         if (c.reserva < 0) {
-            EXPECT_EQ(s.shownTexts().last(), fin::kMsgPaginaPequena);
-            EXPECT_EQ(p.ops().back().kind, print::PrintOp::KillDoc);
-            EXPECT_EQ(p.documentsEnded(), 0);
-            for (const print::PrintOp &o : p.ops()) EXPECT_NE(o.kind, print::PrintOp::NewPage);
+            testsupport::ConfereParadaPorPaginaPequena(p, s.shownTexts());
             continue;
         }
         EXPECT_EQ(p.documentsEnded(), 1);
         EXPECT_EQ(p.texts().count(QStringLiteral("ITEM 150")), 1);
-        int paginas = 0;
-        for (const print::PrintOp &o : p.ops()) paginas = std::max(paginas, o.page);
-        ASSERT_GE(paginas, 2);
-        for (int pagina = 1; pagina <= paginas; ++pagina) {
-            EXPECT_LE(p.lowestInk(pagina), p.ScaleHeight() - c.reserva) << pagina;
-            if (pagina < paginas) {
-                // a page before the last holds all the lines its count allows
-                EXPECT_GT(p.lowestInk(pagina) + 4 * linha, p.ScaleHeight() - c.reserva) << pagina;
-            }
-        }
+        ASSERT_GE(testsupport::PaginasImpressas(p), 2);
+        // a page before the last holds all the lines its count allows
+        testsupport::ConfereRodapes(p, c.reserva, 4 * linha);
     }
 }
 

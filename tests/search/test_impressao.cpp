@@ -2,6 +2,7 @@
 #include "RetPesqFixture.h"
 
 #include "platform/print/RecordingPrinter.h"
+#include "support/Paginas.h"
 #include "ui/Impressao.h"
 
 namespace {
@@ -208,20 +209,12 @@ TEST_F(Impressao, NadaPassaDaAreaImprimivelComFaixaInferiorLargaOuEstreita) {
         impressora.clear();
         imprimir(f);
         ASSERT_EQ(impressora.documentsEnded(), 1);
-        int paginas = 0;
-        for (const PrintOp &o : impressora.ops()) paginas = std::max(paginas, o.page);
-        ASSERT_GT(paginas, 2);
+        ASSERT_GT(testsupport::PaginasImpressas(impressora), 2);
         print::RecordingPrinter medida;
         medida.setFontName(u("Courier New"));
         medida.setFontSize(8);
-        const double linha = medida.TextHeight(u("A")) + 20;
-        for (int pagina = 1; pagina <= paginas; ++pagina) {
-            EXPECT_LE(impressora.lowestInk(pagina), impressora.ScaleHeight() - c.reserva) << pagina;
-            if (pagina < paginas) {
-                // Full, not cut short: a page before the last leaves less than a wrapped row free.
-                EXPECT_GT(impressora.lowestInk(pagina) + 3 * linha, impressora.ScaleHeight() - c.reserva) << pagina;
-            }
-        }
+        // Full, not cut short: a page before the last leaves less than a wrapped row free.
+        testsupport::ConfereRodapes(impressora, c.reserva, 3 * (medida.TextHeight(u("A")) + 20));
         // Every row printed once, its two history lines on one page.
         const QStringList partes = fin::QuebraLinha(longo, 35 * 96, 96);
         const std::vector<PrintOp> a = textos(partes[0]), b = textos(partes[1]);
