@@ -523,40 +523,9 @@ TEST_F(Charts, PrintedChartIndentsByLevelAndBreaksPages) {
 TEST_F(Charts, PrintedChartStaysInsideThePrintableAreaOrStopsWhenAPageHoldsNoLine) {
     for (int i = 1; i <= 150; ++i) conta(QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("ITEM %1").arg(i, 3, 10, QLatin1Char('0')));
     auto *f = abrir<charts::frmContas>();
-    print::RecordingPrinter medida;
-    medida.setFontName(QStringLiteral("Courier New"));
-    medida.setFontSize(8);
-    const double linha = medida.TextHeight(QStringLiteral("A")) + 20;
-    struct Caso {
-        const char *nome;
-        int superiorPx, inferiorPx; // portrait strips, pixels of 2.4 twips
-        double reserva;             // kept free at the foot; -1: no page holds a line
-    };
-    const Caso casos[] = {
-        {"narrow strip at the foot", 100, 100, 900},
-        {"strip at the foot wider than the reserve", 100, 400, 0},
-        {"page too short for a line", 6000, 100, -1},
-    };
-    for (const Caso &c : casos) {
-        SCOPED_TRACE(c.nome);
-        print::RecordingPrinter::Device d;
-        d.topPx = c.superiorPx;
-        d.bottomPx = c.inferiorPx;
-        print::RecordingPrinter p(d);
-        Script s;
-        s.ok();
-        print::ScopedPrinter uso(p);
-        f->cmdImprimir_Click();
-        if (c.reserva < 0) {
-            testsupport::ConfereParadaPorPaginaPequena(p, s.shownTexts());
-            continue;
-        }
-        EXPECT_EQ(p.documentsEnded(), 1);
+    testsupport::ConfereFolhasEmRetrato([&] { f->cmdImprimir_Click(); }, [](const print::RecordingPrinter &p) {
         EXPECT_EQ(p.texts().count(QStringLiteral("ITEM 150")), 1);
-        ASSERT_GE(testsupport::PaginasImpressas(p), 2);
-        // a page before the last holds all the lines its count allows
-        testsupport::ConfereRodapes(p, c.reserva, 4 * linha);
-    }
+    });
 }
 
 TEST_F(Charts, EmptyChartPrintsNothingButStillReportsCompletion) {
