@@ -27,8 +27,6 @@ class FlexGrid;
 namespace pending {
 
 inline const QString kMsgNadaPendente = QStringLiteral("Não há lançamentos pendentes para baixa no momento.");
-inline const QString kMsgPaginaPequena =
-    QStringLiteral("A área de impressão da página não comporta uma linha da lista.");
 inline const QString kFormatoGridPendencias = QStringLiteral(
     "     |^Realizado|Data                |>                 Valor|<Conta                  |<Receita/Despesa"
     "|<Documento                 |<Histórico                                                                                   ");

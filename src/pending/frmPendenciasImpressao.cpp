@@ -76,10 +76,7 @@ void frmPendencias::ImprimePendencias(print::Printer &p) {
             }
             if (linhaAtual_ <= Fgrid->Rows() - 1) {
                 // A page that holds not even the row waiting would start new pages without end.
-                if (primeira) {
-                    fin::MsgBox(kMsgPaginaPequena, ui::vbInformation, platform::App::Title());
-                    cancelar();
-                }
+                if (primeira) fin::PararPaginaPequena();
                 fim = false;
                 try {
                     p.NewPage();
@@ -144,10 +141,7 @@ void frmPendencias::ImprimeLinhaPendencias(print::Printer &p, long &linha, long 
         const double y = std::round(p.CurrentY() + 20);
         qsizetype extras = 0;
         for (const QStringList &q : quebrados) extras = std::max(extras, q.size() - 1);
-        // Counted in lines, a page takes a row more than it holds: each row
-        // also starts 20 twips below the last. A row whose foot would pass
-        // the page's printable foot goes whole to the next page.
-        if (y + (alturaLinha_ + 20) * double(extras + 1) > p.ScaleHeight() - margemInferior_) {
+        if (!fin::CabeNaPagina(p, y + (alturaLinha_ + 20) * double(extras + 1), margemInferior_)) {
             linha = linhasPorPagina_ + 1;
             return;
         }

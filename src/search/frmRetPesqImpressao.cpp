@@ -21,9 +21,6 @@ namespace search {
 
 namespace {
 
-const QString kMsgPaginaPequena =
-    QStringLiteral("A área de impressão da página não comporta uma linha do relatório.");
-
 // The columns of a printed row, as character positions from the left margin.
 struct Colunas {
     const char *primeiraTexto, *segundaTexto; // field names
@@ -128,12 +125,7 @@ void frmRetPesq::imprimirPaginas(print::Printer &p, bool pesquisa) {
         }
         if (clone->Eof()) break;
         // A page that holds no row at all would be followed by others like it.
-        if (!impressaNaPagina) {
-            fin::CancelarImpressao(p);
-            hg.Show(false);
-            fin::MsgBox(kMsgPaginaPequena, ui::vbInformation);
-            throw err::AppError(err::kErrCancel, QString(), QString());
-        }
+        if (!impressaNaPagina) fin::PararPaginaPequena();
         try {
             p.NewPage();
         } catch (...) {
@@ -208,6 +200,19 @@ void frmRetPesq::ImprimeLinha(print::Printer &p, long &linha, dao::Recordset &rs
             linha = linhasPorPagina_ + 1;
             return;
         }
+        // Where the row's foot falls, its date line included, laid out as below.
+        const long m = std::max({primeira.size(), segunda.size(), historico.size()}) - 1;
+        double yPe = p.CurrentY();
+        if (dia != ultimaDataImpressa_) {
+            p.setFontBold(true);
+            yPe = std::round(yPe + 20) + p.TextHeight(QStringLiteral("A"));
+        }
+        yPe = std::round(yPe + 20) + (m + 1) * (double(alturaLinha_) + 20);
+        if (!fin::CabeNaPagina(p, yPe, margemInferior_)) {
+            p.setFontBold(false);
+            linha = linhasPorPagina_ + 1;
+            return;
+        }
 
         if (dia != ultimaDataImpressa_) {
             ultimaDataImpressa_ = dia;
@@ -239,7 +244,6 @@ void frmRetPesq::ImprimeLinha(print::Printer &p, long &linha, dao::Recordset &rs
         fin::ImprimirADireita(p, valor(rs.Field(QStringLiteral("Valor"))), x.em(c.valor + 13), yLinha);
         fin::ImprimirADireita(p, valor(rs.Field(QString::fromUtf8(c.saldo))), x.em(c.saldoInicio + 13), yLinha);
         if (global) fin::ImprimirADireita(p, valor(rs.Field(QStringLiteral("SaldoGlobal"))), x.em(144 + 13), yLinha);
-        const long m = std::max({primeira.size(), segunda.size(), historico.size()}) - 1;
         p.setCurrentY(yLinha + (m + 1) * (double(alturaLinha_) + 20));
         linha += m;
     } catch (...) {

@@ -31,6 +31,7 @@ PaginaDeCorpo IniciarPaginaDeCorpo(print::Printer &p, long paginasFeitas, const 
     PaginaDeCorpo c;
     c.linhas = IniciarCorpo(p, alturaLinha, reservaInferior) - 1;
     c.topo = p.CurrentY();
+    if (c.linhas < 1) PararPaginaPequena();
     return c;
 }
 
@@ -41,6 +42,15 @@ long IniciarCorpo(print::Printer &p, float alturaLinha, double reservaInferior) 
     p.setFontUnderline(false);
     p.setCurrentY(p.CurrentY() + 100);
     return CalculaLimiteDeLinhas(alturaLinha, float(p.ScaleHeight() - p.CurrentY() - reservaInferior));
+}
+
+bool CabeNaPagina(const print::Printer &p, double yPe, double reservaInferior) {
+    return yPe <= p.ScaleHeight() - reservaInferior;
+}
+
+void PararPaginaPequena() {
+    MsgBox(kMsgPaginaPequena, ui::vbInformation, platform::App::Title());
+    throw err::AppError(err::kErrCancel, QString(), QString());
 }
 
 void ConfigurarImpressora(long &offsetX, long &offsetY, long orientacao, print::Printer &impressora) {

@@ -54,13 +54,27 @@ long IniciarCorpo(print::Printer &impressora, float alturaLinha, double reservaI
 // started yet (errors ignored), the page header, then Courier New 8 plain.
 // Gives where the body starts (100 below the header) and how many lines of
 // the given height the page holds: the whole lines that fit above the bottom
-// reserve, minus 2.
+// reserve, minus 2. A page that holds none stops the job (PararPaginaPequena).
 struct PaginaDeCorpo {
     double topo = 0;
     long linhas = 0;
 };
 PaginaDeCorpo IniciarPaginaDeCorpo(print::Printer &impressora, long paginasFeitas, const std::function<void()> &cabecalho,
                                    float alturaLinha, float reservaInferior);
+// Whether a row of a report's body whose foot (its lowest line with the 20
+// twips that follow it) falls at yPe stays within the printable area, above
+// the bottom reserve. The line counts leave each row's own 20-twip lead out,
+// so a full page of rows can run past its foot; a row that fails this goes
+// whole to the next page.
+bool CabeNaPagina(const print::Printer &impressora, double yPe, double reservaInferior);
+
+// Message of a job whose page cannot hold a single row of the report.
+inline const QString kMsgPaginaPequena =
+    QStringLiteral("A área de impressão da página não comporta uma linha do relatório.");
+// Stops such a job: shows the message and raises the silent cancel error, so
+// the report's error path ends the job instead of starting pages without end.
+[[noreturn]] void PararPaginaPequena();
+
 // Prints the whole text so that it ends at xFim (a column's right edge), on
 // the line at y. An amount is never cut to its column's width: a text wider
 // than the column reaches further left instead.

@@ -12,6 +12,7 @@
 #include "platform/ui/GuiTest.h"
 #include "platform/widgets/ActiveText.h"
 #include "platform/widgets/UpperLineEdit.h"
+#include "support/Paginas.h"
 #include "core/postings/Escrita.h"
 #include "core/postings/SaldoInicial.h"
 #include "support/ErrorOf.h"
@@ -517,6 +518,14 @@ TEST_F(Charts, PrintedChartIndentsByLevelAndBreaksPages) {
     // Every item printed exactly once, the header on every page.
     EXPECT_EQ(textos.count(QStringLiteral("ITEM 120")), 1);
     EXPECT_EQ(textos.count(QStringLiteral("CONTAS")), paginas);
+}
+
+TEST_F(Charts, PrintedChartStaysInsideThePrintableAreaOrStopsWhenAPageHoldsNoLine) {
+    for (int i = 1; i <= 150; ++i) conta(QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("ITEM %1").arg(i, 3, 10, QLatin1Char('0')));
+    auto *f = abrir<charts::frmContas>();
+    testsupport::ConfereFolhasEmRetrato([&] { f->cmdImprimir_Click(); }, [](const print::RecordingPrinter &p) {
+        EXPECT_EQ(p.texts().count(QStringLiteral("ITEM 150")), 1);
+    });
 }
 
 TEST_F(Charts, EmptyChartPrintsNothingButStillReportsCompletion) {

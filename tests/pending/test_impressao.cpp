@@ -3,6 +3,7 @@
 
 #include "platform/print/RecordingPrinter.h"
 #include "platform/ui/Input.h"
+#include "ui/Impressao.h"
 
 #include <cmath>
 
@@ -208,7 +209,7 @@ TEST_F(Impressao, APageThatHoldsNoRowStopsInsteadOfStartingPagesWithoutEnd) {
         print::ScopedPrinter troca(p);
         f->cmdImprimir_Click();
     }
-    EXPECT_EQ(s.shownTexts(), QStringList{pending::kMsgPaginaPequena});
+    EXPECT_EQ(s.shownTexts(), QStringList{fin::kMsgPaginaPequena});
     EXPECT_EQ(p.ops().back().kind, print::PrintOp::KillDoc);
     EXPECT_EQ(p.documentsEnded(), 0);
     int paginas = 0;

@@ -4,6 +4,7 @@
 
 #include "core/reports/CalculoBalanco.h"
 #include "platform/print/RecordingPrinter.h"
+#include "support/Paginas.h"
 #include "reports/ComandosDeBalanco.h"
 #include "reports/frmBalSal.h"
 #include "reports/frmExtra.h"
@@ -440,6 +441,19 @@ TEST(RelatorioDeBalanco, PaginasComVariosItensTotalUmaVezEColuna67) {
     EXPECT_EQ(totais, 1);
     EXPECT_EQ(todas[1].text, f->tv->Item(QStringLiteral("_001"))->Text());
     EXPECT_EQ(todas[2].text, QStringLiteral("   ") + f->tv->Item(QStringLiteral("_001.001"))->Text());
+}
+
+TEST(RelatorioDeBalanco, DentroDaAreaImprimivelOuParaQuandoAPaginaNaoComportaUmaLinha) {
+    testsupport::qtApp();
+    Janelas j;
+    frmBalSal *f = j.nova(3);
+    f->MostrarLinhas(muitas(100));
+    testsupport::ConfereFolhasEmRetrato([&] { f->cmdImprimir_Click(); }, [&](const print::RecordingPrinter &p) {
+        const QString ultimo = f->tv->Item(QStringLiteral("_100.001"))->Text();
+        int vezes = 0;
+        for (const QString &t : p.texts()) vezes += t.endsWith(ultimo);
+        EXPECT_EQ(vezes, 1);
+    });
 }
 
 TEST(RelatorioDeBalanco, SemTotalQuandoOmitidoEArvoreVazia) {

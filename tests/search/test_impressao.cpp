@@ -2,6 +2,7 @@
 #include "RetPesqFixture.h"
 
 #include "platform/print/RecordingPrinter.h"
+#include "support/Paginas.h"
 #include "ui/Impressao.h"
 
 namespace {
@@ -169,7 +170,10 @@ TEST_F(Impressao, LinhaQueNaoCabeVaiInteiraParaAProximaPagina) {
         for (const PrintOp &o : a) linhas += o.page == pagina ? 2 : 0;
         EXPECT_LE(linhas, limite) << pagina;
         if (pagina < paginas) {
-            EXPECT_GE(linhas, limite - 1) << pagina; // and a page before the last is full
+            // and a page before the last is full: the next row, 20 twips down, would pass the reserve
+            EXPECT_GT(impressora.lowestInk(pagina) + 20 + 2 * (medida.TextHeight(u("A")) + 20),
+                      impressora.ScaleHeight() - 900)
+                << pagina;
         }
     }
     // A single date line: the day does not change.
@@ -182,6 +186,41 @@ TEST_F(Impressao, LinhaQueNaoCabeVaiInteiraParaAProximaPagina) {
     for (std::size_t i = 0; i < antes.size(); ++i) {
         EXPECT_EQ(impressora.ops()[i].text, antes[i].text);
         EXPECT_EQ(impressora.ops()[i].page, antes[i].page);
+    }
+}
+
+TEST_F(Impressao, NadaPassaDaAreaImprimivelComFaixaInferiorLargaOuEstreita) {
+    // Days of several rows, some wrapping: each row starts 20 twips under the
+    // last one, which the line count leaves out.
+    const QString longo = u("UM HISTORICO COMPRIDO QUE QUEBRA EM DUAS LINHAS NA");
+    for (int i = 0; i < 90; ++i)
+        lancar("001", "003", QDate(2024, 1, 1 + i / 7), 100 + i, "D", i % 5 == 0 ? longo.toUtf8().constData() : "CURTO");
+    search::frmRetPesq *f = extratoTodo();
+    struct Caso {
+        const char *nome;
+        int inferiorPx; // on landscape paper the portrait left strip is the foot
+        double reserva;
+    };
+    for (const Caso &c : {Caso{"faixa estreita", 100, 900}, Caso{"faixa larga", 400, 0}}) {
+        SCOPED_TRACE(c.nome);
+        print::RecordingPrinter::Device d;
+        d.leftPx = c.inferiorPx;
+        impressora.setDevice(d);
+        impressora.clear();
+        imprimir(f);
+        ASSERT_EQ(impressora.documentsEnded(), 1);
+        ASSERT_GT(testsupport::PaginasImpressas(impressora), 2);
+        print::RecordingPrinter medida;
+        medida.setFontName(u("Courier New"));
+        medida.setFontSize(8);
+        // Full, not cut short: a page before the last leaves less than a wrapped row free.
+        testsupport::ConfereRodapes(impressora, c.reserva, 3 * (medida.TextHeight(u("A")) + 20));
+        // Every row printed once, its two history lines on one page.
+        const QStringList partes = fin::QuebraLinha(longo, 35 * 96, 96);
+        const std::vector<PrintOp> a = textos(partes[0]), b = textos(partes[1]);
+        ASSERT_EQ(a.size(), 18u);
+        ASSERT_EQ(b.size(), 18u);
+        for (std::size_t i = 0; i < a.size(); ++i) EXPECT_EQ(a[i].page, b[i].page) << i;
     }
 }
 

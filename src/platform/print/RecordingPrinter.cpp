@@ -1,5 +1,7 @@
 #include "platform/print/RecordingPrinter.h"
 
+#include <algorithm>
+
 
 
 namespace print {
@@ -73,6 +75,24 @@ void RecordingPrinter::EndDoc() {
 void RecordingPrinter::KillDoc() {
     ops_.push_back(op(PrintOp::KillDoc));
     resetDocument();
+}
+
+double RecordingPrinter::lowestInk(int page) const {
+    double low = 0;
+    for (const PrintOp &o : ops_) {
+        if (page > 0 && o.page != page) continue;
+        if (o.kind == PrintOp::Line) {
+            low = std::max({low, o.y, o.y2});
+        } else if (o.kind == PrintOp::Text) {
+            RecordingPrinter measure;
+            measure.setFontName(o.font);
+            measure.setFontSize(o.size);
+            measure.setFontBold(o.bold);
+            measure.setFontUnderline(o.underline);
+            low = std::max(low, o.y + measure.TextHeight(o.text));
+        }
+    }
+    return low;
 }
 
 QList<QString> RecordingPrinter::texts(int page) const {

@@ -49,6 +49,9 @@ public:
     // The texts printed, in order; on one page when page > 0.
     QList<QString> texts(int page = 0) const;
     int documentsEnded() const { return endDocs_; }
+    // The lowest point anything drawn reaches (a text's foot is one line of
+    // its font below its top), on one page when page > 0; 0 when none.
+    double lowestInk(int page = 0) const;
     void clear() { ops_.clear(); endDocs_ = 0; }
 
 protected:
