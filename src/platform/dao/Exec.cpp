@@ -5,6 +5,9 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace dao::exec {
 
@@ -100,6 +103,38 @@ void bindAll(sqlite3_stmt *stmt, const jetsql::Translation &t, const ParamValues
     }
 }
 
+// The texts of one result column that repeat from row to row (the account's
+// name, the user, the settled mark) share one stored copy: reading them then
+// allocates nothing, and freeing the rows has only one copy to free instead
+// of one per row. A column whose texts keep differing stops being looked up.
+class TextosRepetidos {
+public:
+    QString texto(sqlite3_stmt *stmt, int col) {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(stmt, col));
+        const int n = sqlite3_column_bytes(stmt, col);
+        if (desistiu_) return QString::fromUtf8(p, n);
+        const std::string_view chave(p, std::size_t(n));
+        if (const auto it = vistos_.find(chave); it != vistos_.end()) return it->second;
+        QString s = QString::fromUtf8(p, n);
+        if (vistos_.size() >= kMaxDistintos) {
+            desistiu_ = true;
+            vistos_.clear();
+        } else {
+            vistos_.emplace(std::string(chave), s);
+        }
+        return s;
+    }
+
+private:
+    static constexpr std::size_t kMaxDistintos = 512;
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view v) const { return std::hash<std::string_view>{}(v); }
+    };
+    std::unordered_map<std::string, QString, Hash, std::equal_to<>> vistos_;
+    bool desistiu_ = false;
+};
+
 } // namespace
 
 std::shared_ptr<Recordset::Data> select(StatementCache &cache, const jetsql::Translation &t, const ParamValues &params,
@@ -117,10 +152,17 @@ std::shared_ptr<Recordset::Data> select(StatementCache &cache, const jetsql::Tra
         data->index.insert(col.name.toUpper(), int(data->columns.size()));
         data->columns.push_back(col);
     }
+    std::vector<TextosRepetidos> textos(std::size_t(std::max(n - first, 0)));
     while (st.step()) {
         Recordset::Row row;
         row.reserve(data->columns.size());
-        for (int c = first; c < n; ++c) row.push_back(read(st.get(), c, data->columns[std::size_t(c - first)].type));
+        for (int c = first; c < n; ++c) {
+            const DataType tipo = data->columns[std::size_t(c - first)].type;
+            if (tipo == DataType::Text && sqlite3_column_type(st.get(), c) == SQLITE_TEXT)
+                row.emplace_back(textos[std::size_t(c - first)].texto(st.get(), c));
+            else
+                row.push_back(read(st.get(), c, tipo));
+        }
         if (withRowid) data->rowids.push_back(sqlite3_column_int64(st.get(), 0));
         data->rows.push_back(std::move(row));
     }

@@ -9,8 +9,11 @@
 #include <sqlite3.h>
 
 #include <QRegularExpression>
+#include <QStringEncoder>
 
 #include <algorithm>
+#include <string>
+#include <string_view>
 
 namespace dao {
 
@@ -130,7 +133,8 @@ bool Recordset::find(const QString &criteria, long from) {
     static const QRegularExpression term(QStringLiteral(
         R"(^\s*\[?([A-Za-z_][A-Za-z0-9_]*)\]?\s*(<>|<=|>=|=|<|>)\s*('(?:[^']|'')*'|-?\d+(?:\.\d+)?|True|False)\s*(?:AND\s+|$))"),
         QRegularExpression::CaseInsensitiveOption);
-    struct Cond { int col; QString op; Value v; };
+    enum class Op { Eq, Ne, Lt, Gt, Le, Ge };
+    struct Cond { int col; Op op; Value v; };
     std::vector<Cond> conds;
     QString rest = criteria;
     while (!rest.trimmed().isEmpty()) {
@@ -143,27 +147,53 @@ bool Recordset::find(const QString &criteria, long from) {
         else if (lit.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0) v = Value(true);
         else if (lit.compare(QStringLiteral("False"), Qt::CaseInsensitive) == 0) v = Value(false);
         else v = Value(lit.toDouble());
-        conds.push_back({fieldIndex(m.captured(1)), m.captured(2), v});
+        const QString op = m.captured(2);
+        const Op o = op == QStringLiteral("=")    ? Op::Eq
+                     : op == QStringLiteral("<>") ? Op::Ne
+                     : op == QStringLiteral("<")  ? Op::Lt
+                     : op == QStringLiteral(">")  ? Op::Gt
+                     : op == QStringLiteral("<=") ? Op::Le
+                                                  : Op::Ge;
+        conds.push_back({fieldIndex(m.captured(1)), o, v});
         rest = rest.mid(m.capturedLength());
     }
-    auto cmp = [](const Value &a, const Value &b) -> int {
-        // Text compares as the engine orders it (the columns' collation).
-        if (b.type() == DataType::Text) return jetsql::text::compare(a.toString(), b.toString());
+    // Text compares as the engine orders it (the columns' collation), on
+    // UTF-8: the criteria's texts are encoded once, each row's text into one
+    // buffer reused along the rows.
+    std::vector<QByteArray> literais(conds.size());
+    for (std::size_t k = 0; k < conds.size(); ++k)
+        if (conds[k].v.type() == DataType::Text) literais[k] = conds[k].v.toString().toUtf8();
+    QStringEncoder utf8(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
+    std::string linha;
+    auto cmp = [&](const Value &a, std::size_t k) -> int {
+        const Value &b = conds[k].v;
+        if (b.type() == DataType::Text) {
+            const QString *texto = std::get_if<QString>(&a.storage());
+            const QString convertido = texto ? QString() : a.toString();
+            const QString &t = texto ? *texto : convertido;
+            linha.resize(std::size_t(utf8.requiredSpace(t.size())));
+            const char *fim = utf8.appendToBuffer(linha.data(), t);
+            return jetsql::text::compareUtf8(std::string_view(linha.data(), std::size_t(fim - linha.data())),
+                                             std::string_view(literais[k].constData(), std::size_t(literais[k].size())));
+        }
         const double x = a.toDouble(), y = b.toDouble();
         return x < y ? -1 : (x > y ? 1 : 0);
     };
     for (long i = std::max(from, 0L); i < long(data_->rows.size()); ++i) {
         bool ok = true;
-        for (const Cond &c : conds) {
+        for (std::size_t k = 0; k < conds.size(); ++k) {
+            const Cond &c = conds[k];
             const Value &a = data_->rows[std::size_t(i)][std::size_t(c.col)];
             if (a.isNull()) { ok = false; break; }
-            const int r = cmp(a, c.v);
-            if (c.op == QStringLiteral("=")) ok = r == 0;
-            else if (c.op == QStringLiteral("<>")) ok = r != 0;
-            else if (c.op == QStringLiteral("<")) ok = r < 0;
-            else if (c.op == QStringLiteral(">")) ok = r > 0;
-            else if (c.op == QStringLiteral("<=")) ok = r <= 0;
-            else ok = r >= 0;
+            const int r = cmp(a, k);
+            switch (c.op) {
+            case Op::Eq: ok = r == 0; break;
+            case Op::Ne: ok = r != 0; break;
+            case Op::Lt: ok = r < 0; break;
+            case Op::Gt: ok = r > 0; break;
+            case Op::Le: ok = r <= 0; break;
+            case Op::Ge: ok = r >= 0; break;
+            }
             if (!ok) break;
         }
         if (ok) {

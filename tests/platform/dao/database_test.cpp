@@ -193,6 +193,40 @@ TEST_F(DatabaseTest, NavigationBookmarksFindAndClone) {
     EXPECT_EQ(none->RecordCount(), 0);
 }
 
+// Texts that repeat along the rows are kept once; a column whose texts keep
+// differing is read one by one from some row on. Either way each row reads its
+// own text, a change to one row leaves the rows that had the same text alone,
+// and a search still compares as the columns' collation does.
+TEST_F(DatabaseTest, RepeatedAndVariedTextsReadBackRowByRow) {
+    const int n = 1500;
+    for (int i = 0; i < n; ++i)
+        db->Execute(QStringLiteral("INSERT INTO Pessoas (Nome, Apelido) VALUES ('N%1', '%2')")
+                        .arg(i).arg(i % 3 == 0 ? QStringLiteral("AÇÃO") : QStringLiteral("X")),
+                    dbFailOnError);
+    auto rs = db->OpenRecordset(QStringLiteral("Pessoas"), dbOpenDynaset);
+    ASSERT_EQ(rs->RecordCount(), n);
+    for (int i = 0; i < n; ++i, rs->MoveNext()) {
+        ASSERT_EQ(rs->Field(QStringLiteral("Nome")).toString(), QStringLiteral("N%1").arg(i));
+        ASSERT_EQ(rs->Field(QStringLiteral("Apelido")).toString(), i % 3 == 0 ? QStringLiteral("AÇÃO") : QStringLiteral("X"));
+    }
+    rs->SetAbsolutePosition(3);
+    rs->Edit();
+    rs->SetField(QStringLiteral("Apelido"), Value(QStringLiteral("Y")));
+    rs->Update();
+    rs->SetAbsolutePosition(6);
+    EXPECT_EQ(rs->Field(QStringLiteral("Apelido")).toString(), QStringLiteral("AÇÃO"));
+    rs->FindFirst(QStringLiteral("Apelido = 'ação'"));
+    EXPECT_FALSE(rs->NoMatch());
+    EXPECT_EQ(rs->AbsolutePosition(), 0);
+    rs->FindNext(QStringLiteral("Apelido = 'ação'"));
+    EXPECT_EQ(rs->AbsolutePosition(), 6) << "the changed row no longer matches";
+    rs->FindFirst(QStringLiteral("Nome = 'n1499' AND Apelido <> 'Y'"));
+    EXPECT_FALSE(rs->NoMatch());
+    EXPECT_EQ(rs->AbsolutePosition(), n - 1);
+    rs->FindFirst(QStringLiteral("Nome > 'n998'"));
+    EXPECT_EQ(rs->Field(QStringLiteral("Nome")).toString(), QStringLiteral("N999"));
+}
+
 TEST_F(DatabaseTest, AutoNumbersAreNeverReusedAndCascadesDelete) {
     const long a = insertPessoa(QStringLiteral("ANA"));
     const long b = insertPessoa(QStringLiteral("BIA"));
