@@ -143,8 +143,11 @@ sqlite3 *connect(const QString &path, const QString &password, bool create, bool
 } // namespace
 
 Workspace &DBEngine::DefaultWorkspace() {
-    static Workspace ws;
-    return ws;
+    // Lives for the whole process and is never destroyed: a database kept in a
+    // static of its own may be closed at exit after every other static is gone,
+    // and closing detaches it from this workspace.
+    static Workspace *ws = new Workspace;
+    return *ws;
 }
 
 std::unique_ptr<Database> DBEngine::CreateDatabase(const QString &path, const QString &localeAndPassword) {
