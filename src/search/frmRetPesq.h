@@ -8,6 +8,7 @@
 // activation, after its opener set the public values (Mode last), and again
 // on every view hint: at once when it is the active child, else when it is
 // next activated.
+#include "core/postings/Operacoes.h"
 #include "platform/ui/Form.h"
 #include "platform/value/Currency.h"
 #include "ui/SubCls.h"
@@ -113,6 +114,8 @@ private:
     // Settling and taking back (frmRetPesqBaixa.cpp).
     void BaixaDeTransferencia();
     void RemocaoBaixaDeTransferencia();
+    void concluirBaixa(postings::Desfecho desfecho, const QString &recusa, const QString &sucesso,
+                       const QString &naoOcorreu);
     // Reversal of a transfer (frmRetPesqEstorno.cpp).
     void EstornoDeTransferencia();
     // Printing (frmRetPesqImpressao.cpp): the statement (Modes 1 and 2) and

@@ -63,6 +63,34 @@ long idDe(dao::Recordset &rs) { return long(rs.Field(QStringLiteral("id")).toInt
 
 // ---- settling ----------------------------------------------------------------------------
 
+// What follows a settlement or its removal, single or for a transfer: the
+// outcome's message, and on success the refreshed results and the broadcast.
+void frmRetPesq::concluirBaixa(Desfecho desfecho, const QString &recusa, const QString &sucesso,
+                               const QString &naoOcorreu) {
+    switch (desfecho) {
+    case Desfecho::Gravado: {
+        FazConsulta();
+        informar(sucesso);
+        HabilitarDesabilitar();
+        long hint = fin::kHintLancamentos;
+        fin::UpdateAllViews(hint, this);
+        return;
+    }
+    case Desfecho::Bloqueio:
+        fin::MsgBox(kMsgBloqueio);
+        return;
+    case Desfecho::Incompleta:
+        informar(kMsgFaltaPerna);
+        return;
+    case Desfecho::Invalido:
+        informar(recusa);
+        return;
+    default:
+        informar(naoOcorreu);
+        return;
+    }
+}
+
 void frmRetPesq::cmdBaixar_Click() {
     try {
         if (!posicionarNaSelecao(QStringLiteral("Nenhum lançamento está selecionado para baixa. Clique sobre um "
@@ -91,29 +119,10 @@ void frmRetPesq::cmdBaixar_Click() {
         const QString novo = resposta == ui::vbYes ? QStringLiteral("S") : QStringLiteral("N");
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
         QString recusa;
-        switch (Baixar(*fin::gDB, {"frmRetPesq", "cmdBaixar_Click"}, idDe(rs), 0, antigo, novo, &recusa)) {
-        case Desfecho::Gravado:
-            FazConsulta();
-            informar(QStringLiteral("Baixa realizada com sucesso!"));
-            HabilitarDesabilitar();
-            {
-                long hint = fin::kHintLancamentos;
-                fin::UpdateAllViews(hint, this);
-            }
-            return;
-        case Desfecho::Bloqueio:
-            fin::MsgBox(kMsgBloqueio);
-            return;
-        case Desfecho::Incompleta:
-            informar(kMsgFaltaPerna);
-            return;
-        case Desfecho::Invalido:
-            informar(recusa);
-            return;
-        default:
-            informar(kMsgBaixaNaoOcorreu);
-            return;
-        }
+        const Desfecho desfecho =
+            Baixar(*fin::gDB, {"frmRetPesq", "cmdBaixar_Click"}, idDe(rs), 0, antigo, novo, &recusa);
+        concluirBaixa(desfecho, recusa, QStringLiteral("Baixa realizada com sucesso!"),
+                      kMsgBaixaNaoOcorreu);
     } catch (...) {
         FIN_TRAP_REPORT("frmRetPesq", "cmdBaixar_Click");
     }
@@ -135,30 +144,10 @@ void frmRetPesq::BaixaDeTransferencia() {
         // Both legs change or neither: a leg stored with another code than the
         // one shown leaves the pair as it was.
         QString recusa;
-        switch (Baixar(*fin::gDB, {"frmRetPesq", "BaixaDeTransferencia"}, perna(pernas, 1).id, perna(pernas, 2).id,
-                       antigo, novo, &recusa)) {
-        case Desfecho::Gravado:
-            FazConsulta();
-            informar(QStringLiteral("Baixa realizada com sucesso!"));
-            HabilitarDesabilitar();
-            {
-                long hint = fin::kHintLancamentos;
-                fin::UpdateAllViews(hint, this);
-            }
-            return;
-        case Desfecho::Bloqueio:
-            fin::MsgBox(kMsgBloqueio);
-            return;
-        case Desfecho::Incompleta:
-            informar(kMsgFaltaPerna);
-            return;
-        case Desfecho::Invalido:
-            informar(recusa);
-            return;
-        default:
-            informar(kMsgBaixaNaoOcorreu);
-            return;
-        }
+        const Desfecho desfecho = Baixar(*fin::gDB, {"frmRetPesq", "BaixaDeTransferencia"}, perna(pernas, 1).id,
+                                         perna(pernas, 2).id, antigo, novo, &recusa);
+        concluirBaixa(desfecho, recusa, QStringLiteral("Baixa realizada com sucesso!"),
+                      kMsgBaixaNaoOcorreu);
     } catch (...) {
         FIN_TRAP_RERAISE("frmRetPesq", "BaixaDeTransferencia");
     }
@@ -197,31 +186,11 @@ void frmRetPesq::cmdRemBaixa_Click() {
             ui::vbYes)
             return;
         QString recusa;
-        switch (Baixar(*fin::gDB, {"frmRetPesq", "cmdRemBaixa_Click"}, idDe(rs), 0, antigo, QStringLiteral("?"),
-                       &recusa)) {
-        case Desfecho::Gravado:
-            FazConsulta();
-            informar(QStringLiteral("Remoção de baixa realizada com sucesso!"));
-            HabilitarDesabilitar();
-            {
-                long hint = fin::kHintLancamentos;
-                fin::UpdateAllViews(hint, this);
-            }
-            return;
-        case Desfecho::Bloqueio:
-            fin::MsgBox(kMsgBloqueio);
-            return;
-        case Desfecho::Incompleta:
-            informar(kMsgFaltaPerna);
-            return;
-        case Desfecho::Invalido:
-            informar(recusa);
-            return;
-        default:
-            informar(QStringLiteral("A remoção da baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
+        const Desfecho desfecho = Baixar(*fin::gDB, {"frmRetPesq", "cmdRemBaixa_Click"}, idDe(rs), 0, antigo,
+                                         QStringLiteral("?"), &recusa);
+        concluirBaixa(desfecho, recusa, QStringLiteral("Remoção de baixa realizada com sucesso!"),
+                      QStringLiteral("A remoção da baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
                                     "usuário ter acabado de estorná-lo ou remover sua baixa.\nAtualize sua pesquisa."));
-            return;
-        }
     } catch (...) {
         FIN_TRAP_REPORT("frmRetPesq", "cmdRemBaixa_Click");
     }
@@ -238,30 +207,10 @@ void frmRetPesq::RemocaoBaixaDeTransferencia() {
         const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(idDe(rs), OperacaoEmTransferencia::Baixa);
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
         QString recusa;
-        switch (Baixar(*fin::gDB, {"frmRetPesq", "RemocaoBaixaDeTransferencia"}, perna(pernas, 1).id,
-                       perna(pernas, 2).id, antigo, QStringLiteral("?"), &recusa)) {
-        case Desfecho::Gravado:
-            FazConsulta();
-            informar(QStringLiteral("Baixa removida com sucesso!"));
-            HabilitarDesabilitar();
-            {
-                long hint = fin::kHintLancamentos;
-                fin::UpdateAllViews(hint, this);
-            }
-            return;
-        case Desfecho::Bloqueio:
-            fin::MsgBox(kMsgBloqueio);
-            return;
-        case Desfecho::Incompleta:
-            informar(kMsgFaltaPerna);
-            return;
-        case Desfecho::Invalido:
-            informar(recusa);
-            return;
-        default:
-            informar(kMsgRemocaoDeBaixaNaoOcorreu);
-            return;
-        }
+        const Desfecho desfecho = Baixar(*fin::gDB, {"frmRetPesq", "RemocaoBaixaDeTransferencia"}, perna(pernas, 1).id,
+                                         perna(pernas, 2).id, antigo, QStringLiteral("?"), &recusa);
+        concluirBaixa(desfecho, recusa, QStringLiteral("Baixa removida com sucesso!"),
+                      kMsgRemocaoDeBaixaNaoOcorreu);
     } catch (...) {
         FIN_TRAP_RERAISE("frmRetPesq", "RemocaoBaixaDeTransferencia");
     }
