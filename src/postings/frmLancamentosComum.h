@@ -2,8 +2,12 @@
 // What the posting window's files share: the history check (its message is
 // the reversal prompt's) and the cancel error that ends a command whose
 // refusal the user has already been shown.
+#include "core/postings/Escrita.h"
 #include "core/postings/HistoricoDeEstorno.h"
+#include "core/postings/Operacoes.h"
 #include "platform/err/AppError.h"
+#include "ui/CHourGlass.h"
+#include "ui/MsgBox.h"
 
 #include <QString>
 
@@ -12,5 +16,20 @@ namespace postings {
 inline bool temAspas(const QString &t) { return t.contains(QLatin1Char('"')) || t.contains(QLatin1Char('\'')); }
 
 [[noreturn]] inline void cancelar() { throw err::AppError(err::kErrCancel, QString(), QString()); }
+
+// True when the write went through; otherwise the pointer comes back and the
+// user is told why: the lock, the write core's reason, or the command's own
+// failure text.
+inline bool Gravou(Desfecho desfecho, const QString &recusa, const QString &falha, fin::CHourGlass &hg) {
+    if (desfecho == Desfecho::Gravado) return true;
+    hg.Show(false);
+    if (desfecho == Desfecho::Bloqueio)
+        fin::MsgBox(kMsgBloqueio);
+    else if (desfecho == Desfecho::Invalido)
+        fin::MsgBox(recusa, ui::vbInformation);
+    else
+        fin::MsgBox(falha);
+    return false;
+}
 
 } // namespace postings

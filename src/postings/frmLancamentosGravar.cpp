@@ -167,22 +167,10 @@ void frmLancamentos::cmdConfirmar_Click() {
         l.documento = doc;
         l.historico = txtHistorico->text().trimmed();
         Feito f;
-        switch (Lancar(*fin::gDB, {"frmLancamentos", "cmdConfirmar_Click"}, l, fin::gIdUsuario, &f)) {
-        case Desfecho::Gravado:
-            break;
-        case Desfecho::Bloqueio:
-            hg.Show(false);
-            fin::MsgBox(kMsgBloqueio);
+        const Desfecho d = Lancar(*fin::gDB, {"frmLancamentos", "cmdConfirmar_Click"}, l, fin::gIdUsuario, &f);
+        if (!Gravou(d, f.recusa,
+                    QStringLiteral("Não foi possível incluir o lançamento.\nPossível causa: a conta foi desativada."), hg))
             return;
-        case Desfecho::Invalido:
-            hg.Show(false);
-            fin::MsgBox(f.recusa, ui::vbInformation);
-            return;
-        default:
-            hg.Show(false);
-            fin::MsgBox(QStringLiteral("Não foi possível incluir o lançamento.\nPossível causa: a conta foi desativada."));
-            return;
-        }
         const QString conta = cbContas->Text(), tipo = cbTiposMov->Text();
         depoisDeGravar([&] {
             CRowData r;

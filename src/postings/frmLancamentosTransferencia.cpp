@@ -64,25 +64,14 @@ void frmLancamentos::cmdTransferencia_Click() {
         hg.Show(true);
         TransferenciaFeita feita;
         int perna = 0;
-        switch (Transferir(*fin::gDB, kOndeTransferencia, t, fin::gIdUsuario, &feita, &perna)) {
-        case Desfecho::Gravado:
-            break;
-        case Desfecho::Bloqueio:
-            hg.Show(false);
-            fin::MsgBox(kMsgBloqueio);
+        const Desfecho d = Transferir(*fin::gDB, kOndeTransferencia, t, fin::gIdUsuario, &feita, &perna);
+        if (!Gravou(d, feita.recusa,
+                    perna == 2 ? QStringLiteral("Não foi possível fazer o lançamento de entrada. Transferência "
+                                                "cancelada.\nPossível causa: a conta foi desativada.")
+                               : QStringLiteral("Não foi possível fazer o lançamento de saída. Transferência "
+                                                "cancelada.\nPossível causa: a conta foi desativada."),
+                    hg))
             return;
-        case Desfecho::Invalido:
-            hg.Show(false);
-            fin::MsgBox(feita.recusa, ui::vbInformation);
-            return;
-        default:
-            hg.Show(false);
-            fin::MsgBox(perna == 2 ? QStringLiteral("Não foi possível fazer o lançamento de entrada. Transferência "
-                                                    "cancelada.\nPossível causa: a conta foi desativada.")
-                                   : QStringLiteral("Não foi possível fazer o lançamento de saída. Transferência "
-                                                    "cancelada.\nPossível causa: a conta foi desativada."));
-            return;
-        }
         const Currency abs = t.valor < Currency() ? -t.valor : t.valor;
         depoisDeGravar([&] {
             const QString data = t.data.toString(QStringLiteral("dd/MM/yyyy"));
