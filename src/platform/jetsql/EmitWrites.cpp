@@ -143,6 +143,18 @@ const Source &Emitter::writtenSource(const Scope &scope, const QString &qual, in
     fail(pos, QStringLiteral("Unknown table '%1'").arg(qual));
 }
 
+// The one table an UPDATE or DELETE writes, as its conditions name it. SQLite
+// has no alias there: the table's own name stands for it.
+Source Emitter::writtenTable(const TableDef &def, const TableRef &ref) {
+    Source src;
+    src.name = ref.alias.isEmpty() ? ref.name : ref.alias;
+    src.sqlAlias = def.name;
+    src.base = true;
+    src.table = def.name;
+    for (const ColumnDef &c : def.columns) src.cols.push_back({c.name, c.type});
+    return src;
+}
+
 QString Emitter::update(const Statement &st, QString &target) {
     const bool simple = st.target->k == TableRef::K::Named;
     if (simple) {
@@ -150,13 +162,7 @@ QString Emitter::update(const Statement &st, QString &target) {
         // SQLite has no alias on UPDATE: the table's own name stands for it.
         aliases_.insert(def.name.toLower());
         Scope scope;
-        Source src;
-        src.name = st.target->alias.isEmpty() ? st.target->name : st.target->alias;
-        src.sqlAlias = def.name;
-        src.base = true;
-        src.table = def.name;
-        for (const ColumnDef &c : def.columns) src.cols.push_back({c.name, c.type});
-        scope.sources.push_back(src);
+        scope.sources.push_back(writtenTable(def, *st.target));
         target = def.name;
         QStringList sets;
         for (const auto &[t, v] : st.sets) {
@@ -259,13 +265,7 @@ QString Emitter::del(const Statement &st, QString &target) {
             fail(st.target->pos, QStringLiteral("Unknown table '%1'").arg(st.deleteQual));
         aliases_.insert(def.name.toLower());
         Scope scope;
-        Source src;
-        src.name = st.target->alias.isEmpty() ? st.target->name : st.target->alias;
-        src.sqlAlias = def.name;
-        src.base = true;
-        src.table = def.name;
-        for (const ColumnDef &c : def.columns) src.cols.push_back({c.name, c.type});
-        scope.sources.push_back(src);
+        scope.sources.push_back(writtenTable(def, *st.target));
         target = def.name;
         QString sql = QStringLiteral("DELETE FROM %1").arg(quoteId(def.name));
         if (st.where) sql += QStringLiteral(" WHERE ") + cond(expr(*st.where, &scope));

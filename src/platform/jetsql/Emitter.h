@@ -146,6 +146,7 @@ private:
     QString rowOrderRange(const TableDef &def, const Expr &where, Scope &scope);
     QString insert(const Statement &st, QString &target);
     const Source &writtenSource(const Scope &scope, const QString &qual, int pos);
+    static Source writtenTable(const TableDef &def, const TableRef &ref);
     // The place among the written columns of the column that orders the
     // table's rows on disk; -1 when the table has none or it is not written.
     static int rowOrderIndex(const TableDef &def, const std::vector<const ColumnDef *> &cols);
