@@ -4,9 +4,9 @@
 #include "platform/jetsql/Translator.h"
 #include "platform/value/Value.h"
 
-#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -18,6 +18,21 @@ class Recordset;
 class QueryDef;
 class Workspace;
 class StatementCache;
+
+// Runs a task later, when the program has nothing else to do. After a commit
+// that leaves a log of some size the database asks for one to copy the log
+// back into the file, so the database layer itself needs no event loop.
+class IdleScheduler {
+public:
+    virtual ~IdleScheduler() = default;
+    // Runs the task after about delayMs, once idle. False when it cannot (the
+    // log then waits for its bound, an explicit Checkpoint() or a later ask).
+    virtual bool schedule(int delayMs, std::function<void()> task) = 0;
+};
+// The scheduler every database asks from now on; nullptr gives back the
+// default one, which runs the task from the Qt event loop of the thread that
+// owns the application object and refuses in any other thread or without one.
+void setIdleScheduler(IdleScheduler *scheduler);
 
 enum RecordsetTypeEnum { dbOpenTable = 1, dbOpenDynaset = 2, dbOpenSnapshot = 4, dbOpenForwardOnly = 8 };
 constexpr long dbFailOnError = 128;
@@ -85,7 +100,7 @@ private:
     std::shared_ptr<StatementCache> statements_;
     int walPages_ = 0;
     bool idleCheckpointDue_ = false;
-    std::unique_ptr<QObject> idleGuard_; // drops a pending idle copy when the database goes
+    std::shared_ptr<int> idleToken_ = std::make_shared<int>(); // a pending idle copy runs only while it lives
 };
 
 } // namespace dao

@@ -157,7 +157,7 @@ std::unique_ptr<Database> DBEngine::CreateDatabase(const QString &path, const QS
 std::unique_ptr<Database> DBEngine::CreateDatabase(const QString &path, const QString &localeAndPassword,
                                                    Workspace &ws) {
     if (QFileInfo::exists(path))
-        throw err::AppError(3204, kSource, QStringLiteral("O banco de dados já existe."));
+        throw err::AppError(err::db::kDatabaseExists, kSource, QStringLiteral("O banco de dados já existe."));
     sqlite3 *db = connect(path, passwordFrom(localeAndPassword), true, false);
     std::unique_ptr<Database> out(new Database(db, path, ws));
     std::lock_guard lock(gOpenMutex);

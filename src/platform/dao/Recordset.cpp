@@ -26,8 +26,7 @@ const QString kSource = QStringLiteral("DAO.Recordset");
 
 err::AppError noCurrent() { return {E::kNoCurrentRecord, kSource, QStringLiteral("Nenhum registro atual.")}; }
 
-constexpr long kRecordDeleted = 3167;
-err::AppError recordDeleted() { return {kRecordDeleted, kSource, QStringLiteral("O registro foi excluído.")}; }
+err::AppError recordDeleted() { return {err::db::kRecordDeleted, kSource, QStringLiteral("O registro foi excluído.")}; }
 } // namespace
 
 Recordset::Recordset(Database &db, Loader loader, int type, QString table)
@@ -47,12 +46,12 @@ Recordset::~Recordset() = default;
 
 void Recordset::requireOpen() const {
     if (!open_)
-        throw err::AppError(3420, kSource, QStringLiteral("O objeto é inválido ou não está mais definido."));
+        throw err::AppError(err::db::kInvalidObject, kSource, QStringLiteral("O objeto é inválido ou não está mais definido."));
 }
 
 sqlite3 *Recordset::connection() const {
     if (!statements_->db())
-        throw err::AppError(3420, kSource, QStringLiteral("O objeto é inválido ou não está mais definido."));
+        throw err::AppError(err::db::kInvalidObject, kSource, QStringLiteral("O objeto é inválido ou não está mais definido."));
     return statements_->db();
 }
 
@@ -106,7 +105,7 @@ long Recordset::AbsolutePosition() const {
 void Recordset::SetAbsolutePosition(long pos) {
     requireOpen();
     if (pos < 0 || pos >= long(data_->rows.size()))
-        throw err::AppError(3001, kSource, QStringLiteral("Argumento inválido."));
+        throw err::AppError(err::db::kInvalidArgument, kSource, QStringLiteral("Argumento inválido."));
     pos_ = pos;
     deleted_ = false;
 }
@@ -122,7 +121,7 @@ void Recordset::SetBookmark(Bookmark b) {
     // Marks only grow along the rows (new rows are added at the end).
     const auto it = std::lower_bound(marks.begin(), marks.end(), b);
     if (it == marks.end() || *it != b)
-        throw err::AppError(3159, kSource, QStringLiteral("Indicador inválido."));
+        throw err::AppError(err::db::kInvalidBookmark, kSource, QStringLiteral("Indicador inválido."));
     pos_ = long(it - marks.begin());
     deleted_ = false;
 }
@@ -277,7 +276,7 @@ Value Recordset::Field(int i) const {
 void Recordset::AddNew() {
     requireOpen();
     if (!Updatable())
-        throw err::AppError(3027, kSource, QStringLiteral("Não é possível atualizar. Banco de dados ou objeto somente leitura."));
+        throw err::AppError(err::db::kReadOnly, kSource, QStringLiteral("Não é possível atualizar. Banco de dados ou objeto somente leitura."));
     edit_ = EditMode::Add;
     pending_.clear();
 }
@@ -285,7 +284,7 @@ void Recordset::AddNew() {
 void Recordset::Edit() {
     requireCurrent();
     if (!Updatable())
-        throw err::AppError(3027, kSource, QStringLiteral("Não é possível atualizar. Banco de dados ou objeto somente leitura."));
+        throw err::AppError(err::db::kReadOnly, kSource, QStringLiteral("Não é possível atualizar. Banco de dados ou objeto somente leitura."));
     edit_ = EditMode::Edit;
     pending_.clear();
 }
@@ -293,7 +292,7 @@ void Recordset::Edit() {
 void Recordset::SetField(const QString &name, const Value &v) {
     requireOpen();
     if (edit_ == EditMode::None)
-        throw err::AppError(3020, kSource, QStringLiteral("Update ou CancelUpdate sem AddNew ou Edit."));
+        throw err::AppError(err::db::kUpdateWithoutEdit, kSource, QStringLiteral("Update ou CancelUpdate sem AddNew ou Edit."));
     const QString canon = data_->columns[std::size_t(fieldIndex(name))].name;
     for (auto &[n, old] : pending_)
         if (n == canon) { old = v; return; }
@@ -305,7 +304,7 @@ void Recordset::CancelUpdate() { edit_ = EditMode::None; pending_.clear(); }
 void Recordset::Update() {
     requireOpen();
     if (edit_ == EditMode::None)
-        throw err::AppError(3020, kSource, QStringLiteral("Update ou CancelUpdate sem AddNew ou Edit."));
+        throw err::AppError(err::db::kUpdateWithoutEdit, kSource, QStringLiteral("Update ou CancelUpdate sem AddNew ou Edit."));
     sqlite3 *h = connection();
     auto typeOf = [&](const QString &n) { return data_->columns[std::size_t(fieldIndex(n))].type; };
     qint64 rowid = 0;
@@ -364,7 +363,7 @@ void Recordset::Update() {
 void Recordset::Delete() {
     requireCurrent();
     if (!Updatable())
-        throw err::AppError(3027, kSource, QStringLiteral("Não é possível atualizar. Banco de dados ou objeto somente leitura."));
+        throw err::AppError(err::db::kReadOnly, kSource, QStringLiteral("Não é possível atualizar. Banco de dados ou objeto somente leitura."));
     sqlite3 *h = connection();
     sqlite::Statement st(h, QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(sqlite::quoteIdent(table_)));
     st.bindInt(1, data_->rowids[std::size_t(pos_)]);

@@ -8,27 +8,32 @@ namespace dao::sqlite {
 
 namespace E = err::db;
 
-Statement::Statement(sqlite3 *db, const QString &sql) : db_(db), sql_(sql) {
+sqlite3_stmt *prepare(sqlite3 *db, const QString &sql) {
     const QByteArray utf8 = sql.toUtf8();
-    const int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &stmt_, nullptr);
+    sqlite3_stmt *st = nullptr;
+    const int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &st, nullptr);
     if (rc != SQLITE_OK) {
-        sqlite3_finalize(stmt_);
-        stmt_ = nullptr;
+        sqlite3_finalize(st);
         throw error(db, rc, sql);
     }
+    return st;
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
-
-bool Statement::step() {
-    const int rc = sqlite3_step(stmt_);
+bool step(sqlite3 *db, sqlite3_stmt *st, const QString &sql) {
+    const int rc = sqlite3_step(st);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
     // The statement's own code carries the extended constraint kind.
-    const auto e = error(db_, sqlite3_extended_errcode(db_), sql_);
-    sqlite3_reset(stmt_);
+    const auto e = error(db, sqlite3_extended_errcode(db), sql);
+    sqlite3_reset(st);
     throw e;
 }
+
+Statement::Statement(sqlite3 *db, const QString &sql) : db_(db), stmt_(prepare(db, sql)), sql_(sql) {}
+
+Statement::~Statement() { sqlite3_finalize(stmt_); }
+
+bool Statement::step() { return sqlite::step(db_, stmt_, sql_); }
 
 void Statement::reset() {
     sqlite3_reset(stmt_);

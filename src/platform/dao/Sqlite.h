@@ -33,6 +33,13 @@ private:
     QString sql_;
 };
 
+// The one way every statement of ours is prepared and stepped (Statement
+// here, the statement cache's leases): prepare throws the program's error for
+// a text the engine refuses; step is true while a row is available, false at
+// the end, and on failure resets the statement and throws the program's error.
+sqlite3_stmt *prepare(sqlite3 *db, const QString &sql);
+bool step(sqlite3 *db, sqlite3_stmt *st, const QString &sql);
+
 // Runs one statement without results; throws on failure.
 void exec(sqlite3 *db, const QString &sql);
 

@@ -8,19 +8,12 @@ namespace dao {
 
 StatementCache::Lease StatementCache::acquire(const QString &sql) {
     if (!db_)
-        throw err::AppError(3420, QStringLiteral("DAO.Database"),
+        throw err::AppError(err::db::kInvalidObject, QStringLiteral("DAO.Database"),
                             QStringLiteral("O objeto é inválido ou não está mais definido."));
     // A statement in use is out of the cache, so a nested run of the same
     // text prepares a second one instead of disturbing the first.
     if (sqlite3_stmt *st = idle_.take(sql)) return Lease(*this, sql, st);
-    const QByteArray utf8 = sql.toUtf8();
-    sqlite3_stmt *st = nullptr;
-    const int rc = sqlite3_prepare_v2(db_, utf8.constData(), int(utf8.size()), &st, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_finalize(st);
-        throw sqlite::error(db_, rc, sql);
-    }
-    return Lease(*this, sql, st);
+    return Lease(*this, sql, sqlite::prepare(db_, sql));
 }
 
 void StatementCache::giveBack(const QString &sql, sqlite3_stmt *st) {
@@ -48,13 +41,6 @@ void StatementCache::clear() {
 
 StatementCache::Lease::~Lease() { cache_->giveBack(sql_, st_); }
 
-bool StatementCache::Lease::step() {
-    const int rc = sqlite3_step(st_);
-    if (rc == SQLITE_ROW) return true;
-    if (rc == SQLITE_DONE) return false;
-    const auto e = sqlite::error(cache_->db(), sqlite3_extended_errcode(cache_->db()), sql_);
-    sqlite3_reset(st_);
-    throw e;
-}
+bool StatementCache::Lease::step() { return sqlite::step(cache_->db(), st_, sql_); }
 
 } // namespace dao

@@ -43,6 +43,18 @@ constexpr long kDiskError = 3043;
 constexpr long kDamaged = 3049;
 constexpr long kOutOfMemory = 7;
 constexpr long kNumericOverflow = 3349; // a money sum past the range of money
+constexpr long kInvalidArgument = 3001;
+constexpr long kTableExists = 3010;
+constexpr long kObjectExists = 3012;
+constexpr long kUpdateWithoutEdit = 3020;  // Update or CancelUpdate without AddNew or Edit
+constexpr long kNotUpdatableQuery = 3073;  // a write to a saved query
+constexpr long kAmbiguousField = 3079;
+constexpr long kUnknownInsertField = 3127; // a column an INSERT or a SET names that the table lacks
+constexpr long kInvalidBookmark = 3159;
+constexpr long kRecordDeleted = 3167;
+constexpr long kDatabaseExists = 3204;
+constexpr long kRelationViolated = 3367;   // rows already there break a new relation
+constexpr long kInvalidObject = 3420;      // a recordset or statement used after its database closed
 } // namespace db
 
 class AppError : public std::exception {

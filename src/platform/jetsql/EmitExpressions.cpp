@@ -21,7 +21,7 @@ Ex Emitter::resolveName(const Expr &x, const Scope *scope) {
                 hit.baseText = src.base && c.type == DataType::Text;
             }
         }
-        if (found > 1) fail(x.pos, QStringLiteral("The field '%1' could refer to more than one table").arg(x.text), 3079);
+        if (found > 1) fail(x.pos, QStringLiteral("The field '%1' could refer to more than one table").arg(x.text), err::db::kAmbiguousField);
         if (found == 1) return hit;
     }
     return param(x.qual.isEmpty() ? x.text : x.qual + QLatin1Char('.') + x.text);

@@ -9,7 +9,7 @@ namespace jetsql::gen {
 const TableDef &Emitter::targetTable(const QString &name, int pos) {
     const TableDef *def = catalog_.table(name);
     if (!def) {
-        if (catalog_.savedQuery(name)) fail(pos, QStringLiteral("Operation must use an updateable query"), 3073);
+        if (catalog_.savedQuery(name)) fail(pos, QStringLiteral("Operation must use an updateable query"), err::db::kNotUpdatableQuery);
         fail(pos, QStringLiteral("Could not find output table '%1'").arg(name), err::db::kUnknownTable);
     }
     return *def;
@@ -28,7 +28,7 @@ QString Emitter::insert(const Statement &st, QString &target) {
     std::vector<const ColumnDef *> cols;
     for (const auto &[n, pos] : st.insertCols) {
         const ColumnDef *c = column(def, n);
-        if (!c) fail(pos, QStringLiteral("The INSERT INTO statement contains the following unknown field name: '%1'").arg(n), 3127);
+        if (!c) fail(pos, QStringLiteral("The INSERT INTO statement contains the following unknown field name: '%1'").arg(n), err::db::kUnknownInsertField);
         cols.push_back(c);
     }
     if (!st.values.empty()) {
@@ -57,7 +57,7 @@ QString Emitter::insert(const Statement &st, QString &target) {
         aliases_ = saved;
         for (const ResultColumn &rc : probe.cols) {
             const ColumnDef *c = column(def, rc.name);
-            if (!c) fail(st.query->pos, QStringLiteral("The INSERT INTO statement contains the following unknown field name: '%1'").arg(rc.name), 3127);
+            if (!c) fail(st.query->pos, QStringLiteral("The INSERT INTO statement contains the following unknown field name: '%1'").arg(rc.name), err::db::kUnknownInsertField);
             cols.push_back(c);
         }
     }
@@ -137,7 +137,7 @@ const Source &Emitter::writtenSource(const Scope &scope, const QString &qual, in
     }
     for (const Source &s : scope.sources)
         if (same(s.name, qual)) {
-            if (!s.base) fail(pos, QStringLiteral("Operation must use an updateable query"), 3073);
+            if (!s.base) fail(pos, QStringLiteral("Operation must use an updateable query"), err::db::kNotUpdatableQuery);
             return s;
         }
     fail(pos, QStringLiteral("Unknown table '%1'").arg(qual));
@@ -254,7 +254,7 @@ const ColumnDef *Emitter::setTarget(const TableDef &def, const Scope &scope, con
         if (!ok) fail(t.pos, QStringLiteral("Only the columns of the updated table can be set"));
     }
     const ColumnDef *c = column(def, t.text);
-    if (!c) fail(t.pos, QStringLiteral("Unknown field '%1' in SET").arg(t.text), 3127);
+    if (!c) fail(t.pos, QStringLiteral("Unknown field '%1' in SET").arg(t.text), err::db::kUnknownInsertField);
     return c;
 }
 

@@ -21,12 +21,10 @@ namespace widgets {
 namespace {
 const QString kFonte = QStringLiteral("DataGrid");
 constexpr long kErrSubscrito = 381;
-constexpr long kErrSemRegistroAtual = 3021;
-constexpr long kErrIndicador = 3159;
 
-err::AppError semRegistro() { return {kErrSemRegistroAtual, kFonte, QStringLiteral("Nenhum registro atual.")}; }
+err::AppError semRegistro() { return {err::db::kNoCurrentRecord, kFonte, QStringLiteral("Nenhum registro atual.")}; }
 err::AppError foraDoIntervalo() { return {kErrSubscrito, kFonte, QStringLiteral("Índice fora do intervalo.")}; }
-err::AppError indicadorInvalido() { return {kErrIndicador, kFonte, QStringLiteral("Indicador inválido.")}; }
+err::AppError indicadorInvalido() { return {err::db::kInvalidBookmark, kFonte, QStringLiteral("Indicador inválido.")}; }
 
 bool eMoeda(const QString &format) { return format.compare(QStringLiteral("Currency"), Qt::CaseInsensitive) == 0; }
 

@@ -17,7 +17,9 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <functional>
 #include <random>
+#include <vector>
 #include <sqlite3.h>
 
 using namespace dao;
@@ -121,6 +123,58 @@ TEST(Storage, TheLogIsCopiedBackWhenTheProgramIsIdleAndCutBack) {
     db->Close();
     auto again = DBEngine::OpenDatabase(path, false, false, kConnect);
     EXPECT_EQ(again->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Linhas"), dbOpenSnapshot)->Field(0).toInt(), 30001);
+}
+
+namespace {
+// Keeps what the database asks to run later, and runs it when told.
+struct ManualScheduler final : IdleScheduler {
+    std::vector<std::function<void()>> tasks;
+    int delay = -1;
+    bool schedule(int delayMs, std::function<void()> task) override {
+        delay = delayMs;
+        tasks.push_back(std::move(task));
+        return true;
+    }
+};
+
+// A commit of about 2,000 pages: past the size that asks for a copy, short
+// of the bound that forces one inside the commit.
+void commitALargeLog(Database &db) {
+    db.workspace().BeginTrans();
+    for (int i = 0; i < 30000; ++i)
+        db.Execute(QStringLiteral("INSERT INTO Linhas (Texto) VALUES ('%1')").arg(QString(250, QLatin1Char('a' + i % 26))));
+    db.workspace().CommitTrans();
+}
+} // namespace
+
+TEST(Storage, TheIdleCopyOfTheLogGoesThroughTheSchedulerAndNeedsNoEventLoop) {
+    ASSERT_EQ(QCoreApplication::instance(), nullptr);
+    ManualScheduler agenda;
+    setIdleScheduler(&agenda);
+    struct Restaura {
+        ~Restaura() { setIdleScheduler(nullptr); }
+    } restaura;
+    testsupport::TempDir dir;
+    const QString path = dir.file(QStringLiteral("agenda.mdb"));
+    auto db = DBEngine::CreateDatabase(path, QStringLiteral(";pwd=segredo"));
+    db->CreateTable({QStringLiteral("Linhas"), {{QStringLiteral("Texto"), DataType::Text, 255, 0, false, true, std::nullopt}}, {}});
+    commitALargeLog(*db);
+    ASSERT_EQ(agenda.tasks.size(), 1u) << "one copy asked for";
+    EXPECT_GT(agenda.delay, 0);
+    EXPECT_GE(db->WalPages(), kWalIdlePages);
+    // A second large commit while the first copy waits asks for no other.
+    commitALargeLog(*db);
+    EXPECT_EQ(agenda.tasks.size(), 1u);
+    agenda.tasks.front()();
+    EXPECT_EQ(db->WalPages(), 0) << "copied when the scheduler ran the task";
+    // A copy still waiting when the database closes does nothing.
+    commitALargeLog(*db);
+    ASSERT_EQ(agenda.tasks.size(), 2u);
+    db->Close();
+    db.reset();
+    agenda.tasks.back()();
+    auto again = DBEngine::OpenDatabase(path, false, false, kConnect);
+    EXPECT_EQ(again->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Linhas"), dbOpenSnapshot)->Field(0).toInt(), 90000);
 }
 
 TEST(Storage, RowsOfAClusteredTableStayInTheirKeysOrderWhateverOrderTheyComeIn) {
