@@ -182,7 +182,7 @@ bool Main() {
         rs = gDB->OpenRecordset(QStringLiteral("SELECT Count(P.Id) As Contagem From PermissoesDeUsuarios As P ") +
                                     QStringLiteral("WHERE P.IdUsuario = ") + QString::number(gIdUsuario),
                                 dao::dbOpenSnapshot);
-        if (db::LerContagem(*rs, QStringLiteral("Contagem")) == 0 && gTipoUsuario != 1) {
+        if (db::LerContagem(*rs, QStringLiteral("Contagem")) == 0 && gTipoUsuario != db::kAdministrador) {
             MsgBox(QStringLiteral("Não foram definidas permissões para este usuário."), ui::vbOKOnly, titulo);
             db::FecharRecordset(rs);
             Finalizar();

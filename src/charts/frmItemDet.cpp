@@ -104,7 +104,7 @@ void frmItemDet::cmdOK_Click() {
     try {
         dao::Database &db = *fin::gDB;
         const QString tabela = conta ? QStringLiteral("CONTAS") : QStringLiteral("TIPOSMOVIMENTACOES");
-        if (mode_ == 2) {
+        if (mode_ == kRenomearItem) {
             trans.BegTrans();
             db.Execute(QStringLiteral("UPDATE ") + tabela + QStringLiteral(" SET ") +
                        (conta ? QStringLiteral("DESCONTA") : QStringLiteral("DESMOVIMENTACAO")) + QStringLiteral(" =") +
@@ -180,7 +180,7 @@ void frmContaDet::Form_Load() {
 }
 
 void frmContaDet::AplicarModo() {
-    if (Mode() == 2) {
+    if (Mode() == kRenomearItem) {
         txtSaldoInicial->hide();
         lblSaldoIni->hide();
         txtData->hide();
@@ -194,7 +194,7 @@ void frmContaDet::AplicarModo() {
 void frmContaDet::PrimeiraAtivacao() { txtSaldoInicial->setValueText(QString()); }
 
 bool frmContaDet::SaldoInformado() const {
-    if (Mode() != 1) return false;
+    if (Mode() != kIncluirItem) return false;
     const QString t = txtSaldoInicial->ValueText();
     if (t.isEmpty()) return false;
     const auto v = value::Currency::parseBr(t);

@@ -20,6 +20,10 @@ class DateBox;
 
 namespace charts {
 
+// The Modes of the item dialogs.
+constexpr long kIncluirItem = 1;  // a new child under CodPai
+constexpr long kRenomearItem = 2; // the item Codigo, renamed
+
 class frmItemDet : public ui::Form {
     Q_OBJECT
 public:
@@ -63,7 +67,7 @@ private:
     Plano plano_;
     QString descricao_;
     long id_ = 0;
-    long mode_ = 1;
+    long mode_ = kIncluirItem;
 };
 
 class frmMovDet : public frmItemDet {

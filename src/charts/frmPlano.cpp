@@ -283,7 +283,7 @@ void frmPlano::cmdAdd_Click() {
         if (plano_ == Plano::Contas) dlg = std::make_unique<frmContaDet>();
         else dlg = std::make_unique<frmMovDet>();
         dlg->Load();
-        dlg->SetMode(1);
+        dlg->SetMode(kIncluirItem);
         dlg->CodPai = n->Key().mid(1);
         dlg->ShowModal();
         if (dlg->Cancelado) return;
@@ -322,7 +322,7 @@ void frmPlano::cmdAlterar_Click() {
         if (plano_ == Plano::Contas) dlg = std::make_unique<frmContaDet>();
         else dlg = std::make_unique<frmMovDet>();
         dlg->Load();
-        dlg->SetMode(2);
+        dlg->SetMode(kRenomearItem);
         dlg->SetDescricao(n->Text());
         dlg->SetId(n->Tag().toLong());
         dlg->ShowModal();

@@ -15,6 +15,10 @@ inline const QString kLocaleGeral = QStringLiteral(";LANGID=0x0409;CP=1252;COUNT
 
 inline QString ConnectString(const QString &senha) { return QStringLiteral("MS Access;PWD=") + senha; }
 
+// The two kinds of user (Usuarios.Tipo).
+constexpr long kAdministrador = 1;
+constexpr long kUsuarioComum = 2;
+
 // The seven tables in creation order, each with its columns and indexes.
 std::vector<dao::TableDef> TabelasDoSistema();
 // The eight cascade-delete relations in creation order.

@@ -1,5 +1,6 @@
 #include "pending/SqlPendencias.h"
 
+#include "db/Schema.h"
 #include "db/Module1.h"
 
 namespace pending {
@@ -10,7 +11,7 @@ QString SqlPendencias(long idUsuario, int tipoUsuario, const QDate &hoje) {
     QString sql = QStringLiteral("SELECT DISTINCT L.Id,L.Transferencia, L.CodConta, L.CodRecDesp, L.Documento, L.Valor, L.Data, "
                                  "L.Historico, L.Estorno, L.DataId, L.SaldoConta, L.SaldoGlobal, L.Estornado, L.Realizado, "
                                  "U.IdLogin, C.DesConta, T.DesMovimentacao FROM ");
-    if (tipoUsuario == 2) {
+    if (tipoUsuario == db::kUsuarioComum) {
         sql += QStringLiteral("(((Lancamentos AS L INNER JOIN (Contas AS C  INNER JOIN (SELECT CODIGO FROM CONTAS "
                               "INNER JOIN PERMISSOESDEUSUARIOS AS P ON "
                               " (P.TipoObjeto = 1 AND P.IdObjeto = Contas.Id And P.IdUsuario = ") +

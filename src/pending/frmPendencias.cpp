@@ -347,7 +347,6 @@ frmPendencias *AbrirPendencias(const QString &sql, QMdiArea *area) {
     if (area && !ui::Forms::mdiArea()) ui::Forms::setMdiArea(area);
     auto *f = new frmPendencias();
     f->Load();
-    if (!f->IsLoaded()) return nullptr;
     f->setSQL(sql);
     f->ShowModeless();
     return f;

@@ -2,6 +2,7 @@
 // back, for one posting or both legs of a transfer.
 #include "pending/frmPendencias.h"
 
+#include "db/Schema.h"
 #include "pending/frmPendenciasComum.h"
 #include "ui/AppContext.h"
 #include "ui/Errors.h"
@@ -76,7 +77,7 @@ void frmPendencias::mudarBaixa(bool remover) {
         }
         return;
     }
-    if (fin::gTipoUsuario != 1 &&
+    if (fin::gTipoUsuario != db::kAdministrador &&
         postings::PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, reg->CodConta, reg->CodRecDesp) < 2) {
         fin::MsgBox(postings::kMsgSemPermissaoGravacao);
         return;

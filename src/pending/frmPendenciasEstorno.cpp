@@ -1,6 +1,7 @@
 // Reversing the selected posting, or both legs of a transfer, from the list.
 #include "pending/frmPendencias.h"
 
+#include "db/Schema.h"
 #include "pending/frmPendenciasComum.h"
 #include "ui/AppContext.h"
 #include "ui/CHourGlass.h"
@@ -42,7 +43,7 @@ void frmPendencias::cmdEstornar_Click() {
                                         "estornar uma transferência."));
             return;
         }
-        if (fin::gTipoUsuario != 1 &&
+        if (fin::gTipoUsuario != db::kAdministrador &&
             postings::PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, reg->CodConta, reg->CodRecDesp) < 2) {
             fin::MsgBox(postings::kMsgSemPermissaoGravacao);
             return;
@@ -108,21 +109,13 @@ void frmPendencias::EstornoDeTransferencia(postings::CRowData &registro) {
         const Desfecho d = postings::EstornarTransferencia(*fin::gDB, {"frmPendencias", "EstornoDeTransferencia"},
                                                            registro.Serial, *historico, fin::gIdUsuario, &feito, &perna,
                                                            &desConta);
-        switch (d) {
-        case Desfecho::Gravado:
-            break;
-        case Desfecho::Incompleta:
+        if (d != Desfecho::Gravado) {
+            // The pending list closes also when the file was busy before the second leg.
+            const postings::FimDeEstornoRecusado fim =
+                postings::FimDeEstornoDeTransferencia(d, perna, desConta, feito, true);
             hg.Show(false);
-            informar(postings::kMsgFaltaPerna);
-            cancelar();
-        case Desfecho::Invalido:
-            hg.Show(false);
-            fin::MsgBox(feito.recusa, ui::vbInformation);
-            return;
-        default:
-            hg.Show(false);
-            fin::MsgBox(postings::MensagemDeEstornoRecusado(d, desConta));
-            if ((d == Desfecho::Bloqueio || d == Desfecho::JaEstornado) && perna < 2) cancelar();
+            fin::MsgBox(fim.mensagem, fim.informacao ? ui::vbInformation : ui::vbOKOnly);
+            if (fim.fechaJanela) cancelar();
             return;
         }
         registro.Estornado = true;

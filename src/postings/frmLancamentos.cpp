@@ -1,5 +1,6 @@
 #include "postings/frmLancamentos.h"
 
+#include "db/Schema.h"
 #include "postings/frmLancamentosComum.h"
 #include "ui/AppContext.h"
 #include "ui/Errors.h"
@@ -187,7 +188,7 @@ void frmLancamentos::Form_Load() {
         hg.Show(true);
         setWindowTitle(platform::App::Title() + QStringLiteral(" - Lançamentos"));
         if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
-        if (fin::gTipoUsuario != 1)
+        if (fin::gTipoUsuario != db::kAdministrador)
             cmdTransferencia->setEnabled(PodeOperarTransferencias(*fin::gDB, fin::gIdUsuario, int(fin::gTipoUsuario)));
         EncheListaContas();
         EncheListaRecDesp();

@@ -110,22 +110,11 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
         QString desConta;
         const Desfecho d = EstornarTransferencia(*fin::gDB, {"frmLancamentos", "EstornoDeTransferencia"}, serial, hist,
                                                  fin::gIdUsuario, &feito, &perna, &desConta);
-        switch (d) {
-        case Desfecho::Gravado:
-            break;
-        case Desfecho::Incompleta:
+        if (d != Desfecho::Gravado) {
+            const FimDeEstornoRecusado fim = FimDeEstornoDeTransferencia(d, perna, desConta, feito);
             hg.Show(false);
-            fin::MsgBox(kMsgFaltaPerna, ui::vbInformation);
-            cancelar();
-        case Desfecho::Invalido:
-            hg.Show(false);
-            fin::MsgBox(feito.recusa, ui::vbInformation);
-            return;
-        default:
-            hg.Show(false);
-            fin::MsgBox(MensagemDeEstornoRecusado(d, desConta));
-            // The first leg refused closes the window, as a missing leg does.
-            if (d == Desfecho::JaEstornado && perna == 1) cancelar();
+            fin::MsgBox(fim.mensagem, fim.informacao ? ui::vbInformation : ui::vbOKOnly);
+            if (fim.fechaJanela) cancelar();
             return;
         }
         depoisDeGravar([&] {

@@ -1,5 +1,6 @@
 #include "postings/frmLancamentos.h"
 
+#include "db/Schema.h"
 #include "postings/frmLancamentosComum.h"
 #include "ui/AppContext.h"
 #include "ui/Errors.h"
@@ -29,7 +30,7 @@ void frmLancamentos::encherLista(bool contas) {
         const QString id = QString::number(fin::gIdUsuario);
         QString sql;
         if (contas)
-            sql = fin::gTipoUsuario == 1
+            sql = fin::gTipoUsuario == db::kAdministrador
                       ? QStringLiteral("SELECT Desconta, Codigo From Contas WHERE Inativa = False and Codigo <> '000' "
                                        "Order BY DesConta")
                       : QStringLiteral("Select C.DesConta , C.Codigo From Contas As C INNER JOIN PERMISSOESDEUSUARIOS AS "
@@ -37,7 +38,7 @@ void frmLancamentos::encherLista(bool contas) {
                             QStringLiteral(" AND P.TipoObjeto = 1 AND P.Permissoes >=2 AND P.IdObjeto = C.Id AND "
                                            "C.Inativa = False and C.Codigo <> '000') Order By C.DesConta");
         else
-            sql = fin::gTipoUsuario == 1
+            sql = fin::gTipoUsuario == db::kAdministrador
                       ? QStringLiteral("SELECT DesMovimentacao, Codigo From TIPOSMOVIMENTACOES WHERE INATIVO = FALSE AND "
                                        "CODIGO > '001' ORDER BY DESMOVIMENTACAO")
                       : QStringLiteral("Select M.DesMovimentacao, M.Codigo From TIPOSMOVIMENTACOES As M INNER JOIN "
@@ -86,7 +87,7 @@ void frmLancamentos::inicializarArvore(bool contas) {
                                  QStringLiteral(" AS T2 ON (T1.CODPAI ='000' AND T1.CODIGO = T2.CODPAI) GROUP BY "
                                                 "T1.CODIGO) AS S ON ");
         QString sql;
-        if (fin::gTipoUsuario == 1) {
+        if (fin::gTipoUsuario == db::kAdministrador) {
             // The outer join keeps every row of its left side, so the first
             // level is named outright.
             sql = QStringLiteral("SELECT C.") + des + QStringLiteral(", C.Codigo, S.NumeroDeFilhos From ") + tabela +

@@ -28,7 +28,6 @@ void frmLancamentos::cmdTransferencia_Click() {
     try {
         std::unique_ptr<frmTrans> dlg = std::make_unique<frmTrans>();
         dlg->Load();
-        if (!dlg->IsLoaded()) return;
         if (dlg->cbContaOrig->ListCount() == 0) {
             // Nothing to offer: the dialog said so and closes without showing its fields.
             dlg->Unload();

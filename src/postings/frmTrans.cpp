@@ -1,5 +1,6 @@
 #include "postings/frmTrans.h"
 
+#include "db/Schema.h"
 #include "ui/AppContext.h"
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
@@ -115,7 +116,7 @@ void frmTrans::Form_Load() {
 void frmTrans::EncheListas() {
     try {
         const QString sql =
-            fin::gTipoUsuario != 1
+            fin::gTipoUsuario != db::kAdministrador
                 ? QStringLiteral("Select C.DesConta , C.Codigo From Contas As C INNER JOIN PERMISSOESDEUSUARIOS AS P ON "
                                  "(P.IdUsuario = ") + QString::number(fin::gIdUsuario) +
                       QStringLiteral(" AND P.TipoObjeto = 1 AND P.Permissoes >=2 AND P.IdObjeto = C.Id AND C.Inativa = "

@@ -1,5 +1,6 @@
 #include "reports/ComandosDeBalanco.h"
 
+#include "core/reports/ModosDeRelatorio.h"
 #include "core/security/CPermissao.h"
 #include "reports/frmBalSal.h"
 #include "reports/frmExtra.h"
@@ -24,8 +25,8 @@ std::optional<BalancoPedido> PedirBalanco(long mode) {
 
     BalancoPedido b;
     PedidoBalanco &p = b.pedido;
-    p.contas = mode == 3 || mode == 6;
-    p.tipo = mode == 6 || mode == 7 ? PedidoBalanco::Tipo::Data : PedidoBalanco::Tipo::Periodo;
+    p.contas = mode == kBalancoDeContas || mode == kSaldosDeContas;
+    p.tipo = mode == kSaldosDeContas || mode == kSaldosDeTipos ? PedidoBalanco::Tipo::Data : PedidoBalanco::Tipo::Periodo;
     p.dataFim = dlg->DataFim;
     marcados(dlg->ContasSel(), p.codigos);
     p.comSubItens = dlg->ComSubItens;

@@ -1,5 +1,6 @@
 #include "reports/Extrato.h"
 
+#include "db/Schema.h"
 #include "core/reports/Selecao.h"
 #include "core/security/CPermissao.h"
 #include "reports/SqlExtrato.h"
@@ -21,7 +22,7 @@ std::optional<Extrato> PedirExtrato(long mode) {
     p.historico = dlg->Historico;
     p.soNaoRealizados = dlg->SoNaoRealizados;
     p.comSubItens = dlg->ComSubItens;
-    p.usuarioComum = fin::gTipoUsuario == 2;
+    p.usuarioComum = fin::gTipoUsuario == db::kUsuarioComum;
     p.idUsuario = fin::gIdUsuario;
 
     Extrato e;

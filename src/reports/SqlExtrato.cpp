@@ -1,5 +1,6 @@
 #include "reports/SqlExtrato.h"
 
+#include "core/reports/ModosDeRelatorio.h"
 #include "db/Module1.h"
 
 #include <QDateTime>
@@ -136,7 +137,7 @@ QString SqlDoExtrato(const PedidoDeExtrato &p) {
                          p.dataIni.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral("' And '") +
                          p.dataFim.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral("999999999'");
     const QString hist = FiltroDeHistorico(p.historico);
-    return p.mode == 2 ? extratoDeTipos(p, u, dIni, dFim, hist) : extratoDeContas(p, u, dIni, dFim, hist);
+    return p.mode == kExtratoDeTipos ? extratoDeTipos(p, u, dIni, dFim, hist) : extratoDeContas(p, u, dIni, dFim, hist);
 }
 
 } // namespace reports

@@ -1,5 +1,7 @@
 #include "reports/frmBalSal.h"
 
+#include "core/reports/ModosDeRelatorio.h"
+#include "db/Schema.h"
 #include "core/charts/Icones.h"
 #include "core/reports/CalculoBalanco.h"
 #include "core/reports/ConsultasBalanco.h"
@@ -136,7 +138,7 @@ frmBalSal::frmBalSal(QWidget *parent) : ui::Form(parent) {
 frmBalSal::~frmBalSal() = default;
 
 QString frmBalSal::img(const QString &sufixo) const {
-    return (mode_ == 4 || mode_ == 7 ? QStringLiteral("IMG_RECDESP") : QStringLiteral("IMG_CONTA")) + sufixo;
+    return (mode_ == kBalancoDeTipos || mode_ == kSaldosDeTipos ? QStringLiteral("IMG_RECDESP") : QStringLiteral("IMG_CONTA")) + sufixo;
 }
 
 QString frmBalSal::TagDoTotal() const { return lblDesTotal->property("Tag").toString(); }
@@ -148,26 +150,26 @@ QString frmBalSal::LinhaDoItem(int nivel, const QString &descricao, value::Curre
 void frmBalSal::setMode(long mode) {
     try {
         mode_ = mode;
-        if (mode != 3 && mode != 4 && mode != 6 && mode != 7) return;
-        const bool contas = mode == 3 || mode == 6;
-        const bool periodo = mode == 3 || mode == 4;
-        setWindowTitle(mode == 3   ? QStringLiteral("BALANÇO DE CONTAS DE CAPITAL")
-                       : mode == 4 ? QStringLiteral("BALANÇO DE RECEITAS E DESPESAS")
-                       : mode == 6 ? QStringLiteral("SALDOS DE CONTAS DE CAPITAL")
+        if (!EBalanco(mode)) return;
+        const bool contas = mode == kBalancoDeContas || mode == kSaldosDeContas;
+        const bool periodo = mode == kBalancoDeContas || mode == kBalancoDeTipos;
+        setWindowTitle(mode == kBalancoDeContas   ? QStringLiteral("BALANÇO DE CONTAS DE CAPITAL")
+                       : mode == kBalancoDeTipos ? QStringLiteral("BALANÇO DE RECEITAS E DESPESAS")
+                       : mode == kSaldosDeContas ? QStringLiteral("SALDOS DE CONTAS DE CAPITAL")
                                    : QStringLiteral("SALDOS DE RECEITAS / DESPESAS"));
         lblContas->setText(contas ? QStringLiteral("               CONTAS DE CAPITAL") : QStringLiteral("               RECEITAS E DESPESAS"));
         lblValor->setText(periodo ? QStringLiteral("            BALANÇO") : QStringLiteral("            SALDO"));
-        mnuBalRecDespEmConta->setVisible(mode == 3);
-        mnuBalRecDespEmConta2->setVisible(mode == 3);
-        mnuBalContaEmRecDesp->setVisible(mode == 4);
-        mnuBalContaEmRecDesp2->setVisible(mode == 4);
+        mnuBalRecDespEmConta->setVisible(mode == kBalancoDeContas);
+        mnuBalRecDespEmConta2->setVisible(mode == kBalancoDeContas);
+        mnuBalContaEmRecDesp->setVisible(mode == kBalancoDeTipos);
+        mnuBalContaEmRecDesp2->setVisible(mode == kBalancoDeTipos);
         lblAviso->setVisible(periodo);
         if (periodo)
             lblAviso->setText(contas ? QStringLiteral("CLIQUE COM O BOTÃO DIREITO SOBRE UMA CONTA PARA OUTRAS OPÇÕES")
                                      : QStringLiteral("CLIQUE COM O BOTÃO DIREITO SOBRE UMA RECEITA/DESPESA PARA OUTRAS OPÇÕES"));
         QRect g = tv->geometry();
         g.setHeight((periodo ? 4215 : 4425) / 15);
-        if (!periodo && fin::gTipoUsuario != 1) {
+        if (!periodo && fin::gTipoUsuario != db::kAdministrador) {
             // No total for a common user: the tree takes the total line's place.
             const int acima = g.top() - lblDesTotal->geometry().top();
             g.setTop(lblDesTotal->geometry().top());
@@ -252,7 +254,7 @@ void frmBalSal::FazConsulta() {
             linhas = CalcularBalanco(*fin::gDB, *Pedido);
         } else {
             rs = fin::gDB->OpenRecordset(SQL, dao::dbOpenDynaset);
-            linhas = LerLinhas(*rs, mode_ == 6 || mode_ == 7 ? QStringLiteral("Saldo") : QStringLiteral("Balanco"));
+            linhas = LerLinhas(*rs, mode_ == kSaldosDeContas || mode_ == kSaldosDeTipos ? QStringLiteral("Saldo") : QStringLiteral("Balanco"));
             db::FecharRecordset(rs);
         }
         MostrarLinhas(linhas);
@@ -391,7 +393,7 @@ void frmBalSal::tv_MouseDown(int button, int shift, const QPoint &pos) {
         }
         if (!n) return;
         noLembrado_ = n->Key();
-        if (mode_ == 3 || mode_ == 4) tv->PopupMenu(mnuBalAgrup, pos);
+        if (mode_ == kBalancoDeContas || mode_ == kBalancoDeTipos) tv->PopupMenu(mnuBalAgrup, pos);
     } catch (...) {
         FIN_TRAP_REPORT("frmBalSal", "tv_MouseDown");
     }

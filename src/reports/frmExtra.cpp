@@ -1,5 +1,6 @@
 #include "reports/frmExtra.h"
 
+#include "core/reports/ModosDeRelatorio.h"
 #include "core/charts/Icones.h"
 #include "core/postings/Campos.h"
 #include "core/reports/Selecao.h"
@@ -148,7 +149,7 @@ frmExtraRec::frmExtraRec(QWidget *parent) : frmExtra(true, parent) {}
 
 std::unique_ptr<frmExtra> MostrarSelecao(long mode) {
     std::unique_ptr<frmExtra> dlg;
-    if (mode == 2 || mode == 4 || mode == 7) dlg = std::make_unique<frmExtraRec>();
+    if (mode == kExtratoDeTipos || mode == kBalancoDeTipos || mode == kSaldosDeTipos) dlg = std::make_unique<frmExtraRec>();
     else dlg = std::make_unique<frmExtraCon>();
     dlg->setAttribute(Qt::WA_DeleteOnClose, false);
     dlg->Load();
@@ -254,7 +255,7 @@ void frmExtra::cmdOK_Click() {
             DataFim = LerDataDigitada(txtDataFim->Text()).data;
             Historico = txtHistoricos->text().trimmed();
             QString peca;
-            if (mode_ == 1 || mode_ == 2 || mode_ == 5) {
+            if (mode_ == kExtratoDeContas || mode_ == kExtratoDeTipos || mode_ == kPesquisaPorDocumento) {
                 peca = SoNaoRealizados ? QStringLiteral("PREVISÕES NÃO REALIZADAS ")
                                        : deTipos_ ? QStringLiteral("EXTRATO DE RECEITAS E DESPESAS ")
                                                   : QStringLiteral("EXTRATO DE CONTAS ");

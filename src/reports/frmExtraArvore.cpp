@@ -2,6 +2,7 @@
 // the double click that marks nothing.
 #include "reports/frmExtra.h"
 
+#include "db/Schema.h"
 #include "core/security/ArvoreDePermissoes.h"
 #include "core/security/CPermissao.h"
 #include "ui/AppContext.h"
@@ -53,7 +54,7 @@ void frmExtra::CarregarItens() {
     try {
         fin::CHourGlass ampulheta;
         ampulheta.Show(true);
-        const bool comum = fin::gTipoUsuario != 1;
+        const bool comum = fin::gTipoUsuario != db::kAdministrador;
         const QString u = QString::number(fin::gIdUsuario);
         QString sql;
         if (!deTipos_)

@@ -1,5 +1,7 @@
 // The search by document: its query and the window it opens.
 #include "db/SqlTexto.h"
+#include "core/reports/ModosDeRelatorio.h"
+#include "db/Schema.h"
 #include "search/frmRetPesq.h"
 #include "ui/AppContext.h"
 
@@ -24,7 +26,7 @@ QString documentos(const QString &padrao) {
 // as it is written and no typed text can change the query.
 QString SqlPesquisaPorDocumento(const QString &texto, long tipoUsuario, long idUsuario) {
     const QString l = documentos(fin::SqlTexto(texto));
-    if (tipoUsuario == 1)
+    if (tipoUsuario == db::kAdministrador)
         return QStringLiteral("SELECT DISTINCT L.Id, L.Transferencia, L.CodConta, L.CodRecDesp, L.Documento, "
                               "L.Valor, L.Data, L.Historico, L.Estorno, L.DataId, L.SaldoConta, L.SaldoGlobal, "
                               "L.Estornado, L.Realizado,"
@@ -61,8 +63,7 @@ frmRetPesq *AbrirPesquisaPorDocumento(QMdiArea *area, const QString &documento) 
     if (area && !ui::Forms::mdiArea()) ui::Forms::setMdiArea(area);
     auto *f = new frmRetPesq();
     f->Load();
-    if (!f->IsLoaded()) return nullptr;
-    f->setMode(5);
+    f->setMode(reports::kPesquisaPorDocumento);
     f->SQL = SqlPesquisaPorDocumento(documento, fin::gTipoUsuario, fin::gIdUsuario);
     f->TituloRelatorio = kTituloPesquisaPorDocumento;
     f->ShowModeless();

@@ -1,5 +1,7 @@
 #include "search/frmRetPesq.h"
 
+#include "core/reports/ModosDeRelatorio.h"
+#include "db/Schema.h"
 #include "search/SaldoAnterior.h"
 
 #include "core/postings/Permissoes.h"
@@ -150,20 +152,20 @@ void frmRetPesq::setMode(long mode) {
     try {
         mode_ = mode;
         const bool semFiltro =
-            Contas.isEmpty() && fin::gTipoUsuario == 1 && !SoNaoRealizados && ExpressaoNoHistorico.isEmpty();
+            Contas.isEmpty() && fin::gTipoUsuario == db::kAdministrador && !SoNaoRealizados && ExpressaoNoHistorico.isEmpty();
         switch (mode) {
-        case 1:
-        case 2:
-            setWindowTitle(mode == 1 ? QStringLiteral("EXTRATO DE CONTAS DE CAPITAL")
+        case reports::kExtratoDeContas:
+        case reports::kExtratoDeTipos:
+            setWindowTitle(mode == reports::kExtratoDeContas ? QStringLiteral("EXTRATO DE CONTAS DE CAPITAL")
                                      : QStringLiteral("EXTRATO DE RECEITAS E DESPESAS"));
-            if (mode == 2) {
+            if (mode == reports::kExtratoDeTipos) {
                 DBGrid1->Columns(7).setCaption(QStringLiteral("Saldo Rec/Desp"));
                 DBGrid1->Columns(7).setDataField(QStringLiteral("SaldoRecDesp"));
             }
             if (!semFiltro) ocultarTopo();
             rotuloSaldoAnterior_ = kRotuloSaldoAnterior;
             break;
-        case 5:
+        case reports::kPesquisaPorDocumento:
             setWindowTitle(kTituloPesquisaPorDocumento);
             ocultarTopo();
             cmdRemBaixa->setVisible(false);
@@ -252,7 +254,7 @@ void frmRetPesq::FazConsulta() {
         DBGrid1->Refresh();
         dao::Recordset &atual = *Data1->Recordset();
 
-        if (mode_ == 1 || mode_ == 2) LerSaldoAnterior();
+        if (reports::EExtrato(mode_)) LerSaldoAnterior();
 
         if (atual.RecordCount() > 0) {
             const auto procurar = [&](const QString &chave) {
@@ -393,7 +395,7 @@ void frmRetPesq::ResizeGrid() {
         const int topo = picTop->isVisible() ? picTop->height() : 0;
         DBGrid1->setGeometry(0, topo, width(), height() - picBotton->height() - topo);
         DBGrid1->layout()->activate(); // the table inside takes its new size now, not later
-        if (mode_ == 1 || mode_ == 2 || mode_ == 5) {
+        if (reports::EExtrato(mode_) || mode_ == reports::kPesquisaPorDocumento) {
             QTableView *v = DBGrid1->view();
             // Room taken by the frame, the record selectors and, when the rows
             // do not all fit, the vertical scroll bar.

@@ -108,15 +108,18 @@ protected:
 private:
     void FazConsulta();
     void LerSaldoAnterior();
+    // Does nothing, by design: this window enables no button by the selected
+    // row; each command checks the state of its row itself. Kept because the
+    // selection routines call it, as in the other list windows.
     void HabilitarDesabilitar() {}
     void ocultarTopo();
 
-    // Settling and taking back (frmRetPesqBaixa.cpp).
+    // Settling and taking back (frmRetPesqOperacoes.cpp).
     void BaixaDeTransferencia();
     void RemocaoBaixaDeTransferencia();
     void concluirBaixa(postings::Desfecho desfecho, const QString &recusa, const QString &sucesso,
                        const QString &naoOcorreu);
-    // Reversal of a transfer (frmRetPesqEstorno.cpp).
+    // Reversal of a transfer (frmRetPesqOperacoes.cpp).
     void EstornoDeTransferencia();
     // Printing (frmRetPesqImpressao.cpp): the statement (Modes 1 and 2) and
     // the search (Mode 5) share the page loop and differ in their header and

@@ -2,6 +2,7 @@
 // landscape, from a clone of the window's recordset: the grid keeps its
 // position and the database is not read again.
 #include "db/Module1.h"
+#include "core/reports/ModosDeRelatorio.h"
 #include "platform/dao/Recordset.h"
 #include "platform/err/AppError.h"
 #include "platform/print/Printer.h"
@@ -35,7 +36,7 @@ struct Colunas {
 Colunas colunasDe(long mode, bool global, bool pesquisa) {
     Colunas c{"DesConta", "DesMovimentacao", "CONTA", "RECEITA/DESPESA", "SaldoConta", "SALDO CONTA",
               global ? 35 : 49, global ? 116 : 130, global ? 130 : 144, global, 0};
-    if (!pesquisa && mode == 2) {
+    if (!pesquisa && mode == reports::kExtratoDeTipos) {
         c.primeiraTexto = "DesMovimentacao";
         c.segundaTexto = "DesConta";
         c.cabecalhoPrimeira = "RECEITA/DESPESA";
@@ -71,8 +72,8 @@ void frmRetPesq::cmdImprimir_Click() {
             return;
         }
         dataImpressao_ = QDateTime::currentDateTime();
-        if (mode_ == 1 || mode_ == 2) ImprimeExtrato(print::ThePrinter());
-        else if (mode_ == 5) ImprimePesquisa(print::ThePrinter());
+        if (reports::EExtrato(mode_)) ImprimeExtrato(print::ThePrinter());
+        else if (mode_ == reports::kPesquisaPorDocumento) ImprimePesquisa(print::ThePrinter());
     } catch (...) {
         FIN_TRAP_REPORT("frmRetPesq", "cmdImprimir_Click");
     }
@@ -150,7 +151,7 @@ void frmRetPesq::ImprimeCabecalho(print::Printer &p, long offsetX, long topo, lo
         fin::ImprimirTopoDaPagina(p, topo, 2 * double(larguraCaractere_) + margem, pagina, TituloRelatorio, offsetX,
                                   dataImpressao_);
         const double y1 = std::round(p.CurrentY()) + 300;
-        if (global && (mode_ == 1 || mode_ == 2)) {
+        if (global && (reports::EExtrato(mode_))) {
             p.setCurrentX(2 * double(larguraCaractere_) + margem);
             p.setCurrentY(y1);
             p.Print(kRotuloSaldoAnterior);

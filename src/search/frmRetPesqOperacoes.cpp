@@ -2,6 +2,7 @@
 // writes are the write core's; the window refuses what it may not do, asks,
 // says how it ended and refreshes itself and the other windows.
 #include "core/postings/Escrita.h"
+#include "db/Schema.h"
 #include "core/postings/HistoricoDeEstorno.h"
 #include "core/postings/Operacoes.h"
 #include "core/postings/Permissoes.h"
@@ -32,7 +33,7 @@ int informar(const QString &texto) { return fin::MsgBox(texto, ui::vbInformation
 // (on the account alone for the type "000"); refused with the message and the
 // silent cancel error.
 void exigirGravacao(dao::Recordset &rs, const QString &msgContaETipo, const QString &msgConta) {
-    if (fin::gTipoUsuario == 1) return;
+    if (fin::gTipoUsuario == db::kAdministrador) return;
     const QString codRecDesp = rs.Field(QStringLiteral("CodRecDesp")).toString();
     const long total = PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, rs.Field(QStringLiteral("CodConta")).toString(),
                                             codRecDesp);
@@ -247,7 +248,7 @@ void frmRetPesq::cmdEstornar_Click() {
                                         "estornar uma transferência."));
             return;
         }
-        if (fin::gTipoUsuario != 1 &&
+        if (fin::gTipoUsuario != db::kAdministrador &&
             PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, rs.Field(QStringLiteral("CodConta")).toString(),
                                  rs.Field(QStringLiteral("CodRecDesp")).toString()) < 2) {
             fin::MsgBox(kMsgSemPermissaoGravacao);
@@ -303,30 +304,18 @@ void frmRetPesq::EstornoDeTransferencia() {
         EstornoDeTransferenciaFeito feito;
         const Desfecho d = EstornarTransferencia(*fin::gDB, {"frmRetPesq", "EstornoDeTransferencia"}, id, *historico,
                                                  fin::gIdUsuario, &feito, &qual, &desConta);
-        switch (d) {
-        case Desfecho::Gravado: {
-            long hint = fin::kHintLancamentos;
-            fin::UpdateAllViews(hint, this);
+        if (d != Desfecho::Gravado) {
+            const FimDeEstornoRecusado fim = FimDeEstornoDeTransferencia(d, qual, desConta, feito);
             hg.Show(false);
-            informar(kMsgEstornoFeito);
-            FazConsulta();
+            fin::MsgBox(fim.mensagem, fim.informacao ? ui::vbInformation : ui::vbOKOnly);
+            if (fim.fechaJanela) cancelar();
             return;
         }
-        case Desfecho::Incompleta:
-            hg.Show(false);
-            informar(kMsgFaltaPerna);
-            cancelar();
-        case Desfecho::Invalido:
-            hg.Show(false);
-            fin::MsgBox(feito.recusa, ui::vbInformation);
-            return;
-        default:
-            hg.Show(false);
-            fin::MsgBox(MensagemDeEstornoRecusado(d, desConta));
-            // The first leg refused closes the window, as a missing leg does.
-            if (d == Desfecho::JaEstornado && qual == 1) cancelar();
-            return;
-        }
+        long hint = fin::kHintLancamentos;
+        fin::UpdateAllViews(hint, this);
+        hg.Show(false);
+        informar(kMsgEstornoFeito);
+        FazConsulta();
     } catch (...) {
         FIN_TRAP(("frmRetPesq"), "EstornoDeTransferencia");
         ui::PostMessage(this, ui::WM_CLOSE);

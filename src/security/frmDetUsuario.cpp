@@ -1,5 +1,6 @@
 #include "security/frmDetUsuario.h"
 
+#include "db/Schema.h"
 #include "core/security/CarregarPermissoes.h"
 #include "core/security/Usuarios.h"
 #include "db/CDaoTrans.h"
@@ -142,7 +143,7 @@ void frmDetUsuario::Form_Load() {
 void frmDetUsuario::Form_Activate() {
     try {
         if (!FirstActivation()) return;
-        if (mode_ != 1) {
+        if (mode_ != kUsuarioNovo) {
             fin::CHourGlass hg;
             hg.Show(true);
             ExibirDados();
@@ -228,7 +229,7 @@ bool frmDetUsuario::Validar() {
     };
     const long tipo = tipoEscolhido();
     if (tipo == 0) return falha(QStringLiteral("Faltando informar o tipo do novo usuário."), cbTipo);
-    if (tipo == 2 && fin::gTemDados != (fin::kTemContas | fin::kTemRecDesp))
+    if (tipo == db::kUsuarioComum && fin::gTemDados != (fin::kTemContas | fin::kTemRecDesp))
         return falha(QStringLiteral("Só é possível cadastrar novos usuários comuns após o cadastramento de alguma conta e "
                                     "de algum tipo de receita/despesa."),
                      nullptr);
@@ -239,16 +240,16 @@ bool frmDetUsuario::Validar() {
         return falha(msgCaractereRecusado(QStringLiteral("A identificação no login")), txtIdLogin);
     const QString nova = txtSenha[0]->text().trimmed();
     const QString confirmacao = txtSenha[1]->text().trimmed();
-    if (mode_ == 2) {
+    if (mode_ == kUsuarioExistente) {
         if ((!nova.isEmpty() || !confirmacao.isEmpty()) && !iguais(txtSenhaAnt->text().trimmed(), SenhaAnterior))
             return falha(QStringLiteral("Informação de senha anterior não é correta."), txtSenhaAnt);
-    } else if (mode_ == 1) {
+    } else if (mode_ == kUsuarioNovo) {
         if (nova.isEmpty()) return falha(QStringLiteral("Faltando informar a senha do novo usuário."), txtSenha[0]);
     }
     if (!iguais(nova, confirmacao))
         return falha(QStringLiteral("Senha de confirmação não confere com senha informada."), txtSenha[1]);
     if (db::TemCaractereRecusadoNoLogin(nova)) return falha(msgCaractereRecusado(QStringLiteral("A nova senha")), txtSenha[0]);
-    if (mode_ == 1 && tipo == 2) {
+    if (mode_ == kUsuarioNovo && tipo == db::kUsuarioComum) {
         if (!movimentacoes_ || !movimentacoes_->SubItens().HasAnyPermission())
             return falha(QStringLiteral("Faltando atribuir permissões em receitas e despesas para o usuário."), cmdPermMov,
                          ui::vbOKOnly);
@@ -265,7 +266,7 @@ void frmDetUsuario::cmdOK_Click() {
     try {
         if (!Validar()) return;
         long hint = fin::kHintUsuarios;
-        if (mode_ == 1) {
+        if (mode_ == kUsuarioNovo) {
             Incluir();
             if (fin::MsgBox(QStringLiteral("Usuário incluído com sucesso. Deseja incluir outro?"),
                             ui::vbYesNo | ui::vbQuestion) == ui::vbYes) {

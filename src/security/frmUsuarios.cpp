@@ -235,7 +235,7 @@ void frmUsuarios::cmdAdd_Click() {
     try {
         frmDetUsuario dlg;
         dlg.Load();
-        dlg.setMode(1);
+        dlg.setMode(kUsuarioNovo);
         mostrar(dlg);
     } catch (...) {
         FIN_TRAP_REPORT("frmUsuarios", "cmdAdd_Click");
@@ -251,7 +251,7 @@ void frmUsuarios::cmdAlterar_Click() {
         dao::Recordset &rs = linha();
         frmDetUsuario dlg;
         dlg.Load();
-        dlg.setMode(2);
+        dlg.setMode(kUsuarioExistente);
         dlg.DesUsuario = rs.Field(QStringLiteral("DesUsuario")).toString();
         dlg.IdUsuario = inteiro(rs.Field(QStringLiteral("id")));
         dlg.IdLogin = rs.Field(QStringLiteral("IdLogin")).toString();

@@ -1,7 +1,8 @@
-// The windows these openers create come with the subsystems that own them;
-// until one is part of the program its command opens nothing.
+// The openers of the working windows: each creates the window of its
+// subsystem and shows it.
 #include "shell/AberturaDeJanelas.h"
 
+#include "core/reports/ModosDeRelatorio.h"
 #include "charts/frmPlano.h"
 #include "pending/SqlPendencias.h"
 #include "pending/frmPendencias.h"
@@ -42,7 +43,6 @@ void AbrirExtrato(int mode) {
     if (area() && !ui::Forms::mdiArea()) ui::Forms::setMdiArea(area());
     auto *f = new search::frmRetPesq();
     f->Load();
-    if (!f->IsLoaded()) return;
     f->ExpressaoNoHistorico = e->expressaoNoHistorico;
     f->SoNaoRealizados = e->soNaoRealizados;
     f->DataIni = QDateTime(e->dataIni, QTime(0, 0));
@@ -56,9 +56,9 @@ void AbrirExtrato(int mode) {
 } // namespace
 
 void AbrirRelatorio(int mode) {
-    if (mode == 1 || mode == 2) {
+    if (reports::EExtrato(mode)) {
         AbrirExtrato(mode);
-    } else if (mode == 3 || mode == 4 || mode == 6 || mode == 7) {
+    } else if (reports::EBalanco(mode)) {
         if (area() && !ui::Forms::mdiArea()) ui::Forms::setMdiArea(area());
         reports::AbrirBalancoDaSelecao(mode);
     }

@@ -2,7 +2,7 @@
 // The one place where the main window's commands create the working windows
 // they lead to. Each opener creates a new window and shows it; the checks and
 // messages that come before (data present, a document typed) stay with the
-// command. An opener whose window is not part of the program yet does nothing.
+// command.
 #include <QString>
 
 namespace fin {

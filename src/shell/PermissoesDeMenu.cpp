@@ -3,6 +3,7 @@
 // window applies the user's permission rows again to what it shows.
 #include "shell/MainForm.h"
 
+#include "db/Schema.h"
 #include "ui/AppContext.h"
 #include "ui/Errors.h"
 #include "db/Module1.h"
@@ -42,7 +43,7 @@ void MainForm::HabilitaTudo() {
 void MainForm::AjustaAPermissoes() {
     std::unique_ptr<dao::Recordset> rs;
     try {
-        if (gTipoUsuario == 1) {
+        if (gTipoUsuario == db::kAdministrador) {
             HabilitaTudo();
             return;
         }

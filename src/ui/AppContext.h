@@ -14,7 +14,7 @@ inline dao::Database *gDB = nullptr;
 
 // The signed-in user.
 inline long gIdUsuario = 0;
-inline long gTipoUsuario = 0; // 1 administrator, 2 common user
+inline long gTipoUsuario = 0; // db::kAdministrador or db::kUsuarioComum
 inline QString gIdLogin;
 
 // Data-present mask: bit 1 while the accounts chart holds more than its root,

@@ -1,5 +1,6 @@
 #include "core/charts/Arvores.h"
 
+#include "db/Schema.h"
 #include "ui/AppContext.h"
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
@@ -52,7 +53,7 @@ QString sqlRamo(Plano plano, const QString &codigo, bool incluirInativos) {
     const QString contagem = QStringLiteral("(SELECT T1.Codigo, COUNT(T2.Id) As NumeroDeFilhos FROM ") + g.tabela +
                              QStringLiteral(" As T1 LEFT JOIN ") + g.tabela + QStringLiteral(" AS T2 ON (T1.CODPAI =") +
                              cod + QStringLiteral(" AND T1.CODIGO = T2.CODPAI) GROUP BY T1.CODIGO) AS S");
-    if (fin::gTipoUsuario == 1) {
+    if (fin::gTipoUsuario == db::kAdministrador) {
         // The outer join keeps every row of its left side whatever its
         // condition says, so the parent is named on the outer rows as well:
         // only the node's own children come back.

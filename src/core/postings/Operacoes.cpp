@@ -116,6 +116,19 @@ QString MensagemDeEstornoRecusado(Desfecho desfecho, const QString &desConta) {
     }
 }
 
+FimDeEstornoRecusado FimDeEstornoDeTransferencia(Desfecho desfecho, int perna, const QString &desConta,
+                                                 const EstornoDeTransferenciaFeito &feito,
+                                                 bool bloqueioAntesDaSegundaFecha) {
+    switch (desfecho) {
+    case Desfecho::Incompleta: return {kMsgFaltaPerna, true, true};
+    case Desfecho::Invalido: return {feito.recusa, true, false};
+    default:
+        return {MensagemDeEstornoRecusado(desfecho, desConta), false,
+                (desfecho == Desfecho::JaEstornado && perna == 1) ||
+                    (bloqueioAntesDaSegundaFecha && desfecho == Desfecho::Bloqueio && perna < 2)};
+    }
+}
+
 Desfecho Estornar(dao::Database &db, const Chamador &onde, long serial, const QString &historico, long idUsuario,
                   Estorno *feito, DocumentoAusente semDocumento) {
     std::unique_ptr<dao::Recordset> rs;

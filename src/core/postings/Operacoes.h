@@ -142,6 +142,21 @@ Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long ser
                                long idUsuario, EstornoDeTransferenciaFeito *feito = nullptr, int *perna = nullptr,
                                QString *desConta = nullptr);
 
+// How a window ends the reversal of a transfer that was not written (any
+// outcome but Gravado): what it tells the user, with the information icon or
+// without, and whether it then closes. Every window closes on a missing leg
+// and on the first leg found reversed or settled 'N' meanwhile (the second
+// leg found so leaves it open); the pending list closes also on the file
+// found busy before the second leg (`bloqueioAntesDaSegundaFecha`).
+struct FimDeEstornoRecusado {
+    QString mensagem;
+    bool informacao = false;
+    bool fechaJanela = false;
+};
+FimDeEstornoRecusado FimDeEstornoDeTransferencia(Desfecho desfecho, int perna, const QString &desConta,
+                                                 const EstornoDeTransferenciaFeito &feito,
+                                                 bool bloqueioAntesDaSegundaFecha = false);
+
 // ---- settling ---------------------------------------------------------------------
 
 // Changes the settlement code of the posting `id` (or, with `idOutraPerna`,

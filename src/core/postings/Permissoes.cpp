@@ -1,5 +1,6 @@
 #include "core/postings/Permissoes.h"
 
+#include "db/Schema.h"
 #include "core/postings/Operacoes.h"
 #include "db/Module1.h"
 #include "platform/dao/Database.h"
@@ -33,7 +34,7 @@ long PermissoesDeGravacao(dao::Database &db, long idUsuario, const QString &codC
 }
 
 bool PodeOperarTransferencias(dao::Database &db, long idUsuario, int tipoUsuario) {
-    if (tipoUsuario == 1) return true;
+    if (tipoUsuario == db::kAdministrador) return true;
     std::unique_ptr<dao::Recordset> rs = db.OpenRecordset(
         QStringLiteral("Select Count(*) As Contagem From PermissoesDeUsuarios WHERE IdUsuario = ") +
             QString::number(idUsuario) + QStringLiteral(" AND TipoObjeto=2 AND IdObjeto = 2 AND Permissoes >=2"),
@@ -53,7 +54,7 @@ QString SqlDasPernas(long serial) {
 
 std::vector<PernaDeTransferencia> LerPernas(dao::Database &db, long serial, long idUsuario, int tipoUsuario) {
     std::unique_ptr<dao::Recordset> rs;
-    const bool comum = tipoUsuario != 1;
+    const bool comum = tipoUsuario != db::kAdministrador;
     if (comum) {
         auto q = db.QueryDefs(QStringLiteral("ParQryContaPermissaoEmTransferencia"));
         q->SetParameter(0, value::Value(qlonglong(idUsuario)));
@@ -91,7 +92,7 @@ bool PernasCompletas(const std::vector<PernaDeTransferencia> &pernas) {
 std::optional<QString> RecusaDaTransferencia(const std::vector<PernaDeTransferencia> &pernas, int tipoUsuario,
                                              OperacaoEmTransferencia operacao) {
     if (!PernasCompletas(pernas)) return kMsgFaltaPerna;
-    if (tipoUsuario == 1) return std::nullopt;
+    if (tipoUsuario == db::kAdministrador) return std::nullopt;
     const bool baixa = operacao == OperacaoEmTransferencia::Baixa;
     for (const PernaDeTransferencia &p : pernas)
         if (!p.podeGravar())

@@ -1,5 +1,6 @@
 #include "core/reports/CalculoBalanco.h"
 
+#include "db/Schema.h"
 #include "core/reports/Selecao.h"
 #include "db/Module1.h"
 #include "db/SqlTexto.h"
@@ -141,7 +142,7 @@ LinhasBalanco periodo(dao::Database &db, const PedidoBalanco &p) {
     for (const QString &c : codigos)
         if (doPlano.contains(chave(c))) marcados.insert(chave(c));
     const bool algum = !codigos.isEmpty();
-    const bool comum = p.tipoUsuario != 1;
+    const bool comum = p.tipoUsuario != db::kAdministrador;
     const QSet<long> permitidos = comum ? legiveis(db, p, n) : QSet<long>();
 
     // Listed items, each with its sums.
@@ -221,7 +222,7 @@ LinhasBalanco naData(dao::Database &db, const PedidoBalanco &p) {
     for (const QString &c : p.codigos)
         if (doPlano.contains(chave(c))) marcados.insert(chave(c));
     const bool algum = !p.codigos.isEmpty();
-    const bool comum = p.tipoUsuario != 1;
+    const bool comum = p.tipoUsuario != db::kAdministrador;
     const QSet<long> permitidos = comum ? legiveis(db, p, n) : QSet<long>();
 
     std::vector<const Item *> listados;

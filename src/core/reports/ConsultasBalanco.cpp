@@ -1,5 +1,6 @@
 #include "core/reports/ConsultasBalanco.h"
 
+#include "db/Schema.h"
 #include "core/reports/Selecao.h"
 #include "db/Module1.h"
 #include "db/SqlTexto.h"
@@ -24,7 +25,7 @@ Plano plano(bool contas) {
             QStringLiteral("SaldoRecDesp"), QStringLiteral("2"), QStringLiteral("TIPOSMOVIMENTACOES")};
 }
 
-bool administrador(const PedidoBalanco &p) { return p.tipoUsuario == 1; }
+bool administrador(const PedidoBalanco &p) { return p.tipoUsuario == db::kAdministrador; }
 
 QString juncaoPermissaoItem(const PedidoBalanco &p, const Plano &pl) {
     if (administrador(p)) return {};

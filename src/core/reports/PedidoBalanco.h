@@ -25,7 +25,7 @@ struct PedidoBalanco {
     bool balSemSubs = false;
     bool soNaoRealizados = false;
     QString historico;       // filter on the history; empty: none
-    long tipoUsuario = 1;    // 1 administrator: nothing is filtered
+    long tipoUsuario = 1;    // db::kAdministrador: nothing is filtered
     long idUsuario = 0;
     // Cross balance: the item of the other chart and whether its sub-items count.
     QString codigoOutro;

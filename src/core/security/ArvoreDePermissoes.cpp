@@ -168,7 +168,7 @@ std::shared_ptr<CPermissao> ObjetoDoPonteiro(const CPermissao &arvore, const QSt
 void AtribuirPermissao(CPermissao &item, long mode, long valor) {
     const EstadoDaArvore antes(item);
     item.setPermissoes(valor);
-    if (mode != 2) return;
+    if (mode != kUsuarioExistente) return;
     try {
         item.Persist();
     } catch (...) {

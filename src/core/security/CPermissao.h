@@ -20,6 +20,12 @@
 
 namespace security {
 
+// The Modes of the user dialog, which its permission editors and the routines
+// below share: a user being created (nothing saved until OK) or an existing
+// one (every change saved at once).
+constexpr long kUsuarioNovo = 1;
+constexpr long kUsuarioExistente = 2;
+
 class CPermissao;
 
 // What a channel's listener answers: both containers climb with FindUpward.

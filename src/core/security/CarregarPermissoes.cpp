@@ -67,7 +67,7 @@ void CarregarPermissoesEmContas(long mode, long idUsuario, std::shared_ptr<CPerm
         fin::CHourGlass hg;
         hg.Show(true);
         const QString sql =
-            mode == 2 ? QStringLiteral("SELECT P.Id, C.Codigo, C.DesConta as DesObjeto, C.Inativa, C.Id As IdObjeto, 1 As "
+            mode == kUsuarioExistente ? QStringLiteral("SELECT P.Id, C.Codigo, C.DesConta as DesObjeto, C.Inativa, C.Id As IdObjeto, 1 As "
                                        "TipoObjeto, P.Permissoes FROM  CONTAS AS C LEFT JOIN (SELECT * FROM "
                                        "PERMISSOESDEUSUARIOS WHERE IdUsuario =") +
                             QString::number(idUsuario) +
@@ -83,7 +83,7 @@ void CarregarPermissoesEmContas(long mode, long idUsuario, std::shared_ptr<CPerm
 void CarregarPermissoesEmMovimentacoes(long mode, long idUsuario, std::shared_ptr<CPermissao> &arvore) {
     try {
         const QString sql =
-            mode == 2 ? QStringLiteral("SELECT P.Id, M.Codigo, M.DesMovimentacao as DesObjeto, M.Inativo, M.Id As "
+            mode == kUsuarioExistente ? QStringLiteral("SELECT P.Id, M.Codigo, M.DesMovimentacao as DesObjeto, M.Inativo, M.Id As "
                                        "IdObjeto, 2 As TipoObjeto, P.Permissoes FROM  TiposMovimentacoes AS M LEFT JOIN "
                                        "(SELECT * FROM PERMISSOESDEUSUARIOS WHERE IdUsuario = ") +
                             QString::number(idUsuario) +
