@@ -28,9 +28,10 @@ Qt::CursorShape shapeFor(int pointer) {
 
 QString App::Title() { return titleStore(); }
 void App::setTitle(const QString &title) { titleStore() = title; }
-int App::Major() { return 2; }
-int App::Minor() { return 0; }
-int App::Revision() { return 0; }
+// The version is the project's, given by the build (CMakeLists.txt).
+int App::Major() { return FIN_VERSION_MAJOR; }
+int App::Minor() { return FIN_VERSION_MINOR; }
+int App::Revision() { return FIN_VERSION_PATCH; }
 QString App::Version() { return QStringLiteral("%1.%2.%3").arg(Major()).arg(Minor()).arg(Revision()); }
 
 QString App::Path() {

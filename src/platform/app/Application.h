@@ -9,10 +9,11 @@ class App {
 public:
     static QString Title();           // "Finoteca"
     static void setTitle(const QString &title);
-    static int Major();               // 2
-    static int Minor();               // 0
-    static int Revision();            // 0
-    static QString Version();         // "2.0.0"
+    // The project's version, from the build: "2.0.0" is 2, 0, 0.
+    static int Major();
+    static int Minor();
+    static int Revision();
+    static QString Version();         // "Major.Minor.Revision"
     // Folder of the executable, without a trailing separator.
     static QString Path();
     // File name of the executable without its extension.
