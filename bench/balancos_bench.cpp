@@ -3,8 +3,8 @@
 // balance of one first-level account over a year, each beside the bare
 // engine reading the same rows through the same indexes.
 #include "BenchBook.h"
-#include "core/reports/CalculoBalanco.h"
-#include "core/reports/ConsultasBalanco.h"
+#include "core/consultas/CalculoBalanco.h"
+#include "core/consultas/ConsultasBalanco.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"
 #include "platform/dao/Sqlite.h"

@@ -8,7 +8,7 @@
 #include "platform/dao/Database.h"
 #include "platform/dao/Workspace.h"
 #include "platform/widgets/EditCombo.h"
-#include "core/postings/Operacoes.h"
+#include "core/escrita/Operacoes.h"
 #include "postings/frmLancamentos.h"
 
 #include <QApplication>

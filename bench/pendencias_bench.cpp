@@ -11,8 +11,8 @@
 #include "platform/dao/Recordset.h"
 #include "platform/dao/Workspace.h"
 #include "platform/widgets/FlexGrid.h"
-#include "core/postings/Escrita.h"
-#include "core/postings/Operacoes.h"
+#include "core/escrita/Escrita.h"
+#include "core/escrita/Operacoes.h"
 #include "pending/SqlPendencias.h"
 #include "pending/frmPendencias.h"
 

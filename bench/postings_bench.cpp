@@ -13,7 +13,7 @@
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"
 #include "platform/dao/Workspace.h"
-#include "core/postings/Escrita.h"
+#include "core/escrita/Escrita.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,7 +4,7 @@
 // search by document, exact and by prefix, for an administrator and for a
 // common user; each beside the bare engine reading the same rows in the same run.
 #include "LivroComDocumentos.h"
-#include "core/postings/Operacoes.h"
+#include "core/escrita/Operacoes.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"
 #include "platform/widgets/DataGrid.h"

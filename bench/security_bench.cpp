@@ -4,7 +4,7 @@
 // (about 6,000 rows) beside the bare engine inserting as many rows; "Tudo"
 // given at once to every first-level account from the list, for a user with
 // rows on every item and for one without any.
-#include "core/security/CarregarPermissoes.h"
+#include "core/permissoes/CarregarPermissoes.h"
 #include "db/CDaoTrans.h"
 #include "db/ConstruirBanco.h"
 #include "platform/dao/Database.h"
@@ -144,7 +144,7 @@ void BM_IncluirUsuarioComTudo(benchmark::State &state) {
         f.txtSenha[0]->setText(QStringLiteral("X"));
         f.txtSenha[1]->setText(QStringLiteral("X"));
         {
-            ui::ScriptedModals s;
+            platform::ui::ScriptedModals s;
             s.act(tudo);
             f.cmdPermContas_Click();
             s.act(tudo);

@@ -21,12 +21,12 @@
 namespace {
 
 // Signs in as ADMIN/TOQUE whenever the sign-in dialog is shown.
-class Entrar : public ui::ModalDriver {
+class Entrar : public platform::ui::ModalDriver {
 public:
-    ui::ModalAnswer answer(const ui::ModalRequest &r) override {
-        if (r.kind != ui::ModalKind::Form)
-            return ui::ModalAnswer::Button(1);
-        return ui::ModalAnswer::Act([](QWidget &w) {
+    platform::ui::ModalAnswer answer(const platform::ui::ModalRequest &r) override {
+        if (r.kind != platform::ui::ModalKind::Form)
+            return platform::ui::ModalAnswer::Button(1);
+        return platform::ui::ModalAnswer::Act([](QWidget &w) {
             auto &f = dynamic_cast<fin::frmLogin &>(w);
             f.txtUsuario->setText(QStringLiteral("ADMIN"));
             f.txtSenha->setText(QStringLiteral("TOQUE"));
@@ -42,7 +42,7 @@ void BM_InicioAteJanelaPrincipal(benchmark::State &state) {
     db::ConstruirBancoDeDados(banco)->Close();
     settings::SaveSetting(QStringLiteral("Finoteca"), QStringLiteral("Settings"), QStringLiteral("DbPath"), banco);
     Entrar entrar;
-    ui::ModalDriver *anterior = ui::SetModalDriver(&entrar);
+    platform::ui::ModalDriver *anterior = platform::ui::SetModalDriver(&entrar);
     for (auto _ : state) {
         const bool rodando = fin::Main();
         QCoreApplication::processEvents();
@@ -53,7 +53,7 @@ void BM_InicioAteJanelaPrincipal(benchmark::State &state) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();
     }
-    ui::SetModalDriver(anterior);
+    platform::ui::SetModalDriver(anterior);
 }
 BENCHMARK(BM_InicioAteJanelaPrincipal)->Unit(benchmark::kMillisecond);
 

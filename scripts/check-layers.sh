@@ -7,7 +7,7 @@
 #     ("../../shell/MainForm.h", "../postings/x.h") or through other folders
 #     ("core/../shell/x.h"): the compiler finds such a file beside the source
 #     file, past every include root. Our headers are named from src/
-#     ("core/postings/Escrita.h"); the bare name of a header in the same folder
+#     ("core/escrita/Escrita.h"); the bare name of a header in the same folder
 #     is allowed;
 #   - one subsystem's windows including another's.
 # Every spelling is read: <...> and "...", spaces before and after '#'.

@@ -157,7 +157,7 @@ bool Main() {
                                     dao::dbOpenSnapshot);
             MoverUltimoEPrimeiro(*rs);
             if (rs->RecordCount() == 0) {
-                MsgBox(QStringLiteral("Erro: informação de senha ou de usuário inválida."), ui::vbOKOnly, titulo);
+                MsgBox(QStringLiteral("Erro: informação de senha ou de usuário inválida."), platform::ui::vbOKOnly, titulo);
                 db::FecharRecordset(rs);
                 login.reset();
                 continue;
@@ -165,7 +165,7 @@ bool Main() {
             if (Verdadeiro(rs->Field(QStringLiteral("Inativo")))) {
                 MsgBox(QStringLiteral("Esta conta de usuário está desativada. Procure um usuário administrador "
                                       "para ativá-la."),
-                       ui::vbInformation, titulo);
+                       platform::ui::vbInformation, titulo);
                 db::FecharRecordset(rs);
                 login.reset();
                 Cancelar();
@@ -183,7 +183,7 @@ bool Main() {
                                     QStringLiteral("WHERE P.IdUsuario = ") + QString::number(gIdUsuario),
                                 dao::dbOpenSnapshot);
         if (db::LerContagem(*rs, QStringLiteral("Contagem")) == 0 && gTipoUsuario != db::kAdministrador) {
-            MsgBox(QStringLiteral("Não foram definidas permissões para este usuário."), ui::vbOKOnly, titulo);
+            MsgBox(QStringLiteral("Não foram definidas permissões para este usuário."), platform::ui::vbOKOnly, titulo);
             db::FecharRecordset(rs);
             Finalizar();
             return false;

@@ -36,7 +36,7 @@ QString frmLogin::TextoAvisoPrimeiroUso() {
                           "a senha do usuário \"ADMIN\".");
 }
 
-frmLogin::frmLogin(QWidget *parent) : ui::Form(parent) {
+frmLogin::frmLogin(QWidget *parent) : platform::ui::Form(parent) {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
 
@@ -86,7 +86,7 @@ frmLogin::frmLogin(QWidget *parent) : ui::Form(parent) {
 
     setFixedSize(Lugar(0, 0, kLarguraTwips, kAlturaTwips).size());
     // The hint must show whole in the font of this display.
-    ui::AcomodarRotulo(lblWarning);
+    platform::ui::AcomodarRotulo(lblWarning);
 }
 
 void frmLogin::Form_Load() {
@@ -134,12 +134,12 @@ void frmLogin::cmdAplicar_Click() {
         const QString login = txtUsuario->text();
         const QString titulo = platform::App::Title();
         if (senha.trimmed().isEmpty() || db::TemCaractereRecusadoNoLogin(senha)) {
-            MsgBox(QStringLiteral("Senha inválida. Por favor, tente novamente!"), ui::vbOKOnly, titulo);
+            MsgBox(QStringLiteral("Senha inválida. Por favor, tente novamente!"), platform::ui::vbOKOnly, titulo);
             txtSenha->setFocus();
             return;
         }
         if (login.trimmed().isEmpty() || db::TemCaractereRecusadoNoLogin(login)) {
-            MsgBox(QStringLiteral("Informação de usuário inválida. Por favor, tente novamente!"), ui::vbOKOnly,
+            MsgBox(QStringLiteral("Informação de usuário inválida. Por favor, tente novamente!"), platform::ui::vbOKOnly,
                    titulo);
             txtUsuario->setFocus();
             return;
@@ -147,20 +147,20 @@ void frmLogin::cmdAplicar_Click() {
         senha_ = senha.trimmed();
         idLogin_ = login.trimmed();
         Cancelado = false;
-        Unload(ui::vbFormCode);
+        Unload(platform::ui::vbFormCode);
     } catch (...) {
         FIN_TRAP_REPORT("frmLogin", "cmdAplicar_Click");
     }
 }
 
-void frmLogin::cmdFechar_Click() { Unload(ui::vbFormCode); }
+void frmLogin::cmdFechar_Click() { Unload(platform::ui::vbFormCode); }
 
 void frmLogin::keyPressEvent(QKeyEvent *e) {
     if (e->key() == Qt::Key_Escape) {
         cmdFechar_Click();
         return;
     }
-    ui::Form::keyPressEvent(e);
+    platform::ui::Form::keyPressEvent(e);
 }
 
 void frmLogin::Colorir(QLineEdit *box, const QColor &cor) {
@@ -186,7 +186,7 @@ bool frmLogin::FiltrarTecla(QLineEdit *box, QKeyEvent *e) {
         return false;
     const QChar c = t.at(0);
     if (db::CaractereProibido(c.unicode())) {
-        MsgBox(QStringLiteral("Caractere inválido: ") + c + QStringLiteral(" ."), ui::vbOKOnly,
+        MsgBox(QStringLiteral("Caractere inválido: ") + c + QStringLiteral(" ."), platform::ui::vbOKOnly,
                platform::App::Title());
         box->setFocus();
         return true;
@@ -216,7 +216,7 @@ bool frmLogin::eventFilter(QObject *watched, QEvent *e) {
             break;
         }
     }
-    return ui::Form::eventFilter(watched, e);
+    return platform::ui::Form::eventFilter(watched, e);
 }
 
 } // namespace fin

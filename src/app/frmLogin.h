@@ -12,7 +12,7 @@ class QPushButton;
 
 namespace fin {
 
-class frmLogin : public ui::Form {
+class frmLogin : public platform::ui::Form {
     Q_OBJECT
 public:
     explicit frmLogin(QWidget *parent = nullptr);

@@ -11,7 +11,7 @@
 #include "platform/ui/Input.h"
 #include "platform/widgets/ActiveText.h"
 #include "platform/widgets/UpperLineEdit.h"
-#include "core/postings/SaldoInicial.h"
+#include "core/escrita/SaldoInicial.h"
 #include "db/SqlTexto.h"
 
 #include <QLabel>
@@ -24,7 +24,7 @@ namespace {
 QRect tw(int l, int t, int w, int h) { return QRect(l / 15, t / 15, w / 15, h / 15); }
 } // namespace
 
-frmItemDet::frmItemDet(Plano plano, QWidget *parent) : ui::Form(parent), plano_(plano) {
+frmItemDet::frmItemDet(Plano plano, QWidget *parent) : platform::ui::Form(parent), plano_(plano) {
     const bool conta = plano == Plano::Contas;
     setObjectName(conta ? QStringLiteral("frmContaDet") : QStringLiteral("frmMovDet"));
     Label1 = new QLabel(conta ? QStringLiteral("&Entre com a descrição da conta (máximo 30 caracteres):")
@@ -55,7 +55,7 @@ frmItemDet::frmItemDet(Plano plano, QWidget *parent) : ui::Form(parent), plano_(
     connect(cmdCancel, &QPushButton::clicked, this, &frmItemDet::cmdCancel_Click);
     setCancelButton(cmdCancel);
     // The account dialog places its own boxes first (its constructor).
-    if (!conta) ui::AcomodarRotulo(Label1);
+    if (!conta) platform::ui::AcomodarRotulo(Label1);
 }
 
 void frmItemDet::Form_Load() {
@@ -73,12 +73,12 @@ void frmItemDet::Form_Activate() {
 void frmItemDet::Form_QueryUnload(bool &cancel, int unloadMode) {
     (void)cancel;
     // The type dialog closed from outside (close box, system menu) saved nothing.
-    if (plano_ == Plano::RecDesp && unloadMode != ui::vbFormCode) Cancelado = true;
+    if (plano_ == Plano::RecDesp && unloadMode != platform::ui::vbFormCode) Cancelado = true;
 }
 
 void frmItemDet::cmdCancel_Click() {
     if (plano_ == Plano::RecDesp) Cancelado = true;
-    Unload(ui::vbFormCode);
+    Unload(platform::ui::vbFormCode);
 }
 
 void frmItemDet::cmdOK_Click() {
@@ -138,7 +138,7 @@ void frmItemDet::cmdOK_Click() {
             trans.ComTrans();
         }
         if (conta) Cancelado = false;
-        Unload(ui::vbFormCode);
+        Unload(platform::ui::vbFormCode);
     } catch (...) {
         db::FecharRecordset(rs);
         FIN_TRAP_REPORT(conta ? "frmContaDet" : "frmMovDet", "cmdOK_Click");
@@ -164,14 +164,14 @@ frmContaDet::frmContaDet(QWidget *parent) : frmItemDet(Plano::Contas, parent) {
     txtData->setGeometry(tw(6120, 660, 1155, 285));
     lblData->setBuddy(txtData);
     // Enter: Tab in the description and the amount; OK in the date box.
-    connect(txtDescricao, &QLineEdit::returnPressed, this, [] { ui::SendTab(); });
+    connect(txtDescricao, &QLineEdit::returnPressed, this, [] { platform::ui::SendTab(); });
     txtData->setEnterSendsTab(false);
     connect(txtData, &widgets::ActiveText::EnterPressed, this, &frmItemDet::cmdOK_Click);
     setTabOrder(txtDescricao, txtSaldoInicial);
     setTabOrder(txtSaldoInicial, txtData);
     setTabOrder(txtData, cmdOK);
     setTabOrder(cmdOK, cmdCancel);
-    ui::AcomodarRotulo(Label1);
+    platform::ui::AcomodarRotulo(Label1);
 }
 
 void frmContaDet::Form_Load() {

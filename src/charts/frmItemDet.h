@@ -4,7 +4,7 @@
 // accounts and, when adding, an optional opening balance with its date,
 // written in the same transaction as the new account. The opener sets the
 // public values, shows the dialog modally and reads them back afterwards.
-#include "core/charts/Arvores.h"
+#include "core/arvores/Arvores.h"
 #include "platform/ui/Form.h"
 
 #include <QString>
@@ -24,7 +24,7 @@ namespace charts {
 constexpr long kIncluirItem = 1;  // a new child under CodPai
 constexpr long kRenomearItem = 2; // the item Codigo, renamed
 
-class frmItemDet : public ui::Form {
+class frmItemDet : public platform::ui::Form {
     Q_OBJECT
 public:
     // True when the dialog closed without saving.

@@ -4,7 +4,7 @@
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
 #include "ui/Views.h"
-#include "core/charts/Icones.h"
+#include "core/arvores/IconesDasArvores.h"
 #include "charts/frmItemDet.h"
 #include "db/Module1.h"
 #include "platform/app/Application.h"
@@ -52,7 +52,7 @@ QAction *entradaPopup(QMenu *menu, const char *nome) {
 
 } // namespace
 
-frmPlano::frmPlano(Plano plano, QWidget *parent) : ui::Form(parent), plano_(plano) {
+frmPlano::frmPlano(Plano plano, QWidget *parent) : platform::ui::Form(parent), plano_(plano) {
     const bool conta = plano == Plano::Contas;
     setObjectName(conta ? QStringLiteral("frmContas") : QStringLiteral("frmMovimentacoes"));
     AdicionarImagens(imagens_, ChavesDoEditor(conta ? QStringLiteral("IMG_CONTA") : QStringLiteral("IMG_RECDESP")));
@@ -98,7 +98,7 @@ frmPlano::frmPlano(Plano plano, QWidget *parent) : ui::Form(parent), plano_(plan
     connect(cmdImprimir, &QPushButton::clicked, this, &frmPlano::cmdImprimir_Click);
     connect(cmdFechar, &QPushButton::clicked, this, &frmPlano::cmdFechar_Click);
     setFixedSize(7365 / 15, (conta ? 5460 : 5625) / 15);
-    ui::AcomodarRotulo(lblAjuda);
+    platform::ui::AcomodarRotulo(lblAjuda);
 }
 
 frmPlano::~frmPlano() = default;
@@ -139,21 +139,21 @@ void frmPlano::entradaDoMenu(bool habilitada) {
 void frmPlano::Form_Load() {
     try {
         entradaDoMenu(false);
-        ui::SetProp(this, "Ponteiro", QVariant::fromValue<QObject *>(this));
+        platform::ui::SetProp(this, "Ponteiro", QVariant::fromValue<QObject *>(this));
         if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
         setWindowTitle(platform::App::Title() + (plano_ == Plano::Contas ? QStringLiteral(" - Contas de Capital")
                                                                           : QStringLiteral(" - Tipos de Receitas e Despesas")));
         CarregarArvore(plano_, *tv);
     } catch (...) {
         FIN_TRAP_REPORT(nome(), "Form_Load");
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
     }
 }
 
 void frmPlano::Form_Unload(bool &cancel) {
     (void)cancel;
     try {
-        ui::RemoveProp(this, "Ponteiro");
+        platform::ui::RemoveProp(this, "Ponteiro");
     } catch (...) {
     }
     try {
@@ -162,14 +162,14 @@ void frmPlano::Form_Unload(bool &cancel) {
     }
 }
 
-void frmPlano::cmdFechar_Click() { Unload(ui::vbFormCode); }
+void frmPlano::cmdFechar_Click() { Unload(platform::ui::vbFormCode); }
 
 void frmPlano::keyPressEvent(QKeyEvent *e) {
     if (e->key() == Qt::Key_Escape) {
         cmdFechar_Click();
         return;
     }
-    ui::Form::keyPressEvent(e);
+    platform::ui::Form::keyPressEvent(e);
 }
 
 // ---- tree events --------------------------------------------------------------
@@ -268,7 +268,7 @@ void frmPlano::cmdAdd_Click() {
     try {
         widgets::Node *n = selecionado();
         if (!n) {
-            fin::MsgBox(QStringLiteral("Selecione um item na árvore para ser o item pai."), ui::vbInformation);
+            fin::MsgBox(QStringLiteral("Selecione um item na árvore para ser o item pai."), platform::ui::vbInformation);
             focoNaArvore();
             return;
         }
@@ -276,7 +276,7 @@ void frmPlano::cmdAdd_Click() {
             fin::MsgBox(plano_ == Plano::Contas
                             ? QStringLiteral("Não é permitido adicionar item filho a conta inativa.")
                             : QStringLiteral("Não é permitido adicionar item filho a tipo receita/despesa inativo."),
-                        ui::vbInformation);
+                        platform::ui::vbInformation);
             focoNaArvore();
             return;
         }
@@ -314,7 +314,7 @@ void frmPlano::cmdAlterar_Click() {
         widgets::Node *n = selecionado();
         if (!n) return;
         if (n->Key() == QStringLiteral("_000")) {
-            fin::MsgBox(QStringLiteral("Este item não pode ser alterado."), ui::vbInformation);
+            fin::MsgBox(QStringLiteral("Este item não pode ser alterado."), platform::ui::vbInformation);
             focoNaArvore();
             return;
         }
@@ -343,12 +343,12 @@ void frmPlano::cmdDesativar_Click() {
     try {
         widgets::Node *n = selecionado();
         if (!n) {
-            fin::MsgBox(QStringLiteral("Nenhum item está selecionado."), ui::vbInformation);
+            fin::MsgBox(QStringLiteral("Nenhum item está selecionado."), platform::ui::vbInformation);
             focoNaArvore();
             return;
         }
         if (n->Key() == QStringLiteral("_000")) {
-            fin::MsgBox(QStringLiteral("Este item não pode ser alterado."), ui::vbInformation);
+            fin::MsgBox(QStringLiteral("Este item não pode ser alterado."), platform::ui::vbInformation);
             focoNaArvore();
             return;
         }
@@ -357,7 +357,7 @@ void frmPlano::cmdDesativar_Click() {
         if (ativo(n)) {
             if (fin::MsgBox(QStringLiteral("Tem certeza de que pretende desativar o item '") + n->Text() +
                                 QStringLiteral("' e todos os seus subitens?"),
-                            ui::vbYesNo | ui::vbQuestion) == ui::vbNo) {
+                            platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbNo) {
                 focoNaArvore();
                 return;
             }
@@ -376,7 +376,7 @@ void frmPlano::cmdDesativar_Click() {
             widgets::Node *pai = n->Parent();
             if (pai && pai->Image() == img(QStringLiteral("INAT"))) {
                 fin::MsgBox(QStringLiteral("Item filho de item inativo não pode ser ativado antes da ativação do item pai."),
-                            ui::vbInformation);
+                            platform::ui::vbInformation);
                 focoNaArvore();
                 return;
             }
@@ -389,7 +389,7 @@ void frmPlano::cmdDesativar_Click() {
             n->setSelectedImage(img(QStringLiteral("SEL")));
             fin::MsgBox(n->Children() > 0 ? QStringLiteral("Item ativado. Os itens filhos não são ativados automaticamente.")
                                           : QStringLiteral("Item ativado."),
-                        ui::vbInformation);
+                        platform::ui::vbInformation);
         }
         focoNaArvore();
         broadcast();
@@ -403,13 +403,13 @@ void frmPlano::cmdExcluir_Click() {
         widgets::Node *n = selecionado();
         if (!n) return;
         if (n->Key() == QStringLiteral("_000")) {
-            fin::MsgBox(QStringLiteral("Este item não pode ser excluído."), ui::vbOKOnly);
+            fin::MsgBox(QStringLiteral("Este item não pode ser excluído."), platform::ui::vbOKOnly);
             focoNaArvore();
             return;
         }
         if (fin::MsgBox(QStringLiteral("Tem certeza de que pretende excluir o item '") + n->Text() +
                             QStringLiteral("' e todos os seus subitens?"),
-                        ui::vbYesNo | ui::vbQuestion) == ui::vbNo) {
+                        platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbNo) {
             focoNaArvore();
             return;
         }
@@ -459,7 +459,7 @@ void frmPlano::ImprimeContas(print::Printer &p) {
         } catch (...) {
         }
         hg.Show(false);
-        fin::MsgBox(QStringLiteral("Impressão concluída."), ui::vbInformation);
+        fin::MsgBox(QStringLiteral("Impressão concluída."), platform::ui::vbInformation);
     } catch (...) {
         fin::Trap(nome(), "ImprimeContas", __LINE__);
         fin::CancelarImpressao(p);
@@ -527,7 +527,7 @@ void frmPlano::ImprimeItensFilhosOrdenados(print::Printer &p, const QString &cod
 namespace {
 template <typename F>
 F *abrir(QMdiArea *area) {
-    if (area && !ui::Forms::mdiArea()) ui::Forms::setMdiArea(area);
+    if (area && !platform::ui::Forms::mdiArea()) platform::ui::Forms::setMdiArea(area);
     auto *f = new F();
     f->ShowModeless();
     return f;

@@ -6,7 +6,7 @@
 #include "ui/CLockWindowUpdate.h"
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
-#include "core/postings/Permissoes.h"
+#include "core/escrita/Permissoes.h"
 #include "db/Module1.h"
 #include "platform/app/Application.h"
 #include "platform/dao/Database.h"
@@ -40,7 +40,7 @@ QString ddmmaaaa(const QDate &d) {
 
 } // namespace
 
-frmPendencias::frmPendencias(QWidget *parent) : ui::Form(parent) {
+frmPendencias::frmPendencias(QWidget *parent) : platform::ui::Form(parent) {
     setObjectName(QStringLiteral("frmPendencias"));
     setWindowTitle(QStringLiteral("Pendências"));
     Fgrid = new widgets::FlexGrid(this);
@@ -91,7 +91,7 @@ void frmPendencias::Form_Load() {
         ConfigurarGrid();
     } catch (...) {
         FIN_TRAP_REPORT("frmPendencias", "Form_Load");
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
     }
 }
 
@@ -106,7 +106,7 @@ void frmPendencias::Form_Activate() {
         jaAtivada_ = true;
     } catch (...) {
         FIN_TRAP_REPORT("frmPendencias", "Form_Activate");
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
     }
 }
 
@@ -149,7 +149,7 @@ void frmPendencias::ExibirPendencias() {
         } catch (...) {
         }
         if (rs->RecordCount() == 0) {
-            fin::MsgBox(kMsgNadaPendente, ui::vbInformation, platform::App::Title());
+            fin::MsgBox(kMsgNadaPendente, platform::ui::vbInformation, platform::App::Title());
             cancelar();
         }
         setEnabled(true);
@@ -273,12 +273,12 @@ void frmPendencias::Fgrid_SelChange() {
 // ---- size -----------------------------------------------------------------------
 
 void frmPendencias::resizeEvent(QResizeEvent *e) {
-    ui::Form::resizeEvent(e);
+    platform::ui::Form::resizeEvent(e);
     Form_Resize();
 }
 
 void frmPendencias::changeEvent(QEvent *e) {
-    ui::Form::changeEvent(e);
+    platform::ui::Form::changeEvent(e);
     if (e->type() == QEvent::WindowStateChange) Form_Resize();
 }
 
@@ -344,7 +344,7 @@ void frmPendencias::AjustarColunas(long dentro) {
 // ---- opening ----------------------------------------------------------------------
 
 frmPendencias *AbrirPendencias(const QString &sql, QMdiArea *area) {
-    if (area && !ui::Forms::mdiArea()) ui::Forms::setMdiArea(area);
+    if (area && !platform::ui::Forms::mdiArea()) platform::ui::Forms::setMdiArea(area);
     auto *f = new frmPendencias();
     f->Load();
     f->setSQL(sql);

@@ -7,7 +7,7 @@
 // change only through the window's own commands.
 #include "ui/SubCls.h"
 #include "ui/Views.h"
-#include "core/postings/CRowData.h"
+#include "core/escrita/CRowData.h"
 #include "platform/ui/Form.h"
 
 #include <QDateTime>
@@ -31,7 +31,7 @@ inline const QString kFormatoGridPendencias = QStringLiteral(
     "     |^Realizado|Data                |>                 Valor|<Conta                  |<Receita/Despesa"
     "|<Documento                 |<Histórico                                                                                   ");
 
-class frmPendencias : public ui::Form, public fin::IUpdateView, public fin::IResizeGridReceiver {
+class frmPendencias : public platform::ui::Form, public fin::IUpdateView, public fin::IResizeGridReceiver {
     Q_OBJECT
 public:
     explicit frmPendencias(QWidget *parent = nullptr);

@@ -7,9 +7,9 @@
 #include "ui/AppContext.h"
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
-#include "core/postings/Escrita.h"
-#include "core/postings/Operacoes.h"
-#include "core/postings/Permissoes.h"
+#include "core/escrita/Escrita.h"
+#include "core/escrita/Operacoes.h"
+#include "core/escrita/Permissoes.h"
 #include "platform/app/Application.h"
 #include "platform/ui/Messages.h"
 #include "platform/widgets/FlexGrid.h"
@@ -23,9 +23,9 @@ namespace {
 // Yes and No only: Yes realised, No not realised. Any other answer (a box
 // dismissed somehow) leaves everything as it was, since No moves balances.
 std::optional<QString> perguntarSeRealizou() {
-    const int r = fin::MsgBox(kPerguntaRealizou, ui::vbYesNo, platform::App::Title());
-    if (r == ui::vbYes) return QStringLiteral("S");
-    if (r == ui::vbNo) return QStringLiteral("N");
+    const int r = fin::MsgBox(kPerguntaRealizou, platform::ui::vbYesNo, platform::App::Title());
+    if (r == platform::ui::vbYes) return QStringLiteral("S");
+    if (r == platform::ui::vbNo) return QStringLiteral("N");
     return std::nullopt;
 }
 
@@ -36,7 +36,7 @@ void frmPendencias::cmdBaixar_Click() {
         mudarBaixa(false);
     } catch (...) {
         FIN_TRAP_REPORT("frmPendencias", "cmdBaixar_Click");
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
     }
 }
 
@@ -45,7 +45,7 @@ void frmPendencias::cmdRemBaixa_Click() {
         mudarBaixa(true);
     } catch (...) {
         FIN_TRAP_REPORT("frmPendencias", "cmdRemBaixa_Click");
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
     }
 }
 
@@ -84,8 +84,8 @@ void frmPendencias::mudarBaixa(bool remover) {
     }
     QString novo = QStringLiteral("?");
     if (remover) {
-        if (fin::MsgBox(QStringLiteral("Confirma a remoção da baixa do lançamento selecionado?"), ui::vbYesNo,
-                        platform::App::Title()) != ui::vbYes)
+        if (fin::MsgBox(QStringLiteral("Confirma a remoção da baixa do lançamento selecionado?"), platform::ui::vbYesNo,
+                        platform::App::Title()) != platform::ui::vbYes)
             return;
     } else {
         const std::optional<QString> resposta = perguntarSeRealizou();

@@ -7,10 +7,10 @@
 #include "ui/CHourGlass.h"
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
-#include "core/postings/Escrita.h"
-#include "core/postings/HistoricoDeEstorno.h"
-#include "core/postings/Operacoes.h"
-#include "core/postings/Permissoes.h"
+#include "core/escrita/Escrita.h"
+#include "core/escrita/HistoricoDeEstorno.h"
+#include "core/escrita/Operacoes.h"
+#include "core/escrita/Permissoes.h"
 #include "platform/app/Application.h"
 #include "platform/ui/Messages.h"
 #include "platform/widgets/FlexGrid.h"
@@ -33,8 +33,8 @@ void frmPendencias::cmdEstornar_Click() {
             return;
         }
         // Only Yes goes on.
-        if (fin::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), ui::vbYesNo,
-                        platform::App::Title()) != ui::vbYes)
+        if (fin::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), platform::ui::vbYesNo,
+                        platform::App::Title()) != platform::ui::vbYes)
             return;
         if (reg->Transferencia > 0) {
             if (podeTransferir_) EstornoDeTransferencia(*reg);
@@ -58,7 +58,7 @@ void frmPendencias::cmdEstornar_Click() {
                                               *historico, fin::gIdUsuario, &e);
         if (d != Desfecho::Gravado) {
             hg.Show(false);
-            if (d == Desfecho::Invalido) fin::MsgBox(e.recusa, ui::vbInformation);
+            if (d == Desfecho::Invalido) fin::MsgBox(e.recusa, platform::ui::vbInformation);
             else fin::MsgBox(postings::MensagemDeEstornoRecusado(d));
             return;
         }
@@ -114,7 +114,7 @@ void frmPendencias::EstornoDeTransferencia(postings::CRowData &registro) {
             const postings::FimDeEstornoRecusado fim =
                 postings::FimDeEstornoDeTransferencia(d, perna, desConta, feito, true);
             hg.Show(false);
-            fin::MsgBox(fim.mensagem, fim.informacao ? ui::vbInformation : ui::vbOKOnly);
+            fin::MsgBox(fim.mensagem, fim.informacao ? platform::ui::vbInformation : platform::ui::vbOKOnly);
             if (fim.fechaJanela) cancelar();
             return;
         }
@@ -143,7 +143,7 @@ void frmPendencias::EstornoDeTransferencia(postings::CRowData &registro) {
         fin::UpdateAllViews(hint, this);
     } catch (...) {
         fin::Trap("frmPendencias", "EstornoDeTransferencia", __LINE__);
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
         fin::Reraise();
     }
 }

@@ -89,7 +89,7 @@ void frmPendencias::ImprimePendencias(print::Printer &p) {
         } catch (...) {
         }
         hg.Show(false);
-        fin::MsgBox(QStringLiteral("Impressão concluída."), ui::vbInformation, platform::App::Title());
+        fin::MsgBox(QStringLiteral("Impressão concluída."), platform::ui::vbInformation, platform::App::Title());
     } catch (...) {
         fin::CancelarImpressao(p);
         FIN_TRAP_RERAISE("frmPendencias", "ImprimePendencias");

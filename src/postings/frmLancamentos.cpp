@@ -4,8 +4,8 @@
 #include "postings/frmLancamentosComum.h"
 #include "ui/AppContext.h"
 #include "ui/Errors.h"
-#include "core/charts/Arvores.h"
-#include "core/charts/Icones.h"
+#include "core/arvores/Arvores.h"
+#include "core/arvores/IconesDasArvores.h"
 #include "db/Module1.h"
 #include "platform/app/Application.h"
 #include "platform/dao/Database.h"
@@ -15,10 +15,10 @@
 #include "platform/widgets/EditCombo.h"
 #include "platform/widgets/FlexGrid.h"
 #include "platform/widgets/UpperLineEdit.h"
-#include "core/postings/Campos.h"
-#include "core/postings/Escrita.h"
-#include "core/postings/Operacoes.h"
-#include "core/postings/Permissoes.h"
+#include "core/escrita/Campos.h"
+#include "core/escrita/Escrita.h"
+#include "core/escrita/Operacoes.h"
+#include "core/escrita/Permissoes.h"
 #include "ui/CHourGlass.h"
 
 #include <QAbstractButton>
@@ -48,7 +48,7 @@ QLabel *rotulo(QWidget *pai, const QString &texto, QWidget *companheiro, const Q
 
 } // namespace
 
-frmLancamentos::frmLancamentos(QWidget *parent) : ui::Form(parent) {
+frmLancamentos::frmLancamentos(QWidget *parent) : platform::ui::Form(parent) {
     setObjectName(QStringLiteral("frmLancamentos"));
     charts::AdicionarImagens(iml_, {QStringLiteral("IMG_CONTA"), QStringLiteral("IMG_RECDESP"),
                                     QStringLiteral("IMG_CONTAEXP"), QStringLiteral("IMG_RECDESPEXP"),
@@ -172,7 +172,7 @@ frmLancamentos::frmLancamentos(QWidget *parent) : ui::Form(parent) {
     setFixedSize(10350 / 15, 6930 / 15);
     // Captions that our font makes wider than their place: one font size for
     // the whole window, the caption widened or wrapped instead.
-    ui::EncaixarRotulos(this);
+    platform::ui::EncaixarRotulos(this);
 }
 
 frmLancamentos::~frmLancamentos() = default;
@@ -197,7 +197,7 @@ void frmLancamentos::Form_Load() {
         ConfigurarGrid();
     } catch (...) {
         FIN_TRAP_REPORT("frmLancamentos", "Form_Load");
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
     }
 }
 
@@ -210,7 +210,7 @@ void frmLancamentos::Form_Activate() {
         jaAtivada_ = true;
     } catch (...) {
         FIN_TRAP_REPORT("frmLancamentos", "Form_Activate");
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
     }
 }
 
@@ -347,7 +347,7 @@ void frmLancamentos::UpdateView(long &msg) {
 // ---- opening ------------------------------------------------------------------------
 
 frmLancamentos *AbrirLancamentos(QMdiArea *area) {
-    if (area && !ui::Forms::mdiArea()) ui::Forms::setMdiArea(area);
+    if (area && !platform::ui::Forms::mdiArea()) platform::ui::Forms::setMdiArea(area);
     auto *f = new frmLancamentos();
     f->ShowModeless();
     return f;

@@ -10,7 +10,7 @@
 #include "ui/Views.h"
 #include "platform/ui/Form.h"
 #include "platform/widgets/TreeView.h"
-#include "core/postings/CRowData.h"
+#include "core/escrita/CRowData.h"
 
 #include <QHash>
 #include <functional>
@@ -45,7 +45,7 @@ inline const QString kFormatoGrid = QStringLiteral(
     "     |Data                |>                 Valor|<Conta                  |<Receita/Despesa|<Documento"
     "                 |<Histórico                                                                                   ");
 
-class frmLancamentos : public ui::Form, public fin::IUpdateView {
+class frmLancamentos : public platform::ui::Form, public fin::IUpdateView {
     Q_OBJECT
 public:
     explicit frmLancamentos(QWidget *parent = nullptr);

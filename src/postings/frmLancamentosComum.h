@@ -2,9 +2,9 @@
 // What the posting window's files share: the history check (its message is
 // the reversal prompt's) and the cancel error that ends a command whose
 // refusal the user has already been shown.
-#include "core/postings/Escrita.h"
-#include "core/postings/HistoricoDeEstorno.h"
-#include "core/postings/Operacoes.h"
+#include "core/escrita/Escrita.h"
+#include "core/escrita/HistoricoDeEstorno.h"
+#include "core/escrita/Operacoes.h"
 #include "platform/err/AppError.h"
 #include "ui/CHourGlass.h"
 #include "ui/MsgBox.h"
@@ -26,7 +26,7 @@ inline bool Gravou(Desfecho desfecho, const QString &recusa, const QString &falh
     if (desfecho == Desfecho::Bloqueio)
         fin::MsgBox(kMsgBloqueio);
     else if (desfecho == Desfecho::Invalido)
-        fin::MsgBox(recusa, ui::vbInformation);
+        fin::MsgBox(recusa, platform::ui::vbInformation);
     else
         fin::MsgBox(falha);
     return false;

@@ -10,10 +10,10 @@
 #include "platform/widgets/FlexGrid.h"
 #include "platform/ui/Input.h"
 #include "platform/ui/Messages.h"
-#include "core/postings/Campos.h"
-#include "core/postings/Escrita.h"
-#include "core/postings/HistoricoDeEstorno.h"
-#include "core/postings/Operacoes.h"
+#include "core/escrita/Campos.h"
+#include "core/escrita/Escrita.h"
+#include "core/escrita/HistoricoDeEstorno.h"
+#include "core/escrita/Operacoes.h"
 #include "ui/CHourGlass.h"
 
 #include <QPushButton>
@@ -42,7 +42,7 @@ void frmLancamentos::cmdEstornar_Click() {
             return;
         }
         // Only Yes goes on: a box closed any other way writes nothing.
-        if (fin::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), ui::vbYesNo) != ui::vbYes) return;
+        if (fin::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), platform::ui::vbYesNo) != platform::ui::vbYes) return;
         if (reg.Transferencia > 0) {
             EstornoDeTransferencia(reg.Serial, long(reg.Transferencia), reg);
             return;
@@ -56,7 +56,7 @@ void frmLancamentos::cmdEstornar_Click() {
         const Desfecho d = Estornar(*fin::gDB, {"frmLancamentos", "cmdEstornar_Click"}, reg.Serial, hist, fin::gIdUsuario, &e);
         if (d != Desfecho::Gravado) {
             hg.Show(false);
-            if (d == Desfecho::Invalido) fin::MsgBox(e.recusa, ui::vbInformation);
+            if (d == Desfecho::Invalido) fin::MsgBox(e.recusa, platform::ui::vbInformation);
             else fin::MsgBox(MensagemDeEstornoRecusado(d));
             return;
         }
@@ -87,7 +87,7 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
                                          "destino também será estornado e com o mesmo histórico que você informar aqui.")
                         : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
                                          "origem também será estornado e com o mesmo histórico que você informar aqui."),
-                    ui::vbInformation);
+                    platform::ui::vbInformation);
         {
             auto rs = fin::gDB->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Transferencias As T INNER JOIN "
                                                              "Lancamentos As L ON (L.Id = T.SerialEntra Or L.Id = "
@@ -96,7 +96,7 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
                                                   QString::number(serial),
                                               dao::dbOpenSnapshot);
             if (rs->Field(0).toInt() < 2) {
-                fin::MsgBox(kMsgFaltaPerna, ui::vbInformation);
+                fin::MsgBox(kMsgFaltaPerna, platform::ui::vbInformation);
                 cancelar();
             }
         }
@@ -113,7 +113,7 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
         if (d != Desfecho::Gravado) {
             const FimDeEstornoRecusado fim = FimDeEstornoDeTransferencia(d, perna, desConta, feito);
             hg.Show(false);
-            fin::MsgBox(fim.mensagem, fim.informacao ? ui::vbInformation : ui::vbOKOnly);
+            fin::MsgBox(fim.mensagem, fim.informacao ? platform::ui::vbInformation : platform::ui::vbOKOnly);
             if (fim.fechaJanela) cancelar();
             return;
         }
@@ -144,7 +144,7 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
         });
     } catch (...) {
         FIN_TRAP(("frmLancamentos"), "EstornoDeTransferencia");
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
         fin::Reraise();
     }
 }

@@ -9,9 +9,9 @@
 #include "platform/widgets/ActiveText.h"
 #include "platform/widgets/EditCombo.h"
 #include "platform/widgets/UpperLineEdit.h"
-#include "core/postings/Campos.h"
-#include "core/postings/Escrita.h"
-#include "core/postings/Operacoes.h"
+#include "core/escrita/Campos.h"
+#include "core/escrita/Escrita.h"
+#include "core/escrita/Operacoes.h"
 #include "ui/CHourGlass.h"
 
 #include <QPushButton>
@@ -52,19 +52,19 @@ void frmLancamentos::cmdCancel_Click() { Unload(); }
 
 bool frmLancamentos::Validar() {
     try {
-        auto falha = [](QWidget *campo, const QString &msg, int estilo = ui::vbOKOnly) {
+        auto falha = [](QWidget *campo, const QString &msg, int estilo = platform::ui::vbOKOnly) {
             fin::MsgBox(msg, estilo);
             if (campo) campo->setFocus();
             return false;
         };
         if (cbContas->ListIndex() < 0) {
             if (!cbContas->Text().trimmed().isEmpty()) return falha(cbContas, QStringLiteral("Conta inválida."));
-            return falha(cbContas, QStringLiteral("Faltando informar a conta."), ui::vbInformation);
+            return falha(cbContas, QStringLiteral("Faltando informar a conta."), platform::ui::vbInformation);
         }
         if (cbTiposMov->ListIndex() < 0) {
             if (!cbTiposMov->Text().trimmed().isEmpty())
                 return falha(cbTiposMov, QStringLiteral("Receita/Despesa inválida."));
-            return falha(cbTiposMov, QStringLiteral("Faltando informar o tipo de receita/despesa."), ui::vbInformation);
+            return falha(cbTiposMov, QStringLiteral("Faltando informar o tipo de receita/despesa."), platform::ui::vbInformation);
         }
         const QString data = txtData->Text();
         if (!(data.size() == 8 || data.size() >= 10))
@@ -84,9 +84,9 @@ bool frmLancamentos::Validar() {
                          QStringLiteral("Erro: valor deve ser informado ou para entrada ou para saída, nunca para ambos."));
         const Currency maximo = Currency::fromUnits(999999999900);
         if (e > maximo)
-            return falha(txtEntrada, QStringLiteral("O valor máximo para entrada é de 99.999.999,99"), ui::vbInformation);
+            return falha(txtEntrada, QStringLiteral("O valor máximo para entrada é de 99.999.999,99"), platform::ui::vbInformation);
         if (s > maximo)
-            return falha(txtSaida, QStringLiteral("O valor máximo para saída é de 99.999.999,99"), ui::vbInformation);
+            return falha(txtSaida, QStringLiteral("O valor máximo para saída é de 99.999.999,99"), platform::ui::vbInformation);
         const QString hist = txtHistorico->text().trimmed();
         if (hist.isEmpty()) return falha(txtHistorico, QStringLiteral("Faltando informar histórico."));
         if (temAspas(hist)) return falha(txtHistorico, kMsgAspasHistorico);
@@ -136,7 +136,7 @@ void frmLancamentos::depoisDeGravar(const std::function<void()> &tela) {
         fin::MsgBox(QStringLiteral("A operação foi gravada, mas a janela não pôde ser atualizada: %1 '%2'.")
                         .arg(numero)
                         .arg(descricao),
-                    ui::vbInformation);
+                    platform::ui::vbInformation);
 }
 
 // ---- the posting ----------------------------------------------------------------
@@ -148,7 +148,7 @@ void frmLancamentos::cmdConfirmar_Click() {
         if (!doc.isEmpty() && ContarDocumento(*fin::gDB, {"frmLancamentos", "ContarDocumento"}, doc) > 0) {
             if (fin::MsgBox(QStringLiteral("Consta informação de que um lançamento com este documento já foi feito. Tem "
                                            "certeza de que quer fazer este novo lançamento?"),
-                            ui::vbYesNo | ui::vbQuestion) == ui::vbNo) {
+                            platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbNo) {
                 Limpar();
                 return;
             }

@@ -5,7 +5,7 @@
 #include "ui/AppContext.h"
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
-#include "core/charts/Arvores.h"
+#include "core/arvores/Arvores.h"
 #include "db/Module1.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"
@@ -53,9 +53,9 @@ void frmLancamentos::encherLista(bool contas) {
         }
         if (rs->RecordCount() == 0) {
             db::FecharRecordset(rs);
-            if (contas) fin::MsgBox(kMsgSemContas, ui::vbInformation);
+            if (contas) fin::MsgBox(kMsgSemContas, platform::ui::vbInformation);
             else fin::MsgBox(kMsgSemRecDesp);
-            ui::PostMessage(this, ui::WM_CLOSE);
+            platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
             cancelar();
         }
         const QString campo = contas ? QStringLiteral("DesConta") : QStringLiteral("DesMovimentacao");
@@ -163,7 +163,7 @@ void frmLancamentos::escolherNaArvore(widgets::TreeView *tv, widgets::EditCombo 
             cb->setRemembered(cb->ListIndex());
             keyCode = 0;
             cb->setFocus();
-            ui::SendTab();
+            platform::ui::SendTab();
         } else if (keyCode == 27) {
             keyCode = 0;
             cb->setFocus();

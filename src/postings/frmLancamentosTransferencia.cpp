@@ -6,9 +6,9 @@
 #include "ui/MsgBox.h"
 #include "platform/dao/Database.h"
 #include "platform/widgets/EditCombo.h"
-#include "core/postings/Campos.h"
-#include "core/postings/Escrita.h"
-#include "core/postings/Operacoes.h"
+#include "core/escrita/Campos.h"
+#include "core/escrita/Escrita.h"
+#include "core/escrita/Operacoes.h"
 #include "postings/frmTrans.h"
 #include "ui/CHourGlass.h"
 
@@ -53,7 +53,7 @@ void frmLancamentos::cmdTransferencia_Click() {
             if (vezes <= 0) return true;
             return fin::MsgBox(QStringLiteral("Consta informação de que um lançamento com o documento '") + doc +
                                    QStringLiteral("' já foi feito. Tem certeza de que quer fazer este novo lançamento?"),
-                               ui::vbYesNo | ui::vbQuestion) != ui::vbNo;
+                               platform::ui::vbYesNo | platform::ui::vbQuestion) != platform::ui::vbNo;
         };
         if (!t.docSaida.isEmpty() && !perguntar(t.docSaida, ContarDocumento(*fin::gDB, kOndeTransferencia, t.docSaida))) return;
         if (!t.docEntrada.isEmpty() &&

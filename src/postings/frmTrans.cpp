@@ -12,8 +12,8 @@
 #include "platform/widgets/ActiveText.h"
 #include "platform/widgets/EditCombo.h"
 #include "platform/widgets/UpperLineEdit.h"
-#include "core/postings/Campos.h"
-#include "core/postings/Operacoes.h"
+#include "core/escrita/Campos.h"
+#include "core/escrita/Operacoes.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -31,7 +31,7 @@ QLabel *rotulo(QWidget *pai, const QString &texto, int l, int t, int w) {
 }
 } // namespace
 
-frmTrans::frmTrans(QWidget *parent) : ui::Form(parent) {
+frmTrans::frmTrans(QWidget *parent) : platform::ui::Form(parent) {
     setObjectName(QStringLiteral("frmTrans"));
     rotulo(this, QStringLiteral("Data em que ocorrerá a transferência:"), 240, 225, 3360);
     txtData = new widgets::DateBox(this);
@@ -94,7 +94,7 @@ frmTrans::frmTrans(QWidget *parent) : ui::Form(parent) {
     setFixedSize(7185 / 15, 4980 / 15);
     // Captions that our font makes wider than their place: one font size for
     // the whole window, the caption widened or wrapped instead.
-    ui::EncaixarRotulos(this);
+    platform::ui::EncaixarRotulos(this);
 }
 
 frmTrans::~frmTrans() = default;
@@ -109,7 +109,7 @@ void frmTrans::Form_Load() {
         cbContaDest->setRemembered(-1);
     } catch (...) {
         FIN_TRAP_REPORT("frmTrans", "Form_Load");
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
     }
 }
 
@@ -131,8 +131,8 @@ void frmTrans::EncheListas() {
         }
         if (rsContas->RecordCount() == 0) {
             db::FecharRecordset(rsContas);
-            fin::MsgBox(kMsgSemContasTransferencia, ui::vbInformation);
-            ui::PostMessage(this, ui::WM_CLOSE);
+            fin::MsgBox(kMsgSemContasTransferencia, platform::ui::vbInformation);
+            platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
             throw err::AppError(err::kErrCancel, QString(), QString());
         }
         for (; !rsContas->Eof(); rsContas->MoveNext()) {
@@ -146,7 +146,7 @@ void frmTrans::EncheListas() {
 }
 
 bool frmTrans::Validar() {
-    auto falha = [](QWidget *campo, const QString &msg, int estilo = ui::vbOKOnly) {
+    auto falha = [](QWidget *campo, const QString &msg, int estilo = platform::ui::vbOKOnly) {
         fin::MsgBox(msg, estilo);
         campo->setFocus();
         return false;
@@ -175,7 +175,7 @@ bool frmTrans::Validar() {
         return falha(txtHistEntrada, QStringLiteral("O histórico de entrada não pode ter mais de 50 caracteres."));
     if (cbContaOrig->ListIndex() < 0) {
         if (!cbContaOrig->Text().trimmed().isEmpty())
-            return falha(cbContaOrig, QStringLiteral("Conta de origem inválida."), ui::vbInformation);
+            return falha(cbContaOrig, QStringLiteral("Conta de origem inválida."), platform::ui::vbInformation);
         return falha(cbContaOrig, QStringLiteral("Informar conta de orígem."));
     }
     if (cbContaDest->ListIndex() < 0) {
@@ -223,7 +223,7 @@ void frmTrans::keyPressEvent(QKeyEvent *e) {
         cmdCancel_Click();
         return;
     }
-    ui::Form::keyPressEvent(e);
+    platform::ui::Form::keyPressEvent(e);
 }
 
 void frmTrans::Form_Unload(bool &cancel) {

@@ -29,7 +29,7 @@ namespace postings {
 inline const QString kMsgSemContasTransferencia = QStringLiteral(
     "Nenhuma conta no cadastro de contas com permissão para este usuário ou ainda não há contas no Cadastro de Contas.");
 
-class frmTrans : public ui::Form {
+class frmTrans : public platform::ui::Form {
     Q_OBJECT
 public:
     explicit frmTrans(QWidget *parent = nullptr);

@@ -1,7 +1,7 @@
 #include "reports/ComandosDeBalanco.h"
 
-#include "core/reports/ModosDeRelatorio.h"
-#include "core/security/CPermissao.h"
+#include "core/consultas/ModosDeRelatorio.h"
+#include "core/permissoes/CPermissao.h"
 #include "reports/frmBalSal.h"
 #include "reports/frmExtra.h"
 #include "ui/AppContext.h"

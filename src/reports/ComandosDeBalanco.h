@@ -2,7 +2,7 @@
 // The balance commands up to their window: the selection dialog of the Mode
 // shown modally (3 and 6 accounts, 4 and 7 types), the request read from it,
 // and a new balance window given the request, the period and the title.
-#include "core/reports/PedidoBalanco.h"
+#include "core/consultas/PedidoBalanco.h"
 
 #include <QString>
 #include <optional>

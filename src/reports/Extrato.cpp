@@ -1,8 +1,8 @@
 #include "reports/Extrato.h"
 
 #include "db/Schema.h"
-#include "core/reports/Selecao.h"
-#include "core/security/CPermissao.h"
+#include "core/consultas/Selecao.h"
+#include "core/permissoes/CPermissao.h"
 #include "reports/SqlExtrato.h"
 #include "reports/frmExtra.h"
 #include "ui/AppContext.h"

@@ -1,6 +1,6 @@
 #include "reports/SqlExtrato.h"
 
-#include "core/reports/ModosDeRelatorio.h"
+#include "core/consultas/ModosDeRelatorio.h"
 #include "db/Module1.h"
 
 #include <QDateTime>

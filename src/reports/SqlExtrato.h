@@ -5,7 +5,7 @@
 // CodConta, CodRecDesp, Documento, Valor, Data, Historico, Estorno, DataId,
 // SaldoConta (types: SaldoRecDesp), SaldoGlobal, Estornado, Realizado,
 // IdLogin, DesConta, DesMovimentacao.
-#include "core/reports/Selecao.h"
+#include "core/consultas/Selecao.h"
 
 #include <QDate>
 #include <QString>

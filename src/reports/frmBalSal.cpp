@@ -1,10 +1,10 @@
 #include "reports/frmBalSal.h"
 
-#include "core/reports/ModosDeRelatorio.h"
+#include "core/consultas/ModosDeRelatorio.h"
 #include "db/Schema.h"
-#include "core/charts/Icones.h"
-#include "core/reports/CalculoBalanco.h"
-#include "core/reports/ConsultasBalanco.h"
+#include "core/arvores/IconesDasArvores.h"
+#include "core/consultas/CalculoBalanco.h"
+#include "core/consultas/ConsultasBalanco.h"
 #include "db/Module1.h"
 #include "platform/app/Application.h"
 #include "platform/dao/Database.h"
@@ -58,7 +58,7 @@ QString linha(const QString &descricao, value::Currency valor, int largura) {
 
 } // namespace
 
-frmBalSal::frmBalSal(QWidget *parent) : ui::Form(parent) {
+frmBalSal::frmBalSal(QWidget *parent) : platform::ui::Form(parent) {
     setObjectName(QStringLiteral("frmBalSal"));
     charts::AdicionarImagens(imagens_, {QStringLiteral("IMG_CONTA"), QStringLiteral("IMG_CONTAEXP"), QStringLiteral("IMG_CONTAEXPSEL"),
                                         QStringLiteral("IMG_CONTASEL"), QStringLiteral("IMG_RECDESP"), QStringLiteral("IMG_RECDESPSEL"),
@@ -200,14 +200,14 @@ void frmBalSal::Form_Activate() {
         }
     } catch (...) {
         FIN_TRAP_REPORT("frmBalSal", "Form_Activate");
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
     }
 }
 
 void frmBalSal::UpdateView(long &msg) {
     (void)msg;
     try {
-        if (ui::Forms::ActiveChild() == this) {
+        if (platform::ui::Forms::ActiveChild() == this) {
             cmdAtualizar_Click();
             pendente_ = false;
         } else {
@@ -222,7 +222,7 @@ void frmBalSal::cmdAtualizar_Click() {
     try {
         lblDesTotal->setText(QStringLiteral("PESQUISANDO NO BANCO DE DADOS ..."));
         lblDesTotal->repaint();
-        ui::DoEvents();
+        platform::ui::DoEvents();
         FazConsulta();
         carregado_ = true;
     } catch (...) {
@@ -230,14 +230,14 @@ void frmBalSal::cmdAtualizar_Click() {
     }
 }
 
-void frmBalSal::cmdCancel_Click() { Unload(ui::vbFormCode); }
+void frmBalSal::cmdCancel_Click() { Unload(platform::ui::vbFormCode); }
 
 void frmBalSal::keyPressEvent(QKeyEvent *e) {
     if (e->key() == Qt::Key_Escape) {
         cmdCancel_Click();
         return;
     }
-    ui::Form::keyPressEvent(e);
+    platform::ui::Form::keyPressEvent(e);
 }
 
 void frmBalSal::FazConsulta() {
@@ -248,7 +248,7 @@ void frmBalSal::FazConsulta() {
         ++consultas_;
         lblCaption->setText(TituloRelatorio);
         lblCaption->repaint();
-        ui::DoEvents();
+        platform::ui::DoEvents();
         LinhasBalanco linhas;
         if (Pedido) {
             linhas = CalcularBalanco(*fin::gDB, *Pedido);
@@ -261,7 +261,7 @@ void frmBalSal::FazConsulta() {
     } catch (...) {
         db::FecharRecordset(rs);
         fin::Trap("frmBalSal", "FazConsulta", __LINE__);
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
         fin::Reraise();
     }
 }
@@ -290,7 +290,7 @@ void frmBalSal::alinharTotal() {
 }
 
 void frmBalSal::showEvent(QShowEvent *e) {
-    ui::Form::showEvent(e);
+    platform::ui::Form::showEvent(e);
     QMetaObject::invokeMethod(this, [this] { alinharTotal(); }, Qt::QueuedConnection);
 }
 
@@ -410,7 +410,7 @@ void frmBalSal::abrirCruzado(const char *procedimento, bool listaContas, bool so
         if (!(fin::gTemDados & bit)) {
             fin::MsgBox(listaContas ? QStringLiteral("Não há contas cadastradas para se fazer balanço.")
                                     : QStringLiteral("Não há receitas ou despesas cadastradas para se fazer balanço."),
-                        ui::vbOKCancel | ui::vbInformation, platform::App::Title());
+                        platform::ui::vbOKCancel | platform::ui::vbInformation, platform::App::Title());
             throw err::AppError(err::kErrCancel, QString(), QString());
         }
         const PedidoBalanco pedido = listaContas ? PedidoBalContaEmRecDesp(codigo, DataIni, DataFim, somente)

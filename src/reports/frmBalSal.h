@@ -4,8 +4,8 @@
 // the total line above it, refreshed on every view hint, printed as a report;
 // in Modes 3 and 4 a right click on an item opens its cross balance in a new
 // window of this kind.
-#include "core/reports/PedidoBalanco.h"
-#include "core/security/CPermissao.h"
+#include "core/consultas/PedidoBalanco.h"
+#include "core/permissoes/CPermissao.h"
 #include "platform/ui/Form.h"
 #include "platform/widgets/TreeView.h"
 #include "ui/Views.h"
@@ -27,7 +27,7 @@ class Printer;
 
 namespace reports {
 
-class frmBalSal : public ui::Form, public fin::IUpdateView {
+class frmBalSal : public platform::ui::Form, public fin::IUpdateView {
     Q_OBJECT
 public:
     explicit frmBalSal(QWidget *parent = nullptr);

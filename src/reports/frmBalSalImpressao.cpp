@@ -29,7 +29,7 @@ void frmBalSal::cmdImprimir_Click() {
 void frmBalSal::ImprimeRelatorio(print::Printer &p) {
     try {
         if (tv->Count() == 0) {
-            fin::MsgBox(QStringLiteral("Nada há para ser impresso."), ui::vbOKOnly);
+            fin::MsgBox(QStringLiteral("Nada há para ser impresso."), platform::ui::vbOKOnly);
             return;
         }
         fin::CHourGlass hg;
@@ -53,7 +53,7 @@ void frmBalSal::ImprimeRelatorio(print::Printer &p) {
         } catch (...) {
         }
         hg.Show(false);
-        fin::MsgBox(QStringLiteral("Impressão concluída."), ui::vbInformation, platform::App::Title());
+        fin::MsgBox(QStringLiteral("Impressão concluída."), platform::ui::vbInformation, platform::App::Title());
     } catch (...) {
         fin::Trap("frmBalSal", "ImprimeRelatorio", __LINE__);
         fin::CancelarImpressao(p);

@@ -1,10 +1,10 @@
 #include "reports/frmExtra.h"
 
-#include "core/reports/ModosDeRelatorio.h"
-#include "core/charts/Icones.h"
-#include "core/postings/Campos.h"
-#include "core/reports/Selecao.h"
-#include "core/security/CPermissao.h"
+#include "core/consultas/ModosDeRelatorio.h"
+#include "core/arvores/IconesDasArvores.h"
+#include "core/escrita/Campos.h"
+#include "core/consultas/Selecao.h"
+#include "core/permissoes/CPermissao.h"
 #include "ui/AppContext.h"
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
@@ -52,7 +52,7 @@ QLabel *rotulo(QWidget *pai, const char *nome, const QString &texto, const QRect
     auto *l = new QLabel(texto, pai);
     l->setObjectName(QString::fromLatin1(nome));
     l->setGeometry(r);
-    ui::EncaixarRotulo(l);
+    platform::ui::EncaixarRotulo(l);
     return l;
 }
 
@@ -67,12 +67,12 @@ widgets::CheckLabel *rotuloDaCaixa(QWidget *pai, const char *nome, const QString
     auto *l = new widgets::CheckLabel(texto, ck, pai);
     l->setObjectName(QString::fromLatin1(nome));
     l->setGeometry(tw(420, topo(ck), kLargura - 540, 255));
-    ui::EncaixarRotulo(l);
+    platform::ui::EncaixarRotulo(l);
     return l;
 }
 } // namespace
 
-frmExtra::frmExtra(bool deTipos, QWidget *parent) : ui::Form(parent), deTipos_(deTipos) {
+frmExtra::frmExtra(bool deTipos, QWidget *parent) : platform::ui::Form(parent), deTipos_(deTipos) {
     setObjectName(deTipos ? QStringLiteral("frmExtraRec") : QStringLiteral("frmExtraCon"));
     setWindowTitle(deTipos ? QStringLiteral("Seleção de receitas e despesas") : QStringLiteral("Seleção de contas"));
 

@@ -33,7 +33,7 @@ class CPermissoes;
 
 namespace reports {
 
-class frmExtra : public ui::Form, public fin::INodeClickReceiver {
+class frmExtra : public platform::ui::Form, public fin::INodeClickReceiver {
     Q_OBJECT
 public:
     ~frmExtra() override;

@@ -3,8 +3,8 @@
 #include "reports/frmExtra.h"
 
 #include "db/Schema.h"
-#include "core/security/ArvoreDePermissoes.h"
-#include "core/security/CPermissao.h"
+#include "core/permissoes/ArvoreDePermissoes.h"
+#include "core/permissoes/CPermissao.h"
 #include "ui/AppContext.h"
 #include "ui/CHourGlass.h"
 #include "ui/CLockWindowUpdate.h"
@@ -87,7 +87,7 @@ void frmExtra::CarregarItens() {
                                                   "este usuário ou o cadastro de tipos de receitas e despesas está vazio.")
                                  : QStringLiteral("Não há informação de permissões de leitura em contas para este usuário "
                                                   "ou o cadastro de contas está vazio."),
-                        ui::vbOKOnly);
+                        platform::ui::vbOKOnly);
             throw err::AppError(err::kErrCancel, QString(), QString());
         }
         security::CPermissoes &itens = ContasSel();
@@ -143,8 +143,8 @@ void frmExtra::tv_NodeClick(widgets::Node *node) {
         }
         if (!postado_) {
             postado_ = true;
-            ui::Sleep(kEsperaDoClique);
-            ui::DoEvents();
+            platform::ui::Sleep(kEsperaDoClique);
+            platform::ui::DoEvents();
             fin::PostarNodeClick(tv, this, node ? node->item() : nullptr);
             return;
         }

@@ -1,6 +1,6 @@
 // The search by document: its query and the window it opens.
 #include "db/SqlTexto.h"
-#include "core/reports/ModosDeRelatorio.h"
+#include "core/consultas/ModosDeRelatorio.h"
 #include "db/Schema.h"
 #include "search/frmRetPesq.h"
 #include "ui/AppContext.h"
@@ -60,7 +60,7 @@ QString SqlPesquisaPorDocumento(const QString &texto, long tipoUsuario, long idU
 }
 
 frmRetPesq *AbrirPesquisaPorDocumento(QMdiArea *area, const QString &documento) {
-    if (area && !ui::Forms::mdiArea()) ui::Forms::setMdiArea(area);
+    if (area && !platform::ui::Forms::mdiArea()) platform::ui::Forms::setMdiArea(area);
     auto *f = new frmRetPesq();
     f->Load();
     f->setMode(reports::kPesquisaPorDocumento);

@@ -1,10 +1,10 @@
 #include "search/frmRetPesq.h"
 
-#include "core/reports/ModosDeRelatorio.h"
+#include "core/consultas/ModosDeRelatorio.h"
 #include "db/Schema.h"
 #include "search/SaldoAnterior.h"
 
-#include "core/postings/Permissoes.h"
+#include "core/escrita/Permissoes.h"
 #include "db/Module1.h"
 #include "db/SqlTexto.h"
 #include "platform/app/Application.h"
@@ -62,7 +62,7 @@ const ColunaDeProjeto kColunas[] = {
 };
 } // namespace
 
-frmRetPesq::frmRetPesq(QWidget *parent) : ui::Form(parent) {
+frmRetPesq::frmRetPesq(QWidget *parent) : platform::ui::Form(parent) {
     setObjectName(QStringLiteral("frmRetPesq"));
     resize(kLarguraDeProjeto / kTw, 6600 / kTw);
 
@@ -188,7 +188,7 @@ void frmRetPesq::Form_Load() {
             postings::PodeOperarTransferencias(*fin::gDB, fin::gIdUsuario, int(fin::gTipoUsuario));
     } catch (...) {
         FIN_TRAP_REPORT("frmRetPesq", "Form_Load");
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
     }
 }
 
@@ -212,7 +212,7 @@ void frmRetPesq::Form_Activate() {
         }
     } catch (...) {
         FIN_TRAP_REPORT("frmRetPesq", "Form_Activate");
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
     }
 }
 
@@ -283,7 +283,7 @@ void frmRetPesq::FazConsulta() {
     } catch (...) {
         consultasSemLinhaVisivel_ = 0;
         FIN_TRAP_REPORT("frmRetPesq", "FazConsulta");
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
     }
 }
 
@@ -363,7 +363,7 @@ void frmRetPesq::SelCurLine(long &lngRow) {
 bool frmRetPesq::posicionarNaSelecao(const QString &mensagemSemSelecao) {
     dao::Recordset *rs = Data1->Recordset();
     if (!rs || DBGrid1->SelBookmarks().Count() == 0) {
-        fin::MsgBox(mensagemSemSelecao, ui::vbOKOnly, QString());
+        fin::MsgBox(mensagemSemSelecao, platform::ui::vbOKOnly, QString());
         return false;
     }
     rs->SetBookmark(DBGrid1->SelBookmarks().Item(0));
@@ -373,7 +373,7 @@ bool frmRetPesq::posicionarNaSelecao(const QString &mensagemSemSelecao) {
 // ---- layout --------------------------------------------------------------------------
 
 void frmRetPesq::resizeEvent(QResizeEvent *e) {
-    ui::Form::resizeEvent(e);
+    platform::ui::Form::resizeEvent(e);
     Form_Resize();
 }
 
@@ -420,7 +420,7 @@ void frmRetPesq::ResizeGrid() {
 void frmRetPesq::UpdateView(long &msg) {
     (void)msg;
     try {
-        if (ui::Forms::ActiveChild() == this) {
+        if (platform::ui::Forms::ActiveChild() == this) {
             cmdAtualizar_Click();
             atualizacaoPendente_ = false;
         } else {

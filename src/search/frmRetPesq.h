@@ -8,7 +8,7 @@
 // activation, after its opener set the public values (Mode last), and again
 // on every view hint: at once when it is the active child, else when it is
 // next activated.
-#include "core/postings/Operacoes.h"
+#include "core/escrita/Operacoes.h"
 #include "platform/ui/Form.h"
 #include "platform/value/Currency.h"
 #include "ui/SubCls.h"
@@ -38,7 +38,7 @@ inline const QString kTituloPesquisaPorDocumento = QStringLiteral("PESQUISA DE L
 inline const QString kRotuloSaldoAnterior = QStringLiteral("ÚLTIMO SALDO GLOBAL ANTERIOR: R$ ");
 inline const QString kMsgSemLancamentos = QStringLiteral("NÃO HÁ LANÇAMENTOS NO PERÍODO INFORMADO");
 
-class frmRetPesq : public ui::Form,
+class frmRetPesq : public platform::ui::Form,
                    public fin::IUpdateView,
                    public fin::IResizeGridReceiver,
                    public fin::ISelCurLineReceiver {

@@ -2,11 +2,11 @@
 // landscape, from a clone of the window's recordset: the grid keeps its
 // position and the database is not read again.
 #include "db/Module1.h"
-#include "core/reports/ModosDeRelatorio.h"
+#include "core/consultas/ModosDeRelatorio.h"
 #include "platform/dao/Recordset.h"
 #include "platform/err/AppError.h"
 #include "platform/print/Printer.h"
-#include "platform/ui/MsgBox.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/widgets/DataGrid.h"
 #include "search/frmRetPesq.h"
 #include "ui/CHourGlass.h"
@@ -68,7 +68,7 @@ void frmRetPesq::cmdImprimir_Click() {
     try {
         dao::Recordset *rs = Recordset();
         if (!rs || rs->RecordCount() == 0) {
-            fin::MsgBox(QStringLiteral("Nada há para ser impresso."), ui::vbOKOnly);
+            fin::MsgBox(QStringLiteral("Nada há para ser impresso."), platform::ui::vbOKOnly);
             return;
         }
         dataImpressao_ = QDateTime::currentDateTime();
@@ -138,7 +138,7 @@ void frmRetPesq::imprimirPaginas(print::Printer &p, bool pesquisa) {
     } catch (...) {
     }
     hg.Show(false);
-    fin::MsgBox(QStringLiteral("Impressão concluída."), ui::vbInformation);
+    fin::MsgBox(QStringLiteral("Impressão concluída."), platform::ui::vbInformation);
 }
 
 void frmRetPesq::ImprimeCabecalho(print::Printer &p, long offsetX, long topo, long &pagina, bool pesquisa) {

@@ -1,15 +1,15 @@
 // Settling, taking a settlement back and reversing the selected posting. The
 // writes are the write core's; the window refuses what it may not do, asks,
 // says how it ended and refreshes itself and the other windows.
-#include "core/postings/Escrita.h"
+#include "core/escrita/Escrita.h"
 #include "db/Schema.h"
-#include "core/postings/HistoricoDeEstorno.h"
-#include "core/postings/Operacoes.h"
-#include "core/postings/Permissoes.h"
+#include "core/escrita/HistoricoDeEstorno.h"
+#include "core/escrita/Operacoes.h"
+#include "core/escrita/Permissoes.h"
 #include "platform/dao/Recordset.h"
 #include "platform/err/AppError.h"
 #include "platform/ui/Messages.h"
-#include "platform/ui/MsgBox.h"
+#include "platform/ui/MessageBox.h"
 #include "search/frmRetPesq.h"
 #include "ui/AppContext.h"
 #include "ui/CHourGlass.h"
@@ -27,7 +27,7 @@ namespace {
 const QString kMsgSemGravacaoConta = QStringLiteral("Você não tem permissão de gravação nesta conta.");
 const QString kMsgEstornoFeito = QStringLiteral("Estorno realizado com sucesso!");
 
-int informar(const QString &texto) { return fin::MsgBox(texto, ui::vbInformation); }
+int informar(const QString &texto) { return fin::MsgBox(texto, platform::ui::vbInformation); }
 
 // The write permissions a common user needs on the row's account and type
 // (on the account alone for the type "000"); refused with the message and the
@@ -114,10 +114,10 @@ void frmRetPesq::cmdBaixar_Click() {
             return;
         }
         exigirGravacao(rs, kMsgSemPermissaoGravacao, kMsgSemGravacaoConta);
-        const int resposta = fin::MsgBox(QStringLiteral("A previsão do lançamento se realizou?"), ui::vbYesNo);
+        const int resposta = fin::MsgBox(QStringLiteral("A previsão do lançamento se realizou?"), platform::ui::vbYesNo);
         // Only the two answers settle: a box closed any other way writes nothing.
-        if (resposta != ui::vbYes && resposta != ui::vbNo) return;
-        const QString novo = resposta == ui::vbYes ? QStringLiteral("S") : QStringLiteral("N");
+        if (resposta != platform::ui::vbYes && resposta != platform::ui::vbNo) return;
+        const QString novo = resposta == platform::ui::vbYes ? QStringLiteral("S") : QStringLiteral("N");
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
         QString recusa;
         const Desfecho desfecho =
@@ -138,9 +138,9 @@ void frmRetPesq::BaixaDeTransferencia() {
                      : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
                                       "origem também será baixado."));
         const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(idDe(rs), OperacaoEmTransferencia::Baixa);
-        const int resposta = fin::MsgBox(QStringLiteral("A previsão do lançamento se realizou?"), ui::vbYesNo);
-        if (resposta != ui::vbYes && resposta != ui::vbNo) return;
-        const QString novo = resposta == ui::vbYes ? QStringLiteral("S") : QStringLiteral("N");
+        const int resposta = fin::MsgBox(QStringLiteral("A previsão do lançamento se realizou?"), platform::ui::vbYesNo);
+        if (resposta != platform::ui::vbYes && resposta != platform::ui::vbNo) return;
+        const QString novo = resposta == platform::ui::vbYes ? QStringLiteral("S") : QStringLiteral("N");
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
         // Both legs change or neither: a leg stored with another code than the
         // one shown leaves the pair as it was.
@@ -183,8 +183,8 @@ void frmRetPesq::cmdRemBaixa_Click() {
             return;
         }
         exigirGravacao(rs, kMsgSemPermissaoGravacao, kMsgSemGravacaoConta);
-        if (fin::MsgBox(QStringLiteral("Confirma a remoção da baixa do lançamento selecionado?"), ui::vbYesNo) !=
-            ui::vbYes)
+        if (fin::MsgBox(QStringLiteral("Confirma a remoção da baixa do lançamento selecionado?"), platform::ui::vbYesNo) !=
+            platform::ui::vbYes)
             return;
         QString recusa;
         const Desfecho desfecho = Baixar(*fin::gDB, {"frmRetPesq", "cmdRemBaixa_Click"}, idDe(rs), 0, antigo,
@@ -239,7 +239,7 @@ void frmRetPesq::cmdEstornar_Click() {
                                        "remover sua baixa antes."));
             return;
         }
-        if (fin::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), ui::vbYesNo) != ui::vbYes)
+        if (fin::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), platform::ui::vbYesNo) != platform::ui::vbYes)
             return;
         if (rs.Field(QStringLiteral("Transferencia")).toInt() > 0) {
             if (podeOperarTransferencias_) EstornoDeTransferencia();
@@ -269,7 +269,7 @@ void frmRetPesq::cmdEstornar_Click() {
                                     fin::gIdUsuario, &feito, DocumentoAusente::Vazio);
         if (d != Desfecho::Gravado) {
             hg.Show(false);
-            if (d == Desfecho::Invalido) fin::MsgBox(feito.recusa, ui::vbInformation);
+            if (d == Desfecho::Invalido) fin::MsgBox(feito.recusa, platform::ui::vbInformation);
             else fin::MsgBox(MensagemDeEstornoRecusado(d));
             return;
         }
@@ -307,7 +307,7 @@ void frmRetPesq::EstornoDeTransferencia() {
         if (d != Desfecho::Gravado) {
             const FimDeEstornoRecusado fim = FimDeEstornoDeTransferencia(d, qual, desConta, feito);
             hg.Show(false);
-            fin::MsgBox(fim.mensagem, fim.informacao ? ui::vbInformation : ui::vbOKOnly);
+            fin::MsgBox(fim.mensagem, fim.informacao ? platform::ui::vbInformation : platform::ui::vbOKOnly);
             if (fim.fechaJanela) cancelar();
             return;
         }
@@ -318,7 +318,7 @@ void frmRetPesq::EstornoDeTransferencia() {
         FazConsulta();
     } catch (...) {
         FIN_TRAP(("frmRetPesq"), "EstornoDeTransferencia");
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
         fin::Reraise();
     }
 }

@@ -1,8 +1,8 @@
 #include "security/frmDetUsuario.h"
 
 #include "db/Schema.h"
-#include "core/security/CarregarPermissoes.h"
-#include "core/security/Usuarios.h"
+#include "core/permissoes/CarregarPermissoes.h"
+#include "core/permissoes/Usuarios.h"
 #include "db/CDaoTrans.h"
 #include "db/Module1.h"
 #include "db/SqlTexto.h"
@@ -47,7 +47,7 @@ QString msgCaractereRecusado(const QString &campo) {
 
 } // namespace
 
-frmDetUsuario::frmDetUsuario(QWidget *parent) : ui::Form(parent) {
+frmDetUsuario::frmDetUsuario(QWidget *parent) : platform::ui::Form(parent) {
     setObjectName(QStringLiteral("frmDetUsuario"));
     setWindowTitle(QStringLiteral("Conta de Usuário"));
     auto rotulo = [this](const QString &texto, int y) {
@@ -167,12 +167,12 @@ bool frmDetUsuario::eventFilter(QObject *o, QEvent *e) {
         else if (e->type() == QEvent::KeyPress) {
             auto *k = static_cast<QKeyEvent *>(e);
             if ((k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) && k->modifiers() == Qt::NoModifier) {
-                ui::SendTab();
+                platform::ui::SendTab();
                 return true;
             }
         }
     }
-    return ui::Form::eventFilter(o, e);
+    return platform::ui::Form::eventFilter(o, e);
 }
 
 long frmDetUsuario::tipoEscolhido() const {
@@ -201,7 +201,7 @@ void frmDetUsuario::abrirEditor(bool recDesp) {
     if (tipoEscolhido() == 1) {
         fin::MsgBox(recDesp ? QStringLiteral("Usuário tipo Administrador já tem permissões totais para todas as receitas e despesas.")
                             : QStringLiteral("Usuário tipo Administrador já tem permissões totais para todas as contas."),
-                    ui::vbOKOnly);
+                    platform::ui::vbOKOnly);
         cbTipo->setFocus();
         return;
     }
@@ -222,7 +222,7 @@ void frmDetUsuario::abrirEditor(bool recDesp) {
 // ---- validation --------------------------------------------------------------------
 
 bool frmDetUsuario::Validar() {
-    auto falha = [](const QString &msg, QWidget *foco, int estilo = ui::vbInformation) {
+    auto falha = [](const QString &msg, QWidget *foco, int estilo = platform::ui::vbInformation) {
         fin::MsgBox(msg, estilo);
         if (foco) foco->setFocus();
         return false;
@@ -252,10 +252,10 @@ bool frmDetUsuario::Validar() {
     if (mode_ == kUsuarioNovo && tipo == db::kUsuarioComum) {
         if (!movimentacoes_ || !movimentacoes_->SubItens().HasAnyPermission())
             return falha(QStringLiteral("Faltando atribuir permissões em receitas e despesas para o usuário."), cmdPermMov,
-                         ui::vbOKOnly);
+                         platform::ui::vbOKOnly);
         if (!contas_ || !contas_->SubItens().HasAnyPermission())
             return falha(QStringLiteral("Faltando atribuir permissões em contas para o usuário."), cmdPermContas,
-                         ui::vbOKOnly);
+                         platform::ui::vbOKOnly);
     }
     return true;
 }
@@ -269,24 +269,24 @@ void frmDetUsuario::cmdOK_Click() {
         if (mode_ == kUsuarioNovo) {
             Incluir();
             if (fin::MsgBox(QStringLiteral("Usuário incluído com sucesso. Deseja incluir outro?"),
-                            ui::vbYesNo | ui::vbQuestion) == ui::vbYes) {
+                            platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbYes) {
                 LimparTudo();
                 fin::UpdateAllViews(hint, this);
                 return;
             }
         } else {
             Alterar();
-            fin::MsgBox(QStringLiteral("Usuário atualizado com sucesso!"), ui::vbInformation);
+            fin::MsgBox(QStringLiteral("Usuário atualizado com sucesso!"), platform::ui::vbInformation);
         }
         Cancelado = false;
         fin::UpdateAllViews(hint, this);
-        Unload(ui::vbFormCode);
+        Unload(platform::ui::vbFormCode);
     } catch (...) {
         FIN_TRAP_REPORT("frmDetUsuario", "cmdOK_Click");
     }
 }
 
-void frmDetUsuario::cmdCancel_Click() { Unload(ui::vbFormCode); }
+void frmDetUsuario::cmdCancel_Click() { Unload(platform::ui::vbFormCode); }
 
 void frmDetUsuario::Incluir() {
     fin::CHourGlass hg;
@@ -308,7 +308,7 @@ void frmDetUsuario::Incluir() {
         trans.BegTrans();
         fin::gDB->Execute(sql, dao::dbFailOnError);
         if (fin::gDB->RecordsAffected() == 0) {
-            fin::MsgBox(QStringLiteral("Erro: falha na inclusão de usuário. Motivo indeterminado."), ui::vbOKOnly);
+            fin::MsgBox(QStringLiteral("Erro: falha na inclusão de usuário. Motivo indeterminado."), platform::ui::vbOKOnly);
             cancelar();
         }
         if (tipo != 1) {
@@ -321,7 +321,7 @@ void frmDetUsuario::Incluir() {
             }
             if (rs->RecordCount() == 0) {
                 fin::MsgBox(QStringLiteral("Erro na obtenção da identificação do usuário recém incluído."),
-                            ui::vbInformation);
+                            platform::ui::vbInformation);
                 cancelar();
             }
             const long id = long(rs->Field(QStringLiteral("id")).toInt());
@@ -340,7 +340,7 @@ void frmDetUsuario::Incluir() {
         if (fin::gErrNumero == err::db::kDuplicateKey) {
             fin::MsgBox(QStringLiteral("Erro: possivelmente já existe usuário com identificação de login igual à do usuário "
                                        "que você está tentando incluir. Verifique também nos inativos."),
-                        ui::vbOKOnly);
+                        platform::ui::vbOKOnly);
             cancelar();
         }
         fin::Reraise();
@@ -366,9 +366,9 @@ void frmDetUsuario::Alterar() {
         if (TipoDoUsuario(IdUsuario) == 1)
             fin::MsgBox(QStringLiteral("Este é o último usuário ativo com permissões de administrador e por isto não pode "
                                        "passar a ser usuário comum."),
-                        ui::vbInformation);
+                        platform::ui::vbInformation);
         else
-            fin::MsgBox(QStringLiteral("Erro: falha na atualização de usuário. Motivo indeterminado."), ui::vbOKOnly);
+            fin::MsgBox(QStringLiteral("Erro: falha na atualização de usuário. Motivo indeterminado."), platform::ui::vbOKOnly);
         cancelar();
     }
     trans.ComTrans();

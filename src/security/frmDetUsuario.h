@@ -5,7 +5,7 @@
 // writes the user's row (and, for a new common user, his permission rows)
 // in one transaction and broadcasts hint 4. A failed confirmation leaves
 // every field and tree as it was.
-#include "core/security/CPermissao.h"
+#include "core/permissoes/CPermissao.h"
 #include "platform/ui/Form.h"
 
 #include <QString>
@@ -22,7 +22,7 @@ class UpperLineEdit;
 
 namespace security {
 
-class frmDetUsuario : public ui::Form {
+class frmDetUsuario : public platform::ui::Form {
     Q_OBJECT
 public:
     explicit frmDetUsuario(QWidget *parent = nullptr);

@@ -1,7 +1,7 @@
 #include "security/frmPermissoes.h"
 
-#include "core/charts/Icones.h"
-#include "core/security/ArvoreDePermissoes.h"
+#include "core/arvores/IconesDasArvores.h"
+#include "core/permissoes/ArvoreDePermissoes.h"
 #include "ui/AppContext.h"
 #include "ui/Errors.h"
 
@@ -31,7 +31,7 @@ QMenu *menuDaJanelaPrincipal() {
 
 } // namespace
 
-frmPermissoes::frmPermissoes(bool recDesp, QWidget *parent) : ui::Form(parent), recDesp_(recDesp) {
+frmPermissoes::frmPermissoes(bool recDesp, QWidget *parent) : platform::ui::Form(parent), recDesp_(recDesp) {
     setObjectName(recDesp ? QStringLiteral("frmPermMov") : QStringLiteral("frmPermContas"));
     setWindowTitle(recDesp ? QStringLiteral("Permissões em Receitas / Despesas") : QStringLiteral("Permissões em Contas"));
     AdicionarImagensDePermissao(imagens_);
@@ -144,7 +144,7 @@ bool frmPermissoes::eventFilter(QObject *o, QEvent *e) {
             tv->setHideSelection(true);
         }
     }
-    return ui::Form::eventFilter(o, e);
+    return platform::ui::Form::eventFilter(o, e);
 }
 
 void frmPermissoes::darPermissao(long valor, const char *procedimento) {
@@ -277,6 +277,6 @@ void frmPermissoes::lv_DblClick() {
     }
 }
 
-void frmPermissoes::cmdFechar_Click() { Unload(ui::vbFormCode); }
+void frmPermissoes::cmdFechar_Click() { Unload(platform::ui::vbFormCode); }
 
 } // namespace security

@@ -7,7 +7,7 @@
 // list's selected items or to the tree's selected node. In mode 2 (an
 // existing user) each accepted change is saved at once; in any other mode
 // the changes stay in the tree the opener holds.
-#include "core/security/CPermissao.h"
+#include "core/permissoes/CPermissao.h"
 #include "platform/ui/Form.h"
 #include "platform/widgets/ListView.h"
 #include "platform/widgets/TreeView.h"
@@ -21,7 +21,7 @@ class QPushButton;
 
 namespace security {
 
-class frmPermissoes : public ui::Form {
+class frmPermissoes : public platform::ui::Form {
     Q_OBJECT
 public:
     ~frmPermissoes() override;

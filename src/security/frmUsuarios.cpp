@@ -1,6 +1,6 @@
 #include "security/frmUsuarios.h"
 
-#include "core/security/Usuarios.h"
+#include "core/permissoes/Usuarios.h"
 #include "db/Module1.h"
 #include "platform/app/Application.h"
 #include "platform/dao/Database.h"
@@ -42,7 +42,7 @@ long inteiro(const value::Value &v) { return v.isNull() ? 0 : long(v.toInt()); }
 
 } // namespace
 
-frmUsuarios::frmUsuarios(QWidget *parent) : ui::Form(parent) {
+frmUsuarios::frmUsuarios(QWidget *parent) : platform::ui::Form(parent) {
     setObjectName(QStringLiteral("frmUsuarios"));
     const QString textos[2] = {QStringLiteral("Ver Ativos"), QStringLiteral("Ver Inativos")};
     for (int i = 0; i < 2; ++i) {
@@ -147,7 +147,7 @@ void frmUsuarios::Form_Unload(bool &cancel) {
     }
 }
 
-void frmUsuarios::cmdFechar_Click() { Unload(ui::vbFormCode); }
+void frmUsuarios::cmdFechar_Click() { Unload(platform::ui::vbFormCode); }
 
 void frmUsuarios::UpdateView(long &msg) {
     try {
@@ -173,7 +173,7 @@ bool frmUsuarios::eventFilter(QObject *o, QEvent *e) {
     if (e->type() == QEvent::MouseButtonPress)
         for (int i = 0; i < 2; ++i)
             if (o == lblUsuarios[i]) opUsuarios[i]->setChecked(true);
-    return ui::Form::eventFilter(o, e);
+    return platform::ui::Form::eventFilter(o, e);
 }
 
 void frmUsuarios::opUsuarios_Click(int i) {
@@ -245,7 +245,7 @@ void frmUsuarios::cmdAdd_Click() {
 void frmUsuarios::cmdAlterar_Click() {
     try {
         if (!linhaSelecionada()) {
-            fin::MsgBox(QStringLiteral("Nenhum usuário selecionado para ser alterado."), ui::vbOKOnly);
+            fin::MsgBox(QStringLiteral("Nenhum usuário selecionado para ser alterado."), platform::ui::vbOKOnly);
             return;
         }
         dao::Recordset &rs = linha();
@@ -267,7 +267,7 @@ void frmUsuarios::cmdAlterar_Click() {
 void frmUsuarios::cmdDesativar_Click() {
     try {
         if (!linhaSelecionada()) {
-            fin::MsgBox(QStringLiteral("Nenhum usuário está selecionado."), ui::vbOKOnly);
+            fin::MsgBox(QStringLiteral("Nenhum usuário está selecionado."), platform::ui::vbOKOnly);
             return;
         }
         if (frente_ == 0) desativar();
@@ -280,12 +280,12 @@ void frmUsuarios::cmdDesativar_Click() {
 void frmUsuarios::desativar() {
     const long id = inteiro(linha().Field(QStringLiteral("id")));
     if (id == fin::gIdUsuario) {
-        fin::MsgBox(QStringLiteral("Um usuário não pode desativar a si mesmo."), ui::vbInformation);
+        fin::MsgBox(QStringLiteral("Um usuário não pode desativar a si mesmo."), platform::ui::vbInformation);
         cancelar();
     }
     if (fin::MsgBox(QStringLiteral("Tem certeza de que pretende desativar o usuário '") +
                         linha().Field(QStringLiteral("DesUsuario")).toString() + QStringLiteral("'?"),
-                    ui::vbYesNo | ui::vbQuestion) == ui::vbNo)
+                    platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbNo)
         return;
     // The type is read from the row as it is now, in the statement itself.
     fin::gDB->Execute(QStringLiteral("Update Usuarios Set Inativo = True Where Id =") + QString::number(id) +
@@ -293,10 +293,10 @@ void frmUsuarios::desativar() {
                       dao::dbFailOnError);
     if (fin::gDB->RecordsAffected() == 0) {
         if (TipoDoUsuario(id)) {
-            fin::MsgBox(kMsgUltimoAdministrador, ui::vbInformation);
+            fin::MsgBox(kMsgUltimoAdministrador, platform::ui::vbInformation);
             return;
         }
-        fin::MsgBox(QStringLiteral("O usuário selecionado não existe mais."), ui::vbInformation);
+        fin::MsgBox(QStringLiteral("O usuário selecionado não existe mais."), platform::ui::vbInformation);
     }
     aposMudanca();
 }
@@ -318,18 +318,18 @@ void frmUsuarios::cmdExcluir_Click() {
     std::unique_ptr<dao::Recordset> contagem;
     try {
         if (!linhaSelecionada()) {
-            fin::MsgBox(QStringLiteral("Nenhum usuário foi selecionado para exclusão."), ui::vbInformation);
+            fin::MsgBox(QStringLiteral("Nenhum usuário foi selecionado para exclusão."), platform::ui::vbInformation);
             return;
         }
         const long id = inteiro(linha().Field(QStringLiteral("id")));
         // Deleting oneself would leave this copy writing postings whose author is gone.
         if (id == fin::gIdUsuario) {
-            fin::MsgBox(QStringLiteral("Um usuário não pode excluir a si mesmo."), ui::vbInformation);
+            fin::MsgBox(QStringLiteral("Um usuário não pode excluir a si mesmo."), platform::ui::vbInformation);
             cancelar();
         }
         if (fin::MsgBox(QStringLiteral("Tem certeza de que pretende excluir o usuário '") +
                             linha().Field(QStringLiteral("DesUsuario")).toString() + QStringLiteral("'?"),
-                        ui::vbYesNo | ui::vbQuestion) == ui::vbNo)
+                        platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbNo)
             return;
         // One statement: a posting another copy writes meanwhile, or the last
         // active administrator, keeps the row (the cascade would take the
@@ -352,13 +352,13 @@ void frmUsuarios::cmdExcluir_Click() {
             const bool existe = TipoDoUsuario(id).has_value();
             if (lancamentos > 0)
                 fin::MsgBox(QStringLiteral("O usuário selecionado não pode ser excluído por já haverem lançamentos feitos por ele."),
-                            ui::vbInformation);
+                            platform::ui::vbInformation);
             else if (existe)
                 fin::MsgBox(QStringLiteral("Este é o último usuário ativo com permissões de administrador e por isto não "
                                            "pode ser excluído."),
-                            ui::vbInformation);
+                            platform::ui::vbInformation);
             else
-                fin::MsgBox(QStringLiteral("O usuário selecionado não existe mais."), ui::vbInformation);
+                fin::MsgBox(QStringLiteral("O usuário selecionado não existe mais."), platform::ui::vbInformation);
         }
         HabilitarDesabilitar();
     } catch (...) {
@@ -368,7 +368,7 @@ void frmUsuarios::cmdExcluir_Click() {
 }
 
 frmUsuarios *AbrirUsuarios(QMdiArea *area) {
-    if (area && !ui::Forms::mdiArea()) ui::Forms::setMdiArea(area);
+    if (area && !platform::ui::Forms::mdiArea()) platform::ui::Forms::setMdiArea(area);
     auto *f = new frmUsuarios();
     f->ShowModeless();
     return f;

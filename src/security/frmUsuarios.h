@@ -20,7 +20,7 @@ namespace security {
 
 class frmDetUsuario;
 
-class frmUsuarios : public ui::Form, public fin::IUpdateView {
+class frmUsuarios : public platform::ui::Form, public fin::IUpdateView {
     Q_OBJECT
 public:
     explicit frmUsuarios(QWidget *parent = nullptr);

@@ -2,7 +2,7 @@
 // subsystem and shows it.
 #include "shell/AberturaDeJanelas.h"
 
-#include "core/reports/ModosDeRelatorio.h"
+#include "core/consultas/ModosDeRelatorio.h"
 #include "charts/frmPlano.h"
 #include "pending/SqlPendencias.h"
 #include "pending/frmPendencias.h"
@@ -40,7 +40,7 @@ namespace {
 void AbrirExtrato(int mode) {
     const std::optional<reports::Extrato> e = reports::PedirExtrato(mode);
     if (!e) return;
-    if (area() && !ui::Forms::mdiArea()) ui::Forms::setMdiArea(area());
+    if (area() && !platform::ui::Forms::mdiArea()) platform::ui::Forms::setMdiArea(area());
     auto *f = new search::frmRetPesq();
     f->Load();
     f->ExpressaoNoHistorico = e->expressaoNoHistorico;
@@ -59,7 +59,7 @@ void AbrirRelatorio(int mode) {
     if (reports::EExtrato(mode)) {
         AbrirExtrato(mode);
     } else if (reports::EBalanco(mode)) {
-        if (area() && !ui::Forms::mdiArea()) ui::Forms::setMdiArea(area());
+        if (area() && !platform::ui::Forms::mdiArea()) platform::ui::Forms::setMdiArea(area());
         reports::AbrirBalancoDaSelecao(mode);
     }
 }

@@ -52,19 +52,19 @@ void CriarNovoBancoDeDados() {
         if (gDB && MesmoArquivo(caminho, gDB->Name())) {
             MsgBox(QStringLiteral("O arquivo escolhido é o banco de dados em uso e não pode ser substituído. "
                                   "Escolha outro nome para o novo banco de dados."),
-                   ui::vbInformation, titulo);
+                   platform::ui::vbInformation, titulo);
             JaAvisado();
         }
         if (dao::DBEngine::FileInUse(caminho)) {
             MsgBox(QStringLiteral("O arquivo escolhido está em uso por outra cópia do programa e não pode ser "
                                   "substituído. Escolha outro nome para o novo banco de dados."),
-                   ui::vbInformation, titulo);
+                   platform::ui::vbInformation, titulo);
             JaAvisado();
         }
         // The chosen file is replaced only by a complete new book.
         ampulheta.Show(true);
         novo = db::ConstruirBancoDeDados(
-            caminho, [&titulo](const QString &aviso) { MsgBox(aviso, ui::vbInformation, titulo); });
+            caminho, [&titulo](const QString &aviso) { MsgBox(aviso, platform::ui::vbInformation, titulo); });
 
         const QChar lf(10);
         const int resposta =
@@ -72,13 +72,13 @@ void CriarNovoBancoDeDados() {
                        QStringLiteral("Para utilizá-lo, faça login, inicialmente, como usuário 'ADMIN' e com a senha "
                                       "'TOQUE'.") +
                        lf + QStringLiteral("Deseja informá-lo como o seu novo banco de dados?"),
-                   ui::vbYesNo | ui::vbQuestion, titulo);
-        if (resposta != ui::vbYes)
+                   platform::ui::vbYesNo | platform::ui::vbQuestion, titulo);
+        if (resposta != platform::ui::vbYes)
             return;
         settings::SaveSetting(titulo, QStringLiteral("Settings"), QStringLiteral("DBPath"), caminho);
         MsgBox(QStringLiteral("A aplicação precisará ser encerrada para que as novas configurações tenham efeito."),
-               ui::vbOKOnly, titulo);
-        ui::PostMessage(MainForm.data(), ui::WM_CLOSE);
+               platform::ui::vbOKOnly, titulo);
+        platform::ui::PostMessage(MainForm.data(), platform::ui::WM_CLOSE);
     } catch (...) {
         FIN_TRAP_RERAISE("Module1", "CriarNovoBancoDeDados");
     }

@@ -5,7 +5,7 @@
 #include "ui/Sessao.h"
 #include "platform/app/Application.h"
 #include "platform/ui/Messages.h"
-#include "shell/Icones.h"
+#include "shell/ImagensDaJanelaPrincipal.h"
 #include "ui/SubCls.h"
 
 #include <QAction>
@@ -20,7 +20,7 @@
 namespace fin {
 namespace forms {
 
-MainForm::MainForm(QWidget *parent) : ui::Form(parent) {
+MainForm::MainForm(QWidget *parent) : platform::ui::Form(parent) {
     setObjectName(QStringLiteral("MainForm"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -57,7 +57,7 @@ void MainForm::Form_Load() {
     } catch (...) {
         FIN_TRAP_REPORT("MainForm", "MDIForm_Load");
         // Closes right after appearing, so that the unload runs and the program ends.
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
     }
 }
 
@@ -65,17 +65,17 @@ void MainForm::Form_Unload(bool &cancel) {
     (void)cancel;
     // Nothing here may keep the program from ending.
     try {
-        for (ui::Form *f : ui::Forms::Loaded())
+        for (platform::ui::Form *f : platform::ui::Forms::Loaded())
             if (f != this && f->SubWindow() && f->SubWindow()->mdiArea() == mdi_)
-                f->Unload(ui::vbFormMDIForm);
+                f->Unload(platform::ui::vbFormMDIForm);
     } catch (...) {
     }
     try {
         RemoverFundoMDI(mdi_);
     } catch (...) {
     }
-    if (ui::Forms::mdiArea() == mdi_)
-        ui::Forms::setMdiArea(nullptr);
+    if (platform::ui::Forms::mdiArea() == mdi_)
+        platform::ui::Forms::setMdiArea(nullptr);
     FecharBanco(gDB);
 }
 
@@ -117,11 +117,11 @@ bool MostrarJanelaPrincipal() {
     auto *janela = new forms::MainForm();
     MainForm = janela;
     // The frame itself is a top-level window, not a child of a client area.
-    ui::Forms::setMdiArea(nullptr);
+    platform::ui::Forms::setMdiArea(nullptr);
     janela->ShowModeless();
     if (!janela->IsLoaded())
         return false;
-    ui::Forms::setMdiArea(janela->AreaMDI());
+    platform::ui::Forms::setMdiArea(janela->AreaMDI());
     return true;
 }
 

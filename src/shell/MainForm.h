@@ -18,7 +18,7 @@ namespace fin {
 
 namespace forms {
 
-class MainForm : public ui::Form {
+class MainForm : public platform::ui::Form {
     Q_OBJECT
     // Windows below the main window set it by name before they pop up mnuPopup2.
     Q_PROPERTY(QObject *ActivePermissions READ activePermissions WRITE setActivePermissions)

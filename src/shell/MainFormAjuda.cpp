@@ -42,7 +42,7 @@ void MainForm::mnuAjuConteudo_Click() {
             const QString titulo = platform::App::Title();
             if (MsgBox(QStringLiteral("O arquivo de ajuda finoteca.chm não foi encontrado. Deseja localizá-lo por si "
                                       "mesmo?"),
-                       ui::vbYesNo | ui::vbQuestion, titulo) != ui::vbYes)
+                       platform::ui::vbYesNo | platform::ui::vbQuestion, titulo) != platform::ui::vbYes)
                 return;
             const QChar nul(u'\0');
             arquivo = MostrarDialogoCentralizado(this, kDialogoAbrir,

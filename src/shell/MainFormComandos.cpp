@@ -41,13 +41,13 @@ void MainForm::mnuCadTiposRecDesp_Click() {
 void MainForm::mnuOperLancamentos_Click() {
     try {
         if (!Tem(kTemContas)) {
-            MsgBox(QStringLiteral("Não há contas cadastradas para se fazer lançamentos."), ui::vbInformation,
+            MsgBox(QStringLiteral("Não há contas cadastradas para se fazer lançamentos."), platform::ui::vbInformation,
                    platform::App::Title());
             return;
         }
         if (!Tem(kTemRecDesp)) {
             MsgBox(QStringLiteral("Não há receitas ou despesas cadastradas para se fazer lançamentos."),
-                   ui::vbInformation, platform::App::Title());
+                   platform::ui::vbInformation, platform::App::Title());
             return;
         }
         AbrirLancamentos();
@@ -66,10 +66,10 @@ void MainForm::mnuOperPendencias_Click() {
 
 void MainForm::mnuOperPesqDoc_Click() {
     try {
-        const QString documento = ui::InputBox(QStringLiteral("Informe o número do documento a ser pesquisado:"),
+        const QString documento = platform::ui::InputBox(QStringLiteral("Informe o número do documento a ser pesquisado:"),
                                                platform::App::Title() + QStringLiteral(" - Pesquisa Por Documento"));
         if (documento.trimmed().isEmpty()) {
-            MsgBox(QStringLiteral("Nenhum documento foi informado."), ui::vbInformation, platform::App::Title());
+            MsgBox(QStringLiteral("Nenhum documento foi informado."), platform::ui::vbInformation, platform::App::Title());
             return;
         }
         AbrirPesquisaPorDocumento(documento);
@@ -81,7 +81,7 @@ void MainForm::mnuOperPesqDoc_Click() {
 void MainForm::ComandoDeRelatorio(const char *procedimento, long bit, const QString &mensagem, int mode) {
     try {
         if (!Tem(bit)) {
-            MsgBox(mensagem, ui::vbInformation, platform::App::Title());
+            MsgBox(mensagem, platform::ui::vbInformation, platform::App::Title());
             return;
         }
         AbrirRelatorio(mode);
@@ -121,7 +121,7 @@ void MainForm::mnuSegContas_Click() {
         if (gTemDados != (kTemContas | kTemRecDesp))
             MsgBox(QStringLiteral("Aviso: enquanto não forem cadastradas as contas e os tipos de receitas/despesas, ") +
                        QChar(10) + QStringLiteral("só é possível cadastrar novos usuários administradores."),
-                   ui::vbInformation, platform::App::Title());
+                   platform::ui::vbInformation, platform::App::Title());
         AbrirUsuarios();
     } catch (...) {
         FIN_TRAP_REPORT("MainForm", "mnuSegContas_Click");
@@ -135,13 +135,13 @@ void MainForm::mnuBDCaminho_Click() {
             settings::GetSetting(titulo, QStringLiteral("Settings"), QStringLiteral("DBPath"), QString());
         if (MsgBox(QStringLiteral("O caminho atual do banco de dados é: ") + QChar(10) + atual + QStringLiteral(".") +
                        QChar(10) + QStringLiteral("Deseja informar outro banco de dados?"),
-                   ui::vbYesNo | ui::vbQuestion, titulo) != ui::vbYes)
+                   platform::ui::vbYesNo | platform::ui::vbQuestion, titulo) != platform::ui::vbYes)
             return;
         const QString novo = GetDBPath(nullptr);
         if (novo.isEmpty())
             return;
         settings::SaveSetting(titulo, QStringLiteral("Settings"), QStringLiteral("DBPath"), novo);
-        MsgBox(kReiniciar, ui::vbOKOnly, titulo);
+        MsgBox(kReiniciar, platform::ui::vbOKOnly, titulo);
         Fechar();
     } catch (...) {
         FIN_TRAP_REPORT("MainForm", "mnuBDCaminho_Click");

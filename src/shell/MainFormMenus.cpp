@@ -4,7 +4,7 @@
 
 #include "ui/Errors.h"
 #include "platform/ui/Form.h"
-#include "shell/Icones.h"
+#include "shell/ImagensDaJanelaPrincipal.h"
 #include "shell/MenusDeContexto.h"
 
 #include <QAction>

@@ -5,7 +5,7 @@
 #include "platform/app/Application.h"
 #include "platform/ui/Messages.h"
 #include "ui/DialogoArquivo.h"
-#include "shell/Icones.h"
+#include "shell/ImagensDaJanelaPrincipal.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -16,7 +16,7 @@
 
 namespace fin {
 
-frmAbout::frmAbout(QWidget *parent) : ui::Form(parent) {
+frmAbout::frmAbout(QWidget *parent) : platform::ui::Form(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     // Fixed dialog: no minimise or maximise buttons.
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -80,11 +80,11 @@ void frmAbout::Form_Load() {
         CentralizarJanela(this);
     } catch (...) {
         FIN_TRAP_REPORT("frmAbout", "Form_Load");
-        ui::PostMessage(this, ui::WM_CLOSE);
+        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
     }
 }
 
-void frmAbout::cmdOK_Click() { Unload(ui::vbFormCode); }
+void frmAbout::cmdOK_Click() { Unload(platform::ui::vbFormCode); }
 
 void frmAbout::cmdSysInfo_Click() { StartSysInfo(); }
 
@@ -109,7 +109,7 @@ void frmAbout::StartSysInfo() {
             return;
     } catch (...) {
     }
-    MsgBox(QStringLiteral("System Information Is Unavailable At This Time"), ui::vbOKOnly);
+    MsgBox(QStringLiteral("System Information Is Unavailable At This Time"), platform::ui::vbOKOnly);
 }
 
 } // namespace fin

@@ -11,7 +11,7 @@ class QPushButton;
 
 namespace fin {
 
-class frmAbout : public ui::Form {
+class frmAbout : public platform::ui::Form {
     Q_OBJECT
 public:
     explicit frmAbout(QWidget *parent = nullptr);

@@ -5,9 +5,9 @@
 namespace fin {
 
 void RegistrarMensagens() {
-    gMsgNodeClick = ui::RegisterWindowMessage(QStringLiteral("$Zorvel$"));
-    gMsgGridResize = ui::RegisterWindowMessage(QStringLiteral("$MSG_GRID_RESIZE$"));
-    gMsgGridSelLine = ui::RegisterWindowMessage(QStringLiteral("$MSG_GRID_SEL_LINE$"));
+    gMsgNodeClick = platform::ui::RegisterWindowMessage(QStringLiteral("$Zorvel$"));
+    gMsgGridResize = platform::ui::RegisterWindowMessage(QStringLiteral("$MSG_GRID_RESIZE$"));
+    gMsgGridSelLine = platform::ui::RegisterWindowMessage(QStringLiteral("$MSG_GRID_SEL_LINE$"));
 }
 
 } // namespace fin

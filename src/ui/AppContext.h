@@ -5,7 +5,7 @@
 #include <QString>
 
 namespace dao { class Database; }
-namespace ui { class Form; }
+namespace platform::ui { class Form; }
 
 namespace fin {
 
@@ -34,7 +34,7 @@ inline QString gErrDescricao;
 inline QString gErrLocal;
 
 // The one main window.
-inline QPointer<ui::Form> MainForm;
+inline QPointer<platform::ui::Form> MainForm;
 
 // Registers the three window messages, in this order, into the context.
 void RegistrarMensagens();

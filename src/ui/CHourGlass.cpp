@@ -13,8 +13,8 @@ void CHourGlass::Show(bool action) {
 CHourGlass::~CHourGlass() {
     if (!shown_)
         return;
-    ui::DiscardQueuedKeyboardInput();
-    ui::DiscardQueuedMouseInput();
+    platform::ui::DiscardQueuedKeyboardInput();
+    platform::ui::DiscardQueuedMouseInput();
     platform::Screen::setMousePointer(platform::vbDefault);
 }
 

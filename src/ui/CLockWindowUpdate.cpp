@@ -5,8 +5,8 @@
 namespace fin {
 
 // A lock refused because another window is locked is not an error here.
-void CLockWindowUpdate::LockWindow(QWidget *hWnd) { (void)ui::LockWindowUpdate(hWnd); }
-void CLockWindowUpdate::UnLockWindow() { ui::LockWindowUpdate(nullptr); }
-CLockWindowUpdate::~CLockWindowUpdate() { ui::LockWindowUpdate(nullptr); }
+void CLockWindowUpdate::LockWindow(QWidget *hWnd) { (void)platform::ui::LockWindowUpdate(hWnd); }
+void CLockWindowUpdate::UnLockWindow() { platform::ui::LockWindowUpdate(nullptr); }
+CLockWindowUpdate::~CLockWindowUpdate() { platform::ui::LockWindowUpdate(nullptr); }
 
 } // namespace fin

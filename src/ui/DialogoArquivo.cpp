@@ -10,8 +10,8 @@ QString MostrarDialogoArquivo(QWidget *owner, int kind, const QString &title, co
     // The name has to fit the dialog's file buffer of 250 characters.
     if (fileName.size() > 250)
         return {};
-    ui::FileDialogRequest r;
-    r.kind = kind == kDialogoAbrir ? ui::FileDialogKind::Open : ui::FileDialogKind::Save;
+    platform::ui::FileDialogRequest r;
+    r.kind = kind == kDialogoAbrir ? platform::ui::FileDialogKind::Open : platform::ui::FileDialogKind::Save;
     r.owner = owner;
     r.title = title;
     r.fileName = fileName;
@@ -19,7 +19,7 @@ QString MostrarDialogoArquivo(QWidget *owner, int kind, const QString &title, co
     r.initialDir = initialDir;
     r.defaultExt = defaultExt;
     r.multiSelect = multiSelect;
-    return ui::ShowFileDialog(r);
+    return platform::ui::ShowFileDialog(r);
 }
 
 QString MostrarDialogoCentralizado(QWidget *owner, int kind, const QString &title, const QString &fileName,
@@ -33,6 +33,6 @@ QString MostrarDialogoCentralizado(QWidget *owner, int kind, const QString &titl
     }
 }
 
-void CentralizarJanela(QWidget *w) { ui::CenterOnScreen(w); }
+void CentralizarJanela(QWidget *w) { platform::ui::CenterOnScreen(w); }
 
 } // namespace fin

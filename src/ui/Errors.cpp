@@ -43,11 +43,11 @@ void TrataErros() {
     case err::db::kDuplicateKey:
         MsgBox(QStringLiteral("Erro: você está tentando realizar uma operação que duplicaria uma "
                               "informação que deve ser única no banco de dados."),
-               ui::vbInformation, platform::App::Title());
+               platform::ui::vbInformation, platform::App::Title());
         return;
     default:
         MsgBox(QString::number(gErrNumero) + QStringLiteral(" '") + gErrDescricao + QStringLiteral("', ") + gErrLocal,
-               ui::vbOKOnly, platform::App::Title());
+               platform::ui::vbOKOnly, platform::App::Title());
     }
 }
 

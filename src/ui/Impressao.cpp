@@ -49,7 +49,7 @@ bool CabeNaPagina(const print::Printer &p, double yPe, double reservaInferior) {
 }
 
 void PararPaginaPequena() {
-    MsgBox(kMsgPaginaPequena, ui::vbInformation, platform::App::Title());
+    MsgBox(kMsgPaginaPequena, platform::ui::vbInformation, platform::App::Title());
     throw err::AppError(err::kErrCancel, QString(), QString());
 }
 
@@ -124,7 +124,7 @@ QStringList QuebraLinha(const QString &texto, float larguraCampo, float larguraC
             const QString &palavra = palavras[i];
             if (width(palavra, larguraCaractere) > double(larguraCampo)) {
                 MsgBox(QStringLiteral("Largura de palavra maior que a largura do campo de impressão na linha."),
-                       ui::vbInformation, platform::App::Title());
+                       platform::ui::vbInformation, platform::App::Title());
                 throw err::AppError(err::kErrCancel, QString(), QString());
             }
             anterior = linha;

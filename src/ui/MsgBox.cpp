@@ -9,7 +9,7 @@ int MsgBox(const QString &prompt, int style, const QString &caption) {
     try {
         const int pointer = platform::Screen::MousePointer();
         // The box itself is answered with the ordinary pointer.
-        const int code = ui::MessageBox(prompt, style, caption);
+        const int code = platform::ui::MessageBox(prompt, style, caption);
         platform::Screen::setMousePointer(pointer);
         return code;
     } catch (...) {

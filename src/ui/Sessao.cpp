@@ -44,7 +44,7 @@ void Finalizar() {
     emAndamento = true;
     try {
         if (MainForm)
-            MainForm->Unload(ui::vbFormCode);
+            MainForm->Unload(platform::ui::vbFormCode);
     } catch (...) {
     }
     FecharBanco(gDB);

@@ -13,13 +13,13 @@ namespace {
 constexpr const char *kOldProc = "pOldWindowProc";
 
 bool callPrevious(QObject *hwnd, QEvent *e) {
-    return ui::CallWindowProc(ui::ProcFromProp(ui::GetProp(hwnd, kOldProc)), hwnd, e);
+    return platform::ui::CallWindowProc(platform::ui::ProcFromProp(platform::ui::GetProp(hwnd, kOldProc)), hwnd, e);
 }
 } // namespace
 
 bool FormWindowProc(QObject *hwnd, QEvent *e) {
-    if (e->type() == ui::RegisteredMessageEvent::type()) {
-        auto *m = static_cast<ui::RegisteredMessageEvent *>(e);
+    if (e->type() == platform::ui::RegisteredMessageEvent::type()) {
+        auto *m = static_cast<platform::ui::RegisteredMessageEvent *>(e);
         QObject *target = m->wParam();
         if (m->msg() == gMsgNodeClick) {
             if (auto *r = dynamic_cast<INodeClickReceiver *>(target))
@@ -56,15 +56,15 @@ bool MDIWindowProc(QObject *hwnd, QEvent *e) {
 }
 
 void InstalarWindowProc(QObject *hwnd, bool (*proc)(QObject *, QEvent *)) {
-    const ui::WindowProc old = ui::SetWindowProc(hwnd, proc);
-    ui::SetProp(hwnd, kOldProc, ui::ProcToProp(old));
+    const platform::ui::WindowProc old = platform::ui::SetWindowProc(hwnd, proc);
+    platform::ui::SetProp(hwnd, kOldProc, platform::ui::ProcToProp(old));
 }
 
 void RemoverWindowProc(QObject *hwnd) {
     if (!hwnd)
         return;
-    ui::SetWindowProc(hwnd, ui::ProcFromProp(ui::GetProp(hwnd, kOldProc)));
-    ui::RemoveProp(hwnd, kOldProc);
+    platform::ui::SetWindowProc(hwnd, platform::ui::ProcFromProp(platform::ui::GetProp(hwnd, kOldProc)));
+    platform::ui::RemoveProp(hwnd, kOldProc);
 }
 
 void InstalarFundoMDI(QMdiArea *area) {
@@ -78,9 +78,9 @@ void RemoverFundoMDI(QMdiArea *area) {
 }
 
 void PostarNodeClick(QObject *tree, QObject *dialog, QTreeWidgetItem *node) {
-    ui::PostMessage(tree, gMsgNodeClick, dialog, reinterpret_cast<qintptr>(node));
+    platform::ui::PostMessage(tree, gMsgNodeClick, dialog, reinterpret_cast<qintptr>(node));
 }
-void PostarGridResize(QObject *window) { ui::PostMessage(window, gMsgGridResize, window, 0); }
-void PostarGridSelLine(QObject *window, long line) { ui::PostMessage(window, gMsgGridSelLine, window, line); }
+void PostarGridResize(QObject *window) { platform::ui::PostMessage(window, gMsgGridResize, window, 0); }
+void PostarGridSelLine(QObject *window, long line) { platform::ui::PostMessage(window, gMsgGridSelLine, window, line); }
 
 } // namespace fin

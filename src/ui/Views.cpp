@@ -9,10 +9,10 @@ namespace fin {
 
 void UpdateAllViews(long &hint, const QObject *sender) {
     try {
-        QList<QPointer<ui::Form>> forms;
-        for (ui::Form *f : ui::Forms::Loaded())
+        QList<QPointer<platform::ui::Form>> forms;
+        for (platform::ui::Form *f : platform::ui::Forms::Loaded())
             forms << f;
-        for (const QPointer<ui::Form> &f : forms) {
+        for (const QPointer<platform::ui::Form> &f : forms) {
             if (!f || !f->IsLoaded() || f.data() == sender)
                 continue;
             try {

@@ -37,8 +37,8 @@ const QString kDesativada =
 const QString kSemPermissoes = QStringLiteral("Não foram definidas permissões para este usuário.");
 
 // What the user does in a sign-in dialog.
-ui::ModalAnswer Entrar(const QString &login, const QString &senha) {
-    return ui::ModalAnswer::Act([login, senha](QWidget &w) {
+platform::ui::ModalAnswer Entrar(const QString &login, const QString &senha) {
+    return platform::ui::ModalAnswer::Act([login, senha](QWidget &w) {
         auto &f = dynamic_cast<fin::frmLogin &>(w);
         EXPECT_TRUE(f.txtUsuario->text().isEmpty()) << "each attempt gets a new, empty dialog";
         f.txtUsuario->setText(login);
@@ -46,8 +46,8 @@ ui::ModalAnswer Entrar(const QString &login, const QString &senha) {
         f.cmdAplicar_Click();
     });
 }
-ui::ModalAnswer Fechar() {
-    return ui::ModalAnswer::Act([](QWidget &w) { dynamic_cast<fin::frmLogin &>(w).cmdFechar_Click(); });
+platform::ui::ModalAnswer Fechar() {
+    return platform::ui::ModalAnswer::Act([](QWidget &w) { dynamic_cast<fin::frmLogin &>(w).cmdFechar_Click(); });
 }
 
 class StartupTest : public ::testing::Test {
@@ -132,10 +132,10 @@ TEST_F(StartupTest, ChoosesTheDatabaseFile) {
             }
             // No message on a cancelled dialog; the Open dialog as the only box when asked.
             for (const auto &r : s.shown())
-                EXPECT_NE(r.kind, ui::ModalKind::MessageBox) << r.text.toStdString();
+                EXPECT_NE(r.kind, platform::ui::ModalKind::MessageBox) << r.text.toStdString();
             if (c.dialogo) {
                 ASSERT_FALSE(s.shown().empty());
-                EXPECT_EQ(s.shown().front().kind, ui::ModalKind::OpenFile);
+                EXPECT_EQ(s.shown().front().kind, platform::ui::ModalKind::OpenFile);
                 EXPECT_EQ(s.shown().front().caption, kTitulo + QStringLiteral(" - Informe o caminho do banco de dados"));
                 EXPECT_EQ(s.shown().front().filter, QStringLiteral("Bancos de dados do Access (*.mdb)"));
             }
@@ -193,7 +193,7 @@ TEST_F(StartupTest, SignInOutcomes) {
         QStringList mostradas;
         std::vector<int> estilos;
         for (const auto &r : s.shown())
-            if (r.kind == ui::ModalKind::MessageBox) {
+            if (r.kind == platform::ui::ModalKind::MessageBox) {
                 mostradas << r.text;
                 estilos.push_back(r.style);
                 EXPECT_EQ(r.caption, kTitulo);
@@ -301,12 +301,12 @@ TEST_F(StartupTest, StoredFileThatDoesNotOpenIsReportedAndTheOpenDialogOffered) 
         EXPECT_EQ(fin::Main(), c.escolheOutro);
         ASSERT_GE(s.shown().size(), 2u);
         const auto &relato = s.shown()[0];
-        EXPECT_EQ(relato.kind, ui::ModalKind::MessageBox);
+        EXPECT_EQ(relato.kind, platform::ui::ModalKind::MessageBox);
         EXPECT_TRUE(relato.text.contains(QStringLiteral("', em Module1_Main, linha: "))) << relato.text.toStdString();
         EXPECT_TRUE(relato.text.startsWith(QString::number(c.erro) + QStringLiteral(" '"))) << relato.text.toStdString();
         EXPECT_TRUE(relato.text.contains(QStringLiteral("está danificado ou não é um banco de dados deste sistema")))
             << relato.text.toStdString();
-        EXPECT_EQ(s.shown()[1].kind, ui::ModalKind::OpenFile);
+        EXPECT_EQ(s.shown()[1].kind, platform::ui::ModalKind::OpenFile);
         EXPECT_EQ(Configuracao(), c.escolheOutro ? bom : c.arquivo);
         fin::Finalizar();
     }
@@ -363,7 +363,7 @@ TEST_F(StartupTest, FileThatOpensButCannotServeAsTheBookIsReportedBeforeTheSignI
             EXPECT_TRUE(relato.contains(QStringLiteral("não é um banco de dados completo deste sistema")))
                 << relato.toStdString();
             EXPECT_TRUE(relato.contains(QString::fromUtf8(c.falta))) << relato.toStdString();
-            EXPECT_EQ(s.shown()[1].kind, ui::ModalKind::OpenFile) << "offered before any sign-in";
+            EXPECT_EQ(s.shown()[1].kind, platform::ui::ModalKind::OpenFile) << "offered before any sign-in";
             EXPECT_EQ(Configuracao(), escolheOutro ? bom : c.arquivo);
             EXPECT_EQ(fin::gDB != nullptr, escolheOutro);
             fin::Finalizar();
@@ -395,7 +395,7 @@ TEST_F(StartupTest, ReadOnlyBookIsReportedBeforeTheSignIn) {
     const QString relato = s.shown()[0].text;
     EXPECT_TRUE(relato.startsWith(QStringLiteral("3027 '"))) << relato.toStdString();
     EXPECT_TRUE(relato.contains(QStringLiteral("não pode ser gravado"))) << relato.toStdString();
-    EXPECT_EQ(s.shown()[1].kind, ui::ModalKind::OpenFile);
+    EXPECT_EQ(s.shown()[1].kind, platform::ui::ModalKind::OpenFile);
 }
 
 // The typed login and password are literals of the statement, whatever the

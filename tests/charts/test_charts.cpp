@@ -1,7 +1,7 @@
 // The charts: code generation, lazy trees, the deletion rule, the editor
 // windows' commands, the item dialogs and the printed chart.
 #include "ui/AppContext.h"
-#include "core/charts/Arvores.h"
+#include "core/arvores/Arvores.h"
 #include "charts/frmItemDet.h"
 #include "charts/frmPlano.h"
 #include "db/CDaoTrans.h"
@@ -13,8 +13,8 @@
 #include "platform/widgets/ActiveText.h"
 #include "platform/widgets/UpperLineEdit.h"
 #include "support/Paginas.h"
-#include "core/postings/Escrita.h"
-#include "core/postings/SaldoInicial.h"
+#include "core/escrita/Escrita.h"
+#include "core/escrita/SaldoInicial.h"
 #include "support/ErrorOf.h"
 #include "support/Oracle.h"
 #include "support/LivroNovo.h"
@@ -551,7 +551,7 @@ TEST_F(Charts, LabelsShowTheirWholeTextInTheEditorsAndDialogs) {
     charts::frmMovimentacoes tipos;
     charts::frmContaDet contaDet;
     charts::frmMovDet movDet;
-    for (ui::Form *janela : std::initializer_list<ui::Form *>{&contas, &tipos, &contaDet, &movDet}) {
+    for (platform::ui::Form *janela : std::initializer_list<platform::ui::Form *>{&contas, &tipos, &contaDet, &movDet}) {
         for (QLabel *rotulo : janela->findChildren<QLabel *>()) {
             SCOPED_TRACE(janela->objectName().toStdString() + " " + rotulo->text().toStdString());
             const int precisa = rotulo->wordWrap() ? rotulo->heightForWidth(rotulo->width()) : rotulo->sizeHint().height();

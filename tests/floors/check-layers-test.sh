@@ -8,14 +8,14 @@ script="$(cd "$(dirname "$0")/../.." && pwd)/scripts/check-layers.sh"
 t=$(mktemp -d)
 trap 'rm -rf "$t"' EXIT
 s=$t/src
-mkdir -p "$s"/core/postings "$s"/shell "$s"/charts "$s"/postings
-touch "$s"/shell/MainForm.h "$s"/postings/frmLancamentos.h "$s"/core/postings/Escrita.h
-printf '%s\n' '#include "Escrita.h"' '#include "core/postings/Escrita.h"' '#include <core/postings/Escrita.h>' \
-  '#include <QString>' '#include "moc_ok.cpp"' >"$s"/core/postings/ok.cpp
+mkdir -p "$s"/core/escrita "$s"/shell "$s"/charts "$s"/postings
+touch "$s"/shell/MainForm.h "$s"/postings/frmLancamentos.h "$s"/core/escrita/Escrita.h
+printf '%s\n' '#include "Escrita.h"' '#include "core/escrita/Escrita.h"' '#include <core/escrita/Escrita.h>' \
+  '#include <QString>' '#include "moc_ok.cpp"' >"$s"/core/escrita/ok.cpp
 printf '%s\n' '#include "../../shell/MainForm.h"' '#  include "core/../shell/MainForm.h"' \
-  '#include <core/../shell/MainForm.h>' '  #include "./shell/MainForm.h"' >"$s"/core/postings/up.cpp
+  '#include <core/../shell/MainForm.h>' '  #include "./shell/MainForm.h"' >"$s"/core/escrita/up.cpp
 printf '%s\n' '#include "../postings/frmLancamentos.h"' ' # include <postings/frmLancamentos.h>' \
-  '#include "postings/frmLancamentos.h"' '#include "core/postings/Escrita.h"' >"$s"/charts/side.cpp
+  '#include "postings/frmLancamentos.h"' '#include "core/escrita/Escrita.h"' >"$s"/charts/side.cpp
 
 if out=$("$script" "$s"); then
   echo "check-layers.sh passed a tree with bad includes"; exit 1
@@ -23,14 +23,14 @@ fi
 expected="charts/side.cpp:1: \"../postings/frmLancamentos.h\" is written relative to its own folder; name it from src/ (postings/frmLancamentos.h)
 charts/side.cpp:2: includes postings/frmLancamentos.h (another subsystem's windows)
 charts/side.cpp:3: includes postings/frmLancamentos.h (another subsystem's windows)
-core/postings/up.cpp:1: \"../../shell/MainForm.h\" is written relative to its own folder; name it from src/ (shell/MainForm.h)
-core/postings/up.cpp:2: \"core/../shell/MainForm.h\" goes through other folders; name it from src/ (shell/MainForm.h)
-core/postings/up.cpp:3: \"core/../shell/MainForm.h\" goes through other folders; name it from src/ (shell/MainForm.h)
-core/postings/up.cpp:4: \"./shell/MainForm.h\" goes through other folders; name it from src/ (shell/MainForm.h)"
+core/escrita/up.cpp:1: \"../../shell/MainForm.h\" is written relative to its own folder; name it from src/ (shell/MainForm.h)
+core/escrita/up.cpp:2: \"core/../shell/MainForm.h\" goes through other folders; name it from src/ (shell/MainForm.h)
+core/escrita/up.cpp:3: \"core/../shell/MainForm.h\" goes through other folders; name it from src/ (shell/MainForm.h)
+core/escrita/up.cpp:4: \"./shell/MainForm.h\" goes through other folders; name it from src/ (shell/MainForm.h)"
 got=$(sort <<<"$out")
 if [ "$got" != "$expected" ]; then
   echo "expected:"; echo "$expected"; echo "got:"; echo "$got"; exit 1
 fi
-rm "$s"/core/postings/up.cpp "$s"/charts/side.cpp
+rm "$s"/core/escrita/up.cpp "$s"/charts/side.cpp
 "$script" "$s" || { echo "check-layers.sh refused a tree with good includes"; exit 1; }
 echo ok

@@ -4,10 +4,10 @@
 #include "postings/LancamentosFixture.h"
 #include "pending/SqlPendencias.h"
 #include "pending/frmPendencias.h"
-#include "core/postings/Escrita.h"
-#include "core/postings/Operacoes.h"
+#include "core/escrita/Escrita.h"
+#include "core/escrita/Operacoes.h"
 #include "pending/frmPendenciasComum.h"
-#include "platform/ui/MsgBox.h"
+#include "platform/ui/MessageBox.h"
 #include "ui/Views.h"
 
 #include <QMdiArea>
@@ -80,7 +80,7 @@ protected:
     pending::frmPendencias *abrirNaArea(QMdiArea &area, QSize tamanho) {
         area.resize(tamanho);
         area.show();
-        ui::Forms::setMdiArea(&area);
+        platform::ui::Forms::setMdiArea(&area);
         auto *f = pending::AbrirPendencias(pending::SqlPendencias(1, 1, hoje()), &area);
         if (!f) return nullptr;
         f->Activate();

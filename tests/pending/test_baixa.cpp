@@ -5,7 +5,7 @@
 #include "platform/dao/Engine.h"
 #include "platform/dao/Workspace.h"
 #include "platform/ui/Input.h"
-#include "core/postings/Operacoes.h"
+#include "core/escrita/Operacoes.h"
 
 #include <sqlite3.h>
 
@@ -34,17 +34,17 @@ TEST_F(Pendencias, SettlingEachCodeByEachAnswerMovesTheBalancesAsTheOracleSays) 
         const char *depois;
     };
     // From '?' by Yes and No, then from what each answer left.
-    const Caso casos[] = {{"?", ui::vbYes, "S"}, {"S", ui::vbYes, "S"}, {"S", ui::vbNo, "N"},
-                          {"N", ui::vbNo, "N"}, {"N", ui::vbYes, "S"}, {"S", ui::vbNo, "N"}};
+    const Caso casos[] = {{"?", platform::ui::vbYes, "S"}, {"S", platform::ui::vbYes, "S"}, {"S", platform::ui::vbNo, "N"},
+                          {"N", platform::ui::vbNo, "N"}, {"N", platform::ui::vbYes, "S"}, {"S", platform::ui::vbNo, "N"}};
     for (long id : {receita, despesa}) {
         for (const Caso &c : casos) {
             selecionar(f, id);
             ASSERT_EQ(f->Fgrid->TextMatrix(f->Fgrid->RowSel(), 1), QString::fromLatin1(c.antes));
             Script s;
-            s.push(ui::ModalAnswer::Button(c.resposta)).ok();
+            s.push(platform::ui::ModalAnswer::Button(c.resposta)).ok();
             f->cmdBaixar_Click();
             EXPECT_EQ(s.shown()[0].text, pending::kPerguntaRealizou);
-            EXPECT_EQ(s.shown()[0].style, ui::vbYesNo);
+            EXPECT_EQ(s.shown()[0].style, platform::ui::vbYesNo);
             EXPECT_EQ(s.shownTexts().last(), QStringLiteral("Baixa realizada com sucesso!"));
             EXPECT_EQ(codigo(id), QString::fromLatin1(c.depois));
             EXPECT_EQ(f->Fgrid->TextMatrix(f->Fgrid->RowSel(), 1), QString::fromLatin1(c.depois));
@@ -89,9 +89,9 @@ TEST_F(Pendencias, AnAnswerOtherThanYesOrNoWritesNothing) {
     plano();
     const long id = lancar("001", "003", 100, hoje());
     auto *f = abrirLista();
-    for (int resposta : {0, ui::vbCancel}) {
+    for (int resposta : {0, platform::ui::vbCancel}) {
         Script s;
-        s.push(ui::ModalAnswer::Button(resposta));
+        s.push(platform::ui::ModalAnswer::Button(resposta));
         f->cmdBaixar_Click();
         EXPECT_EQ(codigo(id), QStringLiteral("?"));
         EXPECT_EQ(f->Fgrid->TextMatrix(1, 1), QStringLiteral("?"));
@@ -100,7 +100,7 @@ TEST_F(Pendencias, AnAnswerOtherThanYesOrNoWritesNothing) {
     f->Fgrid->setTextMatrix(1, 1, QStringLiteral("S"));
     const_cast<postings::CRowData &>(*f->Linhas().find(QString::number(f->Fgrid->RowData(1)))).Realizado = QStringLiteral("S");
     Script s;
-    s.push(ui::ModalAnswer::Button(ui::vbCancel));
+    s.push(platform::ui::ModalAnswer::Button(platform::ui::vbCancel));
     f->cmdRemBaixa_Click();
     EXPECT_EQ(codigo(id), QStringLiteral("S"));
 }
@@ -162,14 +162,14 @@ TEST_F(Pendencias, ATransferIsSettledAndTakenBackFromEitherLegTogether) {
         const char *aviso;
     };
     const Passo passos[] = {
-        {false, false, ui::vbNo, "N", "Por ser este o lançamento de origem de uma transferência, o lançamento de destino "
+        {false, false, platform::ui::vbNo, "N", "Por ser este o lançamento de origem de uma transferência, o lançamento de destino "
                                       "também será baixado."},
-        {true, false, ui::vbYes, "S", "Por ser este o lançamento de destino de uma transferência, o lançamento de origem "
+        {true, false, platform::ui::vbYes, "S", "Por ser este o lançamento de destino de uma transferência, o lançamento de origem "
                                       "também será baixado."},
-        {true, false, ui::vbNo, "N", nullptr},
+        {true, false, platform::ui::vbNo, "N", nullptr},
         {false, true, 0, "?", "Por ser este o lançamento de origem de uma transferência, o lançamento de destino também "
                               "terá a baixa removida."},
-        {true, false, ui::vbYes, "S", nullptr},
+        {true, false, platform::ui::vbYes, "S", nullptr},
         {true, true, 0, "?", "Por ser este o lançamento de destino de uma transferência, o lançamento de origem também "
                              "terá a baixa removida"},
     };
@@ -177,7 +177,7 @@ TEST_F(Pendencias, ATransferIsSettledAndTakenBackFromEitherLegTogether) {
         selecionar(f, p.pelaEntrada ? t.idEntrada : t.idSaida);
         Script s;
         s.ok();
-        if (!p.remover) s.push(ui::ModalAnswer::Button(p.resposta));
+        if (!p.remover) s.push(platform::ui::ModalAnswer::Button(p.resposta));
         s.ok();
         if (p.remover) f->cmdRemBaixa_Click();
         else f->cmdBaixar_Click();
@@ -221,7 +221,7 @@ TEST_F(Pendencias, TransferLegsThatDisagreeOrAreMissingChangeNothingAndClose) {
     f->cmdBaixar_Click();
     EXPECT_EQ(s.shownTexts().last(), postings::kMsgFaltaPerna);
     EXPECT_EQ(codigo(u.idEntrada), QStringLiteral("?"));
-    ui::DoEvents();
+    platform::ui::DoEvents();
     EXPECT_FALSE(f->IsLoaded());
     db->Execute(QStringLiteral("UPDATE Lancamentos SET Transferencia = 1 WHERE Id = %1").arg(u.idSaida));
     // The other leg deleted.
@@ -235,7 +235,7 @@ TEST_F(Pendencias, TransferLegsThatDisagreeOrAreMissingChangeNothingAndClose) {
     s.ok().ok();
     g->cmdBaixar_Click();
     EXPECT_EQ(s.shownTexts().last(), postings::kMsgFaltaPerna);
-    ui::DoEvents();
+    platform::ui::DoEvents();
     EXPECT_FALSE(g->IsLoaded());
     // Put the book back as a whole for the oracle.
     db->Execute(QStringLiteral("DELETE FROM Lancamentos WHERE Id = %1").arg(u.idEntrada));
@@ -261,7 +261,7 @@ TEST_F(Pendencias, ACommonUserIsRefusedNamingTheSameLegsAccountFromEitherLeg) {
                   QStringLiteral("Você não pode fazer esta baixa por não ter permissão de gravação na conta 'BANCO' de um "
                                  "dos lançamentos criados na tranferência que está sendo baixada."));
         EXPECT_EQ(codigo(serial), QStringLiteral("?"));
-        ui::DoEvents();
+        platform::ui::DoEvents();
         EXPECT_FALSE(f->IsLoaded());
     }
 }
@@ -285,7 +285,7 @@ TEST_F(Pendencias, AFileKeptBusyDuringASettlementShowsTheLockMessageAndKeepsTheW
         EXPECT_EQ(s.shownTexts().last(), postings::kMsgBloqueio);
         EXPECT_EQ(codigo(serial), QStringLiteral("?"));
         EXPECT_EQ(f->Fgrid->TextMatrix(f->Fgrid->RowSel(), 1), QStringLiteral("?"));
-        ui::DoEvents();
+        platform::ui::DoEvents();
         EXPECT_TRUE(f->IsLoaded());
     }
     ws.Rollback();

@@ -5,8 +5,8 @@
 #include "platform/dao/Engine.h"
 #include "platform/dao/Workspace.h"
 #include "platform/ui/Input.h"
-#include "core/postings/HistoricoDeEstorno.h"
-#include "core/postings/Permissoes.h"
+#include "core/escrita/HistoricoDeEstorno.h"
+#include "core/escrita/Permissoes.h"
 
 #include <sqlite3.h>
 
@@ -184,7 +184,7 @@ TEST_F(Pendencias, TransferReversalFailuresCloseTheWindowOrKeepItAsEachCaseAsks)
     EXPECT_EQ(s.shownTexts().last(),
               QStringLiteral("Você não pode fazer este estorno por não ter permissão de gravação na conta 'BANCO' de um dos "
                              "lançamentos criados na tranferência que está sendo estornada."));
-    ui::DoEvents();
+    platform::ui::DoEvents();
     EXPECT_FALSE(f->IsLoaded());
     // The destination account deactivated: everything undone, the window stays.
     fin::gIdUsuario = 1;
@@ -197,14 +197,14 @@ TEST_F(Pendencias, TransferReversalFailuresCloseTheWindowOrKeepItAsEachCaseAsks)
     f->cmdEstornar_Click();
     EXPECT_EQ(s.shownTexts().last(), QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta 'BANCO' foi desativada."));
     EXPECT_EQ(lancamentos(), 2);
-    ui::DoEvents();
+    platform::ui::DoEvents();
     EXPECT_TRUE(f->IsLoaded());
     db->Execute(QStringLiteral("UPDATE Contas SET Inativa = False"));
     // A blank history keeps it open; the first leg reversed meanwhile closes it.
     s.clear();
     s.yes().ok().text(QString()).ok();
     f->cmdEstornar_Click();
-    ui::DoEvents();
+    platform::ui::DoEvents();
     EXPECT_TRUE(f->IsLoaded());
     ASSERT_EQ(postings::Baixar(*db, kOnde, t.idSaida, t.idEntrada, QStringLiteral("?"), QStringLiteral("N")),
               postings::Desfecho::Gravado);
@@ -212,7 +212,7 @@ TEST_F(Pendencias, TransferReversalFailuresCloseTheWindowOrKeepItAsEachCaseAsks)
     s.yes().ok().text(QStringLiteral("H")).ok();
     f->cmdEstornar_Click();
     EXPECT_EQ(s.shownTexts().last(), kNaoEstornou);
-    ui::DoEvents();
+    platform::ui::DoEvents();
     EXPECT_FALSE(f->IsLoaded());
     EXPECT_EQ(lancamentos(), 2);
 }
@@ -223,7 +223,7 @@ TEST_F(Pendencias, TheReversalsRowsComeIntoViewSelected) {
     for (int i = 0; i < 40; ++i) ids.push_back(lancar("001", "003", 100 + i, hoje().addDays(-40 + i)));
     const auto t = transferir("001", "002", 700, hoje().addDays(-50));
     auto *f = abrirLista();
-    ui::DoEvents();
+    platform::ui::DoEvents();
     auto naVista = [&](int r) {
         const int y = f->Fgrid->rowViewportPosition(r);
         return y >= 0 && y + f->Fgrid->rowHeight(r) <= f->Fgrid->viewport()->height();

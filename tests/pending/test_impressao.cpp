@@ -67,7 +67,7 @@ TEST_F(Impressao, AShortListPrintsOnePageAndSaysSo) {
     s.ok();
     f->ImprimePendencias(p);
     EXPECT_EQ(s.shownTexts(), QStringList{kConcluida});
-    EXPECT_EQ(s.shown()[0].style, ui::vbInformation);
+    EXPECT_EQ(s.shown()[0].style, platform::ui::vbInformation);
     EXPECT_EQ(p.Orientation(), print::vbPRORLandscape);
     EXPECT_EQ(p.PaperSize(), print::vbPRPSA4);
     EXPECT_EQ(p.documentsEnded(), 1);

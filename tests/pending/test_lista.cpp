@@ -107,10 +107,10 @@ TEST_F(Pendencias, NothingPendingShowsItsMessageOnlyAndTheWindowCloses) {
     auto *f = abrirLista();
     ASSERT_EQ(s.shown().size(), 1u);
     EXPECT_EQ(s.shown()[0].text, pending::kMsgNadaPendente);
-    EXPECT_EQ(s.shown()[0].style, ui::vbInformation);
+    EXPECT_EQ(s.shown()[0].style, platform::ui::vbInformation);
     EXPECT_FALSE(f->isEnabled()) << "unavailable until it closes";
     EXPECT_FALSE(f->JaAtivada());
-    ui::DoEvents();
+    platform::ui::DoEvents();
     EXPECT_FALSE(f->IsLoaded());
 }
 
@@ -158,8 +158,8 @@ TEST_F(Pendencias, TheGridFitsTheWindowExceptWhenTooSmallOrMinimised) {
     ASSERT_NE(f, nullptr);
     auto ajustar = [&](int largura, int altura) {
         f->SubWindow()->resize(largura, altura);
-        ui::DoEvents();
-        ui::DoEvents();
+        platform::ui::DoEvents();
+        platform::ui::DoEvents();
     };
     auto soma = [&] {
         long s = 0;
@@ -181,14 +181,14 @@ TEST_F(Pendencias, TheGridFitsTheWindowExceptWhenTooSmallOrMinimised) {
     }
     ajustar(900, 500);
     f->SubWindow()->showMinimized();
-    ui::DoEvents();
+    platform::ui::DoEvents();
     EXPECT_EQ(f->Fgrid->size(), antes);
     f->SubWindow()->showNormal();
     ajustar(1100, 600);
     EXPECT_EQ(f->Fgrid->width(), f->width());
     EXPECT_GT(f->Fgrid->ColWidth(7), historico);
     f->Unload();
-    ui::Forms::setMdiArea(nullptr);
+    platform::ui::Forms::setMdiArea(nullptr);
 }
 
 // The rows never scroll sideways: at the size the window opens with, the
@@ -217,8 +217,8 @@ TEST_F(Pendencias, TheColumnsFitTheWindowWithoutScrollingSideways) {
     for (const Caso &c : casos) {
         SCOPED_TRACE(c.nome);
         if (c.janela.isValid()) f->SubWindow()->resize(c.janela);
-        ui::DoEvents();
-        ui::DoEvents();
+        platform::ui::DoEvents();
+        platform::ui::DoEvents();
         long soma = 0;
         for (int col = 0; col < f->Fgrid->Cols(); ++col) soma += f->Fgrid->ColWidth(col);
         const long dentro = long(f->Fgrid->viewport()->width()) * 15;
@@ -236,7 +236,7 @@ TEST_F(Pendencias, TheColumnsFitTheWindowWithoutScrollingSideways) {
         }
     }
     f->Unload();
-    ui::Forms::setMdiArea(nullptr);
+    platform::ui::Forms::setMdiArea(nullptr);
 }
 
 TEST_F(Pendencias, TheWindowsAccessKeysComeBeforeTheMenuTitles) {
@@ -267,7 +267,7 @@ TEST_F(Pendencias, TheWindowProcedureIsTheSharedOneWhileLoaded) {
     plano();
     lancar("001", "003", 100, hoje());
     auto *f = abrirLista();
-    EXPECT_TRUE(ui::GetProp(f, "pOldWindowProc").isValid());
+    EXPECT_TRUE(platform::ui::GetProp(f, "pOldWindowProc").isValid());
     f->Unload();
-    EXPECT_FALSE(ui::GetProp(f, "pOldWindowProc").isValid());
+    EXPECT_FALSE(platform::ui::GetProp(f, "pOldWindowProc").isValid());
 }

@@ -8,8 +8,8 @@
 #include "platform/dao/Engine.h"
 #include "platform/dao/Workspace.h"
 #include "platform/ui/Input.h"
-#include "core/postings/Escrita.h"
-#include "core/postings/Operacoes.h"
+#include "core/escrita/Escrita.h"
+#include "core/escrita/Operacoes.h"
 #include "postings/frmTrans.h"
 #include "db/Schema.h"
 #include "platform/err/AppError.h"
@@ -207,7 +207,7 @@ TEST_F(Lancamentos, AccountDeactivatedMeanwhileWritesNothing) {
 }
 
 // A window that counts the broadcasts it receives.
-class Espiao : public ui::Form, public fin::IUpdateView {
+class Espiao : public platform::ui::Form, public fin::IUpdateView {
 public:
     std::vector<long> dicas;
     void UpdateView(long &msg) override { dicas.push_back(msg); }
@@ -250,7 +250,7 @@ TEST_F(Lancamentos, ReversalWritesTheCompensationAndRefusesTwiceAndReversals) {
     f->cmdConfirmar_Click();
     f->Fgrid->setRow(1);
     // A confirmation closed without Yes or No writes nothing.
-    s.push(ui::ModalAnswer::Button(0));
+    s.push(platform::ui::ModalAnswer::Button(0));
     f->cmdEstornar_Click();
     EXPECT_EQ(lancamentos(), 2);
     // A quote and an over-long history are asked for again; lower case is stored upper.
@@ -582,7 +582,7 @@ TEST_F(Lancamentos, TransferWithAMissingLinkClosesTheWindowAndWritesNothing) {
     f->cmdEstornar_Click();
     EXPECT_EQ(s.shown().back().text,
               QStringLiteral("Erro: faltando informação sobre o lançamento correspondente na operação de transferência."));
-    ui::DoEvents();
+    platform::ui::DoEvents();
     EXPECT_FALSE(f->IsLoaded());
     EXPECT_EQ(lancamentos(), 1);
     db->Execute(QStringLiteral("UPDATE Lancamentos SET Valor = 0"));
@@ -739,7 +739,7 @@ TEST_F(Lancamentos, HintsOneAndThreeRefillTheListsAndCloseWhenNothingIsLeft) {
     }
     EXPECT_EQ(erro, err::kErrCancel);
     EXPECT_EQ(s.shown().back().text, postings::kMsgSemRecDesp);
-    ui::DoEvents();
+    platform::ui::DoEvents();
     EXPECT_FALSE(f->IsLoaded());
 }
 
@@ -750,6 +750,6 @@ TEST_F(Lancamentos, NoAccountToPostToShowsTheMessageAndCloses) {
     auto *f = new postings::frmLancamentos();
     f->Load();
     EXPECT_EQ(s.shownTexts(), QStringList{postings::kMsgSemContas});
-    ui::DoEvents();
+    platform::ui::DoEvents();
     EXPECT_FALSE(f->IsLoaded());
 }

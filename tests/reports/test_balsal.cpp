@@ -1,8 +1,8 @@
 // The balance window: lines and tree from result rows, refresh rules, right
 // clicks and cross balances, the total line, and the printed report.
-#include "core/reports/LivroDeBalancos.h"
+#include "core/consultas/LivroDeBalancos.h"
 
-#include "core/reports/CalculoBalanco.h"
+#include "core/consultas/CalculoBalanco.h"
 #include "platform/print/RecordingPrinter.h"
 #include "support/Paginas.h"
 #include "reports/ComandosDeBalanco.h"
@@ -10,7 +10,7 @@
 #include "reports/frmExtra.h"
 #include "platform/widgets/ActiveText.h"
 #include "platform/widgets/UpperLineEdit.h"
-#include "platform/ui/MsgBox.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -115,15 +115,15 @@ protected:
     void SetUp() override {
         LivroDeBalancos::SetUp();
         fin::gTemDados = fin::kTemContas | fin::kTemRecDesp;
-        ui::Forms::setMdiArea(&area);
+        platform::ui::Forms::setMdiArea(&area);
         area.resize(900, 700);
         area.show();
     }
     void TearDown() override {
         for (QMdiSubWindow *s : area.subWindowList())
-            if (auto *f = qobject_cast<ui::Form *>(s->widget()))
+            if (auto *f = qobject_cast<platform::ui::Form *>(s->widget()))
                 if (f->IsLoaded()) f->Unload();
-        ui::Forms::setMdiArea(nullptr);
+        platform::ui::Forms::setMdiArea(nullptr);
         LivroDeBalancos::TearDown();
     }
     frmBalSal *abrir(long mode, const PedidoBalanco &p, const QString &titulo = QStringLiteral("BALANÇO")) {
@@ -211,7 +211,7 @@ TEST_F(JanelaNoLivro, CliqueDireitoForaDosNosEnosModosDeSaldo) {
         a->mnuBalRecDespEmConta_Click();
         ASSERT_EQ(script.shown().size(), 1u);
         EXPECT_EQ(script.shown().front().text, QStringLiteral("Não há receitas ou despesas cadastradas para se fazer balanço."));
-        EXPECT_EQ(script.shown().front().style, ui::vbOKCancel | ui::vbInformation);
+        EXPECT_EQ(script.shown().front().style, platform::ui::vbOKCancel | platform::ui::vbInformation);
         EXPECT_EQ(janelas().size(), 1);
         fin::gTemDados = fin::kTemContas | fin::kTemRecDesp;
         clicarDireito(*a->tv, QPoint(no.x(), a->tv->viewport()->height() - 2));

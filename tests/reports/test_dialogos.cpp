@@ -1,8 +1,8 @@
 // The selection dialogs: layout per Mode, validation, titles and the values
 // they hand back, and the item tree with its marks.
 #include "LivroDeExtratos.h"
-#include "core/reports/Selecao.h"
-#include "core/security/CPermissao.h"
+#include "core/consultas/Selecao.h"
+#include "core/permissoes/CPermissao.h"
 #include "reports/frmExtra.h"
 #include "platform/ui/Input.h"
 #include "platform/widgets/ActiveText.h"
@@ -280,20 +280,20 @@ TEST_F(Dialogos, EnterInTheEndDateRunsOk) {
 
 namespace {
 // Answers the message box and, while it is up, lets the user click OK again.
-class CliqueDuranteAMensagem : public ui::ModalDriver {
+class CliqueDuranteAMensagem : public platform::ui::ModalDriver {
 public:
-    explicit CliqueDuranteAMensagem(reports::frmExtra &d) : d_(d), anterior_(ui::SetModalDriver(this)) {}
-    ~CliqueDuranteAMensagem() override { ui::SetModalDriver(anterior_); }
-    ui::ModalAnswer answer(const ui::ModalRequest &r) override {
+    explicit CliqueDuranteAMensagem(reports::frmExtra &d) : d_(d), anterior_(platform::ui::SetModalDriver(this)) {}
+    ~CliqueDuranteAMensagem() override { platform::ui::SetModalDriver(anterior_); }
+    platform::ui::ModalAnswer answer(const platform::ui::ModalRequest &r) override {
         mensagens << r.text;
         d_.cmdOK->click();
-        return ui::ModalAnswer::Button(1);
+        return platform::ui::ModalAnswer::Button(1);
     }
     QStringList mensagens;
 
 private:
     reports::frmExtra &d_;
-    ui::ModalDriver *anterior_;
+    platform::ui::ModalDriver *anterior_;
 };
 } // namespace
 
@@ -509,7 +509,7 @@ TEST_F(Dialogos, EveryModeOpensCentredOnTheMainWindow) {
     QMainWindow principal;
     auto *area = new QMdiArea(&principal);
     principal.setCentralWidget(area);
-    ui::Forms::setMdiArea(area);
+    platform::ui::Forms::setMdiArea(area);
     principal.setGeometry(tela.x() + 40, tela.y() + 30, 760, 620);
     principal.show();
     for (bool deTipos : {false, true})
@@ -522,5 +522,5 @@ TEST_F(Dialogos, EveryModeOpensCentredOnTheMainWindow) {
             EXPECT_LE((onde.center() - principal.frameGeometry().center()).manhattanLength(), 2)
                 << "at " << onde.x() << "," << onde.y() << " size " << onde.width() << "x" << onde.height();
         }
-    ui::Forms::setMdiArea(nullptr);
+    platform::ui::Forms::setMdiArea(nullptr);
 }

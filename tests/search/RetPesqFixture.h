@@ -1,7 +1,7 @@
 #pragma once
 // A book on disk with a small chart and postings, the signed-in user, and
 // result windows opened on it inside an MDI area, as the program opens them.
-#include "core/postings/Operacoes.h"
+#include "core/escrita/Operacoes.h"
 #include "db/ConstruirBanco.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"
@@ -29,7 +29,7 @@ protected:
         LivroNovo::SetUp();
         if (fin::gMsgGridResize == 0) fin::RegistrarMensagens();
         area.resize(1100, 700);
-        ui::Forms::setMdiArea(&area);
+        platform::ui::Forms::setMdiArea(&area);
         area.show();
     }
     void TearDown() override {
@@ -37,7 +37,7 @@ protected:
             if (f && f->IsLoaded()) f->Unload();
         QCoreApplication::sendPostedEvents();
         EXPECT_EQ(testsupport::CheckBookText(*db).toStdString(), "");
-        ui::Forms::setMdiArea(nullptr);
+        platform::ui::Forms::setMdiArea(nullptr);
         LivroNovo::TearDown();
     }
 
@@ -141,7 +141,7 @@ protected:
     }
     void ativar(search::frmRetPesq *f) {
         area.setActiveSubWindow(f->SubWindow());
-        if (ui::Forms::ActiveChild() == f && f->Activations() == 0) f->Activate();
+        if (platform::ui::Forms::ActiveChild() == f && f->Activations() == 0) f->Activate();
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
     }

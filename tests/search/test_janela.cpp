@@ -163,7 +163,7 @@ TEST_F(Janela, AvisoDeVistaEsperaAAtivacaoQuandoOutraJanelaEstaAtiva) {
     a.sql = extrato(kPeriodoTodo, kFimTodo);
     search::frmRetPesq *f = abrir(a);
     search::frmRetPesq *outra = abrir(a);
-    ASSERT_EQ(ui::Forms::ActiveChild(), outra);
+    ASSERT_EQ(platform::ui::Forms::ActiveChild(), outra);
     lancar("002", "004", QDate(2024, 1, 2), -100, "B");
     long hint = 2;
     f->UpdateView(hint);

@@ -2,7 +2,7 @@
 // in an account statement; the balance oracle after every write.
 #include "RetPesqFixture.h"
 
-#include "core/postings/Escrita.h"
+#include "core/escrita/Escrita.h"
 #include "support/Oracle.h"
 
 #include <QPushButton>

@@ -1,11 +1,11 @@
 // The user dialog: validation, what a new user writes, a failed write that
 // must leave the trees ready to be written whole again, duplicate logins,
 // and the changes an existing user's row may and may not take.
-#include "core/security/SegurancaFixture.h"
+#include "core/permissoes/SegurancaFixture.h"
 #include "security/frmDetUsuario.h"
 #include "security/frmPermissoes.h"
-#include "core/security/CarregarPermissoes.h"
-#include "platform/ui/MsgBox.h"
+#include "core/permissoes/CarregarPermissoes.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/widgets/ListView.h"
 #include "platform/widgets/UpperLineEdit.h"
 
@@ -172,7 +172,7 @@ TEST_F(UserDialog, NewCommonUserNeedsATypeAndThenAnAccountPermission) {
     s.ok();
     EXPECT_FALSE(f->Validar());
     EXPECT_EQ(s.shownTexts().back(), QStringLiteral("Faltando atribuir permissões em contas para o usuário."));
-    EXPECT_EQ(s.shown().back().style, ui::vbOKOnly);
+    EXPECT_EQ(s.shown().back().style, platform::ui::vbOKOnly);
     EXPECT_EQ(s.shownTexts()[1], QStringLiteral("Faltando atribuir permissões em receitas e despesas para o usuário."));
 }
 
@@ -338,19 +338,19 @@ TEST_F(UserDialog, DialogAndEditorsOpenCentredOnTheMainWindow) {
     QMainWindow principal;
     auto *area = new QMdiArea(&principal);
     principal.setCentralWidget(area);
-    ui::Forms::setMdiArea(area);
+    platform::ui::Forms::setMdiArea(area);
     principal.setGeometry(tela.x() + 40, tela.y() + 30, 760, 620);
     principal.show();
     struct Caso {
         const char *nome;
-        std::function<std::unique_ptr<ui::Form>()> criar;
+        std::function<std::unique_ptr<platform::ui::Form>()> criar;
     };
     const Caso casos[] = {
         {"user dialog",
          [] {
              auto f = std::make_unique<frmDetUsuario>();
              f->setMode(1);
-             return std::unique_ptr<ui::Form>(f.release());
+             return std::unique_ptr<platform::ui::Form>(f.release());
          }},
         {"account permissions",
          [this] {
@@ -360,7 +360,7 @@ TEST_F(UserDialog, DialogAndEditorsOpenCentredOnTheMainWindow) {
              f->setIdUsuario(ana);
              f->setPermContas(raiz);
              f->setMode(1);
-             return std::unique_ptr<ui::Form>(f.release());
+             return std::unique_ptr<platform::ui::Form>(f.release());
          }},
         {"type permissions",
          [this] {
@@ -370,18 +370,18 @@ TEST_F(UserDialog, DialogAndEditorsOpenCentredOnTheMainWindow) {
              f->setIdUsuario(ana);
              f->setPermRecDesp(raiz);
              f->setMode(1);
-             return std::unique_ptr<ui::Form>(f.release());
+             return std::unique_ptr<platform::ui::Form>(f.release());
          }},
     };
     for (const Caso &c : casos) {
         SCOPED_TRACE(c.nome);
-        std::unique_ptr<ui::Form> f = c.criar();
+        std::unique_ptr<platform::ui::Form> f = c.criar();
         f->Load();
         const QRect onde = testsupport::OndeAbre(*f);
         EXPECT_LE((onde.center() - principal.frameGeometry().center()).manhattanLength(), 2)
             << "at " << onde.x() << "," << onde.y() << " size " << onde.width() << "x" << onde.height();
     }
-    ui::Forms::setMdiArea(nullptr);
+    platform::ui::Forms::setMdiArea(nullptr);
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // The permission editors, driven as a user would: which view the buttons act
 // on, what mode 1 and mode 2 write, a refusal in the middle of a list, the
 // context menu, the double click and reopening the same tree.
-#include "core/security/CarregarPermissoes.h"
-#include "core/security/SegurancaFixture.h"
+#include "core/permissoes/CarregarPermissoes.h"
+#include "core/permissoes/SegurancaFixture.h"
 #include "security/frmPermissoes.h"
 
 #include <QAction>

@@ -1,14 +1,14 @@
 // The user list: the two lists, one selected row, and the guards of
 // deactivation and deletion (oneself, the last active administrator, a
 // user's postings, also when they come from another copy meanwhile).
-#include "core/postings/Escrita.h"
-#include "core/security/SegurancaFixture.h"
+#include "core/escrita/Escrita.h"
+#include "core/permissoes/SegurancaFixture.h"
 #include "db/CDaoTrans.h"
 #include "db/ConstruirBanco.h"
 #include "db/Schema.h"
 #include "platform/dao/Engine.h"
 #include "platform/dao/Workspace.h"
-#include "platform/ui/MsgBox.h"
+#include "platform/ui/MessageBox.h"
 #include "security/frmDetUsuario.h"
 #include "security/frmUsuarios.h"
 #include "support/Oracle.h"
@@ -29,23 +29,23 @@ namespace {
 
 // Answers Yes to the next question after running something, as if another
 // copy of the program did it while the question was on screen.
-class RespostaComEfeito : public ui::ModalDriver {
+class RespostaComEfeito : public platform::ui::ModalDriver {
 public:
-    explicit RespostaComEfeito(std::function<void()> f) : f_(std::move(f)), anterior_(ui::SetModalDriver(this)) {}
-    ~RespostaComEfeito() override { ui::SetModalDriver(anterior_); }
-    ui::ModalAnswer answer(const ui::ModalRequest &r) override {
+    explicit RespostaComEfeito(std::function<void()> f) : f_(std::move(f)), anterior_(platform::ui::SetModalDriver(this)) {}
+    ~RespostaComEfeito() override { platform::ui::SetModalDriver(anterior_); }
+    platform::ui::ModalAnswer answer(const platform::ui::ModalRequest &r) override {
         textos << r.text;
-        if (r.style & ui::vbYesNo) {
+        if (r.style & platform::ui::vbYesNo) {
             f_();
-            return ui::ModalAnswer::Button(ui::vbYes);
+            return platform::ui::ModalAnswer::Button(platform::ui::vbYes);
         }
-        return ui::ModalAnswer::Button(ui::vbOK);
+        return platform::ui::ModalAnswer::Button(platform::ui::vbOK);
     }
     QStringList textos;
 
 private:
     std::function<void()> f_;
-    ui::ModalDriver *anterior_;
+    platform::ui::ModalDriver *anterior_;
 };
 
 class UserList : public testsupport::SegurancaFixture {

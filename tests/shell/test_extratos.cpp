@@ -32,7 +32,7 @@ protected:
     }
     static QList<search::frmRetPesq *> resultados() {
         QList<search::frmRetPesq *> out;
-        for (ui::Form *f : ui::Forms::Loaded())
+        for (platform::ui::Form *f : platform::ui::Forms::Loaded())
             if (auto *r = qobject_cast<search::frmRetPesq *>(f)) out << r;
         return out;
     }

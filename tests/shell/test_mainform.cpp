@@ -255,12 +255,12 @@ TEST_F(MainFormTest, ToolbarRunsTheCommandOfItsMenuEntry) {
             s.ok();
             s.act([&mostrado](QWidget &w) {
                 mostrado = w.objectName();
-                static_cast<ui::Form &>(w).Unload();
+                static_cast<platform::ui::Form &>(w).Unload();
             });
             j.tb_ButtonClick(QString::fromLatin1(c.key));
             ASSERT_EQ(s.shown().size(), 2u);
             EXPECT_NE(s.shown()[0].text, QStringLiteral("Não há contas cadastradas para se gerar extratos."));
-            EXPECT_EQ(s.shown()[1].kind, ui::ModalKind::Form);
+            EXPECT_EQ(s.shown()[1].kind, platform::ui::ModalKind::Form);
             EXPECT_EQ(mostrado, QString::fromLatin1(c.dialogo));
             continue;
         }
@@ -329,7 +329,7 @@ TEST_F(MainFormTest, SearchByDocumentAsksForTheDocument) {
         s.text(QStringLiteral("   ")).ok();
         j.mnuOperPesqDoc->trigger();
         ASSERT_EQ(s.shown().size(), 2u);
-        EXPECT_EQ(s.shown()[0].kind, ui::ModalKind::InputBox);
+        EXPECT_EQ(s.shown()[0].kind, platform::ui::ModalKind::InputBox);
         EXPECT_EQ(s.shown()[0].text, QStringLiteral("Informe o número do documento a ser pesquisado:"));
         EXPECT_EQ(s.shown()[0].caption, QStringLiteral("Finoteca - Pesquisa Por Documento"));
         EXPECT_EQ(s.shown()[1].text, QStringLiteral("Nenhum documento foi informado."));
@@ -347,7 +347,7 @@ TEST_F(MainFormTest, SearchByDocumentAsksForTheDocument) {
 }
 
 // Child windows that take the context menus' calls.
-class EditorDeGrafico : public ui::Form, public fin::IMenuPopup {
+class EditorDeGrafico : public platform::ui::Form, public fin::IMenuPopup {
 public:
     QStringList chamadas;
     void mnuPopNovo() override { chamadas << "Novo"; }
@@ -355,7 +355,7 @@ public:
     void mnuPopDesativar() override { chamadas << "Desativar"; }
     void mnuPopExcluir() override { chamadas << "Excluir"; }
 };
-class EditorPorNome : public ui::Form {
+class EditorPorNome : public platform::ui::Form {
     Q_OBJECT
 public:
     QStringList chamadas;
@@ -372,7 +372,7 @@ TEST_F(MainFormTest, ContextMenusCallTheWindowThatOpenedThem) {
     auto *a = new EditorDeGrafico;
     auto *b = new EditorDeGrafico;
     auto *porNome = new EditorPorNome;
-    auto *alheia = new ui::Form; // has none of the procedures
+    auto *alheia = new platform::ui::Form; // has none of the procedures
     a->ShowModeless();
     b->ShowModeless();
     j.AreaMDI()->setActiveSubWindow(a->SubWindow());
@@ -535,8 +535,8 @@ TEST_F(MainFormTest, NewDatabaseCommand) {
             }
             j.mnuBDNew->trigger();
             ASSERT_FALSE(s.shown().empty());
-            const ui::ModalRequest &dialogo = s.shown()[0];
-            EXPECT_EQ(dialogo.kind, ui::ModalKind::SaveFile);
+            const platform::ui::ModalRequest &dialogo = s.shown()[0];
+            EXPECT_EQ(dialogo.kind, platform::ui::ModalKind::SaveFile);
             EXPECT_EQ(dialogo.caption, QStringLiteral("Finoteca - Criar como"));
             EXPECT_EQ(dialogo.defaultExt, QStringLiteral("mdb"));
             EXPECT_EQ(QDir::cleanPath(dialogo.initialDir) + QLatin1Char('/'), QDir::cleanPath(db::AppPath()) + QLatin1Char('/'));
@@ -691,7 +691,7 @@ TEST_F(MainFormTest, HelpAndLocalPages) {
         s.yes().file(QString());
         j.Botao("AJUDA")->trigger();
         ASSERT_EQ(s.shown().size(), 2u);
-        EXPECT_EQ(s.shown()[1].kind, ui::ModalKind::OpenFile);
+        EXPECT_EQ(s.shown()[1].kind, platform::ui::ModalKind::OpenFile);
         EXPECT_EQ(s.shown()[1].caption, QStringLiteral("Finoteca - Localizar Finoteca.chm\u00b4"));
         EXPECT_EQ(s.shown()[1].filter, QStringLiteral("Arquivos de ajuda (*.chm)"));
         EXPECT_TRUE(desktop.abertos.isEmpty());

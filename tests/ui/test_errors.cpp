@@ -108,7 +108,7 @@ TEST_F(AppTest, MsgBoxLeavesTheBusyPointerOn) {
 }
 
 namespace {
-class View : public ui::Form, public fin::IUpdateView {
+class View : public platform::ui::Form, public fin::IUpdateView {
 public:
     View(QStringList *log, const QString &name, bool fails = false) : log_(log), fails_(fails) { setObjectName(name); }
     void UpdateView(long &msg) override {
@@ -121,7 +121,7 @@ private:
     QStringList *log_;
     bool fails_;
 };
-class Plain : public ui::Form {};
+class Plain : public platform::ui::Form {};
 } // namespace
 
 TEST_F(AppTest, BroadcastSkipsSenderAndWindowsWithoutUpdateViewAndSurvivesFailures) {
@@ -129,7 +129,7 @@ TEST_F(AppTest, BroadcastSkipsSenderAndWindowsWithoutUpdateViewAndSurvivesFailur
     View sender(&log, "sender"), a(&log, "a", /*fails*/ true), b(&log, "b");
     Plain editor;
     View unloaded(&log, "unloaded");
-    for (ui::Form *f : std::initializer_list<ui::Form *>{&a, &sender, &editor, &b})
+    for (platform::ui::Form *f : std::initializer_list<platform::ui::Form *>{&a, &sender, &editor, &b})
         f->Load();
     long hint = fin::kHintLancamentos;
     fin::UpdateAllViews(hint, &sender);

@@ -216,7 +216,7 @@ TEST(CancelarImpressao, EndsTheJobAndNeverFails) {
 }
 
 namespace {
-class Receiver : public ui::Form,
+class Receiver : public platform::ui::Form,
                  public fin::INodeClickReceiver,
                  public fin::IResizeGridReceiver,
                  public fin::ISelCurLineReceiver {
@@ -228,7 +228,7 @@ public:
 };
 bool otherProcSaw = false;
 bool otherProc(QObject *, QEvent *e) {
-    if (e->type() == ui::RegisteredMessageEvent::type())
+    if (e->type() == platform::ui::RegisteredMessageEvent::type())
         otherProcSaw = true;
     return false;
 }
@@ -238,10 +238,10 @@ TEST_F(UiTest, FormWindowProcCallsTheWindowObjectsMemberAndPassesTheRestOn) {
     fin::RegistrarMensagens();
     Receiver win;
     QObject tree;
-    ui::SetWindowProc(&tree, otherProc);
+    platform::ui::SetWindowProc(&tree, otherProc);
     fin::InstalarWindowProc(&tree, fin::FormWindowProc);
     fin::InstalarWindowProc(&win, fin::FormWindowProc);
-    EXPECT_EQ(ui::ProcFromProp(ui::GetProp(&tree, "pOldWindowProc")), otherProc);
+    EXPECT_EQ(platform::ui::ProcFromProp(platform::ui::GetProp(&tree, "pOldWindowProc")), otherProc);
 
     fin::PostarNodeClick(&tree, &win, reinterpret_cast<QTreeWidgetItem *>(quintptr(0x40)));
     fin::PostarGridResize(&win);
@@ -251,14 +251,14 @@ TEST_F(UiTest, FormWindowProcCallsTheWindowObjectsMemberAndPassesTheRestOn) {
     EXPECT_EQ(win.calls, (QStringList{"node:64", "resize", "line:7"}));
     EXPECT_FALSE(otherProcSaw); // the three messages never reach the previous procedure
 
-    const int unknown = ui::RegisterWindowMessage(QStringLiteral("$OUTRA$"));
-    ui::PostMessage(&tree, unknown, &win, 0);
+    const int unknown = platform::ui::RegisterWindowMessage(QStringLiteral("$OUTRA$"));
+    platform::ui::PostMessage(&tree, unknown, &win, 0);
     QCoreApplication::sendPostedEvents();
     EXPECT_TRUE(otherProcSaw);
 
     fin::RemoverWindowProc(&tree);
-    EXPECT_FALSE(ui::GetProp(&tree, "pOldWindowProc").isValid());
-    EXPECT_EQ(ui::SetWindowProc(&tree, nullptr), otherProc);
+    EXPECT_FALSE(platform::ui::GetProp(&tree, "pOldWindowProc").isValid());
+    EXPECT_EQ(platform::ui::SetWindowProc(&tree, nullptr), otherProc);
     fin::RemoverWindowProc(&tree); // a second removal is harmless
 }
 
@@ -284,7 +284,7 @@ TEST_F(UiTest, FileDialogWrapperPassesTheProgramsFilterAndTitle) {
     const QString filter = QString::fromUtf8(" Bancos de dados (*.mdb)\0*.mdb\0Todos arquivos (*.*)\0*.*\0", 55);
     EXPECT_EQ(fin::MostrarDialogoCentralizado(nullptr, 2, "Finoteca - Criar como", QString(), filter, "/dados", "mdb"),
               QStringLiteral("/dados/novo.mdb"));
-    EXPECT_EQ(s.shown()[0].kind, ui::ModalKind::SaveFile);
+    EXPECT_EQ(s.shown()[0].kind, platform::ui::ModalKind::SaveFile);
     EXPECT_EQ(s.shown()[0].caption, QStringLiteral("Finoteca - Criar como"));
     EXPECT_EQ(s.shown()[0].initialDir, QStringLiteral("/dados"));
     // A name that does not fit the file buffer gives up without a dialog.

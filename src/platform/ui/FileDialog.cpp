@@ -10,7 +10,7 @@
 #include <QWidget>
 #include <cmath>
 
-namespace ui {
+namespace platform::ui {
 
 QString QtFilterFromNulList(const QString &filter) {
     QStringList parts = filter.split(QChar(u'\0'));
@@ -76,4 +76,4 @@ void CenterOnMainWindow(QWidget *w) {
         CenterOnScreen(w);
 }
 
-} // namespace ui
+} // namespace platform::ui

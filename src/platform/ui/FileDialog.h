@@ -8,7 +8,7 @@
 
 class QWidget;
 
-namespace ui {
+namespace platform::ui {
 
 enum class FileDialogKind { Open = 1, Save = 2 };
 
@@ -43,4 +43,4 @@ void CenterOnScreen(QWidget *w);
 // it holds also where no window manager places windows.
 void CenterOnMainWindow(QWidget *w);
 
-} // namespace ui
+} // namespace platform::ui

@@ -18,7 +18,7 @@
 #include <algorithm>
 #include <vector>
 
-namespace ui {
+namespace platform::ui {
 namespace {
 std::vector<QPointer<Form>> &registry() {
     static std::vector<QPointer<Form>> r;
@@ -350,4 +350,4 @@ Form *Forms::ActiveChild() {
     return qobject_cast<Form *>(gMdi->activeSubWindow()->widget());
 }
 
-} // namespace ui
+} // namespace platform::ui

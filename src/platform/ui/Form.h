@@ -14,7 +14,7 @@ class QLabel;
 class QMdiArea;
 #include <QMdiSubWindow>
 
-namespace ui {
+namespace platform::ui {
 
 // Why a form is being unloaded.
 constexpr int vbFormControlMenu = 0; // close box, Alt+F4, Esc of a dialog
@@ -121,4 +121,4 @@ public:
     static Form *ActiveChild();
 };
 
-} // namespace ui
+} // namespace platform::ui

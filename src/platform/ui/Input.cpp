@@ -6,7 +6,7 @@
 #include <QThread>
 #include <QWidget>
 
-namespace ui {
+namespace platform::ui {
 namespace {
 QPointer<QWidget> gLocked;
 }
@@ -50,4 +50,4 @@ bool LockWindowUpdate(QWidget *w) {
 
 QWidget *LockedWindow() { return gLocked; }
 
-} // namespace ui
+} // namespace platform::ui

@@ -3,7 +3,7 @@
 // input, dropping queued input, pausing, and the one-window redraw lock.
 class QWidget;
 
-namespace ui {
+namespace platform::ui {
 
 // Queues a Tab keystroke for the widget that has the focus.
 void SendTab();
@@ -21,4 +21,4 @@ void Sleep(int milliseconds);
 bool LockWindowUpdate(QWidget *w);
 QWidget *LockedWindow();
 
-} // namespace ui
+} // namespace platform::ui

@@ -5,14 +5,14 @@
 #include <QMetaObject>
 #include <QWidget>
 
-namespace ui {
+namespace platform::ui {
 namespace {
 
 // Holds the replacement procedure of one window and feeds it every event.
 class ProcHook : public QObject {
 public:
     explicit ProcHook(QObject *window) : QObject(window) {
-        setObjectName(QStringLiteral("ui::ProcHook"));
+        setObjectName(QStringLiteral("platform::ui::ProcHook"));
         window->installEventFilter(this);
     }
     WindowProc proc = nullptr;
@@ -28,7 +28,7 @@ protected:
 
 ProcHook *hookOf(QObject *hwnd) {
     for (QObject *c : hwnd->children())
-        if (c->objectName() == QLatin1String("ui::ProcHook"))
+        if (c->objectName() == QLatin1String("platform::ui::ProcHook"))
             return static_cast<ProcHook *>(c);
     return nullptr;
 }
@@ -93,4 +93,4 @@ void RemoveProp(QObject *hwnd, const char *name) {
 QVariant ProcToProp(WindowProc p) { return QVariant::fromValue(reinterpret_cast<quintptr>(p)); }
 WindowProc ProcFromProp(const QVariant &v) { return reinterpret_cast<WindowProc>(v.value<quintptr>()); }
 
-} // namespace ui
+} // namespace platform::ui

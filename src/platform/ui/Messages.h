@@ -8,7 +8,7 @@
 #include <QString>
 #include <QVariant>
 
-namespace ui {
+namespace platform::ui {
 
 // Id of a message registered by name; the same name always gives the same id.
 int RegisterWindowMessage(const QString &name);
@@ -56,4 +56,4 @@ void RemoveProp(QObject *hwnd, const char *name);
 QVariant ProcToProp(WindowProc p);
 WindowProc ProcFromProp(const QVariant &v);
 
-} // namespace ui
+} // namespace platform::ui

@@ -3,7 +3,7 @@
 #include "platform/app/Application.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/Form.h"
-#include "platform/ui/MsgBox.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -11,7 +11,7 @@
 #include <QInputDialog>
 #include <cstdio>
 
-namespace ui {
+namespace platform::ui {
 namespace {
 
 ModalDriver *gDriver = nullptr;
@@ -156,4 +156,4 @@ ModalAnswer ScriptedModals::answer(const ModalRequest &request) {
     return a;
 }
 
-} // namespace ui
+} // namespace platform::ui

@@ -11,7 +11,7 @@
 
 #include <QWidget>
 
-namespace ui {
+namespace platform::ui {
 
 enum class ModalKind { MessageBox, InputBox, OpenFile, SaveFile, Form };
 
@@ -96,4 +96,4 @@ QString DescribeRequest(const ModalRequest &r);
 // ScriptedModals' onUnscripted, or stops the process.
 void ReportScriptFault(const QString &why);
 
-} // namespace ui
+} // namespace platform::ui

@@ -37,7 +37,7 @@ void ActiveText::focusOutEvent(QFocusEvent *e) {
 void ActiveText::keyPressEvent(QKeyEvent *e) {
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
         e->accept();
-        if (enterTab_) ui::SendTab();
+        if (enterTab_) platform::ui::SendTab();
         else emit EnterPressed();
         return;
     }

@@ -24,7 +24,7 @@ void CheckBox::focusOutEvent(QFocusEvent *e) {
 void CheckBox::keyPressEvent(QKeyEvent *e) {
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
         e->accept();
-        ui::SendTab();
+        platform::ui::SendTab();
         return;
     }
     QCheckBox::keyPressEvent(e);

@@ -140,8 +140,8 @@ void EditCombo::keyPressEvent(QKeyEvent *e) {
         const int anotado = lembrado_;
         ShowDropDown(false);
         e->accept();
-        ui::SendTab();
-        ui::DoEvents();
+        platform::ui::SendTab();
+        platform::ui::DoEvents();
         setListIndex(anotado);
         return;
     }

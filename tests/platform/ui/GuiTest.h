@@ -23,7 +23,7 @@ inline QApplication &qtApp() {
     return *app;
 }
 
-class Script : public ui::ScriptedModals {
+class Script : public platform::ui::ScriptedModals {
 public:
     Script() {
         onUnscripted = [](const QString &why) { ADD_FAILURE() << why.toStdString(); };
@@ -33,7 +33,7 @@ public:
 
 // Where a loaded form stands once its real modal show has placed it: the
 // frame's geometry, read as soon as the form is shown; the form is then closed.
-inline QRect OndeAbre(ui::Form &f) {
+inline QRect OndeAbre(platform::ui::Form &f) {
     QRect onde;
     QTimer::singleShot(0, &f, [&] {
         onde = f.frameGeometry();

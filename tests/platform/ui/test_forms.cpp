@@ -18,7 +18,7 @@
 namespace {
 
 // A dialog that logs its life and hands back a value after closing itself.
-class LogForm : public ui::Form {
+class LogForm : public platform::ui::Form {
 public:
     explicit LogForm(QStringList *log, const QString &name) : log_(log) { setObjectName(name); }
     bool Cancelado = true;
@@ -59,9 +59,9 @@ TEST_F(FormsTest, LoadedFormsAreListedInLoadOrderUntilUnloaded) {
     a.Load();
     c.Load();
     a.Load(); // a second load does nothing
-    EXPECT_EQ(ui::Forms::Loaded(), (QList<ui::Form *>{&b, &a, &c}));
+    EXPECT_EQ(platform::ui::Forms::Loaded(), (QList<platform::ui::Form *>{&b, &a, &c}));
     EXPECT_TRUE(a.Unload());
-    EXPECT_EQ(ui::Forms::Loaded(), (QList<ui::Form *>{&b, &c}));
+    EXPECT_EQ(platform::ui::Forms::Loaded(), (QList<platform::ui::Form *>{&b, &c}));
     EXPECT_EQ(log.count(QStringLiteral("a:load")), 1);
     b.Unload();
     c.Unload();
@@ -96,12 +96,12 @@ TEST_F(FormsTest, ModalShowRunsTheScriptedUserAndKeepsPublicValuesAfterClosing) 
     EXPECT_FALSE(dlg.Cancelado);
     EXPECT_EQ(dlg.Valor, QStringLiteral("ADMIN"));
     ASSERT_EQ(s.shown().size(), 1u);
-    EXPECT_EQ(s.shown()[0].kind, ui::ModalKind::Form);
+    EXPECT_EQ(s.shown()[0].kind, platform::ui::ModalKind::Form);
     EXPECT_EQ(s.shown()[0].widget, &dlg);
 }
 
 TEST_F(FormsTest, ModalFormLeftOpenByTheScriptIsAFault) {
-    ui::ScriptedModals s;
+    platform::ui::ScriptedModals s;
     QStringList faults;
     s.onUnscripted = [&](const QString &why) { faults << why; };
     s.act([](QWidget &) {});
@@ -113,7 +113,7 @@ TEST_F(FormsTest, ModalFormLeftOpenByTheScriptIsAFault) {
 
 TEST_F(FormsTest, ModelessChildLivesInTheMdiAreaAndDeletesItselfWhenUnloaded) {
     QMdiArea area;
-    ui::Forms::setMdiArea(&area);
+    platform::ui::Forms::setMdiArea(&area);
     QPointer<LogForm> f = new LogForm(&log, QStringLiteral("child"));
     f->ShowModeless();
     ASSERT_NE(f->SubWindow(), nullptr);
@@ -122,7 +122,7 @@ TEST_F(FormsTest, ModelessChildLivesInTheMdiAreaAndDeletesItselfWhenUnloaded) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(f.isNull());
     EXPECT_TRUE(log.contains(QStringLiteral("child:unload")));
-    ui::Forms::setMdiArea(nullptr);
+    platform::ui::Forms::setMdiArea(nullptr);
 }
 
 // A child window opens at its form's designed size, whether the form is
@@ -131,7 +131,7 @@ TEST_F(FormsTest, ModelessChildOpensAtItsFormsDesignedSize) {
     QMdiArea area;
     area.resize(900, 700);
     area.show();
-    ui::Forms::setMdiArea(&area);
+    platform::ui::Forms::setMdiArea(&area);
     for (bool fixa : {false, true}) {
         SCOPED_TRACE(fixa ? "fixed" : "free");
         QPointer<LogForm> f = new LogForm(&log, QStringLiteral("child"));
@@ -145,7 +145,7 @@ TEST_F(FormsTest, ModelessChildOpensAtItsFormsDesignedSize) {
         f->Unload();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    ui::Forms::setMdiArea(nullptr);
+    platform::ui::Forms::setMdiArea(nullptr);
 }
 
 // In a child window an access key is the child's control, not the main
@@ -158,7 +158,7 @@ TEST_F(FormsTest, AChildWindowsAccessKeysComeBeforeTheMainMenus) {
     principal.setCentralWidget(area);
     principal.resize(800, 600);
     principal.show();
-    ui::Forms::setMdiArea(area);
+    platform::ui::Forms::setMdiArea(area);
     QPointer<LogForm> f = new LogForm(&log, QStringLiteral("editor"));
     auto *alterar = new QPushButton(QStringLiteral("&Alterar ..."), f);
     auto *campo = new QLineEdit(f);
@@ -193,7 +193,7 @@ TEST_F(FormsTest, AChildWindowsAccessKeysComeBeforeTheMainMenus) {
     EXPECT_FALSE(teclar(campo, Qt::Key_A)) << "a disabled control has no access key";
     f->Unload();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ui::Forms::setMdiArea(nullptr);
+    platform::ui::Forms::setMdiArea(nullptr);
 }
 
 namespace {
@@ -201,8 +201,8 @@ struct Received {
     static inline QList<std::pair<int, qintptr>> calls;
 };
 bool recordingProc(QObject *, QEvent *e) {
-    if (e->type() == ui::RegisteredMessageEvent::type()) {
-        auto *m = static_cast<ui::RegisteredMessageEvent *>(e);
+    if (e->type() == platform::ui::RegisteredMessageEvent::type()) {
+        auto *m = static_cast<platform::ui::RegisteredMessageEvent *>(e);
         Received::calls << std::make_pair(m->msg(), m->lParam());
         return true;
     }
@@ -219,35 +219,35 @@ protected:
 };
 
 TEST_F(MessagesTest, RegisteringANameTwiceGivesTheSameId) {
-    const int a = ui::RegisterWindowMessage(QStringLiteral("$TESTE_A$"));
-    const int b = ui::RegisterWindowMessage(QStringLiteral("$TESTE_B$"));
+    const int a = platform::ui::RegisterWindowMessage(QStringLiteral("$TESTE_A$"));
+    const int b = platform::ui::RegisterWindowMessage(QStringLiteral("$TESTE_B$"));
     EXPECT_NE(a, b);
-    EXPECT_EQ(ui::RegisterWindowMessage(QStringLiteral("$TESTE_A$")), a);
+    EXPECT_EQ(platform::ui::RegisterWindowMessage(QStringLiteral("$TESTE_A$")), a);
     EXPECT_GE(a, 0xC000);
 }
 
 TEST_F(MessagesTest, PostedMessageReachesTheReplacedProcedureLaterAndRestoringStopsIt) {
     QObject window;
-    const int id = ui::RegisterWindowMessage(QStringLiteral("$TESTE_A$"));
-    EXPECT_EQ(ui::SetWindowProc(&window, recordingProc), nullptr);
-    ui::PostMessage(&window, id, &window, 42);
+    const int id = platform::ui::RegisterWindowMessage(QStringLiteral("$TESTE_A$"));
+    EXPECT_EQ(platform::ui::SetWindowProc(&window, recordingProc), nullptr);
+    platform::ui::PostMessage(&window, id, &window, 42);
     EXPECT_TRUE(Received::calls.isEmpty()); // posted, not sent
     QCoreApplication::sendPostedEvents(&window);
     ASSERT_EQ(Received::calls.size(), 1);
     EXPECT_EQ(Received::calls[0], std::make_pair(id, qintptr(42)));
 
-    EXPECT_EQ(ui::SetWindowProc(&window, nullptr), recordingProc);
-    ui::PostMessage(&window, id, &window, 43);
+    EXPECT_EQ(platform::ui::SetWindowProc(&window, nullptr), recordingProc);
+    platform::ui::PostMessage(&window, id, &window, 43);
     QCoreApplication::sendPostedEvents(&window);
     EXPECT_EQ(Received::calls.size(), 1);
 }
 
 TEST_F(MessagesTest, MessageWhoseWindowObjectIsGoneIsDropped) {
     QObject window;
-    ui::SetWindowProc(&window, recordingProc);
-    const int id = ui::RegisterWindowMessage(QStringLiteral("$TESTE_A$"));
+    platform::ui::SetWindowProc(&window, recordingProc);
+    const int id = platform::ui::RegisterWindowMessage(QStringLiteral("$TESTE_A$"));
     auto *target = new QObject;
-    ui::PostMessage(&window, id, target, 1);
+    platform::ui::PostMessage(&window, id, target, 1);
     delete target;
     QCoreApplication::sendPostedEvents(&window);
     EXPECT_TRUE(Received::calls.isEmpty());
@@ -255,18 +255,18 @@ TEST_F(MessagesTest, MessageWhoseWindowObjectIsGoneIsDropped) {
 
 TEST_F(MessagesTest, PropertiesKeepAProcedureUntilRemoved) {
     QObject window;
-    ui::SetProp(&window, "pOldWindowProc", ui::ProcToProp(recordingProc));
-    EXPECT_EQ(ui::ProcFromProp(ui::GetProp(&window, "pOldWindowProc")), recordingProc);
-    ui::RemoveProp(&window, "pOldWindowProc");
-    EXPECT_FALSE(ui::GetProp(&window, "pOldWindowProc").isValid());
-    EXPECT_EQ(ui::ProcFromProp(ui::GetProp(&window, "pOldWindowProc")), nullptr);
+    platform::ui::SetProp(&window, "pOldWindowProc", platform::ui::ProcToProp(recordingProc));
+    EXPECT_EQ(platform::ui::ProcFromProp(platform::ui::GetProp(&window, "pOldWindowProc")), recordingProc);
+    platform::ui::RemoveProp(&window, "pOldWindowProc");
+    EXPECT_FALSE(platform::ui::GetProp(&window, "pOldWindowProc").isValid());
+    EXPECT_EQ(platform::ui::ProcFromProp(platform::ui::GetProp(&window, "pOldWindowProc")), nullptr);
 }
 
 TEST_F(MessagesTest, CloseRequestIsPostedAndClosesTheWindowLater) {
     QStringList log;
     LogForm f(&log, QStringLiteral("f"));
     f.Load();
-    ui::PostMessage(&f, ui::WM_CLOSE);
+    platform::ui::PostMessage(&f, platform::ui::WM_CLOSE);
     EXPECT_TRUE(f.IsLoaded());
     QCoreApplication::processEvents();
     EXPECT_FALSE(f.IsLoaded());
@@ -290,12 +290,12 @@ TEST(InputTest, QueuedKeyboardAndMouseInputIsDiscarded) {
         QCoreApplication::postEvent(&w, new QEvent(QEvent::User));
     };
     post();
-    ui::DiscardQueuedKeyboardInput();
+    platform::ui::DiscardQueuedKeyboardInput();
     QCoreApplication::sendPostedEvents(&w);
     EXPECT_EQ(w.keys, 0);
     EXPECT_EQ(w.clicks, 1);
     post();
-    ui::DiscardQueuedMouseInput();
+    platform::ui::DiscardQueuedMouseInput();
     QCoreApplication::sendPostedEvents(&w);
     EXPECT_EQ(w.keys, 1);
     EXPECT_EQ(w.clicks, 1);
@@ -314,7 +314,7 @@ TEST(InputTest, SendTabMovesTheFocusToTheNextField) {
     QApplication::setActiveWindow(&form);
     a->setFocus();
     ASSERT_EQ(QApplication::focusWidget(), a);
-    ui::SendTab();
+    platform::ui::SendTab();
     QCoreApplication::processEvents();
     EXPECT_EQ(QApplication::focusWidget(), b);
 }
@@ -322,16 +322,16 @@ TEST(InputTest, SendTabMovesTheFocusToTheNextField) {
 TEST(InputTest, OnlyOneWindowIsLockedAtATime) {
     testsupport::qtApp();
     QWidget a, b;
-    EXPECT_TRUE(ui::LockWindowUpdate(&a));
+    EXPECT_TRUE(platform::ui::LockWindowUpdate(&a));
     EXPECT_FALSE(a.updatesEnabled());
-    EXPECT_FALSE(ui::LockWindowUpdate(&b)); // refused while a is locked
+    EXPECT_FALSE(platform::ui::LockWindowUpdate(&b)); // refused while a is locked
     EXPECT_TRUE(b.updatesEnabled());
-    ui::LockWindowUpdate(nullptr);
+    platform::ui::LockWindowUpdate(nullptr);
     EXPECT_TRUE(a.updatesEnabled());
-    EXPECT_TRUE(ui::LockWindowUpdate(&b));
-    ui::LockWindowUpdate(nullptr);
-    ui::LockWindowUpdate(nullptr); // unlocking twice is harmless
-    EXPECT_EQ(ui::LockedWindow(), nullptr);
+    EXPECT_TRUE(platform::ui::LockWindowUpdate(&b));
+    platform::ui::LockWindowUpdate(nullptr);
+    platform::ui::LockWindowUpdate(nullptr); // unlocking twice is harmless
+    EXPECT_EQ(platform::ui::LockedWindow(), nullptr);
 }
 
 namespace {
@@ -340,7 +340,7 @@ struct ComAplicacao {
     ComAplicacao() { testsupport::qtApp(); }
 };
 struct JanelaDeBotoes : ComAplicacao {
-    ui::Form f;
+    platform::ui::Form f;
     QLineEdit *caixa = new QLineEdit(&f);
     QPushButton *ok = new QPushButton(QStringLiteral("&OK"), &f);
     QPushButton *cancelar = new QPushButton(QStringLiteral("&Cancelar"), &f);
@@ -418,7 +418,7 @@ TEST(AcomodarRotulo, GrowsALabelToItsTextAndMovesWhatLiesBelow) {
         ao_lado->setGeometry(200, 10, 50, 20); // beside the label: stays
         auto *abaixo = new QPushButton(QStringLiteral("&OK"), &janela);
         abaixo->setGeometry(4, 60, 60, 20);
-        const int acrescimo = ui::AcomodarRotulo(rotulo);
+        const int acrescimo = platform::ui::AcomodarRotulo(rotulo);
         EXPECT_EQ(acrescimo > 0, c.cresce);
         EXPECT_LE(rotulo->heightForWidth(rotulo->width()), rotulo->height()) << "text cut off";
         if (!c.quebra) {
@@ -464,7 +464,7 @@ TEST(EncaixarRotulo, KeepsTheWindowsFontWideningIntoFreeSpaceOrWrapping) {
         }
         const QFont fonte = rotulo->font();
         const int outroY = outro->y();
-        const int acrescimo = ui::EncaixarRotulo(rotulo);
+        const int acrescimo = platform::ui::EncaixarRotulo(rotulo);
         EXPECT_EQ(rotulo->font(), fonte) << "one font for the window";
         EXPECT_EQ(rotulo->wordWrap(), c.quebra);
         EXPECT_EQ(rotulo->width() > c.largura, c.alarga);

@@ -2,7 +2,7 @@
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/Modal.h"
-#include "platform/ui/MsgBox.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ui/GuiTest.h"
 
 #include <QAbstractButton>
@@ -24,10 +24,10 @@ protected:
 TEST_F(ModalSeam, MessageBoxShowsTextCaptionStyleAndReturnsScriptedCode) {
     Script s;
     s.yes().ok();
-    EXPECT_EQ(ui::MessageBox(QStringLiteral("Tem certeza?"), 36), ui::vbYes);
-    EXPECT_EQ(ui::MessageBox(QStringLiteral("Pronto."), 64, QStringLiteral("Outro")), ui::vbOK);
+    EXPECT_EQ(platform::ui::MessageBox(QStringLiteral("Tem certeza?"), 36), platform::ui::vbYes);
+    EXPECT_EQ(platform::ui::MessageBox(QStringLiteral("Pronto."), 64, QStringLiteral("Outro")), platform::ui::vbOK);
     ASSERT_EQ(s.shown().size(), 2u);
-    EXPECT_EQ(s.shown()[0].kind, ui::ModalKind::MessageBox);
+    EXPECT_EQ(s.shown()[0].kind, platform::ui::ModalKind::MessageBox);
     EXPECT_EQ(s.shown()[0].text, QStringLiteral("Tem certeza?"));
     EXPECT_EQ(s.shown()[0].caption, QStringLiteral("Finoteca")); // the application title by default
     EXPECT_EQ(s.shown()[0].style, 36);
@@ -37,17 +37,17 @@ TEST_F(ModalSeam, MessageBoxShowsTextCaptionStyleAndReturnsScriptedCode) {
 TEST_F(ModalSeam, InputBoxGivesTextOrEmptyOnCancel) {
     Script s;
     s.text(QStringLiteral("DOC-1")).cancel();
-    EXPECT_EQ(ui::InputBox(QStringLiteral("Informe:"), QStringLiteral("T")), QStringLiteral("DOC-1"));
-    EXPECT_EQ(ui::InputBox(QStringLiteral("Informe:"), QStringLiteral("T"), QStringLiteral("x")), QString());
+    EXPECT_EQ(platform::ui::InputBox(QStringLiteral("Informe:"), QStringLiteral("T")), QStringLiteral("DOC-1"));
+    EXPECT_EQ(platform::ui::InputBox(QStringLiteral("Informe:"), QStringLiteral("T"), QStringLiteral("x")), QString());
     EXPECT_EQ(s.shown()[1].defaultText, QStringLiteral("x"));
-    EXPECT_EQ(s.shown()[1].kind, ui::ModalKind::InputBox);
+    EXPECT_EQ(s.shown()[1].kind, platform::ui::ModalKind::InputBox);
 }
 
 TEST_F(ModalSeam, UnscriptedRequestIsReportedAndAnsweredCancel) {
-    ui::ScriptedModals s;
+    platform::ui::ScriptedModals s;
     QStringList faults;
     s.onUnscripted = [&](const QString &why) { faults << why; };
-    EXPECT_EQ(ui::MessageBox(QStringLiteral("Sem roteiro"), 4), ui::vbCancel);
+    EXPECT_EQ(platform::ui::MessageBox(QStringLiteral("Sem roteiro"), 4), platform::ui::vbCancel);
     ASSERT_EQ(faults.size(), 1);
     EXPECT_TRUE(faults[0].contains(QStringLiteral("Sem roteiro")));
 }
@@ -58,23 +58,23 @@ TEST_F(ModalSeam, ScriptsNestAndRestoreTheOuterOne) {
     {
         Script inner;
         inner.ok();
-        EXPECT_EQ(ui::MessageBox(QStringLiteral("a")), ui::vbOK);
+        EXPECT_EQ(platform::ui::MessageBox(QStringLiteral("a")), platform::ui::vbOK);
     }
-    EXPECT_EQ(ui::MessageBox(QStringLiteral("b"), 4), ui::vbNo);
+    EXPECT_EQ(platform::ui::MessageBox(QStringLiteral("b"), 4), platform::ui::vbNo);
     EXPECT_EQ(outer.shownTexts(), QStringList{QStringLiteral("b")});
 }
 
 TEST_F(ModalSeam, FileDialogRequestCarriesConvertedFilterAndAnswersPathOrEmpty) {
     Script s;
     s.file(QStringLiteral("/tmp/x.mdb")).cancel();
-    ui::FileDialogRequest r;
-    r.kind = ui::FileDialogKind::Save;
+    platform::ui::FileDialogRequest r;
+    r.kind = platform::ui::FileDialogKind::Save;
     r.title = QStringLiteral("Finoteca - Criar como");
     r.filter = QString::fromUtf8(" Bancos de dados (*.mdb)\0*.mdb\0Todos arquivos (*.*)\0*.*\0", 55);
     r.defaultExt = QStringLiteral("mdb");
-    EXPECT_EQ(ui::ShowFileDialog(r), QStringLiteral("/tmp/x.mdb"));
-    EXPECT_EQ(ui::ShowFileDialog(r), QString());
-    EXPECT_EQ(s.shown()[0].kind, ui::ModalKind::SaveFile);
+    EXPECT_EQ(platform::ui::ShowFileDialog(r), QStringLiteral("/tmp/x.mdb"));
+    EXPECT_EQ(platform::ui::ShowFileDialog(r), QString());
+    EXPECT_EQ(s.shown()[0].kind, platform::ui::ModalKind::SaveFile);
     EXPECT_EQ(s.shown()[0].filter, QStringLiteral("Bancos de dados (*.mdb);;Todos arquivos (*.*)"));
     EXPECT_EQ(s.shown()[0].defaultExt, QStringLiteral("mdb"));
 }
@@ -88,7 +88,7 @@ TEST(FileFilter, NulSeparatedPairsBecomeQtFilters) {
         {QString(), QString()},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(ui::QtFilterFromNulList(c.in), c.out) << c.in.toStdString();
+        EXPECT_EQ(platform::ui::QtFilterFromNulList(c.in), c.out) << c.in.toStdString();
 }
 
 TEST(DialogCentring, CentresOnTheAreaWithHalvesToEven) {
@@ -100,7 +100,7 @@ TEST(DialogCentring, CentresOnTheAreaWithHalvesToEven) {
         {QRect(100, 50, 800, 600), QSize(900, 700), QPoint(50, 0)},  // larger than the area
     };
     for (const Case &c : cases)
-        EXPECT_EQ(ui::CenteredPosition(c.area, c.win), c.at);
+        EXPECT_EQ(platform::ui::CenteredPosition(c.area, c.win), c.at);
 }
 
 // Where the message boxes and the modal forms open: over the middle of the
@@ -124,14 +124,14 @@ TEST(DialogCentring, DialogsOpenOverTheMainWindowOrTheScreen) {
         QMainWindow principal;
         auto *area = new QMdiArea(&principal);
         principal.setCentralWidget(area);
-        ui::Forms::setMdiArea(area);
+        platform::ui::Forms::setMdiArea(area);
         principal.setGeometry(tela.x() + 300, tela.y() + 120, 500, 400);
         if (c.janelaPrincipal)
             principal.show();
         const QPoint meio = c.janelaPrincipal ? principal.frameGeometry().center() : tela.center();
         QRect onde;
         if (c.formulario) {
-            ui::Form f;
+            platform::ui::Form f;
             f.setFixedSize(240, 120);
             f.Load();
             QTimer::singleShot(0, &f, [&] {
@@ -140,11 +140,11 @@ TEST(DialogCentring, DialogsOpenOverTheMainWindowOrTheScreen) {
             });
             f.execModalLoop();
         } else {
-            ui::VbMessageBox box(QStringLiteral("Aviso"), 64, QString());
+            platform::ui::VbMessageBox box(QStringLiteral("Aviso"), 64, QString());
             box.show();
             onde = box.frameGeometry();
         }
-        ui::Forms::setMdiArea(nullptr);
+        platform::ui::Forms::setMdiArea(nullptr);
         ASSERT_TRUE(onde.isValid());
         EXPECT_LE((onde.center() - meio).manhattanLength(), 2)
             << "at " << onde.x() << "," << onde.y() << " size " << onde.width() << "x" << onde.height();
@@ -154,17 +154,17 @@ TEST(DialogCentring, DialogsOpenOverTheMainWindowOrTheScreen) {
 TEST(MessageBoxStyles, ButtonsAndEscapeAnswerOfEachStyleTheProgramUses) {
     struct Case { int style; std::vector<int> buttons; std::optional<int> esc; };
     const Case cases[] = {
-        {0, {ui::vbOK}, ui::vbOK},
-        {4, {ui::vbYes, ui::vbNo}, std::nullopt},
-        {36, {ui::vbYes, ui::vbNo}, std::nullopt},
-        {48, {ui::vbOK}, ui::vbOK},
-        {64, {ui::vbOK}, ui::vbOK},
-        {65, {ui::vbOK, ui::vbCancel}, ui::vbCancel},
-        {3, {ui::vbYes, ui::vbNo, ui::vbCancel}, ui::vbCancel},
+        {0, {platform::ui::vbOK}, platform::ui::vbOK},
+        {4, {platform::ui::vbYes, platform::ui::vbNo}, std::nullopt},
+        {36, {platform::ui::vbYes, platform::ui::vbNo}, std::nullopt},
+        {48, {platform::ui::vbOK}, platform::ui::vbOK},
+        {64, {platform::ui::vbOK}, platform::ui::vbOK},
+        {65, {platform::ui::vbOK, platform::ui::vbCancel}, platform::ui::vbCancel},
+        {3, {platform::ui::vbYes, platform::ui::vbNo, platform::ui::vbCancel}, platform::ui::vbCancel},
     };
     for (const Case &c : cases) {
-        EXPECT_EQ(ui::ButtonsOf(c.style), c.buttons) << c.style;
-        EXPECT_EQ(ui::EscapeAnswerOf(c.style), c.esc) << c.style;
+        EXPECT_EQ(platform::ui::ButtonsOf(c.style), c.buttons) << c.style;
+        EXPECT_EQ(platform::ui::EscapeAnswerOf(c.style), c.esc) << c.style;
     }
 }
 
@@ -178,7 +178,7 @@ protected:
 };
 
 TEST_F(RealMessageBox, YesNoIgnoresEscAndTheCloseBox) {
-    ui::VbMessageBox box(QStringLiteral("Continuar?"), 36, QString());
+    platform::ui::VbMessageBox box(QStringLiteral("Continuar?"), 36, QString());
     box.show();
     pressEsc(box);
     EXPECT_TRUE(box.isVisible());
@@ -187,19 +187,19 @@ TEST_F(RealMessageBox, YesNoIgnoresEscAndTheCloseBox) {
     EXPECT_EQ(box.answer(), 0);
     EXPECT_EQ(box.windowTitle(), QStringLiteral("Finoteca"));
     box.buttons().at(1)->click();
-    EXPECT_EQ(box.answer(), ui::vbNo);
+    EXPECT_EQ(box.answer(), platform::ui::vbNo);
     EXPECT_FALSE(box.isVisible());
 }
 
 TEST_F(RealMessageBox, OkCancelEscAnswersCancel) {
-    ui::VbMessageBox box(QStringLiteral("Prosseguir?"), 65, QStringLiteral("C"));
+    platform::ui::VbMessageBox box(QStringLiteral("Prosseguir?"), 65, QStringLiteral("C"));
     box.show();
     pressEsc(box);
     EXPECT_FALSE(box.isVisible());
-    EXPECT_EQ(box.answer(), ui::vbCancel);
+    EXPECT_EQ(box.answer(), platform::ui::vbCancel);
 }
 
 TEST_F(ModalSeam, HeadlessRequestWithoutAnyScriptStopsLoudlyInsteadOfBlocking) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_DEATH(ui::MessageBox(QStringLiteral("Ninguém responde"), 4), "no scripted answer.*Ninguém responde");
+    EXPECT_DEATH(platform::ui::MessageBox(QStringLiteral("Ninguém responde"), 4), "no scripted answer.*Ninguém responde");
 }

@@ -48,7 +48,7 @@ protected:
 TEST_F(TreeClicks, SecondClickQueuedDuringTheClickHandlersPumpArrivesAsDoubleClick) {
     QObject::connect(&tv, &widgets::TreeView::NodeClick, [this](widgets::Node *n) {
         log << QStringLiteral("click ") + n->Key();
-        ui::DoEvents(); // the release, the double click and its release come in here
+        platform::ui::DoEvents(); // the release, the double click and its release come in here
         log << QStringLiteral("pumped");
     });
     const QPoint p = at(a);
@@ -63,7 +63,7 @@ TEST_F(TreeClicks, SecondClickQueuedDuringTheClickHandlersPumpArrivesAsDoubleCli
     log.clear();
     mouse(tv.viewport(), QEvent::MouseButtonPress, at(b), false);
     mouse(tv.viewport(), QEvent::MouseButtonRelease, at(b), false);
-    ui::DoEvents();
+    platform::ui::DoEvents();
     EXPECT_EQ(log, (QStringList{"click _002", "pumped"}));
 }
 

@@ -1,0 +1,42 @@
+#include "core/consultas/Selecao.h"
+
+#include "db/SqlTexto.h"
+#include "platform/widgets/ActiveText.h"
+
+namespace reports {
+
+QString TextoLiteralLike(const QString &texto) {
+    QString t;
+    t.reserve(texto.size() + 8);
+    for (const QChar c : texto) {
+        if (c == QLatin1Char('[')) t += QStringLiteral("[[]");
+        else if (c == QLatin1Char('#')) t += QStringLiteral("[#]");
+        else t += c;
+    }
+    return t;
+}
+
+QString FiltroDeHistorico(const QString &historico, const QString &campo) {
+    if (historico.isEmpty()) return QString();
+    return QStringLiteral(" AND ") + campo + QStringLiteral(" LIKE ") +
+           fin::SqlTexto(QLatin1Char('*') + TextoLiteralLike(historico) + QLatin1Char('*')) + QLatin1Char(' ');
+}
+
+DataDigitada LerDataDigitada(const QString &texto) {
+    DataDigitada d;
+    if (!(texto.size() == 8 || texto.size() >= 10)) return d;
+    const auto data = widgets::DateBox::Parse(texto);
+    d.estado = data ? EstadoDaData::Valida : EstadoDaData::Invalida;
+    if (data) d.data = *data;
+    return d;
+}
+
+QString RestricaoDeLeitura(const QString &colunaId, int tipoObjeto, bool usuarioComum, long idUsuario) {
+    if (!usuarioComum) return QString();
+    return QStringLiteral(" AND ") + colunaId +
+           QStringLiteral(" IN (SELECT PL.IdObjeto FROM PermissoesDeUsuarios AS PL WHERE PL.IdUsuario = ") +
+           QString::number(idUsuario) + QStringLiteral(" AND PL.TipoObjeto = ") + QString::number(tipoObjeto) +
+           QStringLiteral(" AND (PL.Permissoes = 1 OR PL.Permissoes = 3)) ");
+}
+
+} // namespace reports

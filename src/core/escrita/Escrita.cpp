@@ -1,0 +1,344 @@
+#include "core/escrita/Escrita.h"
+
+#include "db/CDaoTrans.h"
+#include "db/Module1.h"
+#include "platform/dao/Database.h"
+#include "platform/dao/QueryDef.h"
+#include "platform/dao/Recordset.h"
+#include "platform/dao/Workspace.h"
+#include "platform/err/AppError.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace postings {
+
+using value::Currency;
+
+QString TextoValor(Currency v) {
+    // Amounts come from two-decimal boxes; a balance that somehow carries
+    // ten-thousandths is written whole rather than rounded away.
+    if (v.units() % 100 == 0) return v.toSql();
+    return v.toPlain();
+}
+
+QString MontarDataId(const QDate &data, long id) {
+    return QStringLiteral("%1%2%3%4")
+        .arg(data.year(), 4, 10, QLatin1Char('0'))
+        .arg(data.month(), 2, 10, QLatin1Char('0'))
+        .arg(data.day(), 2, 10, QLatin1Char('0'))
+        .arg(id, 9, 10, QLatin1Char('0'));
+}
+
+SerialESaldos LerSerialESaldos(dao::Database &db, const QString &codConta, const QString &codRecDesp,
+                               const QDate &data) {
+    auto q = db.QueryDefs(QStringLiteral("ParQrySerialESaldos"));
+    q->SetParameter(0, codConta);
+    q->SetParameter(1, codRecDesp);
+    q->SetParameter(2, QDateTime(data, QTime(0, 0), Qt::UTC));
+    std::unique_ptr<dao::Recordset> rs = q->OpenRecordset();
+    try {
+        rs->MoveLast();
+        rs->MoveFirst();
+    } catch (...) {
+    }
+    SerialESaldos s;
+    s.serial = long(rs->Field(QStringLiteral("Serial")).toInt());
+    s.saldoConta = rs->Field(QStringLiteral("SaldoConta")).toCurrency();
+    s.saldoRecDesp = rs->Field(QStringLiteral("SaldoRecDesp")).toCurrency();
+    s.saldoGlobal = rs->Field(QStringLiteral("saldoglobal")).toCurrency();
+    db::FecharRecordset(rs);
+    return s;
+}
+
+namespace {
+
+// The write runs at every posting: its statements take their values as
+// parameters, so each text is translated and prepared once per session
+// rather than once per posting, and no typed text is ever part of the SQL.
+std::unique_ptr<dao::QueryDef> consulta(dao::Database &db, const QString &sql) { return db.CreateQueryDef(QString(), sql); }
+
+// "Is the row's code this code or one of its ancestors?": the same test as
+// the code LIKE the row's code & '*', written as a list of the few codes it
+// can be, which the engine checks without a pattern match per row.
+QStringList ancestrais(const QString &codigo) {
+    QStringList codigos;
+    for (QString c = codigo; !c.isEmpty();) {
+        codigos.prepend(c);
+        const int dot = c.lastIndexOf(QLatin1Char('.'));
+        c = dot < 0 ? QString() : c.left(dot);
+    }
+    return codigos;
+}
+
+QString listaDeParametros(const QString &prefixo, int n) {
+    QStringList nomes;
+    for (int i = 0; i < n; ++i) nomes << QStringLiteral("[%1%2]").arg(prefixo).arg(i);
+    return nomes.join(QLatin1Char(','));
+}
+
+QString declaracoes(const QString &prefixo, int n) {
+    QString out;
+    for (int i = 0; i < n; ++i) out += QStringLiteral("[%1%2] Text ( 255 ), ").arg(prefixo).arg(i);
+    return out;
+}
+
+// The codes whose balances a move touches: the account with its ancestors,
+// the type with its ancestors (or the type alone), as query parameters.
+struct Ramos {
+    QStringList contas, tipos;
+    Ramos(const QString &codConta, const QString &codRecDesp, SaldoTipo saldoTipo)
+        : contas(ancestrais(codConta)),
+          tipos(saldoTipo == SaldoTipo::Ramo ? ancestrais(codRecDesp) : QStringList{codRecDesp}) {}
+    QString declaracoes() const {
+        return postings::declaracoes(QStringLiteral("pC"), int(contas.size())) +
+               postings::declaracoes(QStringLiteral("pT"), int(tipos.size()));
+    }
+    QString listaContas() const { return listaDeParametros(QStringLiteral("pC"), int(contas.size())); }
+    QString listaTipos() const { return listaDeParametros(QStringLiteral("pT"), int(tipos.size())); }
+    void ligar(dao::QueryDef &q) const {
+        for (int i = 0; i < contas.size(); ++i) q.SetParameter(QStringLiteral("pC%1").arg(i), contas[i]);
+        for (int i = 0; i < tipos.size(); ++i) q.SetParameter(QStringLiteral("pT%1").arg(i), tipos[i]);
+    }
+};
+
+} // namespace
+
+std::optional<Currency> SomaSegura(Currency a, Currency b) {
+    std::int64_t soma = 0;
+    if (__builtin_add_overflow(a.units(), b.units(), &soma)) return std::nullopt;
+    return Currency::fromUnits(soma);
+}
+
+QString RecusaDoLancamento(const Lancamento &l) {
+    struct Texto {
+        const QString *texto;
+        int largura;
+        const char *nome;
+    };
+    const Texto textos[] = {{&l.codConta, kLarguraCodigo, "código da conta"},
+                            {&l.codRecDesp, kLarguraCodigo, "código da receita/despesa"},
+                            {l.documento ? &*l.documento : nullptr, kLarguraDocumento, "documento"},
+                            {&l.historico, kLarguraHistorico, "histórico"}};
+    for (const Texto &t : textos) {
+        if (!t.texto) continue;
+        if (t.texto->contains(QChar(u'\0')))
+            return QStringLiteral("O %1 contém um caractere nulo, que não pode ser gravado.").arg(QString::fromUtf8(t.nome));
+        if (Caracteres(*t.texto) > t.largura)
+            return QStringLiteral("O %1 não pode ter mais de %2 caracteres.").arg(QString::fromUtf8(t.nome)).arg(t.largura);
+    }
+    if (l.historico.isEmpty()) return QStringLiteral("Faltando informar histórico.");
+    if (!l.data.isValid() || l.data.year() < 100 || l.data.year() > 9999) return QStringLiteral("Data inválida.");
+    // Its opposite must exist too: a reversal writes it, a transfer both.
+    if (l.valor.units() == std::numeric_limits<std::int64_t>::min()) return kMsgForaDoLimite;
+    return QString();
+}
+
+bool TravarContador(dao::Database &db, long serialLido) {
+    auto q = consulta(db, QStringLiteral("PARAMETERS [pSerial] Long;UPDATE Serial Set Serial = Serial + 1 where Serial = [pSerial]"));
+    q->SetParameter(0, value::Value(qlonglong(serialLido)));
+    q->Execute(dao::dbFailOnError);
+    return q->RecordsAffected() >= 1;
+}
+
+namespace {
+
+// Inserts the posting only while its account (and type, when asked) is
+// active: the guard is the FROM of the INSERT ... SELECT.
+long Inserir(dao::Database &db, const Lancamento &l, long id, const QString &dataId, const SerialESaldos &s) {
+    const Currency baseConta = l.saldoContaDoZero ? Currency() : s.saldoConta;
+    QString sql = QStringLiteral("PARAMETERS [pId] Long, [pConta] Text ( 255 ), [pTipo] Text ( 255 ), [pDoc] Text ( 255 ), "
+                                 "[pValor] Currency, [pData] DateTime, [pHist] Text ( 255 ), [pDataId] Text ( 255 ), "
+                                 "[pSG] Currency, [pSC] Currency, [pSR] Currency, [pReal] Text ( 255 ), [pTransf] Byte, "
+                                 "[pUsu] Long;"
+                                 "INSERT INTO LANCAMENTOS Select [pId] As Id, ");
+    if (l.transferencia >= 0) sql += QStringLiteral("[pTransf] As Transferencia, ");
+    sql += QStringLiteral("[pConta] As CodConta, [pTipo] As CodRecDesp, [pDoc] As Documento, [pValor] As Valor, "
+                          "[pData] As Data, [pHist] As Historico,");
+    if (l.estorno) sql += QStringLiteral(" True As Estorno,");
+    sql += QStringLiteral(" [pDataId] As DataId, [pSG] As SaldoGlobal, [pSC] As SaldoConta, [pSR] As SaldoRecDesp, ");
+    if (!l.realizado.isEmpty()) sql += QStringLiteral("[pReal] As Realizado,");
+    sql += QStringLiteral("[pUsu] As IdUsuario ");
+    if (l.guarda == Guarda::ContaETipo) {
+        sql += QStringLiteral("FROM Contas As C INNER JOIN TiposMovimentacoes As T ON (C.Codigo = [pConta] AND C.Inativa = False "
+                              "AND T.Codigo = [pTipo] AND T.Inativo = False)");
+    } else {
+        sql += QStringLiteral("FROM CONTAS WHERE Codigo = [pConta] AND Inativa = False");
+    }
+    auto q = consulta(db, sql);
+    q->SetParameter(QStringLiteral("pId"), value::Value(qlonglong(id)));
+    q->SetParameter(QStringLiteral("pConta"), l.codConta);
+    q->SetParameter(QStringLiteral("pTipo"), l.codRecDesp);
+    q->SetParameter(QStringLiteral("pDoc"), l.documento ? value::Value(*l.documento) : value::Value());
+    q->SetParameter(QStringLiteral("pValor"), l.valor);
+    q->SetParameter(QStringLiteral("pData"), QDateTime(l.data, QTime(0, 0), Qt::UTC));
+    q->SetParameter(QStringLiteral("pHist"), l.historico);
+    q->SetParameter(QStringLiteral("pDataId"), dataId);
+    q->SetParameter(QStringLiteral("pSG"), s.saldoGlobal + l.valor);
+    q->SetParameter(QStringLiteral("pSC"), baseConta + l.valor);
+    q->SetParameter(QStringLiteral("pSR"), s.saldoRecDesp + l.valor);
+    q->SetParameter(QStringLiteral("pReal"), l.realizado);
+    q->SetParameter(QStringLiteral("pTransf"), value::Value(l.transferencia < 0 ? 0 : l.transferencia));
+    q->SetParameter(QStringLiteral("pUsu"), value::Value(qlonglong(l.idUsuario)));
+    q->Execute(dao::dbFailOnError);
+    return q->RecordsAffected();
+}
+
+} // namespace
+
+namespace {
+
+// Moves the balances of the postings after dataId, or from it on when
+// `inclusive` (a settlement moves the settled posting itself too).
+void moverSaldos(dao::Database &db, const QString &codConta, const QString &codRecDesp, SaldoTipo saldoTipo,
+                 Currency valor, const QString &dataId, bool inclusive) {
+    if (valor == Currency()) return; // nothing moves
+    const Ramos ramos(codConta, codRecDesp, saldoTipo);
+    const QString sql =
+        QStringLiteral("PARAMETERS ") + ramos.declaracoes() +
+        QStringLiteral("[pValor] Currency, [pDataId] Text ( 255 );"
+                       "UPDATE Lancamentos Set SaldoConta = SaldoConta + Abs(CodConta IN (%1)) * [pValor], "
+                       "SaldoRecDesp = SaldoRecDesp + Abs(CodRecDesp IN (%2)) * [pValor], "
+                       "SaldoGlobal = SaldoGlobal + [pValor] where DataId %3 [pDataId]")
+            .arg(ramos.listaContas(), ramos.listaTipos(), inclusive ? QStringLiteral(">=") : QStringLiteral(">"));
+    auto q = consulta(db, sql);
+    ramos.ligar(*q);
+    q->SetParameter(QStringLiteral("pValor"), valor);
+    q->SetParameter(QStringLiteral("pDataId"), dataId);
+    q->Execute(dao::dbFailOnError);
+}
+
+// A balance move that would take a balance past the range of money fails
+// in the engine (the translated UPDATE checks every money sum it stores) and
+// the statement is undone as a whole.
+bool foraDoLimite(const err::AppError &e) { return e.number() == err::db::kNumericOverflow; }
+
+void exigirTransacao(dao::Database &db, const char *rotina, const QString &texto) {
+    if (db.workspace().level() < 1)
+        throw err::AppError(err::db::kNotInTransaction, QString::fromLatin1(rotina), texto);
+}
+
+} // namespace
+
+void MoverSaldosPosteriores(dao::Database &db, const QString &codConta, const QString &codRecDesp, SaldoTipo saldoTipo,
+                            Currency valor, const QString &dataId) {
+    moverSaldos(db, codConta, codRecDesp, saldoTipo, valor, dataId, false);
+}
+
+int SentidoDaBaixa(const QString &antigo, const QString &novo) {
+    const QString n = QStringLiteral("N");
+    if (antigo != n && novo == n) return -1;
+    if (antigo == n && novo != n) return 1;
+    return 0;
+}
+
+Baixa MudarRealizado(dao::Database &db, long id, long idOutraPerna, const QString &antigo, const QString &novo) {
+    exigirTransacao(db, "MudarRealizado", QStringLiteral("A baixa de lançamentos exige uma transação aberta."));
+    // A window may show 'E' (the guard then matches nothing); no posting is settled as 'E'.
+    static const QStringList codigos{QStringLiteral("?"), QStringLiteral("S"), QStringLiteral("N")};
+    if (!codigos.contains(novo) || !(codigos.contains(antigo) || antigo == QStringLiteral("E")))
+        throw err::AppError(err::kErrGeneric, QStringLiteral("MudarRealizado"),
+                            QStringLiteral("Código de baixa inválido: '%1' para '%2'.").arg(antigo, novo));
+    const bool transferencia = idOutraPerna != 0;
+    if (transferencia && idOutraPerna == id) return Baixa::Incompleta;
+    // The postings as stored now, inside the transaction.
+    struct Linha {
+        long id;
+        QString codConta, codRecDesp, dataId;
+        Currency valor;
+        int transferencia;
+    };
+    std::vector<Linha> linhas;
+    {
+        auto q = consulta(db, QStringLiteral("PARAMETERS [pId1] Long, [pId2] Long;"
+                                             "SELECT Id, CodConta, CodRecDesp, DataId, Valor, Transferencia FROM "
+                                             "Lancamentos WHERE Id = [pId1] OR Id = [pId2] ORDER BY Transferencia"));
+        q->SetParameter(0, value::Value(qlonglong(id)));
+        q->SetParameter(1, value::Value(qlonglong(transferencia ? idOutraPerna : id)));
+        auto rs = q->OpenRecordset(dao::dbOpenSnapshot);
+        for (; !rs->Eof(); rs->MoveNext())
+            linhas.push_back({long(rs->Field(0).toInt()), rs->Field(1).toString(), rs->Field(2).toString(),
+                              rs->Field(3).toString(), rs->Field(4).toCurrency(), int(rs->Field(5).toInt())});
+        db::FecharRecordset(rs);
+    }
+    if (transferencia) {
+        // One outgoing and one incoming leg, or the other leg is not what the
+        // link says: each leg's balances move from its own DataId.
+        if (linhas.size() != 2 || linhas[0].transferencia != 1 || linhas[1].transferencia != 2) return Baixa::Incompleta;
+    } else {
+        if (linhas.empty()) return Baixa::NaoOcorreu;
+        if (linhas[0].transferencia != 0) return Baixa::Incompleta;
+    }
+    // Its own level: a refused move undoes the code change and the other leg's move.
+    db::CDaoTrans parte(db.workspace());
+    parte.BegTrans();
+    auto q = consulta(db, QStringLiteral("PARAMETERS [pNovo] Text ( 255 ), [pId1] Long, [pId2] Long, [pAntigo] Text ( 255 );"
+                                         "UPDATE LANCAMENTOS SET REALIZADO = [pNovo] WHERE (ID = [pId1] OR ID = [pId2]) "
+                                         "AND Estornado = FALSE AND Estorno = FALSE AND Realizado = [pAntigo]"));
+    q->SetParameter(0, novo);
+    q->SetParameter(1, value::Value(qlonglong(id)));
+    q->SetParameter(2, value::Value(qlonglong(transferencia ? idOutraPerna : id)));
+    q->SetParameter(3, antigo);
+    q->Execute(dao::dbFailOnError);
+    if (q->RecordsAffected() != long(linhas.size())) return Baixa::NaoOcorreu;
+    const int sentido = SentidoDaBaixa(antigo, novo);
+    try {
+        for (const Linha &l : sentido != 0 ? linhas : std::vector<Linha>{}) {
+            const Currency v = sentido > 0 ? l.valor : -l.valor;
+            moverSaldos(db, l.codConta, transferencia ? QStringLiteral("001") : l.codRecDesp,
+                        transferencia ? SaldoTipo::Exato : SaldoTipo::Ramo, v, l.dataId, true);
+        }
+    } catch (const err::AppError &e) {
+        if (!foraDoLimite(e)) throw;
+        parte.RollBack();
+        return Baixa::ForaDoLimite;
+    }
+    parte.ComTrans();
+    return Baixa::Mudada;
+}
+
+Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *gravado,
+                           const std::function<bool()> &antesDeInserir) {
+    // The read below must see the state the commit will leave: only inside
+    // the transaction, which holds the write lock, is that so.
+    exigirTransacao(db, "GravarLancamento", QStringLiteral("A gravação de lançamentos exige uma transação aberta."));
+    auto invalido = [gravado](const QString &recusa) {
+        if (gravado) gravado->recusa = recusa;
+        return Resultado::Invalido;
+    };
+    if (const QString recusa = RecusaDoLancamento(l); !recusa.isEmpty()) return invalido(recusa);
+    const SerialESaldos s = LerSerialESaldos(db, l.codConta, l.codRecDesp, l.data);
+    // The posting's own balances and every later one it moves, checked
+    // before anything is written.
+    const auto conta = SomaSegura(l.saldoContaDoZero ? Currency() : s.saldoConta, l.valor);
+    const auto tipo = SomaSegura(s.saldoRecDesp, l.valor);
+    const auto global = SomaSegura(s.saldoGlobal, l.valor);
+    if (!conta || !tipo || !global) return invalido(kMsgForaDoLimite);
+    const long id = s.serial + 1;
+    const QString dataId = MontarDataId(l.data, id);
+    // Its own level: a later balance the move would take past the range of
+    // money undoes the counter, the caller's step and the insert too.
+    db::CDaoTrans parte(db.workspace());
+    parte.BegTrans();
+    if (!TravarContador(db, s.serial)) return Resultado::Bloqueio;
+    if (antesDeInserir && !antesDeInserir()) return Resultado::Impedido;
+    if (Inserir(db, l, id, dataId, s) < 1) return Resultado::Recusado;
+    try {
+        MoverSaldosPosteriores(db, l.codConta, l.codRecDesp, l.saldoTipo, l.valor, dataId);
+    } catch (const err::AppError &e) {
+        if (!foraDoLimite(e)) throw;
+        parte.RollBack();
+        return invalido(kMsgForaDoLimite);
+    }
+    parte.ComTrans();
+    if (gravado) {
+        gravado->id = id;
+        gravado->dataId = dataId;
+        gravado->saldoConta = (l.saldoContaDoZero ? Currency() : s.saldoConta) + l.valor;
+        gravado->saldoRecDesp = s.saldoRecDesp + l.valor;
+        gravado->saldoGlobal = s.saldoGlobal + l.valor;
+    }
+    return Resultado::Gravado;
+}
+
+} // namespace postings

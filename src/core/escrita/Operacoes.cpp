@@ -1,0 +1,350 @@
+#include "core/escrita/Operacoes.h"
+
+#include "ui/Errors.h"
+#include "db/CDaoTrans.h"
+#include "db/Module1.h"
+#include "platform/dao/Database.h"
+#include "platform/dao/Recordset.h"
+#include "platform/err/AppError.h"
+#include "core/escrita/Escrita.h"
+#include "core/escrita/HistoricoDeEstorno.h"
+#include "core/escrita/Permissoes.h"
+#include "db/SqlTexto.h"
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace postings {
+
+using value::Currency;
+
+namespace {
+
+bool bloqueio(const err::AppError &e) { return e.number() == err::db::kLocked; }
+
+// The guarded mark of a posting being reversed: only while it is neither
+// reversed nor a reversal nor settled as not realised, as stored now.
+bool marcarEstornado(dao::Database &db, long id) {
+    db.Execute(QStringLiteral("UPDATE LANCAMENTOS SET ESTORNADO = TRUE, REALIZADO='E' WHERE Id = ") + QString::number(id) +
+                   QStringLiteral(" AND REALIZADO <> 'N' AND ESTORNADO = FALSE AND ESTORNO = FALSE"),
+               dao::dbFailOnError);
+    return db.RecordsAffected() >= 1;
+}
+
+std::optional<QString> documentoDe(const value::Value &v) {
+    if (v.isNull()) return std::nullopt;
+    return v.toString();
+}
+
+Desfecho desfechoDe(Resultado r) {
+    switch (r) {
+    case Resultado::Gravado: return Desfecho::Gravado;
+    case Resultado::Bloqueio: return Desfecho::Bloqueio;
+    case Resultado::Impedido: return Desfecho::JaEstornado;
+    case Resultado::Invalido: return Desfecho::Invalido;
+    case Resultado::Recusado: break;
+    }
+    return Desfecho::Recusado;
+}
+
+} // namespace
+
+Desfecho Lancar(dao::Database &db, const Chamador &onde, const NovoLancamento &n, long idUsuario, Feito *feito) {
+    try {
+        if (Caracteres(n.historico) > kMaxHistorico) return Desfecho::HistoricoLongo;
+        Lancamento l;
+        l.codConta = n.codConta;
+        l.codRecDesp = n.codRecDesp;
+        l.valor = n.valor;
+        l.data = n.data;
+        if (!n.documento.isEmpty()) l.documento = n.documento;
+        l.historico = n.historico;
+        l.idUsuario = idUsuario;
+        db::CDaoTrans trans(db.workspace());
+        trans.BegTrans();
+        Gravado g;
+        const Resultado r = GravarLancamento(db, l, &g);
+        if (r != Resultado::Gravado) {
+            if (feito) feito->recusa = g.recusa;
+            return desfechoDe(r);
+        }
+        trans.ComTrans();
+        if (feito) *feito = {g.id, g.dataId, QString()};
+        return Desfecho::Gravado;
+    } catch (const err::AppError &e) {
+        if (bloqueio(e)) return Desfecho::Bloqueio;
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
+    } catch (...) {
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
+    }
+}
+
+long ContarDocumento(dao::Database &db, const Chamador &onde, const QString &documento) {
+    std::unique_ptr<dao::Recordset> rs;
+    try {
+        rs = db.OpenRecordset(QStringLiteral("Select count(*) as Contagem from lancamentos where documento = ") +
+                                  fin::SqlTexto(documento),
+                              dao::dbOpenSnapshot);
+        try {
+            rs->MoveLast();
+            rs->MoveFirst();
+        } catch (...) {
+        }
+        const long n = long(rs->Field(QStringLiteral("Contagem")).toInt());
+        db::FecharRecordset(rs);
+        return n;
+    } catch (...) {
+        db::FecharRecordset(rs);
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
+    }
+}
+
+QString MensagemDeEstornoRecusado(Desfecho desfecho, const QString &desConta) {
+    switch (desfecho) {
+    case Desfecho::Bloqueio:
+        return kMsgBloqueio;
+    case Desfecho::JaEstornado:
+        return kMsgNaoEstornou;
+    case Desfecho::HistoricoLongo:
+        return kMsgHistoricoComMaisDe50;
+    default:
+        return desConta.isEmpty()
+                   ? QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada.")
+                   : QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta '") + desConta +
+                         QStringLiteral("' foi desativada.");
+    }
+}
+
+FimDeEstornoRecusado FimDeEstornoDeTransferencia(Desfecho desfecho, int perna, const QString &desConta,
+                                                 const EstornoDeTransferenciaFeito &feito,
+                                                 bool bloqueioAntesDaSegundaFecha) {
+    switch (desfecho) {
+    case Desfecho::Incompleta: return {kMsgFaltaPerna, true, true};
+    case Desfecho::Invalido: return {feito.recusa, true, false};
+    default:
+        return {MensagemDeEstornoRecusado(desfecho, desConta), false,
+                (desfecho == Desfecho::JaEstornado && perna == 1) ||
+                    (bloqueioAntesDaSegundaFecha && desfecho == Desfecho::Bloqueio && perna < 2)};
+    }
+}
+
+Desfecho Estornar(dao::Database &db, const Chamador &onde, long serial, const QString &historico, long idUsuario,
+                  Estorno *feito, DocumentoAusente semDocumento) {
+    std::unique_ptr<dao::Recordset> rs;
+    try {
+        if (Caracteres(historico) > kMaxHistorico) return Desfecho::HistoricoLongo;
+        db::CDaoTrans trans(db.workspace());
+        trans.BegTrans();
+        // The reversed posting as stored now, inside the transaction.
+        rs = db.OpenRecordset(QStringLiteral("SELECT CodConta, CodRecDesp, Valor, Data, Documento FROM Lancamentos "
+                                             "WHERE Id = ") + QString::number(serial),
+                              dao::dbOpenSnapshot);
+        if (rs->Eof()) return Desfecho::JaEstornado;
+        Lancamento l;
+        l.codConta = rs->Field(QStringLiteral("CodConta")).toString();
+        l.codRecDesp = rs->Field(QStringLiteral("CodRecDesp")).toString();
+        l.valor = -rs->Field(QStringLiteral("Valor")).toCurrency();
+        l.data = rs->Field(QStringLiteral("Data")).toDate().date();
+        l.documento = documentoDe(rs->Field(QStringLiteral("Documento")));
+        if (!l.documento && semDocumento == DocumentoAusente::Vazio) l.documento = QString();
+        db::FecharRecordset(rs);
+        l.historico = historico;
+        l.estorno = true;
+        l.realizado = QStringLiteral("E");
+        l.idUsuario = idUsuario;
+        Gravado g;
+        const Resultado r = GravarLancamento(db, l, &g, [&] { return marcarEstornado(db, serial); });
+        if (r != Resultado::Gravado) {
+            if (feito) feito->recusa = g.recusa;
+            return desfechoDe(r);
+        }
+        trans.ComTrans();
+        if (feito) {
+            feito->id = g.id;
+            feito->dataId = g.dataId;
+            feito->codConta = l.codConta;
+            feito->codRecDesp = l.codRecDesp;
+            feito->valor = l.valor;
+            feito->data = l.data;
+            feito->documento = l.documento;
+            feito->idEstornado = serial;
+        }
+        return Desfecho::Gravado;
+    } catch (const err::AppError &e) {
+        db::FecharRecordset(rs);
+        if (bloqueio(e)) return Desfecho::Bloqueio;
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
+    } catch (...) {
+        db::FecharRecordset(rs);
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
+    }
+}
+
+Desfecho Transferir(dao::Database &db, const Chamador &onde, const Transferencia &t, long idUsuario,
+                    TransferenciaFeita *feita, int *perna) {
+    try {
+        if (Caracteres(t.historicoSaida) > kMaxHistorico || Caracteres(t.historicoEntrada) > kMaxHistorico)
+            return Desfecho::HistoricoLongo;
+        // The most negative amount has no opposite: both legs would go out.
+        if (t.valor.units() == std::numeric_limits<std::int64_t>::min()) {
+            if (feita) feita->recusa = kMsgForaDoLimite;
+            return Desfecho::Invalido;
+        }
+        const Currency abs = t.valor < Currency() ? -t.valor : t.valor;
+        auto leg = [&](int qual) {
+            Lancamento l;
+            l.codConta = qual == 1 ? t.codContaOrig : t.codContaDest;
+            l.codRecDesp = kTipoTransferencia;
+            l.valor = qual == 1 ? -abs : abs;
+            l.data = t.data;
+            const QString &doc = qual == 1 ? t.docSaida : t.docEntrada;
+            if (!doc.isEmpty()) l.documento = doc;
+            l.historico = qual == 1 ? t.historicoSaida : t.historicoEntrada;
+            l.transferencia = qual;
+            l.guarda = Guarda::Conta;
+            l.saldoTipo = SaldoTipo::Exato;
+            l.idUsuario = idUsuario;
+            return l;
+        };
+        db::CDaoTrans trans(db.workspace());
+        trans.BegTrans();
+        Gravado sai, entra;
+        Resultado r = GravarLancamento(db, leg(1), &sai);
+        if (r != Resultado::Gravado) {
+            if (perna) *perna = 1;
+            if (feita) feita->recusa = sai.recusa;
+            return desfechoDe(r);
+        }
+        r = GravarLancamento(db, leg(2), &entra);
+        if (r != Resultado::Gravado) {
+            if (perna) *perna = 2;
+            if (feita) feita->recusa = entra.recusa;
+            return desfechoDe(r);
+        }
+        db.Execute(QStringLiteral("INSERT INTO TRANSFERENCIAS (SerialSai,SerialEntra) VALUES(") + QString::number(sai.id) +
+                       QLatin1Char(',') + QString::number(entra.id) + QLatin1Char(')'),
+                   dao::dbFailOnError);
+        trans.ComTrans();
+        if (feita) *feita = {sai.id, entra.id, QString()};
+        return Desfecho::Gravado;
+    } catch (const err::AppError &e) {
+        if (bloqueio(e)) return Desfecho::Bloqueio;
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
+    } catch (...) {
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
+    }
+}
+
+Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long serial, const QString &historico,
+                               long idUsuario, EstornoDeTransferenciaFeito *feito, int *perna, QString *desConta) {
+    std::unique_ptr<dao::Recordset> rs;
+    try {
+        if (Caracteres(historico) > kMaxHistorico) return Desfecho::HistoricoLongo;
+        db::CDaoTrans trans(db.workspace());
+        trans.BegTrans();
+        rs = db.OpenRecordset(SqlDasPernas(serial), dao::dbOpenSnapshot);
+        try {
+            rs->MoveLast();
+            rs->MoveFirst();
+        } catch (...) {
+        }
+        if (rs->RecordCount() != 2) {
+            db::FecharRecordset(rs);
+            return Desfecho::Incompleta;
+        }
+        struct Perna {
+            long id;
+            Estorno e;
+        };
+        std::vector<Perna> pernas;
+        QDate data;
+        for (int i = 0; i < 2; ++i, rs->MoveNext()) {
+            Perna p;
+            p.id = long(rs->Field(QStringLiteral("id")).toInt());
+            if (i == 0) data = rs->Field(QStringLiteral("Data")).toDate().date();
+            p.e.codConta = rs->Field(QStringLiteral("CodConta")).toString();
+            p.e.codRecDesp = kTipoTransferencia;
+            p.e.valor = -rs->Field(QStringLiteral("Valor")).toCurrency();
+            p.e.data = data; // the first leg's date for both
+            p.e.documento = documentoDe(rs->Field(QStringLiteral("Documento")));
+            p.e.desConta = rs->Field(QStringLiteral("DesConta")).toString();
+            p.e.idEstornado = p.id;
+            // One outgoing and one incoming leg, in that order, or the link is
+            // not what a transfer makes.
+            if (int(rs->Field(QStringLiteral("Transferencia")).toInt()) != i + 1) {
+                db::FecharRecordset(rs);
+                return Desfecho::Incompleta;
+            }
+            pernas.push_back(p);
+        }
+        db::FecharRecordset(rs);
+        for (int i = 0; i < 2; ++i) {
+            Perna &p = pernas[std::size_t(i)];
+            Lancamento l;
+            l.codConta = p.e.codConta;
+            l.codRecDesp = kTipoTransferencia;
+            l.valor = p.e.valor;
+            l.data = data;
+            l.documento = p.e.documento;
+            l.historico = historico;
+            l.estorno = true;
+            l.realizado = QStringLiteral("E");
+            l.transferencia = i == 0 ? 1 : -1; // the second reversal names no Transferencia (0)
+            l.guarda = Guarda::Conta;
+            l.saldoTipo = SaldoTipo::Exato;
+            l.idUsuario = idUsuario;
+            Gravado g;
+            const Resultado r = GravarLancamento(db, l, &g, [&] { return marcarEstornado(db, p.id); });
+            if (r != Resultado::Gravado) {
+                if (perna) *perna = i + 1;
+                if (desConta) *desConta = p.e.desConta;
+                if (feito) feito->recusa = g.recusa;
+                return desfechoDe(r);
+            }
+            p.e.id = g.id;
+            p.e.dataId = g.dataId;
+        }
+        trans.ComTrans();
+        if (feito) {
+            feito->a = pernas[0].e;
+            feito->b = pernas[1].e;
+        }
+        return Desfecho::Gravado;
+    } catch (const err::AppError &e) {
+        db::FecharRecordset(rs);
+        if (bloqueio(e)) {
+            if (perna) *perna = 0;
+            return Desfecho::Bloqueio;
+        }
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
+    } catch (...) {
+        db::FecharRecordset(rs);
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
+    }
+}
+
+Desfecho Baixar(dao::Database &db, const Chamador &onde, long id, long idOutraPerna, const QString &antigo,
+                const QString &novo, QString *recusa) {
+    try {
+        db::CDaoTrans trans(db.workspace());
+        trans.BegTrans();
+        switch (MudarRealizado(db, id, idOutraPerna, antigo, novo)) {
+        case Baixa::Mudada: break;
+        case Baixa::NaoOcorreu: return Desfecho::NaoOcorreu;
+        case Baixa::Incompleta: return Desfecho::Incompleta;
+        case Baixa::ForaDoLimite:
+            if (recusa) *recusa = kMsgForaDoLimite;
+            return Desfecho::Invalido;
+        }
+        trans.ComTrans();
+        return Desfecho::Gravado;
+    } catch (const err::AppError &e) {
+        if (bloqueio(e)) return Desfecho::Bloqueio;
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
+    } catch (...) {
+        FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
+    }
+}
+
+} // namespace postings

@@ -1,0 +1,175 @@
+// What a common user may do with postings and transfers, the legs of a
+// transfer as every user reads them, the history asked for a reversal and
+// what a reversal of a posting without a document stores.
+#include "ui/AppContext.h"
+#include "db/ConstruirBanco.h"
+#include "platform/dao/Database.h"
+#include "platform/dao/Recordset.h"
+#include "platform/ui/GuiTest.h"
+#include "core/escrita/Escrita.h"
+#include "core/escrita/HistoricoDeEstorno.h"
+#include "core/escrita/Operacoes.h"
+#include "core/escrita/Permissoes.h"
+#include "support/Oracle.h"
+#include "support/LivroNovo.h"
+
+using postings::Desfecho;
+using testsupport::Script;
+using value::Currency;
+
+namespace {
+
+const postings::Chamador kOnde{"frmTeste", "cmdEstornar_Click"};
+constexpr long kComum = 2;
+
+class Permissoes : public testsupport::LivroNovo {
+protected:
+    void SetUp() override {
+        LivroNovo::SetUp();
+        db->Execute(QStringLiteral("INSERT INTO Usuarios (DesUsuario,IdLogin,Senha,Tipo) VALUES ('ZE','ZE','X',2)"));
+        for (const char *c : {"001", "001.001", "002"}) item("Contas", "DesConta", c);
+        item("TiposMovimentacoes", "DesMovimentacao", "003");
+    }
+    void TearDown() override {
+        EXPECT_EQ(testsupport::CheckBookText(*db).toStdString(), "");
+        LivroNovo::TearDown();
+    }
+    long item(const char *tabela, const char *campo, const char *codigo) {
+        const QString c = QString::fromLatin1(codigo);
+        db->Execute(QStringLiteral("INSERT INTO %1 (%2, Codigo, CodPai) VALUES ('D %3', '%3', '%4')")
+                        .arg(QString::fromLatin1(tabela), QString::fromLatin1(campo), c, CodigoPai(c)));
+        return id(tabela, codigo);
+    }
+    long id(const char *tabela, const char *codigo) {
+        auto rs = db->OpenRecordset(QStringLiteral("SELECT Id FROM %1 WHERE Codigo = '%2'")
+                                        .arg(QString::fromLatin1(tabela), QString::fromLatin1(codigo)),
+                                    dao::dbOpenSnapshot);
+        return long(rs->Field(0).toInt());
+    }
+    void permissao(int tipoObjeto, long idObjeto, int valor) {
+        db->Execute(QStringLiteral("INSERT INTO PermissoesDeUsuarios (IdUsuario, IdObjeto, TipoObjeto, Permissoes) "
+                                   "VALUES (%1, %2, %3, %4)").arg(kComum).arg(idObjeto).arg(tipoObjeto).arg(valor));
+    }
+    postings::TransferenciaFeita transferir(const char *de, const char *para) {
+        postings::Transferencia t;
+        t.codContaOrig = QString::fromLatin1(de);
+        t.codContaDest = QString::fromLatin1(para);
+        t.valor = Currency::fromUnits(1000000);
+        t.data = QDate(2024, 5, 1);
+        t.historicoSaida = QStringLiteral("SAI");
+        t.historicoEntrada = QStringLiteral("ENTRA");
+        postings::TransferenciaFeita f;
+        EXPECT_EQ(postings::Transferir(*db, kOnde, t, 1, &f), Desfecho::Gravado);
+        return f;
+    }
+};
+
+} // namespace
+
+TEST_F(Permissoes, WriteRightsCountTheExactAccountAndTypeOnly) {
+    const long conta = id("Contas", "001"), filha = id("Contas", "001.001"), tipo = id("TiposMovimentacoes", "003");
+    permissao(1, conta, 3);
+    permissao(1, filha, 1);
+    permissao(2, tipo, 2);
+    const struct { const char *conta, *tipo; long total; } casos[] = {
+        {"001", "003", 2}, {"001.001", "003", 1}, {"002", "003", 1}, {"001", "004", 1}};
+    for (const auto &c : casos)
+        EXPECT_EQ(postings::PermissoesDeGravacao(*db, kComum, QString::fromLatin1(c.conta), QString::fromLatin1(c.tipo)), c.total)
+            << c.conta << " " << c.tipo;
+}
+
+TEST_F(Permissoes, TransfersNeedWritingOnTheTransferType) {
+    EXPECT_TRUE(postings::PodeOperarTransferencias(*db, 1, 1));
+    EXPECT_FALSE(postings::PodeOperarTransferencias(*db, kComum, 2));
+    permissao(2, 2, 1);
+    EXPECT_FALSE(postings::PodeOperarTransferencias(*db, kComum, 2)) << "reading is not enough";
+    db->Execute(QStringLiteral("UPDATE PermissoesDeUsuarios SET Permissoes = 2"));
+    EXPECT_TRUE(postings::PodeOperarTransferencias(*db, kComum, 2));
+}
+
+TEST_F(Permissoes, LegsComeOutgoingFirstForEveryUserWithTheCommonUsersRights) {
+    permissao(1, id("Contas", "002"), 3);
+    // The outgoing leg stored with the greater Id, so that a read in Id order
+    // gives the incoming leg first.
+    const auto t = transferir("001", "002");
+    db->Execute(QStringLiteral("UPDATE Lancamentos SET Transferencia = 3 - Transferencia, Valor = -Valor"));
+    db->Execute(QStringLiteral("UPDATE Transferencias SET SerialSai = %1, SerialEntra = %2").arg(t.idEntrada).arg(t.idSaida));
+    for (int tipoUsuario : {1, 2}) {
+        for (long serial : {t.idSaida, t.idEntrada}) {
+            const auto pernas = postings::LerPernas(*db, serial, tipoUsuario == 1 ? 1 : kComum, tipoUsuario);
+            ASSERT_EQ(pernas.size(), 2u);
+            EXPECT_TRUE(postings::PernasCompletas(pernas));
+            EXPECT_EQ(pernas[0].id, t.idEntrada) << tipoUsuario;
+            EXPECT_EQ(pernas[0].codConta, QStringLiteral("002"));
+            EXPECT_EQ(pernas[0].desConta, QStringLiteral("D 002"));
+            EXPECT_EQ(pernas[1].dataId, postings::MontarDataId(QDate(2024, 5, 1), t.idSaida));
+            if (tipoUsuario == 2) {
+                EXPECT_TRUE(pernas[0].podeGravar());
+                EXPECT_FALSE(pernas[1].podeGravar()) << "no row on the account";
+                EXPECT_FALSE(pernas[1].permissoes.has_value());
+            }
+        }
+    }
+    db->Execute(QStringLiteral("DELETE FROM Lancamentos WHERE Id = %1").arg(t.idSaida));
+    EXPECT_FALSE(postings::PernasCompletas(postings::LerPernas(*db, t.idEntrada, 1, 1)));
+    db->Execute(QStringLiteral("DELETE FROM Lancamentos"));
+    db->Execute(QStringLiteral("DELETE FROM Transferencias"));
+    db->Execute(QStringLiteral("UPDATE Serial SET Serial = 0"));
+}
+
+TEST_F(Permissoes, ReversalOfATransferWithLegsThatAreNotOneOfEachWritesNothing) {
+    const auto t = transferir("001", "002");
+    db->Execute(QStringLiteral("UPDATE Lancamentos SET Transferencia = 2 WHERE Id = %1").arg(t.idSaida));
+    EXPECT_EQ(postings::EstornarTransferencia(*db, kOnde, t.idEntrada, QStringLiteral("H"), 1), Desfecho::Incompleta);
+    db->Execute(QStringLiteral("UPDATE Lancamentos SET Transferencia = 1 WHERE Id = %1").arg(t.idSaida));
+    auto rs = db->OpenRecordset(QStringLiteral("SELECT COUNT(*) FROM Lancamentos"), dao::dbOpenSnapshot);
+    EXPECT_EQ(rs->Field(0).toInt(), 2);
+}
+
+TEST_F(Permissoes, AReversalStoresNullOrAnEmptyDocumentAsTheCallerAsks) {
+    const struct { const char *documento; postings::DocumentoAusente ausente; const char *guardado; } casos[] = {
+        {nullptr, postings::DocumentoAusente::Nulo, nullptr},
+        {nullptr, postings::DocumentoAusente::Vazio, ""},
+        {"N'1", postings::DocumentoAusente::Vazio, "N'1"},
+    };
+    for (const auto &c : casos) {
+        postings::NovoLancamento l;
+        l.codConta = QStringLiteral("001");
+        l.codRecDesp = QStringLiteral("003");
+        l.valor = Currency::fromUnits(50000);
+        l.data = QDate(2024, 1, 2);
+        l.historico = QStringLiteral("H");
+        if (c.documento) l.documento = QString::fromLatin1(c.documento);
+        postings::Feito f;
+        ASSERT_EQ(postings::Lancar(*db, kOnde, l, 1, &f), Desfecho::Gravado);
+        postings::Estorno e;
+        ASSERT_EQ(postings::Estornar(*db, kOnde, f.id, QStringLiteral("VOLTA"), 1, &e, c.ausente), Desfecho::Gravado);
+        auto rs = db->OpenRecordset(QStringLiteral("SELECT Documento FROM Lancamentos WHERE Id = %1").arg(e.id), dao::dbOpenSnapshot);
+        const value::Value v = rs->Field(0);
+        EXPECT_EQ(v.isNull(), c.guardado == nullptr) << (c.documento ? c.documento : "(none)");
+        if (c.guardado) {
+            EXPECT_EQ(v.toString(), QString::fromUtf8(c.guardado));
+        }
+    }
+}
+
+TEST(HistoricoDeEstorno, AsksAgainUntilTheAnswerFitsAndKeepsItsBlanks) {
+    testsupport::qtApp();
+    Script s;
+    s.text(QStringLiteral("d'agua")).ok().text(QStringLiteral("a \"b\"")).ok().text(QString(51, QLatin1Char('x'))).ok()
+        .text(QStringLiteral("  volta ao caixa "));
+    EXPECT_EQ(postings::PedirHistoricoDeEstorno(), std::optional<QString>(QStringLiteral("  VOLTA AO CAIXA ")));
+    EXPECT_EQ(s.shownTexts(), (QStringList{postings::kPromptHistoricoEstorno, postings::kMsgAspasHistorico,
+                                           postings::kPromptHistoricoEstorno, postings::kMsgAspasHistorico,
+                                           postings::kPromptHistoricoEstorno, postings::kMsgHistoricoEstornoLongo,
+                                           postings::kPromptHistoricoEstorno}));
+    s.clear();
+    s.text(QString(50, QLatin1Char('y')));
+    EXPECT_EQ(postings::PedirHistoricoDeEstorno(), std::optional<QString>(QString(50, QLatin1Char('Y'))));
+    for (const QString &vazio : {QString(), QStringLiteral("   ")}) {
+        s.clear();
+        s.text(vazio).ok();
+        EXPECT_EQ(postings::PedirHistoricoDeEstorno(), std::nullopt);
+        EXPECT_EQ(s.shownTexts().last(), postings::kMsgHistoricoEstornoVazio);
+    }
+}

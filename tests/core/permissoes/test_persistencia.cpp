@@ -1,0 +1,275 @@
+// Loading a user's two trees and writing them back: which rows each state
+// writes, that a write touches only its user's rows of the subtree, and that
+// a failed write leaves the tree as the file is.
+#include "core/permissoes/ArvoreDePermissoes.h"
+#include "core/permissoes/CarregarPermissoes.h"
+#include "db/CDaoTrans.h"
+#include "platform/ui/MessageBox.h"
+#include "support/ErrorOf.h"
+#include "SegurancaFixture.h"
+
+#include <sqlite3.h>
+
+using security::CPermissao;
+using testsupport::errorOf;
+using testsupport::Script;
+
+namespace {
+
+using Linhas = std::map<QString, long>;
+
+class Persistence : public testsupport::SegurancaFixture {
+protected:
+    std::shared_ptr<CPermissao> contas(long mode, long usu) {
+        std::shared_ptr<CPermissao> t;
+        security::CarregarPermissoesEmContas(mode, usu, t);
+        return t;
+    }
+    std::shared_ptr<CPermissao> tipos(long mode, long usu) {
+        std::shared_ptr<CPermissao> t;
+        security::CarregarPermissoesEmMovimentacoes(mode, usu, t);
+        return t;
+    }
+    static CPermissao &em(const std::shared_ptr<CPermissao> &raiz, const QString &codigo) {
+        CPermissao *i = raiz.get();
+        QString feito;
+        for (const QString &g : codigo.split(QLatin1Char('.'))) {
+            feito += (feito.isEmpty() ? QString() : QStringLiteral(".")) + g;
+            i = i->SubItens().Item(feito).get();
+        }
+        return *i;
+    }
+    // A trigger that makes the engine refuse one chart item's row.
+    void recusarLinhaDe(long idObjeto) {
+        const QByteArray sql = QStringLiteral("CREATE TRIGGER recusa BEFORE INSERT ON PermissoesDeUsuarios WHEN NEW.IdObjeto = %1 "
+                                              "AND NEW.TipoObjeto = 1 BEGIN SELECT RAISE(ABORT, 'disco cheio'); END")
+                                   .arg(idObjeto)
+                                   .toUtf8();
+        ASSERT_EQ(sqlite3_exec(db->handle(), sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    }
+};
+
+TEST_F(Persistence, NewUserTreesHoldEveryItemWithoutRows) {
+    auto c = contas(1, 0);
+    EXPECT_EQ(c->CodObjeto(), QStringLiteral("000"));
+    EXPECT_EQ(c->DesObjeto(), QStringLiteral("TODAS AS PERMISSÕES"));
+    EXPECT_EQ(c->Permissoes(), 3);
+    EXPECT_TRUE(c->IsNew());
+    EXPECT_EQ(c->SubItens().Count(), 2);
+    CPermissao &cheques = em(c, QStringLiteral("001.001.001"));
+    EXPECT_TRUE(cheques.IsNew());
+    EXPECT_EQ(cheques.Permissoes(), 0);
+    EXPECT_EQ(cheques.IdObjeto(), idConta(QStringLiteral("001.001.001")));
+    EXPECT_EQ(cheques.TipoObjeto(), 1);
+    EXPECT_TRUE(em(c, QStringLiteral("002")).Inativa());
+    auto t = tipos(1, 0);
+    QStringList primeiros;
+    for (const auto &i : t->SubItens()) primeiros << i->CodObjeto();
+    EXPECT_EQ(primeiros, (QStringList{QStringLiteral("001"), QStringLiteral("002"), QStringLiteral("003")}))
+        << "the system types are in the tree";
+    EXPECT_EQ(em(t, QStringLiteral("003.001")).TipoObjeto(), 2);
+}
+
+TEST_F(Persistence, ExistingUserLoadsStoredValuesClean) {
+    permissao(ana, 1, idConta(QStringLiteral("001")), 2);
+    permissao(ana, 1, idConta(QStringLiteral("001.001")), 2);
+    permissao(bia, 1, idConta(QStringLiteral("001.002")), 3);
+    auto c = contas(2, ana);
+    CPermissao &banco = em(c, QStringLiteral("001"));
+    EXPECT_EQ(banco.Permissoes(), 2);
+    EXPECT_FALSE(banco.IsNew() || banco.IsDirty() || banco.IsDeleted());
+    EXPECT_NE(banco.id(), 0);
+    CPermissao &aplic = em(c, QStringLiteral("001.002"));
+    EXPECT_TRUE(aplic.IsNew()) << "another user's row is not this user's";
+    EXPECT_EQ(aplic.Permissoes(), 0);
+}
+
+TEST_F(Persistence, ChartWithOnlyItsRootGivesAnEmptyTree) {
+    db->Execute(QStringLiteral("DELETE FROM Contas WHERE Codigo <> '000'"));
+    auto c = contas(2, ana);
+    EXPECT_EQ(c->SubItens().Count(), 0);
+}
+
+TEST_F(Persistence, StoredValueTheParentRefusesStopsTheLoadKeepingThePartialTree) {
+    permissao(ana, 1, idConta(QStringLiteral("001")), 1);
+    permissao(ana, 1, idConta(QStringLiteral("001.001")), 2);
+    Script s;
+    s.ok();
+    std::shared_ptr<CPermissao> c;
+    EXPECT_EQ(errorOf([&] { security::CarregarPermissoesEmContas(2, ana, c); }), err::kErrCancel);
+    EXPECT_EQ(s.shownTexts(), QStringList{security::kMsgPermissaoIncompativel + QStringLiteral("CORRENTE'.")});
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->SubItens().Count(), 1);
+}
+
+TEST_F(Persistence, NewTreeInsertsEveryItemWithAValueAndTheRoot) {
+    auto c = contas(1, 0);
+    em(c, QStringLiteral("001")).setPermissoes(2);
+    em(c, QStringLiteral("001.002")).setPermissoes(0);
+    c->Persist(ana, false);
+    EXPECT_EQ(linhas(ana, 1), (Linhas{{QStringLiteral("000"), 3},
+                                      {QStringLiteral("001"), 2},
+                                      {QStringLiteral("001.001"), 2},
+                                      {QStringLiteral("001.001.001"), 2}}));
+    CPermissao &corrente = em(c, QStringLiteral("001.001"));
+    EXPECT_FALSE(corrente.IsNew());
+    EXPECT_EQ(corrente.IdUsuario(), ana);
+    EXPECT_EQ(corrente.id(), valor(QStringLiteral("SELECT Id FROM PermissoesDeUsuarios WHERE IdUsuario = %1 AND IdObjeto = %2")
+                                       .arg(ana)
+                                       .arg(idConta(QStringLiteral("001.001")))));
+    EXPECT_TRUE(em(c, QStringLiteral("001.002")).IsNew());
+}
+
+TEST_F(Persistence, InsertOfAnItemWithARowAndOfAZeroValue) {
+    auto c = contas(1, 0);
+    CPermissao &banco = em(c, QStringLiteral("001"));
+    banco.setIdUsuario(ana);
+    em(c, QStringLiteral("001.001")).setIsNew(false); // would fail if visited
+    banco.ObjectInsert(false);
+    EXPECT_EQ(contagem(ana), 0) << "value 0: no row, sub-items not visited";
+    banco.setIsNew(false);
+    try {
+        banco.ObjectInsert(false);
+        ADD_FAILURE() << "an item with a row was inserted again";
+    } catch (const err::AppError &e) {
+        EXPECT_EQ(e.number(), err::kErrGeneric);
+        EXPECT_EQ(e.description(), QStringLiteral("Tentando incluir permissão com código já existente."));
+    }
+}
+
+TEST_F(Persistence, UpdateAndDeleteTouchOnlyThatUsersRowsOfTheSubtree) {
+    for (long u : {ana, bia})
+        for (const QString &cod : {QStringLiteral("001"), QStringLiteral("001.001"), QStringLiteral("001.001.001"),
+                                   QStringLiteral("001.002"), QStringLiteral("002")})
+            permissao(u, 1, idConta(cod), 3);
+    const Linhas antesBia = linhas(bia, 1);
+    auto c = contas(2, ana);
+    security::AtribuirPermissao(em(c, QStringLiteral("001.001")), 2, 1);
+    EXPECT_EQ(linhas(ana, 1), (Linhas{{QStringLiteral("001"), 3},
+                                      {QStringLiteral("001.001"), 1},
+                                      {QStringLiteral("001.001.001"), 1},
+                                      {QStringLiteral("001.002"), 3},
+                                      {QStringLiteral("002"), 3}}));
+    security::AtribuirPermissao(em(c, QStringLiteral("001")), 2, 0);
+    EXPECT_EQ(linhas(ana, 1), (Linhas{{QStringLiteral("002"), 3}}));
+    for (const QString &cod : {QStringLiteral("001"), QStringLiteral("001.001"), QStringLiteral("001.001.001")}) {
+        EXPECT_TRUE(em(c, cod).IsNew()) << cod.toStdString();
+        EXPECT_EQ(em(c, cod).id(), 0);
+    }
+    EXPECT_EQ(linhas(bia, 1), antesBia);
+}
+
+TEST_F(Persistence, ZeroThenAValueGivesANewRowOnlyWithASaveBetween) {
+    permissao(ana, 1, idConta(QStringLiteral("001")), 3);
+    auto c = contas(2, ana);
+    CPermissao &banco = em(c, QStringLiteral("001"));
+    const long antes = banco.id();
+    banco.setPermissoes(0);
+    banco.setPermissoes(2);
+    banco.Persist();
+    EXPECT_EQ(banco.id(), antes) << "without a save between, the last value wins as an update";
+    EXPECT_EQ(linhas(ana, 1)[QStringLiteral("001")], 2);
+    security::AtribuirPermissao(banco, 2, 0);
+    security::AtribuirPermissao(banco, 2, 2);
+    EXPECT_NE(banco.id(), 0);
+    EXPECT_NE(banco.id(), antes);
+    EXPECT_EQ(linhas(ana, 1)[QStringLiteral("001")], 2);
+}
+
+TEST_F(Persistence, ADescendantsOwnValueIsNotOverwrittenByItsAncestor) {
+    for (const QString &cod : {QStringLiteral("001"), QStringLiteral("001.001"), QStringLiteral("001.001.001"),
+                               QStringLiteral("001.002")})
+        permissao(ana, 1, idConta(cod), 2);
+    auto c = contas(2, ana);
+    em(c, QStringLiteral("001")).setPermissoes(3);
+    em(c, QStringLiteral("001.001")).setPermissoes(1);
+    em(c, QStringLiteral("001")).Persist();
+    EXPECT_EQ(linhas(ana, 1), (Linhas{{QStringLiteral("001"), 3},
+                                      {QStringLiteral("001.001"), 1},
+                                      {QStringLiteral("001.001.001"), 1},
+                                      {QStringLiteral("001.002"), 3}}));
+    for (const QString &cod : {QStringLiteral("001"), QStringLiteral("001.001"), QStringLiteral("001.001.001")})
+        EXPECT_FALSE(em(c, cod).IsDirty()) << cod.toStdString();
+}
+
+TEST_F(Persistence, AnItemWrittenMeanwhileByAnotherCopyIsNotInsertedTwice) {
+    auto c = contas(2, ana);
+    permissao(ana, 1, idConta(QStringLiteral("001.002")), 1); // the other copy
+    try {
+        security::AtribuirPermissao(em(c, QStringLiteral("001")), 2, 2);
+        ADD_FAILURE() << "the second row went in";
+    } catch (const err::AppError &e) {
+        EXPECT_EQ(e.description(), QStringLiteral("Falha na atribuição de permissão 'Fazer Lançamentos' para 'APLICACAO' ao usuário."));
+    }
+    EXPECT_EQ(linhas(ana, 1), (Linhas{{QStringLiteral("001.002"), 1}})) << "the whole write was rolled back";
+    EXPECT_EQ(contagem(ana), 1);
+    EXPECT_EQ(em(c, QStringLiteral("001")).Permissoes(), 0);
+    EXPECT_TRUE(em(c, QStringLiteral("001")).IsNew());
+    EXPECT_TRUE(em(c, QStringLiteral("001.001")).IsNew());
+    EXPECT_EQ(em(c, QStringLiteral("001.001")).id(), 0);
+}
+
+TEST_F(Persistence, UpdateOfRowsGoneMeanwhileFailsWithNothingCommitted) {
+    permissao(ana, 1, idConta(QStringLiteral("001")), 3);
+    auto c = contas(2, ana);
+    db->Execute(QStringLiteral("DELETE FROM PermissoesDeUsuarios WHERE IdUsuario = %1").arg(ana)); // the other copy
+    try {
+        security::AtribuirPermissao(em(c, QStringLiteral("001")), 2, 2);
+        ADD_FAILURE() << "an update of no row succeeded";
+    } catch (const err::AppError &e) {
+        EXPECT_EQ(e.description(), QStringLiteral("Falha na atualização de permissão 'Fazer Lançamentos' para 'BANCO' ao usuário."));
+    }
+    EXPECT_EQ(contagem(ana), 0) << "the sub-items' inserts of the same write were rolled back";
+    CPermissao &banco = em(c, QStringLiteral("001"));
+    EXPECT_EQ(banco.Permissoes(), 3);
+    EXPECT_FALSE(banco.IsDirty());
+    EXPECT_TRUE(em(c, QStringLiteral("001.001")).IsNew());
+}
+
+TEST_F(Persistence, FailedWriteInsideTheCallersTransactionRestoresWithTheSavedState) {
+    auto t = tipos(1, 0);
+    em(t, QStringLiteral("003")).setPermissoes(3);
+    auto c = contas(1, 0);
+    em(c, QStringLiteral("001")).setPermissoes(3);
+    recusarLinhaDe(idConta(QStringLiteral("001.001.001")));
+    const security::EstadoDaArvore estadoT(*t), estadoC(*c);
+    {
+        db::CDaoTrans trans;
+        trans.BegTrans();
+        t->Persist(ana, false);
+        EXPECT_NE(errorOf([&] { c->Persist(ana, false); }), 0);
+    }
+    estadoT.Restaurar();
+    estadoC.Restaurar();
+    EXPECT_EQ(contagem(ana), 0);
+    for (const auto &[raiz, cod] : {std::pair{t, QStringLiteral("003.001")}, std::pair{c, QStringLiteral("001.001")}}) {
+        CPermissao &i = em(raiz, cod);
+        EXPECT_TRUE(i.IsNew()) << cod.toStdString();
+        EXPECT_EQ(i.id(), 0);
+        EXPECT_EQ(i.Permissoes(), 3);
+        EXPECT_TRUE(raiz->IsNew());
+    }
+    // Once the cause is gone the same trees write whole.
+    sqlite3_exec(db->handle(), "DROP TRIGGER recusa", nullptr, nullptr, nullptr);
+    db::CDaoTrans trans;
+    trans.BegTrans();
+    t->Persist(ana, false);
+    c->Persist(ana, false);
+    trans.ComTrans();
+    EXPECT_EQ(linhas(ana, 2).size(), 3u);
+    EXPECT_EQ(linhas(ana, 1).size(), 5u);
+}
+
+TEST_F(Persistence, CollectionPersistWritesEachItem) {
+    auto c = contas(1, 0);
+    em(c, QStringLiteral("001.001")).setPermissoes(0);
+    for (const auto &i : c->SubItens()) i->setPermissoes(1);
+    c->SubItens().Persist(bia);
+    EXPECT_EQ(linhas(bia, 1), (Linhas{{QStringLiteral("001"), 1},
+                                      {QStringLiteral("001.001"), 1},
+                                      {QStringLiteral("001.001.001"), 1},
+                                      {QStringLiteral("001.002"), 1},
+                                      {QStringLiteral("002"), 1}}));
+}
+
+} // namespace
