@@ -30,8 +30,8 @@ QString extratoDeContas(const PedidoDeExtrato &p, const QString &u, const QStrin
         if (n == 0 && p.usuarioComum) {
             de = QStringLiteral("((Lancamentos AS L INNER JOIN (Contas AS C INNER JOIN PERMISSOESDEUSUARIOS AS PC ON "
                                 "(PC.TipoObjeto = 1 AND PC.IdObjeto = C.Id AND PC.IdUsuario = ") + u +
-                 (p.soNaoRealizados ? QStringLiteral(" AND (PC.Permissoes = 1 or PC.Permissoes = 3))) ON (L.Data Between ")
-                                    : QStringLiteral(" AND (PC.Permissoes = 1 OR PC.Permissoes = 3))) ON (L.Data Between "));
+                 QStringLiteral(" AND ") + CondicaoDeLeitura(QStringLiteral("PC.Permissoes")) +
+                 QStringLiteral(")) ON (L.Data Between ");
         } else {
             de = QStringLiteral("((Lancamentos AS L INNER JOIN Contas AS C ON (L.Data Between ");
         }
@@ -48,7 +48,7 @@ QString extratoDeContas(const PedidoDeExtrato &p, const QString &u, const QStrin
         else if (p.usuarioComum)
             filtro = QStringLiteral(" INNER JOIN PERMISSOESDEUSUARIOS AS P ON "
                                     " (P.TipoObjeto = 1 AND P.IdObjeto = Contas.Id And P.IdUsuario = ") + u +
-                     QStringLiteral(" and (P.Permissoes = 1 or P.Permissoes = 3)) ");
+                     QStringLiteral(" and ") + CondicaoDeLeitura(QStringLiteral("P.Permissoes")) + QStringLiteral(") ");
         // The items below a marked one are listed only where the user may
         // read them, as every other report does.
         de = QStringLiteral("((Lancamentos AS L INNER JOIN (Contas AS C INNER JOIN (SELECT CODIGO FROM CONTAS ") + filtro +
@@ -65,7 +65,8 @@ QString extratoDeContas(const PedidoDeExtrato &p, const QString &u, const QStrin
         return sql + QStringLiteral("(") + de +
                QStringLiteral(") INNER JOIN PERMISSOESDEUSUARIOS AS P ON "
                               " (P.TipoObjeto = 2 AND P.IdObjeto = T.Id And P.IdUsuario = ") + u +
-               QStringLiteral(" and (P.Permissoes = 1 or P.Permissoes = 3))  ORDER BY L.DataId;");
+               QStringLiteral(" and ") + CondicaoDeLeitura(QStringLiteral("P.Permissoes")) +
+               QStringLiteral(")  ORDER BY L.DataId;");
     return sql + de + QStringLiteral(" ORDER BY L.DataId;");
 }
 
@@ -89,7 +90,8 @@ QString extratoDeTipos(const PedidoDeExtrato &p, const QString &u, const QString
                       ? QStringLiteral("((Lancamentos AS L INNER JOIN (TiposMovimentacoes AS T INNER JOIN  PermissoesDeUsuarios as PT ON ")
                       : QStringLiteral("((Lancamentos AS L INNER JOIN (TiposMovimentacoes AS T INNER JOIN PermissoesDeUsuarios as PT ON ")) +
                  QStringLiteral("(PT.TipoObjeto = 2 AND PT.IdObjeto = T.Id AND PT.IdUsuario = ") + u +
-                 QStringLiteral(" AND (PT.Permissoes = 1 OR PT.Permissoes = 3))) ON (L.Data Between ");
+                 QStringLiteral(" AND ") + CondicaoDeLeitura(QStringLiteral("PT.Permissoes")) +
+                 QStringLiteral(")) ON (L.Data Between ");
         } else {
             de = p.soNaoRealizados ? QStringLiteral("((Lancamentos AS L INNER JOIN TiposMovimentacoes As T ON (L.Data Between ")
                                    : QStringLiteral("((Lancamentos AS L INNER JOIN TiposMovimentacoes AS T ON (L.Data Between ");
@@ -106,7 +108,7 @@ QString extratoDeTipos(const PedidoDeExtrato &p, const QString &u, const QString
         else if (p.usuarioComum)
             filtro = QStringLiteral(" INNER JOIN PERMISSOESDEUSUARIOS AS P ON "
                                     " (P.TipoObjeto = 2 AND P.IdObjeto = TiposMovimentacoes.Id And P.IdUsuario = ") + u +
-                     QStringLiteral(" and (P.Permissoes = 1 or P.Permissoes = 3)) ");
+                     QStringLiteral(" and ") + CondicaoDeLeitura(QStringLiteral("P.Permissoes")) + QStringLiteral(") ");
         de = QStringLiteral("((Lancamentos AS L INNER JOIN (TiposMovimentacoes AS T INNER JOIN (SELECT CODIGO FROM "
                             "TiposMovimentacoes ") + filtro +
              QStringLiteral(") AS K ON T.Codigo LIKE K.Codigo & '*') ON (L.Data Between ") + dIni + QStringLiteral(" And ") +
@@ -121,7 +123,8 @@ QString extratoDeTipos(const PedidoDeExtrato &p, const QString &u, const QString
         return sql + QStringLiteral("(") + de +
                QStringLiteral(") INNER JOIN PERMISSOESDEUSUARIOS AS P ON "
                               " (P.TipoObjeto = 1 AND P.IdObjeto = C.Id And P.IdUsuario = ") + u +
-               QStringLiteral(" and (P.Permissoes = 1 or P.Permissoes = 3))  ORDER BY L.DataId;");
+               QStringLiteral(" and ") + CondicaoDeLeitura(QStringLiteral("P.Permissoes")) +
+               QStringLiteral(")  ORDER BY L.DataId;");
     return sql + de + QStringLiteral(" ORDER BY L.DataId;");
 }
 

@@ -17,6 +17,7 @@
 #include "platform/ui/Input.h"
 #include "platform/widgets/CheckBox.h"
 #include "platform/widgets/TreeView.h"
+#include "core/consultas/Selecao.h"
 
 #include <QHash>
 
@@ -61,7 +62,8 @@ void frmExtra::CarregarItens() {
             sql = comum ? QStringLiteral("SELECT P.Id, C.Codigo, C.DesConta as DesObjeto, C.Inativa, C.Id As IdObjeto, 1 As "
                                          "TipoObjeto, P.Permissoes FROM  CONTAS AS C INNER JOIN (SELECT * FROM "
                                          "PERMISSOESDEUSUARIOS WHERE IdUsuario =") + u +
-                              QStringLiteral(" And TipoObjeto = 1 And (Permissoes = 1 or Permissoes = 3)) AS P ON "
+                              QStringLiteral(" And TipoObjeto = 1 And ") + CondicaoDeLeitura(QStringLiteral("Permissoes")) +
+                              QStringLiteral(") AS P ON "
                                              "(C.Codigo <> '000' AND P.IdObjeto = C.Id) ORDER BY C.Codigo")
                         : QStringLiteral("SELECT 0 as Id, C.Codigo, C.DesConta as DesObjeto, C.Inativa, C.Id As IdObjeto, 1 "
                                          "As TipoObjeto, 3 as Permissoes FROM CONTAS AS C WHERE C.CODIGO <> '000' ORDER "
@@ -70,7 +72,8 @@ void frmExtra::CarregarItens() {
             sql = comum ? QStringLiteral("SELECT P.Id, M.Codigo, M.DesMovimentacao as DesObjeto, M.Inativo, M.Id As "
                                          "IdObjeto, 2 As TipoObjeto, P.Permissoes FROM TiposMovimentacoes AS M INNER JOIN "
                                          "(SELECT * FROM PERMISSOESDEUSUARIOS WHERE IdUsuario =") + u +
-                              QStringLiteral(" And TipoObjeto = 2 And (Permissoes = 1 or Permissoes = 3)) AS P ON "
+                              QStringLiteral(" And TipoObjeto = 2 And ") + CondicaoDeLeitura(QStringLiteral("Permissoes")) +
+                              QStringLiteral(") AS P ON "
                                              "(M.Codigo <> '000' AND P.IdObjeto = M.Id) ORDER BY M.Codigo")
                         : QStringLiteral("SELECT 0 as Id, M.Codigo, M.DesMovimentacao as DesObjeto, M.Inativo, M.Id As "
                                          "IdObjeto, 2 As TipoObjeto, 3 as Permissoes FROM TiposMovimentacoes AS M WHERE "

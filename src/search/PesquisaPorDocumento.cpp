@@ -4,6 +4,7 @@
 #include "db/Schema.h"
 #include "search/frmRetPesq.h"
 #include "ui/AppContext.h"
+#include "core/consultas/Selecao.h"
 
 #include <QMdiArea>
 
@@ -48,15 +49,15 @@ QString SqlPesquisaPorDocumento(const QString &texto, long tipoUsuario, long idU
                           "INNER JOIN PERMISSOESDEUSUARIOS AS P ON  (P.TipoObjeto = 1 AND P.IdObjeto = Contas.Id And "
                           "P.IdUsuario = ") +
            u +
-           QStringLiteral(" and (P.Permissoes = 1 or P.Permissoes = 3)) ) AS K ON "
+           QStringLiteral(" and ") + reports::CondicaoDeLeitura(QStringLiteral("P.Permissoes")) + QStringLiteral(") ) AS K ON "
                           "C.Codigo LIKE K.Codigo & '*') ON (L.CodConta = C.Codigo)) "
                           "INNER JOIN TiposMovimentacoes AS T ON "
                           "L.CodRecDesp = T.Codigo) INNER JOIN Usuarios AS U ON L.IdUsuario = U.Id ) "
                           "INNER JOIN PERMISSOESDEUSUARIOS AS P ON  (P.TipoObjeto = 2 AND "
                           "P.IdObjeto = T.Id And P.IdUsuario = ") +
            u +
-           QStringLiteral(" and (P.Permissoes = 1 or P.Permissoes = 3))  "
-                          "ORDER BY L.DataId;");
+           QStringLiteral(" and ") + reports::CondicaoDeLeitura(QStringLiteral("P.Permissoes")) +
+           QStringLiteral(")  ORDER BY L.DataId;");
 }
 
 frmRetPesq *AbrirPesquisaPorDocumento(QMdiArea *area, const QString &documento) {

@@ -58,7 +58,7 @@ QSet<long> legiveis(dao::Database &db, const PedidoBalanco &p, const Nomes &n) {
     QSet<long> ids;
     auto rs = db.OpenRecordset(QStringLiteral("SELECT IdObjeto FROM PermissoesDeUsuarios WHERE IdUsuario = ") +
                                    QString::number(p.idUsuario) + QStringLiteral(" AND TipoObjeto = ") + n.tipoObjeto +
-                                   QStringLiteral(" AND (Permissoes = 1 OR Permissoes = 3)"),
+                                   QStringLiteral(" AND ") + CondicaoDeLeitura(QStringLiteral("Permissoes")),
                                dao::dbOpenSnapshot);
     for (; !rs->Eof(); rs->MoveNext()) ids.insert(long(rs->Field(0).toDouble()));
     return ids;

@@ -31,14 +31,16 @@ QString juncaoPermissaoItem(const PedidoBalanco &p, const Plano &pl) {
     if (administrador(p)) return {};
     return QStringLiteral(" INNER JOIN PermissoesDeUsuarios As P ON (P.IdUsuario = ") + QString::number(p.idUsuario) +
            QStringLiteral(" AND P.TipoObjeto = ") + pl.tipoObjeto +
-           QStringLiteral(" AND P.IdObjeto = C31.Id AND (P.Permissoes = 1 OR P.Permissoes = 3))");
+           QStringLiteral(" AND P.IdObjeto = C31.Id AND ") + CondicaoDeLeitura(QStringLiteral("P.Permissoes")) +
+           QStringLiteral(")");
 }
 
 QString juncaoPermissaoTotal(const PedidoBalanco &p, const Plano &pl) {
     if (administrador(p)) return {};
     return QStringLiteral(" INNER JOIN PERMISSOESDEUSUARIOS AS P ON (P.IDUSUARIO = ") + QString::number(p.idUsuario) +
            QStringLiteral(" AND P.TIPOOBJETO = ") + pl.tipoObjeto +
-           QStringLiteral(" AND P.IDOBJETO = C2.ID AND (P.PERMISSOES = 1 OR P.Permissoes = 3))");
+           QStringLiteral(" AND P.IDOBJETO = C2.ID AND ") + CondicaoDeLeitura(QStringLiteral("P.Permissoes")) +
+           QStringLiteral(")");
 }
 
 // The rows of the total: "C" over the codes at or below "C2".
@@ -163,7 +165,8 @@ QString SqlSaldosNaData(const PedidoBalanco &p) {
         administrador(p) ? QString()
                          : QStringLiteral(") INNER JOIN PermissoesDeUsuarios As P ON (P.IdUsuario = ") +
                                QString::number(p.idUsuario) + QStringLiteral(" AND P.TipoObjeto = ") + pl.tipoObjeto +
-                               QStringLiteral(" AND P.IdObjeto = C3.Id AND (P.Permissoes = 1 OR P.Permissoes = 3)) ");
+                               QStringLiteral(" AND P.IdObjeto = C3.Id AND ") +
+                               CondicaoDeLeitura(QStringLiteral("P.Permissoes")) + QStringLiteral(") ");
     const QString ultimo = QStringLiteral("(SELECT C.Codigo, Max(DataId) AS MaxDataId FROM ") + pl.tabela +
                            QStringLiteral(" As C INNER JOIN  Lancamentos As L ON (L.") + pl.codLanc +
                            QStringLiteral(" =C.Codigo and L.Data <=") + d + QStringLiteral(")  Group By C.Codigo) As M ");

@@ -31,12 +31,16 @@ DataDigitada LerDataDigitada(const QString &texto) {
     return d;
 }
 
+QString CondicaoDeLeitura(const QString &permissoes) {
+    return QStringLiteral("(") + permissoes + QStringLiteral(" = 1 or ") + permissoes + QStringLiteral(" = 3)");
+}
+
 QString RestricaoDeLeitura(const QString &colunaId, int tipoObjeto, bool usuarioComum, long idUsuario) {
     if (!usuarioComum) return QString();
     return QStringLiteral(" AND ") + colunaId +
            QStringLiteral(" IN (SELECT PL.IdObjeto FROM PermissoesDeUsuarios AS PL WHERE PL.IdUsuario = ") +
            QString::number(idUsuario) + QStringLiteral(" AND PL.TipoObjeto = ") + QString::number(tipoObjeto) +
-           QStringLiteral(" AND (PL.Permissoes = 1 OR PL.Permissoes = 3)) ");
+           QStringLiteral(" AND ") + CondicaoDeLeitura(QStringLiteral("PL.Permissoes")) + QStringLiteral(") ");
 }
 
 } // namespace reports

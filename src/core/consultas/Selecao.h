@@ -44,6 +44,10 @@ ItensMarcados MarcadosDe(const Colecao &itens) {
     return m;
 }
 
+// The condition that a permission lets its user read: "(<permissoes> = 1 or
+// <permissoes> = 3)", for the permission column as the statement names it.
+QString CondicaoDeLeitura(const QString &permissoes);
+
 // For a common user, " AND <colunaId> IN (...)" keeping only the chart items
 // (tipoObjeto 1 accounts, 2 types) he may read (permission 1 or 3); empty for
 // an administrator.
