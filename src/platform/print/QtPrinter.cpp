@@ -89,27 +89,29 @@ void QtPrinter::drawText(double x, double y, const QString &text) {
     Stroke s;
     s.kind = Stroke::Text;
     s.font = currentFace();
-    s.x = x;
-    s.y = y;
-    s.text = text;
-    strokes_.push_back(std::move(s));
+    s.x = float(x);
+    s.y = float(y);
+    s.at = text_.size();
+    s.length = int(text.size());
+    text_ += text;
+    strokes_.push_back(s);
 }
 
 void QtPrinter::drawLine(double x1, double y1, double x2, double y2) {
     Stroke s;
     s.kind = Stroke::Line;
     s.font = DrawWidth();
-    s.x = x1;
-    s.y = y1;
-    s.x2 = x2;
-    s.y2 = y2;
-    strokes_.push_back(std::move(s));
+    s.x = float(x1);
+    s.y = float(y1);
+    s.x2 = float(x2);
+    s.y2 = float(y2);
+    strokes_.push_back(s);
 }
 
 void QtPrinter::NewPage() {
     Stroke s;
     s.kind = Stroke::Page;
-    strokes_.push_back(std::move(s));
+    strokes_.push_back(s);
     ++page_;
     setCurrentX(0);
     setCurrentY(0);
@@ -140,7 +142,7 @@ void QtPrinter::deliver() {
                 painter.setPen(QPen(Qt::black));
                 ascent = painter.fontMetrics().ascent();
             }
-            painter.drawText(QPointF(s.x * px, s.y * py + ascent), s.text);
+            painter.drawText(QPointF(s.x * px, s.y * py + ascent), text_.mid(s.at, s.length));
         } else {
             painter.setPen(QPen(Qt::black, s.font));
             painter.drawLine(QPointF(s.x * px, s.y * py), QPointF(s.x2 * px, s.y2 * py));
@@ -160,8 +162,8 @@ void QtPrinter::deliver() {
 }
 
 void QtPrinter::endJob() {
-    strokes_.clear();
-    strokes_.shrink_to_fit();
+    std::deque<Stroke>().swap(strokes_);
+    text_ = QString();
     fonts_.clear();
     printer_.reset();
     resetDocument();

@@ -11,6 +11,7 @@
 #include "platform/print/Printer.h"
 
 #include <QString>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -49,12 +50,14 @@ protected:
     void drawLine(double x1, double y1, double x2, double y2) override;
 
 private:
-    // One composed output, in twips. Fonts are kept once in fonts_.
+    // One composed output, in twips. Fonts are kept once in fonts_, texts one
+    // after another in text_: a long report holds hundreds of thousands.
     struct Stroke {
         enum Kind : unsigned char { Text, Line, Page } kind = Text;
         int font = 0; // Text: index in fonts_; Line: pen width
-        double x = 0, y = 0, x2 = 0, y2 = 0;
-        QString text;
+        float x = 0, y = 0, x2 = 0, y2 = 0;
+        qsizetype at = 0; // Text: where it starts in text_, and its length
+        int length = 0;
     };
     struct Face {
         QString name;
@@ -70,7 +73,8 @@ private:
 
     QString pdfPath_;
     mutable std::unique_ptr<QPrinter> printer_; // the job's device; none between jobs
-    std::vector<Stroke> strokes_;
+    std::deque<Stroke> strokes_;
+    QString text_;
     std::vector<Face> fonts_;
 };
 
