@@ -454,10 +454,9 @@ void frmPlano::ImprimeContas(print::Printer &p) {
         long linha = 999, y = 0;
         long x0 = std::lround((p.Width() - 51 * double(larguraCaractere_)) / 2 - offsetX_);
         ImprimeItensFilhosOrdenados(p, QStringLiteral("000"), x0, y, linha);
-        try {
-            p.EndDoc();
-        } catch (...) {
-        }
+        // The composed job goes to the printer only now; a failure to send
+        // it is reported, not followed by the closing message.
+        p.EndDoc();
         hg.Show(false);
         fin::MsgBox(QStringLiteral("Impressão concluída."), platform::ui::vbInformation);
     } catch (...) {

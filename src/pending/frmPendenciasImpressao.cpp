@@ -20,10 +20,14 @@ namespace pending {
 
 namespace {
 
+// Characters of a document on one printed line: its column is 16 wide.
+constexpr int kLarguraDocumento = 15;
+
 long margemEsquerdaDe(long faixaEsquerda) { return faixaEsquerda < 1200 ? 1200 - faixaEsquerda : 0; }
 
 // x0 date, x1 amount field (13 characters), x2 account, x3 type, x4
-// document, x5 history; each rounded to whole twips after its step.
+// document, x5 history; each rounded to whole twips after its step. Every
+// column keeps one blank before the next.
 std::array<double, 6> colunas(long margemEsquerda, double lc) {
     std::array<double, 6> x{};
     const double passos[] = {11, 14, 31, 31, 16};
@@ -78,16 +82,13 @@ void frmPendencias::ImprimePendencias(print::Printer &p) {
                 // A page that holds not even the row waiting would start new pages without end.
                 if (primeira) fin::PararPaginaPequena();
                 fim = false;
-                try {
-                    p.NewPage();
-                } catch (...) {
-                }
+                // A page that cannot be started ends the job with its error.
+                p.NewPage();
             }
         }
-        try {
-            p.EndDoc();
-        } catch (...) {
-        }
+        // The composed job goes to the printer only now; a failure to send
+        // it is reported, not followed by the closing message.
+        p.EndDoc();
         hg.Show(false);
         fin::MsgBox(QStringLiteral("Impressão concluída."), platform::ui::vbInformation, platform::App::Title());
     } catch (...) {
@@ -130,9 +131,12 @@ void frmPendencias::ImprimeLinhaPendencias(print::Printer &p, long &linha, long 
             double largura;
         };
         const Campo campos[] = {{4, 25}, {5, 25}, {7, 49}};
-        QStringList quebrados[3];
-        for (int i = 0; i < 3; ++i) {
-            quebrados[i] = fin::QuebraLinha(Fgrid->TextMatrix(r, campos[i].coluna), float(campos[i].largura * lc), float(lc));
+        // The document wraps inside its own column (15 characters and the
+        // blank before the history), never refused.
+        QStringList quebrados[4];
+        for (int i = 0; i < 4; ++i) {
+            quebrados[i] = i < 3 ? fin::QuebraLinha(Fgrid->TextMatrix(r, campos[i].coluna), float(campos[i].largura * lc), float(lc))
+                                 : fin::QuebraNaColuna(Fgrid->TextMatrix(r, 6), kLarguraDocumento);
             if (linha + long(quebrados[i].size() - 1) > linhasPorPagina_) {
                 linha = linhasPorPagina_ + 1;
                 return;
@@ -148,11 +152,10 @@ void frmPendencias::ImprimeLinhaPendencias(print::Printer &p, long &linha, long 
         const auto x = colunas(margem, lc);
         imprimirEm(p, double(margem), y, Fgrid->TextMatrix(r, 1));
         imprimirEm(p, x[0], y, Fgrid->TextMatrix(r, 2));
-        fin::ImprimirADireita(p, Fgrid->TextMatrix(r, 3), x[1] + 13 * lc, y);
-        imprimirEm(p, x[4], y, Fgrid->TextMatrix(r, 6));
-        const double xs[] = {x[2], x[3], x[5]};
+        fin::ImprimirValor(p, Fgrid->TextMatrix(r, 3), x[1] + 13 * lc, y, 13 * lc);
+        const double xs[] = {x[2], x[3], x[5], x[4]};
         const double passo = p.TextHeight(QStringLiteral("A")) + 20;
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < 4; ++i)
             for (qsizetype k = 0; k < quebrados[i].size(); ++k) imprimirEm(p, xs[i], y + double(k) * passo, quebrados[i][k]);
         p.setCurrentY(y + (alturaLinha_ + 20) * double(extras + 1));
         linha += long(extras);

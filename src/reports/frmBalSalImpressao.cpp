@@ -48,10 +48,9 @@ void frmBalSal::ImprimeRelatorio(print::Printer &p) {
         esquerdaBloco_ = float((p.Width() - kColunas * double(larguraCaractere_)) / 2 - offsetX_);
         float esquerda = esquerdaBloco_;
         for (widgets::Node *n : tv->TopNodes()) ImprimeNo(p, n, esquerda, altura, linha);
-        try {
-            p.EndDoc();
-        } catch (...) {
-        }
+        // The composed job goes to the printer only now; a failure to send
+        // it is reported, not followed by the closing message.
+        p.EndDoc();
         hg.Show(false);
         fin::MsgBox(QStringLiteral("Impressão concluída."), platform::ui::vbInformation, platform::App::Title());
     } catch (...) {

@@ -58,6 +58,9 @@ private:
     double margem_, largura_;
 };
 
+// Characters of a document on one printed line: its column is 16 wide.
+constexpr int kLarguraDocumento = 15;
+
 double margemEsquerda(long offsetX) { return offsetX < 900 ? 900 - offsetX : 0; }
 
 QString valor(const value::Value &v) { return v.toCurrency().toBr(); }
@@ -127,13 +130,13 @@ void frmRetPesq::imprimirPaginas(print::Printer &p, bool pesquisa) {
         if (clone->Eof()) break;
         // A page that holds no row at all would be followed by others like it.
         if (!impressaNaPagina) fin::PararPaginaPequena();
-        try {
-            p.NewPage();
-        } catch (...) {
-        }
+        // A page that cannot be started ends the job with its error.
+        p.NewPage();
     }
+    // The composed job goes to the printer only now; a failure to send it is
+    // reported, not followed by the closing message.
+    p.EndDoc();
     try {
-        p.EndDoc();
         db::FecharRecordset(clone);
     } catch (...) {
     }
@@ -201,8 +204,14 @@ void frmRetPesq::ImprimeLinha(print::Printer &p, long &linha, dao::Recordset &rs
             linha = linhasPorPagina_ + 1;
             return;
         }
+        // The document wraps inside its own column, never refused.
+        const QStringList documento = fin::QuebraNaColuna(rs.Field(QStringLiteral("Documento")).toString(), kLarguraDocumento);
+        if (documento.size() - 1 + n > linhasPorPagina_) {
+            linha = linhasPorPagina_ + 1;
+            return;
+        }
         // Where the row's foot falls, its date line included, laid out as below.
-        const long m = std::max({primeira.size(), segunda.size(), historico.size()}) - 1;
+        const long m = std::max({primeira.size(), segunda.size(), historico.size(), documento.size()}) - 1;
         double yPe = p.CurrentY();
         if (dia != ultimaDataImpressa_) {
             p.setFontBold(true);
@@ -238,13 +247,18 @@ void frmRetPesq::ImprimeLinha(print::Printer &p, long &linha, dao::Recordset &rs
         demais(primeira, 2);
         escrever(x.em(33), yLinha, segunda.value(0));
         demais(segunda, 33);
-        escrever(x.em(64), yLinha, rs.Field(QStringLiteral("Documento")).toString());
+        escrever(x.em(64), yLinha, documento.value(0));
+        demais(documento, 64);
         escrever(x.em(80), yLinha, historico.value(0));
         demais(historico, 80);
-        // Amounts whole, right-aligned on their column's edge.
-        fin::ImprimirADireita(p, valor(rs.Field(QStringLiteral("Valor"))), x.em(c.valor + 13), yLinha);
-        fin::ImprimirADireita(p, valor(rs.Field(QString::fromUtf8(c.saldo))), x.em(c.saldoInicio + 13), yLinha);
-        if (global) fin::ImprimirADireita(p, valor(rs.Field(QStringLiteral("SaldoGlobal"))), x.em(144 + 13), yLinha);
+        // Amounts whole, right-aligned on their 13-character field's edge,
+        // narrower when they would not fit it.
+        const auto imprimirValor = [&](const QString &campo, int inicio) {
+            fin::ImprimirValor(p, valor(rs.Field(campo)), x.em(inicio + 13), yLinha, 13 * double(lc));
+        };
+        imprimirValor(QStringLiteral("Valor"), c.valor);
+        imprimirValor(QString::fromUtf8(c.saldo), c.saldoInicio);
+        if (global) imprimirValor(QStringLiteral("SaldoGlobal"), 144);
         p.setCurrentY(yLinha + (m + 1) * (double(alturaLinha_) + 20));
         linha += m;
     } catch (...) {

@@ -4,6 +4,7 @@
 #include "ui/MsgBox.h"
 #include "platform/app/Application.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace fin {
@@ -17,16 +18,46 @@ QString trimBlanks(const QString &s) {
     return s.mid(b, e - b);
 }
 double width(const QString &s, float charWidth) { return double(s.size()) * double(charWidth); }
+
+// The text in lines no wider than `largura` as `medir` measures them, broken
+// at blanks; a word wider than a line is broken where the line ends. A text
+// that fits is returned unchanged.
+QStringList partirEmLinhas(const QString &texto, double largura, const std::function<double(const QString &)> &medir) {
+    if (medir(texto) <= largura) return {texto};
+    QStringList linhas;
+    QString linha;
+    const auto fechar = [&] {
+        if (!linha.isEmpty()) linhas << linha;
+        linha.clear();
+    };
+    for (QString palavra : texto.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        while (medir(palavra) > largura) {
+            fechar();
+            qsizetype n = 1;
+            while (n < palavra.size() && medir(palavra.left(n + 1)) <= largura) ++n;
+            linhas << palavra.left(n);
+            palavra = palavra.mid(n);
+        }
+        if (palavra.isEmpty()) continue;
+        const QString junta = linha.isEmpty() ? palavra : linha + QLatin1Char(' ') + palavra;
+        if (medir(junta) <= largura) {
+            linha = junta;
+        } else {
+            fechar();
+            linha = palavra;
+        }
+    }
+    fechar();
+    if (linhas.isEmpty()) linhas << QString();
+    return linhas;
+}
 } // namespace
 
 PaginaDeCorpo IniciarPaginaDeCorpo(print::Printer &p, long paginasFeitas, const std::function<void()> &cabecalho,
                                    float alturaLinha, float reservaInferior) {
-    if (paginasFeitas > 0) {
-        try {
-            p.NewPage();
-        } catch (...) {
-        }
-    }
+    // A page that cannot be started ends the job with the printer's error:
+    // going on would print the next page over the last one.
+    if (paginasFeitas > 0) p.NewPage();
     cabecalho();
     PaginaDeCorpo c;
     c.linhas = IniciarCorpo(p, alturaLinha, reservaInferior) - 1;
@@ -82,24 +113,39 @@ FolhaDeRelatorio PrepararFolha(print::Printer &p, long orientacao, long alturaDo
 
 void ImprimirTopoDaPagina(print::Printer &p, double topo, double xNumero, long pagina, const QString &titulo,
                           long offsetX, const QDateTime &hora) {
-    const auto imprimirEm = [&](double x, const QString &texto) {
+    const auto imprimirEm = [&](double x, double y, const QString &texto) {
         p.setCurrentX(x);
-        p.setCurrentY(topo);
+        p.setCurrentY(y);
         p.Print(texto);
     };
     p.setFontName(QStringLiteral("Times New Roman"));
     p.setFontSize(8);
     p.setFontBold(false);
-    imprimirEm(xNumero, QString::number(pagina));
+    p.setFontUnderline(false);
+    const QString numero = QString::number(pagina);
+    const QString quando = hora.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+    const double fimDoNumero = xNumero + p.TextWidth(numero);
+    const double inicioDaHora = p.ScaleWidth() - p.TextWidth(quando) - 200;
+    const double alturaPequena = p.TextHeight(quando);
+    imprimirEm(xNumero, topo, numero);
     p.setFontSize(12);
     p.setFontBold(true);
     p.setFontUnderline(true);
-    imprimirEm((p.Width() - p.TextWidth(titulo)) / 2 - double(offsetX), titulo);
+    // The title is centred on the sheet; a line keeps two blanks of its font
+    // clear of the page number and of the time on either side.
+    const double centro = p.Width() / 2 - double(offsetX);
+    const double meiaLargura = std::min(centro - fimDoNumero, inicioDaHora - centro) - p.TextWidth(QStringLiteral("  "));
+    const QStringList linhas = partirEmLinhas(titulo, std::max(2 * meiaLargura, p.TextWidth(QStringLiteral("W"))),
+                                              [&](const QString &t) { return p.TextWidth(t); });
+    const double alturaTitulo = p.TextHeight(titulo);
+    for (qsizetype k = 0; k < linhas.size(); ++k)
+        imprimirEm((p.Width() - p.TextWidth(linhas[k])) / 2 - double(offsetX), topo + double(k) * alturaTitulo, linhas[k]);
     p.setFontUnderline(false);
     p.setFontSize(8);
     p.setFontBold(false);
-    const QString quando = hora.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
-    imprimirEm(p.ScaleWidth() - p.TextWidth(quando) - 200, quando);
+    imprimirEm(inicioDaHora, topo, quando);
+    // What follows starts below the title's further lines.
+    p.setCurrentY(topo + alturaPequena + double(linhas.size() - 1) * alturaTitulo);
     p.setFontBold(true);
 }
 
@@ -150,6 +196,27 @@ void ImprimirADireita(print::Printer &impressora, const QString &texto, double x
     impressora.setCurrentX(xFim - impressora.TextWidth(texto));
     impressora.setCurrentY(y);
     impressora.Print(texto);
+}
+
+void ImprimirValor(print::Printer &impressora, const QString &texto, double xFim, double y, double larguraCampo) {
+    if (impressora.TextWidth(texto) <= larguraCampo) {
+        ImprimirADireita(impressora, texto, xFim, y);
+        return;
+    }
+    const double tamanho = impressora.FontSize();
+    const double altura = impressora.TextHeight(texto), base = impressora.TextAscent();
+    // The largest size, in tenths of a point, at which the whole text fits.
+    double menor = std::floor(tamanho * larguraCampo / impressora.TextWidth(texto) * 10) / 10;
+    impressora.setFontSize(menor);
+    while (menor > 1 && impressora.TextWidth(texto) > larguraCampo) impressora.setFontSize(menor -= 0.1);
+    // On the line's baseline, like its neighbours.
+    ImprimirADireita(impressora, texto, xFim, y + base - impressora.TextAscent());
+    impressora.setFontSize(tamanho);
+    impressora.setCurrentY(y + altura);
+}
+
+QStringList QuebraNaColuna(const QString &texto, int caracteres) {
+    return partirEmLinhas(texto, caracteres, [](const QString &t) { return double(t.size()); });
 }
 
 void CancelarImpressao(print::Printer &impressora) {

@@ -31,8 +31,10 @@ FolhaDeRelatorio PrepararFolha(print::Printer &impressora, long orientacao, long
 
 // The top line of a report's page at y = topo: the page number in Times New
 // Roman 8 at xNumero, the title in 12 bold underlined centred on the paper
-// and the report's time at the right edge. Leaves Times New Roman 8 bold for
-// the column headings below.
+// and the report's time at the right edge. A title too wide for the room
+// between the page number and the time goes on in further centred lines,
+// broken at blanks, and the current line is left that many title lines lower.
+// Leaves Times New Roman 8 bold for the column headings below.
 void ImprimirTopoDaPagina(print::Printer &impressora, double topo, double xNumero, long pagina, const QString &titulo,
                           long offsetX, const QDateTime &hora);
 
@@ -51,7 +53,8 @@ QStringList QuebraLinha(const QString &texto, float larguraCampo, float larguraC
 long IniciarCorpo(print::Printer &impressora, float alturaLinha, double reservaInferior);
 
 // Starts a page of a report's fixed-pitch body: a new page unless none was
-// started yet (errors ignored), the page header, then Courier New 8 plain.
+// started yet (a page that cannot be started stops the job with its error),
+// the page header, then Courier New 8 plain.
 // Gives where the body starts (100 below the header) and how many lines of
 // the given height the page holds: the whole lines that fit above the bottom
 // reserve, minus 2. A page that holds none stops the job (PararPaginaPequena).
@@ -76,9 +79,20 @@ inline const QString kMsgPaginaPequena =
 [[noreturn]] void PararPaginaPequena();
 
 // Prints the whole text so that it ends at xFim (a column's right edge), on
-// the line at y. An amount is never cut to its column's width: a text wider
-// than the column reaches further left instead.
+// the line at y.
 void ImprimirADireita(print::Printer &impressora, const QString &texto, double xFim, double y);
+
+// Prints an amount whole, ending at xFim, inside a field `larguraCampo`
+// twips wide: in the current font when it fits, else in the same face at the
+// largest size (in tenths of a point) that fits, on the line's baseline. The
+// field never spills over its neighbours, whatever amount the book holds; the
+// font and the next line are left as a print in the current font leaves them.
+void ImprimirValor(print::Printer &impressora, const QString &texto, double xFim, double y, double larguraCampo);
+
+// A fixed-pitch text in lines of at most `caracteres` characters, broken at
+// blanks, a longer word broken where the line ends: a column that must never
+// refuse its text (a document). A text that fits is returned unchanged.
+QStringList QuebraNaColuna(const QString &texto, int caracteres);
 
 // Ends the document being composed; never fails.
 void CancelarImpressao(print::Printer &impressora = print::ThePrinter());

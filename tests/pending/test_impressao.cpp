@@ -1,10 +1,14 @@
 // The printed pending list on the recording printer.
 #include "PendenciasFixture.h"
 
+#include "platform/print/QtPrinter.h"
 #include "platform/print/RecordingPrinter.h"
 #include "platform/ui/Input.h"
+#include "support/Paginas.h"
 #include "ui/Impressao.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <cmath>
 
 using testsupport::Script;
@@ -175,7 +179,11 @@ TEST_F(Impressao, AnAmountOfFourteenCharactersPrintsWholeUnderItsTitle) {
     const Impresso *longo = achar(v, QStringLiteral("-99.999.999,99"));
     const Impresso *curto = achar(v, QStringLiteral("1,00"));
     ASSERT_TRUE(longo && curto);
-    EXPECT_NEAR(longo->x + 14 * largura, curto->x + 4 * largura, 0.5) << "both end at the column's edge";
+    // The longer one is set smaller to fit the field: each measured in its own font.
+    double fimDoLongo = 0;
+    for (const print::PrintOp &o : p.ops())
+        if (o.kind == print::PrintOp::Text && o.text == longo->texto) fimDoLongo = testsupport::MedirTexto(o).direita;
+    EXPECT_NEAR(fimDoLongo, curto->x + 4 * largura, 0.5) << "both end at the column's edge";
     const Impresso *data = achar(v, hoje().toString(QStringLiteral("dd/MM/yyyy")));
     ASSERT_TRUE(data);
     EXPECT_NEAR(curto->x + 4 * largura, std::round(data->x + 11 * largura) + 13 * largura, 0.5);
@@ -215,4 +223,102 @@ TEST_F(Impressao, APageThatHoldsNoRowStopsInsteadOfStartingPagesWithoutEnd) {
     int paginas = 0;
     for (const print::PrintOp &o : p.ops()) paginas += o.kind == print::PrintOp::NewPage;
     EXPECT_EQ(paginas, 0);
+}
+
+// Amounts past the 13-character field (a billion, a balance of ten billion
+// less a cent, the currency's widest) and a document of the transfer
+// dialog's 20 characters stay whole inside their own columns.
+TEST_F(Impressao, LongAmountsAndDocumentsStayInsideTheirColumns) {
+    plano();
+    lancar("001", "004", -100000000000, hoje(), QStringLiteral("NF 2024/000123-AB9"));
+    lancar("002", "003", 1099999999999, hoje(), QStringLiteral("DOCUMENTO12345678901"));
+    lancar("001", "003", 100, hoje());
+    lancar("001", "003", 200, hoje());
+    auto *f = abrirLista();
+    ASSERT_EQ(f->Fgrid->Rows(), 5);
+    const QString maior = QStringLiteral("-922.337.203.685.477,58");
+    for (int r = 1; r < 5; ++r)
+        if (f->Fgrid->TextMatrix(r, 3) == QStringLiteral("2,00")) f->Fgrid->setTextMatrix(r, 3, maior);
+    print::RecordingPrinter p;
+    Script s;
+    s.ok();
+    f->ImprimePendencias(p);
+    ASSERT_EQ(s.shownTexts(), QStringList{kConcluida});
+    testsupport::ConfereSemSobreposicao(p);
+    const double largura = lc(p);
+    const Impresso *data = achar(linhas(p), hoje().toString(QStringLiteral("dd/MM/yyyy")));
+    ASSERT_TRUE(data);
+    const double inicioDoCampo = std::round(data->x + 11 * largura), fimDoCampo = inicioDoCampo + 13 * largura;
+    struct Valor {
+        QString texto;
+        double tamanho; // the font's size: 8 when the field holds it
+    };
+    for (const Valor &v : {Valor{QStringLiteral("1,00"), 8}, Valor{QStringLiteral("-1.000.000.000,00"), 6.1},
+                           Valor{QStringLiteral("10.999.999.999,99"), 6.1}, Valor{maior, 4.5}}) {
+        const print::PrintOp *o = nullptr;
+        for (const print::PrintOp &op : p.ops())
+            if (op.kind == print::PrintOp::Text && op.text == v.texto) o = &op;
+        ASSERT_TRUE(o) << v.texto.toStdString();
+        const testsupport::Mancha m = testsupport::MedirTexto(*o);
+        EXPECT_EQ(o->font, QStringLiteral("Courier New"));
+        EXPECT_DOUBLE_EQ(o->size, v.tamanho) << v.texto.toStdString();
+        EXPECT_NEAR(m.direita, fimDoCampo, 0.5) << v.texto.toStdString();
+        EXPECT_GE(m.esquerda, inicioDoCampo - 0.5) << v.texto.toStdString();
+        // on its row's line, beside the row's date
+        const Impresso *dataDaLinha = nullptr;
+        for (const Impresso &i : linhas(p))
+            if (i.texto == data->texto && i.y <= m.topo && m.topo < i.y + p.TextHeight(QStringLiteral("A"))) dataDaLinha = &i;
+        ASSERT_TRUE(dataDaLinha) << v.texto.toStdString();
+        EXPECT_LE(m.pe, dataDaLinha->y + p.TextHeight(QStringLiteral("A")) + 0.5);
+    }
+    // Documents wrap inside their column, whose 16 characters keep a blank
+    // before the history.
+    const auto v = linhas(p);
+    for (const char *parte : {"NF", "2024/000123-AB9", "DOCUMENTO123456", "78901"}) EXPECT_TRUE(achar(v, QString::fromLatin1(parte))) << parte;
+    const Impresso *doc1 = achar(v, QStringLiteral("DOCUMENTO123456")), *doc2 = achar(v, QStringLiteral("78901"));
+    ASSERT_TRUE(doc1 && doc2);
+    EXPECT_EQ(doc1->x, doc2->x);
+    EXPECT_NEAR(doc2->y, doc1->y + p.TextHeight(QStringLiteral("A")) + 20, 0.01);
+}
+
+TEST_F(Impressao, ANewPageThatFailsEndsTheJobWithThePrinterError) {
+    auto *f = lista(80);
+    testsupport::ImpressoraSemNovaPagina p;
+    Script s;
+    {
+        print::ScopedPrinter troca(p);
+        s.ok();
+        f->cmdImprimir_Click();
+    }
+    testsupport::ConfereFalhaDeNovaPagina(p, s.shownTexts());
+}
+
+// The job is handed to the printer only when complete: one stopped on its
+// second page (a word too wide for its column) leaves no file behind, where
+// the whole list writes every page.
+TEST_F(Impressao, AJobStoppedOnItsSecondPageSendsNothing) {
+    auto *f = lista(80);
+    QTemporaryDir dir;
+    const QString arquivo = dir.filePath(QStringLiteral("pendencias.pdf"));
+    print::QtPrinter pdf(arquivo);
+    {
+        print::ScopedPrinter troca(pdf);
+        Script s;
+        s.ok();
+        f->cmdImprimir_Click();
+        EXPECT_EQ(s.shownTexts(), QStringList{kConcluida});
+    }
+    ASSERT_TRUE(QFile::exists(arquivo));
+    EXPECT_EQ(testsupport::PaginasDoPdf(arquivo), 2);
+    QFile::remove(arquivo);
+
+    f->Fgrid->setTextMatrix(75, 5, QStringLiteral("DESPESASEXTRAORDINARIASDIVERSAS"));
+    {
+        print::ScopedPrinter troca(pdf);
+        Script s;
+        s.ok();
+        f->cmdImprimir_Click();
+        EXPECT_EQ(s.shownTexts(), QStringList{QStringLiteral("Largura de palavra maior que a largura do campo de impressão na linha.")});
+    }
+    EXPECT_FALSE(QFile::exists(arquivo));
 }

@@ -483,5 +483,56 @@ TEST(RelatorioDeBalanco, SemTotalQuandoOmitidoEArvoreVazia) {
     EXPECT_TRUE(p.texts(1).contains(QStringLiteral("SALDO")));
 }
 
+// A cross-balance title too wide for the room between the page number and
+// the time goes on in a second centred line, and the headings and the body
+// start below it.
+TEST(RelatorioDeBalanco, TituloLongoQuebraEmDuasLinhasSemInvadirONumeroNemAHora) {
+    testsupport::qtApp();
+    Janelas j;
+    frmBalSal *f = j.nova(3);
+    f->TituloRelatorio = QStringLiteral("Balanço rec/desp \"IMPOSTO DE RENDA PESSOA FÍSICA\" de 01/10/25 a 31/12/26");
+    f->MostrarLinhas(muitas(60));
+    testsupport::Script script;
+    script.ok();
+    print::RecordingPrinter p;
+    f->ImprimeRelatorio(p);
+    ASSERT_EQ(script.shownTexts(), QStringList{QStringLiteral("Impressão concluída.")});
+    testsupport::ConfereSemSobreposicao(p);
+    for (int pagina = 1; pagina <= testsupport::PaginasImpressas(p); ++pagina) {
+        std::vector<print::PrintOp> titulo;
+        double cabecalho = 0, primeiraDoCorpo = 0;
+        for (const print::PrintOp &o : p.ops()) {
+            if (o.kind != print::PrintOp::Text || o.page != pagina) continue;
+            if (o.size == 12) titulo.push_back(o);
+            if (o.text == f->lblContas->text().trimmed().toUpper()) cabecalho = o.y;
+            if (o.font == QStringLiteral("Courier New") && primeiraDoCorpo == 0) primeiraDoCorpo = o.y;
+        }
+        ASSERT_EQ(titulo.size(), 2u) << "page " << pagina;
+        EXPECT_EQ(titulo[0].text + QLatin1Char(' ') + titulo[1].text, f->TituloRelatorio);
+        // each line centred on the sheet, the second a title line lower
+        for (const print::PrintOp &o : titulo) EXPECT_NEAR(testsupport::MedirTexto(o).esquerda + testsupport::MedirTexto(o).direita,
+                                                           p.Width() - 2 * p.PhysicalOffsetX() * p.TwipsPerPixelX(), 1.0);
+        const testsupport::Mancha segunda = testsupport::MedirTexto(titulo[1]);
+        EXPECT_NEAR(segunda.topo, titulo[0].y + testsupport::MedirTexto(titulo[0]).pe - titulo[0].y, 0.01);
+        EXPECT_GT(cabecalho, segunda.pe + 200) << "page " << pagina;
+        EXPECT_GT(primeiraDoCorpo, cabecalho) << "page " << pagina;
+    }
+}
+
+TEST(RelatorioDeBalanco, NovaPaginaQueFalhaEncerraOTrabalhoComOErroDaImpressora) {
+    testsupport::qtApp();
+    Janelas j;
+    frmBalSal *f = j.nova(3);
+    f->MostrarLinhas(muitas(100));
+    testsupport::Script script;
+    script.ok();
+    testsupport::ImpressoraSemNovaPagina p;
+    {
+        print::ScopedPrinter uso(p);
+        f->cmdImprimir_Click();
+    }
+    testsupport::ConfereFalhaDeNovaPagina(p, script.shownTexts());
+}
+
 } // namespace
 } // namespace balancos

@@ -5,6 +5,8 @@
 #include "support/Paginas.h"
 #include "ui/Impressao.h"
 
+#include <functional>
+
 namespace {
 
 using print::PrintOp;
@@ -249,6 +251,65 @@ TEST_F(Impressao, PaginaQueNaoComportaUmaLinhaParaOTrabalho) {
     int paginas = 0;
     for (const PrintOp &o : impressora.ops()) paginas = std::max(paginas, o.page);
     EXPECT_EQ(paginas, 1);
+}
+
+// Amounts of a billion and a global balance of ten billion less a cent, in
+// both statements and the search, stand whole in their fields, and documents
+// of 20 characters wrap inside their column: no text of a line overprints
+// another.
+TEST_F(Impressao, ValoresGrandesEDocumentosLongosNaoSobrepoemOsVizinhos) {
+    lancar("001", "004", QDate(2024, 1, 10), -100000000000, "NF 2024/000123-AB9", "HISTORICO DO PRIMEIRO");
+    lancar("002", "003", QDate(2024, 1, 10), 1099999999999, "DOCUMENTO12345678901", "HISTORICO DO SEGUNDO");
+    lancar("001", "003", QDate(2024, 1, 11), 100, "A3", "HISTORICO DO TERCEIRO");
+    struct Caso {
+        const char *nome;
+        std::function<search::frmRetPesq *()> abrir;
+        bool global;
+    };
+    const Caso casos[] = {
+        {"extrato com a coluna global", [&] { return extratoTodo(1); }, true},
+        {"extrato sem a coluna global", [&] { return extratoTodo(1, u("'001'")); }, false},
+        {"extrato de receitas e despesas", [&] { return extratoTodo(2); }, true},
+        {"pesquisa por documento",
+         [&] {
+             search::frmRetPesq *p = search::AbrirPesquisaPorDocumento(&area, u("NF 2024/000123-AB9"));
+             janelas.emplace_back(p);
+             ativar(p);
+             return p;
+         },
+         false},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        impressora.clear();
+        search::frmRetPesq *f = c.abrir();
+        ASSERT_TRUE(f);
+        ASSERT_EQ(imprimir(f), QStringList{u("Impressão concluída.")});
+        testsupport::ConfereSemSobreposicao(impressora);
+        const PrintOp *valor = primeiro(u("-1.000.000.000,00"));
+        ASSERT_NE(valor, nullptr);
+        EXPECT_LT(valor->size, 8);
+        EXPECT_NE(primeiro(u("NF")), nullptr);
+        EXPECT_NE(primeiro(u("2024/000123-AB9")), nullptr);
+        if (c.global) {
+            ASSERT_NE(primeiro(u("9.999.999.999,99")), nullptr);
+            // ends at the global column's edge, as its heading does
+            EXPECT_NEAR(fim(*primeiro(u("9.999.999.999,99"))), fim(*primeiro(u("SALDO GLOBAL"))), 1.0);
+        }
+    }
+}
+
+TEST_F(Impressao, NovaPaginaQueFalhaEncerraOTrabalhoComOErroDaImpressora) {
+    for (int i = 0; i < 70; ++i) lancar("001", "003", QDate(2024, 1, 10), 100 + i, "D", "H");
+    search::frmRetPesq *f = extratoTodo();
+    testsupport::ImpressoraSemNovaPagina falha;
+    testsupport::Script s;
+    s.ok();
+    {
+        print::ScopedPrinter uso(falha);
+        f->cmdImprimir_Click();
+    }
+    testsupport::ConfereFalhaDeNovaPagina(falha, s.shownTexts());
 }
 
 } // namespace

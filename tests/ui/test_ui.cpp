@@ -205,6 +205,106 @@ TEST(ImprimirADireita, AnAmountPrintsWholeAndEndsAtTheColumnsEdge) {
     }
 }
 
+// An amount wider than its field is set smaller, never cut nor spilled over
+// the field's left neighbour, on the line's baseline.
+TEST(ImprimirValor, TheWholeAmountStaysInsideItsField) {
+    testsupport::qtApp();
+    print::RecordingPrinter p;
+    p.setFontName("Courier New");
+    p.setFontSize(8);
+    const double cw = p.TextWidth("A"), campo = 13 * cw, fim = 1000 + campo;
+    const double base = 500 + p.TextAscent(), linha = p.TextHeight("A");
+    struct Caso {
+        QString valor;
+        double tamanho;
+    };
+    const Caso casos[] = {{"1,00", 8},
+                          {"99.999.999,99", 8},
+                          {"-99.999.999,99", 7.4},
+                          {"-1.000.000.000,00", 6.1},
+                          {"-922.337.203.685.477,58", 4.5}};
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.valor.toStdString());
+        p.clear();
+        fin::ImprimirValor(p, c.valor, fim, 500, campo);
+        ASSERT_EQ(p.ops().size(), 1u);
+        const print::PrintOp o = p.ops()[0];
+        EXPECT_EQ(o.text, c.valor);
+        EXPECT_DOUBLE_EQ(o.size, c.tamanho);
+        EXPECT_DOUBLE_EQ(p.FontSize(), 8) << "the font is left as it was";
+        EXPECT_DOUBLE_EQ(p.CurrentY(), 500 + linha) << "the next line is the font's";
+        p.setFontSize(o.size);
+        EXPECT_NEAR(o.x + p.TextWidth(c.valor), fim, 0.01);
+        EXPECT_GE(o.x, fim - campo);
+        EXPECT_NEAR(o.y + p.TextAscent(), base, 0.01);
+        p.setFontSize(8);
+    }
+}
+
+TEST(QuebraNaColuna, BreaksAtBlanksAndCutsAWordTooLongInsteadOfRefusingIt) {
+    struct Caso {
+        QString texto;
+        QStringList linhas;
+    };
+    const Caso casos[] = {
+        {"", {""}},
+        {"A3", {"A3"}},
+        {"DOCUMENTO 12345", {"DOCUMENTO 12345"}},
+        {"NF 2024/000123-AB9", {"NF", "2024/000123-AB9"}},
+        {"DOCUMENTO12345678901", {"DOCUMENTO123456", "78901"}},
+        {"ABCDEFGHIJKLMNOPQRST UV", {"ABCDEFGHIJKLMNO", "PQRST UV"}},
+        {"                    ", {""}},
+    };
+    for (const Caso &c : casos) EXPECT_EQ(fin::QuebraNaColuna(c.texto, 15), c.linhas) << c.texto.toStdString();
+}
+
+// A title that does not fit between the page number and the time goes on in
+// further centred lines; the next line is left below the last.
+TEST(ImprimirTopoDaPagina, ATitleTooWideWrapsClearOfTheNumberAndTheTime) {
+    testsupport::qtApp();
+    const QDateTime hora(QDate(2026, 12, 10), QTime(20, 0));
+    for (const int linhas : {1, 2, 3}) {
+        SCOPED_TRACE(linhas);
+        QString titulo = QStringLiteral("BALANÇO REC/DESP");
+        print::RecordingPrinter p;
+        p.setFontName("Times New Roman");
+        p.setFontSize(12);
+        p.setFontBold(true);
+        p.setFontUnderline(true);
+        const double linhaDoTitulo = p.TextHeight("A");
+        while (p.TextWidth(titulo) < (linhas - 1) * 0.75 * p.ScaleWidth()) titulo += QStringLiteral(" \"IMPOSTO DE RENDA\"");
+        p.clear();
+        fin::ImprimirTopoDaPagina(p, 260, 400, 7, titulo, 240, hora);
+        QStringList partes;
+        double numeroFim = 0, horaInicio = 0, y8 = 0;
+        for (const print::PrintOp &o : p.ops()) {
+            if (o.size == 12) {
+                EXPECT_NEAR(o.y, 260 + partes.size() * linhaDoTitulo, 0.01);
+                partes << o.text;
+            }
+            print::RecordingPrinter m;
+            m.setFontName(o.font);
+            m.setFontSize(o.size);
+            if (o.text == "7") numeroFim = o.x + m.TextWidth(o.text);
+            if (o.text.startsWith("10/12/2026")) {
+                horaInicio = o.x;
+                y8 = m.TextHeight(o.text);
+            }
+        }
+        EXPECT_EQ(partes.size(), linhas);
+        EXPECT_EQ(partes.join(' '), titulo.simplified());
+        for (const print::PrintOp &o : p.ops()) {
+            if (o.size != 12) continue;
+            p.setFontName(o.font);
+            p.setFontSize(12);
+            p.setFontBold(true);
+            EXPECT_GT(o.x, numeroFim);
+            EXPECT_LT(o.x + p.TextWidth(o.text), horaInicio);
+        }
+        EXPECT_NEAR(p.CurrentY(), 260 + y8 + (linhas - 1) * linhaDoTitulo, 0.01);
+    }
+}
+
 TEST(CancelarImpressao, EndsTheJobAndNeverFails) {
     testsupport::qtApp();
     print::RecordingPrinter p;

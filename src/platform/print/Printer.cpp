@@ -21,7 +21,10 @@ const QImage &twipsDevice() {
     return img;
 }
 
-QFont fontOf(const QString &name, double size, bool bold, bool underline) {
+Printer *gOverride = nullptr;
+} // namespace
+
+QFont FontOf(const QString &name, double size, bool bold, bool underline) {
     QFont f(Printer::FaceFor(name));
     f.setPointSizeF(size);
     f.setBold(bold);
@@ -31,9 +34,6 @@ QFont fontOf(const QString &name, double size, bool bold, bool underline) {
     f.setHintingPreference(QFont::PreferNoHinting);
     return f;
 }
-
-Printer *gOverride = nullptr;
-} // namespace
 
 Printer::Printer() = default;
 Printer::~Printer() = default;
@@ -55,16 +55,22 @@ QString Printer::FaceFor(const QString &name) {
 }
 
 double Printer::TextWidth(const QString &text) const {
-    const QFontMetricsF fm(fontOf(fontName_, fontSize_, bold_, underline_),
+    const QFontMetricsF fm(FontOf(fontName_, fontSize_, bold_, underline_),
                            const_cast<QImage *>(&twipsDevice()));
     return fm.horizontalAdvance(text);
 }
 
 double Printer::TextHeight(const QString &text) const {
     (void)text;
-    const QFontMetricsF fm(fontOf(fontName_, fontSize_, bold_, underline_),
+    const QFontMetricsF fm(FontOf(fontName_, fontSize_, bold_, underline_),
                            const_cast<QImage *>(&twipsDevice()));
     return fm.height();
+}
+
+double Printer::TextAscent() const {
+    const QFontMetricsF fm(FontOf(fontName_, fontSize_, bold_, underline_),
+                           const_cast<QImage *>(&twipsDevice()));
+    return fm.ascent();
 }
 
 void Printer::Print(const QString &text) {
@@ -93,6 +99,6 @@ Printer *SetThePrinter(Printer *p) {
 }
 
 // The font the drawing implementations use for the current settings.
-QFont CurrentFontOf(const Printer &p) { return fontOf(p.FontName(), p.FontSize(), p.FontBold(), p.FontUnderline()); }
+QFont CurrentFontOf(const Printer &p) { return FontOf(p.FontName(), p.FontSize(), p.FontBold(), p.FontUnderline()); }
 
 } // namespace print

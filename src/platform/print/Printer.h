@@ -59,16 +59,20 @@ public:
     // Text extent in the current font, twips. The height is one line's.
     double TextWidth(const QString &text) const;
     double TextHeight(const QString &text) const;
+    // Distance from a line's top to its baseline in the current font, twips.
+    double TextAscent() const;
 
     // Prints one line at the current position, then moves down one line and
     // back to the left edge (CurrentX = 0).
     void Print(const QString &text);
     // A line from (x1, y1) to (x2, y2); the current position moves to its end.
     void Line(double x1, double y1, double x2, double y2);
+    // Starts the next page of the document being composed.
     virtual void NewPage() = 0;
-    // Ends the document and sends it; the next output starts a new one.
+    // Ends the document and sends it; the next output starts a new one. A
+    // document that cannot be sent raises the printer error.
     virtual void EndDoc() = 0;
-    // Abandons the document being composed.
+    // Abandons the document being composed: nothing of it is sent.
     virtual void KillDoc() = 0;
     // Page number of the page being composed (1 for the first).
     int Page() const { return page_; }
@@ -93,6 +97,8 @@ private:
     int drawWidth_ = 1;
 };
 
+// The drawing font for a font name, size in points, weight and underline.
+QFont FontOf(const QString &name, double size, bool bold, bool underline);
 // The drawing font for a printer's current font settings.
 QFont CurrentFontOf(const Printer &p);
 

@@ -2,37 +2,44 @@
 
 #include "platform/err/AppError.h"
 
+#include <QFile>
 #include <QFont>
-#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
 #include <QPrinter>
 
 namespace print {
+namespace {
+[[noreturn]] void erroDeImpressora() {
+    throw err::AppError(482, QStringLiteral("Printer"), QStringLiteral("Erro de impressora"));
+}
+} // namespace
 
 QtPrinter::QtPrinter() = default;
 QtPrinter::QtPrinter(const QString &pdfPath) : pdfPath_(pdfPath) {}
+QtPrinter::~QtPrinter() = default;
 
-QtPrinter::~QtPrinter() {
-    if (painter_.isActive())
-        painter_.end();
-}
-
+// The first use in a job picks the device: the default printer as it is now,
+// or the PDF file. Without a default printer the job cannot start.
 QPrinter &QtPrinter::device() const {
     if (!printer_) {
-        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
         if (!pdfPath_.isEmpty()) {
-            printer_->setOutputFormat(QPrinter::PdfFormat);
-            printer_->setOutputFileName(pdfPath_);
-            printer_->setPageMargins(QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
+            p->setOutputFormat(QPrinter::PdfFormat);
+            p->setOutputFileName(pdfPath_);
+            p->setPageMargins(QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
+        } else if (p->outputFormat() != QPrinter::NativeFormat || p->printerName().isEmpty() || !p->isValid()) {
+            erroDeImpressora();
         }
+        printer_ = std::move(p);
         applyLayout();
     }
     return *printer_;
 }
 
 void QtPrinter::applyLayout() const {
-    if (!printer_ || painter_.isActive())
+    if (!printer_)
         return;
     printer_->setPageSize(QPageSize(paperSize_ == vbPRPSLetter ? QPageSize::Letter : QPageSize::A4));
     printer_->setPageOrientation(orientation_ == vbPRORLandscape ? QPageLayout::Landscape
@@ -48,6 +55,8 @@ void QtPrinter::setOrientation(int orientation) {
     Printer::setOrientation(orientation);
     applyLayout();
 }
+
+QString QtPrinter::PrinterName() const { return printer_ ? printer_->printerName() : QString(); }
 
 int QtPrinter::PhysicalOffsetX() const {
     QPrinter &p = device();
@@ -65,50 +74,112 @@ double QtPrinter::Height() const { return device().paperRect(QPrinter::Point).he
 double QtPrinter::ScaleWidth() const { return device().pageRect(QPrinter::Point).width() * 20.0; }
 double QtPrinter::ScaleHeight() const { return device().pageRect(QPrinter::Point).height() * 20.0; }
 
-QPainter &QtPrinter::painter() {
-    if (!painter_.isActive()) {
-        applyLayout();
-        if (!painter_.begin(&device()))
-            throw err::AppError(482, QStringLiteral("Printer"), QStringLiteral("Erro de impressora"));
+int QtPrinter::currentFace() {
+    const Face f{FontName(), FontSize(), FontBold(), FontUnderline()};
+    for (std::size_t i = fonts_.size(); i-- > 0;) {
+        const Face &g = fonts_[i];
+        if (g.name == f.name && g.size == f.size && g.bold == f.bold && g.underline == f.underline)
+            return int(i);
     }
-    return painter_;
+    fonts_.push_back(f);
+    return int(fonts_.size() - 1);
 }
 
 void QtPrinter::drawText(double x, double y, const QString &text) {
-    QPainter &p = painter();
-    p.setFont(CurrentFontOf(*this));
-    const double ascent = p.fontMetrics().ascent();
-    p.setPen(QPen(Qt::black));
-    p.drawText(QPointF(x / TwipsPerPixelX(), y / TwipsPerPixelY() + ascent), text);
+    Stroke s;
+    s.kind = Stroke::Text;
+    s.font = currentFace();
+    s.x = float(x);
+    s.y = float(y);
+    s.at = text_.size();
+    s.length = int(text.size());
+    text_ += text;
+    strokes_.push_back(s);
 }
 
 void QtPrinter::drawLine(double x1, double y1, double x2, double y2) {
-    QPainter &p = painter();
-    p.setPen(QPen(Qt::black, DrawWidth()));
-    p.drawLine(QPointF(x1 / TwipsPerPixelX(), y1 / TwipsPerPixelY()),
-               QPointF(x2 / TwipsPerPixelX(), y2 / TwipsPerPixelY()));
+    Stroke s;
+    s.kind = Stroke::Line;
+    s.font = DrawWidth();
+    s.x = float(x1);
+    s.y = float(y1);
+    s.x2 = float(x2);
+    s.y2 = float(y2);
+    strokes_.push_back(s);
 }
 
 void QtPrinter::NewPage() {
-    painter();
-    device().newPage();
+    Stroke s;
+    s.kind = Stroke::Page;
+    strokes_.push_back(s);
     ++page_;
     setCurrentX(0);
     setCurrentY(0);
 }
 
-void QtPrinter::EndDoc() {
-    if (painter_.isActive())
-        painter_.end();
+// Draws the composed job on the device, which sends it when the painter ends.
+void QtPrinter::deliver() {
+    QPrinter &dev = device();
+    applyLayout();
+    QPainter painter;
+    if (!painter.begin(&dev))
+        erroDeImpressora();
+    const double px = 1.0 / TwipsPerPixelX(), py = 1.0 / TwipsPerPixelY();
+    bool ok = true;
+    int face = -1;
+    double ascent = 0;
+    for (const Stroke &s : strokes_) {
+        if (s.kind == Stroke::Page) {
+            if (!dev.newPage()) {
+                ok = false;
+                break;
+            }
+        } else if (s.kind == Stroke::Text) {
+            if (s.font != face) {
+                face = s.font;
+                const Face &f = fonts_[std::size_t(face)];
+                painter.setFont(FontOf(f.name, f.size, f.bold, f.underline));
+                painter.setPen(QPen(Qt::black));
+                ascent = painter.fontMetrics().ascent();
+            }
+            painter.drawText(QPointF(s.x * px, s.y * py + ascent), text_.mid(s.at, s.length));
+        } else {
+            painter.setPen(QPen(Qt::black, s.font));
+            painter.drawLine(QPointF(s.x * px, s.y * py), QPointF(s.x2 * px, s.y2 * py));
+            face = -1; // the pen changed
+        }
+    }
+    if (!ok) {
+        // Nothing more goes out; a file already begun is not left behind.
+        dev.abort();
+        painter.end();
+        if (!pdfPath_.isEmpty())
+            QFile::remove(pdfPath_);
+        erroDeImpressora();
+    }
+    if (!painter.end())
+        erroDeImpressora();
+}
+
+void QtPrinter::endJob() {
+    std::deque<Stroke>().swap(strokes_);
+    text_ = QString();
+    fonts_.clear();
+    printer_.reset();
     resetDocument();
 }
 
-void QtPrinter::KillDoc() {
-    if (painter_.isActive()) {
-        device().abort();
-        painter_.end();
+void QtPrinter::EndDoc() {
+    try {
+        if (!strokes_.empty())
+            deliver();
+    } catch (...) {
+        endJob();
+        throw;
     }
-    resetDocument();
+    endJob();
 }
+
+void QtPrinter::KillDoc() { endJob(); }
 
 } // namespace print

@@ -1,10 +1,19 @@
 #pragma once
 // The printer object over QPrinter and QPainter: the system's default printer,
 // or a PDF file.
+//
+// A job is composed whole before anything reaches the device: texts, lines
+// and page breaks are kept until EndDoc, which hands the finished document to
+// the printer; KillDoc drops it, so a report stopped part-way sends nothing
+// (the print server cannot be trusted to cancel a job it has started to
+// receive). The device is looked up when a job starts, so every job goes to
+// the default printer of that moment.
 #include "platform/print/Printer.h"
 
-#include <QPainter>
+#include <QString>
+#include <deque>
 #include <memory>
+#include <vector>
 
 class QPrinter;
 
@@ -32,18 +41,41 @@ public:
     void EndDoc() override;
     void KillDoc() override;
 
+    // The name of the printer the job being composed goes to (empty for a
+    // PDF file or when no job has started).
+    QString PrinterName() const;
+
 protected:
     void drawText(double x, double y, const QString &text) override;
     void drawLine(double x1, double y1, double x2, double y2) override;
 
 private:
+    // One composed output, in twips. Fonts are kept once in fonts_, texts one
+    // after another in text_: a long report holds hundreds of thousands.
+    struct Stroke {
+        enum Kind : unsigned char { Text, Line, Page } kind = Text;
+        int font = 0; // Text: index in fonts_; Line: pen width
+        float x = 0, y = 0, x2 = 0, y2 = 0;
+        qsizetype at = 0; // Text: where it starts in text_, and its length
+        int length = 0;
+    };
+    struct Face {
+        QString name;
+        double size = 0;
+        bool bold = false, underline = false;
+    };
+
     QPrinter &device() const;
     void applyLayout() const;
-    QPainter &painter();
+    int currentFace();
+    void deliver();
+    void endJob();
 
     QString pdfPath_;
-    mutable std::unique_ptr<QPrinter> printer_;
-    QPainter painter_;
+    mutable std::unique_ptr<QPrinter> printer_; // the job's device; none between jobs
+    std::deque<Stroke> strokes_;
+    QString text_;
+    std::vector<Face> fonts_;
 };
 
 } // namespace print

@@ -1,10 +1,12 @@
 #include "platform/print/QtPrinter.h"
 #include "platform/print/RecordingPrinter.h"
 #include "platform/ui/GuiTest.h"
+#include "support/ErrorOf.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QPrinterInfo>
 #include <QTemporaryDir>
 
 using print::PrintOp;
@@ -130,4 +132,60 @@ TEST_F(PrinterTest, PdfRenderOfTwoPages) {
     EXPECT_TRUE(pdf.startsWith("%PDF"));
     EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r"), 2) ;
     EXPECT_TRUE(pdf.contains("LiberationSerif") || pdf.contains("Liberation"));
+}
+
+namespace {
+int paginasDoPdf(const QString &path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    const QByteArray pdf = f.readAll();
+    return int(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r"));
+}
+void compor(print::Printer &p, int paginas) {
+    p.setPaperSize(print::vbPRPSA4);
+    p.setOrientation(print::vbPRORPortrait);
+    for (int i = 1; i <= paginas; ++i) {
+        if (i > 1) p.NewPage();
+        p.setFontName("Courier New");
+        p.setFontSize(8);
+        p.Print(QStringLiteral("PÁGINA %1").arg(i));
+    }
+}
+} // namespace
+
+// Nothing reaches the device while a job is composed: an abandoned job
+// leaves nothing, a finished one all its pages, and each job is a new one.
+TEST_F(PrinterTest, AJobReachesTheDeviceOnlyWhenEndedWhole) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("relatorio.pdf");
+    print::QtPrinter p(path);
+    compor(p, 2);
+    EXPECT_FALSE(QFile::exists(path)) << "composing sends nothing";
+    p.KillDoc();
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(p.Page(), 1);
+    compor(p, 3);
+    p.EndDoc();
+    EXPECT_EQ(paginasDoPdf(path), 3);
+    compor(p, 1);
+    p.EndDoc();
+    EXPECT_EQ(paginasDoPdf(path), 1);
+}
+
+// Without a default printer a job cannot start, every time it is tried;
+// with one, the job takes the default of its start.
+TEST_F(PrinterTest, AJobTakesTheDefaultPrinterOfItsStart) {
+    print::QtPrinter p;
+    const QString padrao = QPrinterInfo::defaultPrinterName();
+    for (int vez = 0; vez < 2; ++vez) {
+        if (padrao.isEmpty()) {
+            EXPECT_EQ(testsupport::errorOf([&] { p.PhysicalOffsetX(); }), 482);
+            p.KillDoc();
+        } else {
+            p.PhysicalOffsetX();
+            EXPECT_EQ(p.PrinterName(), padrao);
+            p.KillDoc();
+            EXPECT_EQ(p.PrinterName(), QString()) << "no device is held between jobs";
+        }
+    }
 }
