@@ -17,7 +17,10 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <QTemporaryDir>
+
 #include <sqlite3.h>
+#include <unistd.h>
 
 using namespace dao;
 using value::DataType;
@@ -152,6 +155,72 @@ TEST(Files, ABookThatMayNotBeWrittenOpensOnceItMayBeAgain) {
     auto db = DBEngine::OpenDatabase(book, false, false, kConnect);
     db->Execute(QStringLiteral("INSERT INTO Linhas (Texto) VALUES ('dois')"));
     EXPECT_EQ(db->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Linhas"), dbOpenSnapshot)->Field(0).toInt(), 2);
+}
+
+// The user's case as he meets it, with the file's and the folder's modes:
+// for a user without the right to write (the administrator writes anyway,
+// so under him the test runs itself again as the user nobody).
+void refusedByModesAndOpenedOnceWritable() {
+    testsupport::TempDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("pasta"));
+    const QString folder = dir.file(QStringLiteral("pasta"));
+    const QString book = newBook(dir, QStringLiteral("pasta/livro.mdb"));
+    struct Case {
+        const char *name;
+        QString path;
+        QFile::Permissions readOnly;
+        const char *reason;
+    };
+    const auto r = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    const auto x = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+    const Case cases[] = {
+        {"a file of mode 0444", book, r, "ele é somente leitura"},
+        {"a folder of mode 0555", folder, r | x, "a sua pasta"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QFile::Permissions was = QFile::permissions(c.path);
+        ASSERT_TRUE(QFile::setPermissions(c.path, c.readOnly));
+        try {
+            DBEngine::OpenDatabase(book, false, false, kConnect);
+            ADD_FAILURE() << "opened";
+        } catch (const err::AppError &e) {
+            EXPECT_EQ(e.number(), err::db::kReadOnly);
+            EXPECT_TRUE(e.description().contains(QStringLiteral("'%1' não pode ser gravado").arg(book)));
+            EXPECT_TRUE(e.description().contains(QString::fromUtf8(c.reason))) << e.description().toStdString();
+        }
+        EXPECT_TRUE(sideFiles(book).isEmpty()) << sideFiles(book).join(QLatin1Char(' ')).toStdString();
+        ASSERT_TRUE(QFile::setPermissions(c.path, was));
+        auto db = DBEngine::OpenDatabase(book, false, false, kConnect);
+        db->Execute(QStringLiteral("INSERT INTO Linhas (Texto) VALUES ('mais')"));
+    }
+}
+
+TEST(Files, AUserWithoutTheRightToWriteIsRefusedAndLaterServed) {
+    if (::geteuid() != 0) {
+        refusedByModesAndOpenedOnceWritable();
+        return;
+    }
+    QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/fin-nobody-XXXXXX"));
+    ASSERT_TRUE(scratch.isValid());
+    QFile::setPermissions(scratch.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                              QFile::WriteOther | QFile::ExeOther);
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("FIN_TEST_TMP"), scratch.path());
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral("setpriv"),
+            {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
+             QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath(),
+             QStringLiteral("--gtest_filter=Files.AUserWithoutTheRightToWriteIsRefusedAndLaterServed")});
+    if (!p.waitForStarted()) GTEST_SKIP() << "no setpriv to run as a user without the right to write";
+    ASSERT_TRUE(p.waitForFinished(120000));
+    const QString said = QString::fromLocal8Bit(p.readAll());
+    if (p.exitCode() == 127 || said.contains(QStringLiteral("setpriv:")))
+        GTEST_SKIP() << "cannot run as the user nobody here: " << said.toStdString();
+    EXPECT_EQ(p.exitCode(), 0) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("[  PASSED  ] 1 test"))) << said.toStdString();
 }
 
 TEST(Files, ABookInAFolderThatMayNotBeWrittenIsRefusedNamingTheFolder) {
