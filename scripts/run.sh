@@ -1,10 +1,27 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the program, creates the default database
-# beside it when there is none (as an installer would ship it) and starts it.
+# Installs what is missing, builds the program, installs it with the database
+# creation tool into a folder of its own outside the build folder, creates the
+# default database beside it there when there is none (as an installer would
+# ship it) and starts it. A clean rebuild (rm -rf build) leaves that folder,
+# and so the user's book, alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFIN_BUILD_TESTS=OFF -DFIN_BUILD_BENCH=OFF >/dev/null
 cmake --build build -j"$(nproc)" --target finoteca finoteca-mkdb
-[ -f build/finoteca.mdb ] || build/finoteca-mkdb build/finoteca.mdb
-exec build/finoteca "$@"
+dest="${XDG_DATA_HOME:-$HOME/.local/share}/finoteca"
+mkdir -p "$dest"
+# Copied under another name and renamed: a copy of the program still running
+# from the folder keeps its own file.
+for prog in finoteca finoteca-mkdb; do
+  cp build/"$prog" "$dest/.$prog.novo"
+  mv -f "$dest/.$prog.novo" "$dest/$prog"
+done
+# The default book of earlier versions lived in the build folder: it moves to
+# the new folder when that has none and the book was closed (no log beside it).
+if [ ! -e "$dest/finoteca.mdb" ] && [ -f build/finoteca.mdb ] && [ ! -e build/finoteca.mdb-wal ]; then
+  mv build/finoteca.mdb "$dest/finoteca.mdb"
+  echo "O banco de dados padrão foi movido de build/finoteca.mdb para $dest/finoteca.mdb." >&2
+fi
+[ -f "$dest/finoteca.mdb" ] || "$dest/finoteca-mkdb" "$dest/finoteca.mdb"
+exec "$dest/finoteca" "$@"

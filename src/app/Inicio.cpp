@@ -37,7 +37,10 @@ void GravarCaminho(const QString &caminho) {
 void AtualizarConsultaDeSaldos(const QString &caminho) {
     std::unique_ptr<dao::Database> antigo;
     try {
-        antigo = dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaAlternativa));
+        // Recognised before anything is written: a file of another program
+        // that happens to open with this password stays as it was.
+        antigo = dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaAlternativa),
+                                             db::ProblemaDoBancoAntigo);
         gErrNumero = 0;
         gErrDescricao.clear();
     } catch (const err::AppError &e) {
@@ -55,20 +58,23 @@ void AtualizarConsultaDeSaldos(const QString &caminho) {
     antigo.reset();
 }
 
-// Opens the file with the database password. Deriving the key from a
+// Opens the file with the database password, recognised as the book before
+// anything is written to it. Deriving the key from a
 // password is the slow part of an open, so the older files' treatment above
 // is tried only for a file that refuses this password, and then the ordinary
 // open runs again (and reports what it finds).
 dao::Database *AbrirBanco(const QString &caminho) {
     try {
-        return dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaBanco)).release();
+        return dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaBanco), db::ProblemaDoBanco)
+            .release();
     } catch (const err::AppError &e) {
         // A file that refuses the password is told as no book of this system.
         if (e.number() != err::db::kNotADatabase)
             throw;
     }
     AtualizarConsultaDeSaldos(caminho);
-    return dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaBanco)).release();
+    return dao::DBEngine::OpenDatabase(caminho, false, false, db::ConnectString(db::kSenhaBanco), db::ProblemaDoBanco)
+        .release();
 }
 
 void MoverUltimoEPrimeiro(dao::Recordset &rs) {
@@ -119,10 +125,6 @@ bool Main() {
         for (;;) {
             try {
                 gDB = AbrirBanco(caminho);
-                if (std::optional<err::AppError> problema = db::ProblemaDoBanco(*gDB)) {
-                    FecharBanco(gDB);
-                    throw *problema;
-                }
                 break;
             } catch (...) {
                 FIN_TRAP_REPORT("Module1", "Main");

@@ -31,4 +31,15 @@ std::optional<err::AppError> ProblemaDoBanco(const dao::Database &banco) {
     return std::nullopt;
 }
 
+std::optional<err::AppError> ProblemaDoBancoAntigo(const dao::Database &banco) {
+    const err::AppError estranho(err::db::kNotADatabase, QStringLiteral("DAO.DBEngine"),
+                                 QStringLiteral("O arquivo '%1' está danificado ou não é um banco de dados deste sistema.")
+                                     .arg(banco.Name()));
+    const QStringList tabelas = banco.TableNames();
+    for (const auto &t : TabelasDoSistema())
+        if (!tabelas.contains(t.name, Qt::CaseInsensitive)) return estranho;
+    if (!banco.QueryDefNames().contains(QStringLiteral("ParQrySerialESaldos"), Qt::CaseInsensitive)) return estranho;
+    return std::nullopt;
+}
+
 } // namespace db

@@ -16,4 +16,9 @@ namespace db {
 // file for reading only, so that the first write would fail.
 std::optional<err::AppError> ProblemaDoBanco(const dao::Database &banco);
 
+// The same for a file opened with the alternate password, which only books
+// of the earlier layout have: without the tables of the book and its balance
+// query, it is no book of this system (3343).
+std::optional<err::AppError> ProblemaDoBancoAntigo(const dao::Database &banco);
+
 } // namespace db

@@ -12,7 +12,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace db {
 
@@ -46,6 +51,82 @@ void removerComLados(const QString &caminho) {
     for (const char *lado : kLados) QFile::remove(caminho + QLatin1String(lado));
 }
 
+// A creation holds a write lock on one byte of its file for as long as it
+// runs; a creation file whose byte anyone can lock belongs to a creation that
+// is no longer running (killed, or its machine stopped). The lock is one of
+// the open file itself, not of the process, so the engine's own locks on the
+// file (on other bytes, far above this one) neither disturb it nor are
+// disturbed by it; it goes with the process, however the process ends.
+constexpr off_t kByteDaCriacao = 0x20000000;
+
+bool travar(int fd, bool esperar) {
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = kByteDaCriacao;
+    fl.l_len = 1;
+    int rc;
+    do rc = ::fcntl(fd, esperar ? F_OFD_SETLKW : F_OFD_SETLK, &fl);
+    while (rc != 0 && errno == EINTR);
+    return rc == 0;
+}
+
+// The same file the path names now (not one removed and made again).
+bool mesmoArquivo(int fd, const QString &caminho) {
+    struct stat aberto {}, agora {};
+    return ::fstat(fd, &aberto) == 0 && ::stat(QFile::encodeName(caminho).constData(), &agora) == 0 &&
+           aberto.st_dev == agora.st_dev && aberto.st_ino == agora.st_ino;
+}
+
+// Holds the creation's lock on its file until it goes.
+class Marca {
+public:
+    explicit Marca(const QString &caminho)
+        : fd_(::open(QFile::encodeName(caminho).constData(), O_RDWR | O_CLOEXEC)) {
+        // Without locks (a file system that has none) the creation goes on
+        // unmarked: no creation can then tell another's file for a leftover.
+        perdida_ = fd_ < 0 || (travar(fd_, true) && !mesmoArquivo(fd_, caminho));
+    }
+    ~Marca() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Marca(const Marca &) = delete;
+    Marca &operator=(const Marca &) = delete;
+    // The file was taken for a leftover before the lock was on it.
+    bool perdida() const { return perdida_; }
+
+private:
+    int fd_;
+    bool perdida_ = false;
+};
+
+const QRegularExpression &nomeDeCriacao() {
+    static const QRegularExpression re(QStringLiteral("^\\..+\\.[0-9a-f]{8}\\.criando(-journal|-wal|-shm)?$"));
+    return re;
+}
+
+// Removes from the folder what creations no longer running left.
+void removerSobras(const QDir &pasta) {
+    const QStringList nomes = pasta.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &nome : nomes) {
+        const auto m = nomeDeCriacao().match(nome);
+        if (!m.hasMatch()) continue;
+        const QString caminho = pasta.filePath(nome);
+        if (!m.captured(1).isEmpty()) {
+            // A side file outlives its creation file only when the creation is gone.
+            const QString principal = caminho.left(caminho.size() - m.captured(1).size());
+            if (!QFileInfo::exists(principal)) QFile::remove(caminho);
+            continue;
+        }
+        const int fd = ::open(QFile::encodeName(caminho).constData(), O_RDWR | O_CLOEXEC);
+        if (fd < 0) continue;
+        // The lock stays taken while the files go, so a creation that starts
+        // waiting for it then finds its file gone and starts again.
+        if (travar(fd, false) && mesmoArquivo(fd, caminho)) removerComLados(caminho);
+        ::close(fd);
+    }
+}
+
 void construir(dao::Database &banco, const Aviso &aviso) {
     for (const auto &tabela : TabelasDoSistema()) banco.CreateTable(tabela);
 
@@ -76,15 +157,31 @@ std::unique_ptr<dao::Database> ConstruirBancoDeDados(const QString &caminho, con
     // leaves no half-made book behind, and the file it replaces stays whole
     // until the new one is ready.
     const QFileInfo alvo(caminho);
-    const QString provisorio = alvo.absoluteDir().filePath(
-        QStringLiteral(".%1.%2.criando").arg(alvo.fileName()).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
-    try {
-        auto banco = dao::DBEngine::CreateDatabase(provisorio, kLocaleGeral + QStringLiteral(";pwd=") + kSenhaBanco);
-        construir(*banco, aviso);
-        banco->Close();
-    } catch (...) {
-        removerComLados(provisorio);
-        throw;
+    removerSobras(alvo.absoluteDir());
+    QString provisorio;
+    std::unique_ptr<Marca> marca;
+    for (int tentativa = 0;; ++tentativa) {
+        provisorio = alvo.absoluteDir().filePath(QStringLiteral(".%1.%2.criando")
+                                                     .arg(alvo.fileName())
+                                                     .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        try {
+            auto banco = dao::DBEngine::CreateDatabase(provisorio, kLocaleGeral + QStringLiteral(";pwd=") + kSenhaBanco);
+            // Another creation may have taken the new file for a leftover in
+            // the moment before it was marked: it is made again under another name.
+            marca = std::make_unique<Marca>(provisorio);
+            if (marca->perdida() && tentativa < 3) {
+                banco->Close();
+                marca.reset();
+                removerComLados(provisorio);
+                continue;
+            }
+            construir(*banco, aviso);
+            banco->Close();
+        } catch (...) {
+            removerComLados(provisorio);
+            throw;
+        }
+        break;
     }
     // What the engine left beside the replaced file would be read as the new one's.
     for (const char *lado : kLados) QFile::remove(caminho + QLatin1String(lado));
@@ -93,6 +190,7 @@ std::unique_ptr<dao::Database> ConstruirBancoDeDados(const QString &caminho, con
         throw err::AppError(err::db::kDiskError, QStringLiteral("DAO.DBEngine"),
                             QStringLiteral("Não foi possível gravar o novo banco de dados em '%1'.").arg(caminho));
     }
+    marca.reset();
     return dao::DBEngine::OpenDatabase(caminho, false, false, ConnectString(kSenhaBanco));
 }
 

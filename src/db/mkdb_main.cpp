@@ -5,15 +5,45 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char kUso[] = "uso: finoteca-mkdb [--] ARQUIVO.mdb\n"
+                    "Cria um banco de dados novo e completo em ARQUIVO.mdb.\n"
+                    "Um nome de arquivo que comece por '-' vai depois de '--'.\n";
+
+} // namespace
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "uso: finoteca-mkdb ARQUIVO.mdb\n");
+    // Options are options: a word that starts with '-' never becomes a file
+    // name unless it comes after "--".
+    const char *arquivo = nullptr;
+    bool opcoes = true;
+    for (int i = 1; i < argc; ++i) {
+        const char *a = argv[i];
+        if (opcoes && std::strcmp(a, "--") == 0) {
+            opcoes = false;
+        } else if (opcoes && (std::strcmp(a, "--help") == 0)) {
+            std::fputs(kUso, stdout);
+            return 0;
+        } else if (opcoes && a[0] == '-') {
+            std::fprintf(stderr, "finoteca-mkdb: opção desconhecida '%s'\n%s", a, kUso);
+            return 2;
+        } else if (arquivo) {
+            std::fputs(kUso, stderr);
+            return 2;
+        } else {
+            arquivo = a;
+        }
+    }
+    if (!arquivo || !*arquivo) {
+        std::fputs(kUso, stderr);
         return 2;
     }
     try {
-        db::ConstruirBancoDeDados(QString::fromLocal8Bit(argv[1]));
+        db::ConstruirBancoDeDados(QString::fromLocal8Bit(arquivo));
     } catch (const err::AppError &e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

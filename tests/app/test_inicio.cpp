@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <optional>
+#include <sqlite3.h>
 #include <unistd.h>
 
 using testsupport::Script;
@@ -371,31 +372,79 @@ TEST_F(StartupTest, FileThatOpensButCannotServeAsTheBookIsReportedBeforeTheSignI
     }
 }
 
-// A file the engine can only read is reported at start-up, before the sign-in.
+// A file the engine can only read is reported at start-up, before the sign-in,
+// naming the file and why; nothing is left beside it, so once the user may
+// write it again it opens.
 TEST_F(StartupTest, ReadOnlyBookIsReportedBeforeTheSignIn) {
-    const QString livro = NovoBanco(QStringLiteral("somente-leitura.mdb"));
-    QFile::setPermissions(livro, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-    bool imutavel = false;
-    if (QFileInfo(livro).isWritable() || ::access(QFile::encodeName(livro).constData(), W_OK) == 0) {
-        // The administrator writes to any file: only an immutable one refuses him.
-        imutavel = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), livro}) == 0;
-        if (!imutavel) {
-            QFile::setPermissions(livro, QFile::ReadOwner | QFile::WriteOwner);
-            GTEST_SKIP() << "no way to make a file read-only here";
-        }
+    QDir(tmp.path()).mkdir(QStringLiteral("pasta"));
+    const QString pasta = tmp.file(QStringLiteral("pasta"));
+    const QString livro = NovoBanco(QStringLiteral("pasta/somente-leitura.mdb"));
+    struct Caso {
+        const char *nome;
+        QString travado; // made immutable: even the administrator may not write it
+        const char *motivo;
+    };
+    const Caso casos[] = {
+        {"the book", livro, "ele é somente leitura"},
+        {"its folder", pasta, "a sua pasta"},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        if (QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), c.travado}) != 0)
+            GTEST_SKIP() << "no way to make a file or folder read-only for the administrator here (chattr)";
+        Configurar(livro);
+        Script s;
+        s.ok().file(QString());
+        EXPECT_FALSE(fin::Main());
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), c.travado});
+        ASSERT_EQ(s.shown().size(), 2u) << "no sign-in dialog";
+        const QString relato = s.shown()[0].text;
+        EXPECT_TRUE(relato.startsWith(QStringLiteral("3027 '"))) << relato.toStdString();
+        EXPECT_TRUE(relato.contains(QStringLiteral("'%1' não pode ser gravado").arg(livro))) << relato.toStdString();
+        EXPECT_TRUE(relato.contains(QString::fromUtf8(c.motivo))) << relato.toStdString();
+        EXPECT_EQ(s.shown()[1].kind, ui::ModalKind::OpenFile);
+        EXPECT_EQ(QDir(pasta).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("somente-leitura.mdb")});
+        fin::Finalizar();
+
+        Script depois;
+        depois.push(Entrar(QStringLiteral("ADMIN"), QStringLiteral("TOQUE")));
+        EXPECT_TRUE(fin::Main()) << "opens once it may be written";
+        fin::Finalizar();
     }
-    Configurar(livro);
+}
+
+// A file of another program that opens with the alternate password is told
+// as no book of this system, and is left as it was.
+TEST_F(StartupTest, ForeignFileOfTheAlternatePasswordIsLeftAsItWas) {
+    const QString caminho = tmp.file(QStringLiteral("alheio.mdb"));
+    {
+        auto alheio = dao::DBEngine::CreateDatabase(caminho, db::kLocaleGeral + QStringLiteral(";pwd=") +
+                                                                 db::kSenhaAlternativa);
+        alheio->CreateTable({QStringLiteral("Notas"), {{QStringLiteral("Texto"), value::DataType::Text, 20, 0, false, true, std::nullopt}}, {}});
+        alheio->Execute(QStringLiteral("INSERT INTO Notas (Texto) VALUES ('minha')"));
+        alheio->Close();
+        // As the other program keeps it: in the rollback journal.
+        sqlite3 *h = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(caminho).constData(), &h), SQLITE_OK);
+        const QByteArray chave = "PRAGMA key = '" + db::kSenhaAlternativa.toUtf8() + "'; PRAGMA cipher_compatibility = 3; "
+                                 "PRAGMA cipher_page_size = 4096; PRAGMA journal_mode = DELETE;";
+        ASSERT_EQ(sqlite3_exec(h, chave.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(h);
+    }
+    QFile f(caminho);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray antes = f.readAll();
+    f.close();
+    Configurar(caminho);
     Script s;
     s.ok().file(QString());
     EXPECT_FALSE(fin::Main());
-    if (imutavel)
-        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), livro});
-    QFile::setPermissions(livro, QFile::ReadOwner | QFile::WriteOwner);
-    ASSERT_EQ(s.shown().size(), 2u) << "no sign-in dialog";
-    const QString relato = s.shown()[0].text;
-    EXPECT_TRUE(relato.startsWith(QStringLiteral("3027 '"))) << relato.toStdString();
-    EXPECT_TRUE(relato.contains(QStringLiteral("não pode ser gravado"))) << relato.toStdString();
-    EXPECT_EQ(s.shown()[1].kind, platform::ui::ModalKind::OpenFile);
+    ASSERT_GE(s.shown().size(), 1u);
+    EXPECT_TRUE(s.shown()[0].text.startsWith(QStringLiteral("3343 '"))) << s.shown()[0].text.toStdString();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll() == antes) << "the file was changed";
+    EXPECT_FALSE(QFileInfo::exists(caminho + QStringLiteral("-wal")));
+    EXPECT_FALSE(QFileInfo::exists(caminho + QStringLiteral("-shm")));
 }
 
 // The typed login and password are literals of the statement, whatever the

@@ -12,10 +12,14 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <mutex>
 #include <set>
+#include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace dao {
@@ -38,6 +42,92 @@ QString canonical(const QString &path) {
 
 QString NaoEBanco(const QString &path) {
     return QStringLiteral("O arquivo '%1' está danificado ou não é um banco de dados deste sistema.").arg(path);
+}
+
+QString SomenteLeitura(const QString &path) {
+    return QStringLiteral("O arquivo '%1' não pode ser gravado: ele é somente leitura. Escolha outro arquivo ou peça "
+                          "permissão de gravação.").arg(path);
+}
+
+QString PastaSomenteLeitura(const QString &path, const QString &folder) {
+    return QStringLiteral("O arquivo '%1' não pode ser gravado: a sua pasta '%2' é somente leitura. Escolha outro "
+                          "arquivo ou peça permissão de gravação.").arg(path, folder);
+}
+
+std::mutex gCheckMutex;
+FileSystemCheck gCheck;
+
+bool writable(const QString &path) {
+    std::function<bool(const QString &)> f;
+    {
+        std::lock_guard lock(gCheckMutex);
+        f = gCheck.writable;
+    }
+    return f ? f(path) : DBEngine::Writable(path);
+}
+
+bool onNetwork(const QString &path) {
+    std::function<bool(const QString &)> f;
+    {
+        std::lock_guard lock(gCheckMutex);
+        f = gCheck.onNetwork;
+    }
+    return f ? f(path) : DBEngine::OnNetworkFileSystem(path);
+}
+
+// The files the engine keeps beside a database while it is open.
+const char *const kSideFiles[] = {"-wal", "-shm", "-journal"};
+
+// A file to be written must be writable, and so must its folder (the log and
+// the journal are created there) and any side file already there: the engine
+// would otherwise fall back to reading, or fail with no reason given, after
+// creating side files that stay unwritable when the user is given the right
+// to write again.
+void requireWritable(const QString &path) {
+    const QFileInfo fi(path);
+    if (!writable(path)) throw err::AppError(E::kReadOnly, kSource, SomenteLeitura(path));
+    const QString folder = fi.absolutePath();
+    if (!writable(folder)) throw err::AppError(E::kReadOnly, kSource, PastaSomenteLeitura(path, folder));
+    for (const char *side : kSideFiles) {
+        const QString s = path + QLatin1String(side);
+        if (QFileInfo::exists(s) && !writable(s)) throw err::AppError(E::kReadOnly, kSource, SomenteLeitura(s));
+    }
+}
+
+std::array<bool, 3> sideFilesPresent(const QString &path) {
+    std::array<bool, 3> out{};
+    for (std::size_t i = 0; i < out.size(); ++i) out[i] = QFileInfo::exists(path + QLatin1String(kSideFiles[i]));
+    return out;
+}
+
+bool openInThisProcess(const QString &path);
+
+// Removes the side files an open that was refused created. Only when no
+// connection uses them: none in this process, and none elsewhere, which the
+// write lock on the whole shared-memory index tells (every connection to the
+// file holds a read lock on it), taken for the time of the removal. A log or
+// a journal with content is never removed.
+void removeSideFilesMadeBy(const QString &path, const std::array<bool, 3> &before) {
+    if (openInThisProcess(path)) return;
+    const QString shm = path + QStringLiteral("-shm");
+    int fd = -1;
+    if (QFileInfo::exists(shm)) {
+        fd = ::open(QFile::encodeName(shm).constData(), O_RDWR | O_CLOEXEC);
+        struct flock fl {};
+        fl.l_type = F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        if (fd < 0 || ::fcntl(fd, F_SETLK, &fl) != 0) {
+            if (fd >= 0) ::close(fd);
+            return;
+        }
+    }
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        const QString side = path + QLatin1String(kSideFiles[i]);
+        if (before[i] || !QFileInfo::exists(side)) continue;
+        if (side != shm && QFileInfo(side).size() > 0) continue;
+        QFile::remove(side);
+    }
+    if (fd >= 0) ::close(fd);
 }
 
 QString passwordFrom(const QString &shape) {
@@ -77,6 +167,26 @@ sqlite3 *openHandle(const QString &path, bool create, bool readOnly) {
     return db;
 }
 
+// The major version of the linked SQLCipher.
+int cipherMajor() {
+    static const int major = [] {
+        int v = 3;
+        sqlite3 *db = nullptr;
+        if (sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+            sqlite3_stmt *st = nullptr;
+            if (sqlite3_prepare_v2(db, "PRAGMA cipher_version", -1, &st, nullptr) == SQLITE_OK &&
+                sqlite3_step(st) == SQLITE_ROW)
+                v = std::max(3, QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)))
+                                    .section(QLatin1Char('.'), 0, 0)
+                                    .toInt());
+            sqlite3_finalize(st);
+        }
+        sqlite3_close(db);
+        return v;
+    }();
+    return major;
+}
+
 // Keys the connection with the given page size and reads the schema: the
 // engine's code of that first read (SQLITE_NOTADB when the key or the page
 // size does not fit the file).
@@ -84,6 +194,12 @@ int keyAndProbe(sqlite3 *db, const QByteArray &key, int pageSize) {
     if (!key.isEmpty()) {
         ++gKeyed;
         sqlite3_key(db, key.constData(), int(key.size()));
+        // Books have always been written with the key derivation, message
+        // authentication and page layout of SQLCipher 3; SQLCipher 4 would
+        // read and write them otherwise, so a book would not move between
+        // machines with one and the other. The page size is ours, set after.
+        if (cipherMajor() >= 4)
+            sqlite3_exec(db, "PRAGMA cipher_compatibility = 3", nullptr, nullptr, nullptr);
         sqlite3_exec(db, QStringLiteral("PRAGMA cipher_page_size = %1").arg(pageSize).toUtf8().constData(), nullptr,
                      nullptr, nullptr);
     } else {
@@ -94,8 +210,8 @@ int keyAndProbe(sqlite3 *db, const QByteArray &key, int pageSize) {
 }
 
 // Opens the connection and sets it up the same way for every database:
-// key and page size, collation and functions, foreign keys, shared-file
-// settings.
+// key and page size, collation and functions, foreign keys. Nothing here
+// writes to the file.
 sqlite3 *connect(const QString &path, const QString &password, bool create, bool readOnly) {
     const bool novo = create && !QFileInfo::exists(path);
     sqlite3 *db = openHandle(path, create, readOnly);
@@ -125,19 +241,40 @@ sqlite3 *connect(const QString &path, const QString &password, bool create, bool
     try {
         sqlite::exec(db, QStringLiteral("PRAGMA foreign_keys = ON"));
         sqlite::exec(db, QStringLiteral("PRAGMA cache_size = -%1").arg(cacheKiB(path)));
-        if (!readOnly) {
-            sqlite::exec(db, QStringLiteral("PRAGMA journal_mode = WAL"));
-            sqlite::exec(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
-            // The log is copied back into the file when the program is idle
-            // or when it grows past a bound (Database), never inside the
-            // commit of a posting; once copied, it shrinks back.
-            sqlite::exec(db, QStringLiteral("PRAGMA wal_autocheckpoint = 0"));
-            sqlite::exec(db, QStringLiteral("PRAGMA journal_size_limit = %1").arg(kWalKeptBytes));
-        }
     } catch (const err::AppError &e) {
         fail(e);
     }
     return db;
+}
+
+// The shared-file settings of a connection that writes: the write-ahead log
+// on a local disk, the rollback journal on a network file system.
+void setUpForWriting(sqlite3 *db, const QString &path) {
+    const bool network = onNetwork(path);
+    {
+        sqlite::Statement mode(db, network ? QStringLiteral("PRAGMA journal_mode = DELETE")
+                                           : QStringLiteral("PRAGMA journal_mode = WAL"));
+        // The engine answers with the mode in force: leaving the log needs
+        // every other copy to have closed the file.
+        const QString now = mode.step() ? mode.columnText(0).toLower() : QString();
+        if (network && now != QStringLiteral("delete"))
+            throw err::AppError(E::kLocked, kSource,
+                                QStringLiteral("O arquivo '%1' está numa pasta de rede e está aberto por outra cópia "
+                                               "do programa que não o trata assim; feche-a e tente de novo.")
+                                    .arg(path));
+    }
+    // In the rollback journal only a full sync keeps a commit whole through a power cut.
+    sqlite::exec(db, network ? QStringLiteral("PRAGMA synchronous = FULL") : QStringLiteral("PRAGMA synchronous = NORMAL"));
+    // The log is copied back into the file when the program is idle
+    // or when it grows past a bound (Database), never inside the
+    // commit of a posting; once copied, it shrinks back.
+    sqlite::exec(db, QStringLiteral("PRAGMA wal_autocheckpoint = 0"));
+    sqlite::exec(db, QStringLiteral("PRAGMA journal_size_limit = %1").arg(kWalKeptBytes));
+}
+
+bool openInThisProcess(const QString &path) {
+    std::lock_guard lock(gOpenMutex);
+    return gOpenFiles.count(canonical(path)) > 0;
 }
 
 } // namespace
@@ -160,28 +297,96 @@ std::unique_ptr<Database> DBEngine::CreateDatabase(const QString &path, const QS
         throw err::AppError(err::db::kDatabaseExists, kSource, QStringLiteral("O banco de dados já existe."));
     sqlite3 *db = connect(path, passwordFrom(localeAndPassword), true, false);
     std::unique_ptr<Database> out(new Database(db, path, ws));
-    std::lock_guard lock(gOpenMutex);
-    gOpenFiles.insert(canonical(path));
+    {
+        std::lock_guard lock(gOpenMutex);
+        gOpenFiles.insert(canonical(path));
+    }
+    setUpForWriting(db, path);
+    // Setting the copy interval above took the database's own hook off.
+    sqlite3_wal_hook(db, &Database::walHook, out.get());
     return out;
 }
 
 std::unique_ptr<Database> DBEngine::OpenDatabase(const QString &path, bool exclusive, bool readOnly,
                                                  const QString &connectSpec) {
-    return OpenDatabase(path, exclusive, readOnly, connectSpec, DefaultWorkspace());
+    return OpenDatabase(path, exclusive, readOnly, connectSpec, Recognizer(), DefaultWorkspace());
+}
+
+std::unique_ptr<Database> DBEngine::OpenDatabase(const QString &path, bool exclusive, bool readOnly,
+                                                 const QString &connectSpec, Workspace &ws) {
+    return OpenDatabase(path, exclusive, readOnly, connectSpec, Recognizer(), ws);
+}
+
+std::unique_ptr<Database> DBEngine::OpenDatabase(const QString &path, bool exclusive, bool readOnly,
+                                                 const QString &connectSpec, const Recognizer &recognize) {
+    return OpenDatabase(path, exclusive, readOnly, connectSpec, recognize, DefaultWorkspace());
 }
 
 std::unique_ptr<Database> DBEngine::OpenDatabase(const QString &path, bool /*exclusive*/, bool readOnly,
-                                                 const QString &connectSpec, Workspace &ws) {
+                                                 const QString &connectSpec, const Recognizer &recognize,
+                                                 Workspace &ws) {
     const QFileInfo fi(path);
     if (path.trimmed().isEmpty() || !fi.exists() || fi.isDir())
         throw err::AppError(E::kFileNotFound, kSource, QStringLiteral("Não foi possível encontrar o arquivo '%1'.").arg(path));
     if (fi.size() == 0)
         throw err::AppError(E::kNotADatabase, kSource, NaoEBanco(path));
-    sqlite3 *db = connect(path, passwordFrom(QLatin1Char(';') + connectSpec), false, readOnly);
-    std::unique_ptr<Database> out(new Database(db, path, ws));
-    std::lock_guard lock(gOpenMutex);
-    gOpenFiles.insert(canonical(path));
+    if (!readOnly) requireWritable(path);
+    const auto before = sideFilesPresent(path);
+    std::unique_ptr<Database> out;
+    try {
+        sqlite3 *db = connect(path, passwordFrom(QLatin1Char(';') + connectSpec), false, readOnly);
+        out.reset(new Database(db, path, ws));
+        {
+            std::lock_guard lock(gOpenMutex);
+            gOpenFiles.insert(canonical(path));
+        }
+        if (recognize)
+            if (std::optional<err::AppError> problem = recognize(*out)) throw *problem;
+        if (!readOnly) {
+            setUpForWriting(db, path);
+            // Setting the copy interval took the database's own hook off.
+            if (!out->ReadOnly()) sqlite3_wal_hook(db, &Database::walHook, out.get());
+        }
+    } catch (...) {
+        if (out) out->Close();
+        removeSideFilesMadeBy(path, before);
+        throw;
+    }
     return out;
+}
+
+FileSystemCheck DBEngine::SetFileSystemCheck(FileSystemCheck check) {
+    std::lock_guard lock(gCheckMutex);
+    std::swap(gCheck, check);
+    return check;
+}
+
+bool DBEngine::Writable(const QString &path) { return ::access(QFile::encodeName(path).constData(), W_OK) == 0; }
+
+bool DBEngine::OnNetworkFileSystem(const QString &path) {
+    struct statfs st {};
+    if (::statfs(QFile::encodeName(path).constData(), &st) != 0) return false;
+    switch (static_cast<unsigned long>(st.f_type)) {
+    case NFS_SUPER_MAGIC:
+    case SMB_SUPER_MAGIC:
+    case 0xFF534D42UL: // CIFS
+    case 0xFE534D42UL: // SMB2
+    case 0x65735546UL: // FUSE (sshfs and other file systems in user space)
+    case CODA_SUPER_MAGIC:
+    case AFS_SUPER_MAGIC:
+    case 0x6B414653UL: // AFS (kernel client)
+    case NCP_SUPER_MAGIC:
+    case V9FS_MAGIC:
+    case CEPH_SUPER_MAGIC:
+    case 0x0BD00BD0UL: // Lustre
+    case 0x013111A8UL: // IBRIX
+    case 0x47504653UL: // GPFS
+    case 0x7461636FUL: // OCFS2
+    case 0x01161970UL: // GFS2
+        return true;
+    default:
+        return false;
+    }
 }
 
 void releaseOpenFile(const QString &path) {

@@ -7,9 +7,18 @@
 // lock taken waits up to kBusyTimeoutMs before the engine reports the file as
 // locked (3218). Recordsets read their rows when they open, so no window holds
 // a read lock while it keeps a recordset.
+//
+// The log's index lives in memory shared by the copies on one machine, which
+// copies on two machines reaching one file over a network share cannot see:
+// a file on a network file system is kept with the rollback journal instead,
+// which relies on the share's locks.
+#include "platform/err/AppError.h"
+
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace dao {
 
@@ -24,6 +33,21 @@ constexpr int kBusyTimeoutMs = 5000;
 constexpr int kWalIdlePages = 1000;
 constexpr int kWalMaxPages = 65536;
 constexpr qint64 kWalKeptBytes = 64LL * 1024 * 1024;
+
+// What the engine asks of the file system before it opens a file. A test puts
+// answers of its own in place of the real ones (an empty member keeps the
+// real one).
+struct FileSystemCheck {
+    // This user may write the file, or create files in the folder.
+    std::function<bool(const QString &path)> writable;
+    // The file lies on a network file system (NFS, SMB/CIFS, FUSE mounts such as sshfs...).
+    std::function<bool(const QString &path)> onNetwork;
+};
+
+// Tells whether an opened file is the caller's kind of file (the error to
+// give when it is not). It runs after the file is read and before any
+// statement that writes, so a file it refuses is left as it was.
+using Recognizer = std::function<std::optional<err::AppError>(const Database &)>;
 
 class DBEngine {
 public:
@@ -43,6 +67,20 @@ public:
                                                   bool readOnly = false, const QString &connect = QString());
     static std::unique_ptr<Database> OpenDatabase(const QString &path, bool exclusive, bool readOnly,
                                                   const QString &connect, Workspace &ws);
+    // A file to be written that this user may not write, or whose folder he
+    // may not write, is refused (3027) before the engine creates anything
+    // beside it. A file the recognizer refuses is closed unchanged. Side files
+    // this open created are removed when the file is refused.
+    static std::unique_ptr<Database> OpenDatabase(const QString &path, bool exclusive, bool readOnly,
+                                                  const QString &connect, const Recognizer &recognize);
+    static std::unique_ptr<Database> OpenDatabase(const QString &path, bool exclusive, bool readOnly,
+                                                  const QString &connect, const Recognizer &recognize, Workspace &ws);
+
+    // Puts `check` in place of the file-system check; returns the one it replaces.
+    static FileSystemCheck SetFileSystemCheck(FileSystemCheck check);
+    // The real checks.
+    static bool Writable(const QString &path);
+    static bool OnNetworkFileSystem(const QString &path);
 
     // Connections keyed in this process so far (each derives the key from
     // the password, the slow part of an open).

@@ -44,7 +44,8 @@ void earlierFile(const QString &path) {
     sqlite3 *h = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &h), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(h,
-                           "PRAGMA key = 'segredo'; PRAGMA cipher_page_size = 1024; PRAGMA journal_mode = WAL; "
+                           "PRAGMA key = 'segredo'; PRAGMA cipher_compatibility = 3; PRAGMA cipher_page_size = 1024; "
+                           "PRAGMA journal_mode = WAL; "
                            "CREATE TABLE Linhas (Texto TEXT); INSERT INTO Linhas VALUES ('antiga');",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
