@@ -402,7 +402,7 @@ TEST_F(StartupTest, ReadOnlyBookIsReportedBeforeTheSignIn) {
         EXPECT_TRUE(relato.startsWith(QStringLiteral("3027 '"))) << relato.toStdString();
         EXPECT_TRUE(relato.contains(QStringLiteral("'%1' não pode ser gravado").arg(livro))) << relato.toStdString();
         EXPECT_TRUE(relato.contains(QString::fromUtf8(c.motivo))) << relato.toStdString();
-        EXPECT_EQ(s.shown()[1].kind, ui::ModalKind::OpenFile);
+        EXPECT_EQ(s.shown()[1].kind, platform::ui::ModalKind::OpenFile);
         EXPECT_EQ(QDir(pasta).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("somente-leitura.mdb")});
         fin::Finalizar();
 
