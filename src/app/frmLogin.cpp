@@ -6,6 +6,7 @@
 #include "ui/MsgBox.h"
 #include "db/Module1.h"
 #include "platform/app/Application.h"
+#include "platform/widgets/UpperLineEdit.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -83,6 +84,9 @@ frmLogin::frmLogin(QWidget *parent) : platform::ui::Form(parent) {
     connect(cmdFechar, &QPushButton::clicked, this, [this] { cmdFechar_Click(); });
     txtUsuario->installEventFilter(this);
     txtSenha->installEventFilter(this);
+    // Typed letters become capitals here (FiltrarTecla); pasted ones too.
+    widgets::MaiusculasAoColar(txtUsuario);
+    widgets::MaiusculasAoColar(txtSenha);
 
     setFixedSize(Lugar(0, 0, kLarguraTwips, kAlturaTwips).size());
     // The hint must show whole in the font of this display.

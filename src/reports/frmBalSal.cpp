@@ -25,11 +25,16 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace reports {
 
 namespace {
 
 QRect tw(int l, int t, int w, int h) { return QRect(l / 15, t / 15, w / 15, h / 15); }
+
+// The designed client area; a larger window gives the room to the tree.
+const QSize kDesenho(8145 / 15, 5760 / 15);
 
 constexpr int kLarguraDescricao = 54;
 constexpr int kLarguraValor = 13;
@@ -91,7 +96,8 @@ frmBalSal::frmBalSal(QWidget *parent) : platform::ui::Form(parent) {
     tv->setImageList(&imagens_);
     tv->setFixedPitchFont(QStringLiteral("Courier New"), 9);
     tv->setIndentChars(3);
-    tv->setGeometry(tw(0, 690, 8145, 4215));
+    arvore_ = tw(0, 690, 8145, 4215);
+    tv->setGeometry(arvore_);
     connect(tv, &widgets::TreeView::MouseDown, this, &frmBalSal::tv_MouseDown);
     connect(tv, &widgets::TreeView::Collapse, this, &frmBalSal::tv_Collapse);
     connect(tv, &widgets::TreeView::Expand, this, &frmBalSal::tv_Expand);
@@ -132,7 +138,10 @@ frmBalSal::frmBalSal(QWidget *parent) : platform::ui::Form(parent) {
     mnuBalContaEmRecDesp2 = entrada("mnuBalContaEmRecDesp2",
                                     QStringLiteral("Balanços por contas de capital de lançamentos somente nesta receita/despesa"),
                                     &frmBalSal::mnuBalContaEmRecDesp2_Click);
-    setFixedSize(8145 / 15, 5760 / 15);
+    esquerdaDoTotal_ = lblDesTotal->x();
+    setMinimumSize(kDesenho);
+    resize(kDesenho);
+    dispor();
 }
 
 frmBalSal::~frmBalSal() = default;
@@ -167,17 +176,15 @@ void frmBalSal::setMode(long mode) {
         if (periodo)
             lblAviso->setText(contas ? QStringLiteral("CLIQUE COM O BOTÃO DIREITO SOBRE UMA CONTA PARA OUTRAS OPÇÕES")
                                      : QStringLiteral("CLIQUE COM O BOTÃO DIREITO SOBRE UMA RECEITA/DESPESA PARA OUTRAS OPÇÕES"));
-        QRect g = tv->geometry();
-        g.setHeight((periodo ? 4215 : 4425) / 15);
+        arvore_ = tw(0, 690, 8145, periodo ? 4215 : 4425);
         if (!periodo && fin::gTipoUsuario != db::kAdministrador) {
-            // No total for a common user: the tree takes the total line's place.
-            const int acima = g.top() - lblDesTotal->geometry().top();
-            g.setTop(lblDesTotal->geometry().top());
-            g.setHeight(g.height() + acima);
+            // No total for a common user: the tree takes the total line's
+            // place, its top raised to the line's and its bottom where it was.
+            arvore_.setTop(tw(660, 450, 7605, 285).top());
             lblDesTotal->setProperty("Tag", kOmitir);
             tv->raise();
         }
-        tv->setGeometry(g);
+        dispor();
     } catch (...) {
         FIN_TRAP_RERAISE("frmBalSal", "Mode");
     }
@@ -276,17 +283,41 @@ void frmBalSal::MostrarLinhas(const LinhasBalanco &linhas) {
 }
 
 void frmBalSal::alinharTotal() {
-    // The total line starts where the first level's texts start, so that its
-    // amount ends in the column of theirs (the tree must be laid out).
-    if (tv->TopNodes().isEmpty() || !tv->isVisible()) return;
-    const int x = tv->x() + tv->TextLeft(tv->TopNodes().first());
+    // The total line starts where the first level's texts start (or would
+    // start: an empty tree too), so that its amount ends in the column of
+    // theirs (the tree must be laid out).
+    if (!tv->isVisible()) return;
+    const QList<widgets::Node *> topo = tv->TopNodes();
+    const int x = tv->x() + (topo.isEmpty() ? tv->TextLeftOfFirstLevel(true) : tv->TextLeft(topo.first()));
     if (x <= tv->x()) return;
-    QRect g = lblDesTotal->geometry();
-    g.setLeft(x);
-    lblDesTotal->setGeometry(g);
-    QRect l = Label1->geometry();
-    l.setRight(x - 1);
-    Label1->setGeometry(l);
+    esquerdaDoTotal_ = x;
+    dispor();
+}
+
+void frmBalSal::dispor() {
+    // Anchored as designed: the title, the headings, the total line and the
+    // hint widen with the window, the tree takes the room in both
+    // directions, the buttons stay on the bottom edge ("Fechar" at the
+    // right). The amounts' heading keeps its left edge over their column.
+    const int dx = std::max(0, width() - kDesenho.width());
+    const int dy = std::max(0, height() - kDesenho.height());
+    lblCaption->setGeometry(tw(-30, -30, 8235, 255).adjusted(0, 0, dx, 0));
+    lblContas->setGeometry(tw(-30, 210, 6255, 255));
+    lblValor->setGeometry(tw(6210, 210, 1965, 255).adjusted(0, 0, dx, 0));
+    const QRect total = tw(660, 450, 7605, 285).adjusted(0, 0, dx, 0);
+    lblDesTotal->setGeometry(QRect(QPoint(esquerdaDoTotal_, total.top()), total.bottomRight()));
+    const QRect faixa = tw(0, 450, 675, 285);
+    Label1->setGeometry(QRect(faixa.topLeft(), QPoint(esquerdaDoTotal_ - 1, faixa.bottom())));
+    tv->setGeometry(arvore_.adjusted(0, 0, dx, dy));
+    lblAviso->setGeometry(tw(0, 4950, 8145, 255).translated(0, dy).adjusted(0, 0, dx, 0));
+    cmdImprimir->setGeometry(tw(150, 5280, 1215, 375).translated(0, dy));
+    cmdAtualizar->setGeometry(tw(1620, 5280, 1695, 375).translated(0, dy));
+    cmdCancel->setGeometry(tw(6540, 5280, 1455, 375).translated(dx, dy));
+}
+
+void frmBalSal::resizeEvent(QResizeEvent *e) {
+    platform::ui::Form::resizeEvent(e);
+    dispor();
 }
 
 void frmBalSal::showEvent(QShowEvent *e) {

@@ -103,9 +103,12 @@ protected:
     void Form_Activate() override;
     void keyPressEvent(QKeyEvent *e) override;
     void showEvent(QShowEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
 
 private:
     void alinharTotal();
+    // Places the controls for the window's size.
+    void dispor();
     void FazConsulta();
     void CarregarEmObjetos(const LinhasBalanco &linhas);
     void ImprimeCabecalho(print::Printer &p);
@@ -113,6 +116,10 @@ private:
     QString img(const QString &sufixo) const;
 
     long mode_ = 0;
+    // The tree's place at the designed size (by Mode and user), and where
+    // the total line starts.
+    QRect arvore_;
+    int esquerdaDoTotal_ = 0;
     bool pendente_ = false;
     bool carregado_ = false;
     int consultas_ = 0;

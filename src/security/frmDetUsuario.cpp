@@ -30,8 +30,12 @@ namespace security {
 namespace {
 
 void cor(QWidget *w, bool foco) {
+    // A list that cannot be typed into is drawn in the button colour, a text
+    // box in the base colour.
+    auto *lista = qobject_cast<QComboBox *>(w);
+    const QPalette::ColorRole papel = lista && !lista->isEditable() ? QPalette::Button : QPalette::Base;
     QPalette p = w->palette();
-    p.setColor(QPalette::Base, foco ? QColor(255, 255, 0) : QApplication::palette(w).color(QPalette::Base));
+    p.setColor(papel, foco ? QColor(255, 255, 0) : QApplication::palette(w).color(papel));
     w->setPalette(p);
 }
 
@@ -44,6 +48,9 @@ QString msgCaractereRecusado(const QString &campo) {
 }
 
 [[noreturn]] void cancelar() { throw err::AppError(err::kErrCancel, QString(), QString()); }
+
+const QString kUltimoAdministrador = QStringLiteral(
+    "Este é o último usuário ativo com permissões de administrador e por isto não pode passar a ser usuário comum.");
 
 } // namespace
 
@@ -249,7 +256,19 @@ bool frmDetUsuario::Validar() {
     if (!iguais(nova, confirmacao))
         return falha(QStringLiteral("Senha de confirmação não confere com senha informada."), txtSenha[1]);
     if (db::TemCaractereRecusadoNoLogin(nova)) return falha(msgCaractereRecusado(QStringLiteral("A nova senha")), txtSenha[0]);
-    if (mode_ == kUsuarioNovo && tipo == db::kUsuarioComum) {
+    // An administrator made a common user signs in only with permissions
+    // of his own, as a new common user does: the trees are asked for before
+    // the change is saved (they are the user's stored ones; the editors
+    // write each change as it is made).
+    const bool deAdministradorAComum = mode_ != kUsuarioNovo && tipo == db::kUsuarioComum && TipoDoUsuario(IdUsuario).value_or(Tipo) == db::kAdministrador;
+    if (deAdministradorAComum) {
+        // Refused anyway when saving: said before any permission is asked for.
+        if (UnicoAdministradorAtivo(IdUsuario))
+            return falha(kUltimoAdministrador, cbTipo);
+        if (!movimentacoes_) CarregarPermissoesEmMovimentacoes(mode_, IdUsuario, movimentacoes_);
+        if (!contas_) CarregarPermissoesEmContas(mode_, IdUsuario, contas_);
+    }
+    if ((mode_ == kUsuarioNovo && tipo == db::kUsuarioComum) || deAdministradorAComum) {
         if (!movimentacoes_ || !movimentacoes_->SubItens().HasAnyPermission())
             return falha(QStringLiteral("Faltando atribuir permissões em receitas e despesas para o usuário."), cmdPermMov,
                          platform::ui::vbOKOnly);
@@ -364,9 +383,7 @@ void frmDetUsuario::Alterar() {
     if (fin::gDB->RecordsAffected() == 0) {
         trans.RollBack();
         if (TipoDoUsuario(IdUsuario) == 1)
-            fin::MsgBox(QStringLiteral("Este é o último usuário ativo com permissões de administrador e por isto não pode "
-                                       "passar a ser usuário comum."),
-                        platform::ui::vbInformation);
+            fin::MsgBox(kUltimoAdministrador, platform::ui::vbInformation);
         else
             fin::MsgBox(QStringLiteral("Erro: falha na atualização de usuário. Motivo indeterminado."), platform::ui::vbOKOnly);
         cancelar();

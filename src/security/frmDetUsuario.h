@@ -3,8 +3,9 @@
 // (Mode 2). For a common user it opens the two permission editors on the
 // user's trees, loaded the first time a button needs them; it validates,
 // writes the user's row (and, for a new common user, his permission rows)
-// in one transaction and broadcasts hint 4. A failed confirmation leaves
-// every field and tree as it was.
+// in one transaction and broadcasts hint 4. An administrator made a common
+// user is saved only once he has permissions in both charts, as a new common
+// user. A failed confirmation leaves every field and tree as it was.
 #include "core/permissoes/CPermissao.h"
 #include "platform/ui/Form.h"
 

@@ -19,6 +19,8 @@
 #include <QRadioButton>
 #include <QTableView>
 
+#include <algorithm>
+
 namespace security {
 
 namespace {
@@ -26,6 +28,9 @@ namespace {
 const QString kSelecao = QStringLiteral(
     "Select U.*, IIf(Tipo = 1,'ADMINISTRADOR', 'COMUM') As DesTipo from Usuarios As U where U.Inativo = %1 order by "
     "U.DesUsuario");
+
+// The designed width of the "Usuário" column.
+constexpr int kLarguraDoNome = 225;
 
 [[noreturn]] void cancelar() { throw err::AppError(err::kErrCancel, QString(), QString()); }
 
@@ -66,7 +71,7 @@ frmUsuarios::frmUsuarios(QWidget *parent) : platform::ui::Form(parent) {
         DBGrid1[i]->setCaption(i == 0 ? QStringLiteral("Usuários ativos") : QStringLiteral("Usuários inativos"));
         DBGrid1[i]->setColumnCount(3);
         const char *cols[3][2] = {{"Usuário", "DesUsuario"}, {"Id. Login", "IdLogin"}, {"Tipo", "DesTipo"}};
-        const int larguras[3] = {225, 100, 115};
+        const int larguras[3] = {kLarguraDoNome, 100, 115};
         for (int c = 0; c < 3; ++c) {
             DBGrid1[i]->Columns(c).setCaption(QString::fromUtf8(cols[c][0]));
             DBGrid1[i]->Columns(c).setDataField(QString::fromUtf8(cols[c][1]));
@@ -163,6 +168,12 @@ void frmUsuarios::AtualizarDados() {
             fin::gDB->OpenRecordset(kSelecao.arg(i == 0 ? QStringLiteral("False") : QStringLiteral("True")), dao::dbOpenSnapshot));
         widgets::SelBookmarksCollection &sel = DBGrid1[i]->SelBookmarks();
         while (sel.Count() > 0) sel.Remove(sel.Count() - 1);
+        // Every name shows whole, up to its 40 characters: the column is as
+        // wide as the longest one needs (never narrower than designed); the
+        // grid scrolls sideways to the other columns when that is wider.
+        const QAbstractItemView *vista = DBGrid1[i]->view();
+        const int nome = vista->sizeHintForColumn(0);
+        DBGrid1[i]->Columns(0).setWidth(std::max(kLarguraDoNome, nome));
     }
 }
 

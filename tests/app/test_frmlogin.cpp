@@ -3,6 +3,7 @@
 #include "app/frmLogin.h"
 #include "platform/ui/GuiTest.h"
 
+#include <QClipboard>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QScreen>
@@ -62,6 +63,18 @@ TEST_F(LoginTest, TypingRefusesQuotesAndUpperCasesTheRest) {
             EXPECT_EQ(box->text(), c.fica);
             EXPECT_EQ(s.shownTexts(), c.mensagens);
         }
+    }
+}
+
+// Pasted, the letters turn to capitals as typed ones do.
+TEST_F(LoginTest, PastedTextIsUpperCasedAsTypedText) {
+    for (QLineEdit *box : {f->txtUsuario, f->txtSenha}) {
+        SCOPED_TRACE(box->objectName().toStdString());
+        box->clear();
+        QGuiApplication::clipboard()->setText(QStringLiteral("toque"));
+        QKeyEvent e(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
+        QCoreApplication::sendEvent(box, &e);
+        EXPECT_EQ(box->text(), QStringLiteral("TOQUE"));
     }
 }
 

@@ -17,7 +17,9 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QHash>
 #include <QPointer>
+#include <QPushButton>
 
 namespace balancos {
 namespace {
@@ -304,6 +306,94 @@ TEST_F(JanelaNoLivro, UsuarioComumSemTotalNaDataEArvoreComAMesmaForma) {
     QStringList semRaiz = linhasDaArvore(*adm->tv);
     semRaiz.removeFirst(); // the administrator's list has the root
     EXPECT_EQ(linhasDaArvore(*comum->tv), semRaiz);
+}
+
+// At the designed size the tree ends above the hint and the buttons, also
+// where it covers the total line (a common user at a date: its top is
+// raised, its bottom stays); a larger window gives the room to the tree,
+// widens the lines above it and keeps the buttons on the bottom edge.
+TEST_F(JanelaNoLivro, ArvoreEntreOTotalEOsBotoesEmQualquerTamanho) {
+    struct Caso {
+        const char *nome;
+        long mode;
+        long tipoUsuario;
+        bool cobreOTotal;
+    };
+    const Caso casos[] = {{"period", 3, 1, false},
+                          {"date, administrator", 6, 1, false},
+                          {"date, common user", 6, 2, true},
+                          {"types at a date, common user", 7, 2, true}};
+    int fundoNaData = -1;
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        fin::gTipoUsuario = c.tipoUsuario; // the layout follows the signed-in user
+        frmBalSal *f = abrir(c.mode, c.mode == 3 ? periodo(true, dia(1, 2), dia(31, 3))
+                                                 : naData(c.mode == 6, dia(31, 3)));
+        fin::gTipoUsuario = 1;
+        QApplication::processEvents();
+        const QRect arvore = f->tv->geometry();
+        if (c.cobreOTotal) {
+            EXPECT_EQ(arvore.top(), f->lblDesTotal->geometry().top());
+        } else {
+            EXPECT_GT(arvore.top(), f->lblDesTotal->geometry().top());
+        }
+        QList<QWidget *> abaixo{f->cmdImprimir, f->cmdAtualizar, f->cmdCancel};
+        if (c.mode == 3) abaixo << f->lblAviso;
+        for (QWidget *w : abaixo) EXPECT_LT(arvore.bottom(), w->geometry().top()) << w->objectName().toStdString();
+        if (c.mode != 3) {
+            if (fundoNaData < 0) fundoNaData = arvore.bottom();
+            EXPECT_EQ(arvore.bottom(), fundoNaData) << "the same bottom edge with or without the total";
+        }
+        QHash<QWidget *, QRect> antes;
+        for (QWidget *w : f->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) antes.insert(w, w->geometry());
+        const QSize maior(300, 200);
+        const QSize antigo = f->size();
+        f->SubWindow()->resize(f->SubWindow()->size() + maior);
+        QApplication::processEvents();
+        ASSERT_EQ(f->size(), antigo + maior);
+        EXPECT_EQ(f->tv->geometry(), arvore.adjusted(0, 0, maior.width(), maior.height()));
+        EXPECT_EQ(f->cmdCancel->geometry(), antes[f->cmdCancel].translated(maior.width(), maior.height()));
+        for (QWidget *w : {static_cast<QWidget *>(f->cmdImprimir), static_cast<QWidget *>(f->cmdAtualizar)})
+            EXPECT_EQ(w->geometry(), antes[w].translated(0, maior.height()));
+        EXPECT_EQ(f->lblAviso->geometry(), antes[f->lblAviso].translated(0, maior.height()).adjusted(0, 0, maior.width(), 0));
+        for (QWidget *w : {static_cast<QWidget *>(f->lblCaption), static_cast<QWidget *>(f->lblValor),
+                           static_cast<QWidget *>(f->lblDesTotal)})
+            EXPECT_EQ(w->geometry(), antes[w].adjusted(0, 0, maior.width(), 0)) << w->objectName().toStdString();
+        EXPECT_EQ(f->lblContas->geometry(), antes[f->lblContas]);
+    }
+}
+
+// With no item the total line stands where the first level's texts would
+// start, as it does over a tree with items.
+TEST_F(JanelaNoLivro, LinhaDoTotalNoMesmoLugarComArvoreVazia) {
+    frmBalSal *cheia = abrir(6, naData(true, dia(31, 3)));
+    frmBalSal *vazia = abrir(6, naData(true, dia(31, 3)));
+    QApplication::processEvents();
+    cheia->MostrarLinhas({{0, QStringLiteral("BANCOS"), QStringLiteral("001"), reais(100)},
+                          {1, QStringLiteral("SALDO GLOBAL"), QStringLiteral("9999"), reais(100)}});
+    vazia->MostrarLinhas({});
+    QApplication::processEvents();
+    EXPECT_EQ(cheia->lblDesTotal->x(), cheia->tv->x() + cheia->tv->TextLeft(cheia->tv->TopNodes().first()));
+    EXPECT_EQ(vazia->lblDesTotal->x(), cheia->lblDesTotal->x());
+    EXPECT_EQ(vazia->Label1->geometry().right(), vazia->lblDesTotal->x() - 1);
+}
+
+// Maximised in the main window, the window lays itself out for the room:
+// the tree takes it, the buttons stand on the bottom edge.
+TEST_F(JanelaNoLivro, MaximizadaAArvoreOcupaOEspaco) {
+    frmBalSal *f = abrir(6, naData(true, dia(31, 3)));
+    const QSize desenho = f->size();
+    const int margemDeBaixo = desenho.height() - f->cmdImprimir->geometry().bottom();
+    const int margemDaDireita = desenho.width() - f->cmdCancel->geometry().right();
+    const int folga = f->cmdImprimir->geometry().top() - f->tv->geometry().bottom();
+    f->SubWindow()->showMaximized();
+    QApplication::processEvents();
+    ASSERT_GT(f->width(), desenho.width());
+    ASSERT_GT(f->height(), desenho.height());
+    EXPECT_EQ(f->tv->geometry().right(), f->width() - 1);
+    EXPECT_EQ(f->height() - f->cmdImprimir->geometry().bottom(), margemDeBaixo);
+    EXPECT_EQ(f->width() - f->cmdCancel->geometry().right(), margemDaDireita);
+    EXPECT_EQ(f->cmdImprimir->geometry().top() - f->tv->geometry().bottom(), folga);
 }
 
 // The commands: the selection dialog of the Mode, then a balance window with

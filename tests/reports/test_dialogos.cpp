@@ -502,6 +502,38 @@ TEST_F(Dialogos, ADoubleClickMarksNothing) {
     EXPECT_EQ(d->Marcados(), 1);
 }
 
+// Opening a heading by its arrow to mark an item below it marks that item
+// only, also when the heading is the node the tree selected as it took the
+// focus; closing it marks nothing either.
+TEST_F(Dialogos, TheExpandArrowMarksNothing) {
+    auto d = abrir(false, 1);
+    widgets::Node *caixa = d->tv->Item(QStringLiteral("_001"));
+    caixa->setExpanded(false);
+    caixa->setSelected(true); // where the focus left the tree
+    QWidget *vp = d->tv->viewport();
+    auto clique = [&](const QPoint &p) {
+        for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent e(t, QPointF(p), vp->mapToGlobal(QPointF(p)), Qt::LeftButton,
+                          t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(vp, &e);
+        }
+        QApplication::processEvents();
+    };
+    auto seta = [&](widgets::Node *n) {
+        const QRect r = d->tv->visualItemRect(n->item());
+        return QPoint(r.left() - d->tv->indentation() / 2, r.center().y());
+    };
+    clique(seta(caixa));
+    ASSERT_TRUE(caixa->Expanded());
+    widgets::Node *corrente = d->tv->Item(QStringLiteral("_001.001"));
+    clique(d->tv->visualItemRect(corrente->item()).center());
+    clique(seta(caixa));
+    EXPECT_FALSE(caixa->Expanded());
+    EXPECT_EQ(reports::MarcadosDe(d->ContasSel()).lista, QStringLiteral("'001.001'"));
+    EXPECT_EQ(caixa->Image(), QStringLiteral("IMG_CONTA"));
+    EXPECT_EQ(d->Marcados(), 1);
+}
+
 // Whatever height its Mode gives it, the dialog opens over the middle of the
 // main window, as every modal form does.
 TEST_F(Dialogos, EveryModeOpensCentredOnTheMainWindow) {

@@ -17,7 +17,10 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStyle>
+#include <QClipboard>
 #include <QComboBox>
+#include <QImage>
+#include <QKeyEvent>
 #include <QFocusEvent>
 #include <QPushButton>
 #include <sqlite3.h>
@@ -313,18 +316,129 @@ TEST_F(UserDialog, TheLastActiveAdministratorStaysAnAdministrator) {
                                                     "isto não pode passar a ser usuário comum."));
     EXPECT_TRUE(f->IsLoaded());
     EXPECT_EQ(valor(QStringLiteral("SELECT Tipo FROM Usuarios WHERE Id = 1")), 1);
+    EXPECT_EQ(s.shown().size(), 1u) << "refused before any permission is asked for";
     // An inactive administrator may become a common user, and with a second
-    // active administrator so may the first.
+    // active administrator so may the first (each given permissions).
     auto g = edicao(inativo);
     g->cbTipo->setCurrentIndex(1);
+    s.act(tudoNoPrimeiroNivel());
+    g->cmdPermMov_Click();
+    s.act(tudoNoPrimeiroNivel());
+    g->cmdPermContas_Click();
     s.ok();
     g->cmdOK_Click();
     EXPECT_EQ(valor(QStringLiteral("SELECT Tipo FROM Usuarios WHERE Id = %1").arg(inativo)), 2);
     usuario(QStringLiteral("NOVO ADM"), QStringLiteral("ADM2"), 1);
+    s.act(tudoNoPrimeiroNivel());
+    f->cmdPermMov_Click();
+    s.act(tudoNoPrimeiroNivel());
+    f->cmdPermContas_Click();
     s.ok();
     f->cmdOK_Click();
     EXPECT_EQ(s.shownTexts().back(), QStringLiteral("Usuário atualizado com sucesso!"));
     EXPECT_EQ(valor(QStringLiteral("SELECT Tipo FROM Usuarios WHERE Id = 1")), 2);
+}
+
+// An administrator made a common user would sign in with no permission at
+// all: the change is saved only once he has some in both charts, asked for
+// as for a new common user; permissions he kept from before are enough.
+TEST_F(UserDialog, AnAdministratorMadeCommonIsAskedForPermissionsFirst) {
+    usuario(QStringLiteral("OUTRO ADM"), QStringLiteral("ADM2"), 1);
+    const long eva = usuario(QStringLiteral("EVA"), QStringLiteral("EVA"), 1);
+    auto f = edicao(eva);
+    f->cbTipo->setCurrentIndex(1);
+    f->cmdOK->setFocus();
+    Script s;
+    struct Passo {
+        const char *editor; // "" none
+        const char *mensagem;
+        const char *foco;
+    };
+    const Passo passos[] = {
+        {"", "Faltando atribuir permissões em receitas e despesas para o usuário.", "cmdPermMov"},
+        {"cmdPermMov", "Faltando atribuir permissões em contas para o usuário.", "cmdPermContas"},
+        {"cmdPermContas", "Usuário atualizado com sucesso!", ""},
+    };
+    for (const Passo &p : passos) {
+        SCOPED_TRACE(p.mensagem);
+        if (QString::fromLatin1(p.editor) == QLatin1String("cmdPermMov")) {
+            s.act(tudoNoPrimeiroNivel());
+            f->cmdPermMov_Click();
+        } else if (*p.editor) {
+            s.act(tudoNoPrimeiroNivel());
+            f->cmdPermContas_Click();
+        }
+        const bool ultimo = !*p.foco;
+        EXPECT_EQ(valor(QStringLiteral("SELECT Tipo FROM Usuarios WHERE Id = %1").arg(eva)), 1);
+        s.ok();
+        f->cmdOK_Click();
+        EXPECT_EQ(s.shownTexts().back(), QString::fromUtf8(p.mensagem));
+        if (ultimo) break;
+        EXPECT_TRUE(f->IsLoaded());
+        EXPECT_EQ(s.shown().back().style, platform::ui::vbOKOnly);
+        EXPECT_EQ(f->focusWidget() ? f->focusWidget()->objectName() : QString(), QString::fromLatin1(p.foco));
+    }
+    EXPECT_FALSE(f->IsLoaded());
+    EXPECT_EQ(valor(QStringLiteral("SELECT Tipo FROM Usuarios WHERE Id = %1").arg(eva)), 2);
+    // What the sign-in asks of a common user.
+    EXPECT_GT(contagem(eva), 0);
+    EXPECT_EQ(linhas(eva, 1)[QStringLiteral("001")], 3) << "\"Tudo\" on the first level";
+    EXPECT_EQ(linhas(eva, 2)[QStringLiteral("003")], 3);
+
+    const long ivo = usuario(QStringLiteral("IVO"), QStringLiteral("IVO"), 1);
+    permissao(ivo, 1, idConta(QStringLiteral("001")), 1);
+    permissao(ivo, 2, idTipo(QStringLiteral("003")), 3);
+    auto g = edicao(ivo);
+    g->cbTipo->setCurrentIndex(1);
+    s.ok();
+    g->cmdOK_Click();
+    EXPECT_EQ(s.shownTexts().back(), QStringLiteral("Usuário atualizado com sucesso!"));
+    EXPECT_EQ(valor(QStringLiteral("SELECT Tipo FROM Usuarios WHERE Id = %1").arg(ivo)), 2);
+}
+
+// The type list shows the focus as the boxes do: yellow while it has it.
+TEST_F(UserDialog, TheTypeListIsYellowWhileItHasTheFocus) {
+    auto f = novo();
+    f->show();
+    auto amostra = [&] {
+        const QImage img = f->cbTipo->grab().toImage();
+        return img.pixelColor(img.width() / 3, img.height() / 2);
+    };
+    const QColor antes = amostra();
+    QFocusEvent entra(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(f->cbTipo, &entra);
+    const QColor foco = amostra();
+    EXPECT_GT(foco.red(), 200);
+    EXPECT_GT(foco.green(), 200);
+    EXPECT_LT(foco.blue(), 120);
+    QFocusEvent sai(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(f->cbTipo, &sai);
+    EXPECT_EQ(amostra(), antes);
+    f->Unload();
+}
+
+// Pasted into the name and the login, small letters are stored as capitals,
+// as typed ones are.
+TEST_F(UserDialog, PastedTextIsStoredInCapitals) {
+    auto f = novo();
+    f->show();
+    preencher(*f, QString(), QString(), 1, QStringLiteral("X"), QStringLiteral("X"));
+    auto colar = [](QWidget *caixa, const QString &texto) {
+        QGuiApplication::clipboard()->setText(texto);
+        caixa->setFocus();
+        QKeyEvent k(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
+        QApplication::sendEvent(caixa, &k);
+    };
+    colar(f->txtNome, QStringLiteral("maria \"mãe\""));
+    colar(f->txtIdLogin, QStringLiteral("maria"));
+    Script s;
+    s.no();
+    f->cmdOK_Click();
+    auto rs = db->OpenRecordset(QStringLiteral("SELECT DesUsuario, IdLogin FROM Usuarios WHERE IdLogin = 'MARIA'"),
+                                dao::dbOpenSnapshot);
+    ASSERT_FALSE(rs->Eof());
+    EXPECT_EQ(rs->Field(0).toString(), QStringLiteral("MARIA \"MÃE\""));
+    EXPECT_EQ(rs->Field(1).toString(), QStringLiteral("MARIA"));
 }
 
 } // namespace

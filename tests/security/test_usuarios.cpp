@@ -10,16 +10,21 @@
 #include "platform/dao/Workspace.h"
 #include "platform/ui/MessageBox.h"
 #include "security/frmDetUsuario.h"
+#include "security/frmPermissoes.h"
+#include "platform/widgets/ListView.h"
 #include "security/frmUsuarios.h"
 #include "support/Oracle.h"
 
 #include "platform/widgets/UpperLineEdit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QTableView>
 #include <QPushButton>
+#include <QStyle>
 #include <QRadioButton>
 
 using security::frmUsuarios;
@@ -124,6 +129,32 @@ TEST_F(UserList, ListsActiveAndInactiveUsersAndHoldsTheMenuEntry) {
     EXPECT_FALSE(f->DBGrid1[0]->isVisibleTo(f.get()));
     f->cmdFechar_Click();
     EXPECT_TRUE(menu->isEnabled());
+}
+
+// A name of the full 40 characters shows whole in both lists, also one that
+// comes with a refresh; with short names the column keeps its designed width.
+TEST_F(UserList, TheNameColumnShowsAFortyCharacterNameWhole) {
+    auto f = abrir();
+    f->show();
+    const int desenho = f->DBGrid1[0]->Columns(0).Width();
+    const QString nome = QString(40, QLatin1Char('W'));
+    const QStyle *estilo = f->DBGrid1[0]->view()->style();
+    const int margens = 2 * (estilo->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, f->DBGrid1[0]->view()) + 1);
+    usuario(nome, QStringLiteral("LONGO"), 2);
+    usuario(QStringLiteral("M").repeated(40), QStringLiteral("LONGO2"), 2, true);
+    long hint = fin::kHintUsuarios;
+    f->UpdateView(hint);
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        QTableView *v = f->DBGrid1[i]->view();
+        const QString maior = i == 0 ? nome : QStringLiteral("M").repeated(40);
+        EXPECT_GE(v->columnWidth(0), v->fontMetrics().horizontalAdvance(maior) + margens);
+        EXPECT_EQ(f->DBGrid1[i]->Columns(0).Width(), v->columnWidth(0));
+    }
+    db->Execute(QStringLiteral("DELETE FROM Usuarios WHERE IdLogin LIKE 'LONGO*'"));
+    f->UpdateView(hint);
+    EXPECT_EQ(f->DBGrid1[0]->Columns(0).Width(), desenho);
+    f->Unload();
 }
 
 TEST_F(UserList, OneSelectedRowEnablesTheRowCommandsAndAHintClearsIt) {
@@ -347,8 +378,22 @@ TEST_F(UserList, NewAndChangedUsersGoThroughTheDialog) {
         EXPECT_EQ(d.Mode(), 2);
         EXPECT_EQ(d.txtIdLogin->text(), QStringLiteral("NOVO"));
         d.cbTipo->setCurrentIndex(1);
+        // A common user needs permissions to sign in.
+        d.cmdPermMov_Click();
+        d.cmdPermContas_Click();
         d.cmdOK_Click();
     });
+    // In each editor: "Tudo" on every first-level item.
+    for (int editor = 0; editor < 2; ++editor)
+        s.act([](QWidget &w) {
+            auto &e = static_cast<security::frmPermissoes &>(w);
+            e.Activate();
+            QFocusEvent foco(QEvent::FocusIn, Qt::MouseFocusReason);
+            QApplication::sendEvent(e.lv, &foco);
+            for (widgets::ListItem *i : e.lv->Items()) i->setSelected(true);
+            e.cmdTudo_Click();
+            e.cmdFechar_Click();
+        });
     s.ok();
     f->cmdAlterar_Click();
     EXPECT_TRUE(nomes(*f, 0).contains(QStringLiteral("NOVO/COMUM")));

@@ -16,4 +16,15 @@ std::optional<long> TipoDoUsuario(long idUsuario) {
     return tipo;
 }
 
+bool UnicoAdministradorAtivo(long idUsuario) {
+    auto rs = fin::gDB->OpenRecordset(QStringLiteral("SELECT Count(*) As Contagem FROM Usuarios WHERE Id = ") +
+                                          QString::number(idUsuario) +
+                                          QStringLiteral(" AND Tipo = 1 AND Inativo = False AND NOT (") +
+                                          kOutroAdministradorAtivo + QLatin1Char(')'),
+                                      dao::dbOpenSnapshot);
+    const bool unico = db::LerContagem(*rs, QStringLiteral("Contagem")) > 0;
+    db::FecharRecordset(rs);
+    return unico;
+}
+
 } // namespace security

@@ -14,4 +14,7 @@ inline const QString kOutroAdministradorAtivo =
 // The user's Tipo as the file holds it now; nothing when the row is gone.
 std::optional<long> TipoDoUsuario(long idUsuario);
 
+// True when the user is the one active administrator the file holds now.
+bool UnicoAdministradorAtivo(long idUsuario);
+
 } // namespace security

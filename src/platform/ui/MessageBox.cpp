@@ -5,9 +5,16 @@
 #include "platform/ui/Modal.h"
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QLayout>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStringList>
+#include <algorithm>
 
 namespace platform::ui {
 
@@ -50,6 +57,41 @@ QString InputBox(const QString &prompt, const QString &title, const QString &def
     return a.button == vbCancel ? QString() : a.text;
 }
 
+QString QuebrarNosEspacos(const QString &texto, const QFontMetrics &fm, int largura) {
+    QStringList linhas;
+    QString t = texto;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (const QString &paragrafo : t.split(QLatin1Char('\n'))) {
+        QString linha;
+        bool primeira = true;
+        for (const QString &palavra : paragrafo.split(QLatin1Char(' '))) {
+            if (primeira) {
+                linha = palavra;
+                primeira = false;
+                continue;
+            }
+            const QString junta = linha + QLatin1Char(' ') + palavra;
+            if (fm.horizontalAdvance(junta) <= largura || linha.trimmed().isEmpty()) {
+                linha = junta;
+            } else {
+                linhas << linha;
+                linha = palavra;
+            }
+        }
+        linhas << linha;
+    }
+    return linhas.join(QLatin1Char('\n'));
+}
+
+int LarguraParaOTitulo(const QString &titulo, const QFont &fonte) {
+    // Title bars draw the caption in a bold face, beside the window's icon
+    // and its minimise, maximise and close buttons.
+    QFont negrito = fonte;
+    negrito.setBold(true);
+    constexpr int kIconeEBotoes = 4 * 28 + 2 * 12;
+    return QFontMetrics(negrito).horizontalAdvance(titulo) + kIconeEBotoes;
+}
+
 namespace {
 QString captionOf(int code) {
     switch (code) {
@@ -66,8 +108,10 @@ QString captionOf(int code) {
 } // namespace
 
 VbMessageBox::VbMessageBox(const QString &prompt, int style, const QString &caption, QWidget *parent)
-    : QMessageBox(parent), style_(style) {
+    : QMessageBox(parent), prompt_(prompt), style_(style) {
     setWindowTitle(caption.isEmpty() ? platform::App::Title() : caption);
+    // A message is plain text: a "<" in it is a character like any other.
+    setTextFormat(Qt::PlainText);
     setText(prompt);
     switch (style & 0x70) {
     case vbCritical: setIcon(QMessageBox::Critical); break;
@@ -121,6 +165,23 @@ void VbMessageBox::closeEvent(QCloseEvent *e) {
 }
 
 void VbMessageBox::showEvent(QShowEvent *e) {
+    // Lines broken at blanks, no wider than the box would wrap them: the box
+    // then has no reason to break a line elsewhere (inside "dd/mm/aaaa").
+    if (auto *rotulo = findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))) {
+        const QScreen *tela = screen() ? screen() : QGuiApplication::primaryScreen();
+        const int limite = tela ? std::min(tela->availableGeometry().width() / 2, 500) : 500;
+        constexpr int kIconeEMargens = 100;
+        setText(QuebrarNosEspacos(prompt_, QFontMetrics(rotulo->font()), limite - kIconeEMargens));
+    }
+    // Wide enough for the caption: the buttons' row is the box's full width.
+    if (auto *botoes = findChild<QDialogButtonBox *>()) {
+        int margens = 0;
+        if (layout()) {
+            const QMargins m = layout()->contentsMargins();
+            margens = m.left() + m.right();
+        }
+        botoes->setMinimumWidth(std::max(0, LarguraParaOTitulo(windowTitle(), font()) - margens));
+    }
     // The box takes its size only as it shows.
     QMessageBox::showEvent(e);
     CenterOnMainWindow(this);

@@ -1,5 +1,7 @@
 #pragma once
 // Message box and input box with the styles and answer codes the program uses.
+#include <QFont>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QString>
 #include <optional>
@@ -41,6 +43,15 @@ int MessageBox(const QString &prompt, int style = vbOKOnly, const QString &capti
 QString InputBox(const QString &prompt, const QString &title = QString(),
                  const QString &defaultText = QString());
 
+// The text broken into lines at blanks only (never inside a word such as
+// "dd/mm/aaaa"), each line at most `largura` pixels in that font where its
+// words allow; line breaks already in the text stay.
+QString QuebrarNosEspacos(const QString &texto, const QFontMetrics &fm, int largura);
+
+// The width a window needs for its caption to show whole in a title bar
+// drawn in that font, with the bar's icon and buttons.
+int LarguraParaOTitulo(const QString &titulo, const QFont &fonte);
+
 // The answer codes the buttons of a style offer, in order.
 std::vector<int> ButtonsOf(int style);
 // What Esc or the close box answers; nothing when the box cannot be
@@ -48,7 +59,8 @@ std::vector<int> ButtonsOf(int style);
 std::optional<int> EscapeAnswerOf(int style);
 
 // The real message box: buttons, icon and default button from the style;
-// Esc and the close box follow EscapeAnswerOf.
+// Esc and the close box follow EscapeAnswerOf. It is wide enough for its
+// caption, and its text, plain, wraps at blanks only.
 class VbMessageBox : public QMessageBox {
 public:
     VbMessageBox(const QString &prompt, int style, const QString &caption, QWidget *parent = nullptr);
@@ -61,6 +73,7 @@ protected:
     void showEvent(QShowEvent *e) override;
 
 private:
+    QString prompt_;
     int style_;
     int answer_ = 0;
     std::vector<std::pair<QAbstractButton *, int>> codes_;

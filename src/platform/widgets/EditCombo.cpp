@@ -1,6 +1,7 @@
 #include "platform/widgets/EditCombo.h"
 
 #include "platform/ui/Input.h"
+#include "platform/widgets/UpperLineEdit.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -25,6 +26,10 @@ EditCombo::EditCombo(QWidget *parent) : QComboBox(parent) {
     setCompleter(nullptr);
     setMaxVisibleItems(8);
     connect(lineEdit(), &QLineEdit::textEdited, this, &EditCombo::aoEditar);
+    // Text dropped or pasted with the middle button into the text part goes
+    // in under the same rule as typed text; the keys and the input method
+    // reach the text part through the box (below).
+    MaiusculasAoColar(lineEdit(), [this] { return UpperCase; });
     // The list opened by a key never takes the keyboard from the text part.
     lista_ = new QListView(this);
     lista_->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
@@ -171,14 +176,20 @@ void EditCombo::keyPressEvent(QKeyEvent *e) {
         e->accept();
         return;
     }
+    if (UpperCase && EntradaEmMaiusculas(lineEdit(), e)) return;
     const QString t = e->text();
-    if (UpperCase && !t.isEmpty() && t != t.toUpper() && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-        QKeyEvent maiuscula(e->type(), k, e->modifiers(), t.toUpper(), e->isAutoRepeat(), ushort(e->count()));
+    if (UpperCase && !t.isEmpty() && t != Maiusculas(t) && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        QKeyEvent maiuscula(e->type(), k, e->modifiers(), Maiusculas(t), e->isAutoRepeat(), ushort(e->count()));
         QComboBox::keyPressEvent(&maiuscula);
         e->setAccepted(maiuscula.isAccepted());
         return;
     }
     QComboBox::keyPressEvent(e);
+}
+
+void EditCombo::inputMethodEvent(QInputMethodEvent *e) {
+    if (UpperCase && EntradaEmMaiusculas(lineEdit(), e)) return;
+    QComboBox::inputMethodEvent(e);
 }
 
 void EditCombo::cor(bool foco) {

@@ -14,7 +14,8 @@
 //   - any other key opens the drop-down list, which leaves the keyboard in
 //     the text part; Esc with the list dropped down closes the list and goes
 //     no further;
-//   - typed letters turn to upper case; the box turns yellow while focused.
+//   - typed letters turn to upper case, and so do pasted, dropped and
+//     composed ones; the box turns yellow while focused.
 #include <QComboBox>
 #include <QString>
 
@@ -59,6 +60,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
+    void inputMethodEvent(QInputMethodEvent *e) override;
     void focusInEvent(QFocusEvent *e) override;
     void focusOutEvent(QFocusEvent *e) override;
     void showPopup() override;

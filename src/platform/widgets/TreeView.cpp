@@ -284,20 +284,32 @@ void TreeView::setSelectedItem(Node *n) {
 
 Node *TreeView::HitTest(const QPoint &p) const { return nodeOf(itemAt(p)); }
 
-int TreeView::TextLeft(Node *n) const {
-    const QModelIndex i = indexFromItem(n->item_);
+int TreeView::textLeftIn(const QRect &rect, const QModelIndex &index, const QString &text, bool withImage) const {
     QStyleOptionViewItem opt;
     initViewItemOption(&opt);
-    opt.index = i;
-    opt.rect = visualRect(i);
-    opt.text = n->text_;
+    opt.index = index;
+    opt.rect = rect;
+    opt.text = text;
     opt.features |= QStyleOptionViewItem::HasDisplay;
-    opt.icon = n->item_->icon(0);
-    if (!opt.icon.isNull()) opt.features |= QStyleOptionViewItem::HasDecoration;
+    if (withImage) opt.features |= QStyleOptionViewItem::HasDecoration;
     const QRect texto = style()->subElementRect(QStyle::SE_ItemViewItemText, &opt, this);
     // The item draws its text inside that rectangle after a margin.
     const int margem = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
     return viewport()->mapTo(this, texto.topLeft()).x() + margem;
+}
+
+int TreeView::TextLeft(Node *n) const {
+    const QModelIndex i = indexFromItem(n->item_);
+    return textLeftIn(visualRect(i), i, n->text_, !n->item_->icon(0).isNull());
+}
+
+int TreeView::TextLeftOfFirstLevel(bool withImage) const {
+    // Where the view places a first-level row: after the root's expand
+    // arrow when the top level has one.
+    const int left = columnViewportPosition(0) + (rootIsDecorated() ? indentation() : 0);
+    const int altura = fontMetrics().height();
+    return textLeftIn(QRect(left, 0, std::max(1, columnWidth(0) - (left - columnViewportPosition(0))), altura),
+                      QModelIndex(), QString(), withImage);
 }
 
 void TreeView::setLineStyle(int style) {
@@ -353,6 +365,12 @@ void TreeView::mousePressEvent(QMouseEvent *e) {
     emit MouseDown(CodigoDoBotao(e->button()), CodigoDasTeclas(e->modifiers()), pos);
     // The right button does not select; the handler of MouseDown decides.
     if (e->button() != Qt::LeftButton) return;
+    // On the expand arrow (or the lines left of it) the press opens or closes
+    // the node, as the view does it, and is no click on the node.
+    if (AoLadoDoNo(pos)) {
+        QTreeWidget::mousePressEvent(e);
+        return;
+    }
     Node *before = selected_;
     Node *hit = HitTest(pos);
     userSelect_ = true;
@@ -403,8 +421,15 @@ void TreeView::focusOutEvent(QFocusEvent *e) {
     if (hideSelection_) AplicarSelecaoOculta(*this, true);
 }
 
+bool TreeView::AoLadoDoNo(const QPoint &p) const {
+    const QModelIndex i = indexAt(p);
+    return i.isValid() && p.x() < visualRect(i).left();
+}
+
 void TreeView::mouseDoubleClickEvent(QMouseEvent *e) {
-    if (e->button() == Qt::LeftButton) emit DblClick();
+    // Twice on the arrow is no double click on the node: its first click
+    // was none either.
+    if (e->button() == Qt::LeftButton && !AoLadoDoNo(e->position().toPoint())) emit DblClick();
     QTreeWidget::mouseDoubleClickEvent(e);
 }
 

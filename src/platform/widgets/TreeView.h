@@ -8,7 +8,8 @@
 //
 // A NodeClick handler may wait and let queued input run: the second click of
 // a double click, queued meanwhile, then arrives inside that wait as
-// DblClick (and the node still expands or collapses).
+// DblClick (and the node still expands or collapses). A click on a node's
+// expand arrow only expands or collapses it.
 #include <QHash>
 #include <QIcon>
 #include <QString>
@@ -122,8 +123,15 @@ public:
     void setSelectedItem(Node *n);
     // The node at a point of the viewport, or nullptr.
     Node *HitTest(const QPoint &p) const;
+    // True when a point of the viewport is on a node's row left of the node
+    // itself: on its expand arrow or the lines before it. A press there
+    // opens or closes the node and raises neither NodeClick nor DblClick.
+    bool AoLadoDoNo(const QPoint &p) const;
     // Where the node's text starts, in the tree's own coordinates.
     int TextLeft(Node *n) const;
+    // Where a first-level node's text starts or would start, also with no
+    // node in the tree (with or without a picture before it).
+    int TextLeftOfFirstLevel(bool withImage) const;
     // The node shown by a row of the view, or nullptr.
     Node *NodeOf(QTreeWidgetItem *item) const { return nodeOf(item); }
 
@@ -181,6 +189,7 @@ private:
     void onItemCollapsed(QTreeWidgetItem *item);
     void onCurrentChanged(QTreeWidgetItem *current);
     void destroy(Node *n);
+    int textLeftIn(const QRect &rect, const QModelIndex &index, const QString &text, bool withImage) const;
 
     const ImageList *images_ = nullptr;
     QHash<QString, Node *> byKey_;

@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMainWindow>
@@ -202,4 +203,48 @@ TEST_F(RealMessageBox, OkCancelEscAnswersCancel) {
 TEST_F(ModalSeam, HeadlessRequestWithoutAnyScriptStopsLoudlyInsteadOfBlocking) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(platform::ui::MessageBox(QStringLiteral("Ninguém responde"), 4), "no scripted answer.*Ninguém responde");
+}
+
+// A box is wide enough for its caption in a title bar (bold, beside the
+// bar's icon and buttons), however short its text; its text breaks at blanks
+// only, so "dd/mm/aaaa" stays whole, and every line fits the box as shown.
+TEST_F(RealMessageBox, WideEnoughForItsCaptionAndWrappedAtBlanks) {
+    struct Caso {
+        const char *nome;
+        QString texto;
+        int estilo;
+        QString caption;
+    };
+    const Caso casos[] = {
+        {"short text, no icon", QStringLiteral("Ok."), 0, QString()},
+        {"short text, long caption", QStringLiteral("Sim?"), 36, QStringLiteral("Finoteca - Conta de Usuário")},
+        {"date hint", QStringLiteral("Faltando informar data inicial. Deve ser no formato dd/mm/aa ou dd/mm/aaaa."), 64, QString()},
+        {"search date hint", QStringLiteral("Faltando informar data para a pesquisa. Deve ser no formato dd/mm/aa ou dd/mm/aaaa."), 64,
+         QString()},
+        {"two paragraphs", QStringLiteral("Primeira linha com 01/02/2026.\nSegunda linha com um texto bem mais longo que não cabe "
+                                          "numa só linha da caixa e vai até 31/12/2026 inclusive."),
+         0, QString()},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        platform::ui::VbMessageBox box(c.texto, c.estilo, c.caption);
+        box.show();
+        QApplication::processEvents();
+        QFont negrito = box.font();
+        negrito.setBold(true);
+        EXPECT_GE(box.width(), QFontMetrics(negrito).horizontalAdvance(box.windowTitle()) + 100);
+        auto *rotulo = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        ASSERT_NE(rotulo, nullptr);
+        const QStringList linhas = rotulo->text().split(QLatin1Char('\n'));
+        // The same words, broken only where a blank or a line break was.
+        EXPECT_EQ(linhas.join(QLatin1Char(' ')), QString(c.texto).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        for (const QString &l : linhas) {
+            EXPECT_LE(rotulo->fontMetrics().horizontalAdvance(l), rotulo->contentsRect().width()) << l.toStdString();
+            EXPECT_FALSE(l.startsWith(QLatin1Char(' ')) || l.endsWith(QLatin1Char(' '))) << l.toStdString();
+        }
+        if (c.texto.contains(QStringLiteral("dd/mm/aaaa"))) {
+            EXPECT_GT(linhas.size(), 1) << "the hint is longer than one line";
+        }
+        box.buttons().first()->click();
+    }
 }

@@ -138,3 +138,37 @@ TEST(CheckBoxes, EnterMovesOnWithTabAndLeavesTheValue) {
     EXPECT_EQ(ck->Value(), 0);
     EXPECT_TRUE(depois->hasFocus());
 }
+
+// A click on a node's expand arrow opens or closes the node and is no click
+// on it, also when the node is the selected one (the tree selects its first
+// node as it takes the focus); twice on the arrow is no double click.
+TEST_F(TreeClicks, TheExpandArrowOpensAndClosesAndMarksNothing) {
+    QObject::connect(&tv, &widgets::TreeView::NodeClick, [this](widgets::Node *n) { log << QStringLiteral("click ") + n->Key(); });
+    const QRect linha = tv.visualItemRect(a->item());
+    const QPoint seta(linha.left() - tv.indentation() / 2, linha.center().y());
+    ASSERT_TRUE(tv.AoLadoDoNo(seta));
+    ASSERT_FALSE(tv.AoLadoDoNo(at(a)));
+    struct Caso {
+        const char *nome;
+        widgets::Node *selecionado;
+    };
+    for (const Caso &c : {Caso{"node not selected", b}, Caso{"node selected", a}}) {
+        SCOPED_TRACE(c.nome);
+        c.selecionado->setSelected(true);
+        log.clear();
+        const bool antes = a->Expanded();
+        mouse(tv.viewport(), QEvent::MouseButtonPress, seta, false);
+        mouse(tv.viewport(), QEvent::MouseButtonRelease, seta, false);
+        EXPECT_NE(a->Expanded(), antes) << "the arrow opens or closes the node";
+        EXPECT_EQ(tv.SelectedItem(), c.selecionado);
+        mouse(tv.viewport(), QEvent::MouseButtonPress, seta, false);
+        mouse(tv.viewport(), QEvent::MouseButtonRelease, seta, false);
+        mouse(tv.viewport(), QEvent::MouseButtonDblClick, seta, false);
+        mouse(tv.viewport(), QEvent::MouseButtonRelease, seta, false);
+        EXPECT_EQ(log, QStringList()) << "neither a click nor a double click on the node";
+    }
+    // On the node itself a click is a click.
+    mouse(tv.viewport(), QEvent::MouseButtonPress, at(a), false);
+    mouse(tv.viewport(), QEvent::MouseButtonRelease, at(a), false);
+    EXPECT_EQ(log, (QStringList{"click _001"}));
+}
