@@ -43,6 +43,11 @@ constexpr long kDiskError = 3043;
 constexpr long kDamaged = 3049;
 constexpr long kOutOfMemory = 7;
 constexpr long kNumericOverflow = 3349; // a money sum past the range of money
+// What the user is told of kNumericOverflow, wherever the sum was made (in the
+// engine or in the program).
+inline QString numericOverflowText() {
+    return QStringLiteral("Estouro de campo numérico: o resultado passaria do maior valor que o sistema registra.");
+}
 } // namespace db
 
 class AppError : public std::exception {
