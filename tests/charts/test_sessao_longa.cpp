@@ -134,8 +134,8 @@ protected:
     static QString inativo(Plano p) { return p == Plano::Contas ? QStringLiteral("Inativa") : QStringLiteral("Inativo"); }
 
     void item(Plano p, const QString &codigo) {
-        db->Execute(QStringLiteral("INSERT INTO %1 (%2, Codigo, CodPai) VALUES ('INICIAL %3', '%3', '%4')")
-                        .arg(tabela(p), campo(p), codigo, CodigoPai(codigo)));
+        db->Execute(QStringLiteral("INSERT INTO %1 (%2, Codigo, CodPai) VALUES ('INICIAL %3', '%4', '%5')")
+                        .arg(tabela(p), campo(p), QString(codigo).remove(QLatin1Char('.')), codigo, CodigoPai(codigo)));
     }
 
     charts::frmPlano *abrir(Plano p) {
@@ -212,7 +212,9 @@ protected:
         };
         for (widgets::Node *n : tv.TopNodes()) visitar(n);
         EXPECT_EQ(vistos, tv.Count()) << passo.toStdString();
-        if (widgets::Node *s = tv.SelectedItem()) EXPECT_EQ(tv.Item(s->Key()), s) << passo.toStdString();
+        if (widgets::Node *s = tv.SelectedItem()) {
+            EXPECT_EQ(tv.Item(s->Key()), s) << passo.toStdString();
+        }
     }
 
     std::vector<charts::frmPlano *> janelas{nullptr, nullptr};
@@ -252,6 +254,17 @@ TEST_F(SessaoLonga, ComandosDoEditorNosDoisPlanosSemErroEComAArvoreIgualATabela)
     const int passos = variavel("FIN_SESSAO_PASSOS", 1500);
     std::mt19937 rng(semente);
     Usuario u(rng);
+    // The session starts with the deep branch of each chart opened whole ('*').
+    for (const Plano p : {Plano::Contas, Plano::RecDesp}) {
+        charts::frmPlano *&f = janelas[p == Plano::Contas ? 0 : 1];
+        f = abrir(p);
+        f->tv->setFocus();
+        f->tv->setSelectedItem(f->tv->Item(p == Plano::Contas ? QStringLiteral("_002") : QStringLiteral("_004")));
+        tecla(f->tv, Qt::Key_Asterisk);
+        ASSERT_TRUE(f->tv->Item(p == Plano::Contas ? QStringLiteral("_002.001.001.001.001.001.001")
+                                                   : QStringLiteral("_004.001.001.001.001.001.001")));
+        conferir(*f, QStringLiteral("opened whole"));
+    }
     for (int passo = 0; passo < passos && !HasFatalFailure(); ++passo) {
         const Plano p = u.sorte(2) == 0 ? Plano::Contas : Plano::RecDesp;
         charts::frmPlano *&f = janelas[p == Plano::Contas ? 0 : 1];

@@ -69,7 +69,9 @@ TEST(Currency, TextAtTheEdgesOfTheRangeIsReadOrRefused) {
         SCOPED_TRACE(c.in);
         const auto v = Currency::parse(QString::fromLatin1(c.in));
         ASSERT_EQ(v.has_value(), c.units.has_value());
-        if (v) EXPECT_EQ(v->units(), *c.units);
+        if (v) {
+            EXPECT_EQ(v->units(), *c.units);
+        }
     }
     // The screen form: grouping marks are dropped, the comma is the decimal mark.
     EXPECT_FALSE(Currency::parseBr(QStringLiteral("922.337.203.685.477,5808")).has_value());
@@ -100,7 +102,9 @@ TEST(Currency, ArithmeticPastTheRangeIsRefused) {
         SCOPED_TRACE(c.nome);
         const auto checked = c.op == Soma ? Currency::checkedAdd(c.a, c.b) : Currency::checkedSub(c.a, c.b);
         ASSERT_EQ(checked.has_value(), c.units.has_value());
-        if (checked) EXPECT_EQ(checked->units(), *c.units);
+        if (checked) {
+            EXPECT_EQ(checked->units(), *c.units);
+        }
         const auto operador = [&] { return c.op == Soma ? c.a + c.b : c.a - c.b; };
         const auto composto = [&] {
             Currency r = c.a;
