@@ -11,6 +11,7 @@
 #include "platform/ui/Input.h"
 #include "platform/widgets/ActiveText.h"
 #include "platform/widgets/UpperLineEdit.h"
+#include "core/escrita/Operacoes.h"
 #include "core/escrita/SaldoInicial.h"
 #include "db/SqlTexto.h"
 
@@ -202,7 +203,15 @@ bool frmContaDet::SaldoInformado() const {
     return *v != value::Currency();
 }
 
-bool frmContaDet::ValidarSaldo() { return ValidarData(); }
+bool frmContaDet::ValidarSaldo() {
+    // The opening balance is a posting: the posting window's maximum holds, on the magnitude.
+    if (postings::AcimaDoMaximo(value::Currency::parseBr(txtSaldoInicial->ValueText()).value_or(value::Currency()))) {
+        fin::MsgBox(QStringLiteral("O valor máximo para saldo inicial é de 99.999.999,99"), platform::ui::vbInformation);
+        txtSaldoInicial->setFocus();
+        return false;
+    }
+    return ValidarData();
+}
 
 bool frmContaDet::ValidarData() {
     try {

@@ -82,10 +82,9 @@ bool frmLancamentos::Validar() {
         if (e != zero && s != zero)
             return falha(nullptr,
                          QStringLiteral("Erro: valor deve ser informado ou para entrada ou para saída, nunca para ambos."));
-        const Currency maximo = Currency::fromUnits(999999999900);
-        if (e > maximo)
+        if (AcimaDoMaximo(e))
             return falha(txtEntrada, QStringLiteral("O valor máximo para entrada é de 99.999.999,99"), platform::ui::vbInformation);
-        if (s > maximo)
+        if (AcimaDoMaximo(s))
             return falha(txtSaida, QStringLiteral("O valor máximo para saída é de 99.999.999,99"), platform::ui::vbInformation);
         const QString hist = txtHistorico->text().trimmed();
         if (hist.isEmpty()) return falha(txtHistorico, QStringLiteral("Faltando informar histórico."));

@@ -163,6 +163,9 @@ bool frmTrans::Validar() {
     const int p = int(valor.indexOf(QLatin1Char(','))) + 1;
     if (p > 0 && valor.trimmed().size() - p > 2)
         return falha(txtValor, QStringLiteral("Excesso de dígitos após a vírgula."));
+    // Each leg is a posting: the posting window's maximum holds, on the magnitude.
+    if (AcimaDoMaximo(*value::Currency::parseBr(valor)))
+        return falha(txtValor, QStringLiteral("O valor máximo para transferência é de 99.999.999,99"), platform::ui::vbInformation);
     if (txtHistSaida->text().trimmed().isEmpty())
         return falha(txtHistSaida, QStringLiteral("Informar histórico de saída."));
     // The posting's history column holds 50 characters: a longer text is

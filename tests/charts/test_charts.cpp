@@ -379,6 +379,11 @@ TEST_F(Charts, AccountDialogValidatesBeforeWritingAnything) {
         {"no date", QStringLiteral("NOVA"), QStringLiteral("10,00"), {},
          QStringLiteral("Data incompleta. Deve ser no formato dd/mm/aaaa ou dd/mm/aa.")},
         {"31st of February", QStringLiteral("NOVA"), QStringLiteral("1.234,56"), QStringLiteral("31/02/2020"), QStringLiteral("Data inválida.")},
+        // The opening balance is a posting: the maximum holds on its magnitude.
+        {"opening balance past the maximum", QStringLiteral("NOVA"), QStringLiteral("100000000,00"), QStringLiteral("15/03/2021"),
+         QStringLiteral("O valor máximo para saldo inicial é de 99.999.999,99")},
+        {"negative opening balance past the maximum", QStringLiteral("NOVA"), QStringLiteral("-999999999999"),
+         QStringLiteral("15/03/2021"), QStringLiteral("O valor máximo para saldo inicial é de 99.999.999,99")},
         {"duplicate description, other case", QStringLiteral("caixa"), {}, {}, kDuplicado},
     };
     for (const Caso &c : casos) {
@@ -411,7 +416,8 @@ TEST_F(Charts, AccountDialogWritesTheAccountWithItsOpeningBalance) {
     lancar(QStringLiteral("001"), QStringLiteral("003"), 50, QDate(2021, 6, 1));
     struct Caso { const char *descricao; const char *valor; const char *data; qint64 postings; };
     const Caso casos[] = {{"SEM SALDO", "", "", 0}, {"SALDO ZERO", "0,00", "99/99", 0},
-                          {"COM SALDO", "1.234,56", "15/03/2021", 1}, {"DOIS DIGITOS", "-10,5", "15/03/21", 1}};
+                          {"COM SALDO", "1.234,56", "15/03/2021", 1}, {"DOIS DIGITOS", "-10,5", "15/03/21", 1},
+                          {"NO MAXIMO NEGATIVO", "-99.999.999,99", "16/03/2021", 1}};
     for (const Caso &c : casos) {
         const qint64 antes = contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos"));
         charts::frmContaDet d;

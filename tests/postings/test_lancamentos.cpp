@@ -64,6 +64,15 @@ TEST_F(Lancamentos, ValidarChecksInOrderAndStopsAtTheFirstFault) {
          QStringLiteral("O valor máximo para entrada é de 99.999.999,99"), 64, f->txtEntrada},
         {"expense too big", ok, {}, sal, {}, QStringLiteral("10/03/08"), {}, {}, QStringLiteral("100.000.000,00"), h,
          QStringLiteral("O valor máximo para saída é de 99.999.999,99"), 64, f->txtSaida},
+        // The maximum holds for the magnitude: a minus sign does not pass it.
+        {"negative income too big", ok, {}, sal, {}, d, {}, QStringLiteral("-999999999999"), {}, h,
+         QStringLiteral("O valor máximo para entrada é de 99.999.999,99"), 64, f->txtEntrada},
+        {"negative income one cent past", ok, {}, sal, {}, d, {}, QStringLiteral("-100000000,00"), {}, h,
+         QStringLiteral("O valor máximo para entrada é de 99.999.999,99"), 64, f->txtEntrada},
+        {"negative expense too big", ok, {}, sal, {}, d, {}, {}, QStringLiteral("-922337203685"), h,
+         QStringLiteral("O valor máximo para saída é de 99.999.999,99"), 64, f->txtSaida},
+        {"negative income at the maximum", ok, {}, sal, {}, d, {}, QStringLiteral("-99999999,99"), {}, h, {}, 0, nullptr},
+        {"negative expense at the maximum", ok, {}, sal, {}, d, {}, {}, QStringLiteral("-99.999.999,99"), h, {}, 0, nullptr},
         {"history blanks", ok, {}, sal, {}, d, {}, QStringLiteral("99.999.999,99"), {}, QStringLiteral("  "),
          QStringLiteral("Faltando informar histórico."), 0, f->txtHistorico},
         {"history apostrophe", ok, {}, sal, {}, d, {}, {}, QStringLiteral("1,00"), QStringLiteral("D'AGUA"),
@@ -482,6 +491,47 @@ TEST_F(Lancamentos, TransferDialogRefusesAnEmptyAmount) {
     EXPECT_EQ(s.shownTexts().value(1), QStringLiteral("Valor não numérico."));
     EXPECT_EQ(lancamentos(), 0);
     EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM Transferencias")), 0);
+}
+
+// Each leg of a transfer is a posting: the posting window's maximum holds,
+// on the amount's magnitude (the dialog hands the absolute value over).
+TEST_F(Lancamentos, TransferDialogRefusesAnAmountPastTheMaximumOfEitherSign) {
+    plano();
+    auto *f = abrir();
+    struct Caso {
+        const char *valor;
+        bool aceito;
+    };
+    const Caso casos[] = {{"-999999999999", false}, {"100000000,00", false}, {"-100000000,00", false},
+                          {"-922337203685", false}, {"99.999.999,99", true}, {"-99999999,99", true}};
+    qint64 esperados = 0;
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.valor);
+        Script s;
+        DadosTransf d{QStringLiteral("CAIXA"), QStringLiteral("BANCO")};
+        d.valor = QString::fromLatin1(c.valor);
+        s.act([d, c](QWidget &w) {
+            auto &t = static_cast<postings::frmTrans &>(w);
+            transferirCampos(t, d);
+            t.cmdOK_Click();
+            if (c.aceito) return;
+            EXPECT_TRUE(t.IsLoaded());
+            EXPECT_EQ(t.focusWidget(), t.txtValor);
+            t.cmdCancel_Click();
+        });
+        if (!c.aceito) s.ok();
+        f->cmdTransferencia_Click();
+        if (c.aceito) {
+            esperados += 2;
+            EXPECT_EQ(numero(QStringLiteral("SELECT Valor * 100 FROM Lancamentos WHERE Id = %1").arg(esperados)), 9999999999);
+            EXPECT_EQ(numero(QStringLiteral("SELECT Valor * 100 FROM Lancamentos WHERE Id = %1").arg(esperados - 1)), -9999999999);
+        } else {
+            ASSERT_EQ(s.shown().size(), 2u);
+            EXPECT_EQ(s.shown()[1].text, QStringLiteral("O valor máximo para transferência é de 99.999.999,99"));
+            EXPECT_EQ(s.shown()[1].style, 64);
+        }
+        EXPECT_EQ(lancamentos(), esperados);
+    }
 }
 
 // The last row lies wholly in the grid's visible area, below its fixed row,

@@ -3,6 +3,7 @@
 #include "core/consultas/LivroDeBalancos.h"
 
 #include "core/consultas/CalculoBalanco.h"
+#include "platform/err/AppError.h"
 #include "platform/print/RecordingPrinter.h"
 #include "support/Paginas.h"
 #include "reports/ComandosDeBalanco.h"
@@ -183,6 +184,23 @@ TEST_F(JanelaNoLivro, ConsultaQueFalhaFechaAJanela) {
     EXPECT_TRUE(script.shown().front().text.contains(QStringLiteral("frmBalSal_FazConsulta"))) << script.shown().front().text.toStdString();
     for (int i = 0; i < 5 && vigia && vigia->IsLoaded(); ++i) QApplication::processEvents();
     EXPECT_TRUE(!vigia || !vigia->IsLoaded());
+}
+
+// A total past the range of money is told in Portuguese with the engine's
+// number (3349), and no figure is shown for it.
+TEST_F(JanelaNoLivro, TotalAlemDoLimiteDizOErroEmVezDeUmNumero) {
+    const qint64 grande = 80000000000000000; // 800 trillion, in cents: two pass the range
+    lancar(QStringLiteral("003"), QStringLiteral("003"), grande, dia(1, 4));
+    lancar(QStringLiteral("002"), QStringLiteral("004"), -grande, dia(2, 4));
+    lancar(QStringLiteral("001.002"), QStringLiteral("005"), grande, dia(3, 4));
+    testsupport::Script script;
+    script.ok();
+    QPointer<frmBalSal> f = abrir(3, periodo(true, dia(1, 4), dia(30, 4), {QStringLiteral("001"), QStringLiteral("003")}));
+    ASSERT_EQ(script.shown().size(), 1u);
+    const QString texto = script.shown().front().text;
+    EXPECT_TRUE(texto.startsWith(QStringLiteral("3349 '") + err::db::numericOverflowText())) << texto.toStdString();
+    for (int i = 0; i < 5 && f && f->IsLoaded(); ++i) QApplication::processEvents();
+    EXPECT_TRUE(!f || !f->IsLoaded());
 }
 
 TEST_F(JanelaNoLivro, CliqueDireitoForaDosNosEnosModosDeSaldo) {

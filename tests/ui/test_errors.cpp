@@ -78,11 +78,13 @@ TEST_F(AppTest, ErrorReportByErrorNumber) {
 TEST_F(AppTest, LocationTextNamesObjectProcedureAndLine) {
     try {
         Profundo(5, QString());
+        FAIL() << "the trap raised nothing";
     } catch (const err::AppError &e) {
-        EXPECT_TRUE(e.source().startsWith(QStringLiteral("em Module1_Profundo, linha: ")));
+        EXPECT_TRUE(e.source().startsWith(QStringLiteral("em Module1_Profundo, linha: "))) << e.source().toStdString();
         bool ok = false;
-        e.source().mid(QStringLiteral("em Module1_Profundo, linha: ").size()).toInt(&ok);
-        EXPECT_TRUE(ok);
+        const int linha = e.source().mid(QStringLiteral("em Module1_Profundo, linha: ").size()).toInt(&ok);
+        EXPECT_TRUE(ok) << e.source().toStdString();
+        EXPECT_GT(linha, 0);
     }
 }
 

@@ -104,11 +104,7 @@ struct Ramos {
 
 } // namespace
 
-std::optional<Currency> SomaSegura(Currency a, Currency b) {
-    std::int64_t soma = 0;
-    if (__builtin_add_overflow(a.units(), b.units(), &soma)) return std::nullopt;
-    return Currency::fromUnits(soma);
-}
+std::optional<Currency> SomaSegura(Currency a, Currency b) { return Currency::checkedAdd(a, b); }
 
 QString RecusaDoLancamento(const Lancamento &l) {
     struct Texto {

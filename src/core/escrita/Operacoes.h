@@ -24,6 +24,14 @@ inline const QString kDesTransferencia = QStringLiteral("TRANSFERÊNCIAS ENTRE C
 // Widths of the posting's text columns.
 constexpr int kMaxHistorico = 50;
 constexpr int kMaxDocumento = 20;
+// The largest amount a window takes for a posting, a transfer or an opening
+// balance: 99.999.999,99 of either sign. The magnitude is what is compared,
+// so a minus sign (an expense typed negative, a pasted negative) does not
+// slip an amount past it; the most negative amount is past it too.
+inline constexpr value::Currency kValorMaximo = value::Currency::fromUnits(999999999900);
+constexpr bool AcimaDoMaximo(value::Currency valor) {
+    return valor.units() > kValorMaximo.units() || valor.units() < -kValorMaximo.units();
+}
 
 // The window and the procedure an error's location names: "em objeto_procedimento".
 struct Chamador {

@@ -144,8 +144,9 @@ err::AppError error(sqlite3 *db, int rc, const QString &context) {
     case SQLITE_CANTOPEN:
         return {E::kFileNotFound, src, QStringLiteral("Não foi possível abrir o arquivo.")};
     case SQLITE_ERROR:
-        if (msg == QLatin1String(jetsql::kMoneyOverflow))
-            return {E::kNumericOverflow, src, QStringLiteral("Estouro de campo numérico: o resultado passaria do maior valor que o sistema registra.")};
+        // A checked money sum, or the engine's own Sum of whole numbers, past the range.
+        if (msg == QLatin1String(jetsql::kMoneyOverflow) || msg == QLatin1String("integer overflow"))
+            return {E::kNumericOverflow, src, E::numericOverflowText()};
         if (msg.startsWith(QStringLiteral("no such table")))
             return {E::kUnknownTable, src,
                     QStringLiteral("O banco de dados não tem a tabela ou consulta '%1'.").arg(msg.section(QLatin1Char(':'), 1).trimmed())};

@@ -55,6 +55,11 @@ constexpr long kRecordDeleted = 3167;
 constexpr long kDatabaseExists = 3204;
 constexpr long kRelationViolated = 3367;   // rows already there break a new relation
 constexpr long kInvalidObject = 3420;      // a recordset or statement used after its database closed
+// What the user is told of kNumericOverflow, wherever the sum was made (in the
+// engine or in the program).
+inline QString numericOverflowText() {
+    return QStringLiteral("Estouro de campo numérico: o resultado passaria do maior valor que o sistema registra.");
+}
 } // namespace db
 
 class AppError : public std::exception {

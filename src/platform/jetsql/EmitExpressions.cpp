@@ -2,6 +2,7 @@
 #include "platform/jetsql/JetText.h"
 
 #include <functional>
+#include <limits>
 
 namespace jetsql::gen {
 
@@ -84,7 +85,8 @@ Ex Emitter::expr(const Expr &x, const Scope *scope) {
         }
         a = value(a);
         if (x.text == QLatin1String("+")) return a;
-        if (a.lit == Ex::Lit::Int || a.lit == Ex::Lit::Cur) {
+        // The most negative whole number has no opposite: left to the engine.
+        if ((a.lit == Ex::Lit::Int || a.lit == Ex::Lit::Cur) && a.iv != std::numeric_limits<long long>::min()) {
             e = a;
             e.iv = -a.iv;
             e.sql = QString::number(e.iv);
@@ -320,8 +322,12 @@ Ex Emitter::binary(const Expr &x, const Scope *scope) {
         } else if (ca || cb) {
             unify(a, b);
             e.type = DataType::Currency;
-            if (a.lit == Ex::Lit::Cur && b.lit == Ex::Lit::Cur)
-                return literalCur(op == QLatin1String("+") ? a.iv + b.iv : a.iv - b.iv);
+            // Two amounts are summed here when the sum is money; past the
+            // range it is left to the statement, which checks or widens it.
+            long long soma = 0;
+            if (a.lit == Ex::Lit::Cur && b.lit == Ex::Lit::Cur &&
+                !(op == QLatin1String("+") ? __builtin_add_overflow(a.iv, b.iv, &soma) : __builtin_sub_overflow(a.iv, b.iv, &soma)))
+                return literalCur(soma);
             if (storing_) {
                 checksMoney_ = true;
                 e.sql = QStringLiteral("%1(%2, %3)")

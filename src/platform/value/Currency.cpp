@@ -1,5 +1,9 @@
 #include "platform/value/Currency.h"
 
+#include "platform/err/AppError.h"
+
+#include <cmath>
+
 namespace value {
 namespace {
 
@@ -52,8 +56,25 @@ std::optional<Currency> Currency::parse(const QString &textIn, QChar decimalMark
     }
     if (i != text.size() || (wholeDigits == 0 && fracDigits == 0)) return std::nullopt;
     for (int k = std::min(fracDigits, 4); k < 4; ++k) frac *= 10;
-    std::int64_t units = whole * kScale + frac + (roundUp ? 1 : 0);
-    return fromUnits(neg ? -units : units);
+    // The magnitude is built unsigned (at most 922337203685479.9999 here, well
+    // inside 64 unsigned bits) and refused when the signed range cannot hold
+    // it: the negative side holds one unit more than the positive one.
+    const std::uint64_t mag = std::uint64_t(whole) * std::uint64_t(kScale) + std::uint64_t(frac) + (roundUp ? 1u : 0u);
+    const std::uint64_t limite = std::uint64_t(INT64_MAX) + (neg ? 1u : 0u);
+    if (mag > limite) return std::nullopt;
+    if (!neg) return fromUnits(std::int64_t(mag));
+    return fromUnits(mag == limite ? INT64_MIN : -std::int64_t(mag));
+}
+
+Currency Currency::fromDouble(double amount) {
+    const double units = std::round(amount * double(kScale));
+    // 2^63 is exact as a double: everything below it in magnitude converts.
+    if (!(units >= -9223372036854775808.0 && units < 9223372036854775808.0)) overflow();
+    return fromUnits(std::int64_t(units));
+}
+
+void Currency::overflow() {
+    throw err::AppError(err::db::kNumericOverflow, QStringLiteral("Currency"), err::db::numericOverflowText());
 }
 
 std::optional<Currency> Currency::parseBr(const QString &textIn) {

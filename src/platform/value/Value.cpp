@@ -67,7 +67,7 @@ Currency Value::toCurrency() const {
             if constexpr (std::is_same_v<T, std::monostate>) return Currency();
             else if constexpr (std::is_same_v<T, bool>) return Currency::fromWhole(x ? -1 : 0);
             else if constexpr (std::is_same_v<T, Currency>) return x;
-            else if constexpr (std::is_same_v<T, double>) return Currency::fromUnits(std::int64_t(std::llround(x * Currency::kScale)));
+            else if constexpr (std::is_same_v<T, double>) return Currency::fromDouble(x);
             else if constexpr (std::is_same_v<T, QDateTime>) return Currency();
             else if constexpr (std::is_same_v<T, QString>) return Currency::parse(x).value_or(Currency());
             else return Currency::fromWhole(std::int64_t(x));

@@ -34,8 +34,19 @@ QString FormatarCampo(const value::Value &v, const QString &format) {
     if (v.isNull()) return QString();
     if (format.compare(QStringLiteral("Short Date"), Qt::CaseInsensitive) == 0) return value::toBr(v.toDate());
     if (eMoeda(format)) {
-        const value::Currency c = v.toCurrency();
-        return c < value::Currency() ? QStringLiteral("-R$ ") + (-c).toBr() : QStringLiteral("R$ ") + c.toBr();
+        value::Currency c;
+        try {
+            c = v.toCurrency();
+        } catch (const err::AppError &) {
+            // A figure past the range of money (a sum the engine widened) is
+            // shown as the number it is; a cell is drawn, never an error raised.
+            return v.toString();
+        }
+        // The sign goes before the symbol. The text is cut rather than the
+        // amount negated: the most negative amount has no opposite.
+        QString t = c.toBr();
+        if (t.startsWith(QLatin1Char('-'))) t.remove(0, 1);
+        return c < value::Currency() ? QStringLiteral("-R$ ") + t : QStringLiteral("R$ ") + t;
     }
     return v.toString();
 }

@@ -18,6 +18,15 @@ namespace widgets {
 
 namespace {
 [[noreturn]] void falha(long n, const QString &d) { throw err::AppError(n, QStringLiteral("TreeView"), d); }
+
+// Taking an item out of its parent and putting it back makes the view forget
+// which of its descendants were open: each is shown again as its node holds
+// it, or a branch the tree holds open would show closed (and its arrow would
+// then open it without a load).
+void mostrarAbertos(Node *n) {
+    n->item()->setExpanded(n->Expanded());
+    for (Node *c : n->ChildList()) mostrarAbertos(c);
+}
 } // namespace
 
 void ImageList::Add(const QString &key, const QIcon &icon) {
@@ -37,11 +46,10 @@ void Node::setText(const QString &t) {
         sibs.erase(std::find(sibs.begin(), sibs.end(), this));
         const int at = tree_->sortedIndex(parent_, t);
         ++tree_->syncing_;
-        const bool wasExpanded = item_->isExpanded();
         parent_->item_->removeChild(item_);
         sibs.insert(sibs.begin() + at, this);
         parent_->item_->insertChild(at, item_);
-        item_->setExpanded(wasExpanded);
+        mostrarAbertos(this);
         // Taking the item out moved the view's current row and selection to a
         // neighbour: they go back to the selected node, so that what the user
         // sees selected is what the next command acts on.
@@ -75,12 +83,10 @@ void Node::setSorted(bool s) {
     std::stable_sort(children_.begin(), children_.end(),
                      [](Node *a, Node *b) { return TreeView::CompareText(a->text_, b->text_) < 0; });
     ++tree_->syncing_;
-    QList<bool> exp;
-    for (Node *c : children_) exp << c->item_->isExpanded();
     for (Node *c : children_) item_->removeChild(c->item_);
-    for (int i = 0; i < int(children_.size()); ++i) {
-        item_->addChild(children_[std::size_t(i)]->item_);
-        children_[std::size_t(i)]->item_->setExpanded(exp[i]);
+    for (Node *c : children_) {
+        item_->addChild(c->item_);
+        mostrarAbertos(c);
     }
     --tree_->syncing_;
 }

@@ -115,6 +115,39 @@ TEST_F(Tree, SortedChildrenFollowPortugueseOrderIgnoringCase) {
     EXPECT_EQ(r->item()->child(0)->text(0), QStringLiteral("Abacate"));
 }
 
+// A renamed node moves among its sorted siblings with its branch: what was
+// open below it is shown open still, as the nodes hold it, at every depth.
+TEST_F(Tree, RenamingKeepsTheBranchOpenBelowTheMovedNode) {
+    widgets::Node *r = tv.Add(QString(), widgets::tvwLast, QStringLiteral("_000"), QStringLiteral("raiz"));
+    r->setSorted(true);
+    for (const char *k : {"_b", "_d"}) tv.Add(QStringLiteral("_000"), widgets::tvwChild, QString::fromLatin1(k), QString::fromLatin1(k).mid(1));
+    QString pai = QStringLiteral("_d");
+    for (int nivel = 0; nivel < 4; ++nivel) {
+        const QString k = pai + QStringLiteral(".1");
+        tv.Add(pai, widgets::tvwChild, k, k);
+        tv.Add(pai, widgets::tvwChild, pai + QStringLiteral(".2"), pai + QStringLiteral(".2"));
+        pai = k;
+    }
+    tv.show();
+    for (const QString &k : {QStringLiteral("_000"), QStringLiteral("_d"), QStringLiteral("_d.1"), QStringLiteral("_d.1.1")})
+        tv.Item(k)->setExpanded(true);
+    struct Caso {
+        const char *novo;
+        bool reordenar; // the parent's children sorted again instead
+    };
+    for (const Caso &c : {Caso{"a", false}, Caso{"z", false}, Caso{"c", true}}) {
+        SCOPED_TRACE(c.novo);
+        if (c.reordenar) r->setSorted(true);
+        else tv.Item(QStringLiteral("_d"))->setText(QString::fromLatin1(c.novo));
+        for (const char *k : {"_d", "_d.1", "_d.1.1", "_d.1.1.1", "_d.2", "_d.1.2"}) {
+            widgets::Node *n = tv.Item(QString::fromLatin1(k));
+            EXPECT_EQ(n->item()->isExpanded(), n->Expanded()) << k;
+        }
+        EXPECT_TRUE(tv.Item(QStringLiteral("_d.1.1"))->item()->isExpanded());
+        EXPECT_FALSE(tv.Item(QStringLiteral("_d.1.1.1"))->item()->isExpanded());
+    }
+}
+
 TEST_F(Tree, RenamingKeepsTheViewsSelectionOnTheSelectedNode) {
     widgets::Node *r = tv.Add(QString(), widgets::tvwLast, QStringLiteral("_000"), QStringLiteral("raiz"));
     r->setSorted(true);

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the program and its tests with AddressSanitizer and
+# UndefinedBehaviourSanitizer in ./build-asan and runs every test headless
+# under them. Any memory fault or undefined behaviour stops its test with a
+# report. Slower than ./scripts/test.sh: not part of the usual run.
+# Extra arguments go to ctest (e.g. -R Charts).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/setup.sh
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFIN_SANITIZE=ON \
+      -DFIN_BUILD_TESTS=ON -DFIN_BUILD_BENCH=OFF >/dev/null
+cmake --build build-asan -j"$(nproc)"
+export QT_QPA_PLATFORM=offscreen
+# Leaks are not checked: Qt and the font libraries keep caches for the whole
+# process, which the leak checker would report at every exit.
+export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
+ctest --test-dir build-asan --output-on-failure -j"$(nproc)" --timeout 1200 "$@"
