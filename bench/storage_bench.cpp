@@ -106,8 +106,8 @@ BENCHMARK(BM_SerialESaldosBare)->Apply(casos);
 enum CasoTresNiveis {
     Folha,                // a leaf account and a leaf type, last date
     ItemVazio,            // an account with no posting (nor any below it)
-    ContaPrimeiroNivel,   // a first-level account: no posting of its own
-    TipoPrimeiroNivel,    // a first-level type: no posting of its own, its children have theirs
+    ContaPrimeiroNivel,   // a first-level account: no posting of its own; half its children have theirs
+    TipoPrimeiroNivel,    // a first-level type: no posting of its own; half its children have theirs
     ContaSegundoNivel,    // a second-level account with postings of its own over its leaves
     FolhaUmAnoAtras,      // the leaves a year back
     FolhaNoveAnosAtras,   // the leaves nine years back

@@ -119,13 +119,15 @@ static bool isLeaf(const QStringList &chart, const QString &c) {
     return std::none_of(chart.begin(), chart.end(), [&](const QString &o) { return o.startsWith(c + QLatin1Char('.')); });
 }
 
-// Picks leaves, and second-level items `percent` times in a hundred.
+// Picks leaves, and `percent` times in a hundred a second-level item of an
+// odd number (so each heading has children with postings of their own and
+// children without, over busy leaves).
 class LeavesAndSecondLevel {
 public:
     LeavesAndSecondLevel(const QStringList &chart, int percent) : percent_(percent) {
         for (const QString &c : chart) {
             if (isLeaf(chart, c)) leaves_ << c;
-            else if (c.count(QLatin1Char('.')) == 1) second_ << c;
+            else if (c.count(QLatin1Char('.')) == 1 && c.right(3).toInt() % 2 == 1) second_ << c;
         }
     }
     QString operator()(std::mt19937 &rng) const {

@@ -53,7 +53,8 @@ struct BookShape {
     // by level (the first entry counts the first-level items); they replace
     // accountsPerLevel and levels for that chart. With either one given, both
     // charts take postings on their leaves and `secondLevelPercent` of them on
-    // second-level items, none on first-level items.
+    // second-level items of odd number (.001, .003, ...), none on first-level
+    // items.
     std::vector<int> accountFan, typeFan;
     int secondLevelPercent = 0;
 };
