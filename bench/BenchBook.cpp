@@ -6,6 +6,8 @@
 #include "platform/dao/Engine.h"
 #include "platform/dao/Recordset.h"
 
+#include <sqlite3.h>
+
 #include <QDir>
 #include <QFile>
 #include <map>
@@ -24,7 +26,7 @@ QString marca(const testsupport::BookShape &s) {
         return l.join(QLatin1Char('x'));
     };
     if (!s.accountFan.empty() || !s.typeFan.empty())
-        m += QStringLiteral(" %1 %2 %3").arg(leque(s.accountFan), leque(s.typeFan)).arg(s.secondLevelPercent);
+        m += QStringLiteral(" %1 %2 %3 impares").arg(leque(s.accountFan), leque(s.typeFan)).arg(s.secondLevelPercent);
     return m;
 }
 
@@ -50,6 +52,37 @@ bool reaproveitar(BenchBook &b, const QString &path) {
         b.db.reset();
         return false;
     }
+}
+
+// The page-size study: with FIN_BENCH_PAGINA=<bytes> each book is measured
+// in a copy written in pages of that size (kept beside the book), the book
+// itself staying as built.
+void emPaginas(BenchBook &b, const QString &path) {
+    const int pagina = qEnvironmentVariableIntValue("FIN_BENCH_PAGINA");
+    if (pagina <= 0) return;
+    const QString copia = path.chopped(4) + QStringLiteral("-p%1.mdb").arg(pagina);
+    BenchBook c;
+    c.shape = b.shape;
+    if (reaproveitar(c, copia)) {
+        b.db = std::move(c.db);
+        return;
+    }
+    for (const char *suffix : {"", "-wal", "-shm"}) QFile::remove(copia + QString::fromLatin1(suffix));
+    b.db->Checkpoint();
+    // The connection may not create files: the copy starts as an empty one.
+    QFile vazio(copia);
+    vazio.open(QIODevice::WriteOnly);
+    vazio.close();
+    const QByteArray sql = QStringLiteral("ATTACH DATABASE '%1' AS copia KEY '%2'; PRAGMA copia.cipher_page_size = %3; "
+                                          "SELECT sqlcipher_export('copia'); DETACH DATABASE copia;")
+                               .arg(copia, db::kSenhaBanco)
+                               .arg(pagina)
+                               .toUtf8();
+    char *erro = nullptr;
+    if (sqlite3_exec(b.db->handle(), sql.constData(), nullptr, nullptr, &erro) != SQLITE_OK)
+        qFatal("page-size copy failed: %s", erro);
+    b.db.reset();
+    if (!reaproveitar(b, copia)) qFatal("page-size copy does not open");
 }
 
 } // namespace
@@ -82,6 +115,7 @@ BenchBook &onDisk(const QString &name, testsupport::BookShape forma, const QStri
                                .arg(marca(b->shape), b->shape.first.toString(QStringLiteral("MM/dd/yyyy"))));
             b->db->Checkpoint();
         }
+        emPaginas(*b, path);
     }
     return *b;
 }

@@ -33,7 +33,7 @@ BenchBook &bookOnDisk(const QString &name, int postings, int perLevel, int level
 // A chart of three levels as a real book has it: accounts 001-004 with four
 // children and five grandchildren each, types 003-006 with four children and
 // three grandchildren each; postings on the leaves and 3% on second-level
-// items, none on first-level items.
+// items (those of odd number), none on first-level items.
 BenchBook &bookOnDiskTresNiveis(const QString &name, int postings, Ordem ordem = Ordem::Aleatoria);
 
 } // namespace benchsupport
