@@ -85,10 +85,6 @@ void emPaginas(BenchBook &b, const QString &path) {
     if (!reaproveitar(b, copia)) qFatal("page-size copy does not open");
 }
 
-} // namespace
-
-namespace {
-
 BenchBook &onDisk(const QString &name, testsupport::BookShape forma, const QString &sufixo) {
     static std::map<std::tuple<QString, int, QString, bool>, std::unique_ptr<BenchBook>> books;
     auto &b = books[{name, forma.postings, sufixo, forma.typedInDateOrder}];
