@@ -30,5 +30,10 @@ BenchBook &bookOnDisk(const QString &name, int postings, Ordem ordem = Ordem::Al
 // The same with charts of another shape: `perLevel` children under each
 // node on `levels` levels (10 and 3 give 1,110 accounts and 1,110 types).
 BenchBook &bookOnDisk(const QString &name, int postings, int perLevel, int levels, Ordem ordem = Ordem::Aleatoria);
+// A chart of three levels as a real book has it: accounts 001-004 with four
+// children and five grandchildren each, types 003-006 with four children and
+// three grandchildren each; postings on the leaves and 3% on second-level
+// items (those of odd number), none on first-level items.
+BenchBook &bookOnDiskTresNiveis(const QString &name, int postings, Ordem ordem = Ordem::Aleatoria);
 
 } // namespace benchsupport

@@ -49,14 +49,14 @@ void computeBalances(std::vector<Posting> &book) {
     }
 }
 
-static QStringList makeChart(dao::Database &db, const QString &table, const QString &desCol, int perLevel, int levels,
+static QStringList makeChart(dao::Database &db, const QString &table, const QString &desCol, const std::vector<int> &fan,
                              int firstCode, const QString &prefix) {
     QStringList all;
     QStringList parents{QStringLiteral("000")};
-    for (int level = 0; level < levels; ++level) {
+    for (std::size_t level = 0; level < fan.size(); ++level) {
         QStringList next;
         for (const QString &parent : parents) {
-            for (int i = 0; i < perLevel; ++i) {
+            for (int i = 0; i < fan[level]; ++i) {
                 const int n = (level == 0 ? firstCode : 1) + i;
                 const QString code = (parent == QStringLiteral("000") ? QString() : parent + QLatin1Char('.')) +
                                      QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
@@ -103,12 +103,71 @@ void insertPostings(dao::Database &db, const std::vector<Posting> &postings) {
     db.workspace().CommitTrans();
 }
 
+// In date order when so typed; balances computed, then written.
+static void finish(dao::Database &db, const BookShape &shape, Book &b) {
+    if (shape.typedInDateOrder) {
+        std::stable_sort(b.postings.begin(), b.postings.end(),
+                         [](const Posting &x, const Posting &y) { return x.data < y.data; });
+        qint64 id = 0;
+        for (Posting &p : b.postings) p.id = ++id;
+    }
+    computeBalances(b.postings);
+    insertPostings(db, b.postings);
+}
+
+static bool isLeaf(const QStringList &chart, const QString &c) {
+    return std::none_of(chart.begin(), chart.end(), [&](const QString &o) { return o.startsWith(c + QLatin1Char('.')); });
+}
+
+// Picks leaves, and `percent` times in a hundred a second-level item of an
+// odd number (so each heading has children with postings of their own and
+// children without, over busy leaves).
+class LeavesAndSecondLevel {
+public:
+    LeavesAndSecondLevel(const QStringList &chart, int percent) : percent_(percent) {
+        for (const QString &c : chart) {
+            if (isLeaf(chart, c)) leaves_ << c;
+            else if (c.count(QLatin1Char('.')) == 1 && c.right(3).toInt() % 2 == 1) second_ << c;
+        }
+    }
+    QString operator()(std::mt19937 &rng) const {
+        const bool second = !second_.isEmpty() && int(rng() % 100) < percent_;
+        const QStringList &from = second ? second_ : leaves_;
+        return from[int(rng() % unsigned(from.size()))];
+    }
+
+private:
+    QStringList leaves_, second_;
+    int percent_;
+};
+
 Book writeBook(dao::Database &db, const BookShape &shape) {
     Book b;
-    b.accounts = makeChart(db, QStringLiteral("Contas"), QStringLiteral("DesConta"), shape.accountsPerLevel, shape.levels, 1,
-                           QStringLiteral("CONTA"));
-    b.types = makeChart(db, QStringLiteral("TiposMovimentacoes"), QStringLiteral("DesMovimentacao"), shape.accountsPerLevel,
-                        shape.levels, 3, QStringLiteral("TIPO"));
+    const std::vector<int> even(std::size_t(shape.levels), shape.accountsPerLevel);
+    b.accounts = makeChart(db, QStringLiteral("Contas"), QStringLiteral("DesConta"),
+                           shape.accountFan.empty() ? even : shape.accountFan, 1, QStringLiteral("CONTA"));
+    b.types = makeChart(db, QStringLiteral("TiposMovimentacoes"), QStringLiteral("DesMovimentacao"),
+                        shape.typeFan.empty() ? even : shape.typeFan, 3, QStringLiteral("TIPO"));
+    if (!shape.accountFan.empty() || !shape.typeFan.empty()) {
+        const LeavesAndSecondLevel conta(b.accounts, shape.secondLevelPercent), tipo(b.types, shape.secondLevelPercent);
+        std::mt19937 rng(shape.seed);
+        std::uniform_int_distribution<int> day(0, shape.days - 1), cents(-500000, 500000), settle(0, 9);
+        std::vector<Posting> &out = b.postings;
+        out.reserve(std::size_t(shape.postings));
+        for (int i = 1; i <= shape.postings; ++i) {
+            Posting p;
+            p.id = i;
+            p.codConta = conta(rng);
+            p.codRecDesp = tipo(rng);
+            p.valor = Currency::fromUnits(qint64(cents(rng)) * 100);
+            p.data = shape.first.addDays(day(rng));
+            const int s = settle(rng);
+            p.realizado = s < 5 ? QStringLiteral("?") : (s < 8 ? QStringLiteral("S") : (s < 9 ? QStringLiteral("N") : QStringLiteral("E")));
+            out.push_back(p);
+        }
+        finish(db, shape, b);
+        return b;
+    }
     QStringList postable = b.accounts;
     if (shape.leavesOnly)
         postable.erase(std::remove_if(postable.begin(), postable.end(),
@@ -133,14 +192,7 @@ Book writeBook(dao::Database &db, const BookShape &shape) {
         p.realizado = s < 5 ? QStringLiteral("?") : (s < 8 ? QStringLiteral("S") : (s < 9 ? QStringLiteral("N") : QStringLiteral("E")));
         b.postings.push_back(p);
     }
-    if (shape.typedInDateOrder) {
-        std::stable_sort(b.postings.begin(), b.postings.end(),
-                         [](const Posting &x, const Posting &y) { return x.data < y.data; });
-        qint64 id = 0;
-        for (Posting &p : b.postings) p.id = ++id;
-    }
-    computeBalances(b.postings);
-    insertPostings(db, b.postings);
+    finish(db, shape, b);
     return b;
 }
 

@@ -49,6 +49,14 @@ struct BookShape {
     // Ids follow the dates, as when every posting is typed on its own day;
     // otherwise postings are typed with random back dates.
     bool typedInDateOrder = false;
+    // Charts whose levels differ in width: the items under each node, level
+    // by level (the first entry counts the first-level items); they replace
+    // accountsPerLevel and levels for that chart. With either one given, both
+    // charts take postings on their leaves and `secondLevelPercent` of them on
+    // second-level items of odd number (.001, .003, ...), none on first-level
+    // items.
+    std::vector<int> accountFan, typeFan;
+    int secondLevelPercent = 0;
 };
 
 struct Book {

@@ -39,16 +39,15 @@ int pageSize(Database &db) {
     return n;
 }
 
-// A file as the earlier layout wrote it: 1 KB encrypted pages.
-void earlierFile(const QString &path) {
+// A file as an earlier layout wrote it: encrypted pages of the given size.
+void earlierFile(const QString &path, int pageSize) {
     sqlite3 *h = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &h), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(h,
-                           "PRAGMA key = 'segredo'; PRAGMA cipher_compatibility = 3; PRAGMA cipher_page_size = 1024; "
-                           "PRAGMA journal_mode = WAL; "
-                           "CREATE TABLE Linhas (Texto TEXT); INSERT INTO Linhas VALUES ('antiga');",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    const QByteArray sql = QStringLiteral("PRAGMA key = 'segredo'; PRAGMA cipher_compatibility = 3; PRAGMA cipher_page_size = %1; PRAGMA journal_mode = WAL; "
+                                          "CREATE TABLE Linhas (Texto TEXT); INSERT INTO Linhas VALUES ('antiga');")
+                               .arg(pageSize)
+                               .toUtf8();
+    ASSERT_EQ(sqlite3_exec(h, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(h);
 }
 
@@ -69,13 +68,17 @@ TEST(Storage, NewFilesUseFourKilobytePagesOnEveryOpen) {
               err::db::kNotADatabase);
 }
 
-TEST(Storage, AFileOfTheEarlierPageSizeOpensAndStaysWritable) {
+// Files of every earlier layout (1 KB and 4 KB pages), and of the sizes the
+// page-size study wrote.
+class EarlierPageSize : public ::testing::TestWithParam<int> {};
+
+TEST_P(EarlierPageSize, AFileOfAnEarlierPageSizeOpensAndStaysWritable) {
     testsupport::TempDir dir;
     const QString path = dir.file(QStringLiteral("antigo.mdb"));
-    earlierFile(path);
+    earlierFile(path, GetParam());
     {
         auto db = DBEngine::OpenDatabase(path, false, false, kConnect);
-        EXPECT_EQ(pageSize(*db), 1024);
+        EXPECT_EQ(pageSize(*db), GetParam());
         EXPECT_EQ(db->OpenRecordset(QStringLiteral("SELECT Texto FROM Linhas"), dbOpenSnapshot)->Field(0).toString(),
                   QStringLiteral("antiga"));
         db->Execute(QStringLiteral("INSERT INTO Linhas (Texto) VALUES ('depois')"));
@@ -91,6 +94,8 @@ TEST(Storage, AFileOfTheEarlierPageSizeOpensAndStaysWritable) {
         EXPECT_TRUE(e.description().contains(QStringLiteral("danificado ou não é um banco de dados deste sistema")));
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Sizes, EarlierPageSize, ::testing::Values(1024, 4096, 8192, 16384, 32768));
 
 TEST(Storage, TheLogIsCopiedBackWhenTheProgramIsIdleAndCutBack) {
     int argc = 1;
