@@ -80,6 +80,12 @@ public:
         out.sort(Qt::CaseInsensitive);
         return out;
     }
+    // The name as stored, for a name given in any case.
+    QString storedQueryName(const QString &name) const {
+        load();
+        auto it = queries_.constFind(name.toUpper());
+        return it == queries_.cend() ? name : it.value().first;
+    }
     void invalidate() { loaded_ = false; }
 
 private:
@@ -193,6 +199,7 @@ std::shared_ptr<const jetsql::Translation> Database::translate(const QString &je
 }
 
 void Database::invalidateSchema() {
+    ++schemaGeneration_;
     catalog_->invalidate();
     translator_->clearCache();
     statements_->clear();
@@ -263,10 +270,7 @@ std::unique_ptr<QueryDef> Database::QueryDefs(const QString &name) {
     if (!text)
         throw err::AppError(E::kItemNotFound, QStringLiteral("DAO.QueryDefs"),
                             QStringLiteral("Item não encontrado nesta coleção."));
-    QString stored = name;
-    for (const QString &n : catalog_->queryNames())
-        if (n.compare(name, Qt::CaseInsensitive) == 0) stored = n;
-    return std::make_unique<QueryDef>(*this, stored, *text);
+    return std::make_unique<QueryDef>(*this, catalog_->storedQueryName(name), *text);
 }
 
 void Database::setQueryText(const QString &name, const QString &jetSql) {
