@@ -233,13 +233,15 @@ bool Ativos(dao::Database &db, const Lancamento &l) {
     return ativos;
 }
 
-// Whether any stored posting comes after this DataId (a read of the last row).
+// Whether any stored posting comes after this DataId: the rows the balance
+// move would change, found by the move's own condition (one index seek).
 bool HaPosteriores(dao::Database &db, const QString &dataId) {
-    auto q = consulta(db, QStringLiteral("SELECT Max(DataId) AS Ultimo FROM Lancamentos"));
+    auto q = consulta(db, QStringLiteral("PARAMETERS [pDataId] Text ( 255 );SELECT TOP 1 DataId FROM Lancamentos WHERE DataId > [pDataId]"));
+    q->SetParameter(0, dataId);
     auto rs = q->OpenRecordset(dao::dbOpenSnapshot);
-    const value::Value ultimo = rs->Field(0);
+    const bool ha = !rs->Eof();
     db::FecharRecordset(rs);
-    return !ultimo.isNull() && ultimo.toString() > dataId;
+    return ha;
 }
 
 } // namespace
