@@ -1,6 +1,7 @@
 // The posting window: a keystroke in the account box with 5,000 accounts
-// (type-ahead over the whole list), and the window's posting routine on
-// large books.
+// (type-ahead over the whole list), measured until the window and the
+// account list have drawn it; and the window's posting routine on large
+// books.
 #include "BenchBook.h"
 #include "WidgetsMain.h"
 #include "ui/AppContext.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QListView>
 #include <benchmark/benchmark.h>
 
 #include <map>
@@ -82,11 +84,17 @@ void BM_KeystrokeInAccountBox(benchmark::State &state) {
         QKeyEvent e(QEvent::KeyPress, ch == QLatin1Char(' ') ? int(Qt::Key_Space) : int(Qt::Key_A), Qt::NoModifier,
                     QString(ch));
         QApplication::sendEvent(cb, &e);
+        // What the key queued runs, then the window and the dropped-down
+        // list draw themselves now rather than at the next idle moment.
+        QApplication::processEvents();
+        gJanela->f->repaint();
+        for (QListView *lista : cb->findChildren<QListView *>())
+            if (lista->isVisible()) lista->repaint();
         i = (i + 1) % int(digitado.size());
     }
     state.counters["accounts"] = cb->ListCount();
 }
-BENCHMARK(BM_KeystrokeInAccountBox)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeystrokeInAccountBox)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 
 using Livro = benchsupport::BenchBook;
 
@@ -104,6 +112,6 @@ void BM_PostingCommand(benchmark::State &state) {
     for (auto _ : state)
         if (postings::Lancar(*l.db, {"frmLancamentos", "cmdConfirmar_Click"}, n, 1) != postings::Desfecho::Gravado) state.SkipWithError("not written");
 }
-BENCHMARK(BM_PostingCommand)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond)->MinTime(2.0);
+BENCHMARK(BM_PostingCommand)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond)->MinTime(2.0)->Repetitions(3)->ReportAggregatesOnly(true);
 
 } // namespace

@@ -55,6 +55,6 @@ void BM_InicioAteJanelaPrincipal(benchmark::State &state) {
     }
     platform::ui::SetModalDriver(anterior);
 }
-BENCHMARK(BM_InicioAteJanelaPrincipal)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InicioAteJanelaPrincipal)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 
 } // namespace

@@ -8,7 +8,6 @@
 #include "db/Module1.h"
 #include "db/SavedQueries.h"
 #include "db/Schema.h"
-#include "db/SqlTexto.h"
 #include "platform/app/Application.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Engine.h"
@@ -151,12 +150,16 @@ bool Main() {
             login->ShowModal();
             if (login->Cancelado)
                 Cancelar();
-            // Through the literal routine: the dialog's character filter is
-            // not what keeps the typed text from ending the literal early.
-            rs = gDB->OpenRecordset(QStringLiteral("Select Id, Tipo, Inativo From Usuarios WHERE IdLogin = ") +
-                                        SqlTexto(login->IdLogin()) + QStringLiteral(" And Senha=") +
-                                        SqlTexto(login->Senha()),
-                                    dao::dbOpenSnapshot);
+            // As parameters: the typed login and password never become part
+            // of a statement's text, which the program keeps for reuse.
+            {
+                auto q = gDB->CreateQueryDef(QString(), QStringLiteral("PARAMETERS [pLogin] Text ( 255 ), [pSenha] Text ( 255 );"
+                                                                       "Select Id, Tipo, Inativo From Usuarios WHERE "
+                                                                       "IdLogin = [pLogin] And Senha = [pSenha]"));
+                q->SetParameter(QStringLiteral("pLogin"), login->IdLogin());
+                q->SetParameter(QStringLiteral("pSenha"), login->Senha());
+                rs = q->OpenRecordset(dao::dbOpenSnapshot);
+            }
             MoverUltimoEPrimeiro(*rs);
             if (rs->RecordCount() == 0) {
                 MsgBox(QStringLiteral("Erro: informação de senha ou de usuário inválida."), platform::ui::vbOKOnly, titulo);

@@ -16,6 +16,8 @@
 #include "support/TempDir.h"
 #include "shell/MainForm.h"
 
+#include <sqlite3.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -206,6 +208,26 @@ TEST_F(StartupTest, SignInOutcomes) {
         EXPECT_EQ(fin::gDB != nullptr, c.rodando) << "the database stays open only while running";
         fin::Finalizar();
     }
+}
+
+// The program keeps statement texts for reuse: what the user types at the
+// sign-in, right or wrong, is never one of them.
+TEST_F(StartupTest, TheTypedLoginAndPasswordAreNeverPartOfAStatementText) {
+    Configurar(NovoBanco(QStringLiteral("b.mdb")));
+    Script s;
+    s.push(Entrar(QStringLiteral("INTRUSO7"), QStringLiteral("SEGREDO9"))).ok();
+    s.push(Entrar(QStringLiteral("ADMIN"), QStringLiteral("ERRADA55"))).ok();
+    s.push(Entrar(QStringLiteral("ADMIN"), QStringLiteral("TOQUE")));
+    ASSERT_TRUE(fin::Main());
+    ASSERT_EQ(fin::gIdLogin, QStringLiteral("ADMIN"));
+    int kept = 0;
+    for (sqlite3_stmt *st = sqlite3_next_stmt(fin::gDB->handle(), nullptr); st; st = sqlite3_next_stmt(fin::gDB->handle(), st)) {
+        const QString sql = QString::fromUtf8(sqlite3_sql(st));
+        ++kept;
+        for (const char *typed : {"INTRUSO7", "SEGREDO9", "ERRADA55"})
+            EXPECT_FALSE(sql.contains(QLatin1String(typed), Qt::CaseInsensitive)) << sql.toStdString();
+    }
+    EXPECT_GT(kept, 0) << "the sign-in's statement is kept for reuse";
 }
 
 TEST_F(StartupTest, FirstUseHintFollowsTheAdministrators) {

@@ -139,27 +139,65 @@ bool TravarContador(dao::Database &db, long serialLido) {
 
 namespace {
 
-// Inserts the posting only while its account (and type, when asked) is
-// active: the guard is the FROM of the INSERT ... SELECT.
-long Inserir(dao::Database &db, const Lancamento &l, long id, const QString &dataId, const SerialESaldos &s) {
-    const Currency baseConta = l.saldoContaDoZero ? Currency() : s.saldoConta;
-    QString sql = QStringLiteral("PARAMETERS [pId] Long, [pConta] Text ( 255 ), [pTipo] Text ( 255 ), [pDoc] Text ( 255 ), "
-                                 "[pValor] Currency, [pData] DateTime, [pHist] Text ( 255 ), [pDataId] Text ( 255 ), "
-                                 "[pSG] Currency, [pSC] Currency, [pSR] Currency, [pReal] Text ( 255 ), [pTransf] Byte, "
-                                 "[pUsu] Long;"
-                                 "INSERT INTO LANCAMENTOS Select [pId] As Id, ");
-    if (l.transferencia >= 0) sql += QStringLiteral("[pTransf] As Transferencia, ");
-    sql += QStringLiteral("[pConta] As CodConta, [pTipo] As CodRecDesp, [pDoc] As Documento, [pValor] As Valor, "
-                          "[pData] As Data, [pHist] As Historico,");
-    if (l.estorno) sql += QStringLiteral(" True As Estorno,");
-    sql += QStringLiteral(" [pDataId] As DataId, [pSG] As SaldoGlobal, [pSC] As SaldoConta, [pSR] As SaldoRecDesp, ");
-    if (!l.realizado.isEmpty()) sql += QStringLiteral("[pReal] As Realizado,");
-    sql += QStringLiteral("[pUsu] As IdUsuario ");
-    if (l.guarda == Guarda::ContaETipo) {
-        sql += QStringLiteral("FROM Contas As C INNER JOIN TiposMovimentacoes As T ON (C.Codigo = [pConta] AND C.Inativa = False "
+// The posting's columns and their parameters, for both forms of the insert.
+struct Colunas {
+    QStringList nomes, parametros;
+    void add(const QString &nome, const QString &parametro) {
+        nomes << nome;
+        parametros << parametro;
+    }
+};
+
+Colunas colunas(const Lancamento &l) {
+    Colunas c;
+    c.add(QStringLiteral("Id"), QStringLiteral("[pId]"));
+    if (l.transferencia >= 0) c.add(QStringLiteral("Transferencia"), QStringLiteral("[pTransf]"));
+    c.add(QStringLiteral("CodConta"), QStringLiteral("[pConta]"));
+    c.add(QStringLiteral("CodRecDesp"), QStringLiteral("[pTipo]"));
+    c.add(QStringLiteral("Documento"), QStringLiteral("[pDoc]"));
+    c.add(QStringLiteral("Valor"), QStringLiteral("[pValor]"));
+    c.add(QStringLiteral("Data"), QStringLiteral("[pData]"));
+    c.add(QStringLiteral("Historico"), QStringLiteral("[pHist]"));
+    if (l.estorno) c.add(QStringLiteral("Estorno"), QStringLiteral("True"));
+    c.add(QStringLiteral("DataId"), QStringLiteral("[pDataId]"));
+    c.add(QStringLiteral("SaldoGlobal"), QStringLiteral("[pSG]"));
+    c.add(QStringLiteral("SaldoConta"), QStringLiteral("[pSC]"));
+    c.add(QStringLiteral("SaldoRecDesp"), QStringLiteral("[pSR]"));
+    if (!l.realizado.isEmpty()) c.add(QStringLiteral("Realizado"), QStringLiteral("[pReal]"));
+    c.add(QStringLiteral("IdUsuario"), QStringLiteral("[pUsu]"));
+    return c;
+}
+
+// The rows that say the posting's account (and type, when asked) is active.
+QString guarda(const Lancamento &l) {
+    if (l.guarda == Guarda::ContaETipo)
+        return QStringLiteral("FROM Contas As C INNER JOIN TiposMovimentacoes As T ON (C.Codigo = [pConta] AND C.Inativa = False "
                               "AND T.Codigo = [pTipo] AND T.Inativo = False)");
+    return QStringLiteral("FROM CONTAS WHERE Codigo = [pConta] AND Inativa = False");
+}
+
+const QString kParametrosDoLancamento =
+    QStringLiteral("PARAMETERS [pId] Long, [pConta] Text ( 255 ), [pTipo] Text ( 255 ), [pDoc] Text ( 255 ), "
+                   "[pValor] Currency, [pData] DateTime, [pHist] Text ( 255 ), [pDataId] Text ( 255 ), "
+                   "[pSG] Currency, [pSC] Currency, [pSR] Currency, [pReal] Text ( 255 ), [pTransf] Byte, "
+                   "[pUsu] Long;");
+
+// Inserts the posting. Guarded (`guardado`), only while its account (and
+// type, when asked) is active: the guard is the FROM of an INSERT ... SELECT.
+// Unguarded, a one-row INSERT ... VALUES, for a caller that has just read
+// the guard inside the same write transaction: the engine then keeps no
+// copy of the pages it changes in case the statement fails midway.
+long Inserir(dao::Database &db, const Lancamento &l, long id, const QString &dataId, const SerialESaldos &s, bool guardado) {
+    const Currency baseConta = l.saldoContaDoZero ? Currency() : s.saldoConta;
+    const Colunas c = colunas(l);
+    QString sql = kParametrosDoLancamento;
+    if (guardado) {
+        QStringList selecionados;
+        for (int i = 0; i < c.nomes.size(); ++i) selecionados << c.parametros[i] + QStringLiteral(" As ") + c.nomes[i];
+        sql += QStringLiteral("INSERT INTO LANCAMENTOS Select ") + selecionados.join(QStringLiteral(", ")) + QLatin1Char(' ') + guarda(l);
     } else {
-        sql += QStringLiteral("FROM CONTAS WHERE Codigo = [pConta] AND Inativa = False");
+        sql += QStringLiteral("INSERT INTO LANCAMENTOS (") + c.nomes.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
+               c.parametros.join(QStringLiteral(", ")) + QLatin1Char(')');
     }
     auto q = consulta(db, sql);
     q->SetParameter(QStringLiteral("pId"), value::Value(qlonglong(id)));
@@ -178,6 +216,28 @@ long Inserir(dao::Database &db, const Lancamento &l, long id, const QString &dat
     q->SetParameter(QStringLiteral("pUsu"), value::Value(qlonglong(l.idUsuario)));
     q->Execute(dao::dbFailOnError);
     return q->RecordsAffected();
+}
+
+// Reads the insert's guard: the posting's account (and type) are active.
+bool Ativos(dao::Database &db, const Lancamento &l) {
+    auto q = consulta(db, QStringLiteral("PARAMETERS [pConta] Text ( 255 ), [pTipo] Text ( 255 );SELECT Count(*) ") + guarda(l));
+    q->SetParameter(QStringLiteral("pConta"), l.codConta);
+    if (l.guarda == Guarda::ContaETipo) q->SetParameter(QStringLiteral("pTipo"), l.codRecDesp);
+    auto rs = q->OpenRecordset(dao::dbOpenSnapshot);
+    const bool ativos = rs->Field(0).toInt() > 0;
+    db::FecharRecordset(rs);
+    return ativos;
+}
+
+// Whether any stored posting comes after this DataId: the rows the balance
+// move would change, found by the move's own condition (one index seek).
+bool HaPosteriores(dao::Database &db, const QString &dataId) {
+    auto q = consulta(db, QStringLiteral("PARAMETERS [pDataId] Text ( 255 );SELECT TOP 1 DataId FROM Lancamentos WHERE DataId > [pDataId]"));
+    q->SetParameter(0, dataId);
+    auto rs = q->OpenRecordset(dao::dbOpenSnapshot);
+    const bool ha = !rs->Eof();
+    db::FecharRecordset(rs);
+    return ha;
 }
 
 } // namespace
@@ -293,6 +353,34 @@ Baixa MudarRealizado(dao::Database &db, long id, long idOutraPerna, const QStrin
     return Baixa::Mudada;
 }
 
+namespace {
+
+// A posting with later postings whose balances it moves, or a caller's step
+// to run before the insert: everything it writes, the caller's step
+// included, is undone when a part fails (Invalido: a later balance would
+// leave the range of money).
+Resultado GravarComDesfazer(dao::Database &db, const Lancamento &l, long id, const QString &dataId,
+                            const SerialESaldos &s, const std::function<bool()> &antesDeInserir) {
+    // Its own level: a later balance the move would take past the range of
+    // money undoes the counter, the caller's step and the insert too.
+    db::CDaoTrans parte(db.workspace());
+    parte.BegTrans();
+    if (!TravarContador(db, s.serial)) return Resultado::Bloqueio;
+    if (antesDeInserir && !antesDeInserir()) return Resultado::Impedido;
+    if (Inserir(db, l, id, dataId, s, true) < 1) return Resultado::Recusado;
+    try {
+        MoverSaldosPosteriores(db, l.codConta, l.codRecDesp, l.saldoTipo, l.valor, dataId);
+    } catch (const err::AppError &e) {
+        if (!foraDoLimite(e)) throw;
+        parte.RollBack();
+        return Resultado::Invalido;
+    }
+    parte.ComTrans();
+    return Resultado::Gravado;
+}
+
+} // namespace
+
 Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *gravado,
                            const std::function<bool()> &antesDeInserir) {
     // The read below must see the state the commit will leave: only inside
@@ -312,21 +400,19 @@ Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *grav
     if (!conta || !tipo || !global) return invalido(kMsgForaDoLimite);
     const long id = s.serial + 1;
     const QString dataId = MontarDataId(l.data, id);
-    // Its own level: a later balance the move would take past the range of
-    // money undoes the counter, the caller's step and the insert too.
-    db::CDaoTrans parte(db.workspace());
-    parte.BegTrans();
-    if (!TravarContador(db, s.serial)) return Resultado::Bloqueio;
-    if (antesDeInserir && !antesDeInserir()) return Resultado::Impedido;
-    if (Inserir(db, l, id, dataId, s) < 1) return Resultado::Recusado;
-    try {
-        MoverSaldosPosteriores(db, l.codConta, l.codRecDesp, l.saldoTipo, l.valor, dataId);
-    } catch (const err::AppError &e) {
-        if (!foraDoLimite(e)) throw;
-        parte.RollBack();
-        return invalido(kMsgForaDoLimite);
+    if (!antesDeInserir && !HaPosteriores(db, dataId)) {
+        // The latest posting of the book (the usual one, dated today): no
+        // later balance moves, so nothing can fail once the insert is
+        // written, and no level of its own is needed to undo a part of it;
+        // the guard is read first so that a refusal writes nothing. An
+        // engine failure undoes the caller's whole transaction, as always.
+        if (!Ativos(db, l)) return Resultado::Recusado;
+        if (!TravarContador(db, s.serial)) return Resultado::Bloqueio;
+        Inserir(db, l, id, dataId, s, false); // one row, or it throws
+    } else {
+        const Resultado r = GravarComDesfazer(db, l, id, dataId, s, antesDeInserir);
+        if (r != Resultado::Gravado) return r == Resultado::Invalido ? invalido(kMsgForaDoLimite) : r;
     }
-    parte.ComTrans();
     if (gravado) {
         gravado->id = id;
         gravado->dataId = dataId;

@@ -45,6 +45,7 @@ std::shared_ptr<const jetsql::Translation> Database::translate(const QString &je
 }
 
 void Database::invalidateSchema() {
+    ++schemaGeneration_;
     catalog_->invalidate();
     translator_->clearCache();
     statements_->clear();

@@ -81,6 +81,9 @@ public:
     // Internal: used by query definitions and recordsets.
     std::shared_ptr<const jetsql::Translation> translate(const QString &jetSql);
     const std::shared_ptr<StatementCache> &statements() const { return statements_; }
+    // Changes whenever the tables or saved queries change: a translation kept
+    // from before is made again.
+    quint64 schemaGeneration() const { return schemaGeneration_; }
     void setQueryText(const QString &name, const QString &jetSql);
     std::optional<QString> queryText(const QString &name) const;
 
@@ -99,6 +102,7 @@ private:
     std::unique_ptr<jetsql::Translator> translator_;
     std::shared_ptr<StatementCache> statements_;
     int walPages_ = 0;
+    quint64 schemaGeneration_ = 0;
     bool idleCheckpointDue_ = false;
     std::shared_ptr<int> idleToken_ = std::make_shared<int>(); // a pending idle copy runs only while it lives
 };

@@ -52,6 +52,12 @@ public:
         out.sort(Qt::CaseInsensitive);
         return out;
     }
+    // The name as stored, for a name given in any case.
+    QString storedQueryName(const QString &name) const {
+        load();
+        auto it = queries_.constFind(name.toUpper());
+        return it == queries_.cend() ? name : it.value().first;
+    }
     void invalidate() { loaded_ = false; }
 
 private:

@@ -31,10 +31,7 @@ std::unique_ptr<QueryDef> Database::QueryDefs(const QString &name) {
     if (!text)
         throw err::AppError(E::kItemNotFound, QStringLiteral("DAO.QueryDefs"),
                             QStringLiteral("Item não encontrado nesta coleção."));
-    QString stored = name;
-    for (const QString &n : catalog_->queryNames())
-        if (n.compare(name, Qt::CaseInsensitive) == 0) stored = n;
-    return std::make_unique<QueryDef>(*this, stored, *text);
+    return std::make_unique<QueryDef>(*this, catalog_->storedQueryName(name), *text);
 }
 
 void Database::setQueryText(const QString &name, const QString &jetSql) {

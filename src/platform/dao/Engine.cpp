@@ -164,7 +164,10 @@ sqlite3 *openHandle(const QString &path, bool create, bool readOnly) {
     sqlite3 *db = nullptr;
     int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     if (create) flags |= SQLITE_OPEN_CREATE;
-    flags |= SQLITE_OPEN_FULLMUTEX;
+    // The program uses each connection from its one thread only (copies of
+    // the program share a file through the engine's file locks, which no
+    // mode changes): no mutex around every call.
+    flags |= SQLITE_OPEN_NOMUTEX;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close_v2(db);

@@ -89,17 +89,13 @@ Value read(sqlite3_stmt *stmt, int col, DataType type) {
 namespace {
 
 void bindAll(sqlite3_stmt *stmt, const jetsql::Translation &t, const ParamValues &params) {
-    for (int i = 0; i < int(t.bindOrder.size()); ++i) {
-        const QString key = t.bindOrder[std::size_t(i)].toUpper();
-        auto it = params.find(key);
+    for (std::size_t i = 0; i < t.bindKeys.size(); ++i) {
+        auto it = params.find(t.bindKeys[i]);
         if (it == params.end()) {
             throw err::AppError(err::db::kTooFewParameters, QStringLiteral("DAO.Database"),
                                 QStringLiteral("Parâmetros insuficientes. Eram esperados %1.").arg(t.bindOrder.size()));
         }
-        DataType ty = DataType::Null;
-        for (const auto &p : t.parameters)
-            if (p.name.compare(key, Qt::CaseInsensitive) == 0) ty = p.declared ? p.type : p.bindAs;
-        bind(stmt, i + 1, it->second, ty);
+        bind(stmt, int(i) + 1, it->second, t.bindTypes[i]);
     }
 }
 

@@ -17,32 +17,48 @@ void QueryDef::SetSQL(const QString &jetSql) {
     // so the text is checked when it runs.
     if (!name_.isEmpty()) db_->setQueryText(name_, jetSql);
     sql_ = jetSql;
+    translation_.reset();
     values_.clear();
 }
 
-int QueryDef::ParameterCount() { return int(db_->translate(sql_)->parameters.size()); }
+const jetsql::Translation &QueryDef::translation() {
+    // A closed database still answers as it always has (through translate).
+    if (!translation_ || !db_->isOpen() || schemaGeneration_ != db_->schemaGeneration()) {
+        translation_ = db_->translate(sql_);
+        schemaGeneration_ = db_->schemaGeneration();
+    }
+    return *translation_;
+}
+
+const jetsql::Parameter *QueryDef::parameter(const QString &name) {
+    const QString wanted = name.trimmed();
+    for (const auto &p : translation().parameters)
+        if (p.name.compare(wanted, Qt::CaseInsensitive) == 0) return &p;
+    return nullptr;
+}
+
+int QueryDef::ParameterCount() { return int(translation().parameters.size()); }
 
 QString QueryDef::ParameterName(int i) {
-    auto t = db_->translate(sql_);
-    if (i < 0 || i >= int(t->parameters.size()))
+    const auto &t = translation();
+    if (i < 0 || i >= int(t.parameters.size()))
         throw err::AppError(E::kItemNotFound, QStringLiteral("DAO.Parameters"), QStringLiteral("Item não encontrado nesta coleção."));
-    return t->parameters[std::size_t(i)].name;
+    return t.parameters[std::size_t(i)].name;
 }
 
 void QueryDef::SetParameter(int position, const Value &v) { values_[ParameterName(position).toUpper()] = v; }
 
 void QueryDef::SetParameter(const QString &name, const Value &v) {
-    auto t = db_->translate(sql_);
-    for (const auto &p : t->parameters)
-        if (p.name.compare(name.trimmed(), Qt::CaseInsensitive) == 0) {
-            values_[p.name.toUpper()] = v;
-            return;
-        }
+    if (const jetsql::Parameter *p = parameter(name)) {
+        values_[p->name.toUpper()] = v;
+        return;
+    }
     throw err::AppError(E::kItemNotFound, QStringLiteral("DAO.Parameters"), QStringLiteral("Item não encontrado nesta coleção."));
 }
 
 std::unique_ptr<Recordset> QueryDef::OpenRecordset(int type) {
-    auto t = db_->translate(sql_);
+    translation();
+    auto t = translation_;
     if (t->kind != jetsql::StatementKind::Select)
         throw err::AppError(E::kInvalidOperation, QStringLiteral("DAO.QueryDef"),
                             QStringLiteral("Operação inválida: a consulta não retorna registros."));
@@ -58,7 +74,7 @@ std::unique_ptr<Recordset> QueryDef::OpenRecordset(int type) {
 }
 
 void QueryDef::Execute(long /*options*/) {
-    auto t = db_->translate(sql_);
+    const jetsql::Translation *t = &translation();
     if (t->kind == jetsql::StatementKind::Select)
         throw err::AppError(E::kInvalidOperation, QStringLiteral("DAO.QueryDef"),
                             QStringLiteral("Não é possível executar uma consulta seleção."));

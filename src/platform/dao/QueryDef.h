@@ -1,6 +1,7 @@
 #pragma once
 // A saved query of the database, or a temporary one: its parameters are set
 // by position (declaration order) or by name (without regard to case).
+#include "platform/jetsql/Translator.h"
 #include "platform/value/Value.h"
 
 #include <QString>
@@ -30,9 +31,17 @@ public:
     long RecordsAffected() const { return recordsAffected_; }
 
 private:
+    // The translation of the text, kept while the schema it was made against
+    // stands: setting a parameter or running the query again does not look
+    // the whole text up once more.
+    const jetsql::Translation &translation();
+    const jetsql::Parameter *parameter(const QString &name);
+
     Database *db_;
     QString name_;
     QString sql_;
+    std::shared_ptr<const jetsql::Translation> translation_;
+    quint64 schemaGeneration_ = 0;
     std::map<QString, value::Value> values_; // upper-case name -> value
     long recordsAffected_ = 0;
 };

@@ -27,6 +27,13 @@ Translation Emitter::run(const Statement &st) {
         if (!dup) t.parameters.push_back(p);
     }
     t.bindOrder = bindOrder_;
+    for (const QString &name : bindOrder_) {
+        t.bindKeys.push_back(name.toUpper());
+        DataType ty = DataType::Null;
+        for (const Parameter &p : t.parameters)
+            if (p.name.compare(t.bindKeys.back(), Qt::CaseInsensitive) == 0) ty = p.declared ? p.type : p.bindAs;
+        t.bindTypes.push_back(ty);
+    }
     t.checksMoney = checksMoney_;
     return t;
 }
@@ -108,14 +115,25 @@ Translator::Translator(const Catalog &catalog) : catalog_(catalog) {}
 Translator::~Translator() = default;
 
 std::shared_ptr<const Translation> Translator::translate(const QString &jetText) {
-    if (auto it = cache_.constFind(jetText); it != cache_.constEnd()) return it.value();
+    if (auto it = cache_.find(jetText); it != cache_.end()) {
+        uses_.splice(uses_.begin(), uses_, it->use);
+        return it->translation;
+    }
     const Statement st = ast::parse(jetText);
     Emitter em(catalog_, jetText);
     auto t = std::make_shared<const Translation>(em.run(st));
-    cache_.insert(jetText, t);
+    if (std::size_t(cache_.size()) >= kMaxCachedTexts) {
+        cache_.remove(uses_.back());
+        uses_.pop_back();
+    }
+    uses_.push_front(jetText);
+    cache_.insert(jetText, Entry{t, uses_.begin()});
     return t;
 }
 
-void Translator::clearCache() { cache_.clear(); }
+void Translator::clearCache() {
+    cache_.clear();
+    uses_.clear();
+}
 
 } // namespace jetsql

@@ -13,6 +13,7 @@
 
 #include <QHash>
 #include <QString>
+#include <list>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -67,12 +68,18 @@ struct Translation {
     QString sql;                         // one SQLite statement, no trailing ';'
     std::vector<Parameter> parameters;   // declared ones in declaration order, then undeclared ones
     std::vector<QString> bindOrder;      // bindOrder[i] is the parameter behind ?(i+1)
+    // For each placeholder: its parameter's name in upper case and the type
+    // its value is bound as, worked out once with the translation.
+    std::vector<QString> bindKeys;
+    std::vector<DataType> bindTypes;
     std::vector<ResultColumn> columns;   // Select only
     QString targetTable;                 // Insert, Update, Delete: the table written
     bool checksMoney = false;            // may fail midway on a money sum past the range
 };
 
-// Translates and caches per text. Throws err::AppError: 3075 (syntax, with the
+// Translates and caches per text, keeping the texts used most recently (a
+// program that writes values into its texts would otherwise keep every one
+// of them for as long as it runs). Throws err::AppError: 3075 (syntax, with the
 // position and the text near it), 3078 (unknown table or query).
 class Translator {
 public:
@@ -80,10 +87,17 @@ public:
     ~Translator();
     std::shared_ptr<const Translation> translate(const QString &jetText);
     void clearCache();
+    std::size_t cachedTexts() const { return std::size_t(cache_.size()); }
+    static constexpr std::size_t kMaxCachedTexts = 1024;
 
 private:
+    struct Entry {
+        std::shared_ptr<const Translation> translation;
+        std::list<QString>::iterator use; // its place in uses_
+    };
     const Catalog &catalog_;
-    QHash<QString, std::shared_ptr<const Translation>> cache_;
+    QHash<QString, Entry> cache_;
+    std::list<QString> uses_; // most recently used first
 };
 
 } // namespace jetsql

@@ -140,6 +140,15 @@ TEST_F(Escrita, GuardRefusesInactiveAccountOrType) {
     EXPECT_EQ(contagem(QStringLiteral("SELECT Serial FROM Serial")), 0);
     EXPECT_EQ(lancar("001", "003", reais(1), QDate(2020, 1, 1)), postings::Resultado::Gravado);
     EXPECT_EQ(contagem(QStringLiteral("SELECT Serial FROM Serial")), 1);
+    // Before the stored posting (its balances would move) and after it (the
+    // latest, written without a level of its own): refused alike, nothing written.
+    for (const QDate &d : {QDate(2019, 12, 31), QDate(2020, 2, 1)}) {
+        SCOPED_TRACE(d.toString(Qt::ISODate).toStdString());
+        EXPECT_EQ(lancar("002", "003", reais(1), d), postings::Resultado::Recusado);
+        EXPECT_EQ(lancar("001", "002", reais(1), d), postings::Resultado::Recusado);
+        EXPECT_EQ(contagem(QStringLiteral("SELECT Serial FROM Serial")), 1);
+        EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos")), 1);
+    }
 }
 
 TEST_F(Escrita, CounterLockRefusesAValueNoLongerHeld) {

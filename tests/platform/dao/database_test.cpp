@@ -279,6 +279,31 @@ TEST_F(DatabaseTest, SavedQueriesWithParametersByPositionAndName) {
     EXPECT_EQ(errorOf([&] { db->QueryDefs(QStringLiteral("ParQryPorNome")); }), E::kItemNotFound);
 }
 
+// A query definition kept and run again follows the saved queries it reads
+// and the tables as they are now, not as they were when it first ran.
+TEST_F(DatabaseTest, AKeptQueryFollowsAChangeOfTheSavedQueryItReads) {
+    insertPessoa(QStringLiteral("ANA"));
+    insertPessoa(QStringLiteral("BIA"));
+    db->CreateQueryDef(QStringLiteral("QryNomes"), QStringLiteral("SELECT Id, Nome FROM Pessoas WHERE Nome = 'ANA'"));
+    auto q = db->CreateQueryDef(QString(), QStringLiteral("PARAMETERS [pId] Long;SELECT Nome FROM QryNomes WHERE Id >= [pId]"));
+    q->SetParameter(QStringLiteral("pId"), Value(0));
+    EXPECT_EQ(q->OpenRecordset(dbOpenSnapshot)->Field(0).toString(), QStringLiteral("ANA"));
+    db->QueryDefs(QStringLiteral("QryNomes"))->SetSQL(QStringLiteral("SELECT Id, Nome FROM Pessoas WHERE Nome = 'BIA'"));
+    q->SetParameter(QStringLiteral("pId"), Value(0));
+    EXPECT_EQ(q->OpenRecordset(dbOpenSnapshot)->Field(0).toString(), QStringLiteral("BIA"));
+    db->DeleteQueryDef(QStringLiteral("QryNomes"));
+    EXPECT_EQ(errorOf([&] { q->OpenRecordset(dbOpenSnapshot); }), E::kUnknownTable);
+    db->Close();
+    EXPECT_EQ(errorOf([&] { q->SetParameter(QStringLiteral("pId"), Value(1)); }), E::kInvalidOperation);
+}
+
+// The program has one thread: its connections take no lock around each call.
+TEST_F(DatabaseTest, ConnectionsAreOpenedForOneThread) {
+    EXPECT_EQ(sqlite3_db_mutex(db->handle()), nullptr);
+    auto other = DBEngine::OpenDatabase(path, false, false, kConnect);
+    EXPECT_EQ(sqlite3_db_mutex(other->handle()), nullptr);
+}
+
 TEST_F(DatabaseTest, NestedTransactionsOnTheWorkspace) {
     Workspace &ws = db->workspace();
     ws.BeginTrans();

@@ -113,6 +113,27 @@ TEST(TranslatorCache, SameTextSameTranslation) {
     EXPECT_NE(a.get(), tr.translate(u("SELECT Id FROM Contas")).get());
 }
 
+// Texts with values written in are translated once each: the cache keeps the
+// ones used most recently, up to its bound, so a text in steady use stays
+// while a stream of one-off texts passes through.
+TEST(TranslatorCache, KeepsTheTextsUsedMostRecentlyUpToItsBound) {
+    TestCatalog catalog;
+    Translator tr(catalog);
+    const QString emUso = u("SELECT Id FROM Contas");
+    const auto kept = tr.translate(emUso);
+    const auto oneOff = [](std::size_t i) { return u("SELECT Id FROM Contas WHERE Id = %1").arg(i); };
+    const auto first = tr.translate(oneOff(0));
+    for (std::size_t i = 1; i < 3 * Translator::kMaxCachedTexts; ++i) {
+        tr.translate(oneOff(i));
+        if (i % 100 == 0) tr.translate(emUso);
+        ASSERT_LE(tr.cachedTexts(), Translator::kMaxCachedTexts);
+    }
+    EXPECT_EQ(tr.cachedTexts(), Translator::kMaxCachedTexts);
+    EXPECT_EQ(tr.translate(emUso).get(), kept.get()) << "the text in steady use was never dropped";
+    EXPECT_NE(tr.translate(oneOff(0)).get(), first.get()) << "the oldest one-off text was dropped and is translated anew";
+    EXPECT_EQ(tr.translate(oneOff(0))->sql, first->sql);
+}
+
 // The hot lookups must still use the indexes of the text columns.
 TEST(TranslatorPlans, TextKeysKeepTheirIndexes) {
     TestCatalog catalog;
