@@ -1,4 +1,5 @@
 // The printed statement and search on the recording printer.
+#include <QRegularExpression>
 #include "RetPesqFixture.h"
 
 #include "platform/print/RecordingPrinter.h"
@@ -185,8 +186,12 @@ TEST_F(Impressao, LinhaQueNaoCabeVaiInteiraParaAProximaPagina) {
     impressora.clear();
     imprimir(f);
     ASSERT_EQ(impressora.ops().size(), antes.size());
+    // The header's clock may have passed a second between the two prints.
+    static const QRegularExpression hora(QStringLiteral("\\d{1,2}:\\d{2}(:\\d{2})?"));
     for (std::size_t i = 0; i < antes.size(); ++i) {
-        EXPECT_EQ(impressora.ops()[i].text, antes[i].text);
+        if (!antes[i].text.contains(hora)) {
+            EXPECT_EQ(impressora.ops()[i].text, antes[i].text);
+        }
         EXPECT_EQ(impressora.ops()[i].page, antes[i].page);
     }
 }
