@@ -8,7 +8,7 @@
 #include "platform/err/AppError.h"
 #include "ui/AppContext.h"
 #include "ui/CHourGlass.h"
-#include "ui/Errors.h"
+#include "ui/ErrorTrap.h"
 #include "ui/MsgBox.h"
 
 #include <atomic>
