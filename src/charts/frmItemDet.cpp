@@ -1,6 +1,7 @@
 #include "charts/frmItemDet.h"
 
 #include "ui/AppContext.h"
+#include "ui/CHourGlass.h"
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
 #include "db/CDaoTrans.h"
@@ -235,7 +236,15 @@ void frmContaDet::AjustaSaldo() {
     const auto valor = value::Currency::parseBr(txtSaldoInicial->ValueText());
     if (!data || !valor) throw err::AppError(13, QStringLiteral("em frmContaDet_AjustaSaldo, linha: 1"),
                                              QStringLiteral("Tipo incompatível"));
-    postings::LancarSaldoInicial(*fin::gDB, Codigo, *valor, *data, fin::gIdUsuario);
+    fin::CHourGlass hg;
+    hg.Show(true);
+    QString recusa;
+    postings::LancarSaldoInicial(*fin::gDB, Codigo, *valor, *data, fin::gIdUsuario, recusa);
+    if (!recusa.isEmpty()) {
+        hg.Show(false);
+        fin::MsgBox(recusa);
+        throw err::AppError(err::kErrCancel, QString(), QString());
+    }
 }
 
 } // namespace charts

@@ -4,7 +4,7 @@
 // accounts and, when adding, an optional opening balance with its date,
 // written in the same transaction as the new account. The opener sets the
 // public values, shows the dialog modally and reads them back afterwards.
-#include "core/arvores/Arvores.h"
+#include "charts/PlanoNaJanela.h"
 #include "platform/ui/Form.h"
 
 #include <QString>

@@ -6,7 +6,7 @@
 // window's context menu (mnuPopNovo, mnuPopAlterar, mnuPopDesativar,
 // mnuPopExcluir, callable by name). After every change the window updates its
 // own tree in place and broadcasts the chart's hint to the other windows.
-#include "core/arvores/Arvores.h"
+#include "charts/PlanoNaJanela.h"
 #include "platform/ui/Form.h"
 #include "platform/widgets/TreeView.h"
 

@@ -9,6 +9,7 @@
 #include "ui/MsgBox.h"
 #include "core/escrita/Escrita.h"
 #include "core/escrita/HistoricoDeEstorno.h"
+#include "ui/PerguntarAte.h"
 #include "core/escrita/Operacoes.h"
 #include "core/escrita/Permissoes.h"
 #include "platform/app/Application.h"
@@ -48,7 +49,8 @@ void frmPendencias::cmdEstornar_Click() {
             fin::MsgBox(postings::kMsgSemPermissaoGravacao);
             return;
         }
-        const std::optional<QString> historico = postings::PedirHistoricoDeEstorno();
+        const std::optional<QString> historico = fin::PerguntarAte(
+            postings::kPromptHistoricoEstorno, [](const QString &r) { return postings::AvaliarHistoricoDeEstorno(r); });
         if (!historico) return;
         const int linha = Fgrid->RowSel();
         fin::CHourGlass hg;
@@ -99,7 +101,8 @@ void frmPendencias::EstornoDeTransferencia(postings::CRowData &registro) {
             informar(*recusa);
             cancelar();
         }
-        const std::optional<QString> historico = postings::PedirHistoricoDeEstorno();
+        const std::optional<QString> historico = fin::PerguntarAte(
+            postings::kPromptHistoricoEstorno, [](const QString &r) { return postings::AvaliarHistoricoDeEstorno(r); });
         if (!historico) return;
         fin::CHourGlass hg;
         hg.Show(true);

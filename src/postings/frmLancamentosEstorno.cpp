@@ -10,9 +10,10 @@
 #include "platform/widgets/FlexGrid.h"
 #include "platform/ui/Input.h"
 #include "platform/ui/Messages.h"
-#include "core/escrita/Campos.h"
+#include "ui/Campos.h"
 #include "core/escrita/Escrita.h"
 #include "core/escrita/HistoricoDeEstorno.h"
+#include "ui/PerguntarAte.h"
 #include "core/escrita/Operacoes.h"
 #include "ui/CHourGlass.h"
 
@@ -47,7 +48,8 @@ void frmLancamentos::cmdEstornar_Click() {
             EstornoDeTransferencia(reg.Serial, long(reg.Transferencia), reg);
             return;
         }
-        const std::optional<QString> historico = PedirHistoricoDeEstorno();
+        const std::optional<QString> historico = fin::PerguntarAte(
+            kPromptHistoricoEstorno, [](const QString &r) { return AvaliarHistoricoDeEstorno(r); });
         if (!historico) return;
         const QString &hist = *historico;
         fin::CHourGlass hg;
@@ -100,7 +102,8 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
                 cancelar();
             }
         }
-        const std::optional<QString> historico = PedirHistoricoDeEstorno();
+        const std::optional<QString> historico = fin::PerguntarAte(
+            kPromptHistoricoEstorno, [](const QString &r) { return AvaliarHistoricoDeEstorno(r); });
         if (!historico) return;
         const QString &hist = *historico;
         fin::CHourGlass hg;

@@ -5,7 +5,7 @@
 #include "ui/AppContext.h"
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
-#include "core/arvores/Arvores.h"
+#include "ui/CarregarArvores.h"
 #include "db/Module1.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"

@@ -6,7 +6,7 @@
 #include "ui/MsgBox.h"
 #include "platform/dao/Database.h"
 #include "platform/widgets/EditCombo.h"
-#include "core/escrita/Campos.h"
+#include "ui/Campos.h"
 #include "core/escrita/Escrita.h"
 #include "core/escrita/Operacoes.h"
 #include "postings/frmTrans.h"

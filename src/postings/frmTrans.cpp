@@ -12,7 +12,7 @@
 #include "platform/widgets/ActiveText.h"
 #include "platform/widgets/EditCombo.h"
 #include "platform/widgets/UpperLineEdit.h"
-#include "core/escrita/Campos.h"
+#include "ui/Campos.h"
 #include "core/escrita/Operacoes.h"
 
 #include <QKeyEvent>

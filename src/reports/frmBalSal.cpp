@@ -2,7 +2,7 @@
 
 #include "core/consultas/ModosDeRelatorio.h"
 #include "db/Schema.h"
-#include "core/arvores/IconesDasArvores.h"
+#include "ui/IconesDasArvores.h"
 #include "core/consultas/CalculoBalanco.h"
 #include "core/consultas/ConsultasBalanco.h"
 #include "db/Module1.h"

@@ -1,8 +1,8 @@
 #include "reports/frmExtra.h"
 
 #include "core/consultas/ModosDeRelatorio.h"
-#include "core/arvores/IconesDasArvores.h"
-#include "core/escrita/Campos.h"
+#include "ui/IconesDasArvores.h"
+#include "ui/Campos.h"
 #include "core/consultas/Selecao.h"
 #include "core/permissoes/CPermissao.h"
 #include "ui/AppContext.h"

@@ -4,6 +4,7 @@
 #include "core/escrita/Escrita.h"
 #include "db/Schema.h"
 #include "core/escrita/HistoricoDeEstorno.h"
+#include "ui/PerguntarAte.h"
 #include "core/escrita/Operacoes.h"
 #include "core/escrita/Permissoes.h"
 #include "platform/dao/Recordset.h"
@@ -258,7 +259,8 @@ void frmRetPesq::cmdEstornar_Click() {
         pedido.prompt = QStringLiteral("Entre com o histórico para o estorno (máx 50 caracteres):");
         pedido.longoPedeDeNovo = false;
         pedido.soBrancosVale = true;
-        const std::optional<QString> historico = PedirHistoricoDeEstorno(pedido);
+        const std::optional<QString> historico = fin::PerguntarAte(
+            pedido.prompt, [&](const QString &r) { return AvaliarHistoricoDeEstorno(r, pedido); });
         if (!historico) return;
         fin::CHourGlass hg;
         hg.Show(true);
@@ -295,7 +297,8 @@ void frmRetPesq::EstornoDeTransferencia() {
         pernasVerificadas(id, OperacaoEmTransferencia::Estorno);
         PedidoDeHistorico pedido;
         pedido.longoPedeDeNovo = false;
-        const std::optional<QString> historico = PedirHistoricoDeEstorno(pedido);
+        const std::optional<QString> historico = fin::PerguntarAte(
+            pedido.prompt, [&](const QString &r) { return AvaliarHistoricoDeEstorno(r, pedido); });
         if (!historico) return;
         fin::CHourGlass hg;
         hg.Show(true);

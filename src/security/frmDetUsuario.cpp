@@ -218,8 +218,13 @@ void frmDetUsuario::abrirEditor(bool recDesp) {
     f->setIdUsuario(IdUsuario);
     std::shared_ptr<CPermissao> &arvore = recDesp ? movimentacoes_ : contas_;
     if (!arvore) {
-        if (recDesp) CarregarPermissoesEmMovimentacoes(mode_, IdUsuario, arvore);
-        else CarregarPermissoesEmContas(mode_, IdUsuario, arvore);
+        if (recDesp) {
+            CarregarPermissoesEmMovimentacoes(mode_, IdUsuario, arvore);
+        } else {
+            fin::CHourGlass hg;
+            hg.Show(true);
+            CarregarPermissoesEmContas(mode_, IdUsuario, arvore);
+        }
     }
     f->setRaiz(arvore);
     f->setMode(mode_);

@@ -1,6 +1,6 @@
 #include "security/frmPermissoes.h"
 
-#include "core/arvores/IconesDasArvores.h"
+#include "ui/IconesDasArvores.h"
 #include "core/permissoes/ArvoreDePermissoes.h"
 #include "ui/AppContext.h"
 #include "ui/Errors.h"

@@ -1,6 +1,7 @@
 #pragma once
 // The application context: what every window and routine shares for the
-// whole run. Filled by the start-up, never reset.
+// whole run. Filled by the start-up, never reset. Data only: the header
+// belongs to fin_ui_base, which the routines below the windows link.
 #include <QPointer>
 #include <QString>
 
@@ -36,7 +37,8 @@ inline QString gErrLocal;
 // The one main window.
 inline QPointer<platform::ui::Form> MainForm;
 
-// Registers the three window messages, in this order, into the context.
+// Registers the three window messages, in this order, into the context
+// (defined in fin_ui: it registers through the window layer).
 void RegistrarMensagens();
 
 } // namespace fin

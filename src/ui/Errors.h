@@ -6,32 +6,15 @@
 //   catch (...) { FIN_TRAP_REPORT("frmContas", "cmdImprimir_Click"); }   // handlers
 //   catch (...) { FIN_TRAP_RERAISE("Module1", "QuebraLinha"); }          // routines
 //
-// The trap keeps the error's number and description and the location
-// "em Objeto_Procedimento, linha: N"; an error whose source already starts
-// with "em " keeps it, so a re-raised error carries its innermost location.
-#include "platform/err/AppError.h"
-
-#include <QString>
+// The trap itself (ui/ErrorTrap.h) shows nothing and is shared with the
+// routines below the windows; the report shows the message box.
+#include "ui/ErrorTrap.h"
 
 namespace fin {
-
-// Location text of a procedure.
-QString Local(const char *objeto, const char *procedimento, int linha);
-
-// Stores the error being handled (call inside a catch block) into gErrNumero,
-// gErrDescricao and gErrLocal. Any exception is taken: an AppError as it is,
-// another std::exception as a generic failure with its text.
-void Trap(const char *objeto, const char *procedimento, int linha);
-
-// Raises the stored error again: number gErrNumero, source gErrLocal,
-// description gErrDescricao.
-[[noreturn]] void Reraise();
 
 // The central error report; reads the three error fields.
 void TrataErros();
 
 } // namespace fin
 
-#define FIN_TRAP(obj, proc) ::fin::Trap(obj, proc, __LINE__)
 #define FIN_TRAP_REPORT(obj, proc) (::fin::Trap(obj, proc, __LINE__), ::fin::TrataErros())
-#define FIN_TRAP_RERAISE(obj, proc) (::fin::Trap(obj, proc, __LINE__), ::fin::Reraise())

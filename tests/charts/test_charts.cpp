@@ -1,7 +1,7 @@
 // The charts: code generation, lazy trees, the deletion rule, the editor
 // windows' commands, the item dialogs and the printed chart.
 #include "ui/AppContext.h"
-#include "core/arvores/Arvores.h"
+#include "charts/PlanoNaJanela.h"
 #include "charts/frmItemDet.h"
 #include "charts/frmPlano.h"
 #include "db/CDaoTrans.h"
@@ -74,7 +74,9 @@ protected:
     void inicial(const QString &c, double v, QDate d) {
         db::CDaoTrans trans;
         trans.BegTrans();
-        postings::LancarSaldoInicial(*db, c, Currency::fromUnits(std::llround(v * 10000)), d, 1);
+        QString recusa;
+        postings::LancarSaldoInicial(*db, c, Currency::fromUnits(std::llround(v * 10000)), d, 1, recusa);
+        EXPECT_EQ(recusa, QString());
         trans.ComTrans();
     }
     qint64 contagem(const QString &sql) { return db->OpenRecordset(sql, dao::dbOpenSnapshot)->Field(0).toInt(); }

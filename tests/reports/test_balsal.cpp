@@ -1,6 +1,7 @@
 // The balance window: lines and tree from result rows, refresh rules, right
 // clicks and cross balances, the total line, and the printed report.
 #include "core/consultas/LivroDeBalancos.h"
+#include "platform/ui/GuiTest.h"
 
 #include "core/consultas/CalculoBalanco.h"
 #include "platform/err/AppError.h"
@@ -116,6 +117,7 @@ void clicarDireito(widgets::TreeView &tv, const QPoint &p) {
 class JanelaNoLivro : public LivroDeBalancos {
 protected:
     void SetUp() override {
+        testsupport::qtApp(); // the window application before the book's
         LivroDeBalancos::SetUp();
         fin::gTemDados = fin::kTemContas | fin::kTemRecDesp;
         platform::ui::Forms::setMdiArea(&area);

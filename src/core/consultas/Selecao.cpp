@@ -1,7 +1,7 @@
 #include "core/consultas/Selecao.h"
 
 #include "db/SqlTexto.h"
-#include "platform/widgets/ActiveText.h"
+#include "platform/value/JetDate.h"
 
 namespace reports {
 
@@ -25,7 +25,7 @@ QString FiltroDeHistorico(const QString &historico, const QString &campo) {
 DataDigitada LerDataDigitada(const QString &texto) {
     DataDigitada d;
     if (!(texto.size() == 8 || texto.size() >= 10)) return d;
-    const auto data = widgets::DateBox::Parse(texto);
+    const auto data = value::parseBrTyped(texto);
     d.estado = data ? EstadoDaData::Valida : EstadoDaData::Invalida;
     if (data) d.data = *data;
     return d;

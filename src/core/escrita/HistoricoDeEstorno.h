@@ -1,8 +1,9 @@
 #pragma once
-// The history of a reversal, asked of the user the same way by every window
-// that reverses postings.
+// The history of a reversal, judged the same way for every window that
+// reverses postings; the window asks (fin::PerguntarAte) and shows the texts.
+#include "ui/Avaliacao.h"
+
 #include <QString>
-#include <optional>
 
 namespace postings {
 
@@ -23,10 +24,11 @@ struct PedidoDeHistorico {
     bool soBrancosVale = false;  // true: only an empty answer is refused
 };
 
-// Asks in an input box until the answer, in upper case, holds no quote
-// character and fits the history column; an answer of blanks only (or a
-// cancelled box) shows kMsgHistoricoEstornoVazio and gives nothing. The
-// history keeps its blanks.
-std::optional<QString> PedirHistoricoDeEstorno(const PedidoDeHistorico &pedido = {});
+// The verdict on one answer: taken in upper case, it may hold no quote
+// character and must fit the history column (a longer one is asked for again,
+// or refused with kMsgHistoricoComMaisDe50 when the window asks only once); an
+// answer of blanks only (or a cancelled box) is refused with
+// kMsgHistoricoEstornoVazio. The history keeps its blanks.
+fin::Avaliacao AvaliarHistoricoDeEstorno(const QString &resposta, const PedidoDeHistorico &pedido = {});
 
 } // namespace postings

@@ -1,6 +1,6 @@
 #include "core/escrita/Operacoes.h"
 
-#include "ui/Errors.h"
+#include "ui/ErrorTrap.h"
 #include "db/CDaoTrans.h"
 #include "db/Module1.h"
 #include "platform/dao/Database.h"

@@ -1,13 +1,11 @@
 #include "core/escrita/SaldoInicial.h"
 
-#include "ui/Errors.h"
-#include "ui/MsgBox.h"
+#include "ui/ErrorTrap.h"
 #include "db/Module1.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"
 #include "core/escrita/Escrita.h"
 #include "db/SqlTexto.h"
-#include "ui/CHourGlass.h"
 
 
 namespace postings {
@@ -15,10 +13,9 @@ namespace postings {
 using value::Currency;
 
 long LancarSaldoInicial(dao::Database &db, const QString &codConta, Currency valor, const QDate &data,
-                        long idUsuario) {
+                        long idUsuario, QString &recusa) {
     try {
-        fin::CHourGlass hg;
-        hg.Show(true);
+        recusa.clear();
         Lancamento l;
         l.codConta = codConta;
         l.codRecDesp = kTipoAjusteDeSaldo;
@@ -36,13 +33,11 @@ long LancarSaldoInicial(dao::Database &db, const QString &codConta, Currency val
         case Resultado::Gravado:
             return g.id;
         case Resultado::Bloqueio:
-            hg.Show(false);
-            fin::MsgBox(kMsgBloqueio);
-            throw err::AppError(err::kErrCancel, QString(), QString());
+            recusa = kMsgBloqueio;
+            return 0;
         default:
-            hg.Show(false);
-            fin::MsgBox(kMsgSaldoInicialRecusado);
-            throw err::AppError(err::kErrCancel, QString(), QString());
+            recusa = kMsgSaldoInicialRecusado;
+            return 0;
         }
     } catch (...) {
         FIN_TRAP_RERAISE("frmContaDet", "AjustaSaldo");

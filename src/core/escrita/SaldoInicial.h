@@ -19,11 +19,13 @@ inline const QString kHistoricoSaldoInicial = QStringLiteral("SALDO INICIAL");
 inline const QString kMsgSaldoInicialRecusado = QStringLiteral(
     "Erro indeterminado: não foi possível fazer o lançamento de ajuste de saldo inicial. Inclusão cancelada.");
 
-// Writes the opening posting of the account codConta. On a changed counter
-// or an inactive account it shows its message and raises the silent cancel
-// error; other errors are raised with their location. Returns the posting's Id.
+// Writes the opening posting of the account codConta and returns its Id. On
+// a changed counter or an inactive account it writes nothing, returns 0 and
+// puts the text to show in recusa (kMsgBloqueio, kMsgSaldoInicialRecusado):
+// the window shows it and cancels the insertion. Other errors are raised
+// with their location.
 long LancarSaldoInicial(dao::Database &db, const QString &codConta, value::Currency valor, const QDate &data,
-                        long idUsuario);
+                        long idUsuario, QString &recusa);
 
 // The condition that recognises opening postings in SQL (on Lancamentos,
 // unqualified columns): type "002", history 'SALDO INICIAL', settled 'S',

@@ -3,7 +3,7 @@
 #include "platform/err/AppError.h"
 #include "platform/ui/Form.h"
 #include "platform/widgets/TreeView.h"
-#include "ui/Errors.h"
+#include "ui/ErrorTrap.h"
 
 #include <QPainter>
 #include <QPixmap>

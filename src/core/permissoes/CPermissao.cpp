@@ -7,8 +7,7 @@
 #include "platform/dao/Recordset.h"
 #include "platform/err/AppError.h"
 #include "ui/AppContext.h"
-#include "ui/CHourGlass.h"
-#include "ui/Errors.h"
+#include "ui/ErrorTrap.h"
 #include "ui/MsgBox.h"
 
 #include <atomic>
@@ -310,8 +309,6 @@ void CPermissoes::Remove(const QString &chave) {
 }
 
 void CPermissoes::Persist(std::optional<long> idUsuario) {
-    fin::CHourGlass hg;
-    hg.Show(true);
     try {
         for (const auto &item : itens_) item->Persist(idUsuario, false);
     } catch (...) {

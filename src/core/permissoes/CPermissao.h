@@ -165,7 +165,7 @@ public:
     auto begin() const { return itens_.cbegin(); }
     auto end() const { return itens_.cend(); }
 
-    // Each item in a transaction of its own, under the busy pointer.
+    // Each item in a transaction of its own (a window calling it holds the busy pointer).
     void Persist(std::optional<long> idUsuario = std::nullopt);
     CPermissao *FindUpward(const QString &codigo) override;
     bool HasAnyPermission() const;

@@ -4,8 +4,7 @@
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"
 #include "ui/AppContext.h"
-#include "ui/CHourGlass.h"
-#include "ui/Errors.h"
+#include "ui/ErrorTrap.h"
 
 namespace security {
 
@@ -64,8 +63,6 @@ void carregar(const QString &sql, const QString &campoInativo, long idUsuario, s
 
 void CarregarPermissoesEmContas(long mode, long idUsuario, std::shared_ptr<CPermissao> &arvore) {
     try {
-        fin::CHourGlass hg;
-        hg.Show(true);
         const QString sql =
             mode == kUsuarioExistente ? QStringLiteral("SELECT P.Id, C.Codigo, C.DesConta as DesObjeto, C.Inativa, C.Id As IdObjeto, 1 As "
                                        "TipoObjeto, P.Permissoes FROM  CONTAS AS C LEFT JOIN (SELECT * FROM "

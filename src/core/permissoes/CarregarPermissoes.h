@@ -12,7 +12,7 @@
 
 namespace security {
 
-// The accounts tree, under the busy pointer.
+// The accounts tree (the window holds the busy pointer meanwhile).
 void CarregarPermissoesEmContas(long mode, long idUsuario, std::shared_ptr<CPermissao> &arvore);
 // The income/expense types tree.
 void CarregarPermissoesEmMovimentacoes(long mode, long idUsuario, std::shared_ptr<CPermissao> &arvore);

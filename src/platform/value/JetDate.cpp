@@ -1,6 +1,7 @@
 #include "platform/value/JetDate.h"
 
 #include <QRegularExpression>
+#include <QStringList>
 
 namespace value {
 
@@ -80,5 +81,19 @@ std::optional<QDateTime> parseBr(const QString &text) {
 }
 
 QString toBr(const QDateTime &d) { return d.toString(QStringLiteral("dd/MM/yyyy")); }
+
+std::optional<QDate> parseBrTyped(const QString &text) {
+    const QStringList parts = text.trimmed().split(QLatin1Char('/'));
+    if (parts.size() != 3) return std::nullopt;
+    bool okD = false, okM = false, okY = false;
+    const int d = parts[0].toInt(&okD), m = parts[1].toInt(&okM);
+    int y = parts[2].toInt(&okY);
+    if (!okD || !okM || !okY) return std::nullopt;
+    if (parts[2].size() <= 2) y += y < 30 ? 2000 : 1900;
+    else if (parts[2].size() != 4) return std::nullopt;
+    const QDate date(y, m, d);
+    if (!date.isValid()) return std::nullopt;
+    return date;
+}
 
 } // namespace value

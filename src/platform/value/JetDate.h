@@ -24,5 +24,8 @@ std::optional<QDateTime> parseJetLiteral(const QString &inner);
 // Screen form "dd/mm/yyyy"; refuses impossible dates such as 31/02/2026.
 std::optional<QDateTime> parseBr(const QString &text);
 QString toBr(const QDateTime &d);
+// A date as typed in a date box: "d/m/yy" or "d/m/yyyy" (two-digit years:
+// 1930-2029), blanks around it ignored; nothing when it is not a real date.
+std::optional<QDate> parseBrTyped(const QString &text);
 
 } // namespace value

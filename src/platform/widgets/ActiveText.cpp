@@ -1,5 +1,7 @@
 #include "platform/widgets/ActiveText.h"
 
+#include "platform/value/JetDate.h"
+
 #include "platform/ui/Input.h"
 
 #include <QApplication>
@@ -61,19 +63,7 @@ QString DateBox::Text() const {
 
 void DateBox::setText(const QString &t) { QLineEdit::setText(t); }
 
-std::optional<QDate> DateBox::Parse(const QString &text) {
-    const QStringList parts = text.trimmed().split(QLatin1Char('/'));
-    if (parts.size() != 3) return std::nullopt;
-    bool okD = false, okM = false, okY = false;
-    const int d = parts[0].toInt(&okD), m = parts[1].toInt(&okM);
-    int y = parts[2].toInt(&okY);
-    if (!okD || !okM || !okY) return std::nullopt;
-    if (parts[2].size() <= 2) y += y < 30 ? 2000 : 1900;
-    else if (parts[2].size() != 4) return std::nullopt;
-    const QDate date(y, m, d);
-    if (!date.isValid()) return std::nullopt;
-    return date;
-}
+std::optional<QDate> DateBox::Parse(const QString &text) { return value::parseBrTyped(text); }
 
 // ---- AmountBox --------------------------------------------------------------
 

@@ -10,9 +10,8 @@
 #include "db/ConstruirBanco.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"
-#include "platform/ui/GuiTest.h"
 #include "support/Oracle.h"
-#include "support/LivroNovo.h"
+#include "support/LivroSemJanelas.h"
 #include "ui/AppContext.h"
 
 #include <gtest/gtest.h>
@@ -33,17 +32,17 @@ struct Lanc {
 
 inline const postings::Chamador kOnde{"frmTeste", "Livro"};
 
-class LivroDeBalancos : public testsupport::LivroNovo {
+class LivroDeBalancos : public testsupport::LivroSemJanelas {
 protected:
     void SetUp() override {
-        LivroNovo::SetUp();
+        LivroSemJanelas::SetUp();
         escrever();
         ASSERT_EQ(testsupport::CheckBookText(*db).toStdString(), "");
         lancamentos = lerLancamentos();
     }
     void TearDown() override {
         EXPECT_EQ(testsupport::CheckBookText(*db).toStdString(), "");
-        LivroNovo::TearDown();
+        LivroSemJanelas::TearDown();
     }
 
     long item(const QString &tabela, const QString &campo, const QString &codigo, const QString &des) {

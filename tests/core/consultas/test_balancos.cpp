@@ -305,7 +305,7 @@ TEST_F(LivroDeBalancos, CalculoIgualAoTexto) {
 // The same on a generated book: many accounts and types on three levels,
 // postings on random dates, every settlement code.
 TEST(CalculoBalanco, IgualAoTextoNumLivroGerado) {
-    testsupport::qtApp();
+    testsupport::coreApp();
     testsupport::TempDir dir;
     auto db = db::ConstruirBancoDeDados(dir.file(QStringLiteral("gerado.mdb")));
     testsupport::BookShape forma;

@@ -10,13 +10,12 @@
 #include "platform/dao/Recordset.h"
 #include "platform/dao/Workspace.h"
 #include "platform/err/AppError.h"
-#include "platform/ui/GuiTest.h"
 #include "core/escrita/Escrita.h"
 #include "core/escrita/Operacoes.h"
 #include "core/escrita/Permissoes.h"
 #include "support/ErrorOf.h"
 #include "support/Oracle.h"
-#include "support/LivroNovo.h"
+#include "support/LivroSemJanelas.h"
 
 #include <sqlite3.h>
 
@@ -29,16 +28,16 @@ namespace {
 Currency reais(qint64 centavos) { return Currency::fromUnits(centavos * 100); }
 const postings::Chamador kOnde{"frmTeste", "cmdBaixar_Click"};
 
-class Baixas : public testsupport::LivroNovo {
+class Baixas : public testsupport::LivroSemJanelas {
 protected:
     void SetUp() override {
-        LivroNovo::SetUp();
+        LivroSemJanelas::SetUp();
         for (const char *c : {"001", "001.001", "001.001.001", "001.002", "002"}) item("Contas", "DesConta", c);
         for (const char *t : {"003", "003.001", "003.001.001", "004"}) item("TiposMovimentacoes", "DesMovimentacao", t);
     }
     void TearDown() override {
         oraculo();
-        LivroNovo::TearDown();
+        LivroSemJanelas::TearDown();
     }
     void oraculo() { EXPECT_EQ(testsupport::CheckBookText(*db).toStdString(), ""); }
     void item(const char *tabela, const char *campo, const char *codigo) {

@@ -1,20 +1,18 @@
 // What a common user may do with postings and transfers, the legs of a
-// transfer as every user reads them, the history asked for a reversal and
+// transfer as every user reads them, the verdict on a reversal history and
 // what a reversal of a posting without a document stores.
 #include "ui/AppContext.h"
 #include "db/ConstruirBanco.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"
-#include "platform/ui/GuiTest.h"
 #include "core/escrita/Escrita.h"
 #include "core/escrita/HistoricoDeEstorno.h"
 #include "core/escrita/Operacoes.h"
 #include "core/escrita/Permissoes.h"
 #include "support/Oracle.h"
-#include "support/LivroNovo.h"
+#include "support/LivroSemJanelas.h"
 
 using postings::Desfecho;
-using testsupport::Script;
 using value::Currency;
 
 namespace {
@@ -22,17 +20,17 @@ namespace {
 const postings::Chamador kOnde{"frmTeste", "cmdEstornar_Click"};
 constexpr long kComum = 2;
 
-class Permissoes : public testsupport::LivroNovo {
+class Permissoes : public testsupport::LivroSemJanelas {
 protected:
     void SetUp() override {
-        LivroNovo::SetUp();
+        LivroSemJanelas::SetUp();
         db->Execute(QStringLiteral("INSERT INTO Usuarios (DesUsuario,IdLogin,Senha,Tipo) VALUES ('ZE','ZE','X',2)"));
         for (const char *c : {"001", "001.001", "002"}) item("Contas", "DesConta", c);
         item("TiposMovimentacoes", "DesMovimentacao", "003");
     }
     void TearDown() override {
         EXPECT_EQ(testsupport::CheckBookText(*db).toStdString(), "");
-        LivroNovo::TearDown();
+        LivroSemJanelas::TearDown();
     }
     long item(const char *tabela, const char *campo, const char *codigo) {
         const QString c = QString::fromLatin1(codigo);
@@ -153,23 +151,36 @@ TEST_F(Permissoes, AReversalStoresNullOrAnEmptyDocumentAsTheCallerAsks) {
     }
 }
 
-TEST(HistoricoDeEstorno, AsksAgainUntilTheAnswerFitsAndKeepsItsBlanks) {
-    testsupport::qtApp();
-    Script s;
-    s.text(QStringLiteral("d'agua")).ok().text(QStringLiteral("a \"b\"")).ok().text(QString(51, QLatin1Char('x'))).ok()
-        .text(QStringLiteral("  volta ao caixa "));
-    EXPECT_EQ(postings::PedirHistoricoDeEstorno(), std::optional<QString>(QStringLiteral("  VOLTA AO CAIXA ")));
-    EXPECT_EQ(s.shownTexts(), (QStringList{postings::kPromptHistoricoEstorno, postings::kMsgAspasHistorico,
-                                           postings::kPromptHistoricoEstorno, postings::kMsgAspasHistorico,
-                                           postings::kPromptHistoricoEstorno, postings::kMsgHistoricoEstornoLongo,
-                                           postings::kPromptHistoricoEstorno}));
-    s.clear();
-    s.text(QString(50, QLatin1Char('y')));
-    EXPECT_EQ(postings::PedirHistoricoDeEstorno(), std::optional<QString>(QString(50, QLatin1Char('Y'))));
-    for (const QString &vazio : {QString(), QStringLiteral("   ")}) {
-        s.clear();
-        s.text(vazio).ok();
-        EXPECT_EQ(postings::PedirHistoricoDeEstorno(), std::nullopt);
-        EXPECT_EQ(s.shownTexts().last(), postings::kMsgHistoricoEstornoVazio);
+// The verdict on each answer, without a box: the window shows the texts.
+TEST(HistoricoDeEstorno, JudgesEachAnswer) {
+    using Passo = fin::Avaliacao::Passo;
+    postings::PedidoDeHistorico umaVez;
+    umaVez.longoPedeDeNovo = false;
+    postings::PedidoDeHistorico soVazio;
+    soVazio.longoPedeDeNovo = false;
+    soVazio.soBrancosVale = true;
+    const struct {
+        QString resposta;
+        postings::PedidoDeHistorico pedido;
+        Passo passo;
+        QString aviso, valor;
+    } casos[] = {
+        {QStringLiteral("d'agua"), {}, Passo::PedeDeNovo, postings::kMsgAspasHistorico, {}},
+        {QStringLiteral("a \"b\""), umaVez, Passo::PedeDeNovo, postings::kMsgAspasHistorico, {}},
+        {QString(51, QLatin1Char('x')), {}, Passo::PedeDeNovo, postings::kMsgHistoricoEstornoLongo, {}},
+        {QString(51, QLatin1Char('x')), umaVez, Passo::Recusa, postings::kMsgHistoricoComMaisDe50, {}},
+        {QStringLiteral("  volta ao caixa "), {}, Passo::Aceita, {}, QStringLiteral("  VOLTA AO CAIXA ")},
+        {QString(50, QLatin1Char('y')), {}, Passo::Aceita, {}, QString(50, QLatin1Char('Y'))},
+        {QString(), {}, Passo::Recusa, postings::kMsgHistoricoEstornoVazio, {}},
+        {QStringLiteral("   "), {}, Passo::Recusa, postings::kMsgHistoricoEstornoVazio, {}},
+        {QStringLiteral("   "), soVazio, Passo::Aceita, {}, QStringLiteral("   ")},
+        {QString(), soVazio, Passo::Recusa, postings::kMsgHistoricoEstornoVazio, {}},
+    };
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.resposta.toStdString());
+        const fin::Avaliacao a = postings::AvaliarHistoricoDeEstorno(c.resposta, c.pedido);
+        EXPECT_EQ(a.passo, c.passo);
+        EXPECT_EQ(a.aviso, c.aviso);
+        EXPECT_EQ(a.valor, c.valor);
     }
 }

@@ -1,4 +1,4 @@
-#include "core/arvores/IconesDasArvores.h"
+#include "ui/IconesDasArvores.h"
 
 #include "platform/widgets/TreeView.h"
 

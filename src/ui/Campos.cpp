@@ -1,4 +1,4 @@
-#include "core/escrita/Campos.h"
+#include "ui/Campos.h"
 
 #include "platform/ui/Input.h"
 
