@@ -18,10 +18,10 @@ using reports::PedidoBalanco;
 // 800 trillion: two of them pass the largest amount money holds (about 922 trillion).
 const Currency kGrande = Currency::fromUnits(8000000000000000000);
 
-class BalancoForaDoLimite : public testsupport::LivroNovo {
+class BalancoForaDoLimite : public testsupport::LivroSemJanelas {
 protected:
     void SetUp() override {
-        LivroNovo::SetUp();
+        LivroSemJanelas::SetUp();
         for (const char *c : {"001", "001.001", "001.002", "002"})
             db->Execute(QStringLiteral("INSERT INTO Contas (DesConta, Codigo, CodPai) VALUES ('C%1', '%1', '%2')")
                             .arg(QLatin1String(c), CodigoPai(QLatin1String(c))));
