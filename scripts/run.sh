@@ -22,6 +22,13 @@ done
 if [ ! -e "$dest/finoteca.mdb" ] && [ -f build/finoteca.mdb ] && [ ! -e build/finoteca.mdb-wal ]; then
   mv build/finoteca.mdb "$dest/finoteca.mdb"
   echo "O banco de dados padrão foi movido de build/finoteca.mdb para $dest/finoteca.mdb." >&2
+  # The stored path follows the book, so the next start opens it without asking.
+  ini="${XDG_CONFIG_HOME:-$HOME/.config}/Finoteca/Finoteca.ini"
+  if [ -f "$ini" ]; then
+    awk -v velho="$PWD/build/finoteca.mdb" -v novo="$dest/finoteca.mdb" '
+      { i = index($0, "="); if (i > 0 && tolower(substr($0, 1, i - 1)) == "dbpath" && substr($0, i + 1) == velho)
+          $0 = substr($0, 1, i) novo; print }' "$ini" > "$ini.novo" && mv -f "$ini.novo" "$ini"
+  fi
 fi
 [ -f "$dest/finoteca.mdb" ] || "$dest/finoteca-mkdb" "$dest/finoteca.mdb"
 exec "$dest/finoteca" "$@"
