@@ -110,6 +110,7 @@ private:
     void LerSaldoAnterior();
     void HabilitarDesabilitar() {}
     void ocultarTopo();
+    void arrumarBotoes();
 
     // Settling and taking back (frmRetPesqBaixa.cpp).
     void BaixaDeTransferencia();
