@@ -14,7 +14,10 @@
 #include "platform/ui/Messages.h"
 #include "platform/widgets/FlexGrid.h"
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QSet>
+#include <QStyle>
 #include <QFontMetrics>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -167,6 +170,9 @@ void frmPendencias::ExibirPendencias() {
             (void)rs->Field(QString::fromLatin1(nome)); // the engine's "item not found"
             return -1;
         };
+        // The widest texts of the columns whose width follows what they show.
+        QSet<QString> nomes[2];
+        QString maisLongo[2]; // amount, document: the longest by characters
         const int cId = coluna("Id"), cConta = coluna("CodConta"), cTipo = coluna("CodRecDesp"), cEstorno = coluna("Estorno"),
                   cEstornado = coluna("Estornado"), cRealizado = coluna("Realizado"), cTransf = coluna("Transferencia"),
                   cDataId = coluna("DataId"), cData = coluna("Data"), cValor = coluna("Valor"), cDesConta = coluna("DesConta"),
@@ -182,11 +188,14 @@ void frmPendencias::ExibirPendencias() {
             r.Realizado = rs->Field(cRealizado).toString();
             r.Transferencia = std::uint8_t(rs->Field(cTransf).toInt());
             r.DataId = rs->Field(cDataId).toString();
-            celulas << QString() + tab + r.Realizado + tab +
-                           ddmmaaaa(rs->Field(cData).toDate().date()) + tab +
-                           rs->Field(cValor).toCurrency().toBr() + tab + rs->Field(cDesConta).toString() + tab +
-                           rs->Field(cDesTipo).toString() + tab + (doc.isNull() ? QString() : doc.toString()) + tab +
-                           rs->Field(cHist).toString();
+            const QString valor = rs->Field(cValor).toCurrency().toBr(), desConta = rs->Field(cDesConta).toString(),
+                          desTipo = rs->Field(cDesTipo).toString(), documento = doc.isNull() ? QString() : doc.toString();
+            celulas << QString() + tab + r.Realizado + tab + ddmmaaaa(rs->Field(cData).toDate().date()) + tab + valor +
+                           tab + desConta + tab + desTipo + tab + documento + tab + rs->Field(cHist).toString();
+            nomes[0].insert(desConta);
+            nomes[1].insert(desTipo);
+            if (valor.size() > maisLongo[0].size()) maisLongo[0] = valor;
+            if (documento.size() > maisLongo[1].size()) maisLongo[1] = documento;
             ++contador_;
             linhas_.insert(QString::number(contador_), r);
             chaves.push_back(contador_);
@@ -200,6 +209,10 @@ void frmPendencias::ExibirPendencias() {
         }
         Fgrid->AddItems(celulas);
         for (std::size_t i = 0; i < chaves.size(); ++i) Fgrid->setRowData(primeira + int(i), chaves[i]);
+        medirTexto(3, maisLongo[0]);
+        for (int i = 0; i < 2; ++i)
+            for (const QString &nome : std::as_const(nomes[i])) medirTexto(4 + i, nome);
+        medirTexto(6, maisLongo[1]);
         // The newest row in view, current and selected: once, after the rows.
         mostrarUltimaLinha();
         db::FecharRecordset(rs);
@@ -212,9 +225,10 @@ void frmPendencias::ExibirPendencias() {
 void frmPendencias::mostrarUltimaLinha() {
     try {
         const int ultima = Fgrid->Rows() - 1;
-        // Rows just added are not yet in the scroll range until the view lays
-        // itself out; without this the list would not scroll to them.
-        Fgrid->doItemsLayout();
+        // The rows added may need the vertical scroll bar, which takes width
+        // from the columns: they are fitted again and the bars settled before
+        // the last row is brought into view, so that no bar appears over it.
+        ajustarGrade();
         Fgrid->setTopRow(std::max(1, Fgrid->Rows() - 10));
         // Fewer than ten rows may fit the window.
         Fgrid->scrollTo(Fgrid->model()->index(ultima, 1));
@@ -225,6 +239,7 @@ void frmPendencias::mostrarUltimaLinha() {
 }
 
 long frmPendencias::adicionarLinha(const QStringList &celulas, const postings::CRowData &registro) {
+    for (int c = 3; c <= 6 && c < celulas.size(); ++c) medirTexto(c, celulas[c]);
     Fgrid->AddItem(celulas.join(QLatin1Char('\t')));
     ++contador_;
     linhas_.insert(QString::number(contador_), registro);
@@ -292,53 +307,129 @@ void frmPendencias::Form_Resize() {
 
 void frmPendencias::ResizeGrid() {
     try {
+        // What the user sees stays where it is: the first row and column
+        // shown, and the current row when it was in view (the first size
+        // comes after the load, which brought the last row into view).
+        const int topo = Fgrid->verticalScrollBar()->value();
+        const int esquerda = Fgrid->horizontalScrollBar()->value();
+        const bool atualAVista = linhaAVista(Fgrid->Row());
         Fgrid->setGeometry(0, 0, width(), height() - picBotton->height());
-        // What the grid shows inside its frame and beside its scroll bar.
-        int dentro = Fgrid->maximumViewportSize().width();
-        if (Fgrid->verticalScrollBar()->isVisible()) dentro -= Fgrid->verticalScrollBar()->width();
-        AjustarColunas(long(dentro) * kTwips);
-        // The current row stays in view: the first size comes after the load,
-        // whose scrolling happened before the grid had its size.
-        Fgrid->scrollTo(Fgrid->model()->index(Fgrid->Row(), 1));
+        ajustarGrade();
+        Fgrid->verticalScrollBar()->setValue(topo);
+        Fgrid->horizontalScrollBar()->setValue(esquerda);
+        if (atualAVista) trazerLinha(Fgrid->Row());
         Fgrid->Refresh();
     } catch (...) {
     }
 }
 
-// The columns fill the grid's width and no more, so the rows never scroll
-// sideways. With room to spare every column keeps the width its header was
-// drawn for and the history takes the rest (at least as wide as the account).
-// With less, each column keeps its caption whole (and a date, an amount) and
-// the columns share what is left in the proportion of what they gave up.
-void frmPendencias::AjustarColunas(long dentro) {
+bool frmPendencias::linhaAVista(int linha) const {
+    if (linha < 1 || linha >= Fgrid->Rows()) return false;
+    const int y = Fgrid->rowViewportPosition(linha);
+    return y >= Fgrid->rowHeight(0) && y + Fgrid->rowHeight(linha) <= Fgrid->viewport()->height();
+}
+
+// Scrolls up or down, no more than needed, until the whole row shows below the fixed row.
+void frmPendencias::trazerLinha(int linha) {
+    if (linha < 1 || linha >= Fgrid->Rows() || linhaAVista(linha)) return;
+    QScrollBar *barra = Fgrid->verticalScrollBar();
+    const int y = Fgrid->rowViewportPosition(linha), h = Fgrid->rowHeight(linha);
+    if (y < Fgrid->rowHeight(0)) barra->setValue(barra->value() - (Fgrid->rowHeight(0) - y));
+    else barra->setValue(barra->value() + (y + h - Fgrid->viewport()->height()));
+}
+
+// The columns fitted to the width inside the grid, less the vertical scroll
+// bar when the rows need it; then the grid shows or hides its scroll bars at
+// once (it would otherwise do so later, and a bar that appears after a row was
+// brought into view covers it).
+void frmPendencias::ajustarGrade() {
+    const QSize livre = Fgrid->maximumViewportSize();
+    const int barra = Fgrid->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Fgrid);
+    int altura = 0;
+    for (int r = 0; r < Fgrid->Rows(); ++r) altura += Fgrid->rowHeight(r);
+    bool vertical = altura > livre.height();
+    const long largura = AjustarColunas(long(livre.width() - (vertical ? barra : 0)) * kTwips);
+    // Columns wider than the grid bring the horizontal bar, which may bring the vertical one.
+    if (!vertical && largura > long(livre.width()) * kTwips && altura > livre.height() - barra) {
+        vertical = true;
+        AjustarColunas(long(livre.width() - barra) * kTwips);
+    }
+    Fgrid->doItemsLayout();
+    QCoreApplication::sendPostedEvents(Fgrid, QEvent::MetaCall);
+}
+
+// The width a column needs for this text whole, kept when it is the widest so far.
+void frmPendencias::medirTexto(int coluna, const QString &texto) {
+    if (coluna < 0 || coluna >= 8 || texto.isEmpty()) return;
+    if (conteudo_.size() < 8) conteudo_.assign(8, 0);
+    const long w = long(Fgrid->fontMetrics().horizontalAdvance(texto) + 8) * kTwips;
+    conteudo_[std::size_t(coluna)] = std::max(conteudo_[std::size_t(coluna)], w);
+}
+
+// With room to spare every column keeps the width its header was drawn for
+// (or what its widest text needs, when more) and the history takes the rest,
+// at least as wide as the account. With less, no column goes below its
+// caption, the dates and amounts below the widest the list can show, the
+// account and type names below their widest text (up to 20 characters); the
+// width left over goes to the names first, so that two
+// accounts are told apart. Narrower still, the columns keep those widths and
+// the grid scrolls sideways.
+// Returns the width of all columns, in twips.
+long frmPendencias::AjustarColunas(long dentro) {
     const int n = Fgrid->Cols();
-    if (larguras_.size() != std::size_t(n) || n != 8) return;
+    if (larguras_.size() != std::size_t(n) || n != 8) return 0;
+    if (conteudo_.size() < 8) conteudo_.assign(8, 0);
     const QFontMetrics fm = Fgrid->fontMetrics();
     auto twips = [&fm](const QString &t) { return long(fm.horizontalAdvance(t) + 8) * kTwips; };
     std::vector<long> proprias = larguras_;
     std::vector<long> minimas(larguras_.size());
+    for (int c = 3; c <= 6; ++c) proprias[std::size_t(c)] = std::max(proprias[std::size_t(c)], conteudo_[std::size_t(c)]);
     proprias[7] = std::min(proprias[7], proprias[4]);
     minimas[0] = proprias[0];
     for (int c = 1; c < n; ++c) minimas[std::size_t(c)] = std::min(proprias[std::size_t(c)], twips(Fgrid->TextMatrix(0, c)));
-    minimas[2] = std::max(minimas[2], std::min(proprias[2], twips(QStringLiteral("00/00/0000"))));
-    minimas[3] = std::max(minimas[3], std::min(proprias[3], twips(QStringLiteral("-000.000,00"))));
+    minimas[2] = std::max(minimas[2], twips(QStringLiteral("00/00/0000")));
+    minimas[3] = std::max({minimas[3], twips(QStringLiteral("-99.999.999,99")), conteudo_[3]});
+    // A name is cut only past 20 characters.
+    const QString amostra = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    const long nome = long(fm.horizontalAdvance(amostra) * 20 / amostra.size() + 8) * kTwips;
+    for (int c = 4; c <= 5; ++c)
+        minimas[std::size_t(c)] = std::max(minimas[std::size_t(c)], std::min(conteudo_[std::size_t(c)], nome));
+    for (int c = 1; c < n; ++c) proprias[std::size_t(c)] = std::max(proprias[std::size_t(c)], minimas[std::size_t(c)]);
     long somaProprias = 0, somaMinimas = 0;
     for (int c = 0; c < n; ++c) somaProprias += proprias[std::size_t(c)], somaMinimas += minimas[std::size_t(c)];
+
     if (dentro >= somaProprias) {
-        for (int c = 0; c < 7; ++c) Fgrid->setColWidth(c, proprias[std::size_t(c)]);
-        Fgrid->setColWidth(7, dentro - (somaProprias - proprias[7]));
-        return;
+        long usado = 0;
+        for (int c = 0; c < 7; ++c) {
+            Fgrid->setColWidth(c, proprias[std::size_t(c)]);
+            usado += Fgrid->ColWidth(c);
+        }
+        Fgrid->setColWidth(7, dentro - usado);
+        return usado + Fgrid->ColWidth(7);
     }
-    const long cedido = somaProprias - somaMinimas, falta = somaProprias - std::max(dentro, somaMinimas);
+    // Each column at its least; what is left goes first to the names, then to
+    // the document, then to the code, date and amount, the rest to the history.
+    std::vector<long> w = minimas;
+    long sobra = std::max(0L, dentro - somaMinimas);
+    for (std::initializer_list<int> grupo : {std::initializer_list<int>{4, 5}, {6}, {1, 2, 3}}) {
+        long folga = 0;
+        for (int c : grupo) folga += proprias[std::size_t(c)] - w[std::size_t(c)];
+        if (folga <= 0 || sobra <= 0) continue;
+        const long dado = std::min(sobra, folga);
+        for (int c : grupo) {
+            long mais = (proprias[std::size_t(c)] - w[std::size_t(c)]) * dado / folga;
+            mais -= mais % kTwips; // the grid keeps whole pixels (the least widths are whole pixels)
+            w[std::size_t(c)] += mais;
+            sobra -= mais;
+        }
+    }
     long usado = 0;
     for (int c = 0; c < 7; ++c) {
-        const long folga = proprias[std::size_t(c)] - minimas[std::size_t(c)];
-        long w = proprias[std::size_t(c)] - (cedido > 0 ? folga * falta / cedido : 0);
-        w -= w % kTwips; // the grid keeps whole pixels
-        Fgrid->setColWidth(c, w);
-        usado += w;
+        Fgrid->setColWidth(c, w[std::size_t(c)]);
+        usado += Fgrid->ColWidth(c);
     }
-    Fgrid->setColWidth(7, std::max(dentro, somaMinimas) - usado);
+    Fgrid->setColWidth(7, std::max(dentro - usado, minimas[7]));
+    return usado + Fgrid->ColWidth(7);
 }
 
 // ---- opening ----------------------------------------------------------------------

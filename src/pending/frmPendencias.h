@@ -79,7 +79,11 @@ protected:
     void changeEvent(QEvent *e) override;
 
 private:
-    void AjustarColunas(long dentro); // dentro: the width inside the grid, in twips
+    long AjustarColunas(long dentro); // dentro: the width inside the grid, in twips
+    void ajustarGrade();
+    void medirTexto(int coluna, const QString &texto);
+    bool linhaAVista(int linha) const;
+    void trazerLinha(int linha);
     void ConfigurarGrid();
     void ExibirPendencias();
     void Form_Resize();
@@ -105,6 +109,7 @@ private:
     bool jaAtivada_ = false;
     bool podeTransferir_ = false;
     std::vector<long> larguras_; // each column's width as the format gives it, in twips
+    std::vector<long> conteudo_; // the width each column's widest text needs, in twips
     bool selecionando_ = false;
     // Print state of the print in progress.
     QDateTime dataImpressao_;

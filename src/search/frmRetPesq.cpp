@@ -104,14 +104,9 @@ frmRetPesq::frmRetPesq(QWidget *parent) : platform::ui::Form(parent) {
     picBotton = new QWidget(this);
     picBotton->setObjectName(QStringLiteral("picBotton"));
     picBotton->setGeometry(tw(0, 6600 - kAlturaRodape, kLarguraDeProjeto, kAlturaRodape));
-    // Buttons at least as wide as their caption in the font shown.
-    int esquerda = 120 / kTw;
     auto botao = [&](const char *nome, const char *texto) {
         auto *b = new QPushButton(QString::fromUtf8(texto), picBotton);
         b->setObjectName(QString::fromLatin1(nome));
-        const int largura = std::max(1575 / kTw, b->fontMetrics().horizontalAdvance(b->text().remove(QLatin1Char('&'))) + 24);
-        b->setGeometry(esquerda, 105 / kTw, largura, 375 / kTw);
-        esquerda += largura + 75 / kTw;
         return b;
     };
     cmdBaixar = botao("cmdBaixar", "&Baixar");
@@ -121,6 +116,10 @@ frmRetPesq::frmRetPesq(QWidget *parent) : platform::ui::Form(parent) {
     cmdAtualizar = botao("cmdAtualizar", "&Atualizar Pesquisa");
     cmdCancel = botao("cmdCancel", "&Fechar");
     setCancelButton(cmdCancel);
+    arrumarBotoes();
+    // Only the row's cells select it; the keys that move the current row select it too.
+    DBGrid1->setSelecaoPeloSeletor(false);
+    DBGrid1->setSelecaoSegueTeclas(true);
 
     connect(cmdBaixar, &QPushButton::clicked, this, &frmRetPesq::cmdBaixar_Click);
     connect(cmdRemBaixa, &QPushButton::clicked, this, &frmRetPesq::cmdRemBaixa_Click);
@@ -169,6 +168,7 @@ void frmRetPesq::setMode(long mode) {
             setWindowTitle(kTituloPesquisaPorDocumento);
             ocultarTopo();
             cmdRemBaixa->setVisible(false);
+            arrumarBotoes();
             break;
         default:
             break;
@@ -388,10 +388,42 @@ void frmRetPesq::Form_Resize() {
     }
 }
 
+// The buttons from the left in their order, each as wide as its caption
+// needs (at least the designed width when the row has room); a row too narrow
+// for them all goes on in a second row, the panel growing with it, so that no
+// button is cut or hidden. The panel keeps to the bottom of the window.
+void frmRetPesq::arrumarBotoes() {
+    constexpr int kMargem = 120 / kTw, kEspaco = 75 / kTw, kTopo = 105 / kTw, kAltura = 375 / kTw;
+    QList<QPushButton *> botoes;
+    for (QPushButton *b : {cmdBaixar, cmdRemBaixa, cmdEstornar, cmdImprimir, cmdAtualizar, cmdCancel})
+        if (!b->isHidden()) botoes << b;
+    const auto largura = [](QPushButton *b, bool folgada) {
+        const int texto = b->fontMetrics().horizontalAdvance(b->text().remove(QLatin1Char('&')));
+        return folgada ? std::max(1575 / kTw, texto + 24) : texto + 16;
+    };
+    const int cabe = width() - 2 * kMargem;
+    int total = 0;
+    for (QPushButton *b : botoes) total += largura(b, true) + kEspaco;
+    const bool folgada = total - kEspaco <= cabe;
+    int x = kMargem, y = kTopo;
+    for (QPushButton *b : botoes) {
+        const int w = largura(b, folgada);
+        if (x > kMargem && x + w > kMargem + cabe) {
+            x = kMargem;
+            y += kAltura + kEspaco;
+        }
+        b->setGeometry(x, y, w, kAltura);
+        x += w + kEspaco;
+    }
+    const int altura = y + kAltura + (kAlturaRodape / kTw - kAltura - kTopo);
+    picBotton->setGeometry(0, height() - altura, width(), altura);
+}
+
 void frmRetPesq::ResizeGrid() {
     try {
         picTop->resize(width(), picTop->height());
-        picBotton->setGeometry(0, height() - picBotton->height(), width(), picBotton->height());
+        picBotton->resize(width(), picBotton->height());
+        arrumarBotoes();
         const int topo = picTop->isVisible() ? picTop->height() : 0;
         DBGrid1->setGeometry(0, topo, width(), height() - picBotton->height() - topo);
         DBGrid1->layout()->activate(); // the table inside takes its new size now, not later

@@ -113,6 +113,7 @@ private:
     // selection routines call it, as in the other list windows.
     void HabilitarDesabilitar() {}
     void ocultarTopo();
+    void arrumarBotoes();
 
     // Settling and taking back (frmRetPesqOperacoes.cpp).
     void BaixaDeTransferencia();

@@ -90,14 +90,7 @@ frmUsuarios::frmUsuarios(QWidget *parent) : platform::ui::Form(parent) {
         });
         // The arrow and page keys select the row they move to, as a click does:
         // the commands act on the selected row, not on the current one.
-        DBGrid1[i]->view()->installEventFilter(this);
-        connect(DBGrid1[i], &widgets::DataGrid::RowColChange, this, [this, i] {
-            if (!teclaNaGrade_) return;
-            widgets::SelBookmarksCollection &sel = DBGrid1[i]->SelBookmarks();
-            while (sel.Count() > 0) sel.Remove(sel.Count() - 1);
-            sel.Add(DBGrid1[i]->Bookmark());
-            DBGrid1_SelChange(i);
-        });
+        DBGrid1[i]->setSelecaoSegueTeclas(true);
     }
     const char *nomes[5] = {"cmdAdd", "cmdAlterar", "cmdDesativar", "cmdExcluir", "cmdFechar"};
     const QString legendas[5] = {QStringLiteral("&Novo ..."), QStringLiteral("&Alterar"), QStringLiteral("Desati&var"),
@@ -117,7 +110,27 @@ frmUsuarios::frmUsuarios(QWidget *parent) : platform::ui::Form(parent) {
     connect(cmdDesativar, &QPushButton::clicked, this, &frmUsuarios::cmdDesativar_Click);
     connect(cmdExcluir, &QPushButton::clicked, this, &frmUsuarios::cmdExcluir_Click);
     connect(cmdFechar, &QPushButton::clicked, this, &frmUsuarios::cmdFechar_Click);
-    setFixedSize(626, 352);
+    // Never smaller than designed; larger (maximised too), the lists take
+    // the room, the "Usuário" column the width, and the buttons keep to the
+    // right edge, "Fechar" to the bottom corner.
+    resize(626, 352);
+    setMinimumSize(size());
+    desenho_ = size();
+    for (QWidget *w : std::initializer_list<QWidget *>{DBGrid1[0], DBGrid1[1], cmdAdd, cmdAlterar, cmdDesativar,
+                                                        cmdExcluir, cmdFechar})
+        lugares_.push_back({w, w->geometry()});
+    larguraUsuario_ = DBGrid1[0]->Columns(0).Width();
+}
+
+void frmUsuarios::resizeEvent(QResizeEvent *e) {
+    ui::Form::resizeEvent(e);
+    if (lugares_.empty()) return; // still being built
+    const int dx = std::max(0, width() - desenho_.width()), dy = std::max(0, height() - desenho_.height());
+    for (const auto &[w, r] : lugares_) {
+        if (auto *g = qobject_cast<widgets::DataGrid *>(w)) g->setGeometry(r.adjusted(0, 0, dx, dy));
+        else w->setGeometry(r.translated(dx, w == cmdFechar ? dy : 0));
+    }
+    for (widgets::DataGrid *g : DBGrid1) g->Columns(0).setWidth(larguraUsuario_ + dx);
 }
 
 frmUsuarios::~frmUsuarios() = default;
@@ -178,9 +191,6 @@ void frmUsuarios::AtualizarDados() {
 }
 
 bool frmUsuarios::eventFilter(QObject *o, QEvent *e) {
-    for (int i = 0; i < 2; ++i)
-        if (o == DBGrid1[i]->view() && (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease))
-            teclaNaGrade_ = e->type() == QEvent::KeyPress;
     if (e->type() == QEvent::MouseButtonPress)
         for (int i = 0; i < 2; ++i)
             if (o == lblUsuarios[i]) opUsuarios[i]->setChecked(true);

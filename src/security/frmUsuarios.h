@@ -11,6 +11,11 @@
 #include "platform/widgets/DataGrid.h"
 #include "ui/Views.h"
 
+#include <QRect>
+#include <QSize>
+#include <utility>
+#include <vector>
+
 class QLabel;
 class QMdiArea;
 class QPushButton;
@@ -54,6 +59,7 @@ protected:
     void Form_Load() override;
     void Form_Unload(bool &cancel) override;
     bool eventFilter(QObject *o, QEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
 
 private:
     void AtualizarDados();
@@ -70,7 +76,10 @@ private:
     void mostrar(frmDetUsuario &dlg);
 
     int frente_ = 0;
-    bool teclaNaGrade_ = false; // a key pressed in a grid is moving its current row
+    // The designed size, each control's designed place and the user column's width.
+    QSize desenho_;
+    std::vector<std::pair<QWidget *, QRect>> lugares_;
+    int larguraUsuario_ = 0;
 };
 
 inline const QString kMsgUltimoAdministrador = QStringLiteral(

@@ -2,8 +2,12 @@
 // selection of one row, refresh and the view hint.
 #include "RetPesqFixture.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollBar>
+
+#include <string>
 
 namespace {
 
@@ -270,4 +274,181 @@ TEST_F(Janela, LegendasDosBotoesEDatasInteiras) {
     }
     const QFontMetrics fm(f->DBGrid1->view()->font());
     EXPECT_GE(f->DBGrid1->Columns(1).Width(), fm.horizontalAdvance(QStringLiteral("31/12/2024")) + 6);
+}
+
+namespace {
+
+void tecla(QWidget *w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, k, m);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, k, m);
+    QApplication::sendEvent(w, &release);
+}
+
+// The visible row of the current row and of the one selected row.
+int linhaAtual(search::frmRetPesq *f) { return f->DBGrid1->view()->currentIndex().row(); }
+int linhaSelecionada(search::frmRetPesq *f) {
+    auto &sel = f->DBGrid1->SelBookmarks();
+    if (sel.Count() != 1) return -1 - sel.Count();
+    auto c = f->Recordset()->Clone();
+    c->SetBookmark(sel.Item(0));
+    return int(c->AbsolutePosition());
+}
+
+// Every visible button whole inside the window, none over another, the grid above them.
+void botoesInteiros(search::frmRetPesq *f) {
+    QList<QPushButton *> botoes;
+    for (QPushButton *b : {f->cmdBaixar, f->cmdRemBaixa, f->cmdEstornar, f->cmdImprimir, f->cmdAtualizar, f->cmdCancel})
+        if (!b->isHidden()) botoes << b;
+    for (QPushButton *b : botoes) {
+        SCOPED_TRACE(b->text().toStdString());
+        const QRect r(b->mapTo(f, QPoint(0, 0)), b->size());
+        EXPECT_TRUE(f->rect().contains(r)) << "cut by the window's edge";
+        EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text().remove(QLatin1Char('&'))) + 8);
+        EXPECT_GE(r.top(), f->DBGrid1->geometry().bottom()) << "under the grid";
+        for (QPushButton *o : botoes) {
+            if (o != b) {
+                EXPECT_FALSE(b->geometry().intersects(o->geometry())) << o->text().toStdString();
+            }
+        }
+    }
+}
+
+} // namespace
+
+// Opened while the window system activates it as it appears (as the program
+// runs), the result window fills the area with every column and button whole;
+// restored it takes its designed size, and opening or closing another window
+// leaves a restored one so.
+TEST_F(Janela, AbreMaximizadaERestauradaVoltaAoTamanhoDeProjeto) {
+    for (int d = 0; d < 30; ++d) lancar("001", "003", QDate(2024, 1, 1).addDays(d), 100 + d, "DOC", "SALARIO MENSAL");
+    area.activateWindow();
+    QApplication::processEvents();
+    Abertura a;
+    a.sql = extrato(kPeriodoTodo, kFimTodo);
+    search::frmRetPesq *f = abrir(a);
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(f->SubWindow()->isMaximized());
+    EXPECT_EQ(f->SubWindow()->geometry(), area.viewport()->rect()) << "fills the area";
+    QTableView *v = f->DBGrid1->view();
+    EXPECT_LE(v->horizontalHeader()->length(), v->viewport()->width()) << "no column hidden to the right";
+    botoesInteiros(f);
+    const QSize desenho(672, 440);
+    f->SubWindow()->showNormal();
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(f->size(), desenho);
+    search::frmRetPesq *outra = abrir(a);
+    ASSERT_NE(outra, nullptr);
+    EXPECT_TRUE(outra->SubWindow()->isMaximized());
+    EXPECT_EQ(f->size(), desenho) << "another window opened";
+    outra->Unload();
+    QCoreApplication::sendPostedEvents();
+    QApplication::processEvents();
+    EXPECT_EQ(f->size(), desenho) << "another window closed";
+}
+
+// Narrower than designed, the buttons stay whole and in the window: a row
+// too narrow for them all goes on in a second one, the grid giving way.
+TEST_F(Janela, BotoesSeguemAJanela) {
+    lancar("001", "003", QDate(2024, 1, 1), 100, "A");
+    for (long mode : {1L, 5L}) {
+        Abertura a;
+        a.mode = mode;
+        a.sql = mode == 5 ? search::SqlPesquisaPorDocumento(u("A"), 1, 1) : extrato(kPeriodoTodo, kFimTodo);
+        search::frmRetPesq *f = abrir(a);
+        ASSERT_NE(f, nullptr);
+        f->SubWindow()->showNormal();
+        for (int largura : {1000, 672, 560, 420}) {
+            SCOPED_TRACE(std::to_string(mode) + " " + std::to_string(largura));
+            f->SubWindow()->resize(largura + (f->SubWindow()->width() - f->width()), 480);
+            QCoreApplication::sendPostedEvents();
+            botoesInteiros(f);
+            EXPECT_EQ(f->picBotton->geometry().bottom(), f->height() - 1);
+            EXPECT_EQ(f->DBGrid1->geometry().bottom() + 1, f->picBotton->y());
+        }
+        f->Unload();
+    }
+}
+
+// The record selector and any button but the left change neither the
+// selected row nor the current row: the marker stays on the selected row.
+TEST_F(Janela, SeletorEBotaoDireitoNaoMudamNada) {
+    for (int d = 1; d <= 8; ++d) lancar("001", "003", QDate(2024, 1, d), d * 100, "DOC");
+    Abertura a;
+    a.sql = extrato(kPeriodoTodo, kFimTodo);
+    search::frmRetPesq *f = abrir(a);
+    clicarLinha(f, 2);
+    ASSERT_EQ(linhaSelecionada(f), 2);
+    ASSERT_EQ(linhaAtual(f), 2);
+    QTableView *v = f->DBGrid1->view();
+    QWidget *seletor = v->verticalHeader()->viewport();
+    auto clicar = [](QWidget *w, QPoint p, Qt::MouseButton b) {
+        QMouseEvent press(QEvent::MouseButtonPress, p, w->mapToGlobal(p), b, b, {});
+        QApplication::sendEvent(w, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, p, w->mapToGlobal(p), b, Qt::NoButton, {});
+        QApplication::sendEvent(w, &release);
+        QCoreApplication::sendPostedEvents();
+    };
+    const int y5 = v->rowViewportPosition(5) + f->DBGrid1->RowHeight() / 2;
+    struct Caso {
+        const char *nome;
+        QWidget *onde;
+        QPoint p;
+        Qt::MouseButton botao;
+    };
+    const Caso casos[] = {
+        {"left on the record selector", seletor, QPoint(5, y5), Qt::LeftButton},
+        {"right on the record selector", seletor, QPoint(5, y5), Qt::RightButton},
+        {"right on a cell", v->viewport(), QPoint(v->columnViewportPosition(2) + 5, y5), Qt::RightButton},
+        {"middle on a cell", v->viewport(), QPoint(v->columnViewportPosition(3) + 5, y5), Qt::MiddleButton},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        clicar(c.onde, c.p, c.botao);
+        EXPECT_EQ(linhaSelecionada(f), 2);
+        EXPECT_EQ(linhaAtual(f), 2) << "the current-row marker";
+        EXPECT_EQ(f->Recordset()->AbsolutePosition(), 2);
+    }
+}
+
+// The keys that move the current row select it: the command acts on the
+// row under the cursor.
+TEST_F(Janela, TeclasMovemASelecaoEAOrdemAgeNaLinhaDoCursor) {
+    std::vector<long> ids;
+    for (int d = 1; d <= 60; ++d) ids.push_back(lancar("001", "003", QDate(2024, 1, 1).addDays(d), d * 100, "DOC"));
+    Abertura a;
+    a.sql = extrato(kPeriodoTodo, kFimTodo);
+    search::frmRetPesq *f = abrir(a);
+    QTableView *v = f->DBGrid1->view();
+    clicarLinha(f, 1);
+    v->setFocus();
+    struct Caso {
+        Qt::Key tecla;
+        Qt::KeyboardModifiers mod;
+        int esperada; // -1: the last row
+    };
+    const int porPagina = f->DBGrid1->VisibleRows();
+    const Caso casos[] = {{Qt::Key_Down, {}, 2},
+                          {Qt::Key_Down, {}, 3},
+                          {Qt::Key_Down, {}, 4},
+                          {Qt::Key_Up, {}, 3},
+                          {Qt::Key_End, Qt::ControlModifier, 59},
+                          {Qt::Key_PageUp, {}, -1},
+                          {Qt::Key_Home, Qt::ControlModifier, 0}};
+    for (const Caso &c : casos) {
+        const int antes = linhaAtual(f);
+        tecla(v, c.tecla, c.mod);
+        const int agora = linhaAtual(f);
+        if (c.esperada >= 0) EXPECT_EQ(agora, c.esperada);
+        else EXPECT_LT(agora, antes - porPagina / 2);
+        EXPECT_EQ(linhaSelecionada(f), agora) << "the selection follows the cursor";
+    }
+    tecla(v, Qt::Key_Down);
+    tecla(v, Qt::Key_Down);
+    ASSERT_EQ(linhaSelecionada(f), 2);
+    testsupport::Script s;
+    s.yes().ok();
+    f->cmdBaixar_Click();
+    EXPECT_EQ(realizado(ids[2]), u("S"));
+    for (long id : {ids[0], ids[1], ids[3]}) EXPECT_EQ(realizado(id), u("?"));
 }

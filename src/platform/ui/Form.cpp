@@ -118,12 +118,34 @@ void Form::ShowModeless() {
         // size hint, which such a form does not have.
         const QSize desenho = size();
         const bool dimensionada = testAttribute(Qt::WA_Resized);
+        // The area maximises a new child when the active one is maximised,
+        // and the form's first activation may maximise it too, both while
+        // the child is being added and shown. Maximised before it has its
+        // size, the child would keep the size of a bare frame to go back to
+        // when restored, and the resize below would shrink it while it still
+        // counts as maximised. So the child is first given its designed size,
+        // and only then maximised and activated.
+        QMdiSubWindow *ativa = gMdi->activeSubWindow();
+        const bool maximizar = ativa && ativa->isMaximized() &&
+                               !gMdi->testOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+        const bool semMaximizar = gMdi->testOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+        gMdi->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, true);
+        abrindo_ = true;
         sub_ = gMdi->addSubWindow(this);
         sub_->setAttribute(Qt::WA_DeleteOnClose, false);
         sub_->show();
+        if (sub_->isMaximized())
+            sub_->showNormal();
         if (dimensionada && size() != desenho)
             sub_->resize(sub_->size() + (desenho - size()));
-        gMdi->setActiveSubWindow(sub_);
+        gMdi->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, semMaximizar);
+        abrindo_ = false;
+        if (maximizar)
+            sub_->showMaximized();
+        if (gMdi->activeSubWindow() != sub_)
+            gMdi->setActiveSubWindow(sub_);
+        if (ativacaoAdiada_ && gMdi->activeSubWindow() == sub_)
+            Activate();
     } else {
         show();
     }
@@ -200,6 +222,11 @@ bool Form::Unload(int unloadMode) {
 void Form::Activate() {
     if (!loaded_)
         return;
+    if (abrindo_) {
+        ativacaoAdiada_ = true;
+        return;
+    }
+    ativacaoAdiada_ = false;
     ++activations_;
     Form_Activate();
 }

@@ -82,6 +82,8 @@ private:
     bool modal_ = false;
     bool deleteOnUnload_ = false;
     int activations_ = 0;
+    bool abrindo_ = false;        // being added to the MDI area and sized
+    bool ativacaoAdiada_ = false; // activated meanwhile: handled once sized
     QPointer<QMdiSubWindow> sub_;
     QPointer<QAbstractButton> cancel_;
 };

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -144,6 +145,22 @@ private:
     std::vector<int> fieldIdx_;
 };
 
+// The table of the grid: tells the grid while a key of the user moves it.
+class VistaDaGrade : public QTableView {
+public:
+    VistaDaGrade(DataGrid *grid) : QTableView(grid), grid_(grid) {}
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override {
+        grid_->teclando_ = true;
+        QTableView::keyPressEvent(e);
+        grid_->teclando_ = false;
+    }
+
+private:
+    DataGrid *grid_;
+};
+
 // ---- columns ----
 
 QString DataGridColumn::Caption() const { return grid_->cols_.at(std::size_t(index_)).caption; }
@@ -211,7 +228,7 @@ DataGrid::DataGrid(QWidget *parent) : QFrame(parent), sel_(this) {
     caption_->setFrameShape(QFrame::Panel);
     caption_->setFrameShadow(QFrame::Raised);
     caption_->hide();
-    view_ = new QTableView(this);
+    view_ = new VistaDaGrade(this);
     model_ = new DataGridModel(this);
     lay->addWidget(caption_);
     lay->addWidget(view_);
@@ -368,11 +385,21 @@ void DataGrid::onCurrentChanged(int row, int col) {
     if (syncing_) return;
     (void)col;
     dao::Recordset *rs = data_ ? data_->Recordset() : nullptr;
+    bool selecionar = false;
     if (rs && rs->isOpen() && row >= 0 && row < rs->RecordCount()) {
         rs->SetAbsolutePosition(row);
         model_->setCurrent(row);
+        if (teclando_ && selecaoSegueTeclas_) {
+            const dao::Bookmark b = rs->GetBookmark();
+            selecionar = sel_.marks_.size() != 1 || sel_.marks_.front() != b;
+            if (selecionar) {
+                sel_.marks_.assign(1, b);
+                applySelection();
+            }
+        }
     }
     emit RowColChange();
+    if (selecionar) emit SelChange();
 }
 
 void DataGrid::selecionarPeloSeletor(int row, Qt::KeyboardModifiers mods) {
@@ -489,6 +516,8 @@ int DataGrid::ColContaining(int x) const {
 }
 
 bool DataGrid::eventFilter(QObject *obj, QEvent *ev) {
+    const bool seletor = view_ && obj == view_->verticalHeader()->viewport();
+    const bool celulas = view_ && obj == view_->viewport();
     if (ev->type() == QEvent::MouseButtonPress || ev->type() == QEvent::MouseButtonRelease) {
         auto *w = static_cast<QWidget *>(obj);
         auto *me = static_cast<QMouseEvent *>(ev);
@@ -498,6 +527,14 @@ bool DataGrid::eventFilter(QObject *obj, QEvent *ev) {
             emit MouseDown(CodigoDoBotao(me->button()), CodigoDasTeclas(me->modifiers()), p.x(), p.y());
         else
             emit MouseUp(CodigoDoBotao(me->button()), CodigoDasTeclas(me->modifiers()), p.x(), p.y());
+        // The table itself would make the row under any button current, and
+        // a record selector's row selected: what the grid does not do stops here.
+        if ((celulas || seletor) && me->button() != Qt::LeftButton) return true;
+        if (seletor && !selecaoPeloSeletor_) return true;
+    }
+    if (ev->type() == QEvent::MouseButtonDblClick && (celulas || seletor)) {
+        auto *me = static_cast<QMouseEvent *>(ev);
+        if (me->button() != Qt::LeftButton || (seletor && !selecaoPeloSeletor_)) return true;
     }
     return QFrame::eventFilter(obj, ev);
 }

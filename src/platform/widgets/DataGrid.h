@@ -9,7 +9,10 @@
 // the recordset, and Bookmark/setBookmark tie the two by bookmark. Selected
 // rows are a collection of bookmarks (SelBookmarks) kept apart from the
 // current row; a click on a row's record selector selects that row and raises
-// SelChange. Rows are addressed on screen by their visible index, counted
+// SelChange (unless the window turns that off). Only the left button moves the
+// current row; the other buttons raise their mouse events and change nothing.
+// A window whose commands act on the selected row may have the keys that move
+// the current row select it as well. Rows are addressed on screen by their visible index, counted
 // from the first visible row: RowBookmark, RowContaining, VisibleRows.
 // Mouse coordinates are pixels of the grid widget, caption bar included.
 #include "platform/dao/Recordset.h"
@@ -118,6 +121,13 @@ public:
 
     QTableView *view() const { return view_; }
 
+    // A click on a row's record selector selects the row (true, the default)
+    // or changes nothing at all.
+    void setSelecaoPeloSeletor(bool seleciona) { selecaoPeloSeletor_ = seleciona; }
+    // The keys that move the current row make it the one selected row and
+    // raise SelChange (false by default).
+    void setSelecaoSegueTeclas(bool segue) { selecaoSegueTeclas_ = segue; }
+
 signals:
     void SelChange();
     void RowColChange();
@@ -156,6 +166,10 @@ private:
     SelBookmarksCollection sel_;
     bool syncing_ = false;
     Qt::KeyboardModifiers teclasDoClique_;
+    bool selecaoPeloSeletor_ = true;
+    bool selecaoSegueTeclas_ = false;
+    bool teclando_ = false; // a key is being handled by the view
+    friend class VistaDaGrade;
 };
 
 // Field text as a grid column with this number format shows it.

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QScrollBar>
 #include <algorithm>
@@ -212,6 +213,7 @@ void FlexGrid::setRow(int r) {
     row_ = r;
     rowSel_ = r;
     aplicarSelecao();
+    sincronizarCelulaAtual();
     emit SelChange();
 }
 
@@ -220,6 +222,7 @@ void FlexGrid::setCol(int c) {
     col_ = c;
     colSel_ = c;
     aplicarSelecao();
+    sincronizarCelulaAtual();
     emit SelChange();
 }
 
@@ -342,6 +345,49 @@ void FlexGrid::aoClicar(int r, int c) {
     if (r < 1) return;
     row_ = rowSel_ = r;
     col_ = colSel_ = std::max(c, 1);
+    aplicarSelecao();
+    sincronizarCelulaAtual();
+    emit SelChange();
+}
+
+// ---- keys -------------------------------------------------------------------------
+
+void FlexGrid::sincronizarCelulaAtual() {
+    if (row_ < 1 || row_ >= rowCount() || columnCount() < 2) return;
+    const QModelIndex alvo = model()->index(row_, std::clamp(col_, 1, columnCount() - 1));
+    if (currentIndex() == alvo) return;
+    // Setting a cell from the program scrolls nothing, as before.
+    const bool rolar = hasAutoScroll();
+    setAutoScroll(false);
+    sincronizando_ = true;
+    selectionModel()->setCurrentIndex(alvo, QItemSelectionModel::NoUpdate);
+    sincronizando_ = false;
+    setAutoScroll(rolar);
+}
+
+void FlexGrid::keyPressEvent(QKeyEvent *e) {
+    teclando_ = true;
+    teclas_ = e->modifiers();
+    QTableWidget::keyPressEvent(e);
+    teclando_ = false;
+}
+
+// The keys never take the current cell into the fixed row or column.
+QModelIndex FlexGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
+    QModelIndex i = QTableWidget::moveCursor(cursorAction, modifiers);
+    if (!i.isValid() || rowCount() < 2 || columnCount() < 2) return i;
+    return model()->index(std::max(i.row(), 1), std::max(i.column(), 1));
+}
+
+void FlexGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
+    QTableWidget::currentChanged(current, previous);
+    if (sincronizando_ || !teclando_ || !current.isValid() || current.row() < 1) return;
+    rowSel_ = current.row();
+    colSel_ = std::max(current.column(), 1);
+    if (!(teclas_ & Qt::ShiftModifier)) {
+        row_ = rowSel_;
+        col_ = colSel_;
+    }
     aplicarSelecao();
     emit SelChange();
 }

@@ -5,6 +5,10 @@
 // the first visible row (TopRow), and the event SelChange, raised whenever
 // the selection changes, by the user or by the program.
 //
+// The keys move the current cell as the user sees it and the selection with
+// it (Shift extends the selection from the current cell), raising SelChange;
+// a cell set by the program is where the next key starts from.
+//
 // FormatString sets the columns at once: "|" separates them, a leading "<",
 // "^" or ">" aligns a column left, centred or right, and each header's text
 // with its blanks sets the column's initial width.
@@ -70,6 +74,9 @@ signals:
 protected:
     void resizeEvent(QResizeEvent *e) override;
     void updateGeometries() override;
+    void keyPressEvent(QKeyEvent *e) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
 private:
     QTableView *fixa(); // one view over a fixed band of cells
@@ -81,6 +88,8 @@ private:
     void aplicarSelecao(bool completo = false);
     void pintar(int r, int c, bool sel);
     void aoClicar(int r, int c);
+    // The view's current cell (the focus frame, where keys start) set to Row and Col.
+    void sincronizarCelulaAtual();
     QTableWidgetItem *celula(int r, int c);
     QTableWidgetItem *celula(int r, int c) const;
 
@@ -89,6 +98,9 @@ private:
     std::vector<int> align_;
     int row_ = 1, col_ = 1, rowSel_ = 1, colSel_ = 1;
     int pintado_[4] = {1, 1, 1, 1}; // rows and columns last painted as selected
+    bool teclando_ = false;          // a key is moving the current cell
+    Qt::KeyboardModifiers teclas_;   // the modifiers of that key
+    bool sincronizando_ = false;
 };
 
 } // namespace widgets

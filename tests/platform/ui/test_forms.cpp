@@ -12,7 +12,9 @@
 #include <QMenu>
 #include <QMainWindow>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
+#include <QMdiSubWindow>
 #include <QVBoxLayout>
 
 namespace {
@@ -146,6 +148,76 @@ TEST_F(FormsTest, ModelessChildOpensAtItsFormsDesignedSize) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     platform::ui::Forms::setMdiArea(nullptr);
+}
+
+namespace {
+// A child that maximises itself at its first activation, as the result
+// window does.
+class MaximizadaNaAtivacao : public LogForm {
+public:
+    using LogForm::LogForm;
+
+protected:
+    void Form_Activate() override {
+        LogForm::Form_Activate();
+        if (FirstActivation() && SubWindow()) SubWindow()->showMaximized();
+    }
+};
+} // namespace
+
+// The window system activates a child while the area adds and shows it. A
+// child maximised then, by itself or because the active child is maximised,
+// fills the area, and restored takes its designed size; opening and closing
+// another child leaves a restored child at that size.
+TEST_F(FormsTest, AChildMaximisedAsItOpensFillsTheAreaAndRestoresToItsDesignedSize) {
+    QMdiArea area;
+    area.resize(1000, 700);
+    area.show();
+    area.activateWindow();
+    QApplication::processEvents();
+    ui::Forms::setMdiArea(&area);
+    const QSize desenho(669, 356);
+    auto abrir = [&](bool maximiza, const QString &nome) {
+        LogForm *f = maximiza ? new MaximizadaNaAtivacao(&log, nome) : new LogForm(&log, nome);
+        f->resize(desenho);
+        f->ShowModeless();
+        QApplication::processEvents();
+        return QPointer<LogForm>(f);
+    };
+    auto cheia = [&](LogForm *f) {
+        return f->SubWindow()->isMaximized() && f->SubWindow()->geometry() == area.viewport()->rect();
+    };
+    QPointer<LogForm> a = abrir(true, QStringLiteral("a"));
+    EXPECT_EQ(log.count(QStringLiteral("a:first")), 1);
+    EXPECT_TRUE(cheia(a)) << "opens filling the area";
+    a->SubWindow()->showNormal();
+    QApplication::processEvents();
+    EXPECT_EQ(a->size(), desenho) << "restored: its designed size";
+    QPointer<LogForm> b = abrir(true, QStringLiteral("b"));
+    EXPECT_TRUE(cheia(b));
+    EXPECT_EQ(a->size(), desenho) << "another child opened";
+    b->Unload();
+    QApplication::processEvents();
+    EXPECT_EQ(a->size(), desenho) << "another child closed";
+    EXPECT_FALSE(a->SubWindow()->isMaximized());
+    // Opened while the active child is maximised: maximised in turn, with
+    // its designed size to go back to; the other stays as it was.
+    a->SubWindow()->showMaximized();
+    b = abrir(false, QStringLiteral("b2"));
+    EXPECT_TRUE(cheia(b));
+    b->SubWindow()->showNormal();
+    QApplication::processEvents();
+    EXPECT_EQ(b->size(), desenho);
+    EXPECT_TRUE(cheia(a));
+    b->Unload();
+    QApplication::processEvents();
+    EXPECT_TRUE(cheia(a));
+    a->SubWindow()->showNormal();
+    QApplication::processEvents();
+    EXPECT_EQ(a->size(), desenho);
+    a->Unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ui::Forms::setMdiArea(nullptr);
 }
 
 // In a child window an access key is the child's control, not the main
