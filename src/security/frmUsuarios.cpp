@@ -123,7 +123,7 @@ frmUsuarios::frmUsuarios(QWidget *parent) : platform::ui::Form(parent) {
 }
 
 void frmUsuarios::resizeEvent(QResizeEvent *e) {
-    ui::Form::resizeEvent(e);
+    platform::ui::Form::resizeEvent(e);
     if (lugares_.empty()) return; // still being built
     const int dx = std::max(0, width() - desenho_.width()), dy = std::max(0, height() - desenho_.height());
     for (const auto &[w, r] : lugares_) {

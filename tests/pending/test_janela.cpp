@@ -47,7 +47,7 @@ class JanelaPendencias : public Pendencias {
 protected:
     void TearDown() override {
         Pendencias::TearDown();
-        ui::Forms::setMdiArea(nullptr);
+        platform::ui::Forms::setMdiArea(nullptr);
     }
     QApplication &app = testsupport::qtApp(); // before any widget
     QMdiArea area;
@@ -63,7 +63,7 @@ TEST_F(JanelaPendencias, KeysMoveTheSelectionAndTheButtonsActOnTheRowUnderTheCur
     for (int i = 0; i < 40; ++i) ids.push_back(lancar("001", "003", 100 + i, hoje().addDays(-40 + i)));
     auto *f = abrirNaArea(area, QSize(1000, 700));
     ASSERT_NE(f, nullptr);
-    ui::DoEvents();
+    platform::ui::DoEvents();
     widgets::FlexGrid *g = f->Fgrid;
     const int ultima = g->Rows() - 1;
     clicar(g, ultima - 5, 3);
@@ -111,11 +111,11 @@ TEST_F(JanelaPendencias, ResizingKeepsTheRowsInPlaceAndAClickSelectsTheRowUnderT
     for (int i = 0; i < 80; ++i) lancar("001", "003", 100 + i, hoje().addDays(-80 + i));
     auto *f = abrirNaArea(area, QSize(1000, 700));
     ASSERT_NE(f, nullptr);
-    ui::DoEvents();
+    platform::ui::DoEvents();
     widgets::FlexGrid *g = f->Fgrid;
     f->SubWindow()->showMaximized();
-    ui::DoEvents();
-    ui::DoEvents();
+    platform::ui::DoEvents();
+    platform::ui::DoEvents();
     ASSERT_TRUE(aVista(g, g->Rows() - 1));
     g->verticalScrollBar()->setValue(g->rowHeight(1) * 10); // the wheel, up the list
     const int rolagem = g->verticalScrollBar()->value();
@@ -136,8 +136,8 @@ TEST_F(JanelaPendencias, ResizingKeepsTheRowsInPlaceAndAClickSelectsTheRowUnderT
     for (const Caso &c : casos) {
         SCOPED_TRACE(c.nome);
         c.fazer();
-        ui::DoEvents();
-        ui::DoEvents();
+        platform::ui::DoEvents();
+        platform::ui::DoEvents();
         EXPECT_EQ(g->TopRow(), topo);
         EXPECT_EQ(g->verticalScrollBar()->value(), rolagem);
         const int r = topo + 4;
@@ -148,8 +148,8 @@ TEST_F(JanelaPendencias, ResizingKeepsTheRowsInPlaceAndAClickSelectsTheRowUnderT
     // A current row in view stays in view when the window shrinks under it.
     clicar(g, topo + 20, 3);
     f->SubWindow()->showNormal();
-    ui::DoEvents();
-    ui::DoEvents();
+    platform::ui::DoEvents();
+    platform::ui::DoEvents();
     EXPECT_TRUE(aVista(g, topo + 20));
 }
 
@@ -165,7 +165,7 @@ TEST_F(JanelaPendencias, AmountsDatesAndNamesShowWhole) {
     lancar("001", "004", -1, hoje());
     auto *f = abrirNaArea(area, QSize(1000, 700));
     ASSERT_NE(f, nullptr);
-    ui::DoEvents();
+    platform::ui::DoEvents();
     widgets::FlexGrid *g = f->Fgrid;
     const QFontMetrics fm = g->fontMetrics();
     auto inteiras = [&](int coluna) {
@@ -182,8 +182,8 @@ TEST_F(JanelaPendencias, AmountsDatesAndNamesShowWhole) {
     for (const Caso &c : casos) {
         SCOPED_TRACE(c.nome);
         if (c.largura) f->SubWindow()->resize(c.largura + f->SubWindow()->width() - f->width(), 400);
-        ui::DoEvents();
-        ui::DoEvents();
+        platform::ui::DoEvents();
+        platform::ui::DoEvents();
         if (!c.largura) {
             EXPECT_EQ(f->size(), f->sizeHint());
         }
@@ -214,15 +214,15 @@ TEST_F(JanelaPendencias, AfterAReversedTransferTheLastRowShowsWhole) {
         for (int i = 0; i < linhas - 2; ++i) lancar("001", "003", 100 + i, hoje().addDays(-20 + i));
         auto *f = abrirNaArea(area, QSize(1000, 700));
         ASSERT_NE(f, nullptr);
-        ui::DoEvents();
-        ui::DoEvents();
+        platform::ui::DoEvents();
+        platform::ui::DoEvents();
         ASSERT_EQ(f->Fgrid->Rows() - 1, linhas);
         selecionar(f, t.idSaida);
         Script s;
         s.yes().ok().text(QStringLiteral("H"));
         f->cmdEstornar_Click();
-        ui::DoEvents();
-        ui::DoEvents();
+        platform::ui::DoEvents();
+        platform::ui::DoEvents();
         widgets::FlexGrid *g = f->Fgrid;
         EXPECT_EQ(g->RowSel(), g->Rows() - 1);
         EXPECT_TRUE(aVista(g, g->Rows() - 1));

@@ -175,7 +175,7 @@ TEST_F(FormsTest, AChildMaximisedAsItOpensFillsTheAreaAndRestoresToItsDesignedSi
     area.show();
     area.activateWindow();
     QApplication::processEvents();
-    ui::Forms::setMdiArea(&area);
+    platform::ui::Forms::setMdiArea(&area);
     const QSize desenho(669, 356);
     auto abrir = [&](bool maximiza, const QString &nome) {
         LogForm *f = maximiza ? new MaximizadaNaAtivacao(&log, nome) : new LogForm(&log, nome);
@@ -217,7 +217,7 @@ TEST_F(FormsTest, AChildMaximisedAsItOpensFillsTheAreaAndRestoresToItsDesignedSi
     EXPECT_EQ(a->size(), desenho);
     a->Unload();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ui::Forms::setMdiArea(nullptr);
+    platform::ui::Forms::setMdiArea(nullptr);
 }
 
 // In a child window an access key is the child's control, not the main
