@@ -47,10 +47,9 @@ Leitura leitura(Fixture &f, int caso) {
     return l;
 }
 
-// args: book size, case
-void BM_SerialESaldos(benchmark::State &state) {
-    Fixture &f = book(int(state.range(0)));
-    const Leitura l = leitura(f, int(state.range(1)));
+// The balance read as the posting write does it: the saved query, its three
+// parameters and the recordset.
+void lerSaldos(benchmark::State &state, Fixture &f, const Leitura &l) {
     auto q = f.db->QueryDefs(QStringLiteral("ParQrySerialESaldos"));
     for (auto _ : state) {
         q->SetParameter(0, l.conta);
@@ -59,6 +58,12 @@ void BM_SerialESaldos(benchmark::State &state) {
         auto rs = q->OpenRecordset(dao::dbOpenSnapshot);
         benchmark::DoNotOptimize(rs->Field(1).toCurrency());
     }
+}
+
+// args: book size, case
+void BM_SerialESaldos(benchmark::State &state) {
+    Fixture &f = book(int(state.range(0)));
+    lerSaldos(state, f, leitura(f, int(state.range(1))));
 }
 
 // The same four values read by the engine alone: the counter, the last
@@ -146,15 +151,7 @@ Leitura leituraTresNiveis(Fixture &f, int caso) {
 // args: book size, case
 void BM_SerialESaldosTresNiveis(benchmark::State &state) {
     Fixture &f = tresNiveis(int(state.range(0)));
-    const Leitura l = leituraTresNiveis(f, int(state.range(1)));
-    auto q = f.db->QueryDefs(QStringLiteral("ParQrySerialESaldos"));
-    for (auto _ : state) {
-        q->SetParameter(0, l.conta);
-        q->SetParameter(1, l.tipo);
-        q->SetParameter(2, QDateTime(l.data, QTime(0, 0), Qt::UTC));
-        auto rs = q->OpenRecordset(dao::dbOpenSnapshot);
-        benchmark::DoNotOptimize(rs->Field(1).toCurrency());
-    }
+    lerSaldos(state, f, leituraTresNiveis(f, int(state.range(1))));
 }
 
 // The engine alone, seeking what the read needs on a chart of three levels:
