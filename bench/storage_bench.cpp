@@ -60,6 +60,25 @@ void lerSaldos(benchmark::State &state, Fixture &f, const Leitura &l) {
     }
 }
 
+// The bare read: one statement prepared once, bound with the account (?1),
+// the day's last DataId as text (?2) and as a row id (?4) and the type (?3).
+void lerSaldosBare(benchmark::State &state, sqlite3 *h, const QByteArray &sql, const Leitura &l) {
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(h, sql.constData(), -1, &st, nullptr) != SQLITE_OK) state.SkipWithError(sqlite3_errmsg(h));
+    const QByteArray conta = l.conta.toUtf8(), tipo = l.tipo.toUtf8();
+    const QByteArray ate = l.data.toString(QStringLiteral("yyyyMMdd")).toUtf8() + "999999999";
+    for (auto _ : state) {
+        sqlite3_bind_text(st, 1, conta.constData(), -1, SQLITE_STATIC);
+        sqlite3_bind_text(st, 2, ate.constData(), -1, SQLITE_STATIC);
+        sqlite3_bind_text(st, 3, tipo.constData(), -1, SQLITE_STATIC);
+        sqlite3_bind_int64(st, 4, ate.toLongLong());
+        if (sqlite3_step(st) != SQLITE_ROW) state.SkipWithError("bare read failed");
+        benchmark::DoNotOptimize(sqlite3_column_int64(st, 1));
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+}
+
 // args: book size, case
 void BM_SerialESaldos(benchmark::State &state) {
     Fixture &f = book(int(state.range(0)));
@@ -74,7 +93,6 @@ void BM_SerialESaldosBare(benchmark::State &state) {
     const Leitura l = leitura(f, int(state.range(1)));
     sqlite3 *h = f.db->handle();
     const bool filhos = state.range(1) == SemLancamentos || state.range(1) == TituloSemLancamentosProprios;
-    sqlite3_stmt *st = nullptr;
     const QByteArray sql =
         QByteArrayLiteral("SELECT (SELECT Serial FROM Serial), ") +
         (filhos ? QByteArrayLiteral("(SELECT total((SELECT SaldoConta FROM Lancamentos AS L WHERE L.CodConta = C.Codigo AND "
@@ -83,19 +101,7 @@ void BM_SerialESaldosBare(benchmark::State &state) {
                                     "LIMIT 1), ")) +
         QByteArrayLiteral("(SELECT SaldoRecDesp FROM Lancamentos WHERE CodRecDesp = ?3 AND DataId <= ?2 ORDER BY DataId DESC LIMIT 1), "
                           "(SELECT SaldoGlobal FROM Lancamentos WHERE rowid <= ?4 ORDER BY rowid DESC LIMIT 1)");
-    if (sqlite3_prepare_v2(h, sql.constData(), -1, &st, nullptr) != SQLITE_OK) state.SkipWithError(sqlite3_errmsg(h));
-    const QByteArray conta = l.conta.toUtf8(), tipo = l.tipo.toUtf8();
-    const QByteArray ate = l.data.toString(QStringLiteral("yyyyMMdd")).toUtf8() + "999999999";
-    for (auto _ : state) {
-        sqlite3_bind_text(st, 1, conta.constData(), -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, 2, ate.constData(), -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, 3, tipo.constData(), -1, SQLITE_STATIC);
-        sqlite3_bind_int64(st, 4, ate.toLongLong());
-        if (sqlite3_step(st) != SQLITE_ROW) state.SkipWithError("bare read failed");
-        benchmark::DoNotOptimize(sqlite3_column_int64(st, 1));
-        sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
+    lerSaldosBare(state, h, sql, l);
 }
 
 void casos(benchmark::internal::Benchmark *b) {
@@ -182,20 +188,7 @@ void BM_SerialESaldosTresNiveisBare(benchmark::State &state) {
     const QByteArray sql = "SELECT (SELECT Serial FROM Serial), " + saldo("Contas", "CodConta", "SaldoConta", "?1") + ", " +
                            saldo("TiposMovimentacoes", "CodRecDesp", "SaldoRecDesp", "?3") +
                            ", (SELECT SaldoGlobal FROM Lancamentos WHERE rowid <= ?4 ORDER BY rowid DESC LIMIT 1)";
-    sqlite3_stmt *st = nullptr;
-    if (sqlite3_prepare_v2(h, sql.constData(), -1, &st, nullptr) != SQLITE_OK) state.SkipWithError(sqlite3_errmsg(h));
-    const QByteArray conta = l.conta.toUtf8(), tipo = l.tipo.toUtf8();
-    const QByteArray ate = l.data.toString(QStringLiteral("yyyyMMdd")).toUtf8() + "999999999";
-    for (auto _ : state) {
-        sqlite3_bind_text(st, 1, conta.constData(), -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, 2, ate.constData(), -1, SQLITE_STATIC);
-        sqlite3_bind_text(st, 3, tipo.constData(), -1, SQLITE_STATIC);
-        sqlite3_bind_int64(st, 4, ate.toLongLong());
-        if (sqlite3_step(st) != SQLITE_ROW) state.SkipWithError("bare read failed");
-        benchmark::DoNotOptimize(sqlite3_column_int64(st, 1));
-        sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
+    lerSaldosBare(state, h, sql, l);
 }
 
 void casosTresNiveis(benchmark::internal::Benchmark *b) {

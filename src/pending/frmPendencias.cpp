@@ -361,7 +361,6 @@ void frmPendencias::ajustarGrade() {
 // The width a column needs for this text whole, kept when it is the widest so far.
 void frmPendencias::medirTexto(int coluna, const QString &texto) {
     if (coluna < 0 || coluna >= 8 || texto.isEmpty()) return;
-    if (conteudo_.size() < 8) conteudo_.assign(8, 0);
     const long w = long(Fgrid->fontMetrics().horizontalAdvance(texto) + 8) * kTwips;
     conteudo_[std::size_t(coluna)] = std::max(conteudo_[std::size_t(coluna)], w);
 }
@@ -378,7 +377,6 @@ void frmPendencias::medirTexto(int coluna, const QString &texto) {
 long frmPendencias::AjustarColunas(long dentro) {
     const int n = Fgrid->Cols();
     if (larguras_.size() != std::size_t(n) || n != 8) return 0;
-    if (conteudo_.size() < 8) conteudo_.assign(8, 0);
     const QFontMetrics fm = Fgrid->fontMetrics();
     auto twips = [&fm](const QString &t) { return long(fm.horizontalAdvance(t) + 8) * kTwips; };
     std::vector<long> proprias = larguras_;

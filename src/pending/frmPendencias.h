@@ -109,7 +109,7 @@ private:
     bool jaAtivada_ = false;
     bool podeTransferir_ = false;
     std::vector<long> larguras_; // each column's width as the format gives it, in twips
-    std::vector<long> conteudo_; // the width each column's widest text needs, in twips
+    std::vector<long> conteudo_ = std::vector<long>(8, 0); // the width each column's widest text needs, in twips
     bool selecionando_ = false;
     // Print state of the print in progress.
     QDateTime dataImpressao_;

@@ -104,8 +104,6 @@ struct Ramos {
 
 } // namespace
 
-std::optional<Currency> SomaSegura(Currency a, Currency b) { return Currency::checkedAdd(a, b); }
-
 QString RecusaDoLancamento(const Lancamento &l) {
     struct Texto {
         const QString *texto;
@@ -187,8 +185,8 @@ const QString kParametrosDoLancamento =
 // Unguarded, a one-row INSERT ... VALUES, for a caller that has just read
 // the guard inside the same write transaction: the engine then keeps no
 // copy of the pages it changes in case the statement fails midway.
-long Inserir(dao::Database &db, const Lancamento &l, long id, const QString &dataId, const SerialESaldos &s, bool guardado) {
-    const Currency baseConta = l.saldoContaDoZero ? Currency() : s.saldoConta;
+// `proprios` holds the posting's own counter and balances.
+long Inserir(dao::Database &db, const Lancamento &l, const QString &dataId, const SerialESaldos &proprios, bool guardado) {
     const Colunas c = colunas(l);
     QString sql = kParametrosDoLancamento;
     if (guardado) {
@@ -200,7 +198,7 @@ long Inserir(dao::Database &db, const Lancamento &l, long id, const QString &dat
                c.parametros.join(QStringLiteral(", ")) + QLatin1Char(')');
     }
     auto q = consulta(db, sql);
-    q->SetParameter(QStringLiteral("pId"), value::Value(qlonglong(id)));
+    q->SetParameter(QStringLiteral("pId"), value::Value(qlonglong(proprios.serial)));
     q->SetParameter(QStringLiteral("pConta"), l.codConta);
     q->SetParameter(QStringLiteral("pTipo"), l.codRecDesp);
     q->SetParameter(QStringLiteral("pDoc"), l.documento ? value::Value(*l.documento) : value::Value());
@@ -208,9 +206,9 @@ long Inserir(dao::Database &db, const Lancamento &l, long id, const QString &dat
     q->SetParameter(QStringLiteral("pData"), QDateTime(l.data, QTime(0, 0), Qt::UTC));
     q->SetParameter(QStringLiteral("pHist"), l.historico);
     q->SetParameter(QStringLiteral("pDataId"), dataId);
-    q->SetParameter(QStringLiteral("pSG"), s.saldoGlobal + l.valor);
-    q->SetParameter(QStringLiteral("pSC"), baseConta + l.valor);
-    q->SetParameter(QStringLiteral("pSR"), s.saldoRecDesp + l.valor);
+    q->SetParameter(QStringLiteral("pSG"), proprios.saldoGlobal);
+    q->SetParameter(QStringLiteral("pSC"), proprios.saldoConta);
+    q->SetParameter(QStringLiteral("pSR"), proprios.saldoRecDesp);
     q->SetParameter(QStringLiteral("pReal"), l.realizado);
     q->SetParameter(QStringLiteral("pTransf"), value::Value(l.transferencia < 0 ? 0 : l.transferencia));
     q->SetParameter(QStringLiteral("pUsu"), value::Value(qlonglong(l.idUsuario)));
@@ -359,15 +357,15 @@ namespace {
 // to run before the insert: everything it writes, the caller's step
 // included, is undone when a part fails (Invalido: a later balance would
 // leave the range of money).
-Resultado GravarComDesfazer(dao::Database &db, const Lancamento &l, long id, const QString &dataId,
-                            const SerialESaldos &s, const std::function<bool()> &antesDeInserir) {
+Resultado GravarComDesfazer(dao::Database &db, const Lancamento &l, long serialLido, const QString &dataId,
+                            const SerialESaldos &proprios, const std::function<bool()> &antesDeInserir) {
     // Its own level: a later balance the move would take past the range of
     // money undoes the counter, the caller's step and the insert too.
     db::CDaoTrans parte(db.workspace());
     parte.BegTrans();
-    if (!TravarContador(db, s.serial)) return Resultado::Bloqueio;
+    if (!TravarContador(db, serialLido)) return Resultado::Bloqueio;
     if (antesDeInserir && !antesDeInserir()) return Resultado::Impedido;
-    if (Inserir(db, l, id, dataId, s, true) < 1) return Resultado::Recusado;
+    if (Inserir(db, l, dataId, proprios, true) < 1) return Resultado::Recusado;
     try {
         MoverSaldosPosteriores(db, l.codConta, l.codRecDesp, l.saldoTipo, l.valor, dataId);
     } catch (const err::AppError &e) {
@@ -394,12 +392,12 @@ Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *grav
     const SerialESaldos s = LerSerialESaldos(db, l.codConta, l.codRecDesp, l.data);
     // The posting's own balances and every later one it moves, checked
     // before anything is written.
-    const auto conta = SomaSegura(l.saldoContaDoZero ? Currency() : s.saldoConta, l.valor);
-    const auto tipo = SomaSegura(s.saldoRecDesp, l.valor);
-    const auto global = SomaSegura(s.saldoGlobal, l.valor);
+    const auto conta = Currency::checkedAdd(l.saldoContaDoZero ? Currency() : s.saldoConta, l.valor);
+    const auto tipo = Currency::checkedAdd(s.saldoRecDesp, l.valor);
+    const auto global = Currency::checkedAdd(s.saldoGlobal, l.valor);
     if (!conta || !tipo || !global) return invalido(kMsgForaDoLimite);
-    const long id = s.serial + 1;
-    const QString dataId = MontarDataId(l.data, id);
+    const SerialESaldos proprios{s.serial + 1, *conta, *tipo, *global};
+    const QString dataId = MontarDataId(l.data, proprios.serial);
     if (!antesDeInserir && !HaPosteriores(db, dataId)) {
         // The latest posting of the book (the usual one, dated today): no
         // later balance moves, so nothing can fail once the insert is
@@ -408,17 +406,17 @@ Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *grav
         // engine failure undoes the caller's whole transaction, as always.
         if (!Ativos(db, l)) return Resultado::Recusado;
         if (!TravarContador(db, s.serial)) return Resultado::Bloqueio;
-        Inserir(db, l, id, dataId, s, false); // one row, or it throws
+        Inserir(db, l, dataId, proprios, false); // one row, or it throws
     } else {
-        const Resultado r = GravarComDesfazer(db, l, id, dataId, s, antesDeInserir);
+        const Resultado r = GravarComDesfazer(db, l, s.serial, dataId, proprios, antesDeInserir);
         if (r != Resultado::Gravado) return r == Resultado::Invalido ? invalido(kMsgForaDoLimite) : r;
     }
     if (gravado) {
-        gravado->id = id;
+        gravado->id = proprios.serial;
         gravado->dataId = dataId;
-        gravado->saldoConta = (l.saldoContaDoZero ? Currency() : s.saldoConta) + l.valor;
-        gravado->saldoRecDesp = s.saldoRecDesp + l.valor;
-        gravado->saldoGlobal = s.saldoGlobal + l.valor;
+        gravado->saldoConta = proprios.saldoConta;
+        gravado->saldoRecDesp = proprios.saldoRecDesp;
+        gravado->saldoGlobal = proprios.saldoGlobal;
     }
     return Resultado::Gravado;
 }

@@ -104,9 +104,6 @@ inline qsizetype Caracteres(const QString &t) { return t.toUcs4().size(); }
 inline const QString kMsgForaDoLimite = QStringLiteral(
     "O valor levaria um saldo além do maior valor que o sistema registra. Nada foi gravado.");
 
-// a + b, when the sum stays within the range of money. Balances past it would
-// wrap around, or turn into floating values in the engine.
-std::optional<value::Currency> SomaSegura(value::Currency a, value::Currency b);
 
 // Why the posting cannot be written as given, in the words the user is shown
 // (empty when it can): a NUL character in a text, a text wider than its column

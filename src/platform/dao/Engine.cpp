@@ -57,23 +57,19 @@ QString PastaSomenteLeitura(const QString &path, const QString &folder) {
 std::mutex gCheckMutex;
 FileSystemCheck gCheck;
 
-bool writable(const QString &path) {
+// Asks the check a test put in place, or the file system itself.
+bool ask(std::function<bool(const QString &)> FileSystemCheck::*which, bool (*real)(const QString &),
+         const QString &path) {
     std::function<bool(const QString &)> f;
     {
         std::lock_guard lock(gCheckMutex);
-        f = gCheck.writable;
+        f = gCheck.*which;
     }
-    return f ? f(path) : DBEngine::Writable(path);
+    return f ? f(path) : real(path);
 }
 
-bool onNetwork(const QString &path) {
-    std::function<bool(const QString &)> f;
-    {
-        std::lock_guard lock(gCheckMutex);
-        f = gCheck.onNetwork;
-    }
-    return f ? f(path) : DBEngine::OnNetworkFileSystem(path);
-}
+bool writable(const QString &path) { return ask(&FileSystemCheck::writable, &DBEngine::Writable, path); }
+bool onNetwork(const QString &path) { return ask(&FileSystemCheck::onNetwork, &DBEngine::OnNetworkFileSystem, path); }
 
 // The files the engine keeps beside a database while it is open.
 const char *const kSideFiles[] = {"-wal", "-shm", "-journal"};

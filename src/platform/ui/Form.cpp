@@ -126,9 +126,8 @@ void Form::ShowModeless() {
         // counts as maximised. So the child is first given its designed size,
         // and only then maximised and activated.
         QMdiSubWindow *ativa = gMdi->activeSubWindow();
-        const bool maximizar = ativa && ativa->isMaximized() &&
-                               !gMdi->testOption(QMdiArea::DontMaximizeSubWindowOnActivation);
         const bool semMaximizar = gMdi->testOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+        const bool maximizar = ativa && ativa->isMaximized() && !semMaximizar;
         gMdi->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, true);
         abrindo_ = true;
         sub_ = gMdi->addSubWindow(this);
