@@ -24,21 +24,23 @@ struct Leitura {
     QDate data;
 };
 
+// An account with no posting, nor any below it: added to the book once.
+QString contaSemLancamentos(Fixture &f) {
+    auto rs = f.db->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Contas WHERE Codigo = '999'"), dao::dbOpenSnapshot);
+    if (rs->Field(0).toInt() == 0) {
+        f.db->Execute(QStringLiteral("INSERT INTO Contas (Codigo, CodPai, DesConta) VALUES ('999', '000', 'SEM LANCAMENTOS')"));
+        f.db->Execute(QStringLiteral("INSERT INTO Contas (Codigo, CodPai, DesConta) VALUES ('999.001', '999', 'SEM LANCAMENTOS 2')"));
+    }
+    return QStringLiteral("999");
+}
+
 // A typical account is one that takes postings (no children); the heading is
 // a first-level account, whose own children hold every posting of its branch.
 Leitura leitura(Fixture &f, int caso) {
     const QDate ultima = f.shape.first.addDays(f.shape.days);
     Leitura l{f.book.accounts.last(), f.book.types.last(), ultima};
     switch (caso) {
-    case SemLancamentos: {
-        auto rs = f.db->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Contas WHERE Codigo = '999'"), dao::dbOpenSnapshot);
-        if (rs->Field(0).toInt() == 0) {
-            f.db->Execute(QStringLiteral("INSERT INTO Contas (Codigo, CodPai, DesConta) VALUES ('999', '000', 'SEM LANCAMENTOS')"));
-            f.db->Execute(QStringLiteral("INSERT INTO Contas (Codigo, CodPai, DesConta) VALUES ('999.001', '999', 'SEM LANCAMENTOS 2')"));
-        }
-        l.conta = QStringLiteral("999");
-        break;
-    }
+    case SemLancamentos: l.conta = contaSemLancamentos(f); break;
     case TituloSemLancamentosProprios: l.conta = f.book.accounts.first(); break;
     case UmAnoAtras: l.data = ultima.addDays(-365); break;
     case DataMaisAntiga: l.data = f.shape.first; break;
@@ -131,15 +133,7 @@ Leitura leituraTresNiveis(Fixture &f, int caso) {
     const QDate ultima = f.shape.first.addDays(f.shape.days);
     Leitura l{f.book.accounts.last(), f.book.types.last(), ultima};
     switch (caso) {
-    case ItemVazio: {
-        auto rs = f.db->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Contas WHERE Codigo = '999'"), dao::dbOpenSnapshot);
-        if (rs->Field(0).toInt() == 0) {
-            f.db->Execute(QStringLiteral("INSERT INTO Contas (Codigo, CodPai, DesConta) VALUES ('999', '000', 'SEM LANCAMENTOS')"));
-            f.db->Execute(QStringLiteral("INSERT INTO Contas (Codigo, CodPai, DesConta) VALUES ('999.001', '999', 'SEM LANCAMENTOS 2')"));
-        }
-        l.conta = QStringLiteral("999");
-        break;
-    }
+    case ItemVazio: l.conta = contaSemLancamentos(f); break;
     case ContaPrimeiroNivel: l.conta = f.book.accounts.first(); break;
     case TipoPrimeiroNivel: l.tipo = f.book.types.first(); break;
     case ContaSegundoNivel: l.conta = f.book.accounts.first() + QStringLiteral(".001"); break;

@@ -1,6 +1,7 @@
 // The user dialog: validation, what a new user writes, a failed write that
 // must leave the trees ready to be written whole again, duplicate logins,
 // and the changes an existing user's row may and may not take.
+#include "EditoresDePermissao.h"
 #include "core/permissoes/SegurancaFixture.h"
 #include "security/frmDetUsuario.h"
 #include "security/frmPermissoes.h"
@@ -63,18 +64,7 @@ protected:
         f.txtSenha[0]->setText(senha);
         f.txtSenha[1]->setText(confirmacao);
     }
-    // What the user does in an editor: "Tudo" on every first-level item.
-    static std::function<void(QWidget &)> tudoNoPrimeiroNivel() {
-        return [](QWidget &w) {
-            auto &e = static_cast<security::frmPermissoes &>(w);
-            e.Activate();
-            QFocusEvent foco(QEvent::FocusIn, Qt::MouseFocusReason);
-            QApplication::sendEvent(e.lv, &foco);
-            for (widgets::ListItem *i : e.lv->Items()) i->setSelected(true);
-            e.cmdTudo_Click();
-            e.cmdFechar_Click();
-        };
-    }
+    static std::function<void(QWidget &)> tudoNoPrimeiroNivel() { return testsupport::tudoNoPrimeiroNivel(); }
     long usuarios() { return valor(QStringLiteral("SELECT Count(*) FROM Usuarios")); }
     long idDe(const QString &login) { return valor(QStringLiteral("SELECT Id FROM Usuarios WHERE IdLogin = '%1'").arg(login)); }
 };

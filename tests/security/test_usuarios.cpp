@@ -1,6 +1,7 @@
 // The user list: the two lists, one selected row, and the guards of
 // deactivation and deletion (oneself, the last active administrator, a
 // user's postings, also when they come from another copy meanwhile).
+#include "EditoresDePermissao.h"
 #include "core/escrita/Escrita.h"
 #include "core/permissoes/SegurancaFixture.h"
 #include "db/CDaoTrans.h"
@@ -384,16 +385,7 @@ TEST_F(UserList, NewAndChangedUsersGoThroughTheDialog) {
         d.cmdOK_Click();
     });
     // In each editor: "Tudo" on every first-level item.
-    for (int editor = 0; editor < 2; ++editor)
-        s.act([](QWidget &w) {
-            auto &e = static_cast<security::frmPermissoes &>(w);
-            e.Activate();
-            QFocusEvent foco(QEvent::FocusIn, Qt::MouseFocusReason);
-            QApplication::sendEvent(e.lv, &foco);
-            for (widgets::ListItem *i : e.lv->Items()) i->setSelected(true);
-            e.cmdTudo_Click();
-            e.cmdFechar_Click();
-        });
+    for (int editor = 0; editor < 2; ++editor) s.act(testsupport::tudoNoPrimeiroNivel());
     s.ok();
     f->cmdAlterar_Click();
     EXPECT_TRUE(nomes(*f, 0).contains(QStringLiteral("NOVO/COMUM")));
