@@ -98,13 +98,15 @@ void BM_AbrirEditor(benchmark::State &state) {
     for (auto _ : state) {
         std::shared_ptr<CPermissao> raiz;
         std::unique_ptr<security::frmPermissoes> f;
+        QString recusa;
         if (tipos) {
-            security::CarregarPermissoesEmMovimentacoes(2, l.comLinhas, raiz);
+            recusa = security::CarregarPermissoesEmMovimentacoes(2, l.comLinhas, raiz);
             f = std::make_unique<security::frmPermMov>();
         } else {
-            security::CarregarPermissoesEmContas(2, l.comLinhas, raiz);
+            recusa = security::CarregarPermissoesEmContas(2, l.comLinhas, raiz);
             f = std::make_unique<security::frmPermContas>();
         }
+        if (!recusa.isEmpty()) state.SkipWithError("a stored value refused");
         f->setRaiz(raiz);
         f->setMode(2);
         f->Load();
@@ -203,7 +205,7 @@ void BM_TudoNoPrimeiroNivel(benchmark::State &state) {
         else
             l.db->Execute(QStringLiteral("DELETE FROM PermissoesDeUsuarios WHERE IdUsuario = %1").arg(usuario));
         std::shared_ptr<CPermissao> raiz;
-        security::CarregarPermissoesEmContas(2, usuario, raiz);
+        if (!security::CarregarPermissoesEmContas(2, usuario, raiz).isEmpty()) state.SkipWithError("a stored value refused");
         security::frmPermContas f;
         f.setRaiz(raiz);
         f.setMode(2);

@@ -5,6 +5,7 @@
 #include "db/Schema.h"
 #include "core/permissoes/ArvoreDePermissoes.h"
 #include "core/permissoes/CPermissao.h"
+#include "ui/ArvoreDeItens.h"
 #include "ui/AppContext.h"
 #include "ui/CHourGlass.h"
 #include "ui/CLockWindowUpdate.h"
@@ -116,7 +117,7 @@ void frmExtra::CarregarItens() {
 
         fin::CLockWindowUpdate trava;
         trava.LockWindow(tv);
-        for (const auto &item : itens) security::CarregarNaArvoreDePesquisa(*tv, *item, QString());
+        for (const auto &item : itens) fin::CarregarNaArvoreDePesquisa(*tv, security::ItemParaArvore(*item), QString());
         if (widgets::Node *primeiro = tv->TopNodes().value(0, nullptr)) primeiro->setSelected(false);
         trava.UnLockWindow();
     } catch (...) {

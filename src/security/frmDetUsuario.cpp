@@ -10,6 +10,7 @@
 #include "platform/dao/Recordset.h"
 #include "platform/ui/Input.h"
 #include "platform/widgets/UpperLineEdit.h"
+#include "security/PermissoesNaArvore.h"
 #include "security/frmPermissoes.h"
 #include "ui/AppContext.h"
 #include "ui/CHourGlass.h"
@@ -219,11 +220,11 @@ void frmDetUsuario::abrirEditor(bool recDesp) {
     std::shared_ptr<CPermissao> &arvore = recDesp ? movimentacoes_ : contas_;
     if (!arvore) {
         if (recDesp) {
-            CarregarPermissoesEmMovimentacoes(mode_, IdUsuario, arvore);
+            MostrarRecusa(CarregarPermissoesEmMovimentacoes(mode_, IdUsuario, arvore));
         } else {
             fin::CHourGlass hg;
             hg.Show(true);
-            CarregarPermissoesEmContas(mode_, IdUsuario, arvore);
+            MostrarRecusa(CarregarPermissoesEmContas(mode_, IdUsuario, arvore));
         }
     }
     f->setRaiz(arvore);
@@ -270,8 +271,8 @@ bool frmDetUsuario::Validar() {
         // Refused anyway when saving: said before any permission is asked for.
         if (UnicoAdministradorAtivo(IdUsuario))
             return falha(kUltimoAdministrador, cbTipo);
-        if (!movimentacoes_) CarregarPermissoesEmMovimentacoes(mode_, IdUsuario, movimentacoes_);
-        if (!contas_) CarregarPermissoesEmContas(mode_, IdUsuario, contas_);
+        if (!movimentacoes_) MostrarRecusa(CarregarPermissoesEmMovimentacoes(mode_, IdUsuario, movimentacoes_));
+        if (!contas_) MostrarRecusa(CarregarPermissoesEmContas(mode_, IdUsuario, contas_));
     }
     if ((mode_ == kUsuarioNovo && tipo == db::kUsuarioComum) || deAdministradorAComum) {
         if (!movimentacoes_ || !movimentacoes_->SubItens().HasAnyPermission())

@@ -2,6 +2,8 @@
 
 #include "ui/IconesDasArvores.h"
 #include "core/permissoes/ArvoreDePermissoes.h"
+#include "security/PermissoesNaArvore.h"
+#include "ui/ArvoreDeItens.h"
 #include "ui/AppContext.h"
 #include "ui/Errors.h"
 
@@ -34,7 +36,7 @@ QMenu *menuDaJanelaPrincipal() {
 frmPermissoes::frmPermissoes(bool recDesp, QWidget *parent) : platform::ui::Form(parent), recDesp_(recDesp) {
     setObjectName(recDesp ? QStringLiteral("frmPermMov") : QStringLiteral("frmPermContas"));
     setWindowTitle(recDesp ? QStringLiteral("Permissões em Receitas / Despesas") : QStringLiteral("Permissões em Contas"));
-    AdicionarImagensDePermissao(imagens_);
+    fin::AdicionarImagensDePermissao(imagens_);
     const QString familia = recDesp ? QStringLiteral("IMG_RECDESP") : QStringLiteral("IMG_CONTA");
     charts::AdicionarImagens(imagens_, {familia, familia + QStringLiteral("EXP"), familia + QStringLiteral("SEL"),
                                         familia + QStringLiteral("SELEXP"), familia + QStringLiteral("INAT"),
@@ -110,7 +112,7 @@ void frmPermissoes::Form_Load() {
 void frmPermissoes::Form_Activate() {
     try {
         if (bInit_) return;
-        CarregarNaArvoreDePermissoes(*tv, *raiz_, QString());
+        fin::CarregarNaArvoreDePermissoes(*tv, ItemParaArvore(*raiz_), QString());
         const QList<widgets::Node *> topo = tv->TopNodes();
         ShowNodeChildren(topo.isEmpty() ? nullptr : topo.front());
         bInit_ = true;
@@ -156,22 +158,22 @@ void frmPermissoes::darPermissao(long valor, const char *procedimento) {
 }
 
 void frmPermissoes::aplicar(long valor) {
-    const QString imagem = ImagemDePermissao(valor);
+    const QString imagem = fin::ImagemDePermissao(valor);
     if (ultima_ == Vista::Lista) {
         for (widgets::ListItem *li : lv->Items()) {
             if (!li->Selected()) continue;
             std::shared_ptr<CPermissao> item = ObjetoDoPonteiro(*raiz_, li->Tag());
-            AtribuirPermissao(*item, mode_, valor);
+            DarPermissao(*item, mode_, valor);
             li->setSmallIcon(imagem);
-            if (widgets::Node *no = tv->Item(li->Key())) UpdateNodeIcons(*no, imagem);
+            if (widgets::Node *no = tv->Item(li->Key())) fin::UpdateNodeIcons(*no, imagem);
         }
         lv->setFocus();
     } else if (ultima_ == Vista::Arvore) {
         widgets::Node *no = tv->SelectedItem();
         if (no && no->Key() != kRaiz) {
             std::shared_ptr<CPermissao> item = ObjetoDoPonteiro(*raiz_, no->Tag());
-            AtribuirPermissao(*item, mode_, valor);
-            UpdateNodeIcons(*no, imagem);
+            DarPermissao(*item, mode_, valor);
+            fin::UpdateNodeIcons(*no, imagem);
             ShowNodeChildren(no);
         }
         tv->setFocus();

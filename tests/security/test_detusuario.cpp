@@ -2,7 +2,7 @@
 // must leave the trees ready to be written whole again, duplicate logins,
 // and the changes an existing user's row may and may not take.
 #include "EditoresDePermissao.h"
-#include "core/permissoes/SegurancaFixture.h"
+#include "SegurancaComJanelas.h"
 #include "security/frmDetUsuario.h"
 #include "security/frmPermissoes.h"
 #include "core/permissoes/CarregarPermissoes.h"
@@ -34,7 +34,7 @@ namespace {
 const QString kDuplicado = QStringLiteral(
     "Erro: você está tentando realizar uma operação que duplicaria uma informação que deve ser única no banco de dados.");
 
-class UserDialog : public testsupport::SegurancaFixture {
+class UserDialog : public testsupport::SegurancaComJanelas {
 protected:
     std::unique_ptr<frmDetUsuario> novo() {
         auto f = std::make_unique<frmDetUsuario>();
@@ -386,6 +386,43 @@ TEST_F(UserDialog, AnAdministratorMadeCommonIsAskedForPermissionsFirst) {
     EXPECT_EQ(valor(QStringLiteral("SELECT Tipo FROM Usuarios WHERE Id = %1").arg(ivo)), 2);
 }
 
+// A stored value the parent rule refuses (another copy changed the rows)
+// stops the load of the tree: its message is shown, as information, and the
+// action goes no further: no editor opens, nothing is saved.
+TEST_F(UserDialog, AStoredValueTheRuleRefusesIsShownAndStopsTheAction) {
+    usuario(QStringLiteral("OUTRO ADM"), QStringLiteral("ADM2"), 1);
+    const long eva = usuario(QStringLiteral("EVA"), QStringLiteral("EVA"), 1);
+    permissao(ana, 1, idConta(QStringLiteral("001")), 1);
+    permissao(ana, 1, idConta(QStringLiteral("001.001")), 2);
+    permissao(eva, 2, idTipo(QStringLiteral("003")), 1);
+    permissao(eva, 2, idTipo(QStringLiteral("003.001")), 2);
+    struct Caso {
+        const char *nome;
+        long usuario;
+        bool confirmar; // OK of an administrator made common, else the accounts editor
+        const char *item;
+    };
+    const Caso casos[] = {{"accounts editor", ana, false, "CORRENTE"}, {"confirmation", eva, true, "BONUS"}};
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        auto f = edicao(c.usuario);
+        Script s;
+        s.ok();
+        if (c.confirmar) {
+            f->cbTipo->setCurrentIndex(1);
+            f->cmdOK_Click();
+        } else {
+            f->cmdPermContas_Click();
+        }
+        ASSERT_EQ(s.shown().size(), 1u);
+        EXPECT_EQ(s.shownTexts()[0], security::kMsgPermissaoIncompativel + QString::fromLatin1(c.item) + QStringLiteral("'."));
+        EXPECT_EQ(s.shown()[0].style, platform::ui::vbInformation);
+        EXPECT_TRUE(f->IsLoaded());
+        EXPECT_EQ(valor(QStringLiteral("SELECT Tipo FROM Usuarios WHERE Id = %1").arg(c.usuario)), c.confirmar ? 1 : 2);
+        EXPECT_EQ(contagem(c.usuario), 2);
+    }
+}
+
 // The type list shows the focus as the boxes do: yellow while it has it.
 TEST_F(UserDialog, TheTypeListIsYellowWhileItHasTheFocus) {
     auto f = novo();
@@ -460,7 +497,7 @@ TEST_F(UserDialog, DialogAndEditorsOpenCentredOnTheMainWindow) {
          [this] {
              auto f = std::make_unique<security::frmPermContas>();
              std::shared_ptr<security::CPermissao> raiz;
-             security::CarregarPermissoesEmContas(1, ana, raiz);
+             EXPECT_EQ(security::CarregarPermissoesEmContas(1, ana, raiz), QString());
              f->setIdUsuario(ana);
              f->setPermContas(raiz);
              f->setMode(1);
@@ -470,7 +507,7 @@ TEST_F(UserDialog, DialogAndEditorsOpenCentredOnTheMainWindow) {
          [this] {
              auto f = std::make_unique<security::frmPermMov>();
              std::shared_ptr<security::CPermissao> raiz;
-             security::CarregarPermissoesEmMovimentacoes(1, ana, raiz);
+             EXPECT_EQ(security::CarregarPermissoesEmMovimentacoes(1, ana, raiz), QString());
              f->setIdUsuario(ana);
              f->setPermRecDesp(raiz);
              f->setMode(1);

@@ -2,7 +2,8 @@
 // on, what mode 1 and mode 2 write, a refusal in the middle of a list, the
 // context menu, the double click and reopening the same tree.
 #include "core/permissoes/CarregarPermissoes.h"
-#include "core/permissoes/SegurancaFixture.h"
+#include "SegurancaComJanelas.h"
+#include "platform/ui/MessageBox.h"
 #include "security/frmPermissoes.h"
 
 #include <QAction>
@@ -18,15 +19,15 @@ using testsupport::Script;
 
 namespace {
 
-class Editors : public testsupport::SegurancaFixture {
+class Editors : public testsupport::SegurancaComJanelas {
 protected:
     void SetUp() override {
-        SegurancaFixture::SetUp();
+        SegurancaComJanelas::SetUp();
         conta(QStringLiteral("001.003"), QStringLiteral("POUPANCA"));
     }
     std::shared_ptr<CPermissao> arvore(long mode, long usu) {
         std::shared_ptr<CPermissao> t;
-        security::CarregarPermissoesEmContas(mode, usu, t);
+        EXPECT_EQ(security::CarregarPermissoesEmContas(mode, usu, t), QString());
         return t;
     }
     std::unique_ptr<security::frmPermContas> abrir(const std::shared_ptr<CPermissao> &raiz, long mode) {
@@ -81,7 +82,7 @@ TEST_F(Editors, FirstActivationShowsTheWholeTreeAndTheRootsChildren) {
     EXPECT_EQ(f->tv->Count(), 7) << "later activations load nothing";
     security::frmPermMov mov;
     auto tipos = std::shared_ptr<CPermissao>();
-    security::CarregarPermissoesEmMovimentacoes(1, 0, tipos);
+    EXPECT_EQ(security::CarregarPermissoesEmMovimentacoes(1, 0, tipos), QString());
     mov.setPermRecDesp(tipos);
     mov.Load();
     mov.Activate();
@@ -169,6 +170,7 @@ TEST_F(Editors, RefusedValueStopsAtTheFirstItemTheRuleRefuses) {
     s.ok();
     f->cmdTudo_Click();
     EXPECT_EQ(s.shownTexts(), QStringList{security::kMsgPermissaoIncompativel + QStringLiteral("APLICACAO'.")});
+    EXPECT_EQ(s.shown()[0].style, platform::ui::vbInformation);
     for (const QString &c : {QStringLiteral("001.001"), QStringLiteral("001.002"), QStringLiteral("001.003")})
         EXPECT_EQ(valorDe(raiz, c), 2) << c.toStdString();
     EXPECT_EQ(f->lv->Item(QStringLiteral("_001.002"))->SmallIcon(), QStringLiteral("IMG_PERMLANCAMENTOS"));

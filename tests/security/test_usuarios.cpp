@@ -3,7 +3,7 @@
 // user's postings, also when they come from another copy meanwhile).
 #include "EditoresDePermissao.h"
 #include "core/escrita/Escrita.h"
-#include "core/permissoes/SegurancaFixture.h"
+#include "SegurancaComJanelas.h"
 #include "db/CDaoTrans.h"
 #include "db/ConstruirBanco.h"
 #include "db/Schema.h"
@@ -54,14 +54,14 @@ private:
     platform::ui::ModalDriver *anterior_;
 };
 
-class UserList : public testsupport::SegurancaFixture {
+class UserList : public testsupport::SegurancaComJanelas {
 protected:
     void TearDown() override {
         janelaPrincipal.reset();
-        SegurancaFixture::TearDown();
+        SegurancaComJanelas::TearDown();
     }
     void SetUp() override {
-        SegurancaFixture::SetUp();
+        SegurancaComJanelas::SetUp();
         janelaPrincipal = std::make_unique<QWidget>();
         menu = new QAction(janelaPrincipal.get());
         menu->setObjectName(QStringLiteral("mnuSegContas"));

@@ -1,106 +1,10 @@
 #include "core/permissoes/ArvoreDePermissoes.h"
 
 #include "platform/err/AppError.h"
-#include "platform/ui/Form.h"
-#include "platform/widgets/TreeView.h"
-#include "ui/ErrorTrap.h"
-
-#include <QPainter>
-#include <QPixmap>
-#include <cmath>
-#include <numbers>
 
 namespace security {
 
 namespace {
-
-const QString kRaiz = QStringLiteral("_000");
-
-// The type name of the window that holds the tree.
-QString janelaDe(const widgets::TreeView &tv) {
-    for (QWidget *w = tv.parentWidget(); w; w = w->parentWidget())
-        if (qobject_cast<platform::ui::Form *>(w)) return w->objectName();
-    return QString();
-}
-
-QPixmap desenhar(long valor) {
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    switch (valor) {
-    case kPermNenhuma:
-        // A closed padlock, grey.
-        p.setPen(QPen(QColor(110, 110, 110), 1.6));
-        p.setBrush(Qt::NoBrush);
-        p.drawArc(QRectF(4.5, 1.5, 7, 8), 0, 180 * 16);
-        p.drawLine(QPointF(4.5, 5.5), QPointF(4.5, 7.5));
-        p.drawLine(QPointF(11.5, 5.5), QPointF(11.5, 7.5));
-        p.setPen(QPen(QColor(90, 90, 90), 1));
-        p.setBrush(QColor(170, 170, 170));
-        p.drawRoundedRect(QRectF(2.5, 7.5, 11, 7), 1.5, 1.5);
-        break;
-    case kPermPesquisa:
-        // A magnifying glass: reading only.
-        p.setPen(QPen(QColor(30, 90, 180), 2));
-        p.setBrush(QColor(200, 225, 255));
-        p.drawEllipse(QRectF(2, 2, 8, 8));
-        p.drawLine(QPointF(9, 9), QPointF(14, 14));
-        break;
-    case kPermLancamentos:
-        // A pencil: writing.
-        p.setPen(QPen(QColor(30, 120, 40), 1));
-        p.setBrush(QColor(80, 180, 70));
-        {
-            const QPointF corpo[4] = {QPointF(11, 1.5), QPointF(14.5, 5), QPointF(6, 13.5), QPointF(2.5, 10)};
-            p.drawPolygon(corpo, 4);
-        }
-        p.setBrush(QColor(240, 220, 170));
-        {
-            const QPointF ponta[3] = {QPointF(2.5, 10), QPointF(6, 13.5), QPointF(1.5, 14.5)};
-            p.drawPolygon(ponta, 3);
-        }
-        break;
-    default:
-        // A gold star: everything.
-        p.setPen(QPen(QColor(170, 120, 0), 1));
-        p.setBrush(QColor(250, 200, 30));
-        {
-            QPolygonF estrela;
-            for (int i = 0; i < 10; ++i) {
-                const double r = i % 2 ? 3.0 : 7.0;
-                const double a = -std::numbers::pi / 2 + i * std::numbers::pi / 5;
-                estrela << QPointF(8 + r * std::cos(a), 8.5 + r * std::sin(a));
-            }
-            p.drawPolygon(estrela);
-        }
-        break;
-    }
-    return pm;
-}
-
-widgets::Node *adicionar(widgets::TreeView &tv, CPermissao &item, const QString &codPai, const QString &imagem) {
-    widgets::Node *no = codPai.isEmpty()
-                            ? tv.Add(QString(), widgets::tvwLast, QStringLiteral("_") + item.CodObjeto(), item.DesObjeto(),
-                                     imagem, imagem)
-                            : tv.Add(QStringLiteral("_") + codPai, widgets::tvwChild, QStringLiteral("_") + item.CodObjeto(),
-                                     item.DesObjeto(), imagem, imagem);
-    no->setSorted(true);
-    no->setExpandedImage(imagem);
-    no->setTag(QString::number(item.Ponteiro()));
-    return no;
-}
-
-// Both loaders: the picture of an item below the top comes from `imagemDe`.
-template <typename F>
-void carregar(widgets::TreeView &tv, CPermissao &item, const QString &codPai, const QString &imagemDoPlano, F imagemDe) {
-    widgets::Node *no = adicionar(tv, item, codPai, codPai.isEmpty() ? imagemDoPlano : imagemDe(item));
-    for (const auto &sub : item.SubItens()) carregar(tv, *sub, item.CodObjeto(), imagemDoPlano, imagemDe);
-    if (no->Key() == kRaiz) {
-        no->setExpanded(true);
-        no->setSelected(true);
-    }
-}
 
 const CPermissao *procurar(const CPermissao &item, quint64 ponteiro) {
     if (item.Ponteiro() == ponteiro) return &item;
@@ -111,48 +15,11 @@ const CPermissao *procurar(const CPermissao &item, quint64 ponteiro) {
 
 } // namespace
 
-QString ImagemDePermissao(long valor) {
-    switch (valor) {
-    case kPermNenhuma: return QStringLiteral("IMG_SEMPERM");
-    case kPermPesquisa: return QStringLiteral("IMG_PERMEXTRATOS");
-    case kPermLancamentos: return QStringLiteral("IMG_PERMLANCAMENTOS");
-    case kPermTodas: return QStringLiteral("IMG_PERMTUDO");
-    default: return QString();
-    }
-}
-
-QStringList ChavesDePermissao() {
-    return {QStringLiteral("IMG_SEMPERM"), QStringLiteral("IMG_PERMEXTRATOS"), QStringLiteral("IMG_PERMLANCAMENTOS"),
-            QStringLiteral("IMG_PERMTUDO")};
-}
-
-QIcon IconeDePermissao(const QString &chave) {
-    const long valor = ChavesDePermissao().indexOf(chave);
-    return valor < 0 ? QIcon() : QIcon(desenhar(valor));
-}
-
-void AdicionarImagensDePermissao(widgets::ImageList &lista) {
-    for (const QString &k : ChavesDePermissao()) lista.Add(k, IconeDePermissao(k));
-}
-
-void CarregarNaArvoreDePermissoes(widgets::TreeView &tv, CPermissao &item, const QString &codPai) {
-    try {
-        const QString plano = janelaDe(tv) == QStringLiteral("frmPermMov") ? QStringLiteral("IMG_RECDESP")
-                                                                          : QStringLiteral("IMG_CONTA");
-        carregar(tv, item, codPai, plano, [](const CPermissao &i) { return ImagemDePermissao(i.Permissoes()); });
-    } catch (...) {
-        FIN_TRAP_RERAISE("Module1", "CarregarNaArvoreDePermissoes");
-    }
-}
-
-void CarregarNaArvoreDePesquisa(widgets::TreeView &tv, CPermissao &item, const QString &codPai) {
-    try {
-        const QString plano = janelaDe(tv) == QStringLiteral("frmExtraRec") ? QStringLiteral("IMG_RECDESP")
-                                                                           : QStringLiteral("IMG_CONTA");
-        carregar(tv, item, codPai, plano, [&plano](const CPermissao &) { return plano; });
-    } catch (...) {
-        FIN_TRAP_RERAISE("Module1", "CarregarNaArvoreDePesquisa");
-    }
+fin::ItemDaArvore ItemParaArvore(const CPermissao &item) {
+    fin::ItemDaArvore i{item.CodObjeto(), item.DesObjeto(), item.Ponteiro(), item.Permissoes(), {}};
+    i.subItens.reserve(std::size_t(item.SubItens().Count()));
+    for (const auto &sub : item.SubItens()) i.subItens.push_back(ItemParaArvore(*sub));
+    return i;
 }
 
 std::shared_ptr<CPermissao> ObjetoDoPonteiro(const CPermissao &arvore, const QString &tag) {
@@ -165,37 +32,17 @@ std::shared_ptr<CPermissao> ObjetoDoPonteiro(const CPermissao &arvore, const QSt
     return const_cast<CPermissao *>(achado)->shared_from_this();
 }
 
-void AtribuirPermissao(CPermissao &item, long mode, long valor) {
+QString AtribuirPermissao(CPermissao &item, long mode, long valor) {
     const EstadoDaArvore antes(item);
-    item.setPermissoes(valor);
-    if (mode != kUsuarioExistente) return;
+    const QString recusa = item.setPermissoes(valor);
+    if (!recusa.isEmpty() || mode != kUsuarioExistente) return recusa;
     try {
         item.Persist();
     } catch (...) {
         antes.Restaurar();
         throw;
     }
-}
-
-void UpdatePermissionsWithNode(const CPermissao &arvore, long mode, widgets::Node &node, long valor) {
-    try {
-        std::shared_ptr<CPermissao> item = ObjetoDoPonteiro(arvore, node.Tag());
-        AtribuirPermissao(*item, mode, valor);
-        UpdateNodeIcons(node, ImagemDePermissao(valor));
-    } catch (...) {
-        FIN_TRAP_RERAISE("Module1", "UpdatePermissionsWithNode");
-    }
-}
-
-void UpdateNodeIcons(widgets::Node &node, const QString &chave) {
-    try {
-        node.setImage(chave);
-        node.setSelectedImage(chave);
-        node.setExpandedImage(chave);
-        for (widgets::Node *filho : node.ChildList()) UpdateNodeIcons(*filho, chave);
-    } catch (...) {
-        FIN_TRAP_RERAISE("Module1", "UpdateNodeIcons");
-    }
+    return QString();
 }
 
 } // namespace security

@@ -8,7 +8,6 @@
 #include "platform/err/AppError.h"
 #include "ui/AppContext.h"
 #include "ui/ErrorTrap.h"
-#include "ui/MsgBox.h"
 
 #include <atomic>
 
@@ -64,9 +63,9 @@ CPermissao::~CPermissao() { respondedor_->Desligar(); }
 
 long CPermissao::Permissoes() const { return codObjeto_ == kCodigoRaiz ? kPermTodas : permissoes_; }
 
-void CPermissao::setPermissoes(long valor) {
+QString CPermissao::setPermissoes(long valor) {
     try {
-        if (codObjeto_ == kCodigoRaiz) return;
+        if (codObjeto_ == kCodigoRaiz) return QString();
         const int ponto = codObjeto_.lastIndexOf(QLatin1Char('.'));
         if (ponto >= 0) {
             IContainer *container = disparador_ ? disparador_->GetParent() : nullptr;
@@ -76,19 +75,22 @@ void CPermissao::setPermissoes(long valor) {
             const bool recusado = (valor == kPermTodas && p < kPermTodas) ||
                                   (valor == kPermPesquisa && p != kPermPesquisa && p < kPermTodas) ||
                                   (valor == kPermLancamentos && p != kPermLancamentos && p < kPermTodas);
-            if (recusado) {
-                fin::MsgBox(kMsgPermissaoIncompativel + desObjeto_ + QStringLiteral("'."), platform::ui::vbInformation);
-                throw err::AppError(err::kErrCancel, QString(), QString());
-            }
+            if (recusado) return kMsgPermissaoIncompativel + desObjeto_ + QStringLiteral("'.");
         }
-        permissoes_ = valor;
-        for (const auto &sub : SubItens()) sub->setPermissoes(valor);
-        if (!isNew_) {
-            isDeleted_ = valor == 0;
-            isDirty_ = valor != 0;
-        }
+        atribuir(valor);
+        return QString();
     } catch (...) {
         FIN_TRAP_RERAISE("CPermissao", "Permissoes");
+    }
+}
+
+// The children take their parent's value, which the rule never refuses.
+void CPermissao::atribuir(long valor) {
+    permissoes_ = valor;
+    for (const auto &sub : SubItens()) sub->atribuir(valor);
+    if (!isNew_) {
+        isDeleted_ = valor == 0;
+        isDirty_ = valor != 0;
     }
 }
 

@@ -100,10 +100,11 @@ public:
 
     // The root ("000") reads 3 whatever is stored.
     long Permissoes() const;
-    // Checked against the parent's value; on refusal the message is shown and
-    // the silent cancel error raised, nothing changed. An accepted value goes
-    // to the whole subtree and moves items with a row to changed or removed.
-    void setPermissoes(long valor);
+    // Checked against the parent's value: a refused value changes nothing and
+    // gives the message to show (kMsgPermissaoIncompativel and the item's
+    // description); an accepted one gives "", goes to the whole subtree and
+    // moves items with a row to changed or removed.
+    [[nodiscard]] QString setPermissoes(long valor);
     long PermissoesGuardadas() const { return permissoes_; }
     QString DesPermissoes() const;
     bool HasAnyPermission() const;
@@ -129,6 +130,8 @@ public:
 private:
     friend class EstadoDaArvore;
     void semLinha();
+    // The value, unchecked, on the item and its whole subtree.
+    void atribuir(long valor);
     void persistirCobertos(long valor);
 
     std::shared_ptr<CCanalEventos> disparador_;

@@ -12,8 +12,9 @@ namespace {
 
 long inteiro(const value::Value &v) { return v.isNull() ? 0 : long(v.toInt()); }
 
-void carregar(const QString &sql, const QString &campoInativo, long idUsuario, std::shared_ptr<CPermissao> &arvore) {
+QString carregar(const QString &sql, const QString &campoInativo, long idUsuario, std::shared_ptr<CPermissao> &arvore) {
     std::unique_ptr<dao::Recordset> rs = fin::gDB->OpenRecordset(sql, dao::dbOpenSnapshot);
+    QString recusa;
     try {
         try {
             rs->MoveLast();
@@ -48,7 +49,8 @@ void carregar(const QString &sql, const QString &campoInativo, long idUsuario, s
             const int ponto = codigo.lastIndexOf(QLatin1Char('.'));
             CPermissao *pai = ponto < 0 ? raiz.get() : anterior->FindUpward(codigo.left(ponto));
             pai->SubItens().Add(item, codigo);
-            item->setPermissoes(inteiro(rs->Field(QStringLiteral("Permissoes"))));
+            recusa = item->setPermissoes(inteiro(rs->Field(QStringLiteral("Permissoes"))));
+            if (!recusa.isEmpty()) break;
             item->setIsDirty(false);
             anterior = item.get();
         }
@@ -57,11 +59,12 @@ void carregar(const QString &sql, const QString &campoInativo, long idUsuario, s
         throw;
     }
     db::FecharRecordset(rs);
+    return recusa;
 }
 
 } // namespace
 
-void CarregarPermissoesEmContas(long mode, long idUsuario, std::shared_ptr<CPermissao> &arvore) {
+QString CarregarPermissoesEmContas(long mode, long idUsuario, std::shared_ptr<CPermissao> &arvore) {
     try {
         const QString sql =
             mode == kUsuarioExistente ? QStringLiteral("SELECT P.Id, C.Codigo, C.DesConta as DesObjeto, C.Inativa, C.Id As IdObjeto, 1 As "
@@ -71,13 +74,13 @@ void CarregarPermissoesEmContas(long mode, long idUsuario, std::shared_ptr<CPerm
                             QStringLiteral(" And TipoObjeto = 1) AS P ON P.IdObjeto = C.Id ORDER BY C.Codigo")
                       : QStringLiteral("SELECT 0 As Id, C.Codigo, C.DesConta As DesObjeto, C.Inativa, C.Id As IdObjeto, 1 "
                                        "As TipoObjeto, 0 As Permissoes FROM CONTAS AS C ORDER BY C.Codigo");
-        carregar(sql, QStringLiteral("Inativa"), idUsuario, arvore);
+        return carregar(sql, QStringLiteral("Inativa"), idUsuario, arvore);
     } catch (...) {
         FIN_TRAP_RERAISE("frmDetUsuario", "CarregarPermissoesEmContas");
     }
 }
 
-void CarregarPermissoesEmMovimentacoes(long mode, long idUsuario, std::shared_ptr<CPermissao> &arvore) {
+QString CarregarPermissoesEmMovimentacoes(long mode, long idUsuario, std::shared_ptr<CPermissao> &arvore) {
     try {
         const QString sql =
             mode == kUsuarioExistente ? QStringLiteral("SELECT P.Id, M.Codigo, M.DesMovimentacao as DesObjeto, M.Inativo, M.Id As "
@@ -88,7 +91,7 @@ void CarregarPermissoesEmMovimentacoes(long mode, long idUsuario, std::shared_pt
                       : QStringLiteral("SELECT 0 As Id, M.Codigo, M.DesMovimentacao As DesObjeto, M.Inativo, M.Id As "
                                        "IdObjeto, 2 As TipoObjeto, 0 As Permissoes FROM TiposMovimentacoes As M ORDER BY "
                                        "M.Codigo");
-        carregar(sql, QStringLiteral("Inativo"), idUsuario, arvore);
+        return carregar(sql, QStringLiteral("Inativo"), idUsuario, arvore);
     } catch (...) {
         FIN_TRAP_RERAISE("frmDetUsuario", "CarregarPermissoesEmMovimentacoes");
     }

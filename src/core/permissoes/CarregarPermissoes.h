@@ -5,16 +5,20 @@
 // (mode 2) or 0 and no row (any other mode, a user being created).
 //
 // The root is placed in `arvore` before the rows are read, so a load that
-// fails part way leaves the partial tree there.
+// fails part way leaves the partial tree there. A stored value the parent
+// rule refuses (another copy changed the rows meanwhile) stops the load
+// there, its item in the tree without it, and gives the message to show;
+// a whole load gives "".
 #include "core/permissoes/CPermissao.h"
 
+#include <QString>
 #include <memory>
 
 namespace security {
 
 // The accounts tree (the window holds the busy pointer meanwhile).
-void CarregarPermissoesEmContas(long mode, long idUsuario, std::shared_ptr<CPermissao> &arvore);
+[[nodiscard]] QString CarregarPermissoesEmContas(long mode, long idUsuario, std::shared_ptr<CPermissao> &arvore);
 // The income/expense types tree.
-void CarregarPermissoesEmMovimentacoes(long mode, long idUsuario, std::shared_ptr<CPermissao> &arvore);
+[[nodiscard]] QString CarregarPermissoesEmMovimentacoes(long mode, long idUsuario, std::shared_ptr<CPermissao> &arvore);
 
 } // namespace security

@@ -1,12 +1,12 @@
 #pragma once
 // A fresh database with two common users besides ADMIN and small charts:
 // accounts 001 > 001.001 > 001.001.001, 001.002 and 002 (inactive), types
-// 003 > 003.001 besides the system types.
+// 003 > 003.001 besides the system types. It makes no window application;
+// the window tests use SegurancaComJanelas (tests/security/SegurancaComJanelas.h).
 #include "db/ConstruirBanco.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"
-#include "platform/ui/GuiTest.h"
-#include "support/LivroNovo.h"
+#include "support/LivroSemJanelas.h"
 #include "ui/AppContext.h"
 
 #include <gtest/gtest.h>
@@ -14,10 +14,10 @@
 
 namespace testsupport {
 
-class SegurancaFixture : public LivroNovo {
+class SegurancaFixture : public LivroSemJanelas {
 protected:
     void SetUp() override {
-        LivroNovo::SetUp();
+        LivroSemJanelas::SetUp();
         fin::gTemDados = 3;
         ana = usuario(QStringLiteral("ANA"), QStringLiteral("ANA"), 2);
         bia = usuario(QStringLiteral("BIA"), QStringLiteral("BIA"), 2);

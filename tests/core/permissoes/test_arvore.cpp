@@ -1,146 +1,71 @@
-// Showing item trees in a tree control: pictures by window and by value,
-// sorted siblings, tags that lead back to their item (and a stale one that
-// does not), and a new permission given through a node.
+// What the windows ask of an item tree beside showing it: its description
+// for the tree loaders, the item behind a tag (and a stale or foreign tag
+// that names none), and a new permission the rule refuses, which changes
+// and saves nothing and gives the message to show.
 #include "core/permissoes/ArvoreDePermissoes.h"
 #include "core/permissoes/CarregarPermissoes.h"
-#include "platform/ui/Form.h"
-#include "platform/widgets/TreeView.h"
 #include "support/ErrorOf.h"
 #include "SegurancaFixture.h"
 
 using security::CPermissao;
 using testsupport::errorOf;
-using testsupport::Script;
 
 namespace {
 
-struct Janela {
-    explicit Janela(const QString &nome) {
-        form.setObjectName(nome);
-        for (const QString &k : security::ChavesDePermissao()) imagens.Add(k, security::IconeDePermissao(k));
-        imagens.Add(QStringLiteral("IMG_CONTA"), QIcon());
-        imagens.Add(QStringLiteral("IMG_RECDESP"), QIcon());
-        tv = new widgets::TreeView(&form);
-        tv->setImageList(&imagens);
-    }
-    platform::ui::Form form;
-    widgets::ImageList imagens;
-    widgets::TreeView *tv;
-};
-
-class TreeRoutines : public testsupport::SegurancaFixture {
+class PermissionTree : public testsupport::SegurancaFixture {
 protected:
     std::shared_ptr<CPermissao> contas(long mode, long usu) {
         std::shared_ptr<CPermissao> t;
-        security::CarregarPermissoesEmContas(mode, usu, t);
+        EXPECT_EQ(security::CarregarPermissoesEmContas(mode, usu, t), QString());
         return t;
     }
+    static QString tag(const CPermissao &i) { return QString::number(i.Ponteiro()); }
 };
 
-TEST_F(TreeRoutines, RootPictureFollowsTheWindowTypeNameAndItemsTheirValue) {
-    struct Caso {
-        const char *janela;
-        bool pesquisa;
-        const char *raiz, *item;
-    };
-    const Caso casos[] = {{"frmPermMov", false, "IMG_RECDESP", "IMG_PERMLANCAMENTOS"},
-                          {"frmPermContas", false, "IMG_CONTA", "IMG_PERMLANCAMENTOS"},
-                          {"frmExtraRec", true, "IMG_RECDESP", "IMG_RECDESP"},
-                          {"frmExtraContas", true, "IMG_CONTA", "IMG_CONTA"},
-                          {"frmPermMov", true, "IMG_CONTA", "IMG_CONTA"}};
-    for (const Caso &k : casos) {
-        auto raiz = contas(1, 0);
-        raiz->SubItens().Item(QStringLiteral("001"))->setPermissoes(2);
-        Janela j(QString::fromLatin1(k.janela));
-        if (k.pesquisa) security::CarregarNaArvoreDePesquisa(*j.tv, *raiz, QString());
-        else security::CarregarNaArvoreDePermissoes(*j.tv, *raiz, QString());
-        const std::string onde = std::string(k.janela) + (k.pesquisa ? " selection" : " permission");
-        widgets::Node *topo = j.tv->Item(QStringLiteral("_000"));
-        ASSERT_TRUE(topo) << onde;
-        EXPECT_EQ(topo->Image(), QString::fromLatin1(k.raiz)) << onde;
-        EXPECT_TRUE(topo->Expanded()) << onde;
-        EXPECT_EQ(j.tv->SelectedItem(), topo) << onde;
-        widgets::Node *cheques = j.tv->Item(QStringLiteral("_001.001.001"));
-        ASSERT_TRUE(cheques) << onde;
-        EXPECT_EQ(cheques->Image(), QString::fromLatin1(k.item)) << onde;
-        EXPECT_EQ(cheques->ExpandedImage(), QString::fromLatin1(k.item)) << onde;
-        EXPECT_EQ(cheques->SelectedImage(), QString::fromLatin1(k.item)) << onde;
-        EXPECT_EQ(j.tv->Count(), 6) << onde;
-    }
+// Code, description and value of every item, depth first, each tag leading back to its item.
+void achatar(const CPermissao &raiz, const fin::ItemDaArvore &i, QStringList &out) {
+    out << i.codigo + QLatin1Char(' ') + i.descricao + QLatin1Char(' ') + QString::number(i.permissao);
+    EXPECT_EQ(security::ObjetoDoPonteiro(raiz, QString::number(i.tag))->CodObjeto(), i.codigo);
+    for (const fin::ItemDaArvore &sub : i.subItens) achatar(raiz, sub, out);
 }
 
-TEST_F(TreeRoutines, SiblingsAreSortedByTextAndTagsLeadBackToTheirItems) {
+TEST_F(PermissionTree, DescriptionForTheTreeLoadersHoldsEveryItemInOrder) {
     auto raiz = contas(1, 0);
-    Janela j(QStringLiteral("frmPermContas"));
-    security::CarregarNaArvoreDePermissoes(*j.tv, *raiz, QString());
-    QStringList textos;
-    for (widgets::Node *n : j.tv->Item(QStringLiteral("_001"))->ChildList()) textos << n->Text();
-    EXPECT_EQ(textos, (QStringList{QStringLiteral("APLICACAO"), QStringLiteral("CORRENTE")}));
-    textos.clear();
-    for (widgets::Node *n : j.tv->Item(QStringLiteral("_000"))->ChildList()) textos << n->Text();
-    EXPECT_EQ(textos, (QStringList{QStringLiteral("BANCO"), QStringLiteral("CARTEIRA")}));
-    for (const QString &cod : {QStringLiteral("000"), QStringLiteral("001.001"), QStringLiteral("002")}) {
-        auto i = security::ObjetoDoPonteiro(*raiz, j.tv->Item(QStringLiteral("_") + cod)->Tag());
-        EXPECT_EQ(i->CodObjeto(), cod);
-    }
+    ASSERT_EQ(raiz->SubItens().Item(QStringLiteral("001"))->setPermissoes(2), QString());
+    QStringList itens;
+    achatar(*raiz, security::ItemParaArvore(*raiz), itens);
+    EXPECT_EQ(itens, (QStringList{QStringLiteral("000 TODAS AS PERMISSÕES 3"), QStringLiteral("001 BANCO 2"),
+                                  QStringLiteral("001.001 CORRENTE 2"), QStringLiteral("001.001.001 CHEQUES 2"),
+                                  QStringLiteral("001.002 APLICACAO 2"), QStringLiteral("002 CARTEIRA 0")}));
 }
 
-TEST_F(TreeRoutines, AStaleOrForeignTagIsAnErrorNotAnObject) {
+TEST_F(PermissionTree, AStaleOrForeignTagIsAnErrorNotAnObject) {
     auto raiz = contas(1, 0);
     auto outra = contas(1, 0);
-    Janela j(QStringLiteral("frmPermContas"));
-    security::CarregarNaArvoreDePermissoes(*j.tv, *raiz, QString());
-    const QString tag = j.tv->Item(QStringLiteral("_001.002"))->Tag();
-    EXPECT_NE(errorOf([&] { security::ObjetoDoPonteiro(*outra, tag); }), 0) << "another tree's item";
+    const QString aplicacao = tag(*raiz->SubItens().Item(QStringLiteral("001"))->SubItens().Item(QStringLiteral("001.002")));
+    EXPECT_EQ(security::ObjetoDoPonteiro(*raiz, aplicacao)->CodObjeto(), QStringLiteral("001.002"));
+    EXPECT_NE(errorOf([&] { security::ObjetoDoPonteiro(*outra, aplicacao); }), 0) << "another tree's item";
     raiz->SubItens().Item(QStringLiteral("001"))->SubItens().Remove(QStringLiteral("001.002"));
-    EXPECT_NE(errorOf([&] { security::ObjetoDoPonteiro(*raiz, tag); }), 0) << "an item gone from the tree";
+    EXPECT_NE(errorOf([&] { security::ObjetoDoPonteiro(*raiz, aplicacao); }), 0) << "an item gone from the tree";
     EXPECT_NE(errorOf([&] { security::ObjetoDoPonteiro(*raiz, QStringLiteral("abc")); }), 0);
     EXPECT_NE(errorOf([&] { security::ObjetoDoPonteiro(*raiz, QString()); }), 0);
 }
 
-TEST_F(TreeRoutines, NewPermissionThroughANodeStoresInModeTwoAndRepaintsTheSubtree) {
+TEST_F(PermissionTree, RefusedValueGivesTheMessageAndChangesAndSavesNothing) {
     for (long mode : {1L, 2L}) {
         db->Execute(QStringLiteral("DELETE FROM PermissoesDeUsuarios"));
         auto raiz = contas(2, ana);
-        Janela j(QStringLiteral("frmPermContas"));
-        security::CarregarNaArvoreDePermissoes(*j.tv, *raiz, QString());
-        security::UpdatePermissionsWithNode(*raiz, mode, *j.tv->Item(QStringLiteral("_001")), 2);
-        for (const QString &k : {QStringLiteral("_001"), QStringLiteral("_001.001"), QStringLiteral("_001.001.001")})
-            EXPECT_EQ(j.tv->Item(k)->Image(), QStringLiteral("IMG_PERMLANCAMENTOS")) << mode << k.toStdString();
-        EXPECT_EQ(j.tv->Item(QStringLiteral("_002"))->Image(), QStringLiteral("IMG_SEMPERM"));
-        EXPECT_EQ(raiz->SubItens().Item(QStringLiteral("001"))->Permissoes(), 2);
-        EXPECT_EQ(contagem(ana), mode == 2 ? 4 : 0) << mode;
+        CPermissao &banco = *raiz->SubItens().Item(QStringLiteral("001"));
+        CPermissao &corrente = *banco.SubItens().Item(QStringLiteral("001.001"));
+        ASSERT_EQ(security::AtribuirPermissao(banco, mode, 1), QString());
+        const auto antes = linhas(ana, 1);
+        QString recusa;
+        EXPECT_EQ(errorOf([&] { recusa = security::AtribuirPermissao(corrente, mode, 2); }), 0) << mode;
+        EXPECT_EQ(recusa, security::kMsgPermissaoIncompativel + QStringLiteral("CORRENTE'.")) << mode;
+        EXPECT_EQ(corrente.Permissoes(), 1) << mode;
+        EXPECT_EQ(corrente.SubItens().Item(QStringLiteral("001.001.001"))->Permissoes(), 1) << mode;
+        EXPECT_EQ(linhas(ana, 1), antes) << mode;
     }
-}
-
-TEST_F(TreeRoutines, RefusedValueLeavesItemsAndPicturesAlone) {
-    auto raiz = contas(1, 0);
-    Janela j(QStringLiteral("frmPermContas"));
-    security::CarregarNaArvoreDePermissoes(*j.tv, *raiz, QString());
-    security::UpdatePermissionsWithNode(*raiz, 1, *j.tv->Item(QStringLiteral("_001")), 1);
-    Script s;
-    s.ok();
-    EXPECT_EQ(errorOf([&] { security::UpdatePermissionsWithNode(*raiz, 1, *j.tv->Item(QStringLiteral("_001.001")), 2); }),
-              err::kErrCancel);
-    EXPECT_EQ(j.tv->Item(QStringLiteral("_001.001"))->Image(), QStringLiteral("IMG_PERMEXTRATOS"));
-    EXPECT_EQ(j.tv->Item(QStringLiteral("_001.001.001"))->Image(), QStringLiteral("IMG_PERMEXTRATOS"));
-    EXPECT_EQ(raiz->SubItens().Item(QStringLiteral("001"))->SubItens().Item(QStringLiteral("001.001"))->Permissoes(), 1);
-}
-
-TEST_F(TreeRoutines, FailedSaveOfANodePutsTheItemBackAsTheFileIs) {
-    permissao(ana, 1, idConta(QStringLiteral("001")), 3);
-    permissao(ana, 1, idConta(QStringLiteral("001.001")), 3);
-    auto raiz = contas(2, ana);
-    Janela j(QStringLiteral("frmPermContas"));
-    security::CarregarNaArvoreDePermissoes(*j.tv, *raiz, QString());
-    db->Execute(QStringLiteral("DELETE FROM PermissoesDeUsuarios")); // another copy
-    EXPECT_NE(errorOf([&] { security::UpdatePermissionsWithNode(*raiz, 2, *j.tv->Item(QStringLiteral("_001")), 1); }), 0);
-    auto banco = raiz->SubItens().Item(QStringLiteral("001"));
-    EXPECT_EQ(banco->Permissoes(), 3);
-    EXPECT_FALSE(banco->IsDirty());
-    EXPECT_EQ(banco->SubItens().Item(QStringLiteral("001.002"))->Permissoes(), 0);
-    EXPECT_EQ(j.tv->Item(QStringLiteral("_001"))->Image(), QStringLiteral("IMG_PERMTUDO"));
-    EXPECT_EQ(contagem(ana), 0);
 }
 
 } // namespace

@@ -1,0 +1,30 @@
+#include "security/PermissoesNaArvore.h"
+
+#include "core/permissoes/ArvoreDePermissoes.h"
+#include "platform/err/AppError.h"
+#include "platform/widgets/TreeView.h"
+#include "ui/ArvoreDeItens.h"
+#include "ui/ErrorTrap.h"
+#include "ui/MsgBox.h"
+
+namespace security {
+
+void MostrarRecusa(const QString &recusa) {
+    if (recusa.isEmpty()) return;
+    fin::MsgBox(recusa, platform::ui::vbInformation);
+    throw err::AppError(err::kErrCancel, QString(), QString());
+}
+
+void DarPermissao(CPermissao &item, long mode, long valor) { MostrarRecusa(AtribuirPermissao(item, mode, valor)); }
+
+void UpdatePermissionsWithNode(const CPermissao &arvore, long mode, widgets::Node &node, long valor) {
+    try {
+        std::shared_ptr<CPermissao> item = ObjetoDoPonteiro(arvore, node.Tag());
+        DarPermissao(*item, mode, valor);
+        fin::UpdateNodeIcons(node, fin::ImagemDePermissao(valor));
+    } catch (...) {
+        FIN_TRAP_RERAISE("Module1", "UpdatePermissionsWithNode");
+    }
+}
+
+} // namespace security

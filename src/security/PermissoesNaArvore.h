@@ -1,0 +1,29 @@
+#pragma once
+// What the user dialog and the permission editors do with a refusal of the
+// permission rule: the core returns it, the window shows it and the action
+// it interrupts ends there, as a cancelled one does; and a new permission
+// given through a tree node.
+#include "core/permissoes/CPermissao.h"
+
+#include <QString>
+
+namespace widgets {
+class Node;
+}
+
+namespace security {
+
+// A refusal ("" for none) shown as an information box, ending the action
+// with the silent cancel error.
+void MostrarRecusa(const QString &recusa);
+
+// AtribuirPermissao with its refusal shown.
+void DarPermissao(CPermissao &item, long mode, long valor);
+
+// Gives the node's item the value (a refusal shown and the action ended);
+// in mode 2 saves it at once in a transaction of its own, and a failed save
+// puts the item's subtree back as it was; then repaints the node's subtree
+// with the value's picture.
+void UpdatePermissionsWithNode(const CPermissao &arvore, long mode, widgets::Node &node, long valor);
+
+} // namespace security
