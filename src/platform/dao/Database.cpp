@@ -6,6 +6,7 @@
 #include "platform/dao/DatabaseCatalog.h"
 #include "platform/dao/Engine.h"
 #include "platform/dao/Exec.h"
+#include "platform/dao/Level.h"
 #include "platform/dao/QueryDef.h"
 #include "platform/dao/Recordset.h"
 #include "platform/dao/StatementCache.h"
@@ -32,7 +33,8 @@ void Database::Close() {
     if (!db_) return;
     idleToken_.reset();
     ws_->detach(this);
-    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    // Whatever is still open on this connection, every level of it, is undone.
+    level::undo(db_, QString(), true);
     statements_->close();
     sqlite3_close_v2(db_);
     db_ = nullptr;

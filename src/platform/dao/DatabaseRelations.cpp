@@ -1,5 +1,6 @@
 // Relations: a foreign key added by rebuilding the referring table.
 #include "platform/dao/DatabaseCatalog.h"
+#include "platform/dao/Level.h"
 
 namespace dao {
 
@@ -47,9 +48,12 @@ void Database::CreateRelation(const RelationDef &def) {
     indexSqls << QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
                      .arg(sqlite::quoteIdent(childName + QLatin1Char('.') + def.name), sqlite::quoteIdent(childName),
                           fkCols.join(QStringLiteral(", ")));
+    // Foreign keys are off while the table is rebuilt (the engine takes that
+    // only outside a transaction, hence the refusal above); the check below
+    // stands for them, inside the transaction that does the rebuilding.
     sqlite::exec(db_, QStringLiteral("PRAGMA foreign_keys = OFF"));
     try {
-        sqlite::exec(db_, QStringLiteral("BEGIN IMMEDIATE"));
+        Level rebuild(db_, QStringLiteral("relacao"));
         qint64 seq = -1;
         {
             sqlite::Statement st(db_, QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name = ?1"));
@@ -77,9 +81,9 @@ void Database::CreateRelation(const RelationDef &def) {
                 throw err::AppError(E::kRelationViolated, QStringLiteral("DAO.Relations"),
                                     QStringLiteral("Não é possível criar a relação '%1': há dados que a violam.").arg(def.name));
         }
-        sqlite::exec(db_, QStringLiteral("COMMIT"));
+        rebuild.commit();
     } catch (...) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        // The rebuild was undone as the level went out of scope.
         sqlite3_exec(db_, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
         invalidateSchema();
         throw;

@@ -1,6 +1,7 @@
 // Table creation: columns with their types, checks and defaults, indexes,
 // and the clustered order of a table's rows.
 #include "platform/dao/DatabaseCatalog.h"
+#include "platform/dao/Level.h"
 
 namespace dao {
 
@@ -87,13 +88,14 @@ void Database::CreateTable(const TableDef &def) {
                              sqlite::quoteIdent(def.name + QLatin1Char('.') + ix.name), sqlite::quoteIdent(def.name),
                              cols.join(QStringLiteral(", ")));
     }
-    sqlite::exec(db_, QStringLiteral("SAVEPOINT ddl"));
+    // The table and its indexes come whole or not at all.
+    Level ddl(db_, QStringLiteral("ddl"));
     try {
         sqlite::exec(db_, QStringLiteral("CREATE TABLE %1 (%2)").arg(sqlite::quoteIdent(def.name), parts.join(QStringLiteral(", "))));
         for (const QString &s : indexSql) sqlite::exec(db_, s);
-        sqlite::exec(db_, QStringLiteral("RELEASE ddl"));
+        ddl.commit();
     } catch (...) {
-        sqlite3_exec(db_, "ROLLBACK TO ddl; RELEASE ddl", nullptr, nullptr, nullptr);
+        ddl.undo();
         invalidateSchema();
         throw;
     }

@@ -1,10 +1,12 @@
 #include "platform/dao/Exec.h"
 
+#include "platform/dao/Level.h"
 #include "platform/dao/Sqlite.h"
 
 #include <sqlite3.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -169,21 +171,19 @@ long action(StatementCache &cache, const jetsql::Translation &t, const ParamValu
     // A checked money sum fails the statement after it may have changed
     // some rows, and inside a transaction the engine keeps those unless the
     // statement has its own level to go back to; alone, it is its own
-    // transaction and goes back whole.
+    // transaction and goes back whole. Any other statement runs bare: a
+    // level makes the engine keep a copy of every page it changes.
     sqlite3 *db = cache.db();
-    const bool nivelProprio = t.checksMoney && !sqlite3_get_autocommit(db);
-    if (nivelProprio) sqlite::exec(db, QStringLiteral("SAVEPOINT jet_instrucao"));
-    try {
+    std::optional<Level> nivelProprio;
+    if (t.checksMoney && !sqlite3_get_autocommit(db)) nivelProprio.emplace(db, QStringLiteral("jet_instrucao"));
+    {
         auto st = cache.acquire(t.sql);
         bindAll(st.get(), t, params);
         while (st.step()) {
         }
-    } catch (...) {
-        if (nivelProprio) sqlite3_exec(db, "ROLLBACK TO jet_instrucao; RELEASE jet_instrucao", nullptr, nullptr, nullptr);
-        throw;
     }
     const long mudadas = sqlite3_changes(db);
-    if (nivelProprio) sqlite::exec(db, QStringLiteral("RELEASE jet_instrucao"));
+    if (nivelProprio) nivelProprio->commit();
     return mudadas;
 }
 

@@ -1,11 +1,13 @@
 #include "platform/dao/Workspace.h"
 
 #include "platform/dao/Database.h"
-#include "platform/dao/Sqlite.h"
+#include "platform/dao/Level.h"
+#include "platform/err/AppError.h"
 
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace dao {
 
@@ -31,18 +33,16 @@ void Workspace::BeginTrans() {
                 throw err::AppError(err::db::kEngine, kSource,
                                     QStringLiteral("A transação em andamento foi desfeita pelo mecanismo de banco de "
                                                    "dados; desfaça-a antes de continuar."));
-    const QString sql = level_ == 0 ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("SAVEPOINT ") + savepoint(level_ + 1);
+    const QString name = savepoint(level_ + 1);
     std::vector<Database *> done;
     try {
         for (Database *db : databases_) {
-            sqlite::exec(db->handle(), sql);
+            level::begin(db->handle(), name);
             done.push_back(db);
         }
     } catch (...) {
         // All or none: undo the begin on the databases that took it.
-        const QString undo = level_ == 0 ? QStringLiteral("ROLLBACK")
-                                         : QStringLiteral("ROLLBACK TO %1; RELEASE %1").arg(savepoint(level_ + 1));
-        for (Database *db : done) sqlite3_exec(db->handle(), undo.toUtf8().constData(), nullptr, nullptr, nullptr);
+        for (Database *db : done) level::undo(db->handle(), name, level_ == 0);
         throw;
     }
     ++level_;
@@ -52,8 +52,8 @@ void Workspace::CommitTrans() {
     if (level_ == 0)
         throw err::AppError(err::db::kNotInTransaction, kSource,
                             QStringLiteral("Você tentou confirmar ou reverter uma transação sem antes ter iniciado uma transação."));
-    const QString sql = level_ == 1 ? QStringLiteral("COMMIT") : QStringLiteral("RELEASE ") + savepoint(level_);
-    for (Database *db : databases_) sqlite::exec(db->handle(), sql);
+    const QString name = savepoint(level_);
+    for (Database *db : databases_) level::commit(db->handle(), name, level_ == 1);
     --level_;
 }
 
@@ -61,15 +61,14 @@ void Workspace::Rollback() {
     if (level_ == 0)
         throw err::AppError(err::db::kNotInTransaction, kSource,
                             QStringLiteral("Você tentou confirmar ou reverter uma transação sem antes ter iniciado uma transação."));
-    const QString sql = level_ == 1 ? QStringLiteral("ROLLBACK")
-                                    : QStringLiteral("ROLLBACK TO %1; RELEASE %1").arg(savepoint(level_));
+    const QString name = savepoint(level_);
+    const bool outermost = level_ == 1;
     // The level goes down even when the engine refuses: nothing is left open
     // that a later rollback could still undo.
     --level_;
     std::optional<err::AppError> first;
     for (Database *db : databases_) {
-        if (sqlite3_get_autocommit(db->handle())) continue; // the engine already rolled back
-        try { sqlite::exec(db->handle(), sql); } catch (const err::AppError &e) { if (!first) first = e; }
+        try { level::rollback(db->handle(), name, outermost); } catch (const err::AppError &e) { if (!first) first = e; }
     }
     if (first) throw *first;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The engine's workspace: one transaction shared by every database open in it.
-// The outermost level begins IMMEDIATE, so that a writer holds the write lock
-// from its first statement and two copies of the program never interleave;
-// inner levels are savepoints.
+// Each of its levels is a level of every database's connection (Level.h): the
+// outermost begins IMMEDIATE, so that a writer holds the write lock from its
+// first statement and two copies of the program never interleave; inner
+// levels are savepoints.
 #include <vector>
 
 namespace dao {

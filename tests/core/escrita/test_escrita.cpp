@@ -12,6 +12,7 @@
 #include "support/ErrorOf.h"
 #include "support/Oracle.h"
 #include "support/LivroSemJanelas.h"
+#include "support/TransactionStatements.h"
 
 #include <cstdint>
 #include <functional>
@@ -148,6 +149,40 @@ TEST_F(Escrita, GuardRefusesInactiveAccountOrType) {
         EXPECT_EQ(lancar("001", "002", reais(1), d), postings::Resultado::Recusado);
         EXPECT_EQ(contagem(QStringLiteral("SELECT Serial FROM Serial")), 1);
         EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos")), 1);
+    }
+}
+
+// The posting of the day (the latest of the book) is written with no level of
+// its own inside the caller's transaction: a level would make the engine keep
+// a copy of every page it changes. A back-dated one keeps its own, so a later
+// balance past the range undoes it whole.
+TEST_F(Escrita, OnlyABackDatedPostingOpensALevelOfItsOwn) {
+    conta(QStringLiteral("001"));
+    tipo(QStringLiteral("003"));
+    ASSERT_EQ(lancar("001", "003", reais(1), QDate(2020, 1, 10)), postings::Resultado::Gravado);
+    const struct {
+        QDate data;
+        bool nivelProprio;
+    } casos[] = {{QDate(2020, 1, 10), false}, {QDate(2020, 1, 11), false}, {QDate(2020, 1, 1), true}};
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.data.toString(Qt::ISODate).toStdString());
+        postings::Lancamento l;
+        l.codConta = QStringLiteral("001");
+        l.codRecDesp = QStringLiteral("003");
+        l.valor = reais(2);
+        l.data = c.data;
+        l.historico = QStringLiteral("HISTORICO");
+        l.idUsuario = 1;
+        db::CDaoTrans trans;
+        trans.BegTrans();
+        QStringList vistos;
+        {
+            testsupport::TransactionStatements instrucoes(db->handle());
+            ASSERT_EQ(postings::GravarLancamento(*db, l), postings::Resultado::Gravado);
+            vistos = instrucoes.texts();
+        }
+        trans.ComTrans();
+        EXPECT_EQ(!vistos.isEmpty(), c.nivelProprio) << vistos.join(QStringLiteral("; ")).toStdString();
     }
 }
 
