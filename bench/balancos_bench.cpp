@@ -19,10 +19,10 @@
 namespace {
 
 using Fixture = benchsupport::BenchBook;
-using reports::PedidoBalanco;
+using core::consultas::PedidoBalanco;
 
 Fixture &livro() {
-    fin::gTipoUsuario = 1; // an administrator: nothing is filtered
+    ui::gTipoUsuario = 1; // an administrator: nothing is filtered
     return benchsupport::bookOnDisk(QStringLiteral("balancos"), 1000000, 10, 3);
 }
 QDate ultimo(const Fixture &f) { return f.shape.first.addDays(f.shape.days - 1); }
@@ -43,14 +43,14 @@ PedidoBalanco noAno(const Fixture &f, bool contas) {
     return p;
 }
 PedidoBalanco cruzado(const Fixture &f) {
-    return reports::PedidoBalRecDespEmConta(f.book.accounts.first(), ultimo(f).addDays(-364), ultimo(f), false);
+    return core::consultas::PedidoBalRecDespEmConta(f.book.accounts.first(), ultimo(f).addDays(-364), ultimo(f), false);
 }
 
 void calcular(benchmark::State &state, const PedidoBalanco &p) {
     Fixture &f = livro();
     std::size_t linhas = 0;
     for (auto _ : state) {
-        const reports::LinhasBalanco l = reports::CalcularBalanco(*f.db, p);
+        const core::consultas::LinhasBalanco l = core::consultas::CalcularBalanco(*f.db, p);
         linhas = l.size();
         benchmark::DoNotOptimize(l.data());
     }
@@ -67,7 +67,7 @@ void BM_CruzadoDoAno(benchmark::State &state) { calcular(state, cruzado(livro())
 // total line (the rows are read once, outside the loop).
 void janela(benchmark::State &state, long mode, const PedidoBalanco &p) {
     Fixture &f = livro();
-    const reports::LinhasBalanco linhas = reports::CalcularBalanco(*f.db, p);
+    const core::consultas::LinhasBalanco linhas = core::consultas::CalcularBalanco(*f.db, p);
     reports::frmBalSal w;
     w.setMode(mode);
     w.resize(w.size());
@@ -173,8 +173,8 @@ void texto(benchmark::State &state, const PedidoBalanco &p, const QString &campo
     Fixture &f = livro();
     std::size_t linhas = 0;
     for (auto _ : state) {
-        auto rs = f.db->OpenRecordset(reports::SqlDoPedido(p), dao::dbOpenSnapshot);
-        linhas = reports::LerLinhas(*rs, campo).size();
+        auto rs = f.db->OpenRecordset(core::consultas::SqlDoPedido(p), dao::dbOpenSnapshot);
+        linhas = core::consultas::LerLinhas(*rs, campo).size();
     }
     state.counters["linhas"] = double(linhas);
 }

@@ -53,9 +53,9 @@ struct Janela {
         }
         db->Execute(QStringLiteral("INSERT INTO TiposMovimentacoes (DesMovimentacao, Codigo, CodPai) VALUES ('T', '003', '000')"));
         db->workspace().CommitTrans();
-        fin::gDB = db.get();
-        fin::gIdUsuario = 1;
-        fin::gTipoUsuario = 1;
+        ui::gDB = db.get();
+        ui::gIdUsuario = 1;
+        ui::gTipoUsuario = 1;
         f = new postings::frmLancamentos();
         f->Load();
         f->show();
@@ -63,7 +63,7 @@ struct Janela {
     }
     ~Janela() {
         delete f;
-        fin::gDB = nullptr;
+        ui::gDB = nullptr;
     }
 };
 
@@ -103,14 +103,14 @@ Livro &livro(int postings) { return benchsupport::bookOnDisk(QStringLiteral("lan
 // The window's posting routine, dated today (after every stored posting).
 void BM_PostingCommand(benchmark::State &state) {
     Livro &l = livro(int(state.range(0)));
-    postings::NovoLancamento n;
+    core::escrita::NovoLancamento n;
     n.codConta = l.book.accounts.last();
     n.codRecDesp = l.book.types.last();
     n.valor = value::Currency::fromWhole(1);
     n.data = QDate::currentDate();
     n.historico = QStringLiteral("BENCH");
     for (auto _ : state)
-        if (postings::Lancar(*l.db, {"frmLancamentos", "cmdConfirmar_Click"}, n, 1) != postings::Desfecho::Gravado) state.SkipWithError("not written");
+        if (core::escrita::Lancar(*l.db, {"frmLancamentos", "cmdConfirmar_Click"}, n, 1) != core::escrita::Desfecho::Gravado) state.SkipWithError("not written");
 }
 BENCHMARK(BM_PostingCommand)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond)->MinTime(2.0)->Repetitions(3)->ReportAggregatesOnly(true);
 

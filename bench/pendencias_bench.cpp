@@ -57,7 +57,7 @@ benchsupport::BenchBook &livro() {
                                       "SELECT 2, Id, 2, 1 FROM TiposMovimentacoes WHERE Codigo <> '000'"));
         }
         db.workspace().CommitTrans();
-        fin::gDB = &db;
+        ui::gDB = &db;
     }
     return b;
 }
@@ -65,8 +65,8 @@ benchsupport::BenchBook &livro() {
 // From the command's query to the window available with its rows.
 void abrir(benchmark::State &state, long idUsuario, int tipo) {
     benchsupport::BenchBook &b = livro();
-    fin::gIdUsuario = idUsuario;
-    fin::gTipoUsuario = tipo;
+    ui::gIdUsuario = idUsuario;
+    ui::gTipoUsuario = tipo;
     long linhas = 0;
     for (auto _ : state) {
         auto *f = new pending::frmPendencias();
@@ -139,7 +139,7 @@ Alvo alvoUmAnoAtras() {
     return a;
 }
 
-const postings::Chamador kOnde{"frmPendencias", "cmdBaixar_Click"};
+const core::escrita::Chamador kOnde{"frmPendencias", "cmdBaixar_Click"};
 
 // Out of the balances and back in: two settlements, each moving the posting
 // and every later one, all of it timed (a write left out of the timing would
@@ -148,8 +148,8 @@ void BM_SettleNotRealisedAYearBack(benchmark::State &state) {
     benchsupport::BenchBook &b = livro();
     const Alvo a = alvoUmAnoAtras();
     for (auto _ : state) {
-        if (postings::Baixar(*b.db, kOnde, a.id, 0, QStringLiteral("?"), QStringLiteral("N")) != postings::Desfecho::Gravado ||
-            postings::Baixar(*b.db, kOnde, a.id, 0, QStringLiteral("N"), QStringLiteral("?")) != postings::Desfecho::Gravado)
+        if (core::escrita::Baixar(*b.db, kOnde, a.id, 0, QStringLiteral("?"), QStringLiteral("N")) != core::escrita::Desfecho::Gravado ||
+            core::escrita::Baixar(*b.db, kOnde, a.id, 0, QStringLiteral("N"), QStringLiteral("?")) != core::escrita::Desfecho::Gravado)
             state.SkipWithError("not settled");
     }
     state.counters["moved"] = double(a.movidos);
@@ -161,7 +161,7 @@ void BM_SettleNotRealisedAYearBack(benchmark::State &state) {
 void BM_PostingAYearBack(benchmark::State &state) {
     benchsupport::BenchBook &b = livro();
     const Alvo a = alvoUmAnoAtras();
-    postings::Lancamento l;
+    core::escrita::Lancamento l;
     l.codConta = b.book.accounts.last();
     l.codRecDesp = b.book.types.last();
     l.valor = value::Currency::fromWhole(1);
@@ -176,7 +176,7 @@ void BM_PostingAYearBack(benchmark::State &state) {
         state.ResumeTiming();
         db::CDaoTrans t;
         t.BegTrans();
-        if (postings::GravarLancamento(*b.db, l) != postings::Resultado::Gravado) state.SkipWithError("not written");
+        if (core::escrita::GravarLancamento(*b.db, l) != core::escrita::Resultado::Gravado) state.SkipWithError("not written");
         t.ComTrans();
     }
     state.counters["moved"] = double(movidos);
@@ -189,8 +189,8 @@ void BM_SettleRealised(benchmark::State &state) {
     benchsupport::BenchBook &b = livro();
     const Alvo a = alvoUmAnoAtras();
     for (auto _ : state) {
-        if (postings::Baixar(*b.db, kOnde, a.id, 0, QStringLiteral("?"), QStringLiteral("S")) != postings::Desfecho::Gravado ||
-            postings::Baixar(*b.db, kOnde, a.id, 0, QStringLiteral("S"), QStringLiteral("?")) != postings::Desfecho::Gravado)
+        if (core::escrita::Baixar(*b.db, kOnde, a.id, 0, QStringLiteral("?"), QStringLiteral("S")) != core::escrita::Desfecho::Gravado ||
+            core::escrita::Baixar(*b.db, kOnde, a.id, 0, QStringLiteral("S"), QStringLiteral("?")) != core::escrita::Desfecho::Gravado)
             state.SkipWithError("not settled");
     }
     state.counters["per_settlement"] = benchmark::Counter(2.0 * double(state.iterations()),

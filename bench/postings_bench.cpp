@@ -37,8 +37,8 @@ Fixture &book(int postings, Ordem ordem = Ordem::Aleatoria) {
 // Ids for the bare inserts, far above the book's own.
 long nextBareId = 900000000;
 
-postings::Lancamento lancamento(const Fixture &f, const QDate &data) {
-    postings::Lancamento l;
+core::escrita::Lancamento lancamento(const Fixture &f, const QDate &data) {
+    core::escrita::Lancamento l;
     l.codConta = f.book.accounts.last();
     l.codRecDesp = f.book.types.last();
     l.valor = value::Currency::fromWhole(1);
@@ -50,10 +50,10 @@ postings::Lancamento lancamento(const Fixture &f, const QDate &data) {
 
 // Writes one posting; the balance move is the write's last statement, so the
 // rows it changed are the engine's count for the connection's last change.
-long gravar(Fixture &f, const postings::Lancamento &l, benchmark::State &state) {
+long gravar(Fixture &f, const core::escrita::Lancamento &l, benchmark::State &state) {
     db::CDaoTrans trans;
     trans.BegTrans();
-    if (postings::GravarLancamento(*f.db, l) != postings::Resultado::Gravado) state.SkipWithError("not written");
+    if (core::escrita::GravarLancamento(*f.db, l) != core::escrita::Resultado::Gravado) state.SkipWithError("not written");
     const long movidos = sqlite3_changes(f.db->handle());
     trans.ComTrans();
     return movidos;
@@ -67,7 +67,7 @@ void ociosidade(Fixture &f, benchmark::State &state) {
 
 void BM_PostingToday(benchmark::State &state) {
     Fixture &f = book(int(state.range(0)));
-    const postings::Lancamento l = lancamento(f, QDate::currentDate().addDays(1));
+    const core::escrita::Lancamento l = lancamento(f, QDate::currentDate().addDays(1));
     for (auto _ : state) gravar(f, l, state);
     // The book goes back to its size: these postings are the latest, so no
     // other posting's balances count them.
@@ -163,7 +163,7 @@ void moverBare(benchmark::State &state, sqlite3 *h, const char *sql, const char 
 // args: book size, typed in date order (0/1), share of the book moved (%)
 void BM_PostingBackDated(benchmark::State &state) {
     Fixture &f = book(int(state.range(0)), ordemDe(state));
-    const postings::Lancamento l = lancamento(f, dataParaMover(f, int(state.range(2))));
+    const core::escrita::Lancamento l = lancamento(f, dataParaMover(f, int(state.range(2))));
     double movidos = 0;
     for (auto _ : state) {
         movidos += double(gravar(f, l, state));

@@ -25,7 +25,7 @@ constexpr int kLancamentos = 1000000;
 benchsupport::BenchBook &livro(int arrumacao = 0) {
     benchsupport::BenchBook &b = benchsupport::bookWithDocuments(
         kLancamentos, arrumacao ? benchsupport::Arrumacao::Cronologica : benchsupport::Arrumacao::Aleatoria);
-    fin::gDB = b.db.get();
+    ui::gDB = b.db.get();
     return b;
 }
 
@@ -148,8 +148,8 @@ void BM_ExtratoAtualizadoAposBaixa(benchmark::State &state) {
     long linhas = 0;
     for (auto _ : state) {
         const QString novo = codigo == QStringLiteral("S") ? QStringLiteral("?") : QStringLiteral("S");
-        if (postings::Baixar(*b.db, {"frmRetPesq", "cmdBaixar_Click"}, id, 0, codigo, novo) !=
-            postings::Desfecho::Gravado)
+        if (core::escrita::Baixar(*b.db, {"frmRetPesq", "cmdBaixar_Click"}, id, 0, codigo, novo) !=
+            core::escrita::Desfecho::Gravado)
             state.SkipWithError("not settled");
         codigo = novo;
         f->cmdAtualizar_Click();
@@ -215,8 +215,8 @@ void BM_PesquisaPorDocumento(benchmark::State &state) {
     const bool prefixo = state.range(0) == 1;
     const long tipo = state.range(1);
     const long id = tipo == 1 ? 1 : usuarioComum(*b.db);
-    fin::gTipoUsuario = tipo;
-    fin::gIdUsuario = id;
+    ui::gTipoUsuario = tipo;
+    ui::gIdUsuario = id;
     const QString texto = prefixo ? QStringLiteral("NF01234*") : QStringLiteral("nf012345");
     long linhas = 0;
     for (auto _ : state) {
@@ -227,8 +227,8 @@ void BM_PesquisaPorDocumento(benchmark::State &state) {
         fechar(f);
         state.ResumeTiming();
     }
-    fin::gTipoUsuario = 1;
-    fin::gIdUsuario = 1;
+    ui::gTipoUsuario = 1;
+    ui::gIdUsuario = 1;
     state.counters["rows"] = double(linhas);
 }
 BENCHMARK(BM_PesquisaPorDocumento)->Args({0, 1})->Args({1, 1})->Args({0, 2})->Args({1, 2})->Unit(benchmark::kMillisecond);

@@ -25,7 +25,7 @@
 
 namespace {
 
-using security::CPermissao;
+using core::permissoes::CPermissao;
 
 void focoNaLista(security::frmPermissoes &f) {
     QFocusEvent foco(QEvent::FocusIn, Qt::MouseFocusReason);
@@ -63,8 +63,8 @@ Livro &livro() {
         auto *l = new Livro;
         l->db = db::ConstruirBancoDeDados(l->dir.filePath(QStringLiteral("seg.mdb")));
         dao::Database &db = *l->db;
-        fin::gDB = &db;
-        fin::gTemDados = 3;
+        ui::gDB = &db;
+        ui::gTemDados = 3;
         db::CDaoTrans t;
         t.BegTrans();
         plano(db, QStringLiteral("Contas"), QStringLiteral("DesConta"), {20, 12, 20}, 1, l->contas);
@@ -100,10 +100,10 @@ void BM_AbrirEditor(benchmark::State &state) {
         std::unique_ptr<security::frmPermissoes> f;
         QString recusa;
         if (tipos) {
-            recusa = security::CarregarPermissoesEmMovimentacoes(2, l.comLinhas, raiz);
+            recusa = core::permissoes::CarregarPermissoesEmMovimentacoes(2, l.comLinhas, raiz);
             f = std::make_unique<security::frmPermMov>();
         } else {
-            recusa = security::CarregarPermissoesEmContas(2, l.comLinhas, raiz);
+            recusa = core::permissoes::CarregarPermissoesEmContas(2, l.comLinhas, raiz);
             f = std::make_unique<security::frmPermContas>();
         }
         if (!recusa.isEmpty()) state.SkipWithError("a stored value refused");
@@ -205,7 +205,7 @@ void BM_TudoNoPrimeiroNivel(benchmark::State &state) {
         else
             l.db->Execute(QStringLiteral("DELETE FROM PermissoesDeUsuarios WHERE IdUsuario = %1").arg(usuario));
         std::shared_ptr<CPermissao> raiz;
-        if (!security::CarregarPermissoesEmContas(2, usuario, raiz).isEmpty()) state.SkipWithError("a stored value refused");
+        if (!core::permissoes::CarregarPermissoesEmContas(2, usuario, raiz).isEmpty()) state.SkipWithError("a stored value refused");
         security::frmPermContas f;
         f.setRaiz(raiz);
         f.setMode(2);

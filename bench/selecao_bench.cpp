@@ -58,14 +58,14 @@ Plano &plano(int forma) {
 }
 
 void usuario(int comum) {
-    fin::gIdUsuario = comum ? 2 : 1;
-    fin::gTipoUsuario = comum ? 2 : 1;
+    ui::gIdUsuario = comum ? 2 : 1;
+    ui::gTipoUsuario = comum ? 2 : 1;
 }
 
 // Args: shape, common user.
 void BM_OpenSelectionDialog(benchmark::State &state) {
     Plano &p = plano(int(state.range(0)));
-    fin::gDB = p.db.get();
+    ui::gDB = p.db.get();
     usuario(int(state.range(1)));
     long nos = 0;
     for (auto _ : state) {

@@ -27,7 +27,7 @@ public:
         if (r.kind != platform::ui::ModalKind::Form)
             return platform::ui::ModalAnswer::Button(1);
         return platform::ui::ModalAnswer::Act([](QWidget &w) {
-            auto &f = dynamic_cast<fin::frmLogin &>(w);
+            auto &f = dynamic_cast<app::frmLogin &>(w);
             f.txtUsuario->setText(QStringLiteral("ADMIN"));
             f.txtSenha->setText(QStringLiteral("TOQUE"));
             f.cmdAplicar_Click();
@@ -44,12 +44,12 @@ void BM_InicioAteJanelaPrincipal(benchmark::State &state) {
     Entrar entrar;
     platform::ui::ModalDriver *anterior = platform::ui::SetModalDriver(&entrar);
     for (auto _ : state) {
-        const bool rodando = fin::Main();
+        const bool rodando = app::Main();
         QCoreApplication::processEvents();
         state.PauseTiming();
         if (!rodando)
             state.SkipWithError("start-up did not reach the main window");
-        fin::Finalizar();
+        ui::Finalizar();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();
     }

@@ -20,7 +20,24 @@
 #include <QDir>
 #include <QWidget>
 
-namespace fin {
+namespace app {
+
+using shell::MostrarJanelaPrincipal;
+using ui::CaminhoBancoPadrao;
+using ui::Finalizar;
+using ui::GetDBPath;
+using ui::MsgBox;
+using ui::RegistrarMensagens;
+using ui::gDB;
+using ui::gErrDescricao;
+using ui::gErrNumero;
+using ui::gIdLogin;
+using ui::gIdUsuario;
+using ui::gTemDados;
+using ui::gTipoUsuario;
+using ui::kTemContas;
+using ui::kTemRecDesp;
+
 namespace {
 
 const QString kSecao = QStringLiteral("Settings");
@@ -217,4 +234,4 @@ bool Main() {
     }
 }
 
-} // namespace fin
+} // namespace app

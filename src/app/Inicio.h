@@ -1,6 +1,6 @@
 #pragma once
 // Start-up of the program: finding and opening the database, signing in.
-namespace fin {
+namespace app {
 
 // The program's entry routine: finds and opens the database, signs a user in,
 // fills the application context and shows the main window. True when the main
@@ -8,4 +8,4 @@ namespace fin {
 // to end at once (nothing further may be processed then).
 bool Main();
 
-} // namespace fin
+} // namespace app

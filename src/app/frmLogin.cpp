@@ -15,7 +15,11 @@
 #include <QPushButton>
 #include <cmath>
 
-namespace fin {
+namespace app {
+
+using ui::MsgBox;
+using ui::PosicionarJanela;
+
 namespace {
 
 int Px(double twips, double porPixel) { return static_cast<int>(std::nearbyint(twips / porPixel)); }
@@ -223,4 +227,4 @@ bool frmLogin::eventFilter(QObject *watched, QEvent *e) {
     return platform::ui::Form::eventFilter(watched, e);
 }
 
-} // namespace fin
+} // namespace app

@@ -10,7 +10,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace fin {
+namespace app {
 
 class frmLogin : public platform::ui::Form {
     Q_OBJECT
@@ -63,4 +63,4 @@ private:
     bool beginner_ = true;
 };
 
-} // namespace fin
+} // namespace app

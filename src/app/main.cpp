@@ -12,7 +12,7 @@ int main(int argc, char **argv) {
     QTranslator qtTexts;
     if (qtTexts.load(QStringLiteral("qtbase_pt_BR"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtTexts);
-    if (!fin::Main())
+    if (!app::Main())
         return 0;
     return app.exec();
 }

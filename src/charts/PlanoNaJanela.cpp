@@ -6,10 +6,17 @@
 
 namespace charts {
 
+using core::arvores::Excluir;
+using core::arvores::Exclusao;
+using core::arvores::NovoCodigo;
+using core::arvores::kMsgContaComLancamentos;
+using core::arvores::kMsgItemComLancamentos;
+using db::Plano;
+
 namespace {
 
 [[noreturn]] void recusar(const QString &texto, int estilo) {
-    fin::MsgBox(texto, estilo);
+    ui::MsgBox(texto, estilo);
     throw err::AppError(err::kErrCancel, QString(), QString());
 }
 
@@ -19,7 +26,7 @@ void excluir(Plano plano, const QString &codigo) {
     case Exclusao::NadaExcluido:
         return;
     case Exclusao::Bloqueio:
-        recusar(postings::kMsgBloqueio, platform::ui::vbOKOnly);
+        recusar(core::escrita::kMsgBloqueio, platform::ui::vbOKOnly);
     case Exclusao::ComLancamentos:
         recusar(plano == Plano::Contas ? kMsgContaComLancamentos : kMsgItemComLancamentos,
                 platform::ui::vbInformation);

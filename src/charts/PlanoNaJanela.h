@@ -10,7 +10,7 @@ namespace charts {
 
 // The next code under a parent; a full level or a ninth level shows its
 // message and raises the silent cancel error.
-QString ObterNovoCodigo(Plano plano, const QString &codPai);
+QString ObterNovoCodigo(db::Plano plano, const QString &codPai);
 QString ObterNovoCodigoContas(const QString &codPai);
 QString ObterNovoCodigoRecDesp(const QString &codPai);
 

@@ -21,6 +21,8 @@
 
 namespace charts {
 
+using db::Plano;
+
 namespace {
 // Positions are given in twips, as the design has them.
 QRect tw(int l, int t, int w, int h) { return QRect(l / 15, t / 15, w / 15, h / 15); }
@@ -63,7 +65,7 @@ frmItemDet::frmItemDet(Plano plano, QWidget *parent) : platform::ui::Form(parent
 void frmItemDet::Form_Load() {
     setWindowTitle(platform::App::Title() +
                    (plano_ == Plano::Contas ? QStringLiteral(" - Conta") : QStringLiteral(" - Tipo de Receita/Despesa")));
-    if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
+    if (ui::MainForm) setWindowIcon(ui::MainForm->windowIcon());
 }
 
 void frmItemDet::Form_Activate() {
@@ -87,15 +89,15 @@ void frmItemDet::cmdOK_Click() {
     const bool conta = plano_ == Plano::Contas;
     const QString texto = txtDescricao->text().trimmed();
     if (texto.isEmpty()) {
-        fin::MsgBox(conta ? QStringLiteral("Erro: faltando informar conta.")
-                          : QStringLiteral("Erro: faltando informar tipo de receita/despesa."));
+        ui::MsgBox(conta ? QStringLiteral("Erro: faltando informar conta.")
+                         : QStringLiteral("Erro: faltando informar tipo de receita/despesa."));
         txtDescricao->setFocus();
         return;
     }
     if (texto.contains(QLatin1Char('"')) || texto.contains(QLatin1Char('\''))) {
-        fin::MsgBox(conta ? QStringLiteral("Erro: descrição de conta não pode conter aspas simples ou duplas.")
-                          : QStringLiteral("Erro: descrição de tipo de receita/despesa não pode conter aspas simples ou "
-                                           "duplas."));
+        ui::MsgBox(conta ? QStringLiteral("Erro: descrição de conta não pode conter aspas simples ou duplas.")
+                         : QStringLiteral("Erro: descrição de tipo de receita/despesa não pode conter aspas simples ou "
+                                          "duplas."));
         txtDescricao->setFocus();
         return;
     }
@@ -104,13 +106,13 @@ void frmItemDet::cmdOK_Click() {
     db::CDaoTrans trans;
     std::unique_ptr<dao::Recordset> rs;
     try {
-        dao::Database &db = *fin::gDB;
+        dao::Database &db = *ui::gDB;
         const QString tabela = conta ? QStringLiteral("CONTAS") : QStringLiteral("TIPOSMOVIMENTACOES");
         if (mode_ == kRenomearItem) {
             trans.BegTrans();
             db.Execute(QStringLiteral("UPDATE ") + tabela + QStringLiteral(" SET ") +
                        (conta ? QStringLiteral("DESCONTA") : QStringLiteral("DESMOVIMENTACAO")) + QStringLiteral(" =") +
-                       fin::SqlTexto(texto) + QStringLiteral(" WHERE ID =") + QString::number(id_),
+                       db::SqlTexto(texto) + QStringLiteral(" WHERE ID =") + QString::number(id_),
                        dao::dbFailOnError);
             trans.ComTrans();
             descricao_ = texto;
@@ -121,14 +123,14 @@ void frmItemDet::cmdOK_Click() {
             db.Execute(QStringLiteral("INSERT INTO ") + tabela + QStringLiteral(" (") +
                            (conta ? QStringLiteral("DESCONTA, CODIGO, CODPAI, INATIVA")
                                   : QStringLiteral("DESMOVIMENTACAO, CODIGO, CODPAI, INATIVO")) +
-                           QStringLiteral(") VALUES (") + fin::SqlTexto(texto) + QLatin1Char(',') + fin::SqlTexto(novo) +
-                           QLatin1Char(',') + fin::SqlTexto(CodPai) + QStringLiteral(", FALSE)"),
+                           QStringLiteral(") VALUES (") + db::SqlTexto(texto) + QLatin1Char(',') + db::SqlTexto(novo) +
+                           QLatin1Char(',') + db::SqlTexto(CodPai) + QStringLiteral(", FALSE)"),
                        dao::dbFailOnError);
             Codigo = novo;
             descricao_ = texto;
             rs = db.OpenRecordset(QStringLiteral("Select Id From ") +
                                       (conta ? QStringLiteral("Contas") : QStringLiteral("TiposMovimentacoes")) +
-                                      QStringLiteral(" where Codigo=") + fin::SqlTexto(novo),
+                                      QStringLiteral(" where Codigo=") + db::SqlTexto(novo),
                                   dao::dbOpenSnapshot);
             try {
                 rs->MoveFirst();
@@ -206,8 +208,8 @@ bool frmContaDet::SaldoInformado() const {
 
 bool frmContaDet::ValidarSaldo() {
     // The opening balance is a posting: the posting window's maximum holds, on the magnitude.
-    if (postings::AcimaDoMaximo(value::Currency::parseBr(txtSaldoInicial->ValueText()).value_or(value::Currency()))) {
-        fin::MsgBox(QStringLiteral("O valor máximo para saldo inicial é de 99.999.999,99"), platform::ui::vbInformation);
+    if (core::escrita::AcimaDoMaximo(value::Currency::parseBr(txtSaldoInicial->ValueText()).value_or(value::Currency()))) {
+        ui::MsgBox(QStringLiteral("O valor máximo para saldo inicial é de 99.999.999,99"), platform::ui::vbInformation);
         txtSaldoInicial->setFocus();
         return false;
     }
@@ -219,11 +221,11 @@ bool frmContaDet::ValidarData() {
         const QString t = txtData->Text();
         if (t.size() >= 10 || t.size() == 8) {
             if (widgets::DateBox::Parse(t)) return true;
-            fin::MsgBox(QStringLiteral("Data inválida."));
+            ui::MsgBox(QStringLiteral("Data inválida."));
             txtData->setFocus();
             return false;
         }
-        fin::MsgBox(QStringLiteral("Data incompleta. Deve ser no formato dd/mm/aaaa ou dd/mm/aa."));
+        ui::MsgBox(QStringLiteral("Data incompleta. Deve ser no formato dd/mm/aaaa ou dd/mm/aa."));
         txtData->setFocus();
         return false;
     } catch (...) {
@@ -236,13 +238,13 @@ void frmContaDet::AjustaSaldo() {
     const auto valor = value::Currency::parseBr(txtSaldoInicial->ValueText());
     if (!data || !valor) throw err::AppError(13, QStringLiteral("em frmContaDet_AjustaSaldo, linha: 1"),
                                              QStringLiteral("Tipo incompatível"));
-    fin::CHourGlass hg;
+    ui::CHourGlass hg;
     hg.Show(true);
     QString recusa;
-    postings::LancarSaldoInicial(*fin::gDB, Codigo, *valor, *data, fin::gIdUsuario, recusa);
+    core::escrita::LancarSaldoInicial(*ui::gDB, Codigo, *valor, *data, ui::gIdUsuario, recusa);
     if (!recusa.isEmpty()) {
         hg.Show(false);
-        fin::MsgBox(recusa);
+        ui::MsgBox(recusa);
         throw err::AppError(err::kErrCancel, QString(), QString());
     }
 }

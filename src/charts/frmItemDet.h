@@ -48,10 +48,10 @@ public:
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;
 
-    Plano plano() const { return plano_; }
+    db::Plano plano() const { return plano_; }
 
 protected:
-    frmItemDet(Plano plano, QWidget *parent);
+    frmItemDet(db::Plano plano, QWidget *parent);
     void Form_Load() override;
     void Form_Activate() override;
     void Form_QueryUnload(bool &cancel, int unloadMode) override;
@@ -64,7 +64,7 @@ protected:
 
 private:
     void Salvar();
-    Plano plano_;
+    db::Plano plano_;
     QString descricao_;
     long id_ = 0;
     long mode_ = kIncluirItem;

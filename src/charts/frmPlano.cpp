@@ -29,6 +29,14 @@
 
 namespace charts {
 
+using db::Plano;
+using ui::AdicionarFilhoFicticio;
+using ui::AdicionarImagens;
+using ui::CarregarArvore;
+using ui::CarregarRamo;
+using ui::ChavesDoEditor;
+using ui::RemoverFilhos;
+
 namespace {
 
 QRect tw(int l, int t, int w, int h) { return QRect(l / 15, t / 15, w / 15, h / 15); }
@@ -36,8 +44,8 @@ QRect tw(int l, int t, int w, int h) { return QRect(l / 15, t / 15, w / 15, h / 
 // A command or menu of the main window, found by its object name.
 template <typename T>
 T *doMenuPrincipal(const QString &nome) {
-    if (fin::MainForm) {
-        if (auto *a = fin::MainForm->findChild<T *>(nome)) return a;
+    if (ui::MainForm) {
+        if (auto *a = ui::MainForm->findChild<T *>(nome)) return a;
     }
     for (QWidget *w : QApplication::topLevelWidgets())
         if (auto *a = w->findChild<T *>(nome)) return a;
@@ -126,8 +134,8 @@ widgets::Node *frmPlano::selecionado() const {
 void frmPlano::focoNaArvore() { tv->setFocus(); }
 
 void frmPlano::broadcast() {
-    long hint = plano_ == Plano::Contas ? fin::kHintContas : fin::kHintRecDesp;
-    fin::UpdateAllViews(hint, this);
+    long hint = plano_ == Plano::Contas ? ui::kHintContas : ui::kHintRecDesp;
+    ui::UpdateAllViews(hint, this);
 }
 
 void frmPlano::entradaDoMenu(bool habilitada) {
@@ -141,7 +149,7 @@ void frmPlano::Form_Load() {
     try {
         entradaDoMenu(false);
         platform::ui::SetProp(this, "Ponteiro", QVariant::fromValue<QObject *>(this));
-        if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
+        if (ui::MainForm) setWindowIcon(ui::MainForm->windowIcon());
         setWindowTitle(platform::App::Title() + (plano_ == Plano::Contas ? QStringLiteral(" - Contas de Capital")
                                                                           : QStringLiteral(" - Tipos de Receitas e Despesas")));
         CarregarArvore(plano_, *tv);
@@ -269,15 +277,15 @@ void frmPlano::cmdAdd_Click() {
     try {
         widgets::Node *n = selecionado();
         if (!n) {
-            fin::MsgBox(QStringLiteral("Selecione um item na árvore para ser o item pai."), platform::ui::vbInformation);
+            ui::MsgBox(QStringLiteral("Selecione um item na árvore para ser o item pai."), platform::ui::vbInformation);
             focoNaArvore();
             return;
         }
         if (n->Image() == img(QStringLiteral("INAT"))) {
-            fin::MsgBox(plano_ == Plano::Contas
-                            ? QStringLiteral("Não é permitido adicionar item filho a conta inativa.")
-                            : QStringLiteral("Não é permitido adicionar item filho a tipo receita/despesa inativo."),
-                        platform::ui::vbInformation);
+            ui::MsgBox(plano_ == Plano::Contas
+                           ? QStringLiteral("Não é permitido adicionar item filho a conta inativa.")
+                           : QStringLiteral("Não é permitido adicionar item filho a tipo receita/despesa inativo."),
+                       platform::ui::vbInformation);
             focoNaArvore();
             return;
         }
@@ -302,7 +310,7 @@ void frmPlano::cmdAdd_Click() {
         }
         dlg.reset();
         focoNaArvore();
-        fin::gTemDados |= plano_ == Plano::Contas ? fin::kTemContas : fin::kTemRecDesp;
+        ui::gTemDados |= plano_ == Plano::Contas ? ui::kTemContas : ui::kTemRecDesp;
         broadcast();
     } catch (...) {
         FIN_TRAP_REPORT(nome(), "cmdAdd_Click");
@@ -315,7 +323,7 @@ void frmPlano::cmdAlterar_Click() {
         widgets::Node *n = selecionado();
         if (!n) return;
         if (n->Key() == QStringLiteral("_000")) {
-            fin::MsgBox(QStringLiteral("Este item não pode ser alterado."), platform::ui::vbInformation);
+            ui::MsgBox(QStringLiteral("Este item não pode ser alterado."), platform::ui::vbInformation);
             focoNaArvore();
             return;
         }
@@ -344,28 +352,28 @@ void frmPlano::cmdDesativar_Click() {
     try {
         widgets::Node *n = selecionado();
         if (!n) {
-            fin::MsgBox(QStringLiteral("Nenhum item está selecionado."), platform::ui::vbInformation);
+            ui::MsgBox(QStringLiteral("Nenhum item está selecionado."), platform::ui::vbInformation);
             focoNaArvore();
             return;
         }
         if (n->Key() == QStringLiteral("_000")) {
-            fin::MsgBox(QStringLiteral("Este item não pode ser alterado."), platform::ui::vbInformation);
+            ui::MsgBox(QStringLiteral("Este item não pode ser alterado."), platform::ui::vbInformation);
             focoNaArvore();
             return;
         }
         const bool conta = plano_ == Plano::Contas;
         const QString codigo = n->Key().mid(1);
         if (ativo(n)) {
-            if (fin::MsgBox(QStringLiteral("Tem certeza de que pretende desativar o item '") + n->Text() +
-                                QStringLiteral("' e todos os seus subitens?"),
-                            platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbNo) {
+            if (ui::MsgBox(QStringLiteral("Tem certeza de que pretende desativar o item '") + n->Text() +
+                               QStringLiteral("' e todos os seus subitens?"),
+                           platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbNo) {
                 focoNaArvore();
                 return;
             }
-            fin::gDB->Execute((conta ? QStringLiteral("Update Contas Set Inativa = True Where codigo LIKE ")
-                                     : QStringLiteral("Update TiposMovimentacoes Set Inativo = True Where codigo LIKE ")) +
-                                  fin::SqlTexto(codigo + QLatin1Char('*')),
-                              dao::dbFailOnError);
+            ui::gDB->Execute((conta ? QStringLiteral("Update Contas Set Inativa = True Where codigo LIKE ")
+                                    : QStringLiteral("Update TiposMovimentacoes Set Inativo = True Where codigo LIKE ")) +
+                                 db::SqlTexto(codigo + QLatin1Char('*')),
+                             dao::dbFailOnError);
             n->setImage(img(QStringLiteral("INAT")));
             n->setExpandedImage(img(QStringLiteral("INATEXP")));
             n->setSelectedImage(img(QStringLiteral("INATSEL")));
@@ -376,21 +384,21 @@ void frmPlano::cmdDesativar_Click() {
         } else {
             widgets::Node *pai = n->Parent();
             if (pai && pai->Image() == img(QStringLiteral("INAT"))) {
-                fin::MsgBox(QStringLiteral("Item filho de item inativo não pode ser ativado antes da ativação do item pai."),
-                            platform::ui::vbInformation);
+                ui::MsgBox(QStringLiteral("Item filho de item inativo não pode ser ativado antes da ativação do item pai."),
+                           platform::ui::vbInformation);
                 focoNaArvore();
                 return;
             }
-            fin::gDB->Execute((conta ? QStringLiteral("Update Contas Set Inativa = false Where Id =")
-                                     : QStringLiteral("Update TiposMovimentacoes Set Inativo = false Where Id =")) +
-                                  QString::number(n->Tag().toLong()),
-                              dao::dbFailOnError);
+            ui::gDB->Execute((conta ? QStringLiteral("Update Contas Set Inativa = false Where Id =")
+                                    : QStringLiteral("Update TiposMovimentacoes Set Inativo = false Where Id =")) +
+                                 QString::number(n->Tag().toLong()),
+                             dao::dbFailOnError);
             n->setImage(img(QString()));
             n->setExpandedImage(img(QStringLiteral("EXP")));
             n->setSelectedImage(img(QStringLiteral("SEL")));
-            fin::MsgBox(n->Children() > 0 ? QStringLiteral("Item ativado. Os itens filhos não são ativados automaticamente.")
-                                          : QStringLiteral("Item ativado."),
-                        platform::ui::vbInformation);
+            ui::MsgBox(n->Children() > 0 ? QStringLiteral("Item ativado. Os itens filhos não são ativados automaticamente.")
+                                         : QStringLiteral("Item ativado."),
+                       platform::ui::vbInformation);
         }
         focoNaArvore();
         broadcast();
@@ -404,13 +412,13 @@ void frmPlano::cmdExcluir_Click() {
         widgets::Node *n = selecionado();
         if (!n) return;
         if (n->Key() == QStringLiteral("_000")) {
-            fin::MsgBox(QStringLiteral("Este item não pode ser excluído."), platform::ui::vbOKOnly);
+            ui::MsgBox(QStringLiteral("Este item não pode ser excluído."), platform::ui::vbOKOnly);
             focoNaArvore();
             return;
         }
-        if (fin::MsgBox(QStringLiteral("Tem certeza de que pretende excluir o item '") + n->Text() +
-                            QStringLiteral("' e todos os seus subitens?"),
-                        platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbNo) {
+        if (ui::MsgBox(QStringLiteral("Tem certeza de que pretende excluir o item '") + n->Text() +
+                           QStringLiteral("' e todos os seus subitens?"),
+                       platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbNo) {
             focoNaArvore();
             return;
         }
@@ -422,7 +430,7 @@ void frmPlano::cmdExcluir_Click() {
             pai->setExpanded(false);
             tv_Collapse(pai);
         }
-        if (tv->Count() == 1) fin::gTemDados &= ~(plano_ == Plano::Contas ? fin::kTemContas : fin::kTemRecDesp);
+        if (tv->Count() == 1) ui::gTemDados &= ~(plano_ == Plano::Contas ? ui::kTemContas : ui::kTemRecDesp);
         focoNaArvore();
         broadcast();
     } catch (...) {
@@ -442,9 +450,9 @@ void frmPlano::cmdImprimir_Click() {
 
 void frmPlano::ImprimeContas(print::Printer &p) {
     try {
-        fin::CHourGlass hg;
+        ui::CHourGlass hg;
         hg.Show(true);
-        const fin::FolhaDeRelatorio folha = fin::PrepararFolha(p, print::vbPRORPortrait, 900);
+        const ui::FolhaDeRelatorio folha = ui::PrepararFolha(p, print::vbPRORPortrait, 900);
         offsetX_ = folha.offsetX;
         reservaInferior_ = float(folha.reservaInferior);
         topo_ = folha.topo;
@@ -459,11 +467,11 @@ void frmPlano::ImprimeContas(print::Printer &p) {
         // it is reported, not followed by the closing message.
         p.EndDoc();
         hg.Show(false);
-        fin::MsgBox(QStringLiteral("Impressão concluída."), platform::ui::vbInformation);
+        ui::MsgBox(QStringLiteral("Impressão concluída."), platform::ui::vbInformation);
     } catch (...) {
-        fin::Trap(nome(), "ImprimeContas", __LINE__);
-        fin::CancelarImpressao(p);
-        fin::Reraise();
+        ui::Trap(nome(), "ImprimeContas", __LINE__);
+        ui::CancelarImpressao(p);
+        ui::Reraise();
     }
 }
 
@@ -474,8 +482,8 @@ void frmPlano::ImprimeCabecalho(print::Printer &p) {
         const QString subtitulo = conta ? QStringLiteral("CONTAS") : QStringLiteral("RECEITAS E DESPESAS");
         const long esquerda = offsetX_ < 900 ? 900 - offsetX_ : 0;
         ++pagina_;
-        fin::ImprimirTopoDaPagina(p, topo_, esquerda + 2 * double(larguraCaractere_), pagina_, titulo, offsetX_,
-                                  dataImpressao_);
+        ui::ImprimirTopoDaPagina(p, topo_, esquerda + 2 * double(larguraCaractere_), pagina_, titulo, offsetX_,
+                                 dataImpressao_);
         p.setCurrentY(topo_ + 600);
         p.setCurrentX(std::round((p.Width() - p.TextWidth(subtitulo)) / 2 - offsetX_));
         p.Print(subtitulo);
@@ -493,17 +501,17 @@ void frmPlano::ImprimeItensFilhosOrdenados(print::Printer &p, const QString &cod
     try {
         const bool conta = plano_ == Plano::Contas;
         const QString campo = conta ? QStringLiteral("DesConta") : QStringLiteral("DesMovimentacao");
-        rs = fin::gDB->OpenRecordset(QStringLiteral("SELECT ") + campo + QStringLiteral(", Codigo FROM ") +
-                                         (conta ? QStringLiteral("Contas") : QStringLiteral("TiposMovimentacoes")) +
-                                         QStringLiteral(" WHERE Codigo <> '000' AND CodPai = ") + fin::SqlTexto(codPai) +
-                                         QStringLiteral(" ORDER BY ") + campo.toUpper(),
-                                     dao::dbOpenSnapshot);
+        rs = ui::gDB->OpenRecordset(QStringLiteral("SELECT ") + campo + QStringLiteral(", Codigo FROM ") +
+                                        (conta ? QStringLiteral("Contas") : QStringLiteral("TiposMovimentacoes")) +
+                                        QStringLiteral(" WHERE Codigo <> '000' AND CodPai = ") + db::SqlTexto(codPai) +
+                                        QStringLiteral(" ORDER BY ") + campo.toUpper(),
+                                    dao::dbOpenSnapshot);
         for (; !rs->Eof(); rs->MoveNext()) {
             const QString codigo = rs->Field(QStringLiteral("Codigo")).toString();
             const long nivel = ((codigo.size() + 1) / 4) - 1;
             if (linha > linhasPorPagina_) {
-                const fin::PaginaDeCorpo c =
-                    fin::IniciarPaginaDeCorpo(p, pagina_, [&] { ImprimeCabecalho(p); }, alturaLinha_ + 20, reservaInferior_);
+                const ui::PaginaDeCorpo c =
+                    ui::IniciarPaginaDeCorpo(p, pagina_, [&] { ImprimeCabecalho(p); }, alturaLinha_ + 20, reservaInferior_);
                 y = std::lround(c.topo);
                 linhasPorPagina_ = c.linhas;
                 linha = 1;

@@ -38,7 +38,7 @@ public:
     QPushButton *cmdImprimir = nullptr;
     QPushButton *cmdFechar = nullptr;
 
-    Plano plano() const { return plano_; }
+    db::Plano plano() const { return plano_; }
 
     // The context menu shown on a right click: the main window's mnuPopup
     // when it has one, else the window's own with the same four entries.
@@ -69,7 +69,7 @@ public:
     void ImprimeItensFilhosOrdenados(print::Printer &impressora, const QString &codPai, long &x0, long &y, long &linha);
 
 protected:
-    frmPlano(Plano plano, QWidget *parent);
+    frmPlano(db::Plano plano, QWidget *parent);
     void Form_Load() override;
     void Form_Unload(bool &cancel) override;
     void keyPressEvent(QKeyEvent *e) override;
@@ -84,7 +84,7 @@ private:
     void ImprimeCabecalho(print::Printer &impressora);
     const char *nome() const;
 
-    Plano plano_;
+    db::Plano plano_;
     bool expandindo_ = false;
     widgets::ImageList imagens_;
     QMenu *menuProprio_ = nullptr;

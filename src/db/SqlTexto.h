@@ -3,7 +3,7 @@
 // so typed text can never end the literal early.
 #include <QString>
 
-namespace fin {
+namespace db {
 
 inline QString SqlTexto(const QString &texto) {
     QString t = texto;
@@ -11,4 +11,4 @@ inline QString SqlTexto(const QString &texto) {
     return QLatin1Char('\'') + t + QLatin1Char('\'');
 }
 
-} // namespace fin
+} // namespace db

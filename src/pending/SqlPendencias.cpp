@@ -17,14 +17,14 @@ QString SqlPendencias(long idUsuario, int tipoUsuario, const QDate &hoje) {
                               "INNER JOIN PERMISSOESDEUSUARIOS AS P ON "
                               " (P.TipoObjeto = 1 AND P.IdObjeto = Contas.Id And P.IdUsuario = ") +
                usuario +
-               QStringLiteral(" and ") + reports::CondicaoDeLeitura(QStringLiteral("P.Permissoes")) +
+               QStringLiteral(" and ") + core::consultas::CondicaoDeLeitura(QStringLiteral("P.Permissoes")) +
                QStringLiteral(")) AS K ON C.Codigo LIKE K.Codigo & '*') ON (L.Data <=") +
                data +
                QStringLiteral(" And L.Realizado = '?' And L.CodConta = C.Codigo)) INNER JOIN TiposMovimentacoes AS T ON "
                               "L.CodRecDesp = T.Codigo) "
                               "INNER JOIN Usuarios AS U ON L.IdUsuario = U.Id ) INNER JOIN PERMISSOESDEUSUARIOS AS P ON "
                               " (P.TipoObjeto = 2 AND P.IdObjeto = T.Id And P.IdUsuario = ") +
-               usuario + QStringLiteral(" and ") + reports::CondicaoDeLeitura(QStringLiteral("P.Permissoes")) +
+               usuario + QStringLiteral(" and ") + core::consultas::CondicaoDeLeitura(QStringLiteral("P.Permissoes")) +
                QStringLiteral(") ORDER BY L.DataId;");
     } else {
         sql += QStringLiteral("((Lancamentos AS L INNER JOIN (Contas AS C  INNER JOIN (SELECT CODIGO FROM CONTAS "

@@ -87,10 +87,10 @@ QSize frmPendencias::sizeHint() const { return QSize(10035 / kTwips, 5340 / kTwi
 
 void frmPendencias::Form_Load() {
     try {
-        fin::InstalarWindowProc(this, fin::FormWindowProc);
+        ui::InstalarWindowProc(this, ui::FormWindowProc);
         setWindowTitle(QStringLiteral("Lançamentos Pendentes e Baixas"));
-        podeTransferir_ = postings::PodeOperarTransferencias(*fin::gDB, fin::gIdUsuario, int(fin::gTipoUsuario));
-        if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
+        podeTransferir_ = core::escrita::PodeOperarTransferencias(*ui::gDB, ui::gIdUsuario, int(ui::gTipoUsuario));
+        if (ui::MainForm) setWindowIcon(ui::MainForm->windowIcon());
         ConfigurarGrid();
     } catch (...) {
         FIN_TRAP_REPORT("frmPendencias", "Form_Load");
@@ -116,7 +116,7 @@ void frmPendencias::Form_Activate() {
 void frmPendencias::Form_Unload(bool &cancel) {
     (void)cancel;
     try {
-        fin::RemoverWindowProc(this);
+        ui::RemoverWindowProc(this);
         linhas_.clear();
     } catch (...) {
     }
@@ -143,20 +143,20 @@ void frmPendencias::ConfigurarGrid() {
 void frmPendencias::ExibirPendencias() {
     std::unique_ptr<dao::Recordset> rs;
     try {
-        fin::CHourGlass hg;
+        ui::CHourGlass hg;
         hg.Show(true);
-        rs = fin::gDB->OpenRecordset(sql_, dao::dbOpenSnapshot);
+        rs = ui::gDB->OpenRecordset(sql_, dao::dbOpenSnapshot);
         try {
             rs->MoveNext();
             rs->MoveFirst();
         } catch (...) {
         }
         if (rs->RecordCount() == 0) {
-            fin::MsgBox(kMsgNadaPendente, platform::ui::vbInformation, platform::App::Title());
+            ui::MsgBox(kMsgNadaPendente, platform::ui::vbInformation, platform::App::Title());
             cancelar();
         }
         setEnabled(true);
-        fin::CLockWindowUpdate trava;
+        ui::CLockWindowUpdate trava;
         trava.LockWindow(Fgrid);
         // The rows go in at once after the read; each row's number is its key.
         const QString tab(QLatin1Char('\t'));
@@ -179,7 +179,7 @@ void frmPendencias::ExibirPendencias() {
                   cDesTipo = coluna("DesMovimentacao"), cDoc = coluna("Documento"), cHist = coluna("Historico");
         for (; !rs->Eof(); rs->MoveNext()) {
             const value::Value doc = rs->Field(cDoc);
-            postings::CRowData r;
+            core::escrita::CRowData r;
             r.Serial = long(rs->Field(cId).toInt());
             r.CodConta = rs->Field(cConta).toString();
             r.CodRecDesp = rs->Field(cTipo).toString();
@@ -238,7 +238,7 @@ void frmPendencias::mostrarUltimaLinha() {
     }
 }
 
-long frmPendencias::adicionarLinha(const QStringList &celulas, const postings::CRowData &registro) {
+long frmPendencias::adicionarLinha(const QStringList &celulas, const core::escrita::CRowData &registro) {
     for (int c = 3; c <= 6 && c < celulas.size(); ++c) medirTexto(c, celulas[c]);
     Fgrid->AddItem(celulas.join(QLatin1Char('\t')));
     ++contador_;
@@ -247,7 +247,7 @@ long frmPendencias::adicionarLinha(const QStringList &celulas, const postings::C
     return contador_;
 }
 
-postings::CRowData *frmPendencias::registroSelecionado() {
+core::escrita::CRowData *frmPendencias::registroSelecionado() {
     const long chave = Fgrid->RowData(Fgrid->RowSel());
     if (chave == 0) return nullptr;
     auto it = linhas_.find(QString::number(chave));
@@ -273,7 +273,7 @@ void frmPendencias::Fgrid_SelChange() {
         Fgrid->setRowSel(Fgrid->Row());
         Fgrid->setCol(0);
         Fgrid->setColSel(Fgrid->Cols() - 1);
-        if (const postings::CRowData *r = registroSelecionado()) {
+        if (const core::escrita::CRowData *r = registroSelecionado()) {
             cmdEstornar->setEnabled(true);
             cmdBaixar->setEnabled(r->Realizado != QStringLiteral("E"));
             cmdRemBaixa->setEnabled(r->Realizado == QStringLiteral("S") || r->Realizado == QStringLiteral("N"));
@@ -302,7 +302,7 @@ void frmPendencias::Form_Resize() {
     if (minimizada || height() * kTwips < 2000 || width() * kTwips < 5200) return;
     // The panel follows at once; the grid once the resize has finished.
     picBotton->setGeometry(0, height() - kAlturaPainel / kTwips, width(), kAlturaPainel / kTwips);
-    fin::PostarGridResize(this);
+    ui::PostarGridResize(this);
 }
 
 void frmPendencias::ResizeGrid() {

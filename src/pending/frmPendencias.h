@@ -31,7 +31,7 @@ inline const QString kFormatoGridPendencias = QStringLiteral(
     "     |^Realizado|Data                |>                 Valor|<Conta                  |<Receita/Despesa"
     "|<Documento                 |<Histórico                                                                                   ");
 
-class frmPendencias : public platform::ui::Form, public fin::IUpdateView, public fin::IResizeGridReceiver {
+class frmPendencias : public platform::ui::Form, public ui::IUpdateView, public ui::IResizeGridReceiver {
     Q_OBJECT
 public:
     explicit frmPendencias(QWidget *parent = nullptr);
@@ -66,7 +66,7 @@ public:
     void ImprimePendencias(print::Printer &impressora);
 
     // State, readable by tests.
-    const QHash<QString, postings::CRowData> &Linhas() const { return linhas_; }
+    const QHash<QString, core::escrita::CRowData> &Linhas() const { return linhas_; }
     long ContadorDeLinhas() const { return contador_; }
     bool PodeTransferir() const { return podeTransferir_; }
     bool JaAtivada() const { return jaAtivada_; }
@@ -87,24 +87,24 @@ private:
     void ConfigurarGrid();
     void ExibirPendencias();
     void Form_Resize();
-    void BaixaDeTransferencia(postings::CRowData &registro);
-    void RemocaoBaixaDeTransferencia(postings::CRowData &registro);
-    void EstornoDeTransferencia(postings::CRowData &registro);
+    void BaixaDeTransferencia(core::escrita::CRowData &registro);
+    void RemocaoBaixaDeTransferencia(core::escrita::CRowData &registro);
+    void EstornoDeTransferencia(core::escrita::CRowData &registro);
     // The selected row's record, or nullptr for a row that carries no posting.
-    postings::CRowData *registroSelecionado();
-    long adicionarLinha(const QStringList &celulas, const postings::CRowData &registro);
+    core::escrita::CRowData *registroSelecionado();
+    long adicionarLinha(const QStringList &celulas, const core::escrita::CRowData &registro);
     void mostrarUltimaLinha();
     // Column 1 and the record of the grid row showing the posting `serial`.
     void marcarLinha(long serial, const QString &codigo, bool estornado);
     // Settling and taking back share every step but the question and texts.
     void mudarBaixa(bool remover);
-    void mudarBaixaDeTransferencia(postings::CRowData &registro, bool remover);
+    void mudarBaixaDeTransferencia(core::escrita::CRowData &registro, bool remover);
     // Printing.
     void ImprimeCabecalho(print::Printer &p, long margemEsquerda, double topo, int pagina);
     void ImprimeLinhaPendencias(print::Printer &p, long &linha, long margemEsquerda);
 
     QString sql_;
-    QHash<QString, postings::CRowData> linhas_;
+    QHash<QString, core::escrita::CRowData> linhas_;
     long contador_ = 0;
     bool jaAtivada_ = false;
     bool podeTransferir_ = false;

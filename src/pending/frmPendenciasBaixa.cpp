@@ -16,14 +16,14 @@
 
 namespace pending {
 
-using postings::Desfecho;
+using core::escrita::Desfecho;
 
 namespace {
 
 // Yes and No only: Yes realised, No not realised. Any other answer (a box
 // dismissed somehow) leaves everything as it was, since No moves balances.
 std::optional<QString> perguntarSeRealizou() {
-    const int r = fin::MsgBox(kPerguntaRealizou, platform::ui::vbYesNo, platform::App::Title());
+    const int r = ui::MsgBox(kPerguntaRealizou, platform::ui::vbYesNo, platform::App::Title());
     if (r == platform::ui::vbYes) return QStringLiteral("S");
     if (r == platform::ui::vbNo) return QStringLiteral("N");
     return std::nullopt;
@@ -50,16 +50,16 @@ void frmPendencias::cmdRemBaixa_Click() {
 }
 
 void frmPendencias::mudarBaixa(bool remover) {
-    postings::CRowData *reg = registroSelecionado();
+    core::escrita::CRowData *reg = registroSelecionado();
     if (!reg) return;
     if (reg->Estornado) {
-        fin::MsgBox(remover ? QStringLiteral("Este lançamento foi estornado e não pode ser alterado.")
-                            : QStringLiteral("Este lançamento foi estornado e não pode ser baixado."));
+        ui::MsgBox(remover ? QStringLiteral("Este lançamento foi estornado e não pode ser alterado.")
+                           : QStringLiteral("Este lançamento foi estornado e não pode ser baixado."));
         return;
     }
     if (reg->Estorno) {
-        fin::MsgBox(remover ? QStringLiteral("Este lançamento é um estorno e estornos não podem ser alterados.")
-                            : QStringLiteral("Este lançamento é um estorno e estornos não podem ser baixados."));
+        ui::MsgBox(remover ? QStringLiteral("Este lançamento é um estorno e estornos não podem ser alterados.")
+                           : QStringLiteral("Este lançamento é um estorno e estornos não podem ser baixados."));
         return;
     }
     if (remover && reg->Realizado == QStringLiteral("?")) {
@@ -77,15 +77,15 @@ void frmPendencias::mudarBaixa(bool remover) {
         }
         return;
     }
-    if (fin::gTipoUsuario != db::kAdministrador &&
-        postings::PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, reg->CodConta, reg->CodRecDesp) < 2) {
-        fin::MsgBox(postings::kMsgSemPermissaoGravacao);
+    if (ui::gTipoUsuario != db::kAdministrador &&
+        core::escrita::PermissoesDeGravacao(*ui::gDB, ui::gIdUsuario, reg->CodConta, reg->CodRecDesp) < 2) {
+        ui::MsgBox(core::escrita::kMsgSemPermissaoGravacao);
         return;
     }
     QString novo = QStringLiteral("?");
     if (remover) {
-        if (fin::MsgBox(QStringLiteral("Confirma a remoção da baixa do lançamento selecionado?"), platform::ui::vbYesNo,
-                        platform::App::Title()) != platform::ui::vbYes)
+        if (ui::MsgBox(QStringLiteral("Confirma a remoção da baixa do lançamento selecionado?"), platform::ui::vbYesNo,
+                       platform::App::Title()) != platform::ui::vbYes)
             return;
     } else {
         const std::optional<QString> resposta = perguntarSeRealizou();
@@ -94,13 +94,13 @@ void frmPendencias::mudarBaixa(bool remover) {
     }
     const long serial = reg->Serial;
     const QString antigo = reg->Realizado;
-    const postings::Chamador onde{"frmPendencias", remover ? "cmdRemBaixa_Click" : "cmdBaixar_Click"};
+    const core::escrita::Chamador onde{"frmPendencias", remover ? "cmdRemBaixa_Click" : "cmdBaixar_Click"};
     QString recusa;
-    switch (postings::Baixar(*fin::gDB, onde, serial, 0, antigo, novo, &recusa)) {
+    switch (core::escrita::Baixar(*ui::gDB, onde, serial, 0, antigo, novo, &recusa)) {
     case Desfecho::Gravado:
         break;
     case Desfecho::Bloqueio:
-        fin::MsgBox(postings::kMsgBloqueio);
+        ui::MsgBox(core::escrita::kMsgBloqueio);
         return;
     case Desfecho::Invalido:
         informar(recusa);
@@ -109,22 +109,22 @@ void frmPendencias::mudarBaixa(bool remover) {
         informar(remover ? QStringLiteral("A remoção da baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
                                           "usuário ter acabado de estorná-lo ou de remover sua baixa.\nAtualize sua "
                                           "pesquisa.")
-                         : postings::kMsgBaixaNaoOcorreu);
+                         : core::escrita::kMsgBaixaNaoOcorreu);
         return;
     }
     reg->Realizado = novo;
     Fgrid->setTextMatrix(Fgrid->RowSel(), 1, novo);
     informar(remover ? QStringLiteral("Remoção de baixa realizada com sucesso!") : QStringLiteral("Baixa realizada com sucesso!"));
-    long hint = fin::kHintLancamentos;
-    fin::UpdateAllViews(hint, this);
+    long hint = ui::kHintLancamentos;
+    ui::UpdateAllViews(hint, this);
     Fgrid->setFocus();
 }
 
-void frmPendencias::BaixaDeTransferencia(postings::CRowData &registro) { mudarBaixaDeTransferencia(registro, false); }
+void frmPendencias::BaixaDeTransferencia(core::escrita::CRowData &registro) { mudarBaixaDeTransferencia(registro, false); }
 
-void frmPendencias::RemocaoBaixaDeTransferencia(postings::CRowData &registro) { mudarBaixaDeTransferencia(registro, true); }
+void frmPendencias::RemocaoBaixaDeTransferencia(core::escrita::CRowData &registro) { mudarBaixaDeTransferencia(registro, true); }
 
-void frmPendencias::mudarBaixaDeTransferencia(postings::CRowData &registro, bool remover) {
+void frmPendencias::mudarBaixaDeTransferencia(core::escrita::CRowData &registro, bool remover) {
     const char *procedimento = remover ? "RemocaoBaixaDeTransferencia" : "BaixaDeTransferencia";
     try {
         const bool origem = registro.Transferencia == 1;
@@ -138,11 +138,11 @@ void frmPendencias::mudarBaixaDeTransferencia(postings::CRowData &registro, bool
                                              "destino também será baixado.")
                             : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
                                              "origem também será baixado."));
-        const auto pernas = postings::LerPernas(*fin::gDB, registro.Serial, fin::gIdUsuario, int(fin::gTipoUsuario));
+        const auto pernas = core::escrita::LerPernas(*ui::gDB, registro.Serial, ui::gIdUsuario, int(ui::gTipoUsuario));
         // One outgoing and one incoming leg: with any other pair one leg's
         // balances would move from the wrong date, or twice.
         if (const std::optional<QString> recusa =
-                postings::RecusaDaTransferencia(pernas, int(fin::gTipoUsuario), postings::OperacaoEmTransferencia::Baixa)) {
+                core::escrita::RecusaDaTransferencia(pernas, int(ui::gTipoUsuario), core::escrita::OperacaoEmTransferencia::Baixa)) {
             informar(*recusa);
             cancelar();
         }
@@ -154,29 +154,29 @@ void frmPendencias::mudarBaixaDeTransferencia(postings::CRowData &registro, bool
         }
         const QString antigo = registro.Realizado;
         QString recusa;
-        switch (postings::Baixar(*fin::gDB, {"frmPendencias", procedimento}, pernas[0].id, pernas[1].id, antigo, novo,
-                                 &recusa)) {
+        switch (core::escrita::Baixar(*ui::gDB, {"frmPendencias", procedimento}, pernas[0].id, pernas[1].id, antigo, novo,
+                                      &recusa)) {
         case Desfecho::Gravado:
             break;
         case Desfecho::Bloqueio:
-            fin::MsgBox(postings::kMsgBloqueio);
+            ui::MsgBox(core::escrita::kMsgBloqueio);
             return;
         case Desfecho::Incompleta:
-            informar(postings::kMsgFaltaPerna);
+            informar(core::escrita::kMsgFaltaPerna);
             cancelar();
         case Desfecho::Invalido:
             informar(recusa);
             return;
         default:
-            informar(remover ? postings::kMsgRemocaoDeBaixaNaoOcorreu : postings::kMsgBaixaNaoOcorreu);
+            informar(remover ? core::escrita::kMsgRemocaoDeBaixaNaoOcorreu : core::escrita::kMsgBaixaNaoOcorreu);
             return;
         }
         registro.Realizado = novo;
         Fgrid->setTextMatrix(Fgrid->RowSel(), 1, novo);
         marcarLinha(registro.Serial == pernas[0].id ? pernas[1].id : pernas[0].id, novo, false);
         informar(remover ? QStringLiteral("Baixa removida com sucesso!") : QStringLiteral("Baixa realizada com sucesso!"));
-        long hint = fin::kHintLancamentos;
-        fin::UpdateAllViews(hint, this);
+        long hint = ui::kHintLancamentos;
+        ui::UpdateAllViews(hint, this);
     } catch (...) {
         FIN_TRAP_RERAISE("frmPendencias", procedimento);
     }

@@ -12,7 +12,7 @@ namespace pending {
 
 inline const QString kPerguntaRealizou = QStringLiteral("A previsão do lançamento se realizou?");
 
-inline void informar(const QString &texto) { fin::MsgBox(texto, platform::ui::vbInformation, platform::App::Title()); }
+inline void informar(const QString &texto) { ui::MsgBox(texto, platform::ui::vbInformation, platform::App::Title()); }
 
 [[noreturn]] inline void cancelar() { throw err::AppError(err::kErrCancel, QString(), QString()); }
 

@@ -18,24 +18,24 @@
 
 namespace pending {
 
-using postings::Desfecho;
+using core::escrita::Desfecho;
 
 void frmPendencias::cmdEstornar_Click() {
     try {
-        postings::CRowData *reg = registroSelecionado();
+        core::escrita::CRowData *reg = registroSelecionado();
         if (!reg) return;
         if (reg->Estornado) {
-            fin::MsgBox(QStringLiteral("Este lançamento já foi estornado."));
+            ui::MsgBox(QStringLiteral("Este lançamento já foi estornado."));
             return;
         }
         if (reg->Estorno) {
-            fin::MsgBox(QStringLiteral("Este lançamento já é um estorno e estornos não podem ser estornados. Faça um novo "
-                                       "lançamento normal para compensar o estorno."));
+            ui::MsgBox(QStringLiteral("Este lançamento já é um estorno e estornos não podem ser estornados. Faça um novo "
+                                      "lançamento normal para compensar o estorno."));
             return;
         }
         // Only Yes goes on.
-        if (fin::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), platform::ui::vbYesNo,
-                        platform::App::Title()) != platform::ui::vbYes)
+        if (ui::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), platform::ui::vbYesNo,
+                       platform::App::Title()) != platform::ui::vbYes)
             return;
         if (reg->Transferencia > 0) {
             if (podeTransferir_) EstornoDeTransferencia(*reg);
@@ -44,30 +44,30 @@ void frmPendencias::cmdEstornar_Click() {
                                         "estornar uma transferência."));
             return;
         }
-        if (fin::gTipoUsuario != db::kAdministrador &&
-            postings::PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, reg->CodConta, reg->CodRecDesp) < 2) {
-            fin::MsgBox(postings::kMsgSemPermissaoGravacao);
+        if (ui::gTipoUsuario != db::kAdministrador &&
+            core::escrita::PermissoesDeGravacao(*ui::gDB, ui::gIdUsuario, reg->CodConta, reg->CodRecDesp) < 2) {
+            ui::MsgBox(core::escrita::kMsgSemPermissaoGravacao);
             return;
         }
-        const std::optional<QString> historico = fin::PerguntarAte(
-            postings::kPromptHistoricoEstorno, [](const QString &r) { return postings::AvaliarHistoricoDeEstorno(r); });
+        const std::optional<QString> historico = ui::PerguntarAte(
+            core::escrita::kPromptHistoricoEstorno, [](const QString &r) { return core::escrita::AvaliarHistoricoDeEstorno(r); });
         if (!historico) return;
         const int linha = Fgrid->RowSel();
-        fin::CHourGlass hg;
+        ui::CHourGlass hg;
         hg.Show(true);
-        postings::Estorno e;
-        const Desfecho d = postings::Estornar(*fin::gDB, {"frmPendencias", "cmdEstornar_Click"}, reg->Serial,
-                                              *historico, fin::gIdUsuario, &e);
+        core::escrita::Estorno e;
+        const Desfecho d = core::escrita::Estornar(*ui::gDB, {"frmPendencias", "cmdEstornar_Click"}, reg->Serial,
+                                                   *historico, ui::gIdUsuario, &e);
         if (d != Desfecho::Gravado) {
             hg.Show(false);
-            if (d == Desfecho::Invalido) fin::MsgBox(e.recusa, platform::ui::vbInformation);
-            else fin::MsgBox(postings::MensagemDeEstornoRecusado(d));
+            if (d == Desfecho::Invalido) ui::MsgBox(e.recusa, platform::ui::vbInformation);
+            else ui::MsgBox(core::escrita::MensagemDeEstornoRecusado(d));
             return;
         }
         reg->Estornado = true;
         reg->Realizado = QStringLiteral("E");
         Fgrid->setTextMatrix(linha, 1, QStringLiteral("E"));
-        postings::CRowData r;
+        core::escrita::CRowData r;
         r.CodConta = e.codConta;
         r.CodRecDesp = e.codRecDesp;
         r.Serial = e.id;
@@ -80,44 +80,44 @@ void frmPendencias::cmdEstornar_Click() {
         mostrarUltimaLinha();
         hg.Show(false);
         informar(QStringLiteral("Estorno realizado com sucesso!"));
-        long hint = fin::kHintLancamentos;
-        fin::UpdateAllViews(hint, this);
+        long hint = ui::kHintLancamentos;
+        ui::UpdateAllViews(hint, this);
         Fgrid->setFocus();
     } catch (...) {
         FIN_TRAP_REPORT("frmPendencias", "cmdEstornar_Click");
     }
 }
 
-void frmPendencias::EstornoDeTransferencia(postings::CRowData &registro) {
+void frmPendencias::EstornoDeTransferencia(core::escrita::CRowData &registro) {
     try {
         informar(registro.Transferencia == 1
                      ? QStringLiteral("Por ser este o lançamento de origem de uma transferência, o lançamento de destino "
                                       "também será estornado e com o mesmo histórico que você informar aqui.")
                      : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de origem "
                                       "também será estornado e com o mesmo histórico que você informar aqui."));
-        const auto pernas = postings::LerPernas(*fin::gDB, registro.Serial, fin::gIdUsuario, int(fin::gTipoUsuario));
+        const auto pernas = core::escrita::LerPernas(*ui::gDB, registro.Serial, ui::gIdUsuario, int(ui::gTipoUsuario));
         if (const std::optional<QString> recusa =
-                postings::RecusaDaTransferencia(pernas, int(fin::gTipoUsuario), postings::OperacaoEmTransferencia::Estorno)) {
+                core::escrita::RecusaDaTransferencia(pernas, int(ui::gTipoUsuario), core::escrita::OperacaoEmTransferencia::Estorno)) {
             informar(*recusa);
             cancelar();
         }
-        const std::optional<QString> historico = fin::PerguntarAte(
-            postings::kPromptHistoricoEstorno, [](const QString &r) { return postings::AvaliarHistoricoDeEstorno(r); });
+        const std::optional<QString> historico = ui::PerguntarAte(
+            core::escrita::kPromptHistoricoEstorno, [](const QString &r) { return core::escrita::AvaliarHistoricoDeEstorno(r); });
         if (!historico) return;
-        fin::CHourGlass hg;
+        ui::CHourGlass hg;
         hg.Show(true);
-        postings::EstornoDeTransferenciaFeito feito;
+        core::escrita::EstornoDeTransferenciaFeito feito;
         int perna = 0;
         QString desConta;
-        const Desfecho d = postings::EstornarTransferencia(*fin::gDB, {"frmPendencias", "EstornoDeTransferencia"},
-                                                           registro.Serial, *historico, fin::gIdUsuario, &feito, &perna,
-                                                           &desConta);
+        const Desfecho d = core::escrita::EstornarTransferencia(*ui::gDB, {"frmPendencias", "EstornoDeTransferencia"},
+                                                                registro.Serial, *historico, ui::gIdUsuario, &feito, &perna,
+                                                                &desConta);
         if (d != Desfecho::Gravado) {
             // The pending list closes also when the file was busy before the second leg.
-            const postings::FimDeEstornoRecusado fim =
-                postings::FimDeEstornoDeTransferencia(d, perna, desConta, feito, true);
+            const core::escrita::FimDeEstornoRecusado fim =
+                core::escrita::FimDeEstornoDeTransferencia(d, perna, desConta, feito, true);
             hg.Show(false);
-            fin::MsgBox(fim.mensagem, fim.informacao ? platform::ui::vbInformation : platform::ui::vbOKOnly);
+            ui::MsgBox(fim.mensagem, fim.informacao ? platform::ui::vbInformation : platform::ui::vbOKOnly);
             if (fim.fechaJanela) cancelar();
             return;
         }
@@ -127,27 +127,27 @@ void frmPendencias::EstornoDeTransferencia(postings::CRowData &registro) {
         marcarLinha(registro.Serial == feito.b.idEstornado ? feito.a.idEstornado : feito.b.idEstornado,
                     QStringLiteral("E"), true);
         // The second leg's reversal first, then the first leg's.
-        for (const postings::Estorno *e : {&feito.b, &feito.a}) {
-            postings::CRowData r;
+        for (const core::escrita::Estorno *e : {&feito.b, &feito.a}) {
+            core::escrita::CRowData r;
             r.CodConta = e->codConta;
-            r.CodRecDesp = postings::kTipoTransferencia;
+            r.CodRecDesp = core::escrita::kTipoTransferencia;
             r.Serial = e->id;
             r.Estorno = true;
             r.Transferencia = e == &feito.a ? 1 : 2;
             r.Realizado = QStringLiteral("E");
             r.DataId = e->dataId;
             adicionarLinha({QString(), QStringLiteral("E"), e->data.toString(QStringLiteral("dd/MM/yyyy")),
-                            postings::TextoValor(e->valor), e->desConta, postings::kDesTransferencia,
+                            core::escrita::TextoValor(e->valor), e->desConta, core::escrita::kDesTransferencia,
                             e->documento.value_or(QString()), *historico},
                            r);
         }
         mostrarUltimaLinha();
-        long hint = fin::kHintLancamentos;
-        fin::UpdateAllViews(hint, this);
+        long hint = ui::kHintLancamentos;
+        ui::UpdateAllViews(hint, this);
     } catch (...) {
-        fin::Trap("frmPendencias", "EstornoDeTransferencia", __LINE__);
+        ui::Trap("frmPendencias", "EstornoDeTransferencia", __LINE__);
         platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
-        fin::Reraise();
+        ui::Reraise();
     }
 }
 

@@ -54,9 +54,9 @@ void frmPendencias::cmdImprimir_Click() {
 
 void frmPendencias::ImprimePendencias(print::Printer &p) {
     try {
-        fin::CHourGlass hg;
+        ui::CHourGlass hg;
         hg.Show(true);
-        const fin::FolhaDeRelatorio folha = fin::PrepararFolha(p, print::vbPRORLandscape);
+        const ui::FolhaDeRelatorio folha = ui::PrepararFolha(p, print::vbPRORLandscape);
         const long faixaEsquerda = folha.offsetX;
         margemInferior_ = folha.reservaInferior;
         const double margemSuperior = double(folha.topo);
@@ -68,7 +68,7 @@ void frmPendencias::ImprimePendencias(print::Printer &p) {
         for (bool fim = false; !fim;) {
             ImprimeCabecalho(p, faixaEsquerda, margemSuperior, pagina);
             ++pagina;
-            linhasPorPagina_ = fin::IniciarCorpo(p, float(alturaLinha_ + 20), margemInferior_);
+            linhasPorPagina_ = ui::IniciarCorpo(p, float(alturaLinha_ + 20), margemInferior_);
             bool primeira = true;
             fim = true;
             for (long linha = 1; linha <= linhasPorPagina_; ++linha) {
@@ -80,7 +80,7 @@ void frmPendencias::ImprimePendencias(print::Printer &p) {
             }
             if (linhaAtual_ <= Fgrid->Rows() - 1) {
                 // A page that holds not even the row waiting would start new pages without end.
-                if (primeira) fin::PararPaginaPequena();
+                if (primeira) ui::PararPaginaPequena();
                 fim = false;
                 // A page that cannot be started ends the job with its error.
                 p.NewPage();
@@ -90,9 +90,9 @@ void frmPendencias::ImprimePendencias(print::Printer &p) {
         // it is reported, not followed by the closing message.
         p.EndDoc();
         hg.Show(false);
-        fin::MsgBox(QStringLiteral("Impressão concluída."), platform::ui::vbInformation, platform::App::Title());
+        ui::MsgBox(QStringLiteral("Impressão concluída."), platform::ui::vbInformation, platform::App::Title());
     } catch (...) {
-        fin::CancelarImpressao(p);
+        ui::CancelarImpressao(p);
         FIN_TRAP_RERAISE("frmPendencias", "ImprimePendencias");
     }
 }
@@ -103,11 +103,11 @@ void frmPendencias::ImprimeCabecalho(print::Printer &p, long faixaEsquerda, doub
         const double lc = larguraCaractere_;
         const QString titulo = QStringLiteral("LANÇAMENTOS PENDENTES PARA BAIXA EM ") +
                                dataImpressao_.toString(QStringLiteral("dd/MM/yyyy"));
-        fin::ImprimirTopoDaPagina(p, topo, 2 * lc + double(margem), pagina, titulo, faixaEsquerda, dataImpressao_);
+        ui::ImprimirTopoDaPagina(p, topo, 2 * lc + double(margem), pagina, titulo, faixaEsquerda, dataImpressao_);
         const double y = std::round(p.CurrentY() + 600);
         const auto x = colunas(margem, lc);
         imprimirEm(p, x[0], y, QStringLiteral("DATA"));
-        fin::ImprimirADireita(p, QStringLiteral("VALOR"), x[1] + 13 * lc, y);
+        ui::ImprimirADireita(p, QStringLiteral("VALOR"), x[1] + 13 * lc, y);
         imprimirEm(p, x[2], y, QStringLiteral("CONTA"));
         imprimirEm(p, x[3], y, QStringLiteral("RECEITA/DESPESA"));
         imprimirEm(p, x[4], y, QStringLiteral("DOCUMENTO"));
@@ -135,8 +135,8 @@ void frmPendencias::ImprimeLinhaPendencias(print::Printer &p, long &linha, long 
         // blank before the history), never refused.
         QStringList quebrados[4];
         for (int i = 0; i < 4; ++i) {
-            quebrados[i] = i < 3 ? fin::QuebraLinha(Fgrid->TextMatrix(r, campos[i].coluna), float(campos[i].largura * lc), float(lc))
-                                 : fin::QuebraNaColuna(Fgrid->TextMatrix(r, 6), kLarguraDocumento);
+            quebrados[i] = i < 3 ? ui::QuebraLinha(Fgrid->TextMatrix(r, campos[i].coluna), float(campos[i].largura * lc), float(lc))
+                                 : ui::QuebraNaColuna(Fgrid->TextMatrix(r, 6), kLarguraDocumento);
             if (linha + long(quebrados[i].size() - 1) > linhasPorPagina_) {
                 linha = linhasPorPagina_ + 1;
                 return;
@@ -145,14 +145,14 @@ void frmPendencias::ImprimeLinhaPendencias(print::Printer &p, long &linha, long 
         const double y = std::round(p.CurrentY() + 20);
         qsizetype extras = 0;
         for (const QStringList &q : quebrados) extras = std::max(extras, q.size() - 1);
-        if (!fin::CabeNaPagina(p, y + (alturaLinha_ + 20) * double(extras + 1), margemInferior_)) {
+        if (!ui::CabeNaPagina(p, y + (alturaLinha_ + 20) * double(extras + 1), margemInferior_)) {
             linha = linhasPorPagina_ + 1;
             return;
         }
         const auto x = colunas(margem, lc);
         imprimirEm(p, double(margem), y, Fgrid->TextMatrix(r, 1));
         imprimirEm(p, x[0], y, Fgrid->TextMatrix(r, 2));
-        fin::ImprimirValor(p, Fgrid->TextMatrix(r, 3), x[1] + 13 * lc, y, 13 * lc);
+        ui::ImprimirValor(p, Fgrid->TextMatrix(r, 3), x[1] + 13 * lc, y, 13 * lc);
         const double xs[] = {x[2], x[3], x[5], x[4]};
         const double passo = p.TextHeight(QStringLiteral("A")) + 20;
         for (int i = 0; i < 4; ++i)

@@ -33,6 +33,11 @@
 
 namespace postings {
 
+using core::escrita::CRowData;
+using core::escrita::PodeOperarTransferencias;
+using core::escrita::kMaxHistorico;
+using ui::RealcarCampo;
+
 using value::Currency;
 
 namespace {
@@ -50,10 +55,10 @@ QLabel *rotulo(QWidget *pai, const QString &texto, QWidget *companheiro, const Q
 
 frmLancamentos::frmLancamentos(QWidget *parent) : platform::ui::Form(parent) {
     setObjectName(QStringLiteral("frmLancamentos"));
-    charts::AdicionarImagens(iml_, {QStringLiteral("IMG_CONTA"), QStringLiteral("IMG_RECDESP"),
-                                    QStringLiteral("IMG_CONTAEXP"), QStringLiteral("IMG_RECDESPEXP"),
-                                    QStringLiteral("IMG_CONTASELEXP"), QStringLiteral("IMG_RECDESPSELEXP"),
-                                    QStringLiteral("IMG_CONTASEL"), QStringLiteral("IMG_RECDESPSEL")});
+    ui::AdicionarImagens(iml_, {QStringLiteral("IMG_CONTA"), QStringLiteral("IMG_RECDESP"),
+                                QStringLiteral("IMG_CONTAEXP"), QStringLiteral("IMG_RECDESPEXP"),
+                                QStringLiteral("IMG_CONTASELEXP"), QStringLiteral("IMG_RECDESPSELEXP"),
+                                QStringLiteral("IMG_CONTASEL"), QStringLiteral("IMG_RECDESPSEL")});
     // First row: account, its tree button, type, its tree button, date, document.
     cbContas = new widgets::EditCombo(this);
     cbContas->setObjectName(QStringLiteral("cbContas"));
@@ -61,7 +66,7 @@ frmLancamentos::frmLancamentos(QWidget *parent) : platform::ui::Form(parent) {
     rotulo(this, QStringLiteral("Co&nta:"), cbContas, tw(120, 90, 3015, 240))->setObjectName(QStringLiteral("lblTipo"));
     cmdArvContas = new QToolButton(this);
     cmdArvContas->setObjectName(QStringLiteral("cmdArvContas"));
-    cmdArvContas->setIcon(charts::Icone(QStringLiteral("IMG_CONTA")));
+    cmdArvContas->setIcon(ui::Icone(QStringLiteral("IMG_CONTA")));
     cmdArvContas->setToolTip(QStringLiteral("Procurar na árvore de contas (CTRL+O)"));
     cmdArvContas->setFocusPolicy(Qt::NoFocus);
     cmdArvContas->setGeometry(tw(3165, 330, 330, 315));
@@ -72,7 +77,7 @@ frmLancamentos::frmLancamentos(QWidget *parent) : platform::ui::Form(parent) {
         ->setObjectName(QStringLiteral("Label2"));
     cmdArvRecDesp = new QToolButton(this);
     cmdArvRecDesp->setObjectName(QStringLiteral("cmdArvRecDesp"));
-    cmdArvRecDesp->setIcon(charts::Icone(QStringLiteral("IMG_RECDESP")));
+    cmdArvRecDesp->setIcon(ui::Icone(QStringLiteral("IMG_RECDESP")));
     cmdArvRecDesp->setToolTip(QStringLiteral("Procurar na árvore de receitas e despesas (CTRL+R)"));
     cmdArvRecDesp->setFocusPolicy(Qt::NoFocus);
     cmdArvRecDesp->setGeometry(tw(6645, 330, 330, 315));
@@ -184,12 +189,12 @@ int frmLancamentos::IndiceRecDesp() const { return cbTiposMov->Remembered(); }
 
 void frmLancamentos::Form_Load() {
     try {
-        fin::CHourGlass hg;
+        ui::CHourGlass hg;
         hg.Show(true);
         setWindowTitle(platform::App::Title() + QStringLiteral(" - Lançamentos"));
-        if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
-        if (fin::gTipoUsuario != db::kAdministrador)
-            cmdTransferencia->setEnabled(PodeOperarTransferencias(*fin::gDB, fin::gIdUsuario, int(fin::gTipoUsuario)));
+        if (ui::MainForm) setWindowIcon(ui::MainForm->windowIcon());
+        if (ui::gTipoUsuario != db::kAdministrador)
+            cmdTransferencia->setEnabled(PodeOperarTransferencias(*ui::gDB, ui::gIdUsuario, int(ui::gTipoUsuario)));
         EncheListaContas();
         EncheListaRecDesp();
         InicializarArvoreDeContas();
@@ -337,8 +342,8 @@ void frmLancamentos::mostrarUltimaLinha(bool selecionarColunas) {
 
 void frmLancamentos::UpdateView(long &msg) {
     try {
-        if (msg == fin::kHintContas) EncheListaContas();
-        else if (msg == fin::kHintRecDesp) EncheListaRecDesp();
+        if (msg == ui::kHintContas) EncheListaContas();
+        else if (msg == ui::kHintRecDesp) EncheListaRecDesp();
     } catch (...) {
         FIN_TRAP_RERAISE("frmLancamentos", "UpdateView");
     }

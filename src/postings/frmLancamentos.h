@@ -45,7 +45,7 @@ inline const QString kFormatoGrid = QStringLiteral(
     "     |Data                |>                 Valor|<Conta                  |<Receita/Despesa|<Documento"
     "                 |<Histórico                                                                                   ");
 
-class frmLancamentos : public platform::ui::Form, public fin::IUpdateView {
+class frmLancamentos : public platform::ui::Form, public ui::IUpdateView {
     Q_OBJECT
 public:
     explicit frmLancamentos(QWidget *parent = nullptr);
@@ -99,7 +99,7 @@ public:
     void tvRecDesp_Collapse(widgets::Node *node);
 
     // State, readable by tests and by the windows that share the row record.
-    const QHash<QString, CRowData> &Linhas() const { return linhas_; }
+    const QHash<QString, core::escrita::CRowData> &Linhas() const { return linhas_; }
     long ContadorDeLinhas() const { return contador_; }
     int IndiceConta() const;
     int IndiceRecDesp() const;
@@ -120,7 +120,7 @@ private:
     void InicializarArvoreDeContas();
     void InicializarArvoreDeRecDesp();
     void ConfigurarGrid();
-    void EstornoDeTransferencia(long serial, long transferencia, CRowData &registro);
+    void EstornoDeTransferencia(long serial, long transferencia, core::escrita::CRowData &registro);
     void arvore(QGroupBox *fr, widgets::TreeView *tv, widgets::EditCombo *cb);
     void escolherNaArvore(widgets::TreeView *tv, widgets::EditCombo *cb, int &keyCode);
     void expandir(widgets::TreeView *tv, widgets::Node *node, bool contas);
@@ -128,14 +128,14 @@ private:
     void inicializarArvore(bool contas);
     void encherLista(bool contas);
     // Adds a row and its record; returns the row's number.
-    long adicionarLinha(const QString &celulas, const CRowData &registro);
+    long adicionarLinha(const QString &celulas, const core::escrita::CRowData &registro);
     void removerLinhaVazia();
     void mostrarUltimaLinha(bool selecionarColunas);
     // After a commit: the screen follows, the other windows are told, and a
     // failure on the way is reported as such, never as a failed write.
     void depoisDeGravar(const std::function<void()> &tela);
 
-    QHash<QString, CRowData> linhas_;
+    QHash<QString, core::escrita::CRowData> linhas_;
     long contador_ = 0;
     bool jaAtivada_ = false;
     bool selecionando_ = false;

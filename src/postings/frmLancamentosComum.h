@@ -20,15 +20,15 @@ inline bool temAspas(const QString &t) { return t.contains(QLatin1Char('"')) || 
 // True when the write went through; otherwise the pointer comes back and the
 // user is told why: the lock, the write core's reason, or the command's own
 // failure text.
-inline bool Gravou(Desfecho desfecho, const QString &recusa, const QString &falha, fin::CHourGlass &hg) {
-    if (desfecho == Desfecho::Gravado) return true;
+inline bool Gravou(core::escrita::Desfecho desfecho, const QString &recusa, const QString &falha, ui::CHourGlass &hg) {
+    if (desfecho == core::escrita::Desfecho::Gravado) return true;
     hg.Show(false);
-    if (desfecho == Desfecho::Bloqueio)
-        fin::MsgBox(kMsgBloqueio);
-    else if (desfecho == Desfecho::Invalido)
-        fin::MsgBox(recusa, platform::ui::vbInformation);
+    if (desfecho == core::escrita::Desfecho::Bloqueio)
+        ui::MsgBox(core::escrita::kMsgBloqueio);
+    else if (desfecho == core::escrita::Desfecho::Invalido)
+        ui::MsgBox(recusa, platform::ui::vbInformation);
     else
-        fin::MsgBox(falha);
+        ui::MsgBox(falha);
     return false;
 }
 

@@ -21,6 +21,22 @@
 
 namespace postings {
 
+using core::escrita::AvaliarHistoricoDeEstorno;
+using core::escrita::CRowData;
+using core::escrita::Desfecho;
+using core::escrita::Estornar;
+using core::escrita::EstornarTransferencia;
+using core::escrita::Estorno;
+using core::escrita::EstornoDeTransferenciaFeito;
+using core::escrita::FimDeEstornoDeTransferencia;
+using core::escrita::FimDeEstornoRecusado;
+using core::escrita::MensagemDeEstornoRecusado;
+using core::escrita::TextoValor;
+using core::escrita::kDesTransferencia;
+using core::escrita::kMsgFaltaPerna;
+using core::escrita::kPromptHistoricoEstorno;
+using core::escrita::kTipoTransferencia;
+
 using value::Currency;
 
 // ---- reversal ---------------------------------------------------------------------
@@ -34,32 +50,32 @@ void frmLancamentos::cmdEstornar_Click() {
         if (it == linhas_.end()) return;
         CRowData &reg = *it;
         if (reg.Estornado) {
-            fin::MsgBox(QStringLiteral("Este lançamento já foi estornado. Veja o lançamento seguinte a ele na lista."));
+            ui::MsgBox(QStringLiteral("Este lançamento já foi estornado. Veja o lançamento seguinte a ele na lista."));
             return;
         }
         if (reg.Estorno) {
-            fin::MsgBox(QStringLiteral("Este lançamento já é um estorno e estornos não podem ser estornados. Faça um novo "
-                                       "lançamento normal para compensar o estorno."));
+            ui::MsgBox(QStringLiteral("Este lançamento já é um estorno e estornos não podem ser estornados. Faça um novo "
+                                      "lançamento normal para compensar o estorno."));
             return;
         }
         // Only Yes goes on: a box closed any other way writes nothing.
-        if (fin::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), platform::ui::vbYesNo) != platform::ui::vbYes) return;
+        if (ui::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), platform::ui::vbYesNo) != platform::ui::vbYes) return;
         if (reg.Transferencia > 0) {
             EstornoDeTransferencia(reg.Serial, long(reg.Transferencia), reg);
             return;
         }
-        const std::optional<QString> historico = fin::PerguntarAte(
+        const std::optional<QString> historico = ui::PerguntarAte(
             kPromptHistoricoEstorno, [](const QString &r) { return AvaliarHistoricoDeEstorno(r); });
         if (!historico) return;
         const QString &hist = *historico;
-        fin::CHourGlass hg;
+        ui::CHourGlass hg;
         hg.Show(true);
         Estorno e;
-        const Desfecho d = Estornar(*fin::gDB, {"frmLancamentos", "cmdEstornar_Click"}, reg.Serial, hist, fin::gIdUsuario, &e);
+        const Desfecho d = Estornar(*ui::gDB, {"frmLancamentos", "cmdEstornar_Click"}, reg.Serial, hist, ui::gIdUsuario, &e);
         if (d != Desfecho::Gravado) {
             hg.Show(false);
-            if (d == Desfecho::Invalido) fin::MsgBox(e.recusa, platform::ui::vbInformation);
-            else fin::MsgBox(MensagemDeEstornoRecusado(d));
+            if (d == Desfecho::Invalido) ui::MsgBox(e.recusa, platform::ui::vbInformation);
+            else ui::MsgBox(MensagemDeEstornoRecusado(d));
             return;
         }
         const QString conta = Fgrid->TextMatrix(linha, 3), tipo = Fgrid->TextMatrix(linha, 4);
@@ -84,39 +100,39 @@ void frmLancamentos::cmdEstornar_Click() {
 
 void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRowData &registro) {
     try {
-        fin::MsgBox(transferencia == 1
-                        ? QStringLiteral("Por ser este o lançamento de origem de uma transferência, o lançamento de "
-                                         "destino também será estornado e com o mesmo histórico que você informar aqui.")
-                        : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
-                                         "origem também será estornado e com o mesmo histórico que você informar aqui."),
-                    platform::ui::vbInformation);
+        ui::MsgBox(transferencia == 1
+                       ? QStringLiteral("Por ser este o lançamento de origem de uma transferência, o lançamento de "
+                                        "destino também será estornado e com o mesmo histórico que você informar aqui.")
+                       : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
+                                        "origem também será estornado e com o mesmo histórico que você informar aqui."),
+                   platform::ui::vbInformation);
         {
-            auto rs = fin::gDB->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Transferencias As T INNER JOIN "
-                                                             "Lancamentos As L ON (L.Id = T.SerialEntra Or L.Id = "
-                                                             "T.SerialSai) WHERE T.SerialSai = ") +
-                                                  QString::number(serial) + QStringLiteral(" or T.SerialEntra = ") +
-                                                  QString::number(serial),
-                                              dao::dbOpenSnapshot);
+            auto rs = ui::gDB->OpenRecordset(QStringLiteral("SELECT Count(*) FROM Transferencias As T INNER JOIN "
+                                                            "Lancamentos As L ON (L.Id = T.SerialEntra Or L.Id = "
+                                                            "T.SerialSai) WHERE T.SerialSai = ") +
+                                                 QString::number(serial) + QStringLiteral(" or T.SerialEntra = ") +
+                                                 QString::number(serial),
+                                             dao::dbOpenSnapshot);
             if (rs->Field(0).toInt() < 2) {
-                fin::MsgBox(kMsgFaltaPerna, platform::ui::vbInformation);
+                ui::MsgBox(kMsgFaltaPerna, platform::ui::vbInformation);
                 cancelar();
             }
         }
-        const std::optional<QString> historico = fin::PerguntarAte(
+        const std::optional<QString> historico = ui::PerguntarAte(
             kPromptHistoricoEstorno, [](const QString &r) { return AvaliarHistoricoDeEstorno(r); });
         if (!historico) return;
         const QString &hist = *historico;
-        fin::CHourGlass hg;
+        ui::CHourGlass hg;
         hg.Show(true);
         EstornoDeTransferenciaFeito feito;
         int perna = 0;
         QString desConta;
-        const Desfecho d = EstornarTransferencia(*fin::gDB, {"frmLancamentos", "EstornoDeTransferencia"}, serial, hist,
-                                                 fin::gIdUsuario, &feito, &perna, &desConta);
+        const Desfecho d = EstornarTransferencia(*ui::gDB, {"frmLancamentos", "EstornoDeTransferencia"}, serial, hist,
+                                                 ui::gIdUsuario, &feito, &perna, &desConta);
         if (d != Desfecho::Gravado) {
             const FimDeEstornoRecusado fim = FimDeEstornoDeTransferencia(d, perna, desConta, feito);
             hg.Show(false);
-            fin::MsgBox(fim.mensagem, fim.informacao ? platform::ui::vbInformation : platform::ui::vbOKOnly);
+            ui::MsgBox(fim.mensagem, fim.informacao ? platform::ui::vbInformation : platform::ui::vbOKOnly);
             if (fim.fechaJanela) cancelar();
             return;
         }
@@ -148,7 +164,7 @@ void frmLancamentos::EstornoDeTransferencia(long serial, long transferencia, CRo
     } catch (...) {
         FIN_TRAP(("frmLancamentos"), "EstornoDeTransferencia");
         platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
-        fin::Reraise();
+        ui::Reraise();
     }
 }
 

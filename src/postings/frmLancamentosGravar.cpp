@@ -18,6 +18,15 @@
 
 namespace postings {
 
+using core::escrita::AcimaDoMaximo;
+using core::escrita::CRowData;
+using core::escrita::ContarDocumento;
+using core::escrita::Desfecho;
+using core::escrita::Feito;
+using core::escrita::Lancar;
+using core::escrita::NovoLancamento;
+using core::escrita::kMsgAspasHistorico;
+
 using value::Currency;
 
 // ---- clearing and validation ---------------------------------------------------
@@ -53,7 +62,7 @@ void frmLancamentos::cmdCancel_Click() { Unload(); }
 bool frmLancamentos::Validar() {
     try {
         auto falha = [](QWidget *campo, const QString &msg, int estilo = platform::ui::vbOKOnly) {
-            fin::MsgBox(msg, estilo);
+            ui::MsgBox(msg, estilo);
             if (campo) campo->setFocus();
             return false;
         };
@@ -126,16 +135,16 @@ void frmLancamentos::depoisDeGravar(const std::function<void()> &tela) {
         guardar([&] { txtSaida->setValueText(QString()); });
         guardar([&] { txtHistorico->clear(); });
     }
-    long hint = fin::kHintLancamentos;
+    long hint = ui::kHintLancamentos;
     try {
-        fin::UpdateAllViews(hint, this);
+        ui::UpdateAllViews(hint, this);
     } catch (...) {
     }
     if (falhou)
-        fin::MsgBox(QStringLiteral("A operação foi gravada, mas a janela não pôde ser atualizada: %1 '%2'.")
-                        .arg(numero)
-                        .arg(descricao),
-                    platform::ui::vbInformation);
+        ui::MsgBox(QStringLiteral("A operação foi gravada, mas a janela não pôde ser atualizada: %1 '%2'.")
+                       .arg(numero)
+                       .arg(descricao),
+                   platform::ui::vbInformation);
 }
 
 // ---- the posting ----------------------------------------------------------------
@@ -144,15 +153,15 @@ void frmLancamentos::cmdConfirmar_Click() {
     try {
         if (!Validar()) return;
         const QString doc = txtDoc->text().trimmed();
-        if (!doc.isEmpty() && ContarDocumento(*fin::gDB, {"frmLancamentos", "ContarDocumento"}, doc) > 0) {
-            if (fin::MsgBox(QStringLiteral("Consta informação de que um lançamento com este documento já foi feito. Tem "
-                                           "certeza de que quer fazer este novo lançamento?"),
-                            platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbNo) {
+        if (!doc.isEmpty() && ContarDocumento(*ui::gDB, {"frmLancamentos", "ContarDocumento"}, doc) > 0) {
+            if (ui::MsgBox(QStringLiteral("Consta informação de que um lançamento com este documento já foi feito. Tem "
+                                          "certeza de que quer fazer este novo lançamento?"),
+                           platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbNo) {
                 Limpar();
                 return;
             }
         }
-        fin::CHourGlass hg;
+        ui::CHourGlass hg;
         hg.Show(true);
         const Currency e = txtEntrada->Value().value_or(Currency());
         const Currency s = txtSaida->Value().value_or(Currency());
@@ -166,7 +175,7 @@ void frmLancamentos::cmdConfirmar_Click() {
         l.documento = doc;
         l.historico = txtHistorico->text().trimmed();
         Feito f;
-        const Desfecho d = Lancar(*fin::gDB, {"frmLancamentos", "cmdConfirmar_Click"}, l, fin::gIdUsuario, &f);
+        const Desfecho d = Lancar(*ui::gDB, {"frmLancamentos", "cmdConfirmar_Click"}, l, ui::gIdUsuario, &f);
         if (!Gravou(d, f.recusa,
                     QStringLiteral("Não foi possível incluir o lançamento.\nPossível causa: a conta foi desativada."), hg))
             return;

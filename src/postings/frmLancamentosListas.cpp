@@ -27,25 +27,25 @@ void frmLancamentos::encherLista(bool contas) {
     try {
         cb->Clear();
         db::FecharRecordset(rs);
-        const QString id = QString::number(fin::gIdUsuario);
+        const QString id = QString::number(ui::gIdUsuario);
         QString sql;
         if (contas)
-            sql = fin::gTipoUsuario == db::kAdministrador
-                      ? QStringLiteral("SELECT Desconta, Codigo From Contas WHERE Inativa = False and Codigo <> '000' "
-                                       "Order BY DesConta")
-                      : QStringLiteral("Select C.DesConta , C.Codigo From Contas As C INNER JOIN PERMISSOESDEUSUARIOS AS "
-                                       "P ON (P.IdUsuario = ") + id +
-                            QStringLiteral(" AND P.TipoObjeto = 1 AND P.Permissoes >=2 AND P.IdObjeto = C.Id AND "
-                                           "C.Inativa = False and C.Codigo <> '000') Order By C.DesConta");
+            sql = ui::gTipoUsuario == db::kAdministrador
+                     ? QStringLiteral("SELECT Desconta, Codigo From Contas WHERE Inativa = False and Codigo <> '000' "
+                                      "Order BY DesConta")
+                     : QStringLiteral("Select C.DesConta , C.Codigo From Contas As C INNER JOIN PERMISSOESDEUSUARIOS AS "
+                                      "P ON (P.IdUsuario = ") + id +
+                           QStringLiteral(" AND P.TipoObjeto = 1 AND P.Permissoes >=2 AND P.IdObjeto = C.Id AND "
+                                          "C.Inativa = False and C.Codigo <> '000') Order By C.DesConta");
         else
-            sql = fin::gTipoUsuario == db::kAdministrador
-                      ? QStringLiteral("SELECT DesMovimentacao, Codigo From TIPOSMOVIMENTACOES WHERE INATIVO = FALSE AND "
-                                       "CODIGO > '001' ORDER BY DESMOVIMENTACAO")
-                      : QStringLiteral("Select M.DesMovimentacao, M.Codigo From TIPOSMOVIMENTACOES As M INNER JOIN "
-                                       "PERMISSOESDEUSUARIOS AS P ON (P.IdUsuario = ") + id +
-                            QStringLiteral(" AND P.TipoObjeto = 2 AND P.Permissoes >=2 AND P.IdObjeto = M.Id AND "
-                                           "M.Inativo = False And M.Codigo > '001') Order By M.DesMovimentacao");
-        rs = fin::gDB->OpenRecordset(sql, dao::dbOpenDynaset);
+            sql = ui::gTipoUsuario == db::kAdministrador
+                     ? QStringLiteral("SELECT DesMovimentacao, Codigo From TIPOSMOVIMENTACOES WHERE INATIVO = FALSE AND "
+                                      "CODIGO > '001' ORDER BY DESMOVIMENTACAO")
+                     : QStringLiteral("Select M.DesMovimentacao, M.Codigo From TIPOSMOVIMENTACOES As M INNER JOIN "
+                                      "PERMISSOESDEUSUARIOS AS P ON (P.IdUsuario = ") + id +
+                           QStringLiteral(" AND P.TipoObjeto = 2 AND P.Permissoes >=2 AND P.IdObjeto = M.Id AND "
+                                          "M.Inativo = False And M.Codigo > '001') Order By M.DesMovimentacao");
+        rs = ui::gDB->OpenRecordset(sql, dao::dbOpenDynaset);
         try {
             rs->MoveNext();
             rs->MoveFirst();
@@ -53,8 +53,8 @@ void frmLancamentos::encherLista(bool contas) {
         }
         if (rs->RecordCount() == 0) {
             db::FecharRecordset(rs);
-            if (contas) fin::MsgBox(kMsgSemContas, platform::ui::vbInformation);
-            else fin::MsgBox(kMsgSemRecDesp);
+            if (contas) ui::MsgBox(kMsgSemContas, platform::ui::vbInformation);
+            else ui::MsgBox(kMsgSemRecDesp);
             platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
             cancelar();
         }
@@ -87,7 +87,7 @@ void frmLancamentos::inicializarArvore(bool contas) {
                                  QStringLiteral(" AS T2 ON (T1.CODPAI ='000' AND T1.CODIGO = T2.CODPAI) GROUP BY "
                                                 "T1.CODIGO) AS S ON ");
         QString sql;
-        if (fin::gTipoUsuario == db::kAdministrador) {
+        if (ui::gTipoUsuario == db::kAdministrador) {
             // The outer join keeps every row of its left side, so the first
             // level is named outright.
             sql = QStringLiteral("SELECT C.") + des + QStringLiteral(", C.Codigo, S.NumeroDeFilhos From ") + tabela +
@@ -96,20 +96,20 @@ void frmLancamentos::inicializarArvore(bool contas) {
         } else {
             sql = QStringLiteral("Select C.") + des + QStringLiteral(" , C.Codigo, S.NumeroDeFilhos From (") + tabela +
                   QStringLiteral(" As C INNER JOIN PERMISSOESDEUSUARIOS AS P ON (P.IdUsuario = ") +
-                  QString::number(fin::gIdUsuario) + QStringLiteral(" AND P.TipoObjeto = ") +
+                  QString::number(ui::gIdUsuario) + QStringLiteral(" AND P.TipoObjeto = ") +
                   (contas ? QStringLiteral("1") : QStringLiteral("2")) +
                   QStringLiteral(" AND P.Permissoes >=2 AND P.IdObjeto = C.Id AND ") + inativo +
                   QStringLiteral(" = False AND C.CodPai = '000' AND ") + oculto + QStringLiteral(")) ") + contagem +
                   QStringLiteral("C.CODIGO = S.CODIGO Order By C.") + des;
         }
-        rs = fin::gDB->OpenRecordset(sql, dao::dbOpenSnapshot);
+        rs = ui::gDB->OpenRecordset(sql, dao::dbOpenSnapshot);
         const QString img = contas ? QStringLiteral("IMG_CONTA") : QStringLiteral("IMG_RECDESP");
         for (; !rs->Eof(); rs->MoveNext()) {
             widgets::Node *n = tv->Add(QString(), widgets::tvwLast,
                                        QStringLiteral("_") + rs->Field(QStringLiteral("Codigo")).toString(),
                                        rs->Field(des).toString(), img, img + QStringLiteral("SEL"));
             n->setExpandedImage(img + QStringLiteral("EXP"));
-            if (rs->Field(QStringLiteral("NumeroDeFilhos")).toInt() > 0) charts::AdicionarFilhoFicticio(*tv, *n);
+            if (rs->Field(QStringLiteral("NumeroDeFilhos")).toInt() > 0) ui::AdicionarFilhoFicticio(*tv, *n);
         }
         db::FecharRecordset(rs);
     } catch (...) {
@@ -126,9 +126,9 @@ void frmLancamentos::expandir(widgets::TreeView *tv, widgets::Node *node, bool c
     if (flag) return;
     try {
         flag = true;
-        if (node->Children() > 0) charts::RemoverFilhos(*tv, *node);
-        if (contas) charts::CarregarRamoContas(*tv, *node, false);
-        else charts::CarregarRamoRecDesp(*tv, *node, false);
+        if (node->Children() > 0) ui::RemoverFilhos(*tv, *node);
+        if (contas) ui::CarregarRamoContas(*tv, *node, false);
+        else ui::CarregarRamoRecDesp(*tv, *node, false);
         node->setSelectedImage(contas ? QStringLiteral("IMG_CONTASELEXP") : QStringLiteral("IMG_RECDESPSELEXP"));
         flag = false;
     } catch (...) {
@@ -141,8 +141,8 @@ void frmLancamentos::expandir(widgets::TreeView *tv, widgets::Node *node, bool c
 void frmLancamentos::recolher(widgets::TreeView *tv, widgets::Node *node, bool contas) {
     try {
         if (node->Children() > 0) {
-            charts::RemoverFilhos(*tv, *node);
-            charts::AdicionarFilhoFicticio(*tv, *node);
+            ui::RemoverFilhos(*tv, *node);
+            ui::AdicionarFilhoFicticio(*tv, *node);
         }
         node->setSelectedImage(contas ? QStringLiteral("IMG_CONTASEL") : QStringLiteral("IMG_RECDESPSEL"));
     } catch (...) {

@@ -16,6 +16,16 @@
 
 namespace postings {
 
+using core::escrita::CRowData;
+using core::escrita::Chamador;
+using core::escrita::ContarDocumento;
+using core::escrita::Desfecho;
+using core::escrita::Transferencia;
+using core::escrita::TransferenciaFeita;
+using core::escrita::Transferir;
+using core::escrita::kDesTransferencia;
+using core::escrita::kTipoTransferencia;
+
 namespace {
 const Chamador kOndeTransferencia{"frmLancamentos", "cmdTransferencia_Click"};
 } // namespace
@@ -51,19 +61,19 @@ void frmLancamentos::cmdTransferencia_Click() {
         // counts for the incoming one when they are the same.
         auto perguntar = [](const QString &doc, long vezes) {
             if (vezes <= 0) return true;
-            return fin::MsgBox(QStringLiteral("Consta informação de que um lançamento com o documento '") + doc +
-                                   QStringLiteral("' já foi feito. Tem certeza de que quer fazer este novo lançamento?"),
-                               platform::ui::vbYesNo | platform::ui::vbQuestion) != platform::ui::vbNo;
+            return ui::MsgBox(QStringLiteral("Consta informação de que um lançamento com o documento '") + doc +
+                                  QStringLiteral("' já foi feito. Tem certeza de que quer fazer este novo lançamento?"),
+                              platform::ui::vbYesNo | platform::ui::vbQuestion) != platform::ui::vbNo;
         };
-        if (!t.docSaida.isEmpty() && !perguntar(t.docSaida, ContarDocumento(*fin::gDB, kOndeTransferencia, t.docSaida))) return;
+        if (!t.docSaida.isEmpty() && !perguntar(t.docSaida, ContarDocumento(*ui::gDB, kOndeTransferencia, t.docSaida))) return;
         if (!t.docEntrada.isEmpty() &&
-            !perguntar(t.docEntrada, ContarDocumento(*fin::gDB, kOndeTransferencia, t.docEntrada) + (t.docEntrada == t.docSaida ? 1 : 0)))
+            !perguntar(t.docEntrada, ContarDocumento(*ui::gDB, kOndeTransferencia, t.docEntrada) + (t.docEntrada == t.docSaida ? 1 : 0)))
             return;
-        fin::CHourGlass hg;
+        ui::CHourGlass hg;
         hg.Show(true);
         TransferenciaFeita feita;
         int perna = 0;
-        const Desfecho d = Transferir(*fin::gDB, kOndeTransferencia, t, fin::gIdUsuario, &feita, &perna);
+        const Desfecho d = Transferir(*ui::gDB, kOndeTransferencia, t, ui::gIdUsuario, &feita, &perna);
         if (!Gravou(d, feita.recusa,
                     perna == 2 ? QStringLiteral("Não foi possível fazer o lançamento de entrada. Transferência "
                                                 "cancelada.\nPossível causa: a conta foi desativada.")

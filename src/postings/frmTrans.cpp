@@ -21,6 +21,11 @@
 
 namespace postings {
 
+using core::escrita::AcimaDoMaximo;
+using core::escrita::kMaxDocumento;
+using core::escrita::kMaxHistorico;
+using ui::RealcarCampo;
+
 namespace {
 QRect tw(int l, int t, int w, int h) { return QRect(l / 15, t / 15, w / 15, h / 15); }
 
@@ -102,7 +107,7 @@ frmTrans::~frmTrans() = default;
 void frmTrans::Form_Load() {
     try {
         setWindowTitle(platform::App::Title() + QStringLiteral(" - Transferência"));
-        if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
+        if (ui::MainForm) setWindowIcon(ui::MainForm->windowIcon());
         Cancelado = true;
         EncheListas();
         cbContaOrig->setRemembered(-1);
@@ -116,14 +121,14 @@ void frmTrans::Form_Load() {
 void frmTrans::EncheListas() {
     try {
         const QString sql =
-            fin::gTipoUsuario != db::kAdministrador
+            ui::gTipoUsuario != db::kAdministrador
                 ? QStringLiteral("Select C.DesConta , C.Codigo From Contas As C INNER JOIN PERMISSOESDEUSUARIOS AS P ON "
-                                 "(P.IdUsuario = ") + QString::number(fin::gIdUsuario) +
+                                 "(P.IdUsuario = ") + QString::number(ui::gIdUsuario) +
                       QStringLiteral(" AND P.TipoObjeto = 1 AND P.Permissoes >=2 AND P.IdObjeto = C.Id AND C.Inativa = "
                                      "False and C.Codigo <> '000') Order By C.DesConta")
                 : QStringLiteral("SELECT Desconta, Codigo From Contas WHERE Inativa = False and Codigo <> '000' Order BY "
                                  "DesConta");
-        rsContas = fin::gDB->OpenRecordset(sql, dao::dbOpenSnapshot);
+        rsContas = ui::gDB->OpenRecordset(sql, dao::dbOpenSnapshot);
         try {
             rsContas->MoveLast();
             rsContas->MoveFirst();
@@ -131,7 +136,7 @@ void frmTrans::EncheListas() {
         }
         if (rsContas->RecordCount() == 0) {
             db::FecharRecordset(rsContas);
-            fin::MsgBox(kMsgSemContasTransferencia, platform::ui::vbInformation);
+            ui::MsgBox(kMsgSemContasTransferencia, platform::ui::vbInformation);
             platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
             throw err::AppError(err::kErrCancel, QString(), QString());
         }
@@ -147,7 +152,7 @@ void frmTrans::EncheListas() {
 
 bool frmTrans::Validar() {
     auto falha = [](QWidget *campo, const QString &msg, int estilo = platform::ui::vbOKOnly) {
-        fin::MsgBox(msg, estilo);
+        ui::MsgBox(msg, estilo);
         campo->setFocus();
         return false;
     };

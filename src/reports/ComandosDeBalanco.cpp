@@ -9,9 +9,14 @@
 
 namespace reports {
 
+using core::consultas::PedidoBalanco;
+using core::consultas::kBalancoDeContas;
+using core::consultas::kSaldosDeContas;
+using core::consultas::kSaldosDeTipos;
+
 namespace {
 // The marked codes of the whole item tree, in tree order.
-void marcados(const security::CPermissoes &itens, QStringList &codigos) {
+void marcados(const core::permissoes::CPermissoes &itens, QStringList &codigos) {
     for (const auto &item : itens) {
         if (item->Selecionada()) codigos << item->CodObjeto();
         marcados(item->SubItens(), codigos);
@@ -36,8 +41,8 @@ std::optional<BalancoPedido> PedirBalanco(long mode) {
         p.soNaoRealizados = dlg->SoNaoRealizados;
         p.balSemSubs = dlg->BalSemSubs;
     }
-    p.tipoUsuario = fin::gTipoUsuario;
-    p.idUsuario = fin::gIdUsuario;
+    p.tipoUsuario = ui::gTipoUsuario;
+    p.idUsuario = ui::gIdUsuario;
     b.titulo = dlg->retCaption;
     return b;
 }

@@ -12,7 +12,7 @@ namespace reports {
 class frmBalSal;
 
 struct BalancoPedido {
-    PedidoBalanco pedido;
+    core::consultas::PedidoBalanco pedido;
     QString titulo;
 };
 

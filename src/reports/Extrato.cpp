@@ -10,6 +10,8 @@
 
 namespace reports {
 
+using core::consultas::MarcadosDe;
+
 std::optional<Extrato> PedirExtrato(long mode) {
     const std::unique_ptr<frmExtra> dlg = MostrarSelecao(mode);
     if (dlg->Cancelada) return std::nullopt;
@@ -22,8 +24,8 @@ std::optional<Extrato> PedirExtrato(long mode) {
     p.historico = dlg->Historico;
     p.soNaoRealizados = dlg->SoNaoRealizados;
     p.comSubItens = dlg->ComSubItens;
-    p.usuarioComum = fin::gTipoUsuario == db::kUsuarioComum;
-    p.idUsuario = fin::gIdUsuario;
+    p.usuarioComum = ui::gTipoUsuario == db::kUsuarioComum;
+    p.idUsuario = ui::gIdUsuario;
 
     Extrato e;
     e.expressaoNoHistorico = dlg->Historico.trimmed();

@@ -7,6 +7,11 @@
 
 namespace reports {
 
+using core::consultas::CondicaoDeLeitura;
+using core::consultas::FiltroDeHistorico;
+using core::consultas::RestricaoDeLeitura;
+using core::consultas::kExtratoDeTipos;
+
 namespace {
 
 QString data(const QDate &d) { return db::DataSQL(QDateTime(d, QTime(0, 0)), 2); }

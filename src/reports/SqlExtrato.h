@@ -15,7 +15,7 @@ namespace reports {
 struct PedidoDeExtrato {
     int mode = 1; // 1 accounts, 2 types
     QDate dataIni, dataFim;
-    ItensMarcados marcados; // none: every item
+    core::consultas::ItensMarcados marcados; // none: every item
     QString historico;      // empty: no filter
     bool soNaoRealizados = false; // only postings settled 'N' or reversed ('E')
     bool comSubItens = false;     // the items below each marked one too

@@ -29,6 +29,21 @@
 
 namespace reports {
 
+using core::consultas::CalcularBalanco;
+using core::consultas::EBalanco;
+using core::consultas::LerLinhas;
+using core::consultas::LinhaBalanco;
+using core::consultas::LinhasBalanco;
+using core::consultas::PedidoBalContaEmRecDesp;
+using core::consultas::PedidoBalRecDespEmConta;
+using core::consultas::PedidoBalanco;
+using core::consultas::SqlBalancoCruzado;
+using core::consultas::SqlDoPedido;
+using core::consultas::kBalancoDeContas;
+using core::consultas::kBalancoDeTipos;
+using core::consultas::kSaldosDeContas;
+using core::consultas::kSaldosDeTipos;
+
 namespace {
 
 QRect tw(int l, int t, int w, int h) { return QRect(l / 15, t / 15, w / 15, h / 15); }
@@ -65,9 +80,9 @@ QString linha(const QString &descricao, value::Currency valor, int largura) {
 
 frmBalSal::frmBalSal(QWidget *parent) : platform::ui::Form(parent) {
     setObjectName(QStringLiteral("frmBalSal"));
-    charts::AdicionarImagens(imagens_, {QStringLiteral("IMG_CONTA"), QStringLiteral("IMG_CONTAEXP"), QStringLiteral("IMG_CONTAEXPSEL"),
-                                        QStringLiteral("IMG_CONTASEL"), QStringLiteral("IMG_RECDESP"), QStringLiteral("IMG_RECDESPSEL"),
-                                        QStringLiteral("IMG_RECDESPEXP"), QStringLiteral("IMG_RECDESPEXPSEL")});
+    ui::AdicionarImagens(imagens_, {QStringLiteral("IMG_CONTA"), QStringLiteral("IMG_CONTAEXP"), QStringLiteral("IMG_CONTAEXPSEL"),
+                                    QStringLiteral("IMG_CONTASEL"), QStringLiteral("IMG_RECDESP"), QStringLiteral("IMG_RECDESPSEL"),
+                                    QStringLiteral("IMG_RECDESPEXP"), QStringLiteral("IMG_RECDESPEXPSEL")});
     setFont(sansSerif());
     auto rotulo = [this](const char *nome, const QRect &r) {
         auto *l = new QLabel(this);
@@ -177,7 +192,7 @@ void frmBalSal::setMode(long mode) {
             lblAviso->setText(contas ? QStringLiteral("CLIQUE COM O BOTÃO DIREITO SOBRE UMA CONTA PARA OUTRAS OPÇÕES")
                                      : QStringLiteral("CLIQUE COM O BOTÃO DIREITO SOBRE UMA RECEITA/DESPESA PARA OUTRAS OPÇÕES"));
         arvore_ = tw(0, 690, 8145, periodo ? 4215 : 4425);
-        if (!periodo && fin::gTipoUsuario != db::kAdministrador) {
+        if (!periodo && ui::gTipoUsuario != db::kAdministrador) {
             // No total for a common user: the tree takes the total line's
             // place, its top raised to the line's and its bottom where it was.
             arvore_.setTop(tw(660, 450, 7605, 285).top());
@@ -191,7 +206,7 @@ void frmBalSal::setMode(long mode) {
 }
 
 void frmBalSal::Form_Load() {
-    if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
+    if (ui::MainForm) setWindowIcon(ui::MainForm->windowIcon());
 }
 
 void frmBalSal::Form_Activate() {
@@ -250,7 +265,7 @@ void frmBalSal::keyPressEvent(QKeyEvent *e) {
 void frmBalSal::FazConsulta() {
     std::unique_ptr<dao::Recordset> rs;
     try {
-        fin::CHourGlass hg;
+        ui::CHourGlass hg;
         hg.Show(true);
         ++consultas_;
         lblCaption->setText(TituloRelatorio);
@@ -258,24 +273,24 @@ void frmBalSal::FazConsulta() {
         platform::ui::DoEvents();
         LinhasBalanco linhas;
         if (Pedido) {
-            linhas = CalcularBalanco(*fin::gDB, *Pedido);
+            linhas = CalcularBalanco(*ui::gDB, *Pedido);
         } else {
-            rs = fin::gDB->OpenRecordset(SQL, dao::dbOpenDynaset);
+            rs = ui::gDB->OpenRecordset(SQL, dao::dbOpenDynaset);
             linhas = LerLinhas(*rs, mode_ == kSaldosDeContas || mode_ == kSaldosDeTipos ? QStringLiteral("Saldo") : QStringLiteral("Balanco"));
             db::FecharRecordset(rs);
         }
         MostrarLinhas(linhas);
     } catch (...) {
         db::FecharRecordset(rs);
-        fin::Trap("frmBalSal", "FazConsulta", __LINE__);
+        ui::Trap("frmBalSal", "FazConsulta", __LINE__);
         platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
-        fin::Reraise();
+        ui::Reraise();
     }
 }
 
 void frmBalSal::MostrarLinhas(const LinhasBalanco &linhas) {
     CarregarEmObjetos(linhas);
-    fin::CLockWindowUpdate trava;
+    ui::CLockWindowUpdate trava;
     trava.LockWindow(tv);
     tv->Clear();
     for (const auto &item : *itens_) CarregarNaArvore(item, QString());
@@ -327,17 +342,17 @@ void frmBalSal::showEvent(QShowEvent *e) {
 
 void frmBalSal::CarregarEmObjetos(const LinhasBalanco &linhas) {
     try {
-        fin::CHourGlass hg;
+        ui::CHourGlass hg;
         hg.Show(true);
-        itens_ = std::make_unique<security::CPermissoes>();
+        itens_ = std::make_unique<core::permissoes::CPermissoes>();
         descricoes_.clear();
-        std::shared_ptr<security::CPermissao> ultimo;
+        std::shared_ptr<core::permissoes::CPermissao> ultimo;
         // Each item's depth in the tree: an item whose parent is not in the
         // result stands at the first level, and its children one below it.
         QHash<QString, int> niveis;
         for (const LinhaBalanco &l : linhas) {
             if (l.ordem > 0) continue;
-            auto item = security::CPermissao::Novo();
+            auto item = core::permissoes::CPermissao::Novo();
             item->setCodObjeto(l.codigo);
             descricoes_.insert(l.codigo, l.desObjeto);
             const int ponto = l.codigo.lastIndexOf(QLatin1Char('.'));
@@ -345,7 +360,7 @@ void frmBalSal::CarregarEmObjetos(const LinhasBalanco &linhas) {
             if (ponto < 0) {
                 itens_->Add(item, l.codigo);
             } else {
-                security::CPermissao *pai = nullptr;
+                core::permissoes::CPermissao *pai = nullptr;
                 try {
                     // The parent is among the ancestors of the row before.
                     if (ultimo) pai = ultimo->FindUpward(l.codigo.left(ponto));
@@ -374,7 +389,7 @@ void frmBalSal::CarregarEmObjetos(const LinhasBalanco &linhas) {
     }
 }
 
-void frmBalSal::CarregarNaArvore(const std::shared_ptr<security::CPermissao> &item, const QString &codPai) {
+void frmBalSal::CarregarNaArvore(const std::shared_ptr<core::permissoes::CPermissao> &item, const QString &codPai) {
     try {
         widgets::Node *n = tv->Add(codPai.isEmpty() ? QString() : QStringLiteral("_") + codPai,
                                    codPai.isEmpty() ? widgets::tvwLast : widgets::tvwChild, QStringLiteral("_") + item->CodObjeto(),
@@ -437,11 +452,11 @@ void frmBalSal::abrirCruzado(const char *procedimento, bool listaContas, bool so
         // The item's own description, as the result gave it: the line on
         // screen holds it cut to its field.
         const QString descricao = descricoes_.value(codigo).trimmed();
-        const long bit = listaContas ? fin::kTemContas : fin::kTemRecDesp;
-        if (!(fin::gTemDados & bit)) {
-            fin::MsgBox(listaContas ? QStringLiteral("Não há contas cadastradas para se fazer balanço.")
-                                    : QStringLiteral("Não há receitas ou despesas cadastradas para se fazer balanço."),
-                        platform::ui::vbOKCancel | platform::ui::vbInformation, platform::App::Title());
+        const long bit = listaContas ? ui::kTemContas : ui::kTemRecDesp;
+        if (!(ui::gTemDados & bit)) {
+            ui::MsgBox(listaContas ? QStringLiteral("Não há contas cadastradas para se fazer balanço.")
+                                   : QStringLiteral("Não há receitas ou despesas cadastradas para se fazer balanço."),
+                       platform::ui::vbOKCancel | platform::ui::vbInformation, platform::App::Title());
             throw err::AppError(err::kErrCancel, QString(), QString());
         }
         const PedidoBalanco pedido = listaContas ? PedidoBalContaEmRecDesp(codigo, DataIni, DataFim, somente)

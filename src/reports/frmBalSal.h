@@ -27,7 +27,7 @@ class Printer;
 
 namespace reports {
 
-class frmBalSal : public platform::ui::Form, public fin::IUpdateView {
+class frmBalSal : public platform::ui::Form, public ui::IUpdateView {
     Q_OBJECT
 public:
     explicit frmBalSal(QWidget *parent = nullptr);
@@ -40,7 +40,7 @@ public:
     QString TituloRelatorio;
     // The same result set as SQL, computed from indexed reads (CalculoBalanco);
     // when set the window takes its rows from it instead of running SQL.
-    std::optional<PedidoBalanco> Pedido;
+    std::optional<core::consultas::PedidoBalanco> Pedido;
 
     long Mode() const { return mode_; }
     void setMode(long mode);
@@ -55,9 +55,9 @@ public:
     // by 3 characters a level: the amounts stand in one column.
     static QString LinhaDoItem(int nivel, const QString &descricao, value::Currency valor);
 
-    void CarregarNaArvore(const std::shared_ptr<security::CPermissao> &item, const QString &codPai);
+    void CarregarNaArvore(const std::shared_ptr<core::permissoes::CPermissao> &item, const QString &codPai);
     // Builds the items and the tree (and the total line) from result rows.
-    void MostrarLinhas(const LinhasBalanco &linhas);
+    void MostrarLinhas(const core::consultas::LinhasBalanco &linhas);
     // Prints one node and its subtree (printing state of ImprimeRelatorio).
     void ImprimeNo(print::Printer &p, widgets::Node *no, float &esquerda, float &altura, long &linha);
     void ImprimeRelatorio(print::Printer &p);
@@ -110,7 +110,7 @@ private:
     // Places the controls for the window's size.
     void dispor();
     void FazConsulta();
-    void CarregarEmObjetos(const LinhasBalanco &linhas);
+    void CarregarEmObjetos(const core::consultas::LinhasBalanco &linhas);
     void ImprimeCabecalho(print::Printer &p);
     void abrirCruzado(const char *procedimento, bool contasNoOutro, bool somente);
     QString img(const QString &sufixo) const;
@@ -123,7 +123,7 @@ private:
     bool pendente_ = false;
     bool carregado_ = false;
     int consultas_ = 0;
-    std::unique_ptr<security::CPermissoes> itens_;
+    std::unique_ptr<core::permissoes::CPermissoes> itens_;
     QHash<QString, QString> descricoes_; // code -> description as the result gave it
     QString noLembrado_;
     widgets::ImageList imagens_;
@@ -135,6 +135,6 @@ private:
 
 // Opens a balance window on a request (Modes 3, 4, 6 and 7): its text, its
 // computed rows, the period and the title; shown modelessly.
-frmBalSal *AbrirBalanco(long mode, const PedidoBalanco &pedido, const QString &titulo);
+frmBalSal *AbrirBalanco(long mode, const core::consultas::PedidoBalanco &pedido, const QString &titulo);
 
 } // namespace reports

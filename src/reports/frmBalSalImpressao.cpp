@@ -29,12 +29,12 @@ void frmBalSal::cmdImprimir_Click() {
 void frmBalSal::ImprimeRelatorio(print::Printer &p) {
     try {
         if (tv->Count() == 0) {
-            fin::MsgBox(QStringLiteral("Nada há para ser impresso."), platform::ui::vbOKOnly);
+            ui::MsgBox(QStringLiteral("Nada há para ser impresso."), platform::ui::vbOKOnly);
             return;
         }
-        fin::CHourGlass hg;
+        ui::CHourGlass hg;
         hg.Show(true);
-        const fin::FolhaDeRelatorio folha = fin::PrepararFolha(p, print::vbPRORPortrait);
+        const ui::FolhaDeRelatorio folha = ui::PrepararFolha(p, print::vbPRORPortrait);
         offsetX_ = folha.offsetX;
         reservaInferior_ = float(folha.reservaInferior);
         topo_ = folha.topo;
@@ -52,11 +52,11 @@ void frmBalSal::ImprimeRelatorio(print::Printer &p) {
         // it is reported, not followed by the closing message.
         p.EndDoc();
         hg.Show(false);
-        fin::MsgBox(QStringLiteral("Impressão concluída."), platform::ui::vbInformation, platform::App::Title());
+        ui::MsgBox(QStringLiteral("Impressão concluída."), platform::ui::vbInformation, platform::App::Title());
     } catch (...) {
-        fin::Trap("frmBalSal", "ImprimeRelatorio", __LINE__);
-        fin::CancelarImpressao(p);
-        fin::Reraise();
+        ui::Trap("frmBalSal", "ImprimeRelatorio", __LINE__);
+        ui::CancelarImpressao(p);
+        ui::Reraise();
     }
 }
 
@@ -65,8 +65,8 @@ void frmBalSal::ImprimeNo(print::Printer &p, widgets::Node *no, float &esquerda,
         if (linha > linhasPorPagina_) {
             // The whole lines of character height + 20 that fit, minus 2 (the
             // routine takes the line height first).
-            const fin::PaginaDeCorpo c =
-                fin::IniciarPaginaDeCorpo(p, pagina_, [&] { ImprimeCabecalho(p); }, alturaCaractere_ + 20, reservaInferior_);
+            const ui::PaginaDeCorpo c =
+                ui::IniciarPaginaDeCorpo(p, pagina_, [&] { ImprimeCabecalho(p); }, alturaCaractere_ + 20, reservaInferior_);
             altura = float(c.topo);
             linhasPorPagina_ = c.linhas;
             linha = 1;
@@ -95,8 +95,8 @@ void frmBalSal::ImprimeCabecalho(print::Printer &p) {
         ++pagina_;
         const float margem = offsetX_ < 900 ? float(900 - offsetX_) : 0.0f;
         TituloRelatorio = TituloRelatorio.toUpper();
-        fin::ImprimirTopoDaPagina(p, topo_, 2 * double(larguraCaractere_) + margem, pagina_, TituloRelatorio, offsetX_,
-                                  horaRelatorio_);
+        ui::ImprimirTopoDaPagina(p, topo_, 2 * double(larguraCaractere_) + margem, pagina_, TituloRelatorio, offsetX_,
+                                 horaRelatorio_);
         const double cabecalho = p.CurrentY() + 300 + 300;
         p.setCurrentX(esquerdaBloco_);
         p.setCurrentY(cabecalho);

@@ -20,11 +20,20 @@
 
 namespace reports {
 
+using core::consultas::DataDigitada;
+using core::consultas::EstadoDaData;
+using core::consultas::LerDataDigitada;
+using core::consultas::kBalancoDeTipos;
+using core::consultas::kExtratoDeContas;
+using core::consultas::kExtratoDeTipos;
+using core::consultas::kPesquisaPorDocumento;
+using core::consultas::kSaldosDeTipos;
+
 namespace {
 // The marked picture: the chart's selected picture with a green tick over its
 // corner, so that the marks read at a glance in a long tree.
 QIcon marcado(const QString &chave) {
-    QPixmap pm = charts::Icone(chave).pixmap(16, 16);
+    QPixmap pm = ui::Icone(chave).pixmap(16, 16);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(255, 255, 255), 3.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -80,7 +89,7 @@ frmExtra::frmExtra(bool deTipos, QWidget *parent) : platform::ui::Form(parent), 
     tv->setObjectName(QStringLiteral("tv"));
     tv->setGeometry(tw(120, 120, kLargura - 240, 4095));
     imagens_ = std::make_unique<widgets::ImageList>();
-    imagens_->Add(img(false), charts::Icone(img(false)));
+    imagens_->Add(img(false), ui::Icone(img(false)));
     imagens_->Add(img(true), marcado(img(true)));
     tv->setImageList(imagens_.get());
 
@@ -134,7 +143,7 @@ frmExtra::frmExtra(bool deTipos, QWidget *parent) : platform::ui::Form(parent), 
     connect(ckBalSemSubs, &widgets::CheckBox::Click, this, [this] { BalSemSubs = ckBalSemSubs->Value() == 1; });
     connect(tv, &widgets::TreeView::NodeClick, this, qOverload<widgets::Node *>(&frmExtra::tv_NodeClick));
     connect(tv, &widgets::TreeView::DblClick, this, &frmExtra::tv_DblClick);
-    postings::RealcarCampo(txtHistoricos);
+    ui::RealcarCampo(txtHistoricos);
 
     QWidget *ordem[] = {tv, ckSubItens, ckBalSemSubs, ckNaoRealizados, txtHistoricos,
                         txtDataIni, txtDataFim, cmdOK, cmdCancel};
@@ -202,7 +211,7 @@ void frmExtra::setMode(long mode) {
 
 bool frmExtra::Validar() {
     auto falha = [](QWidget *campo, const QString &msg) {
-        fin::MsgBox(msg);
+        ui::MsgBox(msg);
         campo->setFocus();
         return false;
     };
@@ -226,9 +235,9 @@ bool frmExtra::Validar() {
 bool frmExtra::ValidarPesqSaldos() {
     const DataDigitada fim = LerDataDigitada(txtDataFim->Text());
     if (fim.estado == EstadoDaData::Valida) return true;
-    fin::MsgBox(fim.estado == EstadoDaData::Faltando
-                    ? QStringLiteral("Faltando informar data para a pesquisa. Deve ser no formato dd/mm/aa ou dd/mm/aaaa.")
-                    : QStringLiteral("Data para pesquisa inválida."));
+    ui::MsgBox(fim.estado == EstadoDaData::Faltando
+                   ? QStringLiteral("Faltando informar data para a pesquisa. Deve ser no formato dd/mm/aa ou dd/mm/aaaa.")
+                   : QStringLiteral("Data para pesquisa inválida."));
     txtDataFim->setFocus();
     return false;
 }

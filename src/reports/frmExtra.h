@@ -26,14 +26,14 @@ class TreeView;
 class UpperLineEdit;
 } // namespace widgets
 
-namespace security {
+namespace core::permissoes {
 class CPermissao;
 class CPermissoes;
-} // namespace security
+} // namespace core::permissoes
 
 namespace reports {
 
-class frmExtra : public platform::ui::Form, public fin::INodeClickReceiver {
+class frmExtra : public platform::ui::Form, public ui::INodeClickReceiver {
     Q_OBJECT
 public:
     ~frmExtra() override;
@@ -89,7 +89,7 @@ public:
     // The items the user may read, first level at the top and every deeper
     // item in its parent's SubItens; the marked ones have Selecionada set.
     // Readable until the dialog object is released.
-    security::CPermissoes &ContasSel();
+    core::permissoes::CPermissoes &ContasSel();
 
 protected:
     frmExtra(bool deTipos, QWidget *parent);
@@ -110,7 +110,7 @@ private:
     std::unique_ptr<widgets::ImageList> imagens_;
     // Holds the item collection as its SubItens, so that a node's tag finds
     // its item through the whole tree.
-    std::shared_ptr<security::CPermissao> raiz_;
+    std::shared_ptr<core::permissoes::CPermissao> raiz_;
 };
 
 class frmExtraCon : public frmExtra {

@@ -24,6 +24,8 @@
 
 namespace reports {
 
+using core::consultas::CondicaoDeLeitura;
+
 namespace {
 // The wait before the deferred click, long enough for the second click of a
 // double click to arrive.
@@ -35,15 +37,15 @@ QString frmExtra::img(bool marcado) const {
     return marcado ? k + QStringLiteral("SEL") : k;
 }
 
-security::CPermissoes &frmExtra::ContasSel() {
-    if (!raiz_) raiz_ = security::CPermissao::Novo();
+core::permissoes::CPermissoes &frmExtra::ContasSel() {
+    if (!raiz_) raiz_ = core::permissoes::CPermissao::Novo();
     return raiz_->SubItens();
 }
 
 void frmExtra::Form_Load() {
     try {
         Cancelada = true;
-        fin::InstalarWindowProc(tv, fin::FormWindowProc);
+        ui::InstalarWindowProc(tv, ui::FormWindowProc);
         CarregarItens();
     } catch (...) {
         FIN_TRAP_REPORT(deTipos_ ? "frmExtraRec" : "frmExtraCon", "Form_Load");
@@ -54,10 +56,10 @@ void frmExtra::Form_Load() {
 // user may read, by code, so that a parent comes before its children.
 void frmExtra::CarregarItens() {
     try {
-        fin::CHourGlass ampulheta;
+        ui::CHourGlass ampulheta;
         ampulheta.Show(true);
-        const bool comum = fin::gTipoUsuario != db::kAdministrador;
-        const QString u = QString::number(fin::gIdUsuario);
+        const bool comum = ui::gTipoUsuario != db::kAdministrador;
+        const QString u = QString::number(ui::gIdUsuario);
         QString sql;
         if (!deTipos_)
             sql = comum ? QStringLiteral("SELECT P.Id, C.Codigo, C.DesConta as DesObjeto, C.Inativa, C.Id As IdObjeto, 1 As "
@@ -79,7 +81,7 @@ void frmExtra::CarregarItens() {
                         : QStringLiteral("SELECT 0 as Id, M.Codigo, M.DesMovimentacao as DesObjeto, M.Inativo, M.Id As "
                                          "IdObjeto, 2 As TipoObjeto, 3 as Permissoes FROM TiposMovimentacoes AS M WHERE "
                                          "M.CODIGO <> '000' ORDER BY M.Codigo");
-        std::unique_ptr<dao::Recordset> rs = fin::gDB->OpenRecordset(sql, dao::dbOpenSnapshot);
+        std::unique_ptr<dao::Recordset> rs = ui::gDB->OpenRecordset(sql, dao::dbOpenSnapshot);
         try {
             rs->MoveLast();
             rs->MoveFirst();
@@ -87,37 +89,37 @@ void frmExtra::CarregarItens() {
         }
         if (rs->RecordCount() == 0) {
             db::FecharRecordset(rs);
-            fin::MsgBox(deTipos_ ? QStringLiteral("Não há informação de permissões de leitura em receitas/despesas para "
-                                                  "este usuário ou o cadastro de tipos de receitas e despesas está vazio.")
-                                 : QStringLiteral("Não há informação de permissões de leitura em contas para este usuário "
-                                                  "ou o cadastro de contas está vazio."),
-                        platform::ui::vbOKOnly);
+            ui::MsgBox(deTipos_ ? QStringLiteral("Não há informação de permissões de leitura em receitas/despesas para "
+                                                 "este usuário ou o cadastro de tipos de receitas e despesas está vazio.")
+                                : QStringLiteral("Não há informação de permissões de leitura em contas para este usuário "
+                                                 "ou o cadastro de contas está vazio."),
+                       platform::ui::vbOKOnly);
             throw err::AppError(err::kErrCancel, QString(), QString());
         }
-        security::CPermissoes &itens = ContasSel();
+        core::permissoes::CPermissoes &itens = ContasSel();
         const QString campoInativo = deTipos_ ? QStringLiteral("Inativo") : QStringLiteral("Inativa");
         // Every item read so far, by code: a parent is found whatever was read
         // just before. An item whose parent the user may not read (two copies
         // changed his permissions at once) goes to the top level.
-        QHash<QString, security::CPermissao *> porCodigo;
+        QHash<QString, core::permissoes::CPermissao *> porCodigo;
         porCodigo.reserve(int(rs->RecordCount()));
         for (; !rs->Eof(); rs->MoveNext()) {
-            auto item = security::CPermissao::Novo();
+            auto item = core::permissoes::CPermissao::Novo();
             item->setDesObjeto(rs->Field(QStringLiteral("DesObjeto")).toString());
             item->setCodObjeto(rs->Field(QStringLiteral("Codigo")).toString());
             item->setInativa(rs->Field(campoInativo).toBool());
             const QString &codigo = item->CodObjeto();
             const int ponto = int(codigo.lastIndexOf(QLatin1Char('.')));
-            security::CPermissao *pai = ponto < 0 ? nullptr : porCodigo.value(codigo.left(ponto), nullptr);
+            core::permissoes::CPermissao *pai = ponto < 0 ? nullptr : porCodigo.value(codigo.left(ponto), nullptr);
             porCodigo.insert(codigo, item.get());
             if (pai) pai->SubItens().Add(item, codigo);
             else itens.Add(item, codigo);
         }
         db::FecharRecordset(rs);
 
-        fin::CLockWindowUpdate trava;
+        ui::CLockWindowUpdate trava;
         trava.LockWindow(tv);
-        for (const auto &item : itens) fin::CarregarNaArvoreDePesquisa(*tv, security::ItemParaArvore(*item), QString());
+        for (const auto &item : itens) ui::CarregarNaArvoreDePesquisa(*tv, core::permissoes::ItemParaArvore(*item), QString());
         if (widgets::Node *primeiro = tv->TopNodes().value(0, nullptr)) primeiro->setSelected(false);
         trava.UnLockWindow();
     } catch (...) {
@@ -129,7 +131,7 @@ void frmExtra::CarregarItens() {
 void frmExtra::Form_Unload(bool &cancel) {
     (void)cancel;
     try {
-        fin::RemoverWindowProc(tv);
+        ui::RemoverWindowProc(tv);
     } catch (...) {
     }
 }
@@ -149,7 +151,7 @@ void frmExtra::tv_NodeClick(widgets::Node *node) {
             postado_ = true;
             platform::ui::Sleep(kEsperaDoClique);
             platform::ui::DoEvents();
-            fin::PostarNodeClick(tv, this, node ? node->item() : nullptr);
+            ui::PostarNodeClick(tv, this, node ? node->item() : nullptr);
             return;
         }
         postado_ = false;
@@ -159,7 +161,7 @@ void frmExtra::tv_NodeClick(widgets::Node *node) {
         node->setSelectedImage(img(marcar));
         node->setExpandedImage(img(marcar));
         ContasSel();
-        security::ObjetoDoPonteiro(*raiz_, node->Tag())->setSelecionada(marcar);
+        core::permissoes::ObjetoDoPonteiro(*raiz_, node->Tag())->setSelecionada(marcar);
         marcados_ += marcar ? 1 : -1;
         const bool algum = marcados_ > 0;
         ckSubItens->setEnabled(algum);

@@ -26,7 +26,7 @@ QString documentos(const QString &padrao) {
 // apostrophes are doubled, so that a document such as O'BRIEN is searched for
 // as it is written and no typed text can change the query.
 QString SqlPesquisaPorDocumento(const QString &texto, long tipoUsuario, long idUsuario) {
-    const QString l = documentos(fin::SqlTexto(texto));
+    const QString l = documentos(db::SqlTexto(texto));
     if (tipoUsuario == db::kAdministrador)
         return QStringLiteral("SELECT DISTINCT L.Id, L.Transferencia, L.CodConta, L.CodRecDesp, L.Documento, "
                               "L.Valor, L.Data, L.Historico, L.Estorno, L.DataId, L.SaldoConta, L.SaldoGlobal, "
@@ -49,14 +49,14 @@ QString SqlPesquisaPorDocumento(const QString &texto, long tipoUsuario, long idU
                           "INNER JOIN PERMISSOESDEUSUARIOS AS P ON  (P.TipoObjeto = 1 AND P.IdObjeto = Contas.Id And "
                           "P.IdUsuario = ") +
            u +
-           QStringLiteral(" and ") + reports::CondicaoDeLeitura(QStringLiteral("P.Permissoes")) + QStringLiteral(") ) AS K ON "
+           QStringLiteral(" and ") + core::consultas::CondicaoDeLeitura(QStringLiteral("P.Permissoes")) + QStringLiteral(") ) AS K ON "
                           "C.Codigo LIKE K.Codigo & '*') ON (L.CodConta = C.Codigo)) "
                           "INNER JOIN TiposMovimentacoes AS T ON "
                           "L.CodRecDesp = T.Codigo) INNER JOIN Usuarios AS U ON L.IdUsuario = U.Id ) "
                           "INNER JOIN PERMISSOESDEUSUARIOS AS P ON  (P.TipoObjeto = 2 AND "
                           "P.IdObjeto = T.Id And P.IdUsuario = ") +
            u +
-           QStringLiteral(" and ") + reports::CondicaoDeLeitura(QStringLiteral("P.Permissoes")) +
+           QStringLiteral(" and ") + core::consultas::CondicaoDeLeitura(QStringLiteral("P.Permissoes")) +
            QStringLiteral(")  ORDER BY L.DataId;");
 }
 
@@ -64,8 +64,8 @@ frmRetPesq *AbrirPesquisaPorDocumento(QMdiArea *area, const QString &documento) 
     if (area && !platform::ui::Forms::mdiArea()) platform::ui::Forms::setMdiArea(area);
     auto *f = new frmRetPesq();
     f->Load();
-    f->setMode(reports::kPesquisaPorDocumento);
-    f->SQL = SqlPesquisaPorDocumento(documento, fin::gTipoUsuario, fin::gIdUsuario);
+    f->setMode(core::consultas::kPesquisaPorDocumento);
+    f->SQL = SqlPesquisaPorDocumento(documento, ui::gTipoUsuario, ui::gIdUsuario);
     f->TituloRelatorio = kTituloPesquisaPorDocumento;
     f->ShowModeless();
     return f;

@@ -10,7 +10,7 @@ namespace search {
 std::optional<value::Currency> SaldoGlobalAntesDe(dao::Database &db, const QString &dataId) {
     std::unique_ptr<dao::Recordset> rs =
         db.OpenRecordset(QStringLiteral("SELECT TOP 1 SaldoGlobal FROM Lancamentos WHERE DataId < ") +
-                             fin::SqlTexto(dataId) + QStringLiteral(" ORDER BY DataId DESC"),
+                             db::SqlTexto(dataId) + QStringLiteral(" ORDER BY DataId DESC"),
                          dao::dbOpenSnapshot);
     std::optional<value::Currency> saldo;
     if (!rs->Eof()) saldo = rs->Field(0).toCurrency();

@@ -151,20 +151,20 @@ void frmRetPesq::setMode(long mode) {
     try {
         mode_ = mode;
         const bool semFiltro =
-            Contas.isEmpty() && fin::gTipoUsuario == db::kAdministrador && !SoNaoRealizados && ExpressaoNoHistorico.isEmpty();
+            Contas.isEmpty() && ui::gTipoUsuario == db::kAdministrador && !SoNaoRealizados && ExpressaoNoHistorico.isEmpty();
         switch (mode) {
-        case reports::kExtratoDeContas:
-        case reports::kExtratoDeTipos:
-            setWindowTitle(mode == reports::kExtratoDeContas ? QStringLiteral("EXTRATO DE CONTAS DE CAPITAL")
-                                     : QStringLiteral("EXTRATO DE RECEITAS E DESPESAS"));
-            if (mode == reports::kExtratoDeTipos) {
+        case core::consultas::kExtratoDeContas:
+        case core::consultas::kExtratoDeTipos:
+            setWindowTitle(mode == core::consultas::kExtratoDeContas ? QStringLiteral("EXTRATO DE CONTAS DE CAPITAL")
+                                             : QStringLiteral("EXTRATO DE RECEITAS E DESPESAS"));
+            if (mode == core::consultas::kExtratoDeTipos) {
                 DBGrid1->Columns(7).setCaption(QStringLiteral("Saldo Rec/Desp"));
                 DBGrid1->Columns(7).setDataField(QStringLiteral("SaldoRecDesp"));
             }
             if (!semFiltro) ocultarTopo();
             rotuloSaldoAnterior_ = kRotuloSaldoAnterior;
             break;
-        case reports::kPesquisaPorDocumento:
+        case core::consultas::kPesquisaPorDocumento:
             setWindowTitle(kTituloPesquisaPorDocumento);
             ocultarTopo();
             cmdRemBaixa->setVisible(false);
@@ -182,10 +182,10 @@ void frmRetPesq::setMode(long mode) {
 
 void frmRetPesq::Form_Load() {
     try {
-        if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
-        fin::InstalarWindowProc(this, fin::FormWindowProc);
+        if (ui::MainForm) setWindowIcon(ui::MainForm->windowIcon());
+        ui::InstalarWindowProc(this, ui::FormWindowProc);
         podeOperarTransferencias_ =
-            postings::PodeOperarTransferencias(*fin::gDB, fin::gIdUsuario, int(fin::gTipoUsuario));
+            core::escrita::PodeOperarTransferencias(*ui::gDB, ui::gIdUsuario, int(ui::gTipoUsuario));
     } catch (...) {
         FIN_TRAP_REPORT("frmRetPesq", "Form_Load");
         platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
@@ -195,7 +195,7 @@ void frmRetPesq::Form_Load() {
 void frmRetPesq::Form_Activate() {
     try {
         if (atualizacaoPendente_) {
-            long hint = fin::kHintLancamentos;
+            long hint = ui::kHintLancamentos;
             UpdateView(hint);
         }
         if (!jaAtivado_) {
@@ -219,7 +219,7 @@ void frmRetPesq::Form_Activate() {
 void frmRetPesq::Form_Unload(bool &cancel) {
     (void)cancel;
     try {
-        fin::RemoverWindowProc(this);
+        ui::RemoverWindowProc(this);
     } catch (...) {
     }
 }
@@ -239,11 +239,11 @@ void frmRetPesq::FazConsulta() {
                 chaveSelecionada = anterior->Field(QStringLiteral("DataId")).toString();
             }
         }
-        fin::CHourGlass hg;
+        ui::CHourGlass hg;
         hg.Show(true);
         widgets::FecharControlesData(this);
 
-        auto rs = fin::gDB->OpenRecordset(SQL, dao::dbOpenDynaset);
+        auto rs = ui::gDB->OpenRecordset(SQL, dao::dbOpenDynaset);
         try {
             rs->MoveLast();
             rs->MoveFirst();
@@ -254,11 +254,11 @@ void frmRetPesq::FazConsulta() {
         DBGrid1->Refresh();
         dao::Recordset &atual = *Data1->Recordset();
 
-        if (reports::EExtrato(mode_)) LerSaldoAnterior();
+        if (core::consultas::EExtrato(mode_)) LerSaldoAnterior();
 
         if (atual.RecordCount() > 0) {
             const auto procurar = [&](const QString &chave) {
-                atual.FindFirst(QStringLiteral("DataId =") + fin::SqlTexto(chave));
+                atual.FindFirst(QStringLiteral("DataId =") + db::SqlTexto(chave));
                 return !atual.NoMatch();
             };
             if (!chavePrimeira.isEmpty() && procurar(chavePrimeira)) {
@@ -297,7 +297,7 @@ void frmRetPesq::LerSaldoAnterior() {
     }
     atual.MoveFirst();
     const std::optional<value::Currency> saldo =
-        SaldoGlobalAntesDe(*fin::gDB, atual.Field(QStringLiteral("DataId")).toString());
+        SaldoGlobalAntesDe(*ui::gDB, atual.Field(QStringLiteral("DataId")).toString());
     saldoGlobalAnterior_ = saldo.value_or(value::Currency());
     lblTop->setText(saldo ? rotuloSaldoAnterior_ + QStringLiteral(" ") + saldo->toBr()
                           : rotuloSaldoAnterior_ + QStringLiteral(" 0,00"));
@@ -343,7 +343,7 @@ void frmRetPesq::DBGrid1_MouseUp(int button, int shift, int x, int y) {
         if (coluna < 0 || coluna >= DBGrid1->VisibleCols() || linha < 0 || linha >= DBGrid1->VisibleRows()) return;
         auto &sel = DBGrid1->SelBookmarks();
         while (sel.Count() > 0) sel.Remove(0);
-        fin::PostarGridSelLine(this, linha);
+        ui::PostarGridSelLine(this, linha);
     } catch (...) {
         FIN_TRAP_REPORT("frmRetPesq", "DBGrid1_MouseUp");
     }
@@ -363,7 +363,7 @@ void frmRetPesq::SelCurLine(long &lngRow) {
 bool frmRetPesq::posicionarNaSelecao(const QString &mensagemSemSelecao) {
     dao::Recordset *rs = Data1->Recordset();
     if (!rs || DBGrid1->SelBookmarks().Count() == 0) {
-        fin::MsgBox(mensagemSemSelecao, platform::ui::vbOKOnly, QString());
+        ui::MsgBox(mensagemSemSelecao, platform::ui::vbOKOnly, QString());
         return false;
     }
     rs->SetBookmark(DBGrid1->SelBookmarks().Item(0));
@@ -383,7 +383,7 @@ void frmRetPesq::Form_Resize() {
         if (moldura->isMinimized()) return;
         if (height() * kTw < 2000) return;
         if (width() * kTw < 5200) return;
-        fin::PostarGridResize(this);
+        ui::PostarGridResize(this);
     } catch (...) {
     }
 }
@@ -427,7 +427,7 @@ void frmRetPesq::ResizeGrid() {
         const int topo = picTop->isVisible() ? picTop->height() : 0;
         DBGrid1->setGeometry(0, topo, width(), height() - picBotton->height() - topo);
         DBGrid1->layout()->activate(); // the table inside takes its new size now, not later
-        if (reports::EExtrato(mode_) || mode_ == reports::kPesquisaPorDocumento) {
+        if (core::consultas::EExtrato(mode_) || mode_ == core::consultas::kPesquisaPorDocumento) {
             QTableView *v = DBGrid1->view();
             // Room taken by the frame, the record selectors and, when the rows
             // do not all fit, the vertical scroll bar.

@@ -39,9 +39,9 @@ inline const QString kRotuloSaldoAnterior = QStringLiteral("ÚLTIMO SALDO GLOBAL
 inline const QString kMsgSemLancamentos = QStringLiteral("NÃO HÁ LANÇAMENTOS NO PERÍODO INFORMADO");
 
 class frmRetPesq : public platform::ui::Form,
-                   public fin::IUpdateView,
-                   public fin::IResizeGridReceiver,
-                   public fin::ISelCurLineReceiver {
+                   public ui::IUpdateView,
+                   public ui::IResizeGridReceiver,
+                   public ui::ISelCurLineReceiver {
     Q_OBJECT
 public:
     explicit frmRetPesq(QWidget *parent = nullptr);
@@ -118,7 +118,7 @@ private:
     // Settling and taking back (frmRetPesqOperacoes.cpp).
     void BaixaDeTransferencia();
     void RemocaoBaixaDeTransferencia();
-    void concluirBaixa(postings::Desfecho desfecho, const QString &recusa, const QString &sucesso,
+    void concluirBaixa(core::escrita::Desfecho desfecho, const QString &recusa, const QString &sucesso,
                        const QString &naoOcorreu);
     // Reversal of a transfer (frmRetPesqOperacoes.cpp).
     void EstornoDeTransferencia();

@@ -36,7 +36,7 @@ struct Colunas {
 Colunas colunasDe(long mode, bool global, bool pesquisa) {
     Colunas c{"DesConta", "DesMovimentacao", "CONTA", "RECEITA/DESPESA", "SaldoConta", "SALDO CONTA",
               global ? 35 : 49, global ? 116 : 130, global ? 130 : 144, global, 0};
-    if (!pesquisa && mode == reports::kExtratoDeTipos) {
+    if (!pesquisa && mode == core::consultas::kExtratoDeTipos) {
         c.primeiraTexto = "DesMovimentacao";
         c.segundaTexto = "DesConta";
         c.cabecalhoPrimeira = "RECEITA/DESPESA";
@@ -71,12 +71,12 @@ void frmRetPesq::cmdImprimir_Click() {
     try {
         dao::Recordset *rs = Recordset();
         if (!rs || rs->RecordCount() == 0) {
-            fin::MsgBox(QStringLiteral("Nada há para ser impresso."), platform::ui::vbOKOnly);
+            ui::MsgBox(QStringLiteral("Nada há para ser impresso."), platform::ui::vbOKOnly);
             return;
         }
         dataImpressao_ = QDateTime::currentDateTime();
-        if (reports::EExtrato(mode_)) ImprimeExtrato(print::ThePrinter());
-        else if (mode_ == reports::kPesquisaPorDocumento) ImprimePesquisa(print::ThePrinter());
+        if (core::consultas::EExtrato(mode_)) ImprimeExtrato(print::ThePrinter());
+        else if (mode_ == core::consultas::kPesquisaPorDocumento) ImprimePesquisa(print::ThePrinter());
     } catch (...) {
         FIN_TRAP_REPORT("frmRetPesq", "cmdImprimir_Click");
     }
@@ -86,9 +86,9 @@ void frmRetPesq::ImprimeExtrato(print::Printer &impressora) {
     try {
         imprimirPaginas(impressora, false);
     } catch (...) {
-        fin::Trap("frmRetPesq", "ImprimeExtrato", __LINE__);
-        fin::CancelarImpressao(impressora);
-        fin::Reraise();
+        ui::Trap("frmRetPesq", "ImprimeExtrato", __LINE__);
+        ui::CancelarImpressao(impressora);
+        ui::Reraise();
     }
 }
 
@@ -96,16 +96,16 @@ void frmRetPesq::ImprimePesquisa(print::Printer &impressora) {
     try {
         imprimirPaginas(impressora, true);
     } catch (...) {
-        fin::Trap("frmRetPesq", "ImprimePesquisa", __LINE__);
-        fin::CancelarImpressao(impressora);
-        fin::Reraise();
+        ui::Trap("frmRetPesq", "ImprimePesquisa", __LINE__);
+        ui::CancelarImpressao(impressora);
+        ui::Reraise();
     }
 }
 
 void frmRetPesq::imprimirPaginas(print::Printer &p, bool pesquisa) {
-    fin::CHourGlass hg;
+    ui::CHourGlass hg;
     hg.Show(true);
-    const fin::FolhaDeRelatorio folha = fin::PrepararFolha(p, print::vbPRORLandscape);
+    const ui::FolhaDeRelatorio folha = ui::PrepararFolha(p, print::vbPRORLandscape);
     const long offsetX = folha.offsetX;
     margemInferior_ = float(folha.reservaInferior);
     const long topo = folha.topo;
@@ -118,7 +118,7 @@ void frmRetPesq::imprimirPaginas(print::Printer &p, bool pesquisa) {
     for (;;) {
         ImprimeCabecalho(p, offsetX, topo, pagina, pesquisa);
         ++pagina;
-        linhasPorPagina_ = fin::IniciarCorpo(p, alturaLinha_ + 20, margemInferior_);
+        linhasPorPagina_ = ui::IniciarCorpo(p, alturaLinha_ + 20, margemInferior_);
         bool impressaNaPagina = false;
         for (long linha = 1; linha <= linhasPorPagina_; ++linha) {
             if (clone->Eof()) break;
@@ -129,7 +129,7 @@ void frmRetPesq::imprimirPaginas(print::Printer &p, bool pesquisa) {
         }
         if (clone->Eof()) break;
         // A page that holds no row at all would be followed by others like it.
-        if (!impressaNaPagina) fin::PararPaginaPequena();
+        if (!impressaNaPagina) ui::PararPaginaPequena();
         // A page that cannot be started ends the job with its error.
         p.NewPage();
     }
@@ -141,7 +141,7 @@ void frmRetPesq::imprimirPaginas(print::Printer &p, bool pesquisa) {
     } catch (...) {
     }
     hg.Show(false);
-    fin::MsgBox(QStringLiteral("Impressão concluída."), platform::ui::vbInformation);
+    ui::MsgBox(QStringLiteral("Impressão concluída."), platform::ui::vbInformation);
 }
 
 void frmRetPesq::ImprimeCabecalho(print::Printer &p, long offsetX, long topo, long &pagina, bool pesquisa) {
@@ -151,10 +151,10 @@ void frmRetPesq::ImprimeCabecalho(print::Printer &p, long offsetX, long topo, lo
         const Colunas c = colunasDe(mode_, global, pesquisa);
         const Posicoes x(margem, double(larguraCaractere_));
         TituloRelatorio = TituloRelatorio.toUpper();
-        fin::ImprimirTopoDaPagina(p, topo, 2 * double(larguraCaractere_) + margem, pagina, TituloRelatorio, offsetX,
-                                  dataImpressao_);
+        ui::ImprimirTopoDaPagina(p, topo, 2 * double(larguraCaractere_) + margem, pagina, TituloRelatorio, offsetX,
+                                 dataImpressao_);
         const double y1 = std::round(p.CurrentY()) + 300;
-        if (global && (reports::EExtrato(mode_))) {
+        if (global && (core::consultas::EExtrato(mode_))) {
             p.setCurrentX(2 * double(larguraCaractere_) + margem);
             p.setCurrentY(y1);
             p.Print(kRotuloSaldoAnterior);
@@ -172,9 +172,9 @@ void frmRetPesq::ImprimeCabecalho(print::Printer &p, long offsetX, long topo, lo
         titulo(c.cabecalhoSegunda, 33);
         titulo("DOCUMENTO", 64);
         titulo("HISTÓRICO", 80);
-        fin::ImprimirADireita(p, QStringLiteral("VALOR"), x.em(c.fimCabecalhoValor), y2);
-        fin::ImprimirADireita(p, QString::fromUtf8(c.cabecalhoSaldo), x.em(c.saldoInicio + 13), y2);
-        if (global) fin::ImprimirADireita(p, QStringLiteral("SALDO GLOBAL"), x.em(144 + 13), y2);
+        ui::ImprimirADireita(p, QStringLiteral("VALOR"), x.em(c.fimCabecalhoValor), y2);
+        ui::ImprimirADireita(p, QString::fromUtf8(c.cabecalhoSaldo), x.em(c.saldoInicio + 13), y2);
+        if (global) ui::ImprimirADireita(p, QStringLiteral("SALDO GLOBAL"), x.em(144 + 13), y2);
         const double y = y2 + p.TextHeight(QStringLiteral("A")) + 10;
         p.setDrawWidth(2);
         p.Line(margem, y, p.ScaleWidth() - 150, y);
@@ -195,7 +195,7 @@ void frmRetPesq::ImprimeLinha(print::Printer &p, long &linha, dao::Recordset &rs
         // Whether the row, wrapped, fits the rest of the page.
         long n = linha + (dia != ultimaDataImpressa_ ? 1 : 0);
         const auto quebrar = [&](const char *campo, int largura, QStringList &linhas) {
-            linhas = fin::QuebraLinha(rs.Field(QString::fromUtf8(campo)).toString(), float(largura) * lc, lc);
+            linhas = ui::QuebraLinha(rs.Field(QString::fromUtf8(campo)).toString(), float(largura) * lc, lc);
             return (linhas.size() - 1) + n <= linhasPorPagina_;
         };
         QStringList primeira, segunda, historico;
@@ -205,7 +205,7 @@ void frmRetPesq::ImprimeLinha(print::Printer &p, long &linha, dao::Recordset &rs
             return;
         }
         // The document wraps inside its own column, never refused.
-        const QStringList documento = fin::QuebraNaColuna(rs.Field(QStringLiteral("Documento")).toString(), kLarguraDocumento);
+        const QStringList documento = ui::QuebraNaColuna(rs.Field(QStringLiteral("Documento")).toString(), kLarguraDocumento);
         if (documento.size() - 1 + n > linhasPorPagina_) {
             linha = linhasPorPagina_ + 1;
             return;
@@ -218,7 +218,7 @@ void frmRetPesq::ImprimeLinha(print::Printer &p, long &linha, dao::Recordset &rs
             yPe = std::round(yPe + 20) + p.TextHeight(QStringLiteral("A"));
         }
         yPe = std::round(yPe + 20) + (m + 1) * (double(alturaLinha_) + 20);
-        if (!fin::CabeNaPagina(p, yPe, margemInferior_)) {
+        if (!ui::CabeNaPagina(p, yPe, margemInferior_)) {
             p.setFontBold(false);
             linha = linhasPorPagina_ + 1;
             return;
@@ -254,7 +254,7 @@ void frmRetPesq::ImprimeLinha(print::Printer &p, long &linha, dao::Recordset &rs
         // Amounts whole, right-aligned on their 13-character field's edge,
         // narrower when they would not fit it.
         const auto imprimirValor = [&](const QString &campo, int inicio) {
-            fin::ImprimirValor(p, valor(rs.Field(campo)), x.em(inicio + 13), yLinha, 13 * double(lc));
+            ui::ImprimirValor(p, valor(rs.Field(campo)), x.em(inicio + 13), yLinha, 13 * double(lc));
         };
         imprimirValor(QStringLiteral("Valor"), c.valor);
         imprimirValor(QString::fromUtf8(c.saldo), c.saldoInicio);

@@ -19,7 +19,28 @@
 
 namespace search {
 
-using namespace postings;
+using core::escrita::AvaliarHistoricoDeEstorno;
+using core::escrita::Baixar;
+using core::escrita::Desfecho;
+using core::escrita::DocumentoAusente;
+using core::escrita::Estornar;
+using core::escrita::EstornarTransferencia;
+using core::escrita::Estorno;
+using core::escrita::EstornoDeTransferenciaFeito;
+using core::escrita::FimDeEstornoDeTransferencia;
+using core::escrita::FimDeEstornoRecusado;
+using core::escrita::LerPernas;
+using core::escrita::MensagemDeEstornoRecusado;
+using core::escrita::OperacaoEmTransferencia;
+using core::escrita::PedidoDeHistorico;
+using core::escrita::PermissoesDeGravacao;
+using core::escrita::PernaDeTransferencia;
+using core::escrita::RecusaDaTransferencia;
+using core::escrita::kMsgBaixaNaoOcorreu;
+using core::escrita::kMsgBloqueio;
+using core::escrita::kMsgFaltaPerna;
+using core::escrita::kMsgRemocaoDeBaixaNaoOcorreu;
+using core::escrita::kMsgSemPermissaoGravacao;
 
 namespace {
 
@@ -28,18 +49,18 @@ namespace {
 const QString kMsgSemGravacaoConta = QStringLiteral("Você não tem permissão de gravação nesta conta.");
 const QString kMsgEstornoFeito = QStringLiteral("Estorno realizado com sucesso!");
 
-int informar(const QString &texto) { return fin::MsgBox(texto, platform::ui::vbInformation); }
+int informar(const QString &texto) { return ui::MsgBox(texto, platform::ui::vbInformation); }
 
 // The write permissions a common user needs on the row's account and type
 // (on the account alone for the type "000"); refused with the message and the
 // silent cancel error.
 void exigirGravacao(dao::Recordset &rs, const QString &msgContaETipo, const QString &msgConta) {
-    if (fin::gTipoUsuario == db::kAdministrador) return;
+    if (ui::gTipoUsuario == db::kAdministrador) return;
     const QString codRecDesp = rs.Field(QStringLiteral("CodRecDesp")).toString();
-    const long total = PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, rs.Field(QStringLiteral("CodConta")).toString(),
+    const long total = PermissoesDeGravacao(*ui::gDB, ui::gIdUsuario, rs.Field(QStringLiteral("CodConta")).toString(),
                                             codRecDesp);
     if (codRecDesp != QStringLiteral("000") ? total < 2 : total == 0) {
-        fin::MsgBox(codRecDesp != QStringLiteral("000") ? msgContaETipo : msgConta);
+        ui::MsgBox(codRecDesp != QStringLiteral("000") ? msgContaETipo : msgConta);
         cancelar();
     }
 }
@@ -48,8 +69,8 @@ void exigirGravacao(dao::Recordset &rs, const QString &msgContaETipo, const QStr
 // on an account the common user may not write to, ends with the message and
 // the silent cancel error before anything is written.
 std::vector<PernaDeTransferencia> pernasVerificadas(long id, OperacaoEmTransferencia operacao) {
-    std::vector<PernaDeTransferencia> pernas = LerPernas(*fin::gDB, id, fin::gIdUsuario, int(fin::gTipoUsuario));
-    if (const std::optional<QString> recusa = RecusaDaTransferencia(pernas, int(fin::gTipoUsuario), operacao)) {
+    std::vector<PernaDeTransferencia> pernas = LerPernas(*ui::gDB, id, ui::gIdUsuario, int(ui::gTipoUsuario));
+    if (const std::optional<QString> recusa = RecusaDaTransferencia(pernas, int(ui::gTipoUsuario), operacao)) {
         informar(*recusa);
         cancelar();
     }
@@ -74,12 +95,12 @@ void frmRetPesq::concluirBaixa(Desfecho desfecho, const QString &recusa, const Q
         FazConsulta();
         informar(sucesso);
         HabilitarDesabilitar();
-        long hint = fin::kHintLancamentos;
-        fin::UpdateAllViews(hint, this);
+        long hint = ui::kHintLancamentos;
+        ui::UpdateAllViews(hint, this);
         return;
     }
     case Desfecho::Bloqueio:
-        fin::MsgBox(kMsgBloqueio);
+        ui::MsgBox(kMsgBloqueio);
         return;
     case Desfecho::Incompleta:
         informar(kMsgFaltaPerna);
@@ -100,11 +121,11 @@ void frmRetPesq::cmdBaixar_Click() {
             return;
         dao::Recordset &rs = *Recordset();
         if (rs.Field(QStringLiteral("Estornado")).toBool()) {
-            fin::MsgBox(QStringLiteral("Este lançamento foi estornado e não pode ser baixado."));
+            ui::MsgBox(QStringLiteral("Este lançamento foi estornado e não pode ser baixado."));
             return;
         }
         if (rs.Field(QStringLiteral("Estorno")).toBool()) {
-            fin::MsgBox(QStringLiteral("Este lançamento é um estorno e estornos não podem ser baixados."));
+            ui::MsgBox(QStringLiteral("Este lançamento é um estorno e estornos não podem ser baixados."));
             return;
         }
         if (rs.Field(QStringLiteral("Transferencia")).toInt() > 0) {
@@ -115,14 +136,14 @@ void frmRetPesq::cmdBaixar_Click() {
             return;
         }
         exigirGravacao(rs, kMsgSemPermissaoGravacao, kMsgSemGravacaoConta);
-        const int resposta = fin::MsgBox(QStringLiteral("A previsão do lançamento se realizou?"), platform::ui::vbYesNo);
+        const int resposta = ui::MsgBox(QStringLiteral("A previsão do lançamento se realizou?"), platform::ui::vbYesNo);
         // Only the two answers settle: a box closed any other way writes nothing.
         if (resposta != platform::ui::vbYes && resposta != platform::ui::vbNo) return;
         const QString novo = resposta == platform::ui::vbYes ? QStringLiteral("S") : QStringLiteral("N");
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
         QString recusa;
         const Desfecho desfecho =
-            Baixar(*fin::gDB, {"frmRetPesq", "cmdBaixar_Click"}, idDe(rs), 0, antigo, novo, &recusa);
+            Baixar(*ui::gDB, {"frmRetPesq", "cmdBaixar_Click"}, idDe(rs), 0, antigo, novo, &recusa);
         concluirBaixa(desfecho, recusa, QStringLiteral("Baixa realizada com sucesso!"),
                       kMsgBaixaNaoOcorreu);
     } catch (...) {
@@ -139,14 +160,14 @@ void frmRetPesq::BaixaDeTransferencia() {
                      : QStringLiteral("Por ser este o lançamento de destino de uma transferência, o lançamento de "
                                       "origem também será baixado."));
         const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(idDe(rs), OperacaoEmTransferencia::Baixa);
-        const int resposta = fin::MsgBox(QStringLiteral("A previsão do lançamento se realizou?"), platform::ui::vbYesNo);
+        const int resposta = ui::MsgBox(QStringLiteral("A previsão do lançamento se realizou?"), platform::ui::vbYesNo);
         if (resposta != platform::ui::vbYes && resposta != platform::ui::vbNo) return;
         const QString novo = resposta == platform::ui::vbYes ? QStringLiteral("S") : QStringLiteral("N");
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
         // Both legs change or neither: a leg stored with another code than the
         // one shown leaves the pair as it was.
         QString recusa;
-        const Desfecho desfecho = Baixar(*fin::gDB, {"frmRetPesq", "BaixaDeTransferencia"}, perna(pernas, 1).id,
+        const Desfecho desfecho = Baixar(*ui::gDB, {"frmRetPesq", "BaixaDeTransferencia"}, perna(pernas, 1).id,
                                          perna(pernas, 2).id, antigo, novo, &recusa);
         concluirBaixa(desfecho, recusa, QStringLiteral("Baixa realizada com sucesso!"),
                       kMsgBaixaNaoOcorreu);
@@ -164,11 +185,11 @@ void frmRetPesq::cmdRemBaixa_Click() {
             return;
         dao::Recordset &rs = *Recordset();
         if (rs.Field(QStringLiteral("Estornado")).toBool()) {
-            fin::MsgBox(QStringLiteral("Este lançamento foi estornado e não pode ser alterado."));
+            ui::MsgBox(QStringLiteral("Este lançamento foi estornado e não pode ser alterado."));
             return;
         }
         if (rs.Field(QStringLiteral("Estorno")).toBool()) {
-            fin::MsgBox(QStringLiteral("Este lançamento é um estorno e estornos não podem ser alterados."));
+            ui::MsgBox(QStringLiteral("Este lançamento é um estorno e estornos não podem ser alterados."));
             return;
         }
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
@@ -184,11 +205,11 @@ void frmRetPesq::cmdRemBaixa_Click() {
             return;
         }
         exigirGravacao(rs, kMsgSemPermissaoGravacao, kMsgSemGravacaoConta);
-        if (fin::MsgBox(QStringLiteral("Confirma a remoção da baixa do lançamento selecionado?"), platform::ui::vbYesNo) !=
+        if (ui::MsgBox(QStringLiteral("Confirma a remoção da baixa do lançamento selecionado?"), platform::ui::vbYesNo) !=
             platform::ui::vbYes)
             return;
         QString recusa;
-        const Desfecho desfecho = Baixar(*fin::gDB, {"frmRetPesq", "cmdRemBaixa_Click"}, idDe(rs), 0, antigo,
+        const Desfecho desfecho = Baixar(*ui::gDB, {"frmRetPesq", "cmdRemBaixa_Click"}, idDe(rs), 0, antigo,
                                          QStringLiteral("?"), &recusa);
         concluirBaixa(desfecho, recusa, QStringLiteral("Remoção de baixa realizada com sucesso!"),
                       QStringLiteral("A remoção da baixa do lançamento não ocorreu. Um motivo pode ser o de outro "
@@ -209,7 +230,7 @@ void frmRetPesq::RemocaoBaixaDeTransferencia() {
         const std::vector<PernaDeTransferencia> pernas = pernasVerificadas(idDe(rs), OperacaoEmTransferencia::Baixa);
         const QString antigo = rs.Field(QStringLiteral("Realizado")).toString();
         QString recusa;
-        const Desfecho desfecho = Baixar(*fin::gDB, {"frmRetPesq", "RemocaoBaixaDeTransferencia"}, perna(pernas, 1).id,
+        const Desfecho desfecho = Baixar(*ui::gDB, {"frmRetPesq", "RemocaoBaixaDeTransferencia"}, perna(pernas, 1).id,
                                          perna(pernas, 2).id, antigo, QStringLiteral("?"), &recusa);
         concluirBaixa(desfecho, recusa, QStringLiteral("Baixa removida com sucesso!"),
                       kMsgRemocaoDeBaixaNaoOcorreu);
@@ -227,20 +248,20 @@ void frmRetPesq::cmdEstornar_Click() {
             return;
         dao::Recordset &rs = *Recordset();
         if (rs.Field(QStringLiteral("Estornado")).toBool()) {
-            fin::MsgBox(QStringLiteral("Este lançamento já foi estornado."));
+            ui::MsgBox(QStringLiteral("Este lançamento já foi estornado."));
             return;
         }
         if (rs.Field(QStringLiteral("Estorno")).toBool()) {
-            fin::MsgBox(QStringLiteral("Este lançamento já é um estorno e estornos não podem ser estornados. Faça um "
-                                       "novo lançamento normal para compensar o estorno."));
+            ui::MsgBox(QStringLiteral("Este lançamento já é um estorno e estornos não podem ser estornados. Faça um "
+                                      "novo lançamento normal para compensar o estorno."));
             return;
         }
         if (rs.Field(QStringLiteral("Realizado")).toString() == QStringLiteral("N")) {
-            fin::MsgBox(QStringLiteral("Este lançamento já está baixado como não realizado. Para estorná-lo é preciso "
-                                       "remover sua baixa antes."));
+            ui::MsgBox(QStringLiteral("Este lançamento já está baixado como não realizado. Para estorná-lo é preciso "
+                                      "remover sua baixa antes."));
             return;
         }
-        if (fin::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), platform::ui::vbYesNo) != platform::ui::vbYes)
+        if (ui::MsgBox(QStringLiteral("Confirma o estorno do lançamento selecionado?"), platform::ui::vbYesNo) != platform::ui::vbYes)
             return;
         if (rs.Field(QStringLiteral("Transferencia")).toInt() > 0) {
             if (podeOperarTransferencias_) EstornoDeTransferencia();
@@ -249,37 +270,37 @@ void frmRetPesq::cmdEstornar_Click() {
                                         "estornar uma transferência."));
             return;
         }
-        if (fin::gTipoUsuario != db::kAdministrador &&
-            PermissoesDeGravacao(*fin::gDB, fin::gIdUsuario, rs.Field(QStringLiteral("CodConta")).toString(),
+        if (ui::gTipoUsuario != db::kAdministrador &&
+            PermissoesDeGravacao(*ui::gDB, ui::gIdUsuario, rs.Field(QStringLiteral("CodConta")).toString(),
                                  rs.Field(QStringLiteral("CodRecDesp")).toString()) < 2) {
-            fin::MsgBox(kMsgSemPermissaoGravacao);
+            ui::MsgBox(kMsgSemPermissaoGravacao);
             cancelar();
         }
         PedidoDeHistorico pedido;
         pedido.prompt = QStringLiteral("Entre com o histórico para o estorno (máx 50 caracteres):");
         pedido.longoPedeDeNovo = false;
         pedido.soBrancosVale = true;
-        const std::optional<QString> historico = fin::PerguntarAte(
+        const std::optional<QString> historico = ui::PerguntarAte(
             pedido.prompt, [&](const QString &r) { return AvaliarHistoricoDeEstorno(r, pedido); });
         if (!historico) return;
-        fin::CHourGlass hg;
+        ui::CHourGlass hg;
         hg.Show(true);
         // The stored posting is read inside the transaction, so a settlement
         // made meanwhile by another copy is in the balances the reversal gets.
         Estorno feito;
-        const Desfecho d = Estornar(*fin::gDB, {"frmRetPesq", "cmdEstornar_Click"}, idDe(rs), *historico,
-                                    fin::gIdUsuario, &feito, DocumentoAusente::Vazio);
+        const Desfecho d = Estornar(*ui::gDB, {"frmRetPesq", "cmdEstornar_Click"}, idDe(rs), *historico,
+                                    ui::gIdUsuario, &feito, DocumentoAusente::Vazio);
         if (d != Desfecho::Gravado) {
             hg.Show(false);
-            if (d == Desfecho::Invalido) fin::MsgBox(feito.recusa, platform::ui::vbInformation);
-            else fin::MsgBox(MensagemDeEstornoRecusado(d));
+            if (d == Desfecho::Invalido) ui::MsgBox(feito.recusa, platform::ui::vbInformation);
+            else ui::MsgBox(MensagemDeEstornoRecusado(d));
             return;
         }
         FazConsulta();
         hg.Show(false);
         informar(kMsgEstornoFeito);
-        long hint = fin::kHintLancamentos;
-        fin::UpdateAllViews(hint, this);
+        long hint = ui::kHintLancamentos;
+        ui::UpdateAllViews(hint, this);
     } catch (...) {
         FIN_TRAP_REPORT("frmRetPesq", "cmdEstornar_Click");
     }
@@ -297,32 +318,32 @@ void frmRetPesq::EstornoDeTransferencia() {
         pernasVerificadas(id, OperacaoEmTransferencia::Estorno);
         PedidoDeHistorico pedido;
         pedido.longoPedeDeNovo = false;
-        const std::optional<QString> historico = fin::PerguntarAte(
+        const std::optional<QString> historico = ui::PerguntarAte(
             pedido.prompt, [&](const QString &r) { return AvaliarHistoricoDeEstorno(r, pedido); });
         if (!historico) return;
-        fin::CHourGlass hg;
+        ui::CHourGlass hg;
         hg.Show(true);
         int qual = 0;
         QString desConta;
         EstornoDeTransferenciaFeito feito;
-        const Desfecho d = EstornarTransferencia(*fin::gDB, {"frmRetPesq", "EstornoDeTransferencia"}, id, *historico,
-                                                 fin::gIdUsuario, &feito, &qual, &desConta);
+        const Desfecho d = EstornarTransferencia(*ui::gDB, {"frmRetPesq", "EstornoDeTransferencia"}, id, *historico,
+                                                 ui::gIdUsuario, &feito, &qual, &desConta);
         if (d != Desfecho::Gravado) {
             const FimDeEstornoRecusado fim = FimDeEstornoDeTransferencia(d, qual, desConta, feito);
             hg.Show(false);
-            fin::MsgBox(fim.mensagem, fim.informacao ? platform::ui::vbInformation : platform::ui::vbOKOnly);
+            ui::MsgBox(fim.mensagem, fim.informacao ? platform::ui::vbInformation : platform::ui::vbOKOnly);
             if (fim.fechaJanela) cancelar();
             return;
         }
-        long hint = fin::kHintLancamentos;
-        fin::UpdateAllViews(hint, this);
+        long hint = ui::kHintLancamentos;
+        ui::UpdateAllViews(hint, this);
         hg.Show(false);
         informar(kMsgEstornoFeito);
         FazConsulta();
     } catch (...) {
         FIN_TRAP(("frmRetPesq"), "EstornoDeTransferencia");
         platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
-        fin::Reraise();
+        ui::Reraise();
     }
 }
 

@@ -9,9 +9,13 @@
 
 namespace security {
 
+using core::permissoes::AtribuirPermissao;
+using core::permissoes::CPermissao;
+using core::permissoes::ObjetoDoPonteiro;
+
 void MostrarRecusa(const QString &recusa) {
     if (recusa.isEmpty()) return;
-    fin::MsgBox(recusa, platform::ui::vbInformation);
+    ui::MsgBox(recusa, platform::ui::vbInformation);
     throw err::AppError(err::kErrCancel, QString(), QString());
 }
 
@@ -21,7 +25,7 @@ void UpdatePermissionsWithNode(const CPermissao &arvore, long mode, widgets::Nod
     try {
         std::shared_ptr<CPermissao> item = ObjetoDoPonteiro(arvore, node.Tag());
         DarPermissao(*item, mode, valor);
-        fin::UpdateNodeIcons(node, fin::ImagemDePermissao(valor));
+        ui::UpdateNodeIcons(node, ui::ImagemDePermissao(valor));
     } catch (...) {
         FIN_TRAP_RERAISE("Module1", "UpdatePermissionsWithNode");
     }

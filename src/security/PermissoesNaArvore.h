@@ -18,12 +18,12 @@ namespace security {
 void MostrarRecusa(const QString &recusa);
 
 // AtribuirPermissao with its refusal shown.
-void DarPermissao(CPermissao &item, long mode, long valor);
+void DarPermissao(core::permissoes::CPermissao &item, long mode, long valor);
 
 // Gives the node's item the value (a refusal shown and the action ended);
 // in mode 2 saves it at once in a transaction of its own, and a failed save
 // puts the item's subtree back as it was; then repaints the node's subtree
 // with the value's picture.
-void UpdatePermissionsWithNode(const CPermissao &arvore, long mode, widgets::Node &node, long valor);
+void UpdatePermissionsWithNode(const core::permissoes::CPermissao &arvore, long mode, widgets::Node &node, long valor);
 
 } // namespace security

@@ -28,6 +28,16 @@
 
 namespace security {
 
+using core::permissoes::CPermissao;
+using core::permissoes::CarregarPermissoesEmContas;
+using core::permissoes::CarregarPermissoesEmMovimentacoes;
+using core::permissoes::EstadoDaArvore;
+using core::permissoes::TipoDoUsuario;
+using core::permissoes::UnicoAdministradorAtivo;
+using core::permissoes::kOutroAdministradorAtivo;
+using core::permissoes::kUsuarioExistente;
+using core::permissoes::kUsuarioNovo;
+
 namespace {
 
 void cor(QWidget *w, bool foco) {
@@ -141,7 +151,7 @@ void frmDetUsuario::setMode(long m) {
 
 void frmDetUsuario::Form_Load() {
     try {
-        if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
+        if (ui::MainForm) setWindowIcon(ui::MainForm->windowIcon());
         Cancelado = true;
     } catch (...) {
         FIN_TRAP_REPORT("frmDetUsuario", "Form_Load");
@@ -152,7 +162,7 @@ void frmDetUsuario::Form_Activate() {
     try {
         if (!FirstActivation()) return;
         if (mode_ != kUsuarioNovo) {
-            fin::CHourGlass hg;
+            ui::CHourGlass hg;
             hg.Show(true);
             ExibirDados();
         }
@@ -207,9 +217,9 @@ void frmDetUsuario::cmdPermMov_Click() {
 
 void frmDetUsuario::abrirEditor(bool recDesp) {
     if (tipoEscolhido() == 1) {
-        fin::MsgBox(recDesp ? QStringLiteral("Usuário tipo Administrador já tem permissões totais para todas as receitas e despesas.")
-                            : QStringLiteral("Usuário tipo Administrador já tem permissões totais para todas as contas."),
-                    platform::ui::vbOKOnly);
+        ui::MsgBox(recDesp ? QStringLiteral("Usuário tipo Administrador já tem permissões totais para todas as receitas e despesas.")
+                           : QStringLiteral("Usuário tipo Administrador já tem permissões totais para todas as contas."),
+                   platform::ui::vbOKOnly);
         cbTipo->setFocus();
         return;
     }
@@ -222,7 +232,7 @@ void frmDetUsuario::abrirEditor(bool recDesp) {
         if (recDesp) {
             MostrarRecusa(CarregarPermissoesEmMovimentacoes(mode_, IdUsuario, arvore));
         } else {
-            fin::CHourGlass hg;
+            ui::CHourGlass hg;
             hg.Show(true);
             MostrarRecusa(CarregarPermissoesEmContas(mode_, IdUsuario, arvore));
         }
@@ -236,13 +246,13 @@ void frmDetUsuario::abrirEditor(bool recDesp) {
 
 bool frmDetUsuario::Validar() {
     auto falha = [](const QString &msg, QWidget *foco, int estilo = platform::ui::vbInformation) {
-        fin::MsgBox(msg, estilo);
+        ui::MsgBox(msg, estilo);
         if (foco) foco->setFocus();
         return false;
     };
     const long tipo = tipoEscolhido();
     if (tipo == 0) return falha(QStringLiteral("Faltando informar o tipo do novo usuário."), cbTipo);
-    if (tipo == db::kUsuarioComum && fin::gTemDados != (fin::kTemContas | fin::kTemRecDesp))
+    if (tipo == db::kUsuarioComum && ui::gTemDados != (ui::kTemContas | ui::kTemRecDesp))
         return falha(QStringLiteral("Só é possível cadastrar novos usuários comuns após o cadastramento de alguma conta e "
                                     "de algum tipo de receita/despesa."),
                      nullptr);
@@ -290,21 +300,21 @@ bool frmDetUsuario::Validar() {
 void frmDetUsuario::cmdOK_Click() {
     try {
         if (!Validar()) return;
-        long hint = fin::kHintUsuarios;
+        long hint = ui::kHintUsuarios;
         if (mode_ == kUsuarioNovo) {
             Incluir();
-            if (fin::MsgBox(QStringLiteral("Usuário incluído com sucesso. Deseja incluir outro?"),
-                            platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbYes) {
+            if (ui::MsgBox(QStringLiteral("Usuário incluído com sucesso. Deseja incluir outro?"),
+                           platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbYes) {
                 LimparTudo();
-                fin::UpdateAllViews(hint, this);
+                ui::UpdateAllViews(hint, this);
                 return;
             }
         } else {
             Alterar();
-            fin::MsgBox(QStringLiteral("Usuário atualizado com sucesso!"), platform::ui::vbInformation);
+            ui::MsgBox(QStringLiteral("Usuário atualizado com sucesso!"), platform::ui::vbInformation);
         }
         Cancelado = false;
-        fin::UpdateAllViews(hint, this);
+        ui::UpdateAllViews(hint, this);
         Unload(platform::ui::vbFormCode);
     } catch (...) {
         FIN_TRAP_REPORT("frmDetUsuario", "cmdOK_Click");
@@ -314,7 +324,7 @@ void frmDetUsuario::cmdOK_Click() {
 void frmDetUsuario::cmdCancel_Click() { Unload(platform::ui::vbFormCode); }
 
 void frmDetUsuario::Incluir() {
-    fin::CHourGlass hg;
+    ui::CHourGlass hg;
     hg.Show(true);
     std::unique_ptr<dao::Recordset> rs;
     db::CDaoTrans trans;
@@ -327,26 +337,26 @@ void frmDetUsuario::Incluir() {
         const long tipo = tipoEscolhido();
         const QString login = txtIdLogin->text().trimmed();
         const QString sql = QStringLiteral("INSERT INTO USUARIOS (DESUSUARIO,IDLOGIN,SENHA,TIPO) VALUES(") +
-                            fin::SqlTexto(txtNome->text().trimmed()) + QLatin1Char(',') + fin::SqlTexto(login) +
-                            QLatin1Char(',') + fin::SqlTexto(txtSenha[0]->text().trimmed()) + QLatin1Char(',') +
+                            db::SqlTexto(txtNome->text().trimmed()) + QLatin1Char(',') + db::SqlTexto(login) +
+                            QLatin1Char(',') + db::SqlTexto(txtSenha[0]->text().trimmed()) + QLatin1Char(',') +
                             QString::number(tipo) + QLatin1Char(')');
         trans.BegTrans();
-        fin::gDB->Execute(sql, dao::dbFailOnError);
-        if (fin::gDB->RecordsAffected() == 0) {
-            fin::MsgBox(QStringLiteral("Erro: falha na inclusão de usuário. Motivo indeterminado."), platform::ui::vbOKOnly);
+        ui::gDB->Execute(sql, dao::dbFailOnError);
+        if (ui::gDB->RecordsAffected() == 0) {
+            ui::MsgBox(QStringLiteral("Erro: falha na inclusão de usuário. Motivo indeterminado."), platform::ui::vbOKOnly);
             cancelar();
         }
         if (tipo != 1) {
-            rs = fin::gDB->OpenRecordset(QStringLiteral("SELECT ID FROM USUARIOS WHERE IDLOGIN =") + fin::SqlTexto(login),
-                                         dao::dbOpenSnapshot);
+            rs = ui::gDB->OpenRecordset(QStringLiteral("SELECT ID FROM USUARIOS WHERE IDLOGIN =") + db::SqlTexto(login),
+                                        dao::dbOpenSnapshot);
             try {
                 rs->MoveNext();
                 rs->MoveFirst();
             } catch (...) {
             }
             if (rs->RecordCount() == 0) {
-                fin::MsgBox(QStringLiteral("Erro na obtenção da identificação do usuário recém incluído."),
-                            platform::ui::vbInformation);
+                ui::MsgBox(QStringLiteral("Erro na obtenção da identificação do usuário recém incluído."),
+                           platform::ui::vbInformation);
                 cancelar();
             }
             const long id = long(rs->Field(QStringLiteral("id")).toInt());
@@ -361,23 +371,23 @@ void frmDetUsuario::Incluir() {
         trans.RollBack();
         if (estadoMov) estadoMov->Restaurar();
         if (estadoContas) estadoContas->Restaurar();
-        fin::Trap("frmDetUsuario", "Incluir", __LINE__);
-        if (fin::gErrNumero == err::db::kDuplicateKey) {
-            fin::MsgBox(QStringLiteral("Erro: possivelmente já existe usuário com identificação de login igual à do usuário "
-                                       "que você está tentando incluir. Verifique também nos inativos."),
-                        platform::ui::vbOKOnly);
+        ui::Trap("frmDetUsuario", "Incluir", __LINE__);
+        if (ui::gErrNumero == err::db::kDuplicateKey) {
+            ui::MsgBox(QStringLiteral("Erro: possivelmente já existe usuário com identificação de login igual à do usuário "
+                                      "que você está tentando incluir. Verifique também nos inativos."),
+                       platform::ui::vbOKOnly);
             cancelar();
         }
-        fin::Reraise();
+        ui::Reraise();
     }
 }
 
 void frmDetUsuario::Alterar() {
     const long tipo = tipoEscolhido();
     const QString nova = txtSenha[0]->text().trimmed();
-    QString sql = QStringLiteral("UPDATE USUARIOS SET DESUSUARIO=") + fin::SqlTexto(txtNome->text().trimmed()) +
-                  QStringLiteral(",IDLOGIN = ") + fin::SqlTexto(txtIdLogin->text().trimmed());
-    if (!nova.isEmpty()) sql += QStringLiteral(", SENHA=") + fin::SqlTexto(nova);
+    QString sql = QStringLiteral("UPDATE USUARIOS SET DESUSUARIO=") + db::SqlTexto(txtNome->text().trimmed()) +
+                  QStringLiteral(",IDLOGIN = ") + db::SqlTexto(txtIdLogin->text().trimmed());
+    if (!nova.isEmpty()) sql += QStringLiteral(", SENHA=") + db::SqlTexto(nova);
     sql += QStringLiteral(", TIPO=") + QString::number(tipo) + QStringLiteral(" WHERE ID = ") + QString::number(IdUsuario);
     // An administrator becomes a common user only while another active one
     // is left to keep users and charts; the test is part of the statement.
@@ -385,13 +395,13 @@ void frmDetUsuario::Alterar() {
         sql += QStringLiteral(" AND (Tipo <> 1 OR Inativo = True OR ") + kOutroAdministradorAtivo + QLatin1Char(')');
     db::CDaoTrans trans;
     trans.BegTrans();
-    fin::gDB->Execute(sql, dao::dbFailOnError);
-    if (fin::gDB->RecordsAffected() == 0) {
+    ui::gDB->Execute(sql, dao::dbFailOnError);
+    if (ui::gDB->RecordsAffected() == 0) {
         trans.RollBack();
         if (TipoDoUsuario(IdUsuario) == 1)
-            fin::MsgBox(kUltimoAdministrador, platform::ui::vbInformation);
+            ui::MsgBox(kUltimoAdministrador, platform::ui::vbInformation);
         else
-            fin::MsgBox(QStringLiteral("Erro: falha na atualização de usuário. Motivo indeterminado."), platform::ui::vbOKOnly);
+            ui::MsgBox(QStringLiteral("Erro: falha na atualização de usuário. Motivo indeterminado."), platform::ui::vbOKOnly);
         cancelar();
     }
     trans.ComTrans();

@@ -59,8 +59,8 @@ public:
     bool Validar();
 
     // The trees as loaded or changed so far (empty until first needed).
-    const std::shared_ptr<CPermissao> &ArvoreContas() const { return contas_; }
-    const std::shared_ptr<CPermissao> &ArvoreMovimentacoes() const { return movimentacoes_; }
+    const std::shared_ptr<core::permissoes::CPermissao> &ArvoreContas() const { return contas_; }
+    const std::shared_ptr<core::permissoes::CPermissao> &ArvoreMovimentacoes() const { return movimentacoes_; }
 
 protected:
     void Form_Load() override;
@@ -76,8 +76,8 @@ private:
     void abrirEditor(bool recDesp);
 
     long mode_ = 0;
-    std::shared_ptr<CPermissao> contas_;
-    std::shared_ptr<CPermissao> movimentacoes_;
+    std::shared_ptr<core::permissoes::CPermissao> contas_;
+    std::shared_ptr<core::permissoes::CPermissao> movimentacoes_;
 };
 
 } // namespace security

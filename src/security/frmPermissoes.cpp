@@ -18,14 +18,18 @@
 
 namespace security {
 
+using core::permissoes::CPermissao;
+using core::permissoes::ItemParaArvore;
+using core::permissoes::ObjetoDoPonteiro;
+
 namespace {
 
 const QString kRaiz = QStringLiteral("_000");
 
 // The main window's context menu lent to the permission editors, if any.
 QMenu *menuDaJanelaPrincipal() {
-    if (fin::MainForm)
-        if (auto *m = fin::MainForm->findChild<QMenu *>(QStringLiteral("mnuPopup2"))) return m;
+    if (ui::MainForm)
+        if (auto *m = ui::MainForm->findChild<QMenu *>(QStringLiteral("mnuPopup2"))) return m;
     for (QWidget *w : QApplication::topLevelWidgets())
         if (auto *m = w->findChild<QMenu *>(QStringLiteral("mnuPopup2"))) return m;
     return nullptr;
@@ -36,11 +40,11 @@ QMenu *menuDaJanelaPrincipal() {
 frmPermissoes::frmPermissoes(bool recDesp, QWidget *parent) : platform::ui::Form(parent), recDesp_(recDesp) {
     setObjectName(recDesp ? QStringLiteral("frmPermMov") : QStringLiteral("frmPermContas"));
     setWindowTitle(recDesp ? QStringLiteral("Permissões em Receitas / Despesas") : QStringLiteral("Permissões em Contas"));
-    fin::AdicionarImagensDePermissao(imagens_);
+    ui::AdicionarImagensDePermissao(imagens_);
     const QString familia = recDesp ? QStringLiteral("IMG_RECDESP") : QStringLiteral("IMG_CONTA");
-    charts::AdicionarImagens(imagens_, {familia, familia + QStringLiteral("EXP"), familia + QStringLiteral("SEL"),
-                                        familia + QStringLiteral("SELEXP"), familia + QStringLiteral("INAT"),
-                                        familia + QStringLiteral("INATEXP")});
+    ui::AdicionarImagens(imagens_, {familia, familia + QStringLiteral("EXP"), familia + QStringLiteral("SEL"),
+                                    familia + QStringLiteral("SELEXP"), familia + QStringLiteral("INAT"),
+                                    familia + QStringLiteral("INATEXP")});
 
     Label1 = new QLabel(recDesp ? QStringLiteral("Permissões em Tipos de Receitas e Despesas:")
                                 : QStringLiteral("Permissões em Contas:"),
@@ -106,13 +110,13 @@ frmPermContas::frmPermContas(QWidget *parent) : frmPermissoes(false, parent) {}
 const char *frmPermissoes::nome() const { return recDesp_ ? "frmPermMov" : "frmPermContas"; }
 
 void frmPermissoes::Form_Load() {
-    if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
+    if (ui::MainForm) setWindowIcon(ui::MainForm->windowIcon());
 }
 
 void frmPermissoes::Form_Activate() {
     try {
         if (bInit_) return;
-        fin::CarregarNaArvoreDePermissoes(*tv, ItemParaArvore(*raiz_), QString());
+        ui::CarregarNaArvoreDePermissoes(*tv, ItemParaArvore(*raiz_), QString());
         const QList<widgets::Node *> topo = tv->TopNodes();
         ShowNodeChildren(topo.isEmpty() ? nullptr : topo.front());
         bInit_ = true;
@@ -158,14 +162,14 @@ void frmPermissoes::darPermissao(long valor, const char *procedimento) {
 }
 
 void frmPermissoes::aplicar(long valor) {
-    const QString imagem = fin::ImagemDePermissao(valor);
+    const QString imagem = ui::ImagemDePermissao(valor);
     if (ultima_ == Vista::Lista) {
         for (widgets::ListItem *li : lv->Items()) {
             if (!li->Selected()) continue;
             std::shared_ptr<CPermissao> item = ObjetoDoPonteiro(*raiz_, li->Tag());
             DarPermissao(*item, mode_, valor);
             li->setSmallIcon(imagem);
-            if (widgets::Node *no = tv->Item(li->Key())) fin::UpdateNodeIcons(*no, imagem);
+            if (widgets::Node *no = tv->Item(li->Key())) ui::UpdateNodeIcons(*no, imagem);
         }
         lv->setFocus();
     } else if (ultima_ == Vista::Arvore) {
@@ -173,7 +177,7 @@ void frmPermissoes::aplicar(long valor) {
         if (no && no->Key() != kRaiz) {
             std::shared_ptr<CPermissao> item = ObjetoDoPonteiro(*raiz_, no->Tag());
             DarPermissao(*item, mode_, valor);
-            fin::UpdateNodeIcons(*no, imagem);
+            ui::UpdateNodeIcons(*no, imagem);
             ShowNodeChildren(no);
         }
         tv->setFocus();
@@ -220,7 +224,7 @@ QMenu *frmPermissoes::MenuDeContexto() {
 }
 
 void frmPermissoes::mostrarMenu(const QPoint &global) {
-    if (fin::MainForm) fin::MainForm->setProperty("ActivePermissions", QVariant::fromValue<QObject *>(this));
+    if (ui::MainForm) ui::MainForm->setProperty("ActivePermissions", QVariant::fromValue<QObject *>(this));
     MenuDeContexto()->popup(global);
 }
 

@@ -31,8 +31,8 @@ public:
     long IdUsuario() const { return idUsuario_; }
     void setIdUsuario(long id) { idUsuario_ = id; }
     // The root item: the very tree the opener holds, set before the first activation.
-    const std::shared_ptr<CPermissao> &Raiz() const { return raiz_; }
-    void setRaiz(std::shared_ptr<CPermissao> raiz) { raiz_ = std::move(raiz); }
+    const std::shared_ptr<core::permissoes::CPermissao> &Raiz() const { return raiz_; }
+    void setRaiz(std::shared_ptr<core::permissoes::CPermissao> raiz) { raiz_ = std::move(raiz); }
 
     QLabel *Label1 = nullptr;
     widgets::TreeView *tv = nullptr;
@@ -46,10 +46,10 @@ public:
     QPushButton *cmdSemPerm = nullptr;
     QPushButton *cmdFechar = nullptr;
 
-    void cmdTudo_Click() { darPermissao(kPermTodas, "cmdTudo_Click"); }
-    void cmdLancamentos_Click() { darPermissao(kPermLancamentos, "cmdLancamentos_Click"); }
-    void cmdExtratos_Click() { darPermissao(kPermPesquisa, "cmdExtratos_Click"); }
-    void cmdSemPerm_Click() { darPermissao(kPermNenhuma, "cmdSemPerm_Click"); }
+    void cmdTudo_Click() { darPermissao(core::permissoes::kPermTodas, "cmdTudo_Click"); }
+    void cmdLancamentos_Click() { darPermissao(core::permissoes::kPermLancamentos, "cmdLancamentos_Click"); }
+    void cmdExtratos_Click() { darPermissao(core::permissoes::kPermPesquisa, "cmdExtratos_Click"); }
+    void cmdSemPerm_Click() { darPermissao(core::permissoes::kPermNenhuma, "cmdSemPerm_Click"); }
     void cmdFechar_Click();
 
     void ShowNodeChildren(widgets::Node *node);
@@ -63,10 +63,10 @@ public:
     QMenu *MenuDeContexto();
 
 public slots:
-    void mnuPopTotal() { menuDeContexto(kPermTodas, "mnuPopTotal"); }
-    void mnuPopGravar() { menuDeContexto(kPermLancamentos, "mnuPopGravar"); }
-    void mnuPopLer() { menuDeContexto(kPermPesquisa, "mnuPopLer"); }
-    void mnuPopSem() { menuDeContexto(kPermNenhuma, "mnuPopSem"); }
+    void mnuPopTotal() { menuDeContexto(core::permissoes::kPermTodas, "mnuPopTotal"); }
+    void mnuPopGravar() { menuDeContexto(core::permissoes::kPermLancamentos, "mnuPopGravar"); }
+    void mnuPopLer() { menuDeContexto(core::permissoes::kPermPesquisa, "mnuPopLer"); }
+    void mnuPopSem() { menuDeContexto(core::permissoes::kPermNenhuma, "mnuPopSem"); }
 
 protected:
     frmPermissoes(bool recDesp, QWidget *parent);
@@ -85,7 +85,7 @@ private:
     bool recDesp_;
     long mode_ = 0;
     long idUsuario_ = 0;
-    std::shared_ptr<CPermissao> raiz_;
+    std::shared_ptr<core::permissoes::CPermissao> raiz_;
     bool bInit_ = false;
     Vista ultima_ = Vista::Nenhuma;
     widgets::ImageList imagens_;
@@ -96,16 +96,16 @@ class frmPermMov : public frmPermissoes {
     Q_OBJECT
 public:
     explicit frmPermMov(QWidget *parent = nullptr);
-    const std::shared_ptr<CPermissao> &PermRecDesp() const { return Raiz(); }
-    void setPermRecDesp(std::shared_ptr<CPermissao> raiz) { setRaiz(std::move(raiz)); }
+    const std::shared_ptr<core::permissoes::CPermissao> &PermRecDesp() const { return Raiz(); }
+    void setPermRecDesp(std::shared_ptr<core::permissoes::CPermissao> raiz) { setRaiz(std::move(raiz)); }
 };
 
 class frmPermContas : public frmPermissoes {
     Q_OBJECT
 public:
     explicit frmPermContas(QWidget *parent = nullptr);
-    const std::shared_ptr<CPermissao> &PermContas() const { return Raiz(); }
-    void setPermContas(std::shared_ptr<CPermissao> raiz) { setRaiz(std::move(raiz)); }
+    const std::shared_ptr<core::permissoes::CPermissao> &PermContas() const { return Raiz(); }
+    void setPermContas(std::shared_ptr<core::permissoes::CPermissao> raiz) { setRaiz(std::move(raiz)); }
 };
 
 } // namespace security

@@ -23,6 +23,11 @@
 
 namespace security {
 
+using core::permissoes::TipoDoUsuario;
+using core::permissoes::kOutroAdministradorAtivo;
+using core::permissoes::kUsuarioExistente;
+using core::permissoes::kUsuarioNovo;
+
 namespace {
 
 const QString kSelecao = QStringLiteral(
@@ -36,8 +41,8 @@ constexpr int kLarguraDoNome = 225;
 
 // A command of the main window, found by its object name.
 QAction *entradaPrincipal(const QString &nome) {
-    if (fin::MainForm)
-        if (auto *a = fin::MainForm->findChild<QAction *>(nome)) return a;
+    if (ui::MainForm)
+        if (auto *a = ui::MainForm->findChild<QAction *>(nome)) return a;
     for (QWidget *w : QApplication::topLevelWidgets())
         if (auto *a = w->findChild<QAction *>(nome)) return a;
     return nullptr;
@@ -142,7 +147,7 @@ void frmUsuarios::entradaDoMenu(bool habilitada) {
 void frmUsuarios::Form_Load() {
     try {
         entradaDoMenu(false);
-        if (fin::MainForm) setWindowIcon(fin::MainForm->windowIcon());
+        if (ui::MainForm) setWindowIcon(ui::MainForm->windowIcon());
         setWindowTitle(platform::App::Title() + QStringLiteral(" - Usuários"));
         AtualizarDados();
         for (QRadioButton *op : opUsuarios) {
@@ -169,7 +174,7 @@ void frmUsuarios::cmdFechar_Click() { Unload(platform::ui::vbFormCode); }
 
 void frmUsuarios::UpdateView(long &msg) {
     try {
-        if (msg == fin::kHintUsuarios) AtualizarDados();
+        if (msg == ui::kHintUsuarios) AtualizarDados();
     } catch (...) {
         FIN_TRAP_RERAISE("frmUsuarios", "UpdateView");
     }
@@ -178,7 +183,7 @@ void frmUsuarios::UpdateView(long &msg) {
 void frmUsuarios::AtualizarDados() {
     for (int i = 0; i < 2; ++i) {
         dtUsu[i]->setRecordset(
-            fin::gDB->OpenRecordset(kSelecao.arg(i == 0 ? QStringLiteral("False") : QStringLiteral("True")), dao::dbOpenSnapshot));
+            ui::gDB->OpenRecordset(kSelecao.arg(i == 0 ? QStringLiteral("False") : QStringLiteral("True")), dao::dbOpenSnapshot));
         widgets::SelBookmarksCollection &sel = DBGrid1[i]->SelBookmarks();
         while (sel.Count() > 0) sel.Remove(sel.Count() - 1);
         // Every name shows whole, up to its 40 characters: the column is as
@@ -232,8 +237,8 @@ void frmUsuarios::HabilitarDesabilitar() {
 }
 
 void frmUsuarios::broadcast() {
-    long hint = fin::kHintUsuarios;
-    fin::UpdateAllViews(hint, this);
+    long hint = ui::kHintUsuarios;
+    ui::UpdateAllViews(hint, this);
 }
 
 bool frmUsuarios::linhaSelecionada() {
@@ -266,7 +271,7 @@ void frmUsuarios::cmdAdd_Click() {
 void frmUsuarios::cmdAlterar_Click() {
     try {
         if (!linhaSelecionada()) {
-            fin::MsgBox(QStringLiteral("Nenhum usuário selecionado para ser alterado."), platform::ui::vbOKOnly);
+            ui::MsgBox(QStringLiteral("Nenhum usuário selecionado para ser alterado."), platform::ui::vbOKOnly);
             return;
         }
         dao::Recordset &rs = linha();
@@ -288,7 +293,7 @@ void frmUsuarios::cmdAlterar_Click() {
 void frmUsuarios::cmdDesativar_Click() {
     try {
         if (!linhaSelecionada()) {
-            fin::MsgBox(QStringLiteral("Nenhum usuário está selecionado."), platform::ui::vbOKOnly);
+            ui::MsgBox(QStringLiteral("Nenhum usuário está selecionado."), platform::ui::vbOKOnly);
             return;
         }
         if (frente_ == 0) desativar();
@@ -300,32 +305,32 @@ void frmUsuarios::cmdDesativar_Click() {
 
 void frmUsuarios::desativar() {
     const long id = inteiro(linha().Field(QStringLiteral("id")));
-    if (id == fin::gIdUsuario) {
-        fin::MsgBox(QStringLiteral("Um usuário não pode desativar a si mesmo."), platform::ui::vbInformation);
+    if (id == ui::gIdUsuario) {
+        ui::MsgBox(QStringLiteral("Um usuário não pode desativar a si mesmo."), platform::ui::vbInformation);
         cancelar();
     }
-    if (fin::MsgBox(QStringLiteral("Tem certeza de que pretende desativar o usuário '") +
-                        linha().Field(QStringLiteral("DesUsuario")).toString() + QStringLiteral("'?"),
-                    platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbNo)
+    if (ui::MsgBox(QStringLiteral("Tem certeza de que pretende desativar o usuário '") +
+                       linha().Field(QStringLiteral("DesUsuario")).toString() + QStringLiteral("'?"),
+                   platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbNo)
         return;
     // The type is read from the row as it is now, in the statement itself.
-    fin::gDB->Execute(QStringLiteral("Update Usuarios Set Inativo = True Where Id =") + QString::number(id) +
-                          QStringLiteral(" AND (Tipo <> 1 OR ") + kOutroAdministradorAtivo + QLatin1Char(')'),
-                      dao::dbFailOnError);
-    if (fin::gDB->RecordsAffected() == 0) {
+    ui::gDB->Execute(QStringLiteral("Update Usuarios Set Inativo = True Where Id =") + QString::number(id) +
+                         QStringLiteral(" AND (Tipo <> 1 OR ") + kOutroAdministradorAtivo + QLatin1Char(')'),
+                     dao::dbFailOnError);
+    if (ui::gDB->RecordsAffected() == 0) {
         if (TipoDoUsuario(id)) {
-            fin::MsgBox(kMsgUltimoAdministrador, platform::ui::vbInformation);
+            ui::MsgBox(kMsgUltimoAdministrador, platform::ui::vbInformation);
             return;
         }
-        fin::MsgBox(QStringLiteral("O usuário selecionado não existe mais."), platform::ui::vbInformation);
+        ui::MsgBox(QStringLiteral("O usuário selecionado não existe mais."), platform::ui::vbInformation);
     }
     aposMudanca();
 }
 
 void frmUsuarios::reativar() {
-    fin::gDB->Execute(QStringLiteral("Update Usuarios Set Inativo = false Where Id =") +
-                          QString::number(inteiro(linha().Field(QStringLiteral("id")))),
-                      dao::dbFailOnError);
+    ui::gDB->Execute(QStringLiteral("Update Usuarios Set Inativo = false Where Id =") +
+                         QString::number(inteiro(linha().Field(QStringLiteral("id")))),
+                     dao::dbFailOnError);
     aposMudanca();
 }
 
@@ -339,47 +344,47 @@ void frmUsuarios::cmdExcluir_Click() {
     std::unique_ptr<dao::Recordset> contagem;
     try {
         if (!linhaSelecionada()) {
-            fin::MsgBox(QStringLiteral("Nenhum usuário foi selecionado para exclusão."), platform::ui::vbInformation);
+            ui::MsgBox(QStringLiteral("Nenhum usuário foi selecionado para exclusão."), platform::ui::vbInformation);
             return;
         }
         const long id = inteiro(linha().Field(QStringLiteral("id")));
         // Deleting oneself would leave this copy writing postings whose author is gone.
-        if (id == fin::gIdUsuario) {
-            fin::MsgBox(QStringLiteral("Um usuário não pode excluir a si mesmo."), platform::ui::vbInformation);
+        if (id == ui::gIdUsuario) {
+            ui::MsgBox(QStringLiteral("Um usuário não pode excluir a si mesmo."), platform::ui::vbInformation);
             cancelar();
         }
-        if (fin::MsgBox(QStringLiteral("Tem certeza de que pretende excluir o usuário '") +
-                            linha().Field(QStringLiteral("DesUsuario")).toString() + QStringLiteral("'?"),
-                        platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbNo)
+        if (ui::MsgBox(QStringLiteral("Tem certeza de que pretende excluir o usuário '") +
+                           linha().Field(QStringLiteral("DesUsuario")).toString() + QStringLiteral("'?"),
+                       platform::ui::vbYesNo | platform::ui::vbQuestion) == platform::ui::vbNo)
             return;
         // One statement: a posting another copy writes meanwhile, or the last
         // active administrator, keeps the row (the cascade would take the
         // postings with it).
         const QString n = QString::number(id);
-        fin::gDB->Execute(QStringLiteral("Delete * From Usuarios Where Id = ") + n +
-                              QStringLiteral(" AND (SELECT Count(*) FROM Lancamentos WHERE IdUsuario = ") + n +
-                              QStringLiteral(") = 0 AND (Tipo <> 1 OR Inativo = True OR ") + kOutroAdministradorAtivo +
-                              QLatin1Char(')'),
-                          dao::dbFailOnError);
-        if (fin::gDB->RecordsAffected() > 0) {
-            long hint = fin::kHintUsuarios;
+        ui::gDB->Execute(QStringLiteral("Delete * From Usuarios Where Id = ") + n +
+                             QStringLiteral(" AND (SELECT Count(*) FROM Lancamentos WHERE IdUsuario = ") + n +
+                             QStringLiteral(") = 0 AND (Tipo <> 1 OR Inativo = True OR ") + kOutroAdministradorAtivo +
+                             QLatin1Char(')'),
+                         dao::dbFailOnError);
+        if (ui::gDB->RecordsAffected() > 0) {
+            long hint = ui::kHintUsuarios;
             UpdateView(hint);
             broadcast();
         } else {
-            contagem = fin::gDB->OpenRecordset(
+            contagem = ui::gDB->OpenRecordset(
                 QStringLiteral("Select count(*) as contagem from lancamentos where IdUsuario=") + n, dao::dbOpenSnapshot);
             const long lancamentos = db::LerContagem(*contagem, QStringLiteral("Contagem"));
             db::FecharRecordset(contagem);
             const bool existe = TipoDoUsuario(id).has_value();
             if (lancamentos > 0)
-                fin::MsgBox(QStringLiteral("O usuário selecionado não pode ser excluído por já haverem lançamentos feitos por ele."),
-                            platform::ui::vbInformation);
+                ui::MsgBox(QStringLiteral("O usuário selecionado não pode ser excluído por já haverem lançamentos feitos por ele."),
+                           platform::ui::vbInformation);
             else if (existe)
-                fin::MsgBox(QStringLiteral("Este é o último usuário ativo com permissões de administrador e por isto não "
-                                           "pode ser excluído."),
-                            platform::ui::vbInformation);
+                ui::MsgBox(QStringLiteral("Este é o último usuário ativo com permissões de administrador e por isto não "
+                                          "pode ser excluído."),
+                           platform::ui::vbInformation);
             else
-                fin::MsgBox(QStringLiteral("O usuário selecionado não existe mais."), platform::ui::vbInformation);
+                ui::MsgBox(QStringLiteral("O usuário selecionado não existe mais."), platform::ui::vbInformation);
         }
         HabilitarDesabilitar();
     } catch (...) {

@@ -25,7 +25,7 @@ namespace security {
 
 class frmDetUsuario;
 
-class frmUsuarios : public platform::ui::Form, public fin::IUpdateView {
+class frmUsuarios : public platform::ui::Form, public ui::IUpdateView {
     Q_OBJECT
 public:
     explicit frmUsuarios(QWidget *parent = nullptr);

@@ -14,7 +14,10 @@
 #include "security/frmUsuarios.h"
 #include "shell/MainForm.h"
 
-namespace fin {
+namespace shell {
+
+using ui::gIdUsuario;
+using ui::gTipoUsuario;
 
 namespace {
 QMdiArea *area() { return JanelaPrincipal() ? JanelaPrincipal()->AreaMDI() : nullptr; }
@@ -56,12 +59,12 @@ void AbrirExtrato(int mode) {
 } // namespace
 
 void AbrirRelatorio(int mode) {
-    if (reports::EExtrato(mode)) {
+    if (core::consultas::EExtrato(mode)) {
         AbrirExtrato(mode);
-    } else if (reports::EBalanco(mode)) {
+    } else if (core::consultas::EBalanco(mode)) {
         if (area() && !platform::ui::Forms::mdiArea()) platform::ui::Forms::setMdiArea(area());
         reports::AbrirBalancoDaSelecao(mode);
     }
 }
 
-} // namespace fin
+} // namespace shell

@@ -5,7 +5,7 @@
 // command.
 #include <QString>
 
-namespace fin {
+namespace shell {
 
 // Chart of accounts editor (frmContas), modeless.
 void AbrirCadastroDeContas();
@@ -25,4 +25,4 @@ void AbrirPesquisaPorDocumento(const QString &documento);
 // balances over a period, 6 and 7 balances at a date).
 void AbrirRelatorio(int mode);
 
-} // namespace fin
+} // namespace shell

@@ -17,7 +17,13 @@
 #include <QFileInfo>
 #include <memory>
 
-namespace fin {
+namespace shell {
+
+using ui::CHourGlass;
+using ui::MostrarDialogoCentralizado;
+using ui::MsgBox;
+using ui::gDB;
+
 namespace {
 
 [[noreturn]] void JaAvisado() { throw err::AppError(err::kErrCancel, QString(), QString()); }
@@ -78,10 +84,10 @@ void CriarNovoBancoDeDados() {
         settings::SaveSetting(titulo, QStringLiteral("Settings"), QStringLiteral("DBPath"), caminho);
         MsgBox(QStringLiteral("A aplicação precisará ser encerrada para que as novas configurações tenham efeito."),
                platform::ui::vbOKOnly, titulo);
-        platform::ui::PostMessage(MainForm.data(), platform::ui::WM_CLOSE);
+        platform::ui::PostMessage(ui::MainForm.data(), platform::ui::WM_CLOSE);
     } catch (...) {
         FIN_TRAP_RERAISE("Module1", "CriarNovoBancoDeDados");
     }
 }
 
-} // namespace fin
+} // namespace shell

@@ -1,7 +1,7 @@
 #pragma once
 // The command that makes a new, complete database file where the user chooses
 // and offers it as the database of the next start.
-namespace fin {
+namespace shell {
 
 // Asks for the new file in the Save dialog (a cancel ends silently), builds
 // it, and asks whether it becomes the current database: Yes stores its path
@@ -10,4 +10,4 @@ namespace fin {
 // program is refused. Every failure is raised to the caller, which reports it.
 void CriarNovoBancoDeDados();
 
-} // namespace fin
+} // namespace shell

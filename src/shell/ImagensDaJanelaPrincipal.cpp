@@ -7,7 +7,7 @@
 #include <QPolygonF>
 #include <functional>
 
-namespace fin {
+namespace shell {
 namespace {
 
 const QColor kTinta(0x2d, 0x4a, 0x6b);
@@ -210,4 +210,4 @@ QIcon IconePrincipal() {
 
 QPixmap ImagemDaBarra(const QString &key) { return Desenhar(16, Desenhos().value(key)); }
 
-} // namespace fin
+} // namespace shell

@@ -5,7 +5,7 @@
 #include <QPixmap>
 #include <QString>
 
-namespace fin {
+namespace shell {
 
 // A ledger with a coin, at 16, 32 and 48 pixels.
 QIcon IconePrincipal();
@@ -14,4 +14,4 @@ QIcon IconePrincipal();
 // 16 x 16 image for an unknown key.
 QPixmap ImagemDaBarra(const QString &key);
 
-} // namespace fin
+} // namespace shell

@@ -17,8 +17,12 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-namespace fin {
-namespace forms {
+namespace shell {
+
+using ui::FecharBanco;
+using ui::InstalarFundoMDI;
+using ui::RemoverFundoMDI;
+using ui::gDB;
 
 MainForm::MainForm(QWidget *parent) : platform::ui::Form(parent) {
     setObjectName(QStringLiteral("MainForm"));
@@ -106,16 +110,14 @@ void MainForm::Fechar() {
 void MainForm::mnuCadSair_Click() { Fechar(); }
 void MainForm::mnuOperSair_Click() { Fechar(); }
 
-} // namespace forms
-
-forms::MainForm *JanelaPrincipal() {
-    auto *janela = qobject_cast<forms::MainForm *>(MainForm.data());
+shell::MainForm *JanelaPrincipal() {
+    auto *janela = qobject_cast<shell::MainForm *>(ui::MainForm.data());
     return janela && janela->IsLoaded() ? janela : nullptr;
 }
 
 bool MostrarJanelaPrincipal() {
-    auto *janela = new forms::MainForm();
-    MainForm = janela;
+    auto *janela = new shell::MainForm();
+    ui::MainForm = janela;
     // The frame itself is a top-level window, not a child of a client area.
     platform::ui::Forms::setMdiArea(nullptr);
     janela->ShowModeless();
@@ -125,4 +127,4 @@ bool MostrarJanelaPrincipal() {
     return true;
 }
 
-} // namespace fin
+} // namespace shell

@@ -14,9 +14,7 @@ class QMdiArea;
 class QMenu;
 class QToolBar;
 
-namespace fin {
-
-namespace forms {
+namespace shell {
 
 class MainForm : public platform::ui::Form {
     Q_OBJECT
@@ -123,14 +121,12 @@ private:
     QMdiArea *mdi_;
 };
 
-} // namespace forms
-
 // The main window while it is loaded; null before start-up shows it and after
 // it closed.
-forms::MainForm *JanelaPrincipal();
+shell::MainForm *JanelaPrincipal();
 
 // Creates the main window, shows it maximised and makes its client area the
 // home of the child windows. False when its load failed and it closes again.
 bool MostrarJanelaPrincipal();
 
-} // namespace fin
+} // namespace shell

@@ -17,8 +17,12 @@
 #include <QUrl>
 #include <memory>
 
-namespace fin {
-namespace forms {
+namespace shell {
+
+using ui::MostrarDialogoCentralizado;
+using ui::MsgBox;
+using ui::kDialogoAbrir;
+
 namespace {
 
 // The desktop opens the file in its own program; the result is not waited
@@ -92,5 +96,4 @@ void MainForm::mnuFluxometria_Click() {
     }
 }
 
-} // namespace forms
-} // namespace fin
+} // namespace shell

@@ -11,8 +11,14 @@
 #include "shell/AberturaDeJanelas.h"
 #include "shell/ComandoNovoBanco.h"
 
-namespace fin {
-namespace forms {
+namespace shell {
+
+using ui::GetDBPath;
+using ui::MsgBox;
+using ui::gTemDados;
+using ui::kTemContas;
+using ui::kTemRecDesp;
+
 namespace {
 
 const QString kReiniciar =
@@ -156,5 +162,4 @@ void MainForm::mnuBDNew_Click() {
     }
 }
 
-} // namespace forms
-} // namespace fin
+} // namespace shell

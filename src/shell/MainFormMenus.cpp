@@ -16,8 +16,7 @@
 #include <QMetaMethod>
 #include <QToolBar>
 
-namespace fin {
-namespace forms {
+namespace shell {
 namespace {
 
 using Comando = void (MainForm::*)();
@@ -231,5 +230,4 @@ void MainForm::mnuPop2Gravar_Click() {
 void MainForm::mnuPop2Ler_Click() { ChamarMenuDeContexto("mnuPop2Ler_Click", ActivePermissions, "mnuPopLer"); }
 void MainForm::mnuPop2Sem_Click() { ChamarMenuDeContexto("mnuPop2Sem_Click", ActivePermissions, "mnuPopSem"); }
 
-} // namespace forms
-} // namespace fin
+} // namespace shell

@@ -4,7 +4,7 @@
 // window) and the permission editors (mnuPopup2, on ActivePermissions). A
 // window provides them by implementing the interface, or as slots or
 // invokable methods of those names; a window that has neither is left alone.
-namespace fin {
+namespace shell {
 
 class IMenuPopup {
 public:
@@ -24,4 +24,4 @@ public:
     virtual void mnuPopSem() = 0;
 };
 
-} // namespace fin
+} // namespace shell

@@ -14,8 +14,11 @@
 #include <QMenu>
 #include <memory>
 
-namespace fin {
-namespace forms {
+namespace shell {
+
+using ui::gDB;
+using ui::gIdUsuario;
+using ui::gTipoUsuario;
 
 void MainForm::HabilitaTudo() {
     try {
@@ -111,5 +114,4 @@ void MainForm::AjustaAPermissoes() {
     }
 }
 
-} // namespace forms
-} // namespace fin
+} // namespace shell

@@ -14,7 +14,10 @@
 #include <QPushButton>
 #include <QStandardPaths>
 
-namespace fin {
+namespace shell {
+
+using ui::CentralizarJanela;
+using ui::MsgBox;
 
 frmAbout::frmAbout(QWidget *parent) : platform::ui::Form(parent) {
     setObjectName(QStringLiteral("frmAbout"));
@@ -112,4 +115,4 @@ void frmAbout::StartSysInfo() {
     MsgBox(QStringLiteral("System Information Is Unavailable At This Time"), platform::ui::vbOKOnly);
 }
 
-} // namespace fin
+} // namespace shell

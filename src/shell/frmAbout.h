@@ -9,7 +9,7 @@
 class QLabel;
 class QPushButton;
 
-namespace fin {
+namespace shell {
 
 class frmAbout : public platform::ui::Form {
     Q_OBJECT
@@ -38,4 +38,4 @@ protected:
     void Form_Load() override;
 };
 
-} // namespace fin
+} // namespace shell

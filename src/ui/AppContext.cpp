@@ -2,7 +2,7 @@
 
 #include "platform/ui/Messages.h"
 
-namespace fin {
+namespace ui {
 
 void RegistrarMensagens() {
     gMsgNodeClick = platform::ui::RegisterWindowMessage(QStringLiteral("$Zorvel$"));
@@ -10,4 +10,4 @@ void RegistrarMensagens() {
     gMsgGridSelLine = platform::ui::RegisterWindowMessage(QStringLiteral("$MSG_GRID_SEL_LINE$"));
 }
 
-} // namespace fin
+} // namespace ui

@@ -8,7 +8,7 @@
 namespace dao { class Database; }
 namespace platform::ui { class Form; }
 
-namespace fin {
+namespace ui {
 
 // The open database file; emptied at shutdown.
 inline dao::Database *gDB = nullptr;
@@ -41,4 +41,4 @@ inline QPointer<platform::ui::Form> MainForm;
 // (defined in fin_ui: it registers through the window layer).
 void RegistrarMensagens();
 
-} // namespace fin
+} // namespace ui

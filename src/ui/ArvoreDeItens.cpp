@@ -9,7 +9,7 @@
 #include <cmath>
 #include <numbers>
 
-namespace fin {
+namespace ui {
 
 namespace {
 
@@ -158,4 +158,4 @@ void UpdateNodeIcons(widgets::Node &node, const QString &chave) {
     }
 }
 
-} // namespace fin
+} // namespace ui

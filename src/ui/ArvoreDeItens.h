@@ -20,7 +20,7 @@ class Node;
 class TreeView;
 } // namespace widgets
 
-namespace fin {
+namespace ui {
 
 // The picture of a permission value (0 none, 1 reading, 2 postings, 3 all);
 // another value gives "".
@@ -42,4 +42,4 @@ void CarregarNaArvoreDePesquisa(widgets::TreeView &tv, const ItemDaArvore &item,
 // Sets the three pictures of the node and of every node below it.
 void UpdateNodeIcons(widgets::Node &node, const QString &chave);
 
-} // namespace fin
+} // namespace ui

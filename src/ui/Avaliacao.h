@@ -4,7 +4,7 @@
 // asks and shows the texts (ui/PerguntarAte.h).
 #include <QString>
 
-namespace fin {
+namespace ui {
 
 struct Avaliacao {
     enum class Passo { Aceita, PedeDeNovo, Recusa };
@@ -13,4 +13,4 @@ struct Avaliacao {
     QString valor; // Aceita: the answer as it is to be used
 };
 
-} // namespace fin
+} // namespace ui

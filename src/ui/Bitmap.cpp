@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <cmath>
 
-namespace fin {
+namespace ui {
 
 QPixmap BitmapTextura() {
     static const QPixmap tile = [] {
@@ -92,4 +92,4 @@ void DesenharBitmapB(QWidget *mainWindow, QPainter &p, const QPixmap &bmp, int w
         p.drawPixmap(QRect(pt, QSize(w, h)), bmp);
 }
 
-} // namespace fin
+} // namespace ui

@@ -9,7 +9,7 @@
 class QPainter;
 class QWidget;
 
-namespace fin {
+namespace ui {
 
 constexpr int kLogoLargura = 302, kLogoAltura = 188;
 constexpr int kTexturaLargura = 116, kTexturaAltura = 111;
@@ -29,4 +29,4 @@ std::vector<QPoint> PosicoesBitmapB(const QSize &janela, int w, int h);
 void DesenharBitmapA(QWidget *mainWindow, QPainter &p, const QPixmap &bmp, int w, int h);
 void DesenharBitmapB(QWidget *mainWindow, QPainter &p, const QPixmap &bmp, int w, int h);
 
-} // namespace fin
+} // namespace ui

@@ -3,7 +3,7 @@
 #include "platform/app/Application.h"
 #include "platform/ui/Input.h"
 
-namespace fin {
+namespace ui {
 
 void CHourGlass::Show(bool action) {
     platform::Screen::setMousePointer(action ? platform::vbHourglass : platform::vbDefault);
@@ -18,4 +18,4 @@ CHourGlass::~CHourGlass() {
     platform::Screen::setMousePointer(platform::vbDefault);
 }
 
-} // namespace fin
+} // namespace ui

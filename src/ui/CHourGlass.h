@@ -1,7 +1,7 @@
 #pragma once
 // Busy pointer for the length of a procedure. Releasing a shown one drops the
 // keystrokes and clicks that arrived meanwhile and puts the default pointer back.
-namespace fin {
+namespace ui {
 
 class CHourGlass {
 public:
@@ -18,4 +18,4 @@ private:
     bool shown_ = false;
 };
 
-} // namespace fin
+} // namespace ui

@@ -2,7 +2,7 @@
 // Redraw lock: one window stops redrawing until unlocked or released.
 class QWidget;
 
-namespace fin {
+namespace ui {
 
 class CLockWindowUpdate {
 public:
@@ -15,4 +15,4 @@ public:
     void UnLockWindow();
 };
 
-} // namespace fin
+} // namespace ui

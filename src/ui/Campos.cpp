@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QTimer>
 
-namespace postings {
+namespace ui {
 
 namespace {
 
@@ -59,4 +59,4 @@ void RealcarCampo(QLineEdit *campo, std::function<void()> aoEnter) {
     campo->installEventFilter(new Realce(campo, std::move(aoEnter)));
 }
 
-} // namespace postings
+} // namespace ui

@@ -7,8 +7,8 @@
 
 class QLineEdit;
 
-namespace postings {
+namespace ui {
 
 void RealcarCampo(QLineEdit *campo, std::function<void()> aoEnter = {});
 
-} // namespace postings
+} // namespace ui

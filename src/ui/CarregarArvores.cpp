@@ -12,7 +12,9 @@
 
 #include <QMetaObject>
 
-namespace charts {
+namespace ui {
+
+using db::Plano;
 
 namespace {
 
@@ -35,18 +37,18 @@ const Gemeo &gemeo(Plano p) {
 const char *nomeDe(Plano p, const char *contas, const char *recDesp) { return p == Plano::Contas ? contas : recDesp; }
 
 dao::Database &banco() {
-    if (!fin::gDB) throw err::AppError(err::kErrGeneric, QString(), QStringLiteral("Nenhum banco de dados aberto."));
-    return *fin::gDB;
+    if (!ui::gDB) throw err::AppError(err::kErrGeneric, QString(), QStringLiteral("Nenhum banco de dados aberto."));
+    return *ui::gDB;
 }
 
 QString sqlRamo(Plano plano, const QString &codigo, bool incluirInativos) {
     const Gemeo &g = gemeo(plano);
     const QString f = incluirInativos ? QString() : g.filtroInativo;
-    const QString cod = fin::SqlTexto(codigo);
+    const QString cod = db::SqlTexto(codigo);
     const QString contagem = QStringLiteral("(SELECT T1.Codigo, COUNT(T2.Id) As NumeroDeFilhos FROM ") + g.tabela +
                              QStringLiteral(" As T1 LEFT JOIN ") + g.tabela + QStringLiteral(" AS T2 ON (T1.CODPAI =") +
                              cod + QStringLiteral(" AND T1.CODIGO = T2.CODPAI) GROUP BY T1.CODIGO) AS S");
-    if (fin::gTipoUsuario == db::kAdministrador) {
+    if (ui::gTipoUsuario == db::kAdministrador) {
         // The outer join keeps every row of its left side whatever its
         // condition says, so the parent is named on the outer rows as well:
         // only the node's own children come back.
@@ -56,7 +58,7 @@ QString sqlRamo(Plano plano, const QString &codigo, bool incluirInativos) {
     }
     return QStringLiteral("Select C.*, S.NumeroDeFilhos From (") + g.tabela +
            QStringLiteral(" As C INNER JOIN PERMISSOESDEUSUARIOS AS P ON (P.IdUsuario = ") +
-           QString::number(fin::gIdUsuario) + QStringLiteral(" AND P.TipoObjeto = ") + QString::number(g.tipoObjeto) +
+           QString::number(ui::gIdUsuario) + QStringLiteral(" AND P.TipoObjeto = ") + QString::number(g.tipoObjeto) +
            QStringLiteral(" AND P.Permissoes >=2 AND P.IdObjeto = C.Id ") + f + QStringLiteral(" AND C.CodPai =") + cod +
            QStringLiteral(" AND ") + g.ocultos + QStringLiteral(")) INNER JOIN ") + contagem +
            QStringLiteral(" ON C.CODIGO = S.CODIGO Order By C.") + g.descricao;
@@ -153,4 +155,4 @@ void CarregarArvore(Plano plano, widgets::TreeView &tv) {
 void CarregarArvoreContas(widgets::TreeView &tv) { CarregarArvore(Plano::Contas, tv); }
 void CarregarArvoreRecDesp(widgets::TreeView &tv) { CarregarArvore(Plano::RecDesp, tv); }
 
-} // namespace charts
+} // namespace ui

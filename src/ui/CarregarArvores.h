@@ -10,7 +10,7 @@ class TreeView;
 class Node;
 } // namespace widgets
 
-namespace charts {
+namespace ui {
 
 // Root building: the root node "_000" with the first level loaded, or alone
 // and collapsed (through the owning window's tv_Collapse) when empty.
@@ -19,8 +19,8 @@ void CarregarArvoreRecDesp(widgets::TreeView &tv);
 // The children of one node, from the database; inactive items only when asked.
 void CarregarRamoContas(widgets::TreeView &tv, widgets::Node &node, bool incluirInativos);
 void CarregarRamoRecDesp(widgets::TreeView &tv, widgets::Node &node, bool incluirInativos);
-void CarregarRamo(Plano plano, widgets::TreeView &tv, widgets::Node &node, bool incluirInativos);
-void CarregarArvore(Plano plano, widgets::TreeView &tv);
+void CarregarRamo(db::Plano plano, widgets::TreeView &tv, widgets::Node &node, bool incluirInativos);
+void CarregarArvore(db::Plano plano, widgets::TreeView &tv);
 
 // The placeholder child ("D" + the node's key, text "Dummy") that gives a
 // node with children its expand button until it is loaded.
@@ -28,4 +28,4 @@ void AdicionarFilhoFicticio(widgets::TreeView &tv, widgets::Node &node);
 // Removes every child of the node with its subtree, deepest first.
 void RemoverFilhos(widgets::TreeView &tv, widgets::Node &node);
 
-} // namespace charts
+} // namespace ui

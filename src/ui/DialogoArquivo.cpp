@@ -2,7 +2,7 @@
 
 #include "platform/ui/FileDialog.h"
 
-namespace fin {
+namespace ui {
 
 QString MostrarDialogoArquivo(QWidget *owner, int kind, const QString &title, const QString &fileName,
                               const QString &filter, const QString &initialDir,
@@ -35,4 +35,4 @@ QString MostrarDialogoCentralizado(QWidget *owner, int kind, const QString &titl
 
 void CentralizarJanela(QWidget *w) { platform::ui::CenterOnScreen(w); }
 
-} // namespace fin
+} // namespace ui

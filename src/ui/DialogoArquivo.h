@@ -4,7 +4,7 @@
 
 class QWidget;
 
-namespace fin {
+namespace ui {
 
 constexpr int kDialogoAbrir = 1;   // any other kind is Save
 
@@ -20,4 +20,4 @@ QString MostrarDialogoArquivo(QWidget *owner, int kind, const QString &title, co
 // Moves a window to the centre of the screen.
 void CentralizarJanela(QWidget *w);
 
-} // namespace fin
+} // namespace ui

@@ -4,7 +4,7 @@
 
 #include <exception>
 
-namespace fin {
+namespace ui {
 
 QString Local(const char *objeto, const char *procedimento, int linha) {
     return QStringLiteral("em %1_%2, linha: %3")
@@ -32,4 +32,4 @@ void Trap(const char *objeto, const char *procedimento, int linha) {
 
 void Reraise() { throw err::AppError(gErrNumero, gErrLocal, gErrDescricao); }
 
-} // namespace fin
+} // namespace ui

@@ -13,7 +13,7 @@
 
 #include <QString>
 
-namespace fin {
+namespace ui {
 
 // Location text of a procedure.
 QString Local(const char *objeto, const char *procedimento, int linha);
@@ -27,7 +27,7 @@ void Trap(const char *objeto, const char *procedimento, int linha);
 // description gErrDescricao.
 [[noreturn]] void Reraise();
 
-} // namespace fin
+} // namespace ui
 
-#define FIN_TRAP(obj, proc) ::fin::Trap(obj, proc, __LINE__)
-#define FIN_TRAP_RERAISE(obj, proc) (::fin::Trap(obj, proc, __LINE__), ::fin::Reraise())
+#define FIN_TRAP(obj, proc) ::ui::Trap(obj, proc, __LINE__)
+#define FIN_TRAP_RERAISE(obj, proc) (::ui::Trap(obj, proc, __LINE__), ::ui::Reraise())

@@ -4,7 +4,7 @@
 #include "ui/MsgBox.h"
 #include "platform/app/Application.h"
 
-namespace fin {
+namespace ui {
 
 void TrataErros() {
     platform::Screen::setMousePointer(platform::vbDefault);
@@ -23,4 +23,4 @@ void TrataErros() {
     }
 }
 
-} // namespace fin
+} // namespace ui

@@ -10,11 +10,11 @@
 // routines below the windows; the report shows the message box.
 #include "ui/ErrorTrap.h"
 
-namespace fin {
+namespace ui {
 
 // The central error report; reads the three error fields.
 void TrataErros();
 
-} // namespace fin
+} // namespace ui
 
-#define FIN_TRAP_REPORT(obj, proc) (::fin::Trap(obj, proc, __LINE__), ::fin::TrataErros())
+#define FIN_TRAP_REPORT(obj, proc) (::ui::Trap(obj, proc, __LINE__), ::ui::TrataErros())

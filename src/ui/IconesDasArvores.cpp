@@ -6,7 +6,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-namespace charts {
+namespace ui {
 
 namespace {
 
@@ -111,4 +111,4 @@ QStringList ChavesDoEditor(const QString &familia) {
     return out;
 }
 
-} // namespace charts
+} // namespace ui

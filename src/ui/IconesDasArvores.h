@@ -11,7 +11,7 @@ namespace widgets {
 class ImageList;
 }
 
-namespace charts {
+namespace ui {
 
 // The picture of one key; a null icon for an unknown key.
 QIcon Icone(const QString &chave);
@@ -20,4 +20,4 @@ void AdicionarImagens(widgets::ImageList &lista, const QStringList &chaves);
 // The eight keys of one chart editor: plain, SEL, EXP, SELEXP and the INAT ones.
 QStringList ChavesDoEditor(const QString &familia); // "IMG_CONTA" or "IMG_RECDESP"
 
-} // namespace charts
+} // namespace ui

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace fin {
+namespace ui {
 namespace {
 QString trimBlanks(const QString &s) {
     qsizetype b = 0, e = s.size();
@@ -226,4 +226,4 @@ void CancelarImpressao(print::Printer &impressora) {
     }
 }
 
-} // namespace fin
+} // namespace ui

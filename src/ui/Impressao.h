@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <functional>
 
-namespace fin {
+namespace ui {
 
 // Sets A4 and the orientation (1 portrait, 2 landscape) on the printer and
 // gives the unprintable strips at the left and at the top, in twips.
@@ -97,4 +97,4 @@ QStringList QuebraNaColuna(const QString &texto, int caracteres);
 // Ends the document being composed; never fails.
 void CancelarImpressao(print::Printer &impressora = print::ThePrinter());
 
-} // namespace fin
+} // namespace ui

@@ -7,7 +7,7 @@
 #include <QtGlobal>
 #include <vector>
 
-namespace fin {
+namespace ui {
 
 struct ItemDaArvore {
     QString codigo;     // the node's key is "_" + codigo
@@ -17,4 +17,4 @@ struct ItemDaArvore {
     std::vector<ItemDaArvore> subItens;
 };
 
-} // namespace fin
+} // namespace ui

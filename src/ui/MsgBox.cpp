@@ -3,7 +3,7 @@
 #include "ui/Errors.h"
 #include "platform/app/Application.h"
 
-namespace fin {
+namespace ui {
 
 int MsgBox(const QString &prompt, int style, const QString &caption) {
     try {
@@ -17,4 +17,4 @@ int MsgBox(const QString &prompt, int style, const QString &caption) {
     }
 }
 
-} // namespace fin
+} // namespace ui

@@ -5,10 +5,10 @@
 
 #include <QString>
 
-namespace fin {
+namespace ui {
 
 // Returns the code of the button pressed (vbOK 1, vbCancel 2, vbYes 6, vbNo 7).
 // An empty caption stands for the application's title.
 int MsgBox(const QString &prompt, int style = platform::ui::vbOKOnly, const QString &caption = QString());
 
-} // namespace fin
+} // namespace ui

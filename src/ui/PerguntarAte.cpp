@@ -4,7 +4,7 @@
 #include "platform/app/Application.h"
 #include "platform/ui/MessageBox.h"
 
-namespace fin {
+namespace ui {
 
 std::optional<QString> PerguntarAte(const QString &prompt, const std::function<Avaliacao(const QString &)> &avaliar) {
     for (;;) {
@@ -18,4 +18,4 @@ std::optional<QString> PerguntarAte(const QString &prompt, const std::function<A
     }
 }
 
-} // namespace fin
+} // namespace ui

@@ -8,8 +8,8 @@
 #include <functional>
 #include <optional>
 
-namespace fin {
+namespace ui {
 
 std::optional<QString> PerguntarAte(const QString &prompt, const std::function<Avaliacao(const QString &)> &avaliar);
 
-} // namespace fin
+} // namespace ui

@@ -10,7 +10,7 @@
 #include <QDir>
 #include <QWidget>
 
-namespace fin {
+namespace ui {
 
 QString CaminhoBancoPadrao() { return db::AppPath() + platform::App::EXEName() + QStringLiteral(".mdb"); }
 
@@ -67,4 +67,4 @@ void PosicionarJanela(QWidget *janela, bool topmost) {
         janela->show();
 }
 
-} // namespace fin
+} // namespace ui

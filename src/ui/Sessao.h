@@ -8,7 +8,7 @@ class QWidget;
 
 namespace dao { class Database; }
 
-namespace fin {
+namespace ui {
 
 // Shutdown: unloads the main window and closes the database; errors are
 // ignored and a call while one is running returns at once.
@@ -26,4 +26,4 @@ QString CaminhoBancoPadrao();
 // Places a window where it is and puts it in or out of the topmost band.
 void PosicionarJanela(QWidget *janela, bool topmost);
 
-} // namespace fin
+} // namespace ui

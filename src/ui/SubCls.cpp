@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <QWidget>
 
-namespace fin {
+namespace ui {
 namespace {
 constexpr const char *kOldProc = "pOldWindowProc";
 
@@ -83,4 +83,4 @@ void PostarNodeClick(QObject *tree, QObject *dialog, QTreeWidgetItem *node) {
 void PostarGridResize(QObject *window) { platform::ui::PostMessage(window, gMsgGridResize, window, 0); }
 void PostarGridSelLine(QObject *window, long line) { platform::ui::PostMessage(window, gMsgGridSelLine, window, line); }
 
-} // namespace fin
+} // namespace ui

@@ -8,7 +8,7 @@ class QObject;
 class QMdiArea;
 class QTreeWidgetItem;
 
-namespace fin {
+namespace ui {
 
 // The members the registered messages call, by the windows that receive them.
 class INodeClickReceiver {
@@ -48,4 +48,4 @@ void PostarNodeClick(QObject *tree, QObject *dialog, QTreeWidgetItem *node);
 void PostarGridResize(QObject *window);
 void PostarGridSelLine(QObject *window, long line);
 
-} // namespace fin
+} // namespace ui

@@ -5,7 +5,7 @@
 
 #include <QPointer>
 
-namespace fin {
+namespace ui {
 
 void UpdateAllViews(long &hint, const QObject *sender) {
     try {
@@ -27,4 +27,4 @@ void UpdateAllViews(long &hint, const QObject *sender) {
     }
 }
 
-} // namespace fin
+} // namespace ui

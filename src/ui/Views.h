@@ -3,7 +3,7 @@
 // other loaded window, which refreshes itself according to the hint.
 class QObject;
 
-namespace fin {
+namespace ui {
 
 // View-refresh hints.
 constexpr long kHintContas = 1;
@@ -23,4 +23,4 @@ public:
 // inside a receiver is ignored: neither stops the broadcast.
 void UpdateAllViews(long &hint, const QObject *sender);
 
-} // namespace fin
+} // namespace ui

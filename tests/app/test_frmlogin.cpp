@@ -22,7 +22,7 @@ class LoginTest : public ::testing::Test {
 protected:
     void SetUp() override {
         testsupport::qtApp();
-        f = std::make_unique<fin::frmLogin>();
+        f = std::make_unique<app::frmLogin>();
         f->Load();
     }
     static void Digitar(QWidget *box, const QString &texto) {
@@ -35,7 +35,7 @@ protected:
         QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
         QCoreApplication::sendEvent(w, &e);
     }
-    std::unique_ptr<fin::frmLogin> f;
+    std::unique_ptr<app::frmLogin> f;
 };
 
 } // namespace
@@ -118,16 +118,16 @@ TEST_F(LoginTest, AcceptedValuesAreTrimmedAndReadableAfterClosing) {
 }
 
 TEST_F(LoginTest, EveryWayOutLeavesCancelado) {
-    struct Case { const char *name; std::function<void(fin::frmLogin &)> sair; };
+    struct Case { const char *name; std::function<void(app::frmLogin &)> sair; };
     const Case cases[] = {
-        {"Fechar", [](fin::frmLogin &d) { d.cmdFechar->click(); }},
-        {"Esc in the login box", [](fin::frmLogin &d) { Tecla(d.txtUsuario, Qt::Key_Escape); }},
-        {"Esc on the dialog", [](fin::frmLogin &d) { Tecla(&d, Qt::Key_Escape); }},
-        {"close box", [](fin::frmLogin &d) { d.close(); }},
+        {"Fechar", [](app::frmLogin &d) { d.cmdFechar->click(); }},
+        {"Esc in the login box", [](app::frmLogin &d) { Tecla(d.txtUsuario, Qt::Key_Escape); }},
+        {"Esc on the dialog", [](app::frmLogin &d) { Tecla(&d, Qt::Key_Escape); }},
+        {"close box", [](app::frmLogin &d) { d.close(); }},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        fin::frmLogin d;
+        app::frmLogin d;
         d.Load();
         d.txtUsuario->setText(QStringLiteral("ADMIN"));
         d.txtSenha->setText(QStringLiteral("TOQUE"));
@@ -141,7 +141,7 @@ TEST_F(LoginTest, FirstActivationSetsCaptionAndPrompt) {
     struct Case { QString title, caption; };
     const Case cases[] = {{QString(), QStringLiteral("Finoteca - Login")}, {QStringLiteral("Outro"), QStringLiteral("Outro")}};
     for (const Case &c : cases) {
-        fin::frmLogin d;
+        app::frmLogin d;
         d.Title = c.title;
         d.Message = QStringLiteral("Informe o usuário e a senha:");
         d.Load();
@@ -155,7 +155,7 @@ TEST_F(LoginTest, FirstActivationSetsCaptionAndPrompt) {
 }
 
 TEST_F(LoginTest, WithoutTheHintNoGapIsLeft) {
-    fin::frmLogin com, sem;
+    app::frmLogin com, sem;
     com.SetLoginBeginner(true);
     sem.SetLoginBeginner(false);
     EXPECT_TRUE(sem.IsLoaded()) << "setting the flag loads the dialog";
@@ -165,8 +165,8 @@ TEST_F(LoginTest, WithoutTheHintNoGapIsLeft) {
     EXPECT_EQ(sem.height(), com.height() - altura);
     EXPECT_EQ(sem.txtUsuario->y(), com.txtUsuario->y() - altura);
     EXPECT_EQ(sem.cmdFechar->y(), com.cmdFechar->y() - altura);
-    EXPECT_EQ(com.lblWarning->text(), fin::frmLogin::TextoAvisoPrimeiroUso());
-    EXPECT_TRUE(fin::frmLogin::TextoAvisoPrimeiroUso().contains(QStringLiteral("\"ADMIN\"  usando  a  senha  \"TOQUE\".")));
+    EXPECT_EQ(com.lblWarning->text(), app::frmLogin::TextoAvisoPrimeiroUso());
+    EXPECT_TRUE(app::frmLogin::TextoAvisoPrimeiroUso().contains(QStringLiteral("\"ADMIN\"  usando  a  senha  \"TOQUE\".")));
 }
 
 TEST_F(LoginTest, FocusedBoxTurnsYellowAndWhiteWhenLeft) {
@@ -183,7 +183,7 @@ TEST_F(LoginTest, FocusedBoxTurnsYellowAndWhiteWhenLeft) {
 }
 
 TEST_F(LoginTest, TheHintShowsWholeAboveTheOtherControls) {
-    fin::frmLogin d;
+    app::frmLogin d;
     d.SetLoginBeginner(true);
     QLabel *hint = d.lblWarning;
     EXPECT_LE(hint->heightForWidth(hint->width()), hint->height()) << "the last line of the hint is cut off";
@@ -204,7 +204,7 @@ TEST_F(LoginTest, OpensInTheMiddleOfTheScreen) {
     const QRect tela = QGuiApplication::primaryScreen()->geometry();
     for (bool principiante : {true, false}) {
         SCOPED_TRACE(principiante ? "with the hint" : "without it");
-        auto login = std::make_unique<fin::frmLogin>();
+        auto login = std::make_unique<app::frmLogin>();
         login->SetLoginBeginner(principiante);
         const QRect onde = testsupport::OndeAbre(*login);
         EXPECT_TRUE(login->windowFlags().testFlag(Qt::WindowStaysOnTopHint));

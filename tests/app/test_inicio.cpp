@@ -42,7 +42,7 @@ const QString kSemPermissoes = QStringLiteral("Não foram definidas permissões 
 // What the user does in a sign-in dialog.
 platform::ui::ModalAnswer Entrar(const QString &login, const QString &senha) {
     return platform::ui::ModalAnswer::Act([login, senha](QWidget &w) {
-        auto &f = dynamic_cast<fin::frmLogin &>(w);
+        auto &f = dynamic_cast<app::frmLogin &>(w);
         EXPECT_TRUE(f.txtUsuario->text().isEmpty()) << "each attempt gets a new, empty dialog";
         f.txtUsuario->setText(login);
         f.txtSenha->setText(senha);
@@ -50,7 +50,7 @@ platform::ui::ModalAnswer Entrar(const QString &login, const QString &senha) {
     });
 }
 platform::ui::ModalAnswer Fechar() {
-    return platform::ui::ModalAnswer::Act([](QWidget &w) { dynamic_cast<fin::frmLogin &>(w).cmdFechar_Click(); });
+    return platform::ui::ModalAnswer::Act([](QWidget &w) { dynamic_cast<app::frmLogin &>(w).cmdFechar_Click(); });
 }
 
 class StartupTest : public ::testing::Test {
@@ -58,15 +58,15 @@ protected:
     void SetUp() override {
         testsupport::qtApp();
         settings::setStoreLocation(tmp.file(QStringLiteral("settings")));
-        fin::gDB = nullptr;
-        fin::gIdUsuario = fin::gTipoUsuario = fin::gTemDados = 0;
-        fin::gIdLogin.clear();
-        fin::gMsgNodeClick = fin::gMsgGridResize = fin::gMsgGridSelLine = 0;
+        ui::gDB = nullptr;
+        ui::gIdUsuario = ui::gTipoUsuario = ui::gTemDados = 0;
+        ui::gIdLogin.clear();
+        ui::gMsgNodeClick = ui::gMsgGridResize = ui::gMsgGridSelLine = 0;
     }
     void TearDown() override {
-        fin::Finalizar();
+        ui::Finalizar();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QFile::remove(fin::CaminhoBancoPadrao());
+        QFile::remove(ui::CaminhoBancoPadrao());
     }
 
     QString NovoBanco(const QString &nome, const QStringList &sql = {}) {
@@ -91,7 +91,7 @@ TEST_F(StartupTest, ChoosesTheDatabaseFile) {
     const QString banco = NovoBanco(QStringLiteral("livro.mdb"));
     const QString outro = NovoBanco(QStringLiteral("outro.mdb"));
     const QString faltando = tmp.file(QStringLiteral("sumiu.mdb"));
-    const QString padrao = fin::CaminhoBancoPadrao();
+    const QString padrao = ui::CaminhoBancoPadrao();
     enum Padrao { SemPadrao, ComPadrao };
     struct Case {
         const char *name;
@@ -127,11 +127,11 @@ TEST_F(StartupTest, ChoosesTheDatabaseFile) {
                 s.file(*c.dialogo);
             if (!c.aberto.isEmpty())
                 s.push(Entrar(QStringLiteral("ADMIN"), QStringLiteral("TOQUE")));
-            const bool rodando = fin::Main();
+            const bool rodando = app::Main();
             EXPECT_EQ(rodando, !c.aberto.isEmpty());
             if (rodando) {
-                ASSERT_NE(fin::gDB, nullptr);
-                EXPECT_EQ(QDir::cleanPath(fin::gDB->Name()), QDir::cleanPath(c.aberto));
+                ASSERT_NE(ui::gDB, nullptr);
+                EXPECT_EQ(QDir::cleanPath(ui::gDB->Name()), QDir::cleanPath(c.aberto));
             }
             // No message on a cancelled dialog; the Open dialog as the only box when asked.
             for (const auto &r : s.shown())
@@ -144,8 +144,8 @@ TEST_F(StartupTest, ChoosesTheDatabaseFile) {
             }
         }
         EXPECT_EQ(Configuracao(), c.configuracaoDepois);
-        fin::Finalizar();
-        EXPECT_EQ(fin::gDB, nullptr);
+        ui::Finalizar();
+        EXPECT_EQ(ui::gDB, nullptr);
     }
 }
 
@@ -182,8 +182,8 @@ TEST_F(StartupTest, SignInOutcomes) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Configurar(NovoBanco(QStringLiteral("b%1.mdb").arg(++n), c.sql));
-        fin::gTipoUsuario = 0;
-        fin::gIdLogin.clear();
+        ui::gTipoUsuario = 0;
+        ui::gIdLogin.clear();
         // Each message box follows the attempt that caused it.
         Script s;
         for (std::size_t i = 0; i < c.tentativas.size(); ++i) {
@@ -192,7 +192,7 @@ TEST_F(StartupTest, SignInOutcomes) {
             if (static_cast<qsizetype>(i) < c.mensagens.size())
                 s.ok();
         }
-        EXPECT_EQ(fin::Main(), c.rodando);
+        EXPECT_EQ(app::Main(), c.rodando);
         QStringList mostradas;
         std::vector<int> estilos;
         for (const auto &r : s.shown())
@@ -203,10 +203,10 @@ TEST_F(StartupTest, SignInOutcomes) {
             }
         EXPECT_EQ(mostradas, c.mensagens);
         EXPECT_EQ(estilos, c.estilos);
-        EXPECT_EQ(fin::gTipoUsuario, c.tipo);
-        EXPECT_EQ(fin::gIdLogin, c.idLogin);
-        EXPECT_EQ(fin::gDB != nullptr, c.rodando) << "the database stays open only while running";
-        fin::Finalizar();
+        EXPECT_EQ(ui::gTipoUsuario, c.tipo);
+        EXPECT_EQ(ui::gIdLogin, c.idLogin);
+        EXPECT_EQ(ui::gDB != nullptr, c.rodando) << "the database stays open only while running";
+        ui::Finalizar();
     }
 }
 
@@ -218,10 +218,10 @@ TEST_F(StartupTest, TheTypedLoginAndPasswordAreNeverPartOfAStatementText) {
     s.push(Entrar(QStringLiteral("INTRUSO7"), QStringLiteral("SEGREDO9"))).ok();
     s.push(Entrar(QStringLiteral("ADMIN"), QStringLiteral("ERRADA55"))).ok();
     s.push(Entrar(QStringLiteral("ADMIN"), QStringLiteral("TOQUE")));
-    ASSERT_TRUE(fin::Main());
-    ASSERT_EQ(fin::gIdLogin, QStringLiteral("ADMIN"));
+    ASSERT_TRUE(app::Main());
+    ASSERT_EQ(ui::gIdLogin, QStringLiteral("ADMIN"));
     int kept = 0;
-    for (sqlite3_stmt *st = sqlite3_next_stmt(fin::gDB->handle(), nullptr); st; st = sqlite3_next_stmt(fin::gDB->handle(), st)) {
+    for (sqlite3_stmt *st = sqlite3_next_stmt(ui::gDB->handle(), nullptr); st; st = sqlite3_next_stmt(ui::gDB->handle(), st)) {
         const QString sql = QString::fromUtf8(sqlite3_sql(st));
         ++kept;
         for (const char *typed : {"INTRUSO7", "SEGREDO9", "ERRADA55"})
@@ -247,12 +247,12 @@ TEST_F(StartupTest, FirstUseHintFollowsTheAdministrators) {
         Script s;
         bool dica = !c.dica;
         s.act([&dica](QWidget &w) {
-            auto &f = dynamic_cast<fin::frmLogin &>(w);
+            auto &f = dynamic_cast<app::frmLogin &>(w);
             dica = f.LoginBeginner();
             EXPECT_EQ(f.lblWarning->isHidden(), !dica);
             f.cmdFechar_Click();
         });
-        EXPECT_FALSE(fin::Main());
+        EXPECT_FALSE(app::Main());
         EXPECT_EQ(dica, c.dica);
     }
 }
@@ -262,22 +262,22 @@ TEST_F(StartupTest, RunningProgramFillsTheContextAndClosesThroughTheMainWindow) 
     Script s;
     s.push(Entrar(QStringLiteral("ADMIN"), QStringLiteral("TOQUE")));
     const long chaves = dao::DBEngine::KeyedConnections();
-    ASSERT_TRUE(fin::Main());
+    ASSERT_TRUE(app::Main());
     EXPECT_EQ(dao::DBEngine::KeyedConnections() - chaves, 1) << "the file is opened once";
-    EXPECT_NE(fin::gMsgNodeClick, 0);
-    EXPECT_NE(fin::gMsgGridResize, fin::gMsgNodeClick);
-    EXPECT_NE(fin::gMsgGridSelLine, fin::gMsgGridResize);
-    EXPECT_EQ(fin::gIdUsuario, 1);
-    EXPECT_EQ(fin::gTemDados, fin::kTemRecDesp) << "only the root account; the seed types are several";
-    ASSERT_TRUE(fin::MainForm);
-    EXPECT_EQ(fin::MainForm->windowTitle(), QStringLiteral("Finoteca 2.0"));
-    EXPECT_TRUE(fin::MainForm->windowState() & Qt::WindowMaximized);
+    EXPECT_NE(ui::gMsgNodeClick, 0);
+    EXPECT_NE(ui::gMsgGridResize, ui::gMsgNodeClick);
+    EXPECT_NE(ui::gMsgGridSelLine, ui::gMsgGridResize);
+    EXPECT_EQ(ui::gIdUsuario, 1);
+    EXPECT_EQ(ui::gTemDados, ui::kTemRecDesp) << "only the root account; the seed types are several";
+    ASSERT_TRUE(ui::MainForm);
+    EXPECT_EQ(ui::MainForm->windowTitle(), QStringLiteral("Finoteca 2.0"));
+    EXPECT_TRUE(ui::MainForm->windowState() & Qt::WindowMaximized);
     // The balance query of a file made by the program stays as it was made.
-    EXPECT_EQ(fin::gDB->QueryDefs(QStringLiteral("ParQrySerialESaldos"))->SQL(),
+    EXPECT_EQ(ui::gDB->QueryDefs(QStringLiteral("ParQrySerialESaldos"))->SQL(),
               db::TextoDaConsulta(QStringLiteral("ParQrySerialESaldos")));
-    fin::MainForm->close();
-    EXPECT_EQ(fin::gDB, nullptr);
-    EXPECT_FALSE(fin::MainForm && fin::MainForm->IsLoaded());
+    ui::MainForm->close();
+    EXPECT_EQ(ui::gDB, nullptr);
+    EXPECT_FALSE(ui::MainForm && ui::MainForm->IsLoaded());
 }
 
 TEST_F(StartupTest, StoredFileThatDoesNotOpenIsReportedAndTheOpenDialogOffered) {
@@ -321,7 +321,7 @@ TEST_F(StartupTest, StoredFileThatDoesNotOpenIsReportedAndTheOpenDialogOffered) 
             s.file(bom).push(Entrar(QStringLiteral("ADMIN"), QStringLiteral("TOQUE")));
         else
             s.file(QString());
-        EXPECT_EQ(fin::Main(), c.escolheOutro);
+        EXPECT_EQ(app::Main(), c.escolheOutro);
         ASSERT_GE(s.shown().size(), 2u);
         const auto &relato = s.shown()[0];
         EXPECT_EQ(relato.kind, platform::ui::ModalKind::MessageBox);
@@ -331,7 +331,7 @@ TEST_F(StartupTest, StoredFileThatDoesNotOpenIsReportedAndTheOpenDialogOffered) 
             << relato.text.toStdString();
         EXPECT_EQ(s.shown()[1].kind, platform::ui::ModalKind::OpenFile);
         EXPECT_EQ(Configuracao(), c.escolheOutro ? bom : c.arquivo);
-        fin::Finalizar();
+        ui::Finalizar();
     }
     // The older file got the sub-select form of the balance query before the ordinary open failed.
     auto antigo = dao::DBEngine::OpenDatabase(alternativa, false, false, db::ConnectString(db::kSenhaAlternativa));
@@ -379,7 +379,7 @@ TEST_F(StartupTest, FileThatOpensButCannotServeAsTheBookIsReportedBeforeTheSignI
                 s.file(bom).push(Entrar(QStringLiteral("ADMIN"), QStringLiteral("TOQUE")));
             else
                 s.file(QString());
-            EXPECT_EQ(fin::Main(), escolheOutro);
+            EXPECT_EQ(app::Main(), escolheOutro);
             ASSERT_GE(s.shown().size(), 2u);
             const QString relato = s.shown()[0].text;
             EXPECT_TRUE(relato.startsWith(QStringLiteral("3078 '"))) << relato.toStdString();
@@ -388,8 +388,8 @@ TEST_F(StartupTest, FileThatOpensButCannotServeAsTheBookIsReportedBeforeTheSignI
             EXPECT_TRUE(relato.contains(QString::fromUtf8(c.falta))) << relato.toStdString();
             EXPECT_EQ(s.shown()[1].kind, platform::ui::ModalKind::OpenFile) << "offered before any sign-in";
             EXPECT_EQ(Configuracao(), escolheOutro ? bom : c.arquivo);
-            EXPECT_EQ(fin::gDB != nullptr, escolheOutro);
-            fin::Finalizar();
+            EXPECT_EQ(ui::gDB != nullptr, escolheOutro);
+            ui::Finalizar();
         }
     }
 }
@@ -417,7 +417,7 @@ TEST_F(StartupTest, ReadOnlyBookIsReportedBeforeTheSignIn) {
         Configurar(livro);
         Script s;
         s.ok().file(QString());
-        EXPECT_FALSE(fin::Main());
+        EXPECT_FALSE(app::Main());
         QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), c.travado});
         ASSERT_EQ(s.shown().size(), 2u) << "no sign-in dialog";
         const QString relato = s.shown()[0].text;
@@ -426,12 +426,12 @@ TEST_F(StartupTest, ReadOnlyBookIsReportedBeforeTheSignIn) {
         EXPECT_TRUE(relato.contains(QString::fromUtf8(c.motivo))) << relato.toStdString();
         EXPECT_EQ(s.shown()[1].kind, platform::ui::ModalKind::OpenFile);
         EXPECT_EQ(QDir(pasta).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("somente-leitura.mdb")});
-        fin::Finalizar();
+        ui::Finalizar();
 
         Script depois;
         depois.push(Entrar(QStringLiteral("ADMIN"), QStringLiteral("TOQUE")));
-        EXPECT_TRUE(fin::Main()) << "opens once it may be written";
-        fin::Finalizar();
+        EXPECT_TRUE(app::Main()) << "opens once it may be written";
+        ui::Finalizar();
     }
 }
 
@@ -460,7 +460,7 @@ TEST_F(StartupTest, ForeignFileOfTheAlternatePasswordIsLeftAsItWas) {
     Configurar(caminho);
     Script s;
     s.ok().file(QString());
-    EXPECT_FALSE(fin::Main());
+    EXPECT_FALSE(app::Main());
     ASSERT_GE(s.shown().size(), 1u);
     EXPECT_TRUE(s.shown()[0].text.startsWith(QStringLiteral("3343 '"))) << s.shown()[0].text.toStdString();
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -486,7 +486,7 @@ TEST_F(StartupTest, TheLoginAndPasswordCannotEndTheirLiteralsEarly) {
         SCOPED_TRACE(c.nome);
         Script s;
         s.act([c](QWidget &w) {
-             auto &f = dynamic_cast<fin::frmLogin &>(w);
+             auto &f = dynamic_cast<app::frmLogin &>(w);
              f.SetIdLogin(c.login);
              f.SetSenha(c.senha);
              f.Cancelado = false;
@@ -494,8 +494,8 @@ TEST_F(StartupTest, TheLoginAndPasswordCannotEndTheirLiteralsEarly) {
          })
             .ok()
             .push(Fechar());
-        EXPECT_FALSE(fin::Main()) << "signed in";
+        EXPECT_FALSE(app::Main()) << "signed in";
         EXPECT_EQ(s.shownTexts().value(1), kSenhaInvalida);
-        fin::Finalizar();
+        ui::Finalizar();
     }
 }

@@ -56,13 +56,13 @@ protected:
     void SetUp() override {
         testsupport::qtApp();
         settings::setStoreLocation(tmp.file(QStringLiteral("settings")));
-        fin::gDB = nullptr;
-        fin::gIdUsuario = fin::gTipoUsuario = fin::gTemDados = 0;
+        ui::gDB = nullptr;
+        ui::gIdUsuario = ui::gTipoUsuario = ui::gTemDados = 0;
     }
     void TearDown() override {
-        fin::Finalizar();
+        ui::Finalizar();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QFile::remove(fin::CaminhoBancoPadrao());
+        QFile::remove(ui::CaminhoBancoPadrao());
     }
     testsupport::TempDir tmp;
 };
@@ -79,10 +79,10 @@ TEST_F(CommonUser, CreatedThroughTheDialogSignsInAndSeesOnlyHisItems) {
               "INSERT INTO TiposMovimentacoes (DesMovimentacao, Codigo, CodPai) VALUES ('SALARIO', '003', '000')",
               "INSERT INTO TiposMovimentacoes (DesMovimentacao, Codigo, CodPai) VALUES ('MERCADO', '004', '000')"})
             db->Execute(QString::fromUtf8(sql), dao::dbFailOnError);
-        fin::gDB = db.get();
-        fin::gTemDados = 3;
-        fin::gIdUsuario = 1;
-        fin::gTipoUsuario = 1;
+        ui::gDB = db.get();
+        ui::gTemDados = 3;
+        ui::gIdUsuario = 1;
+        ui::gTipoUsuario = 1;
         security::frmDetUsuario f;
         f.Load();
         f.setMode(1);
@@ -101,22 +101,22 @@ TEST_F(CommonUser, CreatedThroughTheDialogSignsInAndSeesOnlyHisItems) {
         s.no();
         f.cmdOK_Click();
         EXPECT_FALSE(f.IsLoaded());
-        fin::gDB = nullptr;
+        ui::gDB = nullptr;
         db->Close();
     }
     settings::SaveSetting(QStringLiteral("Finoteca"), QStringLiteral("Settings"), QStringLiteral("DBPath"), banco);
     {
         Script s;
         s.act([](QWidget &w) {
-            auto &login = dynamic_cast<fin::frmLogin &>(w);
+            auto &login = dynamic_cast<app::frmLogin &>(w);
             login.txtUsuario->setText(QStringLiteral("caio"));
             login.txtSenha->setText(QStringLiteral("segredo"));
             login.cmdAplicar_Click();
         });
-        ASSERT_TRUE(fin::Main());
+        ASSERT_TRUE(app::Main());
     }
-    EXPECT_EQ(fin::gTipoUsuario, 2);
-    auto *principal = qobject_cast<fin::forms::MainForm *>(fin::MainForm.data());
+    EXPECT_EQ(ui::gTipoUsuario, 2);
+    auto *principal = qobject_cast<shell::MainForm *>(ui::MainForm.data());
     ASSERT_TRUE(principal);
     EXPECT_FALSE(principal->mnuCadastros->menuAction()->isVisible());
     EXPECT_FALSE(principal->mnuSeguranca->menuAction()->isVisible());

@@ -36,7 +36,7 @@ class Charts : public testsupport::LivroNovo {
 protected:
     void SetUp() override {
         LivroNovo::SetUp();
-        fin::gTemDados = 0;
+        ui::gTemDados = 0;
     }
     void TearDown() override {
         for (charts::frmPlano *f : janelas) {
@@ -57,17 +57,17 @@ protected:
                         .arg(des.isEmpty() ? QStringLiteral("TIPO ") + codigo : des, codigo, CodigoPai(codigo)));
     }
     long lancar(const QString &c, const QString &t, double v, QDate d, const QString &hist = QStringLiteral("H")) {
-        postings::Lancamento l;
+        core::escrita::Lancamento l;
         l.codConta = c;
         l.codRecDesp = t;
         l.valor = Currency::fromUnits(std::llround(v * 10000));
         l.data = d;
         l.historico = hist;
         l.idUsuario = 1;
-        postings::Gravado g;
+        core::escrita::Gravado g;
         db::CDaoTrans trans;
         trans.BegTrans();
-        EXPECT_EQ(postings::GravarLancamento(*db, l, &g), postings::Resultado::Gravado);
+        EXPECT_EQ(core::escrita::GravarLancamento(*db, l, &g), core::escrita::Resultado::Gravado);
         trans.ComTrans();
         return g.id;
     }
@@ -75,7 +75,7 @@ protected:
         db::CDaoTrans trans;
         trans.BegTrans();
         QString recusa;
-        postings::LancarSaldoInicial(*db, c, Currency::fromUnits(std::llround(v * 10000)), d, 1, recusa);
+        core::escrita::LancarSaldoInicial(*db, c, Currency::fromUnits(std::llround(v * 10000)), d, 1, recusa);
         EXPECT_EQ(recusa, QString());
         trans.ComTrans();
     }
@@ -116,11 +116,11 @@ TEST_F(Charts, NewCodesFollowTheHighestChildAndStayInsideTheFormat) {
         {"after two children", {"003", "003.001", "003.002"}, "003", "003.003", {}},
         {"gap not refilled", {"001", "002", "004"}, "000", "005", {}},
         {"inactive child counts", {"001", "001.007"}, "001", "001.008", {}},
-        {"full level", {"002", "002.999"}, "002", nullptr, charts::kMsgNivelCheio},
-        {"full first level", {"999"}, "000", nullptr, charts::kMsgNivelCheio},
+        {"full level", {"002", "002.999"}, "002", nullptr, core::arvores::kMsgNivelCheio},
+        {"full first level", {"999"}, "000", nullptr, core::arvores::kMsgNivelCheio},
         {"eight levels deep", {"001", "001.001", "001.001.001", "001.001.001.001", "001.001.001.001.001",
                                "001.001.001.001.001.001", "001.001.001.001.001.001.001", "001.001.001.001.001.001.001.001"},
-         "001.001.001.001.001.001.001.001", nullptr, charts::kMsgProfundidade},
+         "001.001.001.001.001.001.001.001", nullptr, core::arvores::kMsgProfundidade},
     };
     for (const Caso &c : casos) {
         db->Execute(QStringLiteral("DELETE FROM Contas WHERE Codigo <> '000'"));
@@ -275,7 +275,7 @@ TEST_F(Charts, AddUnderExpandedAndCollapsedParentsSetsTheMaskAndBroadcasts) {
         d.cmdOK_Click();
     });
     f->cmdAdd_Click();
-    EXPECT_EQ(fin::gTemDados & fin::kTemContas, fin::kTemContas);
+    EXPECT_EQ(ui::gTemDados & ui::kTemContas, ui::kTemContas);
     // The root was collapsed (empty chart): reloaded and expanded.
     widgets::Node *banco = tv.Item(QStringLiteral("_001"));
     ASSERT_NE(banco, nullptr);
@@ -342,7 +342,7 @@ TEST_F(Charts, DeactivationCoversTheSubtreeAndReactivationOnlyTheItem) {
 TEST_F(Charts, DeletingTheLastItemClearsTheMaskAndCollapsesTheParent) {
     conta(QStringLiteral("001"));
     conta(QStringLiteral("001.001"));
-    fin::gTemDados = fin::kTemContas | fin::kTemRecDesp;
+    ui::gTemDados = ui::kTemContas | ui::kTemRecDesp;
     auto *f = abrir<charts::frmContas>();
     widgets::TreeView &tv = *f->tv;
     tv.Item(QStringLiteral("_001"))->setExpanded(true);
@@ -352,7 +352,7 @@ TEST_F(Charts, DeletingTheLastItemClearsTheMaskAndCollapsesTheParent) {
     f->cmdExcluir_Click();
     EXPECT_EQ(tv.Item(QStringLiteral("_001"))->Children(), 0);
     EXPECT_FALSE(tv.Item(QStringLiteral("_001"))->Expanded());
-    EXPECT_EQ(fin::gTemDados, fin::kTemContas | fin::kTemRecDesp);
+    EXPECT_EQ(ui::gTemDados, ui::kTemContas | ui::kTemRecDesp);
     tv.setSelectedItem(tv.Item(QStringLiteral("_001")));
     s.no();
     f->cmdExcluir_Click();
@@ -360,7 +360,7 @@ TEST_F(Charts, DeletingTheLastItemClearsTheMaskAndCollapsesTheParent) {
     s.yes();
     f->cmdExcluir_Click();
     EXPECT_EQ(tv.Count(), 1);
-    EXPECT_EQ(fin::gTemDados, fin::kTemRecDesp);
+    EXPECT_EQ(ui::gTemDados, ui::kTemRecDesp);
     EXPECT_EQ(tv.Item(QStringLiteral("_000"))->SelectedImage(), QStringLiteral("IMG_CONTASEL"));
 }
 

@@ -30,7 +30,7 @@
 #include <QPushButton>
 #include <random>
 
-using charts::Plano;
+using db::Plano;
 using value::Currency;
 
 namespace {
@@ -115,7 +115,7 @@ class SessaoLonga : public testsupport::LivroNovo {
 protected:
     void SetUp() override {
         LivroNovo::SetUp();
-        fin::gTemDados = fin::kTemContas | fin::kTemRecDesp;
+        ui::gTemDados = ui::kTemContas | ui::kTemRecDesp;
         // Accounts deleted with their opening balances take postings away.
         oracle.postingsDeleted = true;
         // Levels one or two codes short of full, and a branch seven levels deep.
@@ -280,12 +280,12 @@ TEST_F(SessaoLonga, ComandosDoEditorNosDoisPlanosSemErroEComAArvoreIgualATabela)
         ASSERT_TRUE(oitavo);
         f->tv->setSelectedItem(oitavo);
         f->cmdAdd_Click();
-        EXPECT_EQ(u.mensagens.value(u.mensagens.size() - 1), charts::kMsgProfundidade);
+        EXPECT_EQ(u.mensagens.value(u.mensagens.size() - 1), core::arvores::kMsgProfundidade);
         // A level filled up to its last code ("999"), then refused.
         f->tv->setSelectedItem(f->tv->Item(p == Plano::Contas ? QStringLiteral("_001") : QStringLiteral("_003")));
-        for (int i = 0; i < 3 && !u.mensagens.contains(charts::kMsgNivelCheio); ++i) f->cmdAdd_Click();
+        for (int i = 0; i < 3 && !u.mensagens.contains(core::arvores::kMsgNivelCheio); ++i) f->cmdAdd_Click();
         EXPECT_TRUE(f->tv->Item(p == Plano::Contas ? QStringLiteral("_001.999") : QStringLiteral("_003.999")));
-        EXPECT_EQ(u.mensagens.value(u.mensagens.size() - 1), charts::kMsgNivelCheio);
+        EXPECT_EQ(u.mensagens.value(u.mensagens.size() - 1), core::arvores::kMsgNivelCheio);
         u.mensagens.clear();
         u.decidido = false;
         conferir(*f, QStringLiteral("eight levels"));
@@ -359,7 +359,7 @@ TEST_F(SessaoLonga, ComandosDoEditorNosDoisPlanosSemErroEComAArvoreIgualATabela)
             for (auto it = t.cbegin(); it != t.cend(); ++it)
                 if (it.key() != QStringLiteral("000") && (p == Plano::RecDesp || it.key() > QStringLiteral("002"))) outros << it.key();
             if (codigo != QStringLiteral("000") && !outros.isEmpty()) {
-                postings::Lancamento l;
+                core::escrita::Lancamento l;
                 l.codConta = p == Plano::Contas ? codigo : outros[u.sorte(int(outros.size()))];
                 l.codRecDesp = p == Plano::Contas ? outros[u.sorte(int(outros.size()))] : codigo;
                 l.valor = Currency::fromUnits(qint64(u.sorte(200000) - 100000) * 100);
@@ -368,10 +368,10 @@ TEST_F(SessaoLonga, ComandosDoEditorNosDoisPlanosSemErroEComAArvoreIgualATabela)
                 l.idUsuario = 1;
                 db::CDaoTrans trans;
                 trans.BegTrans();
-                postings::Gravado g;
-                const postings::Resultado r = postings::GravarLancamento(*db, l, &g);
-                ASSERT_TRUE(r == postings::Resultado::Gravado || r == postings::Resultado::Recusado) << int(r);
-                if (r == postings::Resultado::Gravado) trans.ComTrans();
+                core::escrita::Gravado g;
+                const core::escrita::Resultado r = core::escrita::GravarLancamento(*db, l, &g);
+                ASSERT_TRUE(r == core::escrita::Resultado::Gravado || r == core::escrita::Resultado::Recusado) << int(r);
+                if (r == core::escrita::Resultado::Gravado) trans.ComTrans();
             }
         } else {
             nome = QStringLiteral("close and open");

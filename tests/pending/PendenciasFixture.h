@@ -17,31 +17,31 @@ class Pendencias : public Lancamentos {
 protected:
     void SetUp() override {
         Lancamentos::SetUp();
-        fin::RegistrarMensagens(); // the window posts itself "$MSG_GRID_RESIZE$"
+        ui::RegistrarMensagens(); // the window posts itself "$MSG_GRID_RESIZE$"
     }
     void TearDown() override {
         for (QPointer<pending::frmPendencias> &f : listas)
             if (f && f->IsLoaded()) f->Unload();
         Lancamentos::TearDown();
     }
-    static inline const postings::Chamador kOnde{"frmTeste", "Teste"};
+    static inline const core::escrita::Chamador kOnde{"frmTeste", "Teste"};
     static QDate hoje() { return QDate::currentDate(); }
     static value::Currency reais(qint64 centavos) { return value::Currency::fromUnits(centavos * 100); }
     long lancar(const QString &conta, const QString &tipo, qint64 centavos, QDate d, const QString &doc = QString()) {
-        postings::NovoLancamento l;
+        core::escrita::NovoLancamento l;
         l.codConta = conta;
         l.codRecDesp = tipo;
         l.valor = reais(centavos);
         l.data = d;
         l.documento = doc;
         l.historico = QStringLiteral("HIST %1").arg(centavos);
-        postings::Feito f;
-        EXPECT_EQ(postings::Lancar(*db, kOnde, l, 1, &f), postings::Desfecho::Gravado);
+        core::escrita::Feito f;
+        EXPECT_EQ(core::escrita::Lancar(*db, kOnde, l, 1, &f), core::escrita::Desfecho::Gravado);
         return f.id;
     }
-    postings::TransferenciaFeita transferir(const QString &de, const QString &para, qint64 centavos, QDate d,
-                                            const QString &docSaida = QString()) {
-        postings::Transferencia t;
+    core::escrita::TransferenciaFeita transferir(const QString &de, const QString &para, qint64 centavos, QDate d,
+                                                 const QString &docSaida = QString()) {
+        core::escrita::Transferencia t;
         t.codContaOrig = de;
         t.codContaDest = para;
         t.valor = reais(centavos);
@@ -49,15 +49,15 @@ protected:
         t.docSaida = docSaida;
         t.historicoSaida = QStringLiteral("SAIDA");
         t.historicoEntrada = QStringLiteral("ENTRADA");
-        postings::TransferenciaFeita f;
-        EXPECT_EQ(postings::Transferir(*db, kOnde, t, 1, &f), postings::Desfecho::Gravado);
+        core::escrita::TransferenciaFeita f;
+        EXPECT_EQ(core::escrita::Transferir(*db, kOnde, t, 1, &f), core::escrita::Desfecho::Gravado);
         return f;
     }
     // Signs a common user in (Id 2), with his permission rows.
     void comum() {
         db->Execute(QStringLiteral("INSERT INTO Usuarios (DesUsuario,IdLogin,Senha,Tipo) VALUES ('ZE','ZE','X',2)"));
-        fin::gIdUsuario = 2;
-        fin::gTipoUsuario = 2;
+        ui::gIdUsuario = 2;
+        ui::gTipoUsuario = 2;
     }
     void permissao(int tipoObjeto, const QString &codigo, int valor) {
         const QString tabela = tipoObjeto == 1 ? QStringLiteral("Contas") : QStringLiteral("TiposMovimentacoes");
@@ -69,7 +69,7 @@ protected:
         auto *f = new pending::frmPendencias();
         f->setAttribute(Qt::WA_DeleteOnClose, false);
         f->Load();
-        f->setSQL(pending::SqlPendencias(fin::gIdUsuario, int(fin::gTipoUsuario), hoje()));
+        f->setSQL(pending::SqlPendencias(ui::gIdUsuario, int(ui::gTipoUsuario), hoje()));
         f->show();
         f->Activate();
         listas.emplace_back(f);

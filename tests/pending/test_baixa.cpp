@@ -96,9 +96,9 @@ TEST_F(Pendencias, AnAnswerOtherThanYesOrNoWritesNothing) {
         EXPECT_EQ(codigo(id), QStringLiteral("?"));
         EXPECT_EQ(f->Fgrid->TextMatrix(1, 1), QStringLiteral("?"));
     }
-    ASSERT_EQ(postings::Baixar(*db, kOnde, id, 0, QStringLiteral("?"), QStringLiteral("S")), postings::Desfecho::Gravado);
+    ASSERT_EQ(core::escrita::Baixar(*db, kOnde, id, 0, QStringLiteral("?"), QStringLiteral("S")), core::escrita::Desfecho::Gravado);
     f->Fgrid->setTextMatrix(1, 1, QStringLiteral("S"));
-    const_cast<postings::CRowData &>(*f->Linhas().find(QString::number(f->Fgrid->RowData(1)))).Realizado = QStringLiteral("S");
+    const_cast<core::escrita::CRowData &>(*f->Linhas().find(QString::number(f->Fgrid->RowData(1)))).Realizado = QStringLiteral("S");
     Script s;
     s.push(platform::ui::ModalAnswer::Button(platform::ui::vbCancel));
     f->cmdRemBaixa_Click();
@@ -111,7 +111,7 @@ TEST_F(Pendencias, RefusalsComeBeforeAnyQuestion) {
     const long outra = lancar("002", "004", 200, hoje());
     const auto t = transferir("001", "002", 300, hoje());
     auto *f = abrirLista();
-    ASSERT_EQ(postings::Estornar(*db, kOnde, reversed, QStringLiteral("X"), 1), postings::Desfecho::Gravado);
+    ASSERT_EQ(core::escrita::Estornar(*db, kOnde, reversed, QStringLiteral("X"), 1), core::escrita::Desfecho::Gravado);
     Script s;
     // Reversed by another copy after the list was read: the guard answers.
     selecionar(f, reversed);
@@ -201,8 +201,8 @@ TEST_F(Pendencias, TransferLegsThatDisagreeOrAreMissingChangeNothingAndClose) {
     auto *f = abrirLista();
     // Origin settled 'N' behind the window's back (balances moved with it):
     // settling the destination as 'N' would change one row and move the origin twice.
-    ASSERT_EQ(postings::Baixar(*db, kOnde, t.idSaida, t.idEntrada, QStringLiteral("?"), QStringLiteral("N")),
-              postings::Desfecho::Gravado);
+    ASSERT_EQ(core::escrita::Baixar(*db, kOnde, t.idSaida, t.idEntrada, QStringLiteral("?"), QStringLiteral("N")),
+              core::escrita::Desfecho::Gravado);
     db->Execute(QStringLiteral("UPDATE Lancamentos SET Realizado = '?' WHERE Id = %1").arg(t.idEntrada));
     Script s;
     selecionar(f, t.idEntrada);
@@ -219,7 +219,7 @@ TEST_F(Pendencias, TransferLegsThatDisagreeOrAreMissingChangeNothingAndClose) {
     selecionar(f, u.idEntrada);
     s.ok().ok();
     f->cmdBaixar_Click();
-    EXPECT_EQ(s.shownTexts().last(), postings::kMsgFaltaPerna);
+    EXPECT_EQ(s.shownTexts().last(), core::escrita::kMsgFaltaPerna);
     EXPECT_EQ(codigo(u.idEntrada), QStringLiteral("?"));
     platform::ui::DoEvents();
     EXPECT_FALSE(f->IsLoaded());
@@ -234,7 +234,7 @@ TEST_F(Pendencias, TransferLegsThatDisagreeOrAreMissingChangeNothingAndClose) {
     s.clear();
     s.ok().ok();
     g->cmdBaixar_Click();
-    EXPECT_EQ(s.shownTexts().last(), postings::kMsgFaltaPerna);
+    EXPECT_EQ(s.shownTexts().last(), core::escrita::kMsgFaltaPerna);
     platform::ui::DoEvents();
     EXPECT_FALSE(g->IsLoaded());
     // Put the book back as a whole for the oracle.
@@ -282,7 +282,7 @@ TEST_F(Pendencias, AFileKeptBusyDuringASettlementShowsTheLockMessageAndKeepsTheW
         if (serial != id) s.ok();
         s.no().ok();
         f->cmdBaixar_Click();
-        EXPECT_EQ(s.shownTexts().last(), postings::kMsgBloqueio);
+        EXPECT_EQ(s.shownTexts().last(), core::escrita::kMsgBloqueio);
         EXPECT_EQ(codigo(serial), QStringLiteral("?"));
         EXPECT_EQ(f->Fgrid->TextMatrix(f->Fgrid->RowSel(), 1), QStringLiteral("?"));
         platform::ui::DoEvents();
@@ -303,7 +303,7 @@ TEST_F(Pendencias, ARefusedSettlementTellsTheReasonAndKeepsTheCode) {
     plano();
     const QDate d = hoje().addDays(-10);
     const long sozinho = lancar("001", "003", 10000, d);
-    const postings::TransferenciaFeita t = transferir("001", "002", 10000, d);
+    const core::escrita::TransferenciaFeita t = transferir("001", "002", 10000, d);
     auto *f = abrirLista();
     for (long id : {sozinho, t.idSaida}) {
         selecionar(f, id);
@@ -316,13 +316,13 @@ TEST_F(Pendencias, ARefusedSettlementTellsTheReasonAndKeepsTheCode) {
     // Out of the balances, the two leave room for the largest sum but 50,00:
     // in the type of the single posting and in the account the transfer comes
     // into (its outgoing leg only lowers the balances it moves).
-    postings::NovoLancamento l;
+    core::escrita::NovoLancamento l;
     l.codConta = QStringLiteral("002");
     l.codRecDesp = QStringLiteral("003");
     l.valor = value::Currency::fromUnits(std::numeric_limits<std::int64_t>::max() - 500000);
     l.data = d.addDays(5);
     l.historico = QStringLiteral("GRANDE");
-    ASSERT_EQ(postings::Lancar(*db, kOnde, l, 1), postings::Desfecho::Gravado);
+    ASSERT_EQ(core::escrita::Lancar(*db, kOnde, l, 1), core::escrita::Desfecho::Gravado);
     for (long id : {sozinho, t.idSaida}) {
         SCOPED_TRACE(id == sozinho ? "single posting" : "transfer");
         selecionar(f, id);
@@ -331,7 +331,7 @@ TEST_F(Pendencias, ARefusedSettlementTellsTheReasonAndKeepsTheCode) {
         else s.yes();                // "Confirma a remoção ..."
         s.ok();
         f->cmdRemBaixa_Click();
-        EXPECT_EQ(s.shownTexts().last(), postings::kMsgForaDoLimite);
+        EXPECT_EQ(s.shownTexts().last(), core::escrita::kMsgForaDoLimite);
         EXPECT_EQ(codigo(id), QStringLiteral("N"));
         EXPECT_EQ(f->Fgrid->TextMatrix(f->Fgrid->RowSel(), 1), QStringLiteral("N"));
         oraculo();

@@ -30,7 +30,7 @@ TEST_F(Pendencias, ReversingAPostingWritesItsCompensationAndAppendsItsRow) {
     s.yes().text(QStringLiteral("  volta de caixa ")).ok();
     f->cmdEstornar_Click();
     EXPECT_EQ(s.shownTexts(), (QStringList{QStringLiteral("Confirma o estorno do lançamento selecionado?"),
-                                           postings::kPromptHistoricoEstorno, QStringLiteral("Estorno realizado com sucesso!")}));
+                                           core::escrita::kPromptHistoricoEstorno, QStringLiteral("Estorno realizado com sucesso!")}));
     const long novo = serial();
     EXPECT_EQ(texto(QStringLiteral("SELECT Historico FROM Lancamentos WHERE Id = %1").arg(novo)), QStringLiteral("  VOLTA DE CAIXA "));
     EXPECT_EQ(texto(QStringLiteral("SELECT Documento FROM Lancamentos WHERE Id = %1").arg(novo)), QStringLiteral("NF'7"));
@@ -42,10 +42,10 @@ TEST_F(Pendencias, ReversingAPostingWritesItsCompensationAndAppendsItsRow) {
                                QStringLiteral("  VOLTA DE CAIXA ")};
     for (int c = 0; c < 8; ++c) EXPECT_EQ(f->Fgrid->TextMatrix(r, c), esperado[c]) << c;
     EXPECT_EQ(f->Fgrid->TextMatrix(linhaDe(f, alvo), 1), QStringLiteral("E"));
-    const postings::CRowData reg = f->Linhas().value(QString::number(f->Fgrid->RowData(r)));
+    const core::escrita::CRowData reg = f->Linhas().value(QString::number(f->Fgrid->RowData(r)));
     EXPECT_TRUE(reg.Estorno);
     EXPECT_EQ(reg.Serial, novo);
-    EXPECT_EQ(reg.DataId, postings::MontarDataId(d, novo));
+    EXPECT_EQ(reg.DataId, core::escrita::MontarDataId(d, novo));
     oraculo();
     // Neither row can be reversed again; a posting without document gives a NULL one.
     s.clear();
@@ -78,12 +78,12 @@ TEST_F(Pendencias, ReversalRefusalsAndConflictsWriteNothing) {
     f->cmdEstornar_Click();
     s.yes().text(QStringLiteral("   ")).ok();
     f->cmdEstornar_Click();
-    EXPECT_EQ(s.shownTexts().last(), postings::kMsgHistoricoEstornoVazio);
+    EXPECT_EQ(s.shownTexts().last(), core::escrita::kMsgHistoricoEstornoVazio);
     s.yes().text(QString(51, QLatin1Char('a'))).ok().text(QString()).ok();
     f->cmdEstornar_Click();
     EXPECT_EQ(lancamentos(), antes);
     // Settled 'N' meanwhile by another copy: the guarded mark refuses.
-    ASSERT_EQ(postings::Baixar(*db, kOnde, a, 0, QStringLiteral("?"), QStringLiteral("N")), postings::Desfecho::Gravado);
+    ASSERT_EQ(core::escrita::Baixar(*db, kOnde, a, 0, QStringLiteral("?"), QStringLiteral("N")), core::escrita::Desfecho::Gravado);
     s.clear();
     s.yes().text(QStringLiteral("H")).ok();
     f->cmdEstornar_Click();
@@ -108,7 +108,7 @@ TEST_F(Pendencias, ReversalRefusalsAndConflictsWriteNothing) {
     s.clear();
     s.yes().text(QStringLiteral("H")).ok();
     f->cmdEstornar_Click();
-    EXPECT_EQ(s.shownTexts().last(), postings::kMsgBloqueio);
+    EXPECT_EQ(s.shownTexts().last(), core::escrita::kMsgBloqueio);
     ws.Rollback();
     EXPECT_EQ(lancamentos(), antes);
     EXPECT_TRUE(f->IsLoaded());
@@ -121,7 +121,7 @@ TEST_F(Pendencias, ReversalRefusalsAndConflictsWriteNothing) {
     s.clear();
     s.yes().ok();
     g->cmdEstornar_Click();
-    EXPECT_EQ(s.shownTexts().last(), postings::kMsgSemPermissaoGravacao);
+    EXPECT_EQ(s.shownTexts().last(), core::escrita::kMsgSemPermissaoGravacao);
     EXPECT_EQ(lancamentos(), antes);
 }
 
@@ -187,8 +187,8 @@ TEST_F(Pendencias, TransferReversalFailuresCloseTheWindowOrKeepItAsEachCaseAsks)
     platform::ui::DoEvents();
     EXPECT_FALSE(f->IsLoaded());
     // The destination account deactivated: everything undone, the window stays.
-    fin::gIdUsuario = 1;
-    fin::gTipoUsuario = 1;
+    ui::gIdUsuario = 1;
+    ui::gTipoUsuario = 1;
     f = abrirLista();
     db->Execute(QStringLiteral("UPDATE Contas SET Inativa = True WHERE Codigo = '002'"));
     s.clear();
@@ -206,8 +206,8 @@ TEST_F(Pendencias, TransferReversalFailuresCloseTheWindowOrKeepItAsEachCaseAsks)
     f->cmdEstornar_Click();
     platform::ui::DoEvents();
     EXPECT_TRUE(f->IsLoaded());
-    ASSERT_EQ(postings::Baixar(*db, kOnde, t.idSaida, t.idEntrada, QStringLiteral("?"), QStringLiteral("N")),
-              postings::Desfecho::Gravado);
+    ASSERT_EQ(core::escrita::Baixar(*db, kOnde, t.idSaida, t.idEntrada, QStringLiteral("?"), QStringLiteral("N")),
+              core::escrita::Desfecho::Gravado);
     s.clear();
     s.yes().ok().text(QStringLiteral("H")).ok();
     f->cmdEstornar_Click();

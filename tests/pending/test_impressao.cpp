@@ -46,13 +46,13 @@ protected:
     pending::frmPendencias *lista(int n) {
         plano();
         for (int k = 1; k <= n; ++k) {
-            postings::NovoLancamento l;
+            core::escrita::NovoLancamento l;
             l.codConta = QStringLiteral("001");
             l.codRecDesp = QStringLiteral("003");
             l.valor = reais(100 * k);
             l.data = hoje().addDays(-n + k);
             l.historico = QStringLiteral("LINHA %1").arg(k);
-            EXPECT_EQ(postings::Lancar(*db, kOnde, l, 1), postings::Desfecho::Gravado);
+            EXPECT_EQ(core::escrita::Lancar(*db, kOnde, l, 1), core::escrita::Desfecho::Gravado);
         }
         return abrirLista();
     }
@@ -217,7 +217,7 @@ TEST_F(Impressao, APageThatHoldsNoRowStopsInsteadOfStartingPagesWithoutEnd) {
         print::ScopedPrinter troca(p);
         f->cmdImprimir_Click();
     }
-    EXPECT_EQ(s.shownTexts(), QStringList{fin::kMsgPaginaPequena});
+    EXPECT_EQ(s.shownTexts(), QStringList{ui::kMsgPaginaPequena});
     EXPECT_EQ(p.ops().back().kind, print::PrintOp::KillDoc);
     EXPECT_EQ(p.documentsEnded(), 0);
     int paginas = 0;

@@ -29,9 +29,9 @@ TEST_F(Pendencias, ListsWhatEachUserMaySeeOncePerPostingOldestFirst) {
     const long s = lancar("001", "003", 700, d.addDays(-5));
     const long n = lancar("001", "003", 800, d.addDays(-5));
     const long e = lancar("001", "003", 900, d.addDays(-5));
-    ASSERT_EQ(postings::Baixar(*db, kOnde, s, 0, QStringLiteral("?"), QStringLiteral("S")), postings::Desfecho::Gravado);
-    ASSERT_EQ(postings::Baixar(*db, kOnde, n, 0, QStringLiteral("?"), QStringLiteral("N")), postings::Desfecho::Gravado);
-    ASSERT_EQ(postings::Estornar(*db, kOnde, e, QStringLiteral("X"), 1), postings::Desfecho::Gravado);
+    ASSERT_EQ(core::escrita::Baixar(*db, kOnde, s, 0, QStringLiteral("?"), QStringLiteral("S")), core::escrita::Desfecho::Gravado);
+    ASSERT_EQ(core::escrita::Baixar(*db, kOnde, n, 0, QStringLiteral("?"), QStringLiteral("N")), core::escrita::Desfecho::Gravado);
+    ASSERT_EQ(core::escrita::Estornar(*db, kOnde, e, QStringLiteral("X"), 1), core::escrita::Desfecho::Gravado);
     (void)amanha;
     comum();
     struct Caso {
@@ -54,8 +54,8 @@ TEST_F(Pendencias, ListsWhatEachUserMaySeeOncePerPostingOldestFirst) {
         db->Execute(QStringLiteral("DELETE FROM PermissoesDeUsuarios"));
         const bool admin = c.permissoes.empty() && c.esperados.size() > 0;
         for (const auto &[kind, code, value] : c.permissoes) permissao(kind, QString::fromLatin1(code), value);
-        fin::gIdUsuario = admin ? 1 : 2;
-        fin::gTipoUsuario = admin ? 1 : 2;
+        ui::gIdUsuario = admin ? 1 : 2;
+        ui::gTipoUsuario = admin ? 1 : 2;
         Script sc;
         if (c.esperados.empty()) sc.ok();
         auto *f = abrirLista();
@@ -67,8 +67,8 @@ TEST_F(Pendencias, ListsWhatEachUserMaySeeOncePerPostingOldestFirst) {
         f->Unload();
     }
     // Columns of one row: the code, date, amount, account, type, document (a Null one empty), history.
-    fin::gIdUsuario = 1;
-    fin::gTipoUsuario = 1;
+    ui::gIdUsuario = 1;
+    ui::gTipoUsuario = 1;
     auto *f = abrirLista();
     const int r = linhaDe(f, filial);
     const QStringList esperado{QString(), QStringLiteral("?"), d.addDays(-2).toString(QStringLiteral("dd/MM/yyyy")),
@@ -77,9 +77,9 @@ TEST_F(Pendencias, ListsWhatEachUserMaySeeOncePerPostingOldestFirst) {
     for (int c = 0; c < 8; ++c) EXPECT_EQ(f->Fgrid->TextMatrix(r, c), esperado[c]) << c;
     EXPECT_EQ(f->Fgrid->TextMatrix(linhaDe(f, mercado), 3), QStringLiteral("-6,00"));
     EXPECT_EQ(f->Fgrid->TextMatrix(linhaDe(f, mercado), 6), QString());
-    const postings::CRowData reg = f->Linhas().value(QString::number(f->Fgrid->RowData(r)));
+    const core::escrita::CRowData reg = f->Linhas().value(QString::number(f->Fgrid->RowData(r)));
     EXPECT_EQ(reg.CodConta, QStringLiteral("001.001.001"));
-    EXPECT_EQ(reg.DataId, postings::MontarDataId(d.addDays(-2), filial));
+    EXPECT_EQ(reg.DataId, core::escrita::MontarDataId(d.addDays(-2), filial));
     EXPECT_EQ(f->ContadorDeLinhas(), 5);
 }
 

@@ -9,8 +9,8 @@ using testsupport::Script;
 namespace {
 
 std::optional<QString> pedir() {
-    return fin::PerguntarAte(postings::kPromptHistoricoEstorno,
-                             [](const QString &r) { return postings::AvaliarHistoricoDeEstorno(r); });
+    return ui::PerguntarAte(core::escrita::kPromptHistoricoEstorno,
+                            [](const QString &r) { return core::escrita::AvaliarHistoricoDeEstorno(r); });
 }
 
 } // namespace
@@ -21,10 +21,10 @@ TEST(HistoricoDeEstorno, AsksAgainUntilTheAnswerFitsAndKeepsItsBlanks) {
     s.text(QStringLiteral("d'agua")).ok().text(QStringLiteral("a \"b\"")).ok().text(QString(51, QLatin1Char('x'))).ok()
         .text(QStringLiteral("  volta ao caixa "));
     EXPECT_EQ(pedir(), std::optional<QString>(QStringLiteral("  VOLTA AO CAIXA ")));
-    EXPECT_EQ(s.shownTexts(), (QStringList{postings::kPromptHistoricoEstorno, postings::kMsgAspasHistorico,
-                                           postings::kPromptHistoricoEstorno, postings::kMsgAspasHistorico,
-                                           postings::kPromptHistoricoEstorno, postings::kMsgHistoricoEstornoLongo,
-                                           postings::kPromptHistoricoEstorno}));
+    EXPECT_EQ(s.shownTexts(), (QStringList{core::escrita::kPromptHistoricoEstorno, core::escrita::kMsgAspasHistorico,
+                                           core::escrita::kPromptHistoricoEstorno, core::escrita::kMsgAspasHistorico,
+                                           core::escrita::kPromptHistoricoEstorno, core::escrita::kMsgHistoricoEstornoLongo,
+                                           core::escrita::kPromptHistoricoEstorno}));
     s.clear();
     s.text(QString(50, QLatin1Char('y')));
     EXPECT_EQ(pedir(), std::optional<QString>(QString(50, QLatin1Char('Y'))));
@@ -32,6 +32,6 @@ TEST(HistoricoDeEstorno, AsksAgainUntilTheAnswerFitsAndKeepsItsBlanks) {
         s.clear();
         s.text(vazio).ok();
         EXPECT_EQ(pedir(), std::nullopt);
-        EXPECT_EQ(s.shownTexts().last(), postings::kMsgHistoricoEstornoVazio);
+        EXPECT_EQ(s.shownTexts().last(), core::escrita::kMsgHistoricoEstornoVazio);
     }
 }

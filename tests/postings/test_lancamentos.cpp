@@ -168,14 +168,14 @@ TEST_F(Lancamentos, AnotherCopyHoldingTheWriteLockGivesTheLockMessageAndWritesNo
     {
         db::CDaoTrans t(ws);
         t.BegTrans();
-        postings::Lancamento l;
+        core::escrita::Lancamento l;
         l.codConta = QStringLiteral("002");
         l.codRecDesp = QStringLiteral("004");
         l.valor = reais(-700);
         l.data = QDate(2008, 3, 20);
         l.historico = QStringLiteral("OUTRA COPIA");
         l.idUsuario = 1;
-        ASSERT_EQ(postings::GravarLancamento(*outra, l), postings::Resultado::Gravado);
+        ASSERT_EQ(core::escrita::GravarLancamento(*outra, l), core::escrita::Resultado::Gravado);
         t.ComTrans();
     }
     // ... and now holds the write lock in the middle of its own transaction.
@@ -188,7 +188,7 @@ TEST_F(Lancamentos, AnotherCopyHoldingTheWriteLockGivesTheLockMessageAndWritesNo
               {}, QStringLiteral("A"));
     f->cmdConfirmar_Click();
     ASSERT_EQ(s.shown().size(), 1u);
-    EXPECT_EQ(s.shown()[0].text, postings::kMsgBloqueio);
+    EXPECT_EQ(s.shown()[0].text, core::escrita::kMsgBloqueio);
     EXPECT_EQ(f->txtHistorico->text(), QStringLiteral("A")) << "fields kept for another try";
     ws.Rollback();
     EXPECT_EQ(lancamentos(), 1);
@@ -216,7 +216,7 @@ TEST_F(Lancamentos, AccountDeactivatedMeanwhileWritesNothing) {
 }
 
 // A window that counts the broadcasts it receives.
-class Espiao : public platform::ui::Form, public fin::IUpdateView {
+class Espiao : public platform::ui::Form, public ui::IUpdateView {
 public:
     std::vector<long> dicas;
     void UpdateView(long &msg) override { dicas.push_back(msg); }
@@ -237,7 +237,7 @@ TEST_F(Lancamentos, AFailingScreenUpdateAfterTheCommitIsNotReportedAsNothingSave
     EXPECT_TRUE(s.shown()[0].text.startsWith(QStringLiteral("A operação foi gravada"))) << s.shown()[0].text.toStdString();
     EXPECT_TRUE(s.shown()[0].text.contains(QStringLiteral("grade indisponível")));
     EXPECT_EQ(lancamentos(), 1);
-    EXPECT_EQ(espiao.dicas, std::vector<long>{fin::kHintLancamentos}) << "the other windows are still told";
+    EXPECT_EQ(espiao.dicas, std::vector<long>{ui::kHintLancamentos}) << "the other windows are still told";
     // Confirming again does not post it twice.
     s.ok();
     f->cmdConfirmar_Click();
@@ -311,10 +311,10 @@ TEST_F(Lancamentos, ReversalGuardUsesTheStoredPosting) {
     // A stored reversal is refused even when the caller does not know it is one.
     db->Execute(QStringLiteral("UPDATE Lancamentos SET Realizado = '?', SaldoConta = SaldoConta + Valor, "
                                "SaldoRecDesp = SaldoRecDesp + Valor, SaldoGlobal = SaldoGlobal + Valor WHERE Id = 1"));
-    ASSERT_EQ(postings::Estornar(*db, {"frmLancamentos", "cmdEstornar_Click"}, 1, QStringLiteral("E1"), 1), postings::Desfecho::Gravado);
-    EXPECT_EQ(postings::Estornar(*db, {"frmLancamentos", "cmdEstornar_Click"}, 2, QStringLiteral("E2"), 1), postings::Desfecho::JaEstornado);
-    EXPECT_EQ(postings::Estornar(*db, {"frmLancamentos", "cmdEstornar_Click"}, 1, QStringLiteral("E3"), 1), postings::Desfecho::JaEstornado);
-    EXPECT_EQ(postings::Estornar(*db, {"frmLancamentos", "cmdEstornar_Click"}, 1, QString(51, QLatin1Char('X')), 1), postings::Desfecho::HistoricoLongo);
+    ASSERT_EQ(core::escrita::Estornar(*db, {"frmLancamentos", "cmdEstornar_Click"}, 1, QStringLiteral("E1"), 1), core::escrita::Desfecho::Gravado);
+    EXPECT_EQ(core::escrita::Estornar(*db, {"frmLancamentos", "cmdEstornar_Click"}, 2, QStringLiteral("E2"), 1), core::escrita::Desfecho::JaEstornado);
+    EXPECT_EQ(core::escrita::Estornar(*db, {"frmLancamentos", "cmdEstornar_Click"}, 1, QStringLiteral("E3"), 1), core::escrita::Desfecho::JaEstornado);
+    EXPECT_EQ(core::escrita::Estornar(*db, {"frmLancamentos", "cmdEstornar_Click"}, 1, QString(51, QLatin1Char('X')), 1), core::escrita::Desfecho::HistoricoLongo);
     EXPECT_EQ(serial(), 2);
 }
 
@@ -366,7 +366,7 @@ TEST_F(Lancamentos, BackDatedTransferWritesBothLegsAndTheirLink) {
     EXPECT_EQ(numero(QStringLiteral("SELECT SaldoGlobal * 100 FROM Lancamentos WHERE Id = 1")), 10000);
     EXPECT_EQ(f->Fgrid->Rows(), 4);
     EXPECT_EQ(f->Fgrid->TextMatrix(2, 2), QStringLiteral("-40,00"));
-    EXPECT_EQ(f->Fgrid->TextMatrix(3, 4), postings::kDesTransferencia);
+    EXPECT_EQ(f->Fgrid->TextMatrix(3, 4), core::escrita::kDesTransferencia);
     EXPECT_EQ(f->Linhas().value(QString::number(f->Fgrid->RowData(3))).Transferencia, 2);
     // The first transfer in a fresh window replaces the empty row.
     auto *g = abrir();
@@ -433,7 +433,7 @@ TEST_F(Lancamentos, TransferLockConflictWritesNothing) {
     transferir(s, {QStringLiteral("CAIXA"), QStringLiteral("BANCO")});
     s.ok();
     f->cmdTransferencia_Click();
-    EXPECT_EQ(s.shown().back().text, postings::kMsgBloqueio);
+    EXPECT_EQ(s.shown().back().text, core::escrita::kMsgBloqueio);
     ws.Rollback();
     EXPECT_EQ(lancamentos(), 0);
 }
@@ -684,8 +684,8 @@ TEST_F(Lancamentos, CommonUsersSeeOnlyTheirPermissionRows) {
     perm(caixa, 1, 2);
     perm(banco, 1, 1);
     perm(sal, 2, 3);
-    fin::gIdUsuario = ze;
-    fin::gTipoUsuario = 2;
+    ui::gIdUsuario = ze;
+    ui::gTipoUsuario = 2;
     auto *f = abrir();
     ASSERT_EQ(f->cbContas->ListCount(), 1);
     EXPECT_EQ(f->cbContas->List(0), QStringLiteral("CAIXA EMPRESA"));
@@ -697,7 +697,7 @@ TEST_F(Lancamentos, CommonUsersSeeOnlyTheirPermissionRows) {
               QStringLiteral("2,00"), {}, QStringLiteral("A"));
     f->cmdConfirmar_Click();
     EXPECT_EQ(numero(QStringLiteral("SELECT IdUsuario FROM Lancamentos WHERE Id = 1")), ze);
-    fin::gIdUsuario = 1;
+    ui::gIdUsuario = 1;
 }
 
 TEST(EditCombo, TypeAheadCompletesSelectsTheRestAndRemembers) {
@@ -767,15 +767,15 @@ TEST_F(Lancamentos, HintsOneAndThreeRefillTheListsAndCloseWhenNothingIsLeft) {
     plano();
     auto *f = abrir();
     conta(QStringLiteral("004"), QStringLiteral("POUPANCA"));
-    long dica = fin::kHintLancamentos;
+    long dica = ui::kHintLancamentos;
     f->UpdateView(dica);
     EXPECT_EQ(f->cbContas->ListCount(), 3);
-    dica = fin::kHintContas;
+    dica = ui::kHintContas;
     f->UpdateView(dica);
     EXPECT_EQ(f->cbContas->ListCount(), 4);
     EXPECT_EQ(f->cbContas->ListIndex(), -1);
     tipo(QStringLiteral("005"), QStringLiteral("LAZER"));
-    dica = fin::kHintRecDesp;
+    dica = ui::kHintRecDesp;
     f->UpdateView(dica);
     EXPECT_EQ(f->cbTiposMov->ListCount(), 4);
     db->Execute(QStringLiteral("UPDATE TiposMovimentacoes SET Inativo = True WHERE Codigo > '001'"));

@@ -27,9 +27,9 @@ namespace balancos {
 namespace {
 
 using reports::frmBalSal;
-using reports::LinhaBalanco;
-using reports::LinhasBalanco;
-using reports::PedidoBalanco;
+using core::consultas::LinhaBalanco;
+using core::consultas::LinhasBalanco;
+using core::consultas::PedidoBalanco;
 
 struct Janelas {
     std::vector<QPointer<frmBalSal>> abertas;
@@ -119,7 +119,7 @@ protected:
     void SetUp() override {
         testsupport::qtApp(); // the window application before the book's
         LivroDeBalancos::SetUp();
-        fin::gTemDados = fin::kTemContas | fin::kTemRecDesp;
+        ui::gTemDados = ui::kTemContas | ui::kTemRecDesp;
         platform::ui::Forms::setMdiArea(&area);
         area.resize(900, 700);
         area.show();
@@ -153,10 +153,10 @@ TEST_F(JanelaNoLivro, ConsultaNaPrimeiraAtivacaoEAtualizacaoPendenteUmaVez) {
     frmBalSal *b = abrir(6, naData(true, dia(31, 3)));
     EXPECT_EQ(b->Consultas(), 1);
     // A hint while b is active: b at once, a at its next activation.
-    long hint = fin::kHintLancamentos;
+    long hint = ui::kHintLancamentos;
     lancar(QStringLiteral("002"), QStringLiteral("005"), -100, dia(31, 3));
     lancamentos = lerLancamentos();
-    fin::UpdateAllViews(hint, nullptr);
+    ui::UpdateAllViews(hint, nullptr);
     EXPECT_EQ(b->Consultas(), 2);
     EXPECT_FALSE(b->RefreshPendente());
     EXPECT_EQ(a->Consultas(), 1);
@@ -226,7 +226,7 @@ TEST_F(JanelaNoLivro, CliqueDireitoForaDosNosEnosModosDeSaldo) {
     EXPECT_EQ(janelas().size(), 1);
     {
         // With no types in the chart the command says so and opens nothing.
-        fin::gTemDados = fin::kTemContas;
+        ui::gTemDados = ui::kTemContas;
         clicarDireito(*a->tv, no);
         testsupport::Script script;
         script.cancel();
@@ -235,7 +235,7 @@ TEST_F(JanelaNoLivro, CliqueDireitoForaDosNosEnosModosDeSaldo) {
         EXPECT_EQ(script.shown().front().text, QStringLiteral("Não há receitas ou despesas cadastradas para se fazer balanço."));
         EXPECT_EQ(script.shown().front().style, platform::ui::vbOKCancel | platform::ui::vbInformation);
         EXPECT_EQ(janelas().size(), 1);
-        fin::gTemDados = fin::kTemContas | fin::kTemRecDesp;
+        ui::gTemDados = ui::kTemContas | ui::kTemRecDesp;
         clicarDireito(*a->tv, QPoint(no.x(), a->tv->viewport()->height() - 2));
         menus = 1; // the click above opened the menu once more
     }
@@ -314,8 +314,8 @@ TEST_F(JanelaNoLivro, UsuarioComumSemTotalNaDataEArvoreComAMesmaForma) {
     frmBalSal *adm = abrir(6, naData(true, dia(31, 3)));
     EXPECT_EQ(adm->TagDoTotal(), QString());
     EXPECT_TRUE(adm->lblDesTotal->text().startsWith(QStringLiteral("SALDO GLOBAL EM 31/03/2026")));
-    fin::gTipoUsuario = 2;
-    fin::gIdUsuario = u;
+    ui::gTipoUsuario = 2;
+    ui::gIdUsuario = u;
     PedidoBalanco p = naData(true, dia(31, 3));
     p.tipoUsuario = 2;
     p.idUsuario = u;
@@ -346,10 +346,10 @@ TEST_F(JanelaNoLivro, ArvoreEntreOTotalEOsBotoesEmQualquerTamanho) {
     int fundoNaData = -1;
     for (const Caso &c : casos) {
         SCOPED_TRACE(c.nome);
-        fin::gTipoUsuario = c.tipoUsuario; // the layout follows the signed-in user
+        ui::gTipoUsuario = c.tipoUsuario; // the layout follows the signed-in user
         frmBalSal *f = abrir(c.mode, c.mode == 3 ? periodo(true, dia(1, 2), dia(31, 3))
                                                  : naData(c.mode == 6, dia(31, 3)));
-        fin::gTipoUsuario = 1;
+        ui::gTipoUsuario = 1;
         QApplication::processEvents();
         const QRect arvore = f->tv->geometry();
         if (c.cobreOTotal) {
@@ -419,7 +419,7 @@ TEST_F(JanelaNoLivro, MaximizadaAArvoreOcupaOEspaco) {
 // The commands: the selection dialog of the Mode, then a balance window with
 // what the dialog gave.
 TEST_F(JanelaNoLivro, ComandosLevamASelecaoAJanela) {
-    fin::RegistrarMensagens();
+    ui::RegistrarMensagens();
     struct Caso {
         long mode;
         QStringList marcar;
@@ -472,7 +472,7 @@ TEST_F(JanelaNoLivro, ComandosLevamASelecaoAJanela) {
             EXPECT_TRUE(f->TituloRelatorio.endsWith(QStringLiteral(" DE 01/02/2026 a 31/03/2026")));
         }
         // The window shows the rows of the text it was given.
-        EXPECT_EQ(f->SQL, reports::SqlDoPedido(p));
+        EXPECT_EQ(f->SQL, core::consultas::SqlDoPedido(p));
         EXPECT_EQ(f->tv->Count(), [&] {
             int n = 0;
             for (const LinhaBalanco &l : rodar(p)) n += l.ordem == 0;
@@ -569,9 +569,9 @@ TEST(RelatorioDeBalanco, DentroDaAreaImprimivelOuParaQuandoAPaginaNaoComportaUma
 TEST(RelatorioDeBalanco, SemTotalQuandoOmitidoEArvoreVazia) {
     testsupport::qtApp();
     Janelas j;
-    fin::gTipoUsuario = 2;
+    ui::gTipoUsuario = 2;
     frmBalSal *f = j.nova(7);
-    fin::gTipoUsuario = 1;
+    ui::gTipoUsuario = 1;
     ASSERT_EQ(f->TagDoTotal(), QStringLiteral("OMITIR"));
     {
         testsupport::Script script;

@@ -38,7 +38,7 @@ class Dialogos : public LivroDeExtratos {
 protected:
     void SetUp() override {
         LivroDeExtratos::SetUp();
-        fin::RegistrarMensagens();
+        ui::RegistrarMensagens();
     }
     // A loaded dialog in a Mode, on screen and active.
     std::unique_ptr<reports::frmExtra> abrir(bool deTipos, long mode) {
@@ -372,8 +372,8 @@ TEST_F(Dialogos, AdministratorSeesEveryItemWithoutTheRootInactiveOnesToo) {
 }
 
 TEST_F(Dialogos, ACommonUserSeesWhatHeMayReadAndAnItemWithoutItsParentAtTheTop) {
-    fin::gIdUsuario = kZe;
-    fin::gTipoUsuario = 2;
+    ui::gIdUsuario = kZe;
+    ui::gTipoUsuario = 2;
     // 001.001.001 may be read while its parent 001.001 may not (two copies
     // changed the permissions at once): it stands at the top, no error.
     Script s;
@@ -386,13 +386,13 @@ TEST_F(Dialogos, ACommonUserSeesWhatHeMayReadAndAnItemWithoutItsParentAtTheTop) 
     // The orphan is in the item collection, under its own code, and can be marked.
     clicar(*contas, QStringLiteral("_001.001.001"));
     EXPECT_TRUE(contas->ContasSel().Item(QStringLiteral("001.001.001"))->Selecionada());
-    EXPECT_EQ(reports::MarcadosDe(contas->ContasSel()).lista, QStringLiteral("'001.001.001'"));
+    EXPECT_EQ(core::consultas::MarcadosDe(contas->ContasSel()).lista, QStringLiteral("'001.001.001'"));
 }
 
 TEST_F(Dialogos, NothingToReadShowsItsMessageAndAnEmptyTree) {
     db->Execute(QStringLiteral("INSERT INTO Usuarios (DesUsuario,IdLogin,Senha,Tipo) VALUES ('NINGUEM','NADA','N',2)"));
-    fin::gIdUsuario = 3;
-    fin::gTipoUsuario = 2;
+    ui::gIdUsuario = 3;
+    ui::gTipoUsuario = 2;
     for (bool deTipos : {false, true}) {
         Script s;
         s.ok();
@@ -408,8 +408,8 @@ TEST_F(Dialogos, NothingToReadShowsItsMessageAndAnEmptyTree) {
         EXPECT_EQ(d->ContasSel().Count(), 0);
     }
     // An administrator on a chart that holds only its root.
-    fin::gIdUsuario = 1;
-    fin::gTipoUsuario = 1;
+    ui::gIdUsuario = 1;
+    ui::gTipoUsuario = 1;
     db->Execute(QStringLiteral("DELETE FROM PermissoesDeUsuarios"));
     db->Execute(QStringLiteral("DELETE FROM Contas WHERE Codigo <> '000'"));
     Script s;
@@ -436,7 +436,7 @@ TEST_F(Dialogos, AClickMarksWhenTheDeferredMessageComesBackASecondUnmarks) {
     EXPECT_FALSE(d->ContasSel().Item(QStringLiteral("001"))->SubItens().Item(1)->Selecionada());
     EXPECT_EQ(d->tv->Item(QStringLiteral("_001.001"))->Image(), QStringLiteral("IMG_CONTA"));
     clicar(*d, QStringLiteral("_001.001.001"));
-    EXPECT_EQ(reports::MarcadosDe(d->ContasSel()).lista, QStringLiteral("'001','001.001.001'"));
+    EXPECT_EQ(core::consultas::MarcadosDe(d->ContasSel()).lista, QStringLiteral("'001','001.001.001'"));
     EXPECT_EQ(d->Marcados(), 2);
     clicar(*d, QStringLiteral("_001"));
     EXPECT_EQ(caixa->Image(), QStringLiteral("IMG_CONTA"));
@@ -446,7 +446,7 @@ TEST_F(Dialogos, AClickMarksWhenTheDeferredMessageComesBackASecondUnmarks) {
     datas(*d, QStringLiteral("01/01/25"), QStringLiteral("31/01/25"));
     d->cmdOK_Click();
     ASSERT_FALSE(d->IsLoaded());
-    const reports::ItensMarcados m = reports::MarcadosDe(d->ContasSel());
+    const core::consultas::ItensMarcados m = core::consultas::MarcadosDe(d->ContasSel());
     EXPECT_EQ(m.lista, QStringLiteral("'001.001.001'"));
     EXPECT_EQ(m.contagem, 1);
 }
@@ -529,7 +529,7 @@ TEST_F(Dialogos, TheExpandArrowMarksNothing) {
     clique(d->tv->visualItemRect(corrente->item()).center());
     clique(seta(caixa));
     EXPECT_FALSE(caixa->Expanded());
-    EXPECT_EQ(reports::MarcadosDe(d->ContasSel()).lista, QStringLiteral("'001.001'"));
+    EXPECT_EQ(core::consultas::MarcadosDe(d->ContasSel()).lista, QStringLiteral("'001.001'"));
     EXPECT_EQ(caixa->Image(), QStringLiteral("IMG_CONTA"));
     EXPECT_EQ(d->Marcados(), 1);
 }

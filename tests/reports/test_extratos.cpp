@@ -20,8 +20,8 @@ const std::vector<Marcas> kMarcas = {
     {"aninhadas", {"001", "001.001.001"}, {"003", "003.001"}},
 };
 
-reports::ItensMarcados marcados(const QStringList &codigos) {
-    reports::ItensMarcados m;
+core::consultas::ItensMarcados marcados(const QStringList &codigos) {
+    core::consultas::ItensMarcados m;
     for (const QString &c : codigos) m.lista += QStringLiteral("'%1',").arg(c);
     m.lista.chop(1);
     m.contagem = long(codigos.size());
@@ -163,7 +163,7 @@ TEST(FiltroDeHistorico, TypedTextMatchesItselfAndGoesInAsOneLiteral) {
     };
     for (const Caso &c : casos) {
         SCOPED_TRACE(c.digitado);
-        EXPECT_EQ(reports::FiltroDeHistorico(QString::fromLatin1(c.digitado)), QString::fromLatin1(c.esperado));
+        EXPECT_EQ(core::consultas::FiltroDeHistorico(QString::fromLatin1(c.digitado)), QString::fromLatin1(c.esperado));
     }
-    EXPECT_EQ(reports::FiltroDeHistorico(QStringLiteral("X"), QStringLiteral("H")), QStringLiteral(" AND H LIKE '*X*' "));
+    EXPECT_EQ(core::consultas::FiltroDeHistorico(QStringLiteral("X"), QStringLiteral("H")), QStringLiteral(" AND H LIKE '*X*' "));
 }

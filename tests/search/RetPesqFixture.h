@@ -27,7 +27,7 @@ class RetPesq : public testsupport::LivroNovo {
 protected:
     void SetUp() override {
         LivroNovo::SetUp();
-        if (fin::gMsgGridResize == 0) fin::RegistrarMensagens();
+        if (ui::gMsgGridResize == 0) ui::RegistrarMensagens();
         area.resize(1100, 700);
         platform::ui::Forms::setMdiArea(&area);
         area.show();
@@ -68,28 +68,28 @@ protected:
     }
     long lancar(const char *conta, const char *tipo, const QDate &data, qint64 centavos, const char *doc,
                 const char *hist = "H") {
-        postings::NovoLancamento l;
+        core::escrita::NovoLancamento l;
         l.codConta = u(conta);
         l.codRecDesp = u(tipo);
         l.valor = value::Currency::fromUnits(centavos * 100);
         l.data = data;
         l.documento = u(doc);
         l.historico = u(hist);
-        postings::Feito f;
-        EXPECT_EQ(postings::Lancar(*db, {"teste", "lancar"}, l, 1, &f), postings::Desfecho::Gravado);
+        core::escrita::Feito f;
+        EXPECT_EQ(core::escrita::Lancar(*db, {"teste", "lancar"}, l, 1, &f), core::escrita::Desfecho::Gravado);
         return f.id;
     }
-    postings::TransferenciaFeita transferir(const char *de, const char *para, const QDate &data, qint64 centavos,
-                                            const char *doc = "T") {
-        postings::Transferencia t;
+    core::escrita::TransferenciaFeita transferir(const char *de, const char *para, const QDate &data, qint64 centavos,
+                                                 const char *doc = "T") {
+        core::escrita::Transferencia t;
         t.codContaOrig = u(de);
         t.codContaDest = u(para);
         t.docSaida = t.docEntrada = u(doc);
         t.data = data;
         t.valor = value::Currency::fromUnits(centavos * 100);
         t.historicoSaida = t.historicoEntrada = u("TRANSF");
-        postings::TransferenciaFeita feita;
-        EXPECT_EQ(postings::Transferir(*db, {"teste", "transferir"}, t, 1, &feita), postings::Desfecho::Gravado);
+        core::escrita::TransferenciaFeita feita;
+        EXPECT_EQ(core::escrita::Transferir(*db, {"teste", "transferir"}, t, 1, &feita), core::escrita::Desfecho::Gravado);
         return feita;
     }
     qint64 numero(const QString &sql) {

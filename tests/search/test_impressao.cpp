@@ -147,7 +147,7 @@ TEST_F(Impressao, LinhaQueNaoCabeVaiInteiraParaAProximaPagina) {
     for (const PrintOp &o : impressora.ops()) paginas = std::max(paginas, o.page);
     ASSERT_GT(paginas, 2);
     // Each row's two history lines are on one page.
-    const QStringList partes = fin::QuebraLinha(longo, 35 * 96, 96);
+    const QStringList partes = ui::QuebraLinha(longo, 35 * 96, 96);
     ASSERT_EQ(partes.size(), 2);
     const std::vector<PrintOp> a = textos(partes[0]), b = textos(partes[1]);
     ASSERT_EQ(a.size(), 70u);
@@ -167,8 +167,8 @@ TEST_F(Impressao, LinhaQueNaoCabeVaiInteiraParaAProximaPagina) {
         double regua = 0;
         for (const PrintOp &o : impressora.ops())
             if (o.kind == PrintOp::Line && o.page == pagina) regua = o.y;
-        const long limite = fin::CalculaLimiteDeLinhas(float(medida.TextHeight(u("A")) + 20),
-                                                       float(impressora.ScaleHeight() - (regua + 100) - 900));
+        const long limite = ui::CalculaLimiteDeLinhas(float(medida.TextHeight(u("A")) + 20),
+                                                      float(impressora.ScaleHeight() - (regua + 100) - 900));
         long linhas = pagina == 1 ? 1 : 0; // the date line
         for (const PrintOp &o : a) linhas += o.page == pagina ? 2 : 0;
         EXPECT_LE(linhas, limite) << pagina;
@@ -223,7 +223,7 @@ TEST_F(Impressao, NadaPassaDaAreaImprimivelComFaixaInferiorLargaOuEstreita) {
         // Full, not cut short: a page before the last leaves less than a wrapped row free.
         testsupport::ConfereRodapes(impressora, c.reserva, 3 * (medida.TextHeight(u("A")) + 20));
         // Every row printed once, its two history lines on one page.
-        const QStringList partes = fin::QuebraLinha(longo, 35 * 96, 96);
+        const QStringList partes = ui::QuebraLinha(longo, 35 * 96, 96);
         const std::vector<PrintOp> a = textos(partes[0]), b = textos(partes[1]);
         ASSERT_EQ(a.size(), 18u);
         ASSERT_EQ(b.size(), 18u);

@@ -23,7 +23,7 @@ protected:
 };
 
 TEST_F(Janela, ModosMostramOuEscondemSaldoAnteriorColunaGlobalERemoverBaixa) {
-    fin::gIdUsuario = 1;
+    ui::gIdUsuario = 1;
     struct Caso {
         long mode;
         const char *contas;
@@ -46,7 +46,7 @@ TEST_F(Janela, ModosMostramOuEscondemSaldoAnteriorColunaGlobalERemoverBaixa) {
     lancar("001", "003", QDate(2024, 3, 1), 1000, "A");
     for (const Caso &c : casos) {
         SCOPED_TRACE(c.titulo + std::string(" ") + c.contas + c.historico + std::to_string(c.tipo));
-        fin::gTipoUsuario = c.tipo;
+        ui::gTipoUsuario = c.tipo;
         Abertura a;
         a.mode = c.mode;
         a.sql = c.mode == 5 ? search::SqlPesquisaPorDocumento(u("A"), 1, 1) : extrato(kPeriodoTodo, kFimTodo, int(c.mode));

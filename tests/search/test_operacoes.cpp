@@ -46,23 +46,23 @@ protected:
     qint64 soma() { return numero(u("SELECT Sum(SaldoConta) * 100 + Sum(SaldoGlobal) FROM Lancamentos")); }
     void deComum(bool transferencias) {
         db->Execute(u("INSERT INTO Usuarios (DesUsuario, IdLogin, Senha, Tipo) VALUES ('COMUM', 'COMUM', 'X', 2)"));
-        fin::gIdUsuario = long(numero(u("SELECT Id FROM Usuarios WHERE IdLogin = 'COMUM'")));
-        fin::gTipoUsuario = 2;
+        ui::gIdUsuario = long(numero(u("SELECT Id FROM Usuarios WHERE IdLogin = 'COMUM'")));
+        ui::gTipoUsuario = 2;
         if (transferencias) permissao(2, u("001"), 3); // the type whose Id is 2
     }
     void permissao(int tipoObjeto, const QString &codigo, int valor) {
         const QString tabela = tipoObjeto == 1 ? u("Contas") : u("TiposMovimentacoes");
         const long id = long(numero(u("SELECT Id FROM %1 WHERE Codigo = '%2'").arg(tabela, codigo)));
         db->Execute(u("INSERT INTO PermissoesDeUsuarios (IdUsuario, IdObjeto, TipoObjeto, Permissoes) VALUES (%1, %2, %3, %4)")
-                        .arg(fin::gIdUsuario).arg(id).arg(tipoObjeto).arg(valor));
+                        .arg(ui::gIdUsuario).arg(id).arg(tipoObjeto).arg(valor));
     }
     void permissaoTransferencia() {
         db->Execute(u("INSERT INTO PermissoesDeUsuarios (IdUsuario, IdObjeto, TipoObjeto, Permissoes) VALUES (%1, 2, 2, 3)")
-                        .arg(fin::gIdUsuario));
+                        .arg(ui::gIdUsuario));
     }
 
     long antes = 0, despesa = 0, depois = 0;
-    postings::TransferenciaFeita t;
+    core::escrita::TransferenciaFeita t;
     search::frmRetPesq *outro = nullptr;
     search::frmRetPesq *janela = nullptr;
 };
@@ -81,8 +81,8 @@ TEST_F(Operacoes, BaixarComoTabelaDeTransicoesDeUmLancamentoEDeTransferenciaPorQ
             SCOPED_TRACE(std::to_string(id) + c.inicial + (c.sim ? " sim" : " nao"));
             const long outra = !transferencia ? 0 : id == t.idSaida ? t.idEntrada : t.idSaida;
             const long a = transferencia ? t.idSaida : despesa, b = transferencia ? t.idEntrada : 0;
-            ASSERT_EQ(postings::Baixar(*db, {"teste", "preparar"}, a, b, realizado(id), u(c.inicial)),
-                      postings::Desfecho::Gravado);
+            ASSERT_EQ(core::escrita::Baixar(*db, {"teste", "preparar"}, a, b, realizado(id), u(c.inicial)),
+                      core::escrita::Desfecho::Gravado);
             janela->cmdAtualizar_Click();
             selecionar(janela, id);
             testsupport::Script s;
@@ -108,8 +108,8 @@ TEST_F(Operacoes, RemoverBaixaDeUmLancamentoEDeTransferencia) {
         const long a = transferencia ? t.idSaida : despesa, b = transferencia ? t.idEntrada : 0;
         for (const char *inicial : {"S", "N"}) {
             SCOPED_TRACE(std::to_string(id) + inicial);
-            ASSERT_EQ(postings::Baixar(*db, {"teste", "preparar"}, a, b, realizado(id), u(inicial)),
-                      postings::Desfecho::Gravado);
+            ASSERT_EQ(core::escrita::Baixar(*db, {"teste", "preparar"}, a, b, realizado(id), u(inicial)),
+                      core::escrita::Desfecho::Gravado);
             janela->cmdAtualizar_Click();
             selecionar(janela, id);
             testsupport::Script s;
@@ -133,7 +133,7 @@ TEST_F(Operacoes, RemoverBaixaDeUmLancamentoEDeTransferencia) {
         janela->cmdRemBaixa_Click();
         EXPECT_EQ(s.shownTexts(), QStringList{u("O lançamento selecionado não foi baixado para ter sua baixa removida.")});
     }
-    ASSERT_EQ(postings::Baixar(*db, {"teste", "preparar"}, despesa, 0, u("?"), u("N")), postings::Desfecho::Gravado);
+    ASSERT_EQ(core::escrita::Baixar(*db, {"teste", "preparar"}, despesa, 0, u("?"), u("N")), core::escrita::Desfecho::Gravado);
     janela->cmdAtualizar_Click();
     selecionar(janela, despesa);
     const qint64 saldos = soma();
@@ -147,7 +147,7 @@ TEST_F(Operacoes, RemoverBaixaDeUmLancamentoEDeTransferencia) {
 }
 
 TEST_F(Operacoes, RecusasNaOrdemDasRegras) {
-    ASSERT_EQ(postings::Estornar(*db, {"teste", "preparar"}, antes, u("VOLTA"), 1), postings::Desfecho::Gravado);
+    ASSERT_EQ(core::escrita::Estornar(*db, {"teste", "preparar"}, antes, u("VOLTA"), 1), core::escrita::Desfecho::Gravado);
     const long estorno = long(numero(u("SELECT Max(Id) FROM Lancamentos")));
     janela->cmdAtualizar_Click();
     struct Caso {
@@ -184,7 +184,7 @@ TEST_F(Operacoes, RecusasNaOrdemDasRegras) {
         EXPECT_EQ(s.shownTexts(), QStringList{u(c.mensagem)});
     }
     // Settled as not realised: the reversal asks for the settlement to be taken back first.
-    ASSERT_EQ(postings::Baixar(*db, {"teste", "preparar"}, despesa, 0, u("?"), u("N")), postings::Desfecho::Gravado);
+    ASSERT_EQ(core::escrita::Baixar(*db, {"teste", "preparar"}, despesa, 0, u("?"), u("N")), core::escrita::Desfecho::Gravado);
     janela->cmdAtualizar_Click();
     selecionar(janela, despesa);
     testsupport::Script s;
@@ -254,7 +254,7 @@ TEST_F(Operacoes, UsuarioComumSemDireitoDeGravacaoOuDeTransferencia) {
 TEST_F(Operacoes, OutraCopiaPrimeiroOuPernasComCodigosDiferentesNadaEscrevem) {
     selecionar(janela, despesa);
     // Another copy settles it after this window read it.
-    ASSERT_EQ(postings::Baixar(*db, {"teste", "outra"}, despesa, 0, u("?"), u("S")), postings::Desfecho::Gravado);
+    ASSERT_EQ(core::escrita::Baixar(*db, {"teste", "outra"}, despesa, 0, u("?"), u("S")), core::escrita::Desfecho::Gravado);
     const qint64 saldos = soma();
     {
         testsupport::Script s;
@@ -372,11 +372,11 @@ TEST_F(Operacoes, EstornoDeTransferencia) {
     EXPECT_EQ(realizado(t.idEntrada), u("E"));
     oraculo();
     // The first leg refused (reversed meanwhile by another copy): the window closes.
-    const postings::TransferenciaFeita t2 = transferir("001", "002", QDate(2024, 5, 1), 100);
+    const core::escrita::TransferenciaFeita t2 = transferir("001", "002", QDate(2024, 5, 1), 100);
     janela->cmdAtualizar_Click();
     selecionar(janela, t2.idEntrada);
-    ASSERT_EQ(postings::EstornarTransferencia(*db, {"teste", "outra"}, t2.idSaida, u("OUTRA"), 1),
-              postings::Desfecho::Gravado);
+    ASSERT_EQ(core::escrita::EstornarTransferencia(*db, {"teste", "outra"}, t2.idSaida, u("OUTRA"), 1),
+              core::escrita::Desfecho::Gravado);
     QPointer<search::frmRetPesq> j = janela;
     testsupport::Script s;
     s.yes().ok().text(u("VOLTA")).ok();
@@ -411,16 +411,16 @@ TEST_F(Operacoes, TransferenciaSemAOutraPernaFechaAJanela) {
 TEST_F(Operacoes, RemoverBaixaRecusadaDizOMotivo) {
     const long banco = lancar("002", "004", QDate(2024, 5, 1), -1250, "");
     for (auto [a, b] : {std::pair<long, long>{banco, 0}, {t.idSaida, t.idEntrada}})
-        ASSERT_EQ(postings::Baixar(*db, {"teste", "preparar"}, a, b, u("?"), u("N")), postings::Desfecho::Gravado);
+        ASSERT_EQ(core::escrita::Baixar(*db, {"teste", "preparar"}, a, b, u("?"), u("N")), core::escrita::Desfecho::Gravado);
     // The account is left 10,00 above the smallest sum; the posting brought
     // back takes 12,50 from it, the transfer's outgoing leg 30,00.
-    postings::NovoLancamento l;
+    core::escrita::NovoLancamento l;
     l.codConta = u("002");
     l.codRecDesp = u("003");
     l.valor = value::Currency::fromUnits(std::numeric_limits<std::int64_t>::min() + 100000);
     l.data = QDate(2024, 6, 1);
     l.historico = u("GRANDE");
-    ASSERT_EQ(postings::Lancar(*db, {"teste", "lancar"}, l, 1), postings::Desfecho::Gravado);
+    ASSERT_EQ(core::escrita::Lancar(*db, {"teste", "lancar"}, l, 1), core::escrita::Desfecho::Gravado);
     janela->cmdAtualizar_Click();
     for (long id : {banco, t.idSaida}) {
         SCOPED_TRACE(id);
@@ -429,7 +429,7 @@ TEST_F(Operacoes, RemoverBaixaRecusadaDizOMotivo) {
         if (id == banco) s.yes().ok();
         else s.ok().ok();
         janela->cmdRemBaixa_Click();
-        EXPECT_EQ(s.shownTexts().last(), postings::kMsgForaDoLimite);
+        EXPECT_EQ(s.shownTexts().last(), core::escrita::kMsgForaDoLimite);
         EXPECT_EQ(realizado(id), u("N"));
         oraculo();
     }

@@ -11,7 +11,7 @@
 #include "support/ErrorOf.h"
 #include "ui/ArvoreDeItens.h"
 
-using security::CPermissao;
+using core::permissoes::CPermissao;
 using testsupport::errorOf;
 using testsupport::Script;
 
@@ -20,7 +20,7 @@ namespace {
 struct Janela {
     explicit Janela(const QString &nome) {
         form.setObjectName(nome);
-        for (const QString &k : fin::ChavesDePermissao()) imagens.Add(k, fin::IconeDePermissao(k));
+        for (const QString &k : ui::ChavesDePermissao()) imagens.Add(k, ui::IconeDePermissao(k));
         imagens.Add(QStringLiteral("IMG_CONTA"), QIcon());
         imagens.Add(QStringLiteral("IMG_RECDESP"), QIcon());
         tv = new widgets::TreeView(&form);
@@ -35,7 +35,7 @@ class TreeRoutines : public testsupport::SegurancaComJanelas {
 protected:
     std::shared_ptr<CPermissao> contas(long mode, long usu) {
         std::shared_ptr<CPermissao> t;
-        EXPECT_EQ(security::CarregarPermissoesEmContas(mode, usu, t), QString());
+        EXPECT_EQ(core::permissoes::CarregarPermissoesEmContas(mode, usu, t), QString());
         return t;
     }
 };
@@ -55,8 +55,8 @@ TEST_F(TreeRoutines, RootPictureFollowsTheWindowTypeNameAndItemsTheirValue) {
         auto raiz = contas(1, 0);
         ASSERT_EQ(raiz->SubItens().Item(QStringLiteral("001"))->setPermissoes(2), QString());
         Janela j(QString::fromLatin1(k.janela));
-        if (k.pesquisa) fin::CarregarNaArvoreDePesquisa(*j.tv, security::ItemParaArvore(*raiz), QString());
-        else fin::CarregarNaArvoreDePermissoes(*j.tv, security::ItemParaArvore(*raiz), QString());
+        if (k.pesquisa) ui::CarregarNaArvoreDePesquisa(*j.tv, core::permissoes::ItemParaArvore(*raiz), QString());
+        else ui::CarregarNaArvoreDePermissoes(*j.tv, core::permissoes::ItemParaArvore(*raiz), QString());
         const std::string onde = std::string(k.janela) + (k.pesquisa ? " selection" : " permission");
         widgets::Node *topo = j.tv->Item(QStringLiteral("_000"));
         ASSERT_TRUE(topo) << onde;
@@ -75,7 +75,7 @@ TEST_F(TreeRoutines, RootPictureFollowsTheWindowTypeNameAndItemsTheirValue) {
 TEST_F(TreeRoutines, SiblingsAreSortedByTextAndTagsLeadBackToTheirItems) {
     auto raiz = contas(1, 0);
     Janela j(QStringLiteral("frmPermContas"));
-    fin::CarregarNaArvoreDePermissoes(*j.tv, security::ItemParaArvore(*raiz), QString());
+    ui::CarregarNaArvoreDePermissoes(*j.tv, core::permissoes::ItemParaArvore(*raiz), QString());
     QStringList textos;
     for (widgets::Node *n : j.tv->Item(QStringLiteral("_001"))->ChildList()) textos << n->Text();
     EXPECT_EQ(textos, (QStringList{QStringLiteral("APLICACAO"), QStringLiteral("CORRENTE")}));
@@ -83,7 +83,7 @@ TEST_F(TreeRoutines, SiblingsAreSortedByTextAndTagsLeadBackToTheirItems) {
     for (widgets::Node *n : j.tv->Item(QStringLiteral("_000"))->ChildList()) textos << n->Text();
     EXPECT_EQ(textos, (QStringList{QStringLiteral("BANCO"), QStringLiteral("CARTEIRA")}));
     for (const QString &cod : {QStringLiteral("000"), QStringLiteral("001.001"), QStringLiteral("002")}) {
-        auto i = security::ObjetoDoPonteiro(*raiz, j.tv->Item(QStringLiteral("_") + cod)->Tag());
+        auto i = core::permissoes::ObjetoDoPonteiro(*raiz, j.tv->Item(QStringLiteral("_") + cod)->Tag());
         EXPECT_EQ(i->CodObjeto(), cod);
     }
 }
@@ -93,7 +93,7 @@ TEST_F(TreeRoutines, NewPermissionThroughANodeStoresInModeTwoAndRepaintsTheSubtr
         db->Execute(QStringLiteral("DELETE FROM PermissoesDeUsuarios"));
         auto raiz = contas(2, ana);
         Janela j(QStringLiteral("frmPermContas"));
-        fin::CarregarNaArvoreDePermissoes(*j.tv, security::ItemParaArvore(*raiz), QString());
+        ui::CarregarNaArvoreDePermissoes(*j.tv, core::permissoes::ItemParaArvore(*raiz), QString());
         security::UpdatePermissionsWithNode(*raiz, mode, *j.tv->Item(QStringLiteral("_001")), 2);
         for (const QString &k : {QStringLiteral("_001"), QStringLiteral("_001.001"), QStringLiteral("_001.001.001")})
             EXPECT_EQ(j.tv->Item(k)->Image(), QStringLiteral("IMG_PERMLANCAMENTOS")) << mode << k.toStdString();
@@ -108,7 +108,7 @@ TEST_F(TreeRoutines, RefusedValueIsShownAndLeavesItemsAndPicturesAlone) {
         db->Execute(QStringLiteral("DELETE FROM PermissoesDeUsuarios"));
         auto raiz = contas(2, ana);
         Janela j(QStringLiteral("frmPermContas"));
-        fin::CarregarNaArvoreDePermissoes(*j.tv, security::ItemParaArvore(*raiz), QString());
+        ui::CarregarNaArvoreDePermissoes(*j.tv, core::permissoes::ItemParaArvore(*raiz), QString());
         security::UpdatePermissionsWithNode(*raiz, mode, *j.tv->Item(QStringLiteral("_001")), 1);
         const long antes = contagem(ana);
         Script s;
@@ -117,7 +117,7 @@ TEST_F(TreeRoutines, RefusedValueIsShownAndLeavesItemsAndPicturesAlone) {
                   err::kErrCancel)
             << "the action ends as a cancelled one";
         ASSERT_EQ(s.shown().size(), 1u) << mode;
-        EXPECT_EQ(s.shownTexts()[0], security::kMsgPermissaoIncompativel + QStringLiteral("CORRENTE'."));
+        EXPECT_EQ(s.shownTexts()[0], core::permissoes::kMsgPermissaoIncompativel + QStringLiteral("CORRENTE'."));
         EXPECT_EQ(s.shown()[0].style, platform::ui::vbInformation);
         EXPECT_EQ(j.tv->Item(QStringLiteral("_001.001"))->Image(), QStringLiteral("IMG_PERMEXTRATOS"));
         EXPECT_EQ(j.tv->Item(QStringLiteral("_001.001.001"))->Image(), QStringLiteral("IMG_PERMEXTRATOS"));
@@ -131,7 +131,7 @@ TEST_F(TreeRoutines, FailedSaveOfANodePutsTheItemBackAsTheFileIs) {
     permissao(ana, 1, idConta(QStringLiteral("001.001")), 3);
     auto raiz = contas(2, ana);
     Janela j(QStringLiteral("frmPermContas"));
-    fin::CarregarNaArvoreDePermissoes(*j.tv, security::ItemParaArvore(*raiz), QString());
+    ui::CarregarNaArvoreDePermissoes(*j.tv, core::permissoes::ItemParaArvore(*raiz), QString());
     db->Execute(QStringLiteral("DELETE FROM PermissoesDeUsuarios")); // another copy
     EXPECT_NE(errorOf([&] { security::UpdatePermissionsWithNode(*raiz, 2, *j.tv->Item(QStringLiteral("_001")), 1); }), 0);
     auto banco = raiz->SubItens().Item(QStringLiteral("001"));

@@ -83,7 +83,7 @@ class Validation : public UserDialog, public ::testing::WithParamInterface<CasoV
 
 TEST_P(Validation, FirstFailureShowsItsMessageAndFocus) {
     const CasoValidar &c = GetParam();
-    fin::gTemDados = c.temDados;
+    ui::gTemDados = c.temDados;
     auto f = c.mode == 1 ? novo() : edicao(ana); // ANA's stored password is "SENHA"
     preencher(*f, QString::fromUtf8(c.usuario), QString::fromUtf8(c.login), c.tipo, QString::fromUtf8(c.senha),
               QString::fromUtf8(c.confirmacao));
@@ -415,7 +415,7 @@ TEST_F(UserDialog, AStoredValueTheRuleRefusesIsShownAndStopsTheAction) {
             f->cmdPermContas_Click();
         }
         ASSERT_EQ(s.shown().size(), 1u);
-        EXPECT_EQ(s.shownTexts()[0], security::kMsgPermissaoIncompativel + QString::fromLatin1(c.item) + QStringLiteral("'."));
+        EXPECT_EQ(s.shownTexts()[0], core::permissoes::kMsgPermissaoIncompativel + QString::fromLatin1(c.item) + QStringLiteral("'."));
         EXPECT_EQ(s.shown()[0].style, platform::ui::vbInformation);
         EXPECT_TRUE(f->IsLoaded());
         EXPECT_EQ(valor(QStringLiteral("SELECT Tipo FROM Usuarios WHERE Id = %1").arg(c.usuario)), c.confirmar ? 1 : 2);
@@ -496,8 +496,8 @@ TEST_F(UserDialog, DialogAndEditorsOpenCentredOnTheMainWindow) {
         {"account permissions",
          [this] {
              auto f = std::make_unique<security::frmPermContas>();
-             std::shared_ptr<security::CPermissao> raiz;
-             EXPECT_EQ(security::CarregarPermissoesEmContas(1, ana, raiz), QString());
+             std::shared_ptr<core::permissoes::CPermissao> raiz;
+             EXPECT_EQ(core::permissoes::CarregarPermissoesEmContas(1, ana, raiz), QString());
              f->setIdUsuario(ana);
              f->setPermContas(raiz);
              f->setMode(1);
@@ -506,8 +506,8 @@ TEST_F(UserDialog, DialogAndEditorsOpenCentredOnTheMainWindow) {
         {"type permissions",
          [this] {
              auto f = std::make_unique<security::frmPermMov>();
-             std::shared_ptr<security::CPermissao> raiz;
-             EXPECT_EQ(security::CarregarPermissoesEmMovimentacoes(1, ana, raiz), QString());
+             std::shared_ptr<core::permissoes::CPermissao> raiz;
+             EXPECT_EQ(core::permissoes::CarregarPermissoesEmMovimentacoes(1, ana, raiz), QString());
              f->setIdUsuario(ana);
              f->setPermRecDesp(raiz);
              f->setMode(1);

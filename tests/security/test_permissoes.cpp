@@ -14,7 +14,7 @@
 #include <QMouseEvent>
 #include <sqlite3.h>
 
-using security::CPermissao;
+using core::permissoes::CPermissao;
 using testsupport::Script;
 
 namespace {
@@ -27,7 +27,7 @@ protected:
     }
     std::shared_ptr<CPermissao> arvore(long mode, long usu) {
         std::shared_ptr<CPermissao> t;
-        EXPECT_EQ(security::CarregarPermissoesEmContas(mode, usu, t), QString());
+        EXPECT_EQ(core::permissoes::CarregarPermissoesEmContas(mode, usu, t), QString());
         return t;
     }
     std::unique_ptr<security::frmPermContas> abrir(const std::shared_ptr<CPermissao> &raiz, long mode) {
@@ -82,7 +82,7 @@ TEST_F(Editors, FirstActivationShowsTheWholeTreeAndTheRootsChildren) {
     EXPECT_EQ(f->tv->Count(), 7) << "later activations load nothing";
     security::frmPermMov mov;
     auto tipos = std::shared_ptr<CPermissao>();
-    EXPECT_EQ(security::CarregarPermissoesEmMovimentacoes(1, 0, tipos), QString());
+    EXPECT_EQ(core::permissoes::CarregarPermissoesEmMovimentacoes(1, 0, tipos), QString());
     mov.setPermRecDesp(tipos);
     mov.Load();
     mov.Activate();
@@ -169,7 +169,7 @@ TEST_F(Editors, RefusedValueStopsAtTheFirstItemTheRuleRefuses) {
     Script s;
     s.ok();
     f->cmdTudo_Click();
-    EXPECT_EQ(s.shownTexts(), QStringList{security::kMsgPermissaoIncompativel + QStringLiteral("APLICACAO'.")});
+    EXPECT_EQ(s.shownTexts(), QStringList{core::permissoes::kMsgPermissaoIncompativel + QStringLiteral("APLICACAO'.")});
     EXPECT_EQ(s.shown()[0].style, platform::ui::vbInformation);
     for (const QString &c : {QStringLiteral("001.001"), QStringLiteral("001.002"), QStringLiteral("001.003")})
         EXPECT_EQ(valorDe(raiz, c), 2) << c.toStdString();

@@ -95,17 +95,17 @@ protected:
     bool ativo(long id) { return valor(QStringLiteral("SELECT Inativo FROM Usuarios WHERE Id = %1").arg(id)) == 0; }
     bool existe(long id) { return valor(QStringLiteral("SELECT Count(*) FROM Usuarios WHERE Id = %1").arg(id)) == 1; }
     long lancar(dao::Database &banco, long usu) {
-        postings::Lancamento l;
+        core::escrita::Lancamento l;
         l.codConta = QStringLiteral("001.001");
         l.codRecDesp = QStringLiteral("003");
         l.valor = value::Currency::fromUnits(150000);
         l.data = QDate(2024, 3, 1);
         l.historico = QStringLiteral("SALARIO");
         l.idUsuario = usu;
-        postings::Gravado g;
+        core::escrita::Gravado g;
         db::CDaoTrans trans(banco.workspace());
         trans.BegTrans();
-        EXPECT_EQ(postings::GravarLancamento(banco, l, &g), postings::Resultado::Gravado);
+        EXPECT_EQ(core::escrita::GravarLancamento(banco, l, &g), core::escrita::Resultado::Gravado);
         trans.ComTrans();
         return g.id;
     }
@@ -143,7 +143,7 @@ TEST_F(UserList, TheNameColumnShowsAFortyCharacterNameWhole) {
     const int margens = 2 * (estilo->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, f->DBGrid1[0]->view()) + 1);
     usuario(nome, QStringLiteral("LONGO"), 2);
     usuario(QStringLiteral("M").repeated(40), QStringLiteral("LONGO2"), 2, true);
-    long hint = fin::kHintUsuarios;
+    long hint = ui::kHintUsuarios;
     f->UpdateView(hint);
     for (int i = 0; i < 2; ++i) {
         SCOPED_TRACE(i);
@@ -169,7 +169,7 @@ TEST_F(UserList, OneSelectedRowEnablesTheRowCommandsAndAHintClearsIt) {
     escolher(*f, 1);
     EXPECT_FALSE(f->cmdAlterar->isEnabled()) << "the list in front has none";
     escolher(*f, 0);
-    long hint = fin::kHintUsuarios;
+    long hint = ui::kHintUsuarios;
     f->UpdateView(hint);
     EXPECT_EQ(f->DBGrid1[0]->SelBookmarks().Count(), 0);
     EXPECT_TRUE(f->cmdAlterar->isEnabled()) << "the buttons keep their state";
@@ -215,7 +215,7 @@ TEST_F(UserList, ArrowKeysSelectTheRowTheyMoveTo) {
         EXPECT_TRUE(f->cmdAlterar->isEnabled());
     }
     // A row moved to from code (a refresh, a command) is not selected by it.
-    long hint = fin::kHintUsuarios;
+    long hint = ui::kHintUsuarios;
     f->UpdateView(hint);
     f->DBGrid1[0]->setRow(1);
     EXPECT_EQ(f->DBGrid1[0]->SelBookmarks().Count(), 0);
@@ -245,7 +245,7 @@ TEST_F(UserList, DeactivationGuards) {
         db->Execute(QStringLiteral("DELETE FROM Usuarios WHERE IdLogin = 'ADM2'"));
         db->Execute(QStringLiteral("UPDATE Usuarios SET Inativo = False"));
         if (c.outroAdministrador) usuario(QStringLiteral("SEGUNDO"), QStringLiteral("ADM2"), 1);
-        fin::gIdUsuario = c.eu == 0 ? bia : c.eu;
+        ui::gIdUsuario = c.eu == 0 ? bia : c.eu;
         auto f = abrir();
         selecionar(*f, 0, QString::fromUtf8(c.alvo));
         const long id = valor(QStringLiteral("SELECT Id FROM Usuarios WHERE DesUsuario = '%1'").arg(QString::fromUtf8(c.alvo)));
@@ -265,7 +265,7 @@ TEST_F(UserList, DeactivationGuards) {
 }
 
 TEST_F(UserList, DeactivationReadsTheTypeFromTheRowNotTheGrid) {
-    fin::gIdUsuario = ana;
+    ui::gIdUsuario = ana;
     auto f = abrir();
     selecionar(*f, 0, QStringLiteral("BIA"));
     // Another copy makes BIA the only active administrator meanwhile.
@@ -294,7 +294,7 @@ TEST_F(UserList, DeletionGuards) {
     permissao(ana, 1, idConta(QStringLiteral("001")), 3);
     lancar(*db, bia);
     const long inativo = usuario(QStringLiteral("VELHO"), QStringLiteral("VELHO"), 1, true);
-    fin::gIdUsuario = ana;
+    ui::gIdUsuario = ana;
     struct Caso {
         const char *nome;
         const char *alvo;
@@ -327,7 +327,7 @@ TEST_F(UserList, DeletionGuards) {
     EXPECT_TRUE(existe(ana) && existe(bia) && existe(1));
     EXPECT_FALSE(existe(inativo));
     // Signed in as the administrator, ANA goes with her permission rows.
-    fin::gIdUsuario = 1;
+    ui::gIdUsuario = 1;
     auto f = abrir();
     selecionar(*f, 0, QStringLiteral("ANA"));
     Script s;

@@ -21,8 +21,8 @@ protected:
     void SetUp() override {
         LivroDeExtratos::SetUp();
         escrever();
-        fin::RegistrarMensagens();
-        fin::gTemDados = fin::kTemContas | fin::kTemRecDesp;
+        ui::RegistrarMensagens();
+        ui::gTemDados = ui::kTemContas | ui::kTemRecDesp;
     }
     void TearDown() override {
         for (search::frmRetPesq *f : resultados())
@@ -68,7 +68,7 @@ TEST_F(ComandosDeExtrato, TheResultWindowGetsTheDialogsValuesAndListsThePostings
     {
         Script s;
         s.act(escolher({QStringLiteral("_001")}, true, false, QStringLiteral("  nf ")));
-        fin::AbrirRelatorio(1);
+        shell::AbrirRelatorio(1);
     }
     ASSERT_EQ(resultados().size(), 1);
     search::frmRetPesq &f = *resultados().front();
@@ -93,12 +93,12 @@ TEST_F(ComandosDeExtrato, TheResultWindowGetsTheDialogsValuesAndListsThePostings
 }
 
 TEST_F(ComandosDeExtrato, ACommonUsersTypeStatementWithNothingMarked) {
-    fin::gIdUsuario = kZe;
-    fin::gTipoUsuario = 2;
+    ui::gIdUsuario = kZe;
+    ui::gTipoUsuario = 2;
     {
         Script s;
         s.act(escolher({}, false, true, QString()));
-        fin::AbrirRelatorio(2);
+        shell::AbrirRelatorio(2);
     }
     ASSERT_EQ(resultados().size(), 1);
     search::frmRetPesq &f = *resultados().front();
@@ -115,6 +115,6 @@ TEST_F(ComandosDeExtrato, ACommonUsersTypeStatementWithNothingMarked) {
 TEST_F(ComandosDeExtrato, ACancelledDialogOpensNothing) {
     Script s;
     s.act([](QWidget &w) { dynamic_cast<reports::frmExtra &>(w).cmdCancel->click(); });
-    fin::AbrirRelatorio(2);
+    shell::AbrirRelatorio(2);
     EXPECT_TRUE(resultados().isEmpty());
 }

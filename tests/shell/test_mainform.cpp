@@ -53,35 +53,35 @@ protected:
     void SetUp() override {
         testsupport::qtApp();
         settings::setStoreLocation(tmp.file(QStringLiteral("settings")));
-        fin::RegistrarMensagens();
+        ui::RegistrarMensagens();
         banco = tmp.file(QStringLiteral("livro.mdb"));
         db::ConstruirBancoDeDados(banco)->Close();
         settings::SaveSetting(kTitulo, QStringLiteral("Settings"), QStringLiteral("DbPath"), banco);
         Abrir();
-        fin::gIdUsuario = 1;
-        fin::gTipoUsuario = 1;
-        fin::gTemDados = fin::kTemContas | fin::kTemRecDesp;
+        ui::gIdUsuario = 1;
+        ui::gTipoUsuario = 1;
+        ui::gTemDados = ui::kTemContas | ui::kTemRecDesp;
     }
     void TearDown() override {
-        fin::Finalizar();
+        ui::Finalizar();
         Processar();
     }
     void Abrir() {
-        fin::gDB = dao::DBEngine::OpenDatabase(banco, false, false, QStringLiteral("MS Access;PWD=$marzipanjet$"))
-                       .release();
+        ui::gDB = dao::DBEngine::OpenDatabase(banco, false, false, QStringLiteral("MS Access;PWD=$marzipanjet$"))
+                      .release();
     }
     static void Processar() {
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    fin::forms::MainForm &Mostrar() {
-        EXPECT_TRUE(fin::MostrarJanelaPrincipal());
-        auto *j = fin::JanelaPrincipal();
+    shell::MainForm &Mostrar() {
+        EXPECT_TRUE(shell::MostrarJanelaPrincipal());
+        auto *j = shell::JanelaPrincipal();
         if (!j)
             throw std::runtime_error("main window did not load");
         return *j;
     }
-    void Executar(const QString &sql) { fin::gDB->Execute(sql, dao::dbFailOnError); }
+    void Executar(const QString &sql) { ui::gDB->Execute(sql, dao::dbFailOnError); }
 
     testsupport::TempDir tmp;
     QString banco;
@@ -136,8 +136,8 @@ TEST_F(MainFormTest, MenuStatesFollowTheUserAndItsPermissionCounts) {
         };
         for (const Linha &l : c.linhas) inserir(2, l);
         for (const Linha &l : c.deOutro) inserir(3, l);
-        fin::gTipoUsuario = c.tipoUsuario;
-        fin::gIdUsuario = c.tipoUsuario == 1 ? 1 : 2;
+        ui::gTipoUsuario = c.tipoUsuario;
+        ui::gIdUsuario = c.tipoUsuario == 1 ? 1 : 2;
         Script s; // no message: the load succeeds
         auto &j = Mostrar();
         for (const char *menu : {"mnuCadastros", "mnuSeguranca", "mnuBD"})
@@ -160,28 +160,28 @@ TEST_F(MainFormTest, MenuStatesFollowTheUserAndItsPermissionCounts) {
         EXPECT_FALSE(j.mnuPopup->menuAction()->isVisible() || j.mnuPopup2->menuAction()->isVisible());
         j.mnuCadSair_Click();
         Processar();
-        EXPECT_EQ(fin::JanelaPrincipal(), nullptr);
+        EXPECT_EQ(shell::JanelaPrincipal(), nullptr);
         Abrir(); // the unload closed the database
     }
 }
 
 TEST_F(MainFormTest, LoadThatCannotReadThePermissionsReportsAndCloses) {
     // A file without the permission table.
-    fin::FecharBanco(fin::gDB);
-    fin::gDB = dao::DBEngine::CreateDatabase(tmp.file(QStringLiteral("vazio.mdb")),
-                                             QStringLiteral(";LANGID=0x0409;CP=1252;COUNTRY=0;pwd=x"))
-                   .release();
-    fin::gTipoUsuario = 2;
-    fin::gIdUsuario = 2;
+    ui::FecharBanco(ui::gDB);
+    ui::gDB = dao::DBEngine::CreateDatabase(tmp.file(QStringLiteral("vazio.mdb")),
+                                            QStringLiteral(";LANGID=0x0409;CP=1252;COUNTRY=0;pwd=x"))
+                  .release();
+    ui::gTipoUsuario = 2;
+    ui::gIdUsuario = 2;
     Script s;
     s.ok();
-    ASSERT_TRUE(fin::MostrarJanelaPrincipal()) << "the close request is posted, not run at once";
+    ASSERT_TRUE(shell::MostrarJanelaPrincipal()) << "the close request is posted, not run at once";
     ASSERT_EQ(s.shown().size(), 1u);
     EXPECT_TRUE(s.shown()[0].text.contains(QStringLiteral("em MainForm_AjustaAPermissoes, linha: ")))
         << s.shown()[0].text.toStdString();
     Processar();
-    EXPECT_EQ(fin::JanelaPrincipal(), nullptr);
-    EXPECT_EQ(fin::gDB, nullptr) << "the unload closed the database";
+    EXPECT_EQ(shell::JanelaPrincipal(), nullptr);
+    EXPECT_EQ(ui::gDB, nullptr) << "the unload closed the database";
 }
 
 TEST_F(MainFormTest, WindowLooksAsItShould) {
@@ -228,14 +228,14 @@ TEST_F(MainFormTest, ToolbarRunsTheCommandOfItsMenuEntry) {
     };
     const Case cases[] = {
         {"LANCAMENTOS", 0, "Não há contas cadastradas para se fazer lançamentos."},
-        {"LANCAMENTOS", fin::kTemContas, "Não há receitas ou despesas cadastradas para se fazer lançamentos."},
-        {"LANCAMENTOS", fin::kTemRecDesp, "Não há contas cadastradas para se fazer lançamentos."},
-        {"EXTRACON", fin::kTemRecDesp, "Não há contas cadastradas para se gerar extratos."},
-        {"EXTRARECDESP", fin::kTemContas, "Não há receitas ou despesas cadastradas para se gerar extratos."},
-        {"BALCONTAS", fin::kTemRecDesp, "Não há contas cadastradas para se fazer balanço."},
-        {"BALRECDESP", fin::kTemContas, "Não há receitas ou despesas cadastradas para se fazer balanço."},
-        {"SALDOSCONTAS", fin::kTemRecDesp, "Não há contas cadastradas para gerar informaçõe de saldo."},
-        {"SALDOSRECDESP", fin::kTemContas,
+        {"LANCAMENTOS", ui::kTemContas, "Não há receitas ou despesas cadastradas para se fazer lançamentos."},
+        {"LANCAMENTOS", ui::kTemRecDesp, "Não há contas cadastradas para se fazer lançamentos."},
+        {"EXTRACON", ui::kTemRecDesp, "Não há contas cadastradas para se gerar extratos."},
+        {"EXTRARECDESP", ui::kTemContas, "Não há receitas ou despesas cadastradas para se gerar extratos."},
+        {"BALCONTAS", ui::kTemRecDesp, "Não há contas cadastradas para se fazer balanço."},
+        {"BALRECDESP", ui::kTemContas, "Não há receitas ou despesas cadastradas para se fazer balanço."},
+        {"SALDOSCONTAS", ui::kTemRecDesp, "Não há contas cadastradas para gerar informaçõe de saldo."},
+        {"SALDOSRECDESP", ui::kTemContas,
          "Não há receitas ou despesas cadastradas para se gerar informações de saldo."},
         {"EXTRACON", 3, "", "frmExtraCon"},
         {"BAIXAS", 0, "Não há lançamentos pendentes para baixa no momento."},
@@ -247,7 +247,7 @@ TEST_F(MainFormTest, ToolbarRunsTheCommandOfItsMenuEntry) {
     auto &j = Mostrar();
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.key) + " mask " + std::to_string(c.mascara));
-        fin::gTemDados = c.mascara;
+        ui::gTemDados = c.mascara;
         Script s;
         if (c.dialogo) {
             // The empty chart's own message, then the dialog, closed at once.
@@ -287,7 +287,7 @@ TEST_F(MainFormTest, ToolbarRunsTheCommandOfItsMenuEntry) {
     }
     // A disabled entry does not stop its button, and the button is the
     // toolbar's own action, not the menu's.
-    fin::gTemDados = 0;
+    ui::gTemDados = 0;
     j.mnuOperLancamentos->setEnabled(false);
     Script s;
     s.ok();
@@ -347,7 +347,7 @@ TEST_F(MainFormTest, SearchByDocumentAsksForTheDocument) {
 }
 
 // Child windows that take the context menus' calls.
-class EditorDeGrafico : public platform::ui::Form, public fin::IMenuPopup {
+class EditorDeGrafico : public platform::ui::Form, public shell::IMenuPopup {
 public:
     QStringList chamadas;
     void mnuPopNovo() override { chamadas << "Novo"; }
@@ -458,9 +458,9 @@ TEST_F(MainFormTest, DatabasePathCommand) {
         }
         Processar();
         EXPECT_EQ(DBPath(), c.fecha ? outro : banco);
-        EXPECT_EQ(fin::JanelaPrincipal() != nullptr, !c.fecha);
-        if (fin::JanelaPrincipal())
-            fin::JanelaPrincipal()->close();
+        EXPECT_EQ(shell::JanelaPrincipal() != nullptr, !c.fecha);
+        if (shell::JanelaPrincipal())
+            shell::JanelaPrincipal()->close();
         Processar();
         Abrir();
     }
@@ -576,7 +576,7 @@ TEST_F(MainFormTest, NewDatabaseCommand) {
         const bool criado = c.escolha == NovoBancoCase::Nao || c.escolha == NovoBancoCase::Sim ||
                             c.escolha == NovoBancoCase::Existente;
         EXPECT_EQ(DBPath(), c.escolha == NovoBancoCase::Sim ? alvo : banco);
-        EXPECT_EQ(fin::JanelaPrincipal() != nullptr, c.escolha != NovoBancoCase::Sim);
+        EXPECT_EQ(shell::JanelaPrincipal() != nullptr, c.escolha != NovoBancoCase::Sim);
         if (criado) {
             auto novo = dao::DBEngine::OpenDatabase(alvo, false, false, QStringLiteral("MS Access;PWD=$marzipanjet$"));
             auto rs = novo->OpenRecordset(QStringLiteral("SELECT Count(*) AS N FROM Contas"), dao::dbOpenSnapshot);
@@ -589,8 +589,8 @@ TEST_F(MainFormTest, NewDatabaseCommand) {
         } else {
             EXPECT_FALSE(QFile::exists(alvo));
         }
-        if (fin::JanelaPrincipal())
-            fin::JanelaPrincipal()->close();
+        if (shell::JanelaPrincipal())
+            shell::JanelaPrincipal()->close();
         Processar();
         Abrir();
         settings::SaveSetting(kTitulo, QStringLiteral("Settings"), QStringLiteral("DbPath"), banco);
@@ -603,7 +603,7 @@ TEST_F(MainFormTest, AboutBoxShowsTitleAndVersion) {
     auto &j = Mostrar();
     Script s;
     s.act([](QWidget &w) {
-        auto &sobre = dynamic_cast<fin::frmAbout &>(w);
+        auto &sobre = dynamic_cast<shell::frmAbout &>(w);
         EXPECT_EQ(sobre.windowTitle(), QStringLiteral("Sobre o Finoteca"));
         EXPECT_EQ(sobre.lblTitle->text(), QStringLiteral("Finoteca"));
         EXPECT_EQ(sobre.lblVersion->text(), QStringLiteral("Versão 2.0.0"));
@@ -620,9 +620,9 @@ TEST_F(MainFormTest, SystemInformationNotFoundShowsItsFixedMessage) {
     testsupport::TempDir vazio;
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", vazio.path().toLocal8Bit());
-    EXPECT_TRUE(fin::frmAbout::LocalizarInformacoesDoSistema().isEmpty());
+    EXPECT_TRUE(shell::frmAbout::LocalizarInformacoesDoSistema().isEmpty());
     {
-        fin::frmAbout sobre;
+        shell::frmAbout sobre;
         Script s;
         s.ok();
         sobre.cmdSysInfo_Click();
@@ -632,15 +632,15 @@ TEST_F(MainFormTest, SystemInformationNotFoundShowsItsFixedMessage) {
     }
     // A program of that kind on the search path is found and started.
     const QString marca = vazio.file(QStringLiteral("iniciado"));
-    const QString programa = vazio.file(fin::frmAbout::ProgramasDeInformacao().constLast());
+    const QString programa = vazio.file(shell::frmAbout::ProgramasDeInformacao().constLast());
     QFile f(programa);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(QStringLiteral("#!/bin/sh\n: > '%1'\n").arg(marca).toLocal8Bit());
     f.close();
     f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_EQ(fin::frmAbout::LocalizarInformacoesDoSistema(), programa);
+    EXPECT_EQ(shell::frmAbout::LocalizarInformacoesDoSistema(), programa);
     {
-        fin::frmAbout sobre;
+        shell::frmAbout sobre;
         Script s; // no message
         sobre.cmdSysInfo_Click();
     }

@@ -20,15 +20,15 @@ protected:
     void SetUp() override {
         coreApp();
         db = db::ConstruirBancoDeDados(dir.file(QStringLiteral("livro.mdb")));
-        fin::gDB = db.get();
-        fin::gIdUsuario = 1;
-        fin::gTipoUsuario = 1;
+        ui::gDB = db.get();
+        ui::gIdUsuario = 1;
+        ui::gTipoUsuario = 1;
     }
     // Lets go of the book; the next test starts with ADMIN signed in again.
     void TearDown() override {
-        fin::gDB = nullptr;
-        fin::gTipoUsuario = 1;
-        fin::gIdUsuario = 1;
+        ui::gDB = nullptr;
+        ui::gTipoUsuario = 1;
+        ui::gIdUsuario = 1;
     }
 
     // The code a chart item hangs under: "001" for "001.002", the root "000"

@@ -98,7 +98,7 @@ inline void ConfereRodapes(const print::RecordingPrinter &p, double reserva, dou
 // A job whose page holds no line stopped with one message, abandoned on its
 // first page.
 inline void ConfereParadaPorPaginaPequena(const print::RecordingPrinter &p, const QStringList &mostrados) {
-    EXPECT_EQ(mostrados, QStringList{fin::kMsgPaginaPequena});
+    EXPECT_EQ(mostrados, QStringList{ui::kMsgPaginaPequena});
     ASSERT_FALSE(p.ops().empty());
     EXPECT_EQ(p.ops().back().kind, print::PrintOp::KillDoc);
     EXPECT_EQ(p.documentsEnded(), 0);

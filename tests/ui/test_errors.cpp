@@ -71,7 +71,7 @@ TEST_F(AppTest, ErrorReportByErrorNumber) {
             EXPECT_EQ(s.shown()[i].style, c.style);
             EXPECT_EQ(s.shown()[i].caption, QStringLiteral("Finoteca"));
         }
-        EXPECT_EQ(fin::gErrNumero, c.number); // the fields keep their values
+        EXPECT_EQ(ui::gErrNumero, c.number); // the fields keep their values
     }
 }
 
@@ -104,13 +104,13 @@ TEST_F(AppTest, MsgBoxLeavesTheBusyPointerOn) {
     Script s;
     s.ok();
     platform::Screen::setMousePointer(platform::vbHourglass);
-    EXPECT_EQ(fin::MsgBox(QStringLiteral("Impressão concluída."), 64), 1);
+    EXPECT_EQ(ui::MsgBox(QStringLiteral("Impressão concluída."), 64), 1);
     EXPECT_EQ(platform::Screen::MousePointer(), platform::vbHourglass);
     EXPECT_EQ(s.shown()[0].caption, QStringLiteral("Finoteca"));
 }
 
 namespace {
-class View : public platform::ui::Form, public fin::IUpdateView {
+class View : public platform::ui::Form, public ui::IUpdateView {
 public:
     View(QStringList *log, const QString &name, bool fails = false) : log_(log), fails_(fails) { setObjectName(name); }
     void UpdateView(long &msg) override {
@@ -133,25 +133,25 @@ TEST_F(AppTest, BroadcastSkipsSenderAndWindowsWithoutUpdateViewAndSurvivesFailur
     View unloaded(&log, "unloaded");
     for (platform::ui::Form *f : std::initializer_list<platform::ui::Form *>{&a, &sender, &editor, &b})
         f->Load();
-    long hint = fin::kHintLancamentos;
-    fin::UpdateAllViews(hint, &sender);
+    long hint = ui::kHintLancamentos;
+    ui::UpdateAllViews(hint, &sender);
     EXPECT_EQ(log, (QStringList{"a:2", "b:2"}));
 
     log.clear();
     a.Unload();
     b.Unload();
-    fin::UpdateAllViews(hint, &sender); // only the sender is open: nobody is called
+    ui::UpdateAllViews(hint, &sender); // only the sender is open: nobody is called
     EXPECT_TRUE(log.isEmpty());
     sender.Unload();
     editor.Unload();
 }
 
 TEST_F(AppTest, RegisteredMessageIdsAreDistinctAndStable) {
-    fin::RegistrarMensagens();
-    const int a = fin::gMsgNodeClick, b = fin::gMsgGridResize, c = fin::gMsgGridSelLine;
+    ui::RegistrarMensagens();
+    const int a = ui::gMsgNodeClick, b = ui::gMsgGridResize, c = ui::gMsgGridSelLine;
     EXPECT_NE(a, b);
     EXPECT_NE(b, c);
-    fin::RegistrarMensagens();
-    EXPECT_EQ(fin::gMsgNodeClick, a);
-    EXPECT_EQ(fin::gMsgGridSelLine, c);
+    ui::RegistrarMensagens();
+    EXPECT_EQ(ui::gMsgNodeClick, a);
+    EXPECT_EQ(ui::gMsgGridSelLine, c);
 }

@@ -53,7 +53,7 @@ TEST_F(UiTest, BusyPointerReleaseDependsOnWhetherItIsShown) {
     for (const Case &c : cases) {
         InputCounter w;
         {
-            fin::CHourGlass hg;
+            ui::CHourGlass hg;
             for (bool s : c.shows)
                 hg.Show(s);
             if (!c.shows.empty()) {
@@ -74,7 +74,7 @@ TEST_F(UiTest, BusyPointerReleaseDependsOnWhetherItIsShown) {
 TEST_F(UiTest, RedrawLockIsReleasedWithItsScope) {
     QWidget w;
     {
-        fin::CLockWindowUpdate lock;
+        ui::CLockWindowUpdate lock;
         lock.LockWindow(&w);
         EXPECT_FALSE(w.updatesEnabled());
         lock.UnLockWindow();
@@ -82,7 +82,7 @@ TEST_F(UiTest, RedrawLockIsReleasedWithItsScope) {
         lock.LockWindow(&w);
     }
     EXPECT_TRUE(w.updatesEnabled());
-    fin::CLockWindowUpdate never; // releasing one never locked is harmless
+    ui::CLockWindowUpdate never; // releasing one never locked is harmless
 }
 
 TEST(QuebraLinha, WrapsWordsIntoTheField) {
@@ -99,7 +99,7 @@ TEST(QuebraLinha, WrapsWordsIntoTheField) {
     };
     const float cw = 96.0f;
     for (const Case &c : cases)
-        EXPECT_EQ(fin::QuebraLinha(c.text, c.fieldChars * cw, cw), c.lines) << c.text.toStdString();
+        EXPECT_EQ(ui::QuebraLinha(c.text, c.fieldChars * cw, cw), c.lines) << c.text.toStdString();
 }
 
 TEST(QuebraLinha, AWordWiderThanTheFieldIsRefusedOnceAndSilently) {
@@ -107,7 +107,7 @@ TEST(QuebraLinha, AWordWiderThanTheFieldIsRefusedOnceAndSilently) {
     Script s;
     s.ok();
     try {
-        fin::QuebraLinha("ABCDE FG", 4 * 10.0f, 10.0f);
+        ui::QuebraLinha("ABCDE FG", 4 * 10.0f, 10.0f);
         ADD_FAILURE() << "no error";
     } catch (const err::AppError &e) {
         EXPECT_EQ(e.number(), err::kErrCancel);
@@ -122,9 +122,9 @@ TEST(CalculaLimiteDeLinhas, OneLessThanTheWholeLinesThatFit) {
     struct Case { float line; float area; long limit; };
     const Case cases[] = {{100, 50, -1}, {100, 100, 0}, {100, 199, 0}, {100, 1000, 9}, {116, 14000, 119}};
     for (const Case &c : cases)
-        EXPECT_EQ(fin::CalculaLimiteDeLinhas(c.line, c.area), c.limit) << c.area;
+        EXPECT_EQ(ui::CalculaLimiteDeLinhas(c.line, c.area), c.limit) << c.area;
     try {
-        fin::CalculaLimiteDeLinhas(0, 100);
+        ui::CalculaLimiteDeLinhas(0, 100);
         ADD_FAILURE() << "no error";
     } catch (const err::AppError &e) {
         EXPECT_EQ(e.number(), 11);
@@ -141,12 +141,12 @@ TEST(ConfigurarImpressora, SetsA4AndOrientationAndGivesTheStripsInTwips) {
     print::RecordingPrinter p(d);
     p.setPaperSize(print::vbPRPSLetter);
     long x = 0, y = 0;
-    fin::ConfigurarImpressora(x, y, 1, p);
+    ui::ConfigurarImpressora(x, y, 1, p);
     EXPECT_EQ(p.PaperSize(), print::vbPRPSA4);
     EXPECT_EQ(p.Orientation(), 1);
     EXPECT_EQ(x, 242);
     EXPECT_EQ(y, 125);
-    fin::ConfigurarImpressora(x, y, 2, p);
+    ui::ConfigurarImpressora(x, y, 2, p);
     EXPECT_EQ(p.Orientation(), 2);
 }
 
@@ -154,7 +154,7 @@ TEST(PrintRoutines, PagesFilledToTheLineLimitStayInsideThePrintableArea) {
     testsupport::qtApp();
     print::RecordingPrinter p;
     long ox = 0, oy = 0;
-    fin::ConfigurarImpressora(ox, oy, 2, p);
+    ui::ConfigurarImpressora(ox, oy, 2, p);
     p.setFontName("Courier New");
     p.setFontSize(8);
     const float lineH = static_cast<float>(p.TextHeight("A"));
@@ -163,13 +163,13 @@ TEST(PrintRoutines, PagesFilledToTheLineLimitStayInsideThePrintableArea) {
     long limit = 0, line = 999;
     int pages = 0;
     for (int i = 0; i < 200; ++i) {
-        const QStringList parts = fin::QuebraLinha(QStringLiteral("LANÇAMENTO NÚMERO %1 DE UMA LISTA LONGA").arg(i), 25 * cw, cw);
+        const QStringList parts = ui::QuebraLinha(QStringLiteral("LANÇAMENTO NÚMERO %1 DE UMA LISTA LONGA").arg(i), 25 * cw, cw);
         for (const QString &part : parts) {
             if (line > limit) {
                 if (pages++ > 0)
                     p.NewPage();
                 p.setCurrentY(top);
-                limit = fin::CalculaLimiteDeLinhas(lineH + 20, static_cast<float>(p.ScaleHeight() - top - reserve));
+                limit = ui::CalculaLimiteDeLinhas(lineH + 20, static_cast<float>(p.ScaleHeight() - top - reserve));
                 line = 1;
             }
             p.Print(part);
@@ -196,7 +196,7 @@ TEST(ImprimirADireita, AnAmountPrintsWholeAndEndsAtTheColumnsEdge) {
     // Shorter than the column, as wide, and wider (an expense of 99.999.999,99).
     for (const QString &valor : {QStringLiteral("1,00"), QStringLiteral("99.999.999,99"), QStringLiteral("-99.999.999,99")}) {
         p.clear();
-        fin::ImprimirADireita(p, valor, fim, 500);
+        ui::ImprimirADireita(p, valor, fim, 500);
         ASSERT_EQ(p.ops().size(), 1u);
         const print::PrintOp &o = p.ops()[0];
         EXPECT_EQ(o.text, valor);
@@ -226,7 +226,7 @@ TEST(ImprimirValor, TheWholeAmountStaysInsideItsField) {
     for (const Caso &c : casos) {
         SCOPED_TRACE(c.valor.toStdString());
         p.clear();
-        fin::ImprimirValor(p, c.valor, fim, 500, campo);
+        ui::ImprimirValor(p, c.valor, fim, 500, campo);
         ASSERT_EQ(p.ops().size(), 1u);
         const print::PrintOp o = p.ops()[0];
         EXPECT_EQ(o.text, c.valor);
@@ -255,7 +255,7 @@ TEST(QuebraNaColuna, BreaksAtBlanksAndCutsAWordTooLongInsteadOfRefusingIt) {
         {"ABCDEFGHIJKLMNOPQRST UV", {"ABCDEFGHIJKLMNO", "PQRST UV"}},
         {"                    ", {""}},
     };
-    for (const Caso &c : casos) EXPECT_EQ(fin::QuebraNaColuna(c.texto, 15), c.linhas) << c.texto.toStdString();
+    for (const Caso &c : casos) EXPECT_EQ(ui::QuebraNaColuna(c.texto, 15), c.linhas) << c.texto.toStdString();
 }
 
 // A title that does not fit between the page number and the time goes on in
@@ -274,7 +274,7 @@ TEST(ImprimirTopoDaPagina, ATitleTooWideWrapsClearOfTheNumberAndTheTime) {
         const double linhaDoTitulo = p.TextHeight("A");
         while (p.TextWidth(titulo) < (linhas - 1) * 0.75 * p.ScaleWidth()) titulo += QStringLiteral(" \"IMPOSTO DE RENDA\"");
         p.clear();
-        fin::ImprimirTopoDaPagina(p, 260, 400, 7, titulo, 240, hora);
+        ui::ImprimirTopoDaPagina(p, 260, 400, 7, titulo, 240, hora);
         QStringList partes;
         double numeroFim = 0, horaInicio = 0, y8 = 0;
         for (const print::PrintOp &o : p.ops()) {
@@ -309,17 +309,17 @@ TEST(CancelarImpressao, EndsTheJobAndNeverFails) {
     testsupport::qtApp();
     print::RecordingPrinter p;
     p.Print("parcial");
-    fin::CancelarImpressao(p);
-    fin::CancelarImpressao(p); // no document open: still fine
+    ui::CancelarImpressao(p);
+    ui::CancelarImpressao(p); // no document open: still fine
     EXPECT_EQ(p.ops().back().kind, print::PrintOp::KillDoc);
     EXPECT_EQ(p.documentsEnded(), 0);
 }
 
 namespace {
 class Receiver : public platform::ui::Form,
-                 public fin::INodeClickReceiver,
-                 public fin::IResizeGridReceiver,
-                 public fin::ISelCurLineReceiver {
+                 public ui::INodeClickReceiver,
+                 public ui::IResizeGridReceiver,
+                 public ui::ISelCurLineReceiver {
 public:
     QStringList calls;
     void tv_NodeClick(QTreeWidgetItem *node) override { calls << QStringLiteral("node:%1").arg(reinterpret_cast<quintptr>(node)); }
@@ -335,17 +335,17 @@ bool otherProc(QObject *, QEvent *e) {
 } // namespace
 
 TEST_F(UiTest, FormWindowProcCallsTheWindowObjectsMemberAndPassesTheRestOn) {
-    fin::RegistrarMensagens();
+    ui::RegistrarMensagens();
     Receiver win;
     QObject tree;
     platform::ui::SetWindowProc(&tree, otherProc);
-    fin::InstalarWindowProc(&tree, fin::FormWindowProc);
-    fin::InstalarWindowProc(&win, fin::FormWindowProc);
+    ui::InstalarWindowProc(&tree, ui::FormWindowProc);
+    ui::InstalarWindowProc(&win, ui::FormWindowProc);
     EXPECT_EQ(platform::ui::ProcFromProp(platform::ui::GetProp(&tree, "pOldWindowProc")), otherProc);
 
-    fin::PostarNodeClick(&tree, &win, reinterpret_cast<QTreeWidgetItem *>(quintptr(0x40)));
-    fin::PostarGridResize(&win);
-    fin::PostarGridSelLine(&win, 7);
+    ui::PostarNodeClick(&tree, &win, reinterpret_cast<QTreeWidgetItem *>(quintptr(0x40)));
+    ui::PostarGridResize(&win);
+    ui::PostarGridSelLine(&win, 7);
     EXPECT_TRUE(win.calls.isEmpty()); // posted, handled later
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(win.calls, (QStringList{"node:64", "resize", "line:7"}));
@@ -356,10 +356,10 @@ TEST_F(UiTest, FormWindowProcCallsTheWindowObjectsMemberAndPassesTheRestOn) {
     QCoreApplication::sendPostedEvents();
     EXPECT_TRUE(otherProcSaw);
 
-    fin::RemoverWindowProc(&tree);
+    ui::RemoverWindowProc(&tree);
     EXPECT_FALSE(platform::ui::GetProp(&tree, "pOldWindowProc").isValid());
     EXPECT_EQ(platform::ui::SetWindowProc(&tree, nullptr), otherProc);
-    fin::RemoverWindowProc(&tree); // a second removal is harmless
+    ui::RemoverWindowProc(&tree); // a second removal is harmless
 }
 
 TEST(Background, LogoCentredAboveMiddleAndTilesRunBeyondTheWindow) {
@@ -370,8 +370,8 @@ TEST(Background, LogoCentredAboveMiddleAndTilesRunBeyondTheWindow) {
         {QSize(200, 100), QPoint(-51, -104)}, // smaller than the logo: clipped at left and top
     };
     for (const Case &c : cases)
-        EXPECT_EQ(fin::PosicaoBitmapA(c.win, fin::kLogoLargura, fin::kLogoAltura), c.logo);
-    const auto tiles = fin::PosicoesBitmapB(QSize(232, 111), 116, 111);
+        EXPECT_EQ(ui::PosicaoBitmapA(c.win, ui::kLogoLargura, ui::kLogoAltura), c.logo);
+    const auto tiles = ui::PosicoesBitmapB(QSize(232, 111), 116, 111);
     // x: 0, 116, 232, 348; y: 0, 111, 222.
     EXPECT_EQ(tiles.size(), 12u);
     EXPECT_EQ(tiles.front(), QPoint(0, 0));
@@ -382,11 +382,11 @@ TEST_F(UiTest, FileDialogWrapperPassesTheProgramsFilterAndTitle) {
     Script s;
     s.file("/dados/novo.mdb");
     const QString filter = QString::fromUtf8(" Bancos de dados (*.mdb)\0*.mdb\0Todos arquivos (*.*)\0*.*\0", 55);
-    EXPECT_EQ(fin::MostrarDialogoCentralizado(nullptr, 2, "Finoteca - Criar como", QString(), filter, "/dados", "mdb"),
+    EXPECT_EQ(ui::MostrarDialogoCentralizado(nullptr, 2, "Finoteca - Criar como", QString(), filter, "/dados", "mdb"),
               QStringLiteral("/dados/novo.mdb"));
     EXPECT_EQ(s.shown()[0].kind, platform::ui::ModalKind::SaveFile);
     EXPECT_EQ(s.shown()[0].caption, QStringLiteral("Finoteca - Criar como"));
     EXPECT_EQ(s.shown()[0].initialDir, QStringLiteral("/dados"));
     // A name that does not fit the file buffer gives up without a dialog.
-    EXPECT_EQ(fin::MostrarDialogoCentralizado(nullptr, 1, "t", QString(251, 'x'), filter, "/", ""), QString());
+    EXPECT_EQ(ui::MostrarDialogoCentralizado(nullptr, 1, "t", QString(251, 'x'), filter, "/", ""), QString());
 }

@@ -12,7 +12,9 @@
 #include "core/escrita/SaldoInicial.h"
 #include "db/SqlTexto.h"
 
-namespace charts {
+namespace core::arvores {
+
+using db::Plano;
 
 namespace {
 
@@ -24,8 +26,8 @@ QString consultaMaxFilho(Plano p) {
 const char *nomeDe(Plano p, const char *contas, const char *recDesp) { return p == Plano::Contas ? contas : recDesp; }
 
 dao::Database &banco() {
-    if (!fin::gDB) throw err::AppError(err::kErrGeneric, QString(), QStringLiteral("Nenhum banco de dados aberto."));
-    return *fin::gDB;
+    if (!ui::gDB) throw err::AppError(err::kErrGeneric, QString(), QStringLiteral("Nenhum banco de dados aberto."));
+    return *ui::gDB;
 }
 
 } // namespace
@@ -75,13 +77,13 @@ Exclusao excluir(Plano plano, const QString &codigo) {
     std::unique_ptr<dao::Recordset> rs;
     try {
         dao::Database &db = banco();
-        const QString cod = fin::SqlTexto(codigo);
-        const QString padrao = fin::SqlTexto(codigo + QLatin1Char('*'));
+        const QString cod = db::SqlTexto(codigo);
+        const QString padrao = db::SqlTexto(codigo + QLatin1Char('*'));
         // Postings that block the deletion: for accounts every posting but the
         // opening balances, which go with their accounts.
         const QString bloqueantes =
             plano == Plano::Contas
-                ? QStringLiteral("FROM LANCAMENTOS WHERE NOT ") + postings::CondicaoSaldoInicial() +
+                ? QStringLiteral("FROM LANCAMENTOS WHERE NOT ") + core::escrita::CondicaoSaldoInicial() +
                       QStringLiteral(" AND CODCONTA LIKE ") + padrao
                 : QStringLiteral("FROM LANCAMENTOS WHERE CODRECDESP LIKE ") + padrao;
         const QString sql = (plano == Plano::Contas ? QStringLiteral("DELETE * FROM CONTAS WHERE CODIGO = ")
@@ -94,11 +96,11 @@ Exclusao excluir(Plano plano, const QString &codigo) {
             // Inside the write transaction: the openings that the cascade
             // will take are read first, and once the accounts are gone the
             // later balances are moved back.
-            std::vector<postings::SaldoInicialGravado> iniciais;
-            if (plano == Plano::Contas) iniciais = postings::LerSaldosIniciais(db, codigo);
+            std::vector<core::escrita::SaldoInicialGravado> iniciais;
+            if (plano == Plano::Contas) iniciais = core::escrita::LerSaldosIniciais(db, codigo);
             db.Execute(sql, dao::dbFailOnError);
             apagados = db.RecordsAffected();
-            if (apagados > 0 && !postings::DesfazerSaldosIniciais(db, iniciais)) {
+            if (apagados > 0 && !core::escrita::DesfazerSaldosIniciais(db, iniciais)) {
                 trans.RollBack();
                 return Exclusao::Bloqueio;
             }
@@ -123,4 +125,4 @@ Exclusao excluir(Plano plano, const QString &codigo) {
 
 Exclusao Excluir(Plano plano, const QString &codigo) { return excluir(plano, codigo); }
 
-} // namespace charts
+} // namespace core::arvores

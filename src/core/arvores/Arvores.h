@@ -10,7 +10,7 @@
 
 #include <QString>
 
-namespace charts {
+namespace core::arvores {
 
 // Longest code the columns hold (eight levels) and the highest group.
 constexpr int kMaxCodigo = 31;
@@ -20,7 +20,7 @@ constexpr int kMaxGrupo = 999;
 // active or not. A full level ("999") or a child deeper than the code column
 // holds gives an empty code and the text to show in recusa (kMsgNivelCheio,
 // kMsgProfundidade). The chart windows show it (charts/PlanoNaJanela.h).
-QString NovoCodigo(Plano plano, const QString &codPai, QString &recusa);
+QString NovoCodigo(db::Plano plano, const QString &codPai, QString &recusa);
 
 // Deletes the item with its subtree unless postings use it or a descendant
 // (for accounts, opening-balance postings do not count: they go with the
@@ -31,7 +31,7 @@ enum class Exclusao {
     Bloqueio,       // the counter could not be locked: kMsgBloqueio, nothing deleted
     ComLancamentos, // postings use it: kMsgContaComLancamentos / kMsgItemComLancamentos
 };
-Exclusao Excluir(Plano plano, const QString &codigo);
+Exclusao Excluir(db::Plano plano, const QString &codigo);
 
 // Messages.
 inline const QString kMsgNivelCheio = QStringLiteral(
@@ -44,4 +44,4 @@ inline const QString kMsgContaComLancamentos = QStringLiteral(
 inline const QString kMsgItemComLancamentos = QStringLiteral(
     "Este item não pode ser excluído por haver lançamentos feitos usando seu código ou de um subitem seu.");
 
-} // namespace charts
+} // namespace core::arvores

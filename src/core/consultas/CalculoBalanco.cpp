@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <functional>
 
-namespace reports {
+namespace core::consultas {
 
 using value::Currency;
 
@@ -36,7 +36,7 @@ Nomes nomes(bool contas) {
 }
 
 QString data(const QDate &d) { return db::DataSQL(QDateTime(d, QTime(0, 0)), 2); }
-QString dia(const QDate &d) { return fin::SqlTexto(d.toString(QStringLiteral("yyyyMMdd"))); }
+QString dia(const QDate &d) { return db::SqlTexto(d.toString(QStringLiteral("yyyyMMdd"))); }
 
 // Codes are compared as the text columns compare them: without regard to case.
 QString chave(const QString &codigo) { return codigo.toUpper(); }
@@ -116,8 +116,8 @@ LinhasBalanco periodo(dao::Database &db, const PedidoBalanco &p) {
                   FiltroDeHistorico(historico);
     if (cruzado)
         sql += QStringLiteral(" AND L.") + n.codOutro +
-               (p.somenteOutro ? QStringLiteral(" = ") + fin::SqlTexto(p.codigoOutro)
-                               : QStringLiteral(" LIKE ") + fin::SqlTexto(p.codigoOutro + QLatin1Char('*')));
+               (p.somenteOutro ? QStringLiteral(" = ") + db::SqlTexto(p.codigoOutro)
+                               : QStringLiteral(" LIKE ") + db::SqlTexto(p.codigoOutro + QLatin1Char('*')));
     QHash<QString, Soma> somas;
     {
         // Summed by the code as stored, then by the code as compared.
@@ -244,7 +244,7 @@ LinhasBalanco naData(dao::Database &db, const PedidoBalanco &p) {
     {
         auto rs = db.OpenRecordset(
             QStringLiteral("SELECT M.Codigo, M.D, L2.") + n.saldoLanc + QStringLiteral(" FROM (SELECT C.Codigo, (SELECT TOP 1 L.DataId FROM ") +
-                QStringLiteral("Lancamentos AS L WHERE L.") + n.codLanc + QStringLiteral(" = C.Codigo AND L.DataId < ") + fin::SqlTexto(fimDia) +
+                QStringLiteral("Lancamentos AS L WHERE L.") + n.codLanc + QStringLiteral(" = C.Codigo AND L.DataId < ") + db::SqlTexto(fimDia) +
                 QStringLiteral(" AND L.Data <= ") + data(p.dataFim) + QStringLiteral(" ORDER BY L.DataId DESC) AS D FROM ") + n.tabela +
                 QStringLiteral(" AS C) AS M LEFT JOIN Lancamentos AS L2 ON L2.DataId = M.D"),
             dao::dbOpenSnapshot);
@@ -281,8 +281,8 @@ LinhasBalanco naData(dao::Database &db, const PedidoBalanco &p) {
     }
     if (!desde.isEmpty()) {
         auto rs = db.OpenRecordset(QStringLiteral("SELECT DataId, ") + n.codLanc +
-                                       QStringLiteral(", Valor FROM Lancamentos WHERE DataId > ") + fin::SqlTexto(desde) +
-                                       QStringLiteral(" AND DataId < ") + fin::SqlTexto(fimDia) + QStringLiteral(" AND Data <= ") +
+                                       QStringLiteral(", Valor FROM Lancamentos WHERE DataId > ") + db::SqlTexto(desde) +
+                                       QStringLiteral(" AND DataId < ") + db::SqlTexto(fimDia) + QStringLiteral(" AND Data <= ") +
                                        data(p.dataFim) + QStringLiteral(" AND Realizado <> 'N'"),
                                    dao::dbOpenSnapshot);
         for (; !rs->Eof(); rs->MoveNext()) {
@@ -341,4 +341,4 @@ LinhasBalanco CalcularBalanco(dao::Database &db, const PedidoBalanco &pedido) {
     return pedido.tipo == PedidoBalanco::Tipo::Data ? naData(db, pedido) : periodo(db, pedido);
 }
 
-} // namespace reports
+} // namespace core::consultas

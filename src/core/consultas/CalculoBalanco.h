@@ -15,8 +15,8 @@ namespace dao {
 class Database;
 }
 
-namespace reports {
+namespace core::consultas {
 
 LinhasBalanco CalcularBalanco(dao::Database &db, const PedidoBalanco &pedido);
 
-} // namespace reports
+} // namespace core::consultas

@@ -7,7 +7,7 @@
 #include "platform/dao/Recordset.h"
 #include "ui/AppContext.h"
 
-namespace reports {
+namespace core::consultas {
 
 namespace {
 
@@ -88,7 +88,7 @@ QString parteDosItens(const PedidoBalanco &p, const Plano &pl, const QString &fi
 
 QString ListaDeCodigos(const QStringList &codigos) {
     QString lista;
-    for (const QString &c : codigos) lista += fin::SqlTexto(c) + QLatin1Char(',');
+    for (const QString &c : codigos) lista += db::SqlTexto(c) + QLatin1Char(',');
     lista.chop(1);
     return lista;
 }
@@ -130,7 +130,7 @@ QString SqlBalancoCruzado(const PedidoBalanco &p) {
     const Plano outro = plano(!p.contas);
     const QString filtroCodigos = QStringLiteral(" WHERE CODIGO <> '000'");
     // The other chart's item: with its sub-items, or alone.
-    const QString padrao = p.somenteOutro ? fin::SqlTexto(p.codigoOutro) : fin::SqlTexto(p.codigoOutro + QLatin1Char('*'));
+    const QString padrao = p.somenteOutro ? db::SqlTexto(p.codigoOutro) : db::SqlTexto(p.codigoOutro + QLatin1Char('*'));
     const QString op = p.somenteOutro ? QStringLiteral(" = ") : QStringLiteral(" LIKE ");
     const QString itens = parteDosItens(
         p, pl, filtroCodigos, true, QStringLiteral("Lancamentos As L ON (") + outro.codLanc + op + padrao + QStringLiteral(" AND "),
@@ -229,8 +229,8 @@ PedidoBalanco cruzado(bool contas, const QString &codigo, const QDate &ini, cons
     p.codigoOutro = codigo;
     p.somenteOutro = somenteOutro;
     p.comSubItens = true;
-    p.tipoUsuario = fin::gTipoUsuario;
-    p.idUsuario = fin::gIdUsuario;
+    p.tipoUsuario = ui::gTipoUsuario;
+    p.idUsuario = ui::gIdUsuario;
     return p;
 }
 } // namespace
@@ -268,4 +268,4 @@ LinhasBalanco LerLinhas(dao::Recordset &rs, const QString &campoValor) {
     return linhas;
 }
 
-} // namespace reports
+} // namespace core::consultas

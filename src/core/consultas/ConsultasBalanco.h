@@ -12,7 +12,7 @@ namespace dao {
 class Recordset;
 }
 
-namespace reports {
+namespace core::consultas {
 
 // Balance over a period (pedido.tipo Periodo).
 QString SqlBalancoPeriodo(const PedidoBalanco &pedido);
@@ -41,4 +41,4 @@ QString ListaDeCodigos(const QStringList &codigos);
 // Reads a balance result set; the amount field is "Balanco" or "Saldo".
 LinhasBalanco LerLinhas(dao::Recordset &rs, const QString &campoValor);
 
-} // namespace reports
+} // namespace core::consultas

@@ -2,7 +2,7 @@
 // The Modes of the report windows, one number per report: the shell opens a
 // report by its Mode, the selection dialogs, the search results window and
 // the balance window lay themselves out by it.
-namespace reports {
+namespace core::consultas {
 
 constexpr long kExtratoDeContas = 1;      // account statement (search results window)
 constexpr long kExtratoDeTipos = 2;       // income/expense type statement (search results window)
@@ -17,4 +17,4 @@ constexpr bool EBalanco(long mode) {
     return mode == kBalancoDeContas || mode == kBalancoDeTipos || mode == kSaldosDeContas || mode == kSaldosDeTipos;
 }
 
-} // namespace reports
+} // namespace core::consultas

@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <vector>
 
-namespace reports {
+namespace core::consultas {
 
 struct PedidoBalanco {
     enum class Tipo {
@@ -43,4 +43,4 @@ struct LinhaBalanco {
 
 using LinhasBalanco = std::vector<LinhaBalanco>;
 
-} // namespace reports
+} // namespace core::consultas

@@ -3,7 +3,7 @@
 #include "db/SqlTexto.h"
 #include "platform/value/JetDate.h"
 
-namespace reports {
+namespace core::consultas {
 
 QString TextoLiteralLike(const QString &texto) {
     QString t;
@@ -19,7 +19,7 @@ QString TextoLiteralLike(const QString &texto) {
 QString FiltroDeHistorico(const QString &historico, const QString &campo) {
     if (historico.isEmpty()) return QString();
     return QStringLiteral(" AND ") + campo + QStringLiteral(" LIKE ") +
-           fin::SqlTexto(QLatin1Char('*') + TextoLiteralLike(historico) + QLatin1Char('*')) + QLatin1Char(' ');
+           db::SqlTexto(QLatin1Char('*') + TextoLiteralLike(historico) + QLatin1Char('*')) + QLatin1Char(' ');
 }
 
 DataDigitada LerDataDigitada(const QString &texto) {
@@ -43,4 +43,4 @@ QString RestricaoDeLeitura(const QString &colunaId, int tipoObjeto, bool usuario
            QStringLiteral(" AND ") + CondicaoDeLeitura(QStringLiteral("PL.Permissoes")) + QStringLiteral(") ");
 }
 
-} // namespace reports
+} // namespace core::consultas

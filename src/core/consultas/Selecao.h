@@ -7,7 +7,7 @@
 #include <QDate>
 #include <QString>
 
-namespace reports {
+namespace core::consultas {
 
 // LIKE pattern text that stands for the typed text itself: "#" (any digit)
 // and "[" (opens a set) are bracketed, so "NF #3" finds "NF #3".
@@ -53,4 +53,4 @@ QString CondicaoDeLeitura(const QString &permissoes);
 // an administrator.
 QString RestricaoDeLeitura(const QString &colunaId, int tipoObjeto, bool usuarioComum, long idUsuario);
 
-} // namespace reports
+} // namespace core::consultas

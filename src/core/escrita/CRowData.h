@@ -5,7 +5,7 @@
 #include <QString>
 #include <cstdint>
 
-namespace postings {
+namespace core::escrita {
 
 struct CRowData {
     long Serial = 0; // the posting's Id
@@ -18,4 +18,4 @@ struct CRowData {
     QString DataId;
 };
 
-} // namespace postings
+} // namespace core::escrita

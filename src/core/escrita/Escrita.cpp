@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <limits>
 
-namespace postings {
+namespace core::escrita {
 
 using value::Currency;
 
@@ -91,8 +91,8 @@ struct Ramos {
         : contas(ancestrais(codConta)),
           tipos(saldoTipo == SaldoTipo::Ramo ? ancestrais(codRecDesp) : QStringList{codRecDesp}) {}
     QString declaracoes() const {
-        return postings::declaracoes(QStringLiteral("pC"), int(contas.size())) +
-               postings::declaracoes(QStringLiteral("pT"), int(tipos.size()));
+        return core::escrita::declaracoes(QStringLiteral("pC"), int(contas.size())) +
+               core::escrita::declaracoes(QStringLiteral("pT"), int(tipos.size()));
     }
     QString listaContas() const { return listaDeParametros(QStringLiteral("pC"), int(contas.size())); }
     QString listaTipos() const { return listaDeParametros(QStringLiteral("pT"), int(tipos.size())); }
@@ -421,4 +421,4 @@ Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *grav
     return Resultado::Gravado;
 }
 
-} // namespace postings
+} // namespace core::escrita

@@ -28,7 +28,7 @@ namespace dao {
 class Database;
 }
 
-namespace postings {
+namespace core::escrita {
 
 inline const QString kMsgBloqueio = QStringLiteral(
     "Erro de bloqueio. Informações de controle do sistema estavam em uso por outro usuário. Tente novamente.");
@@ -160,4 +160,4 @@ int SentidoDaBaixa(const QString &antigo, const QString &novo);
 // DataId. A posting stored as a transfer leg is refused alone (Incompleta).
 Baixa MudarRealizado(dao::Database &db, long id, long idOutraPerna, const QString &antigo, const QString &novo);
 
-} // namespace postings
+} // namespace core::escrita

@@ -2,10 +2,10 @@
 
 #include "core/escrita/Operacoes.h"
 
-namespace postings {
+namespace core::escrita {
 
-fin::Avaliacao AvaliarHistoricoDeEstorno(const QString &resposta, const PedidoDeHistorico &pedido) {
-    using Passo = fin::Avaliacao::Passo;
+ui::Avaliacao AvaliarHistoricoDeEstorno(const QString &resposta, const PedidoDeHistorico &pedido) {
+    using Passo = ui::Avaliacao::Passo;
     const QString h = resposta.toUpper();
     if (h.contains(QLatin1Char('"')) || h.contains(QLatin1Char('\'')))
         return {Passo::PedeDeNovo, kMsgAspasHistorico, {}};
@@ -19,4 +19,4 @@ fin::Avaliacao AvaliarHistoricoDeEstorno(const QString &resposta, const PedidoDe
     return {Passo::Aceita, {}, h};
 }
 
-} // namespace postings
+} // namespace core::escrita

@@ -1,11 +1,11 @@
 #pragma once
 // The history of a reversal, judged the same way for every window that
-// reverses postings; the window asks (fin::PerguntarAte) and shows the texts.
+// reverses postings; the window asks (ui::PerguntarAte) and shows the texts.
 #include "ui/Avaliacao.h"
 
 #include <QString>
 
-namespace postings {
+namespace core::escrita {
 
 inline const QString kPromptHistoricoEstorno = QStringLiteral("Entre com o histórico para o estorno (máx. 50 caracteres):");
 inline const QString kMsgAspasHistorico = QStringLiteral(
@@ -29,6 +29,6 @@ struct PedidoDeHistorico {
 // or refused with kMsgHistoricoComMaisDe50 when the window asks only once); an
 // answer of blanks only (or a cancelled box) is refused with
 // kMsgHistoricoEstornoVazio. The history keeps its blanks.
-fin::Avaliacao AvaliarHistoricoDeEstorno(const QString &resposta, const PedidoDeHistorico &pedido = {});
+ui::Avaliacao AvaliarHistoricoDeEstorno(const QString &resposta, const PedidoDeHistorico &pedido = {});
 
-} // namespace postings
+} // namespace core::escrita

@@ -15,7 +15,7 @@
 #include <limits>
 #include <vector>
 
-namespace postings {
+namespace core::escrita {
 
 using value::Currency;
 
@@ -84,7 +84,7 @@ long ContarDocumento(dao::Database &db, const Chamador &onde, const QString &doc
     std::unique_ptr<dao::Recordset> rs;
     try {
         rs = db.OpenRecordset(QStringLiteral("Select count(*) as Contagem from lancamentos where documento = ") +
-                                  fin::SqlTexto(documento),
+                                  db::SqlTexto(documento),
                               dao::dbOpenSnapshot);
         try {
             rs->MoveLast();
@@ -347,4 +347,4 @@ Desfecho Baixar(dao::Database &db, const Chamador &onde, long id, long idOutraPe
     }
 }
 
-} // namespace postings
+} // namespace core::escrita

@@ -17,7 +17,7 @@ namespace dao {
 class Database;
 }
 
-namespace postings {
+namespace core::escrita {
 
 inline const QString kTipoTransferencia = QStringLiteral("001");
 inline const QString kDesTransferencia = QStringLiteral("TRANSFERÊNCIAS ENTRE CONTAS");
@@ -188,4 +188,4 @@ inline const QString kMsgRemocaoDeBaixaNaoOcorreu =
     QStringLiteral("A remoção de baixa do lançamento não ocorreu. Um motivo pode ser o de outro usuário ter acabado de "
                    "estorná-lo ou remover sua baixa.\nAtualize sua pesquisa.");
 
-} // namespace postings
+} // namespace core::escrita

@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-namespace postings {
+namespace core::escrita {
 
 namespace {
 void percorrer(dao::Recordset &rs) {
@@ -104,4 +104,4 @@ std::optional<QString> RecusaDaTransferencia(const std::vector<PernaDeTransferen
     return std::nullopt;
 }
 
-} // namespace postings
+} // namespace core::escrita

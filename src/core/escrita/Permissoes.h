@@ -9,7 +9,7 @@ namespace dao {
 class Database;
 }
 
-namespace postings {
+namespace core::escrita {
 
 // ParQryContaPermissoes: the user's write permissions (2 or 3) on the exact
 // account plus those on the exact type; 2 means both are granted.
@@ -55,4 +55,4 @@ enum class OperacaoEmTransferencia { Baixa, Estorno };
 std::optional<QString> RecusaDaTransferencia(const std::vector<PernaDeTransferencia> &pernas, int tipoUsuario,
                                              OperacaoEmTransferencia operacao);
 
-} // namespace postings
+} // namespace core::escrita

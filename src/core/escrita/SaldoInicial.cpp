@@ -8,7 +8,7 @@
 #include "db/SqlTexto.h"
 
 
-namespace postings {
+namespace core::escrita {
 
 using value::Currency;
 
@@ -54,7 +54,7 @@ std::vector<SaldoInicialGravado> LerSaldosIniciais(dao::Database &db, const QStr
     std::vector<SaldoInicialGravado> iniciais;
     auto rs = db.OpenRecordset(QStringLiteral("SELECT CodConta, Valor, DataId FROM LANCAMENTOS WHERE ") +
                                    CondicaoSaldoInicial() + QStringLiteral(" AND CODCONTA LIKE ") +
-                                   fin::SqlTexto(codConta + QLatin1Char('*')) + QStringLiteral(" ORDER BY DataId"),
+                                   db::SqlTexto(codConta + QLatin1Char('*')) + QStringLiteral(" ORDER BY DataId"),
                                dao::dbOpenSnapshot);
     for (; !rs->Eof(); rs->MoveNext())
         iniciais.push_back({rs->Field(0).toString(), rs->Field(1).toCurrency(), rs->Field(2).toString()});
@@ -74,4 +74,4 @@ bool DesfazerSaldosIniciais(dao::Database &db, const std::vector<SaldoInicialGra
     return true;
 }
 
-} // namespace postings
+} // namespace core::escrita

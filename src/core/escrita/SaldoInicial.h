@@ -12,7 +12,7 @@ namespace dao {
 class Database;
 }
 
-namespace postings {
+namespace core::escrita {
 
 inline const QString kTipoAjusteDeSaldo = QStringLiteral("002");
 inline const QString kHistoricoSaldoInicial = QStringLiteral("SALDO INICIAL");
@@ -48,4 +48,4 @@ std::vector<SaldoInicialGravado> LerSaldosIniciais(dao::Database &db, const QStr
 // back and shows kMsgBloqueio).
 bool DesfazerSaldosIniciais(dao::Database &db, const std::vector<SaldoInicialGravado> &iniciais);
 
-} // namespace postings
+} // namespace core::escrita

@@ -2,7 +2,7 @@
 
 #include "platform/err/AppError.h"
 
-namespace security {
+namespace core::permissoes {
 
 namespace {
 
@@ -15,8 +15,8 @@ const CPermissao *procurar(const CPermissao &item, quint64 ponteiro) {
 
 } // namespace
 
-fin::ItemDaArvore ItemParaArvore(const CPermissao &item) {
-    fin::ItemDaArvore i{item.CodObjeto(), item.DesObjeto(), item.Ponteiro(), item.Permissoes(), {}};
+ui::ItemDaArvore ItemParaArvore(const CPermissao &item) {
+    ui::ItemDaArvore i{item.CodObjeto(), item.DesObjeto(), item.Ponteiro(), item.Permissoes(), {}};
     i.subItens.reserve(std::size_t(item.SubItens().Count()));
     for (const auto &sub : item.SubItens()) i.subItens.push_back(ItemParaArvore(*sub));
     return i;
@@ -45,4 +45,4 @@ QString AtribuirPermissao(CPermissao &item, long mode, long valor) {
     return QString();
 }
 
-} // namespace security
+} // namespace core::permissoes

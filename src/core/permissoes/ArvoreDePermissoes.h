@@ -8,11 +8,11 @@
 #include <QString>
 #include <memory>
 
-namespace security {
+namespace core::permissoes {
 
 // The item and its whole subtree, as the tree loaders show them: code,
 // description, Ponteiro() as the tag and the permission value.
-fin::ItemDaArvore ItemParaArvore(const CPermissao &item);
+ui::ItemDaArvore ItemParaArvore(const CPermissao &item);
 
 // The item of the tree whose Ponteiro() the tag names. A tag that names no
 // item of that tree any more is an error, never a stray object.
@@ -24,4 +24,4 @@ std::shared_ptr<CPermissao> ObjetoDoPonteiro(const CPermissao &arvore, const QSt
 // of the item's subtree before the error goes on.
 [[nodiscard]] QString AtribuirPermissao(CPermissao &item, long mode, long valor);
 
-} // namespace security
+} // namespace core::permissoes

@@ -11,7 +11,7 @@
 
 #include <atomic>
 
-namespace security {
+namespace core::permissoes {
 
 namespace {
 
@@ -33,7 +33,7 @@ quint64 proximoPonteiro() {
 
 // The statements run once per item: their text is fixed (translated and
 // prepared once per session) and the numbers go in as parameters.
-std::unique_ptr<dao::QueryDef> consulta(const QString &sql) { return fin::gDB->CreateQueryDef(QString(), sql); }
+std::unique_ptr<dao::QueryDef> consulta(const QString &sql) { return ui::gDB->CreateQueryDef(QString(), sql); }
 
 void parametro(dao::QueryDef &q, const char *nome, long v) {
     q.SetParameter(QString::fromLatin1(nome), value::Value(qlonglong(v)));
@@ -354,4 +354,4 @@ void EstadoDaArvore::Restaurar() const {
     }
 }
 
-} // namespace security
+} // namespace core::permissoes

@@ -18,7 +18,7 @@
 #include <optional>
 #include <vector>
 
-namespace security {
+namespace core::permissoes {
 
 // The Modes of the user dialog, which its permission editors and the routines
 // below share: a user being created (nothing saved until OK) or an existing
@@ -201,4 +201,4 @@ private:
 inline const QString kMsgPermissaoIncompativel = QStringLiteral(
     "Erro: um item de mais alto nível não tem permissão compatível com a que está sendo dada para o item '");
 
-} // namespace security
+} // namespace core::permissoes

@@ -6,14 +6,14 @@
 #include "ui/AppContext.h"
 #include "ui/ErrorTrap.h"
 
-namespace security {
+namespace core::permissoes {
 
 namespace {
 
 long inteiro(const value::Value &v) { return v.isNull() ? 0 : long(v.toInt()); }
 
 QString carregar(const QString &sql, const QString &campoInativo, long idUsuario, std::shared_ptr<CPermissao> &arvore) {
-    std::unique_ptr<dao::Recordset> rs = fin::gDB->OpenRecordset(sql, dao::dbOpenSnapshot);
+    std::unique_ptr<dao::Recordset> rs = ui::gDB->OpenRecordset(sql, dao::dbOpenSnapshot);
     QString recusa;
     try {
         try {
@@ -97,4 +97,4 @@ QString CarregarPermissoesEmMovimentacoes(long mode, long idUsuario, std::shared
     }
 }
 
-} // namespace security
+} // namespace core::permissoes

@@ -14,11 +14,11 @@
 #include <QString>
 #include <memory>
 
-namespace security {
+namespace core::permissoes {
 
 // The accounts tree (the window holds the busy pointer meanwhile).
 [[nodiscard]] QString CarregarPermissoesEmContas(long mode, long idUsuario, std::shared_ptr<CPermissao> &arvore);
 // The income/expense types tree.
 [[nodiscard]] QString CarregarPermissoesEmMovimentacoes(long mode, long idUsuario, std::shared_ptr<CPermissao> &arvore);
 
-} // namespace security
+} // namespace core::permissoes

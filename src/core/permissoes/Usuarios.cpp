@@ -5,11 +5,11 @@
 #include "platform/dao/Recordset.h"
 #include "ui/AppContext.h"
 
-namespace security {
+namespace core::permissoes {
 
 std::optional<long> TipoDoUsuario(long idUsuario) {
-    auto rs = fin::gDB->OpenRecordset(QStringLiteral("SELECT Tipo FROM Usuarios WHERE Id = ") + QString::number(idUsuario),
-                                      dao::dbOpenSnapshot);
+    auto rs = ui::gDB->OpenRecordset(QStringLiteral("SELECT Tipo FROM Usuarios WHERE Id = ") + QString::number(idUsuario),
+                                     dao::dbOpenSnapshot);
     std::optional<long> tipo;
     if (!rs->Eof()) tipo = long(rs->Field(QStringLiteral("Tipo")).toInt());
     db::FecharRecordset(rs);
@@ -17,14 +17,14 @@ std::optional<long> TipoDoUsuario(long idUsuario) {
 }
 
 bool UnicoAdministradorAtivo(long idUsuario) {
-    auto rs = fin::gDB->OpenRecordset(QStringLiteral("SELECT Count(*) As Contagem FROM Usuarios WHERE Id = ") +
-                                          QString::number(idUsuario) +
-                                          QStringLiteral(" AND Tipo = 1 AND Inativo = False AND NOT (") +
-                                          kOutroAdministradorAtivo + QLatin1Char(')'),
-                                      dao::dbOpenSnapshot);
+    auto rs = ui::gDB->OpenRecordset(QStringLiteral("SELECT Count(*) As Contagem FROM Usuarios WHERE Id = ") +
+                                         QString::number(idUsuario) +
+                                         QStringLiteral(" AND Tipo = 1 AND Inativo = False AND NOT (") +
+                                         kOutroAdministradorAtivo + QLatin1Char(')'),
+                                     dao::dbOpenSnapshot);
     const bool unico = db::LerContagem(*rs, QStringLiteral("Contagem")) > 0;
     db::FecharRecordset(rs);
     return unico;
 }
 
-} // namespace security
+} // namespace core::permissoes

@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-namespace security {
+namespace core::permissoes {
 
 // "Another active administrator is left": the condition every statement
 // that could take away the last one carries, so that the test and the
@@ -17,4 +17,4 @@ std::optional<long> TipoDoUsuario(long idUsuario);
 // True when the user is the one active administrator the file holds now.
 bool UnicoAdministradorAtivo(long idUsuario);
 
-} // namespace security
+} // namespace core::permissoes

@@ -30,7 +30,7 @@ struct Lanc {
     QDate data;
 };
 
-inline const postings::Chamador kOnde{"frmTeste", "Livro"};
+inline const core::escrita::Chamador kOnde{"frmTeste", "Livro"};
 
 class LivroDeBalancos : public testsupport::LivroSemJanelas {
 protected:
@@ -57,19 +57,19 @@ protected:
     }
 
     long lancar(const QString &c, const QString &t, qint64 centavos, const QDate &d, const QString &hist = QStringLiteral("COMPRA")) {
-        postings::Feito f;
-        EXPECT_EQ(postings::Lancar(*db, kOnde, {c, t, reais(centavos), d, QString(), hist}, 1, &f), postings::Desfecho::Gravado);
+        core::escrita::Feito f;
+        EXPECT_EQ(core::escrita::Lancar(*db, kOnde, {c, t, reais(centavos), d, QString(), hist}, 1, &f), core::escrita::Desfecho::Gravado);
         return f.id;
     }
     long estornar(long id) {
-        postings::Estorno e;
-        EXPECT_EQ(postings::Estornar(*db, kOnde, id, QStringLiteral("ESTORNO"), 1, &e), postings::Desfecho::Gravado);
+        core::escrita::Estorno e;
+        EXPECT_EQ(core::escrita::Estornar(*db, kOnde, id, QStringLiteral("ESTORNO"), 1, &e), core::escrita::Desfecho::Gravado);
         return e.id;
     }
-    postings::TransferenciaFeita transferir(const QString &de, const QString &para, qint64 centavos, const QDate &d) {
-        postings::TransferenciaFeita f;
-        postings::Transferencia t{de, para, QString(), QString(), d, reais(centavos), QStringLiteral("SAIDA"), QStringLiteral("ENTRADA")};
-        EXPECT_EQ(postings::Transferir(*db, kOnde, t, 1, &f), postings::Desfecho::Gravado);
+    core::escrita::TransferenciaFeita transferir(const QString &de, const QString &para, qint64 centavos, const QDate &d) {
+        core::escrita::TransferenciaFeita f;
+        core::escrita::Transferencia t{de, para, QString(), QString(), d, reais(centavos), QStringLiteral("SAIDA"), QStringLiteral("ENTRADA")};
+        EXPECT_EQ(core::escrita::Transferir(*db, kOnde, t, 1, &f), core::escrita::Desfecho::Gravado);
         return f;
     }
     // Settles a posting as the pending list does: 'N' leaves its amount out of
@@ -78,7 +78,7 @@ protected:
         auto rs = db->OpenRecordset(QStringLiteral("SELECT Realizado FROM Lancamentos WHERE Id = %1").arg(id), dao::dbOpenSnapshot);
         const QString antes = rs->Field(0).toString();
         rs.reset();
-        EXPECT_EQ(postings::Baixar(*db, kOnde, id, 0, antes, codigo), postings::Desfecho::Gravado);
+        EXPECT_EQ(core::escrita::Baixar(*db, kOnde, id, 0, antes, codigo), core::escrita::Desfecho::Gravado);
     }
 
     void escrever() {
@@ -108,7 +108,7 @@ protected:
         liquidar(volta, QStringLiteral("N"));
         liquidar(volta, QStringLiteral("?"));
         const auto t = transferir(QStringLiteral("002"), QStringLiteral("001.002"), 2000, dia(12, 3));
-        postings::EstornarTransferencia(*db, kOnde, t.idSaida, QStringLiteral("ESTORNO"), 1);
+        core::escrita::EstornarTransferencia(*db, kOnde, t.idSaida, QStringLiteral("ESTORNO"), 1);
         lancar(QStringLiteral("001.001.001"), QStringLiteral("005"), 500, dia(20, 3));
         // An earlier date posted last.
         lancar(QStringLiteral("001.001"), QStringLiteral("004"), -700, dia(3, 2), QStringLiteral("PADARIA"));
@@ -156,26 +156,26 @@ protected:
         return usuarioComum();
     }
 
-    reports::LinhasBalanco rodar(const QString &sql, const QString &campo) {
+    core::consultas::LinhasBalanco rodar(const QString &sql, const QString &campo) {
         auto rs = db->OpenRecordset(sql, dao::dbOpenSnapshot);
-        return reports::LerLinhas(*rs, campo);
+        return core::consultas::LerLinhas(*rs, campo);
     }
-    reports::LinhasBalanco rodar(const reports::PedidoBalanco &p) {
-        return rodar(reports::SqlDoPedido(p), p.tipo == reports::PedidoBalanco::Tipo::Data ? QStringLiteral("Saldo") : QStringLiteral("Balanco"));
+    core::consultas::LinhasBalanco rodar(const core::consultas::PedidoBalanco &p) {
+        return rodar(core::consultas::SqlDoPedido(p), p.tipo == core::consultas::PedidoBalanco::Tipo::Data ? QStringLiteral("Saldo") : QStringLiteral("Balanco"));
     }
 
-    static reports::PedidoBalanco naData(bool contas, const QDate &d, QStringList codigos = {}, bool comSub = true) {
-        reports::PedidoBalanco p;
-        p.tipo = reports::PedidoBalanco::Tipo::Data;
+    static core::consultas::PedidoBalanco naData(bool contas, const QDate &d, QStringList codigos = {}, bool comSub = true) {
+        core::consultas::PedidoBalanco p;
+        p.tipo = core::consultas::PedidoBalanco::Tipo::Data;
         p.contas = contas;
         p.dataFim = d;
         p.codigos = codigos;
         p.comSubItens = comSub;
         return p;
     }
-    static reports::PedidoBalanco periodo(bool contas, const QDate &ini, const QDate &fim, QStringList codigos = {}) {
-        reports::PedidoBalanco p;
-        p.tipo = reports::PedidoBalanco::Tipo::Periodo;
+    static core::consultas::PedidoBalanco periodo(bool contas, const QDate &ini, const QDate &fim, QStringList codigos = {}) {
+        core::consultas::PedidoBalanco p;
+        p.tipo = core::consultas::PedidoBalanco::Tipo::Periodo;
         p.contas = contas;
         p.dataIni = ini;
         p.dataFim = fim;

@@ -13,7 +13,7 @@
 namespace balancos {
 namespace {
 
-using reports::PedidoBalanco;
+using core::consultas::PedidoBalanco;
 
 // 800 trillion: two of them pass the largest amount money holds (about 922 trillion).
 const Currency kGrande = Currency::fromUnits(8000000000000000000);
@@ -34,9 +34,9 @@ protected:
         lancar("001.002", "005", kGrande, dia(3, 2));
     }
     void lancar(const char *conta, const char *tipo, Currency valor, const QDate &d) {
-        postings::Feito f;
-        ASSERT_EQ(postings::Lancar(*db, kOnde, {QLatin1String(conta), QLatin1String(tipo), valor, d, QString(), QStringLiteral("H")}, 1, &f),
-                  postings::Desfecho::Gravado)
+        core::escrita::Feito f;
+        ASSERT_EQ(core::escrita::Lancar(*db, kOnde, {QLatin1String(conta), QLatin1String(tipo), valor, d, QString(), QStringLiteral("H")}, 1, &f),
+                  core::escrita::Desfecho::Gravado)
             << f.recusa.toStdString();
     }
 };
@@ -67,16 +67,16 @@ TEST_F(BalancoForaDoLimite, SomaAlemDoLimiteDizOErroEmVezDeUmNumero) {
         {"over a period, one account and the other side", pedido(T::Periodo, true, {QStringLiteral("001.001"), QStringLiteral("002")}, false), false},
         {"types over a period, the total of two large types", pedido(T::Periodo, false, {QStringLiteral("003"), QStringLiteral("005")}), true},
         {"types at a date, each type", pedido(T::Data, false), false},
-        {"cross balance: the types inside the parent account", reports::PedidoBalRecDespEmConta(QStringLiteral("001"), dia(1, 1), dia(31, 12), false), true},
+        {"cross balance: the types inside the parent account", core::consultas::PedidoBalRecDespEmConta(QStringLiteral("001"), dia(1, 1), dia(31, 12), false), true},
     };
     for (const Caso &c : casos) {
         SCOPED_TRACE(c.nome);
         const QString campo = c.p.tipo == T::Data ? QStringLiteral("Saldo") : QStringLiteral("Balanco");
-        const std::function<reports::LinhasBalanco()> caminhos[] = {
-            [&] { return reports::CalcularBalanco(*db, c.p); },
+        const std::function<core::consultas::LinhasBalanco()> caminhos[] = {
+            [&] { return core::consultas::CalcularBalanco(*db, c.p); },
             [&] {
-                auto rs = db->OpenRecordset(reports::SqlDoPedido(c.p), dao::dbOpenSnapshot);
-                return reports::LerLinhas(*rs, campo);
+                auto rs = db->OpenRecordset(core::consultas::SqlDoPedido(c.p), dao::dbOpenSnapshot);
+                return core::consultas::LerLinhas(*rs, campo);
             },
         };
         for (const auto &caminho : caminhos) {
@@ -85,7 +85,7 @@ TEST_F(BalancoForaDoLimite, SomaAlemDoLimiteDizOErroEmVezDeUmNumero) {
                 continue;
             }
             try {
-                const reports::LinhasBalanco linhas = caminho();
+                const core::consultas::LinhasBalanco linhas = caminho();
                 QStringList valores;
                 for (const auto &l : linhas) valores << l.codigo + QLatin1Char('=') + l.valor.toBr();
                 ADD_FAILURE() << "no error; rows: " << valores.join(QLatin1Char(' ')).toStdString();

@@ -10,9 +10,9 @@
 namespace balancos {
 namespace {
 
-using reports::LinhaBalanco;
-using reports::LinhasBalanco;
-using reports::PedidoBalanco;
+using core::consultas::LinhaBalanco;
+using core::consultas::LinhasBalanco;
+using core::consultas::PedidoBalanco;
 
 QHash<QString, Currency> porCodigo(const LinhasBalanco &linhas) {
     QHash<QString, Currency> m;
@@ -47,7 +47,7 @@ TEST_F(BalancoNaData, CadaItemIgualAosSaldosGuardadosEAosLancamentos) {
                 if (l.ordem == 1) {
                     EXPECT_EQ(l.codigo, QStringLiteral("9999"));
                     EXPECT_EQ(l.desObjeto, QStringLiteral("SALDO GLOBAL EM ") + d.toString(QStringLiteral("dd/MM/yyyy")));
-                    const auto s = postings::LerSerialESaldos(*db, QStringLiteral("001"), QStringLiteral("003"), d);
+                    const auto s = core::escrita::LerSerialESaldos(*db, QStringLiteral("001"), QStringLiteral("003"), d);
                     EXPECT_EQ(l.valor, s.saldoGlobal);
                     EXPECT_EQ(l.valor, saldoReal(true, QString(), d));
                     continue;
@@ -57,8 +57,8 @@ TEST_F(BalancoNaData, CadaItemIgualAosSaldosGuardadosEAosLancamentos) {
                     continue;
                 }
                 EXPECT_EQ(l.valor, saldoReal(contas, l.codigo, d));
-                const auto s = contas ? postings::LerSerialESaldos(*db, l.codigo, QStringLiteral("003"), d)
-                                      : postings::LerSerialESaldos(*db, QStringLiteral("001"), l.codigo, d);
+                const auto s = contas ? core::escrita::LerSerialESaldos(*db, l.codigo, QStringLiteral("003"), d)
+                                      : core::escrita::LerSerialESaldos(*db, QStringLiteral("001"), l.codigo, d);
                 EXPECT_EQ(l.valor, contas ? s.saldoConta : s.saldoRecDesp);
             }
             EXPECT_EQ(linhas.back().ordem, 1);
@@ -70,7 +70,7 @@ TEST_F(BalancoNaData, CadaItemIgualAosSaldosGuardadosEAosLancamentos) {
 // posting: 100,00 on 001.001, 10,00 on 001, the first reversed.
 TEST_F(BalancoNaData, EstornoDepoisDoUltimoLancamentoDoItemConta) {
     const auto m = porCodigo(rodar(naData(true, dia(2, 3))));
-    const auto s = postings::LerSerialESaldos(*db, QStringLiteral("001"), QStringLiteral("003"), dia(2, 3));
+    const auto s = core::escrita::LerSerialESaldos(*db, QStringLiteral("001"), QStringLiteral("003"), dia(2, 3));
     EXPECT_EQ(m.value(QStringLiteral("001")), s.saldoConta);
     EXPECT_EQ(m.value(QStringLiteral("001")), saldoReal(true, QStringLiteral("001"), dia(2, 3)));
 }
@@ -120,7 +120,7 @@ TEST_F(BalancoNaData, UsuarioComumSoItensLegiveisEmOrdemDeCodigo) {
     EXPECT_EQ(codigos(l), (QStringList{QStringLiteral("001"), QStringLiteral("001.001")}));
     EXPECT_EQ(porCodigo(l).value(QStringLiteral("001")), saldoReal(true, QStringLiteral("001"), dia(31, 3)));
     EXPECT_EQ(porCodigo(l).value(QStringLiteral("001.001")), saldoReal(true, QStringLiteral("001.001"), dia(31, 3)));
-    EXPECT_EQ(reports::CalcularBalanco(*db, p), l);
+    EXPECT_EQ(core::consultas::CalcularBalanco(*db, p), l);
 }
 
 using BalancoPeriodo = LivroDeBalancos;
@@ -188,7 +188,7 @@ TEST_F(BalancoPeriodo, OpcoesDaSelecao) {
                 EXPECT_EQ(x.valor, periodoReal(true, x.codigo, dia(1, 2), dia(31, 3), k.semSubs, k.soN, k.historico)) << x.codigo.toStdString();
             }
         }
-        EXPECT_EQ(reports::CalcularBalanco(*db, p), l) << texto(reports::CalcularBalanco(*db, p)) << "--\n" << texto(l);
+        EXPECT_EQ(core::consultas::CalcularBalanco(*db, p), l) << texto(core::consultas::CalcularBalanco(*db, p)) << "--\n" << texto(l);
     }
 }
 
@@ -203,7 +203,7 @@ TEST_F(BalancoPeriodo, HistoricoComCaracteresDePadrao) {
         EXPECT_EQ(codigos(l), h == QStringLiteral("#2") ? QStringList{QStringLiteral("9999")}
                                                          : (QStringList{QStringLiteral("003"), QStringLiteral("9999")}))
             << h.toStdString();
-        EXPECT_EQ(reports::CalcularBalanco(*db, p), l);
+        EXPECT_EQ(core::consultas::CalcularBalanco(*db, p), l);
     }
 }
 
@@ -220,10 +220,10 @@ TEST_F(BalancoPeriodo, CruzadoIgualAoPeriodoRestritoAoItem) {
                                      {true, QStringLiteral("004"), true}, {true, QStringLiteral("001"), false}};
     for (const Caso &k : casos) {
         SCOPED_TRACE(k.outro.toStdString() + (k.somente ? " somente" : ""));
-        const QString sql = k.contas ? (k.somente ? reports::MontaConsultaBalContaEmRecDesp2(k.outro, dia(1, 2), dia(31, 3))
-                                                  : reports::MontaConsultaBalContaEmRecDesp(k.outro, dia(1, 2), dia(31, 3)))
-                                     : (k.somente ? reports::MontaConsultaBalRecDespEmConta2(k.outro, dia(1, 2), dia(31, 3))
-                                                  : reports::MontaConsultaBalRecDespEmConta(k.outro, dia(1, 2), dia(31, 3)));
+        const QString sql = k.contas ? (k.somente ? core::consultas::MontaConsultaBalContaEmRecDesp2(k.outro, dia(1, 2), dia(31, 3))
+                                                  : core::consultas::MontaConsultaBalContaEmRecDesp(k.outro, dia(1, 2), dia(31, 3)))
+                                     : (k.somente ? core::consultas::MontaConsultaBalRecDespEmConta2(k.outro, dia(1, 2), dia(31, 3))
+                                                  : core::consultas::MontaConsultaBalRecDespEmConta(k.outro, dia(1, 2), dia(31, 3)));
         const LinhasBalanco l = rodar(sql, QStringLiteral("Balanco"));
         Currency total;
         for (const Lanc &x : lancamentos) {
@@ -247,9 +247,9 @@ TEST_F(BalancoPeriodo, CruzadoIgualAoPeriodoRestritoAoItem) {
             }
             EXPECT_EQ(x.valor, s) << x.codigo.toStdString();
         }
-        PedidoBalanco p = k.contas ? reports::PedidoBalContaEmRecDesp(k.outro, dia(1, 2), dia(31, 3), k.somente)
-                                   : reports::PedidoBalRecDespEmConta(k.outro, dia(1, 2), dia(31, 3), k.somente);
-        EXPECT_EQ(reports::CalcularBalanco(*db, p), l);
+        PedidoBalanco p = k.contas ? core::consultas::PedidoBalContaEmRecDesp(k.outro, dia(1, 2), dia(31, 3), k.somente)
+                                   : core::consultas::PedidoBalRecDespEmConta(k.outro, dia(1, 2), dia(31, 3), k.somente);
+        EXPECT_EQ(core::consultas::CalcularBalanco(*db, p), l);
     }
 }
 
@@ -266,7 +266,7 @@ TEST_F(BalancoPeriodo, UsuarioComum) {
     EXPECT_EQ(porCodigo(l).value(QStringLiteral("004")), periodoReal(false, QStringLiteral("004"), dia(1, 2), dia(31, 3)));
     EXPECT_EQ(porCodigo(l).value(QStringLiteral("9999")), periodoReal(false, QStringLiteral("004"), dia(1, 2), dia(31, 3)) +
                                                                periodoReal(false, QStringLiteral("005"), dia(1, 2), dia(31, 3)));
-    EXPECT_EQ(reports::CalcularBalanco(*db, p), l);
+    EXPECT_EQ(core::consultas::CalcularBalanco(*db, p), l);
 }
 
 // The computed result set is the text's, row for row, over the requests
@@ -290,15 +290,15 @@ TEST_F(LivroDeBalancos, CalculoIgualAoTexto) {
         }
         for (const QString &c : {QStringLiteral("001"), QStringLiteral("003"), QStringLiteral("004.001")}) {
             for (const bool somente : {false, true}) {
-                PedidoBalanco p = contas ? reports::PedidoBalContaEmRecDesp(c, dia(1, 1), dia(31, 3), somente)
-                                         : reports::PedidoBalRecDespEmConta(c, dia(1, 1), dia(31, 3), somente);
+                PedidoBalanco p = contas ? core::consultas::PedidoBalContaEmRecDesp(c, dia(1, 1), dia(31, 3), somente)
+                                         : core::consultas::PedidoBalRecDespEmConta(c, dia(1, 1), dia(31, 3), somente);
                 pedidos.push_back(p);
             }
         }
     }
     for (const PedidoBalanco &p : pedidos) {
         const LinhasBalanco texto_ = rodar(p);
-        EXPECT_EQ(reports::CalcularBalanco(*db, p), texto_) << reports::SqlDoPedido(p).toStdString() << "\n" << texto(texto_);
+        EXPECT_EQ(core::consultas::CalcularBalanco(*db, p), texto_) << core::consultas::SqlDoPedido(p).toStdString() << "\n" << texto(texto_);
     }
 }
 
@@ -325,22 +325,22 @@ TEST(CalculoBalanco, IgualAoTextoNumLivroGerado) {
             p.contas = contas;
             p.dataFim = d;
             p.comSubItens = true;
-            EXPECT_EQ(reports::CalcularBalanco(*db, p), [&] {
-                auto rs = db->OpenRecordset(reports::SqlDoPedido(p), dao::dbOpenSnapshot);
-                return reports::LerLinhas(*rs, QStringLiteral("Saldo"));
+            EXPECT_EQ(core::consultas::CalcularBalanco(*db, p), [&] {
+                auto rs = db->OpenRecordset(core::consultas::SqlDoPedido(p), dao::dbOpenSnapshot);
+                return core::consultas::LerLinhas(*rs, QStringLiteral("Saldo"));
             }()) << d.toString(Qt::ISODate).toStdString();
         }
         PedidoBalanco p;
         p.contas = contas;
         p.dataIni = QDate(2025, 2, 1);
         p.dataFim = QDate(2025, 11, 30);
-        auto rs = db->OpenRecordset(reports::SqlDoPedido(p), dao::dbOpenSnapshot);
-        EXPECT_EQ(reports::CalcularBalanco(*db, p), reports::LerLinhas(*rs, QStringLiteral("Balanco")));
+        auto rs = db->OpenRecordset(core::consultas::SqlDoPedido(p), dao::dbOpenSnapshot);
+        EXPECT_EQ(core::consultas::CalcularBalanco(*db, p), core::consultas::LerLinhas(*rs, QStringLiteral("Balanco")));
         const QString outro = contas ? livro.types.first() : livro.accounts.first();
-        PedidoBalanco c = contas ? reports::PedidoBalContaEmRecDesp(outro, p.dataIni, p.dataFim, false)
-                                 : reports::PedidoBalRecDespEmConta(outro, p.dataIni, p.dataFim, false);
-        auto rc = db->OpenRecordset(reports::SqlDoPedido(c), dao::dbOpenSnapshot);
-        EXPECT_EQ(reports::CalcularBalanco(*db, c), reports::LerLinhas(*rc, QStringLiteral("Balanco")));
+        PedidoBalanco c = contas ? core::consultas::PedidoBalContaEmRecDesp(outro, p.dataIni, p.dataFim, false)
+                                 : core::consultas::PedidoBalRecDespEmConta(outro, p.dataIni, p.dataFim, false);
+        auto rc = db->OpenRecordset(core::consultas::SqlDoPedido(c), dao::dbOpenSnapshot);
+        EXPECT_EQ(core::consultas::CalcularBalanco(*db, c), core::consultas::LerLinhas(*rc, QStringLiteral("Balanco")));
     }
 }
 

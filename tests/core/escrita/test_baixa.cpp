@@ -19,14 +19,14 @@
 
 #include <sqlite3.h>
 
-using postings::Baixa;
-using postings::Desfecho;
+using core::escrita::Baixa;
+using core::escrita::Desfecho;
 using value::Currency;
 
 namespace {
 
 Currency reais(qint64 centavos) { return Currency::fromUnits(centavos * 100); }
-const postings::Chamador kOnde{"frmTeste", "cmdBaixar_Click"};
+const core::escrita::Chamador kOnde{"frmTeste", "cmdBaixar_Click"};
 
 class Baixas : public testsupport::LivroSemJanelas {
 protected:
@@ -46,26 +46,26 @@ protected:
                         .arg(QString::fromLatin1(tabela), QString::fromLatin1(campo), c, CodigoPai(c)));
     }
     long lancar(const char *conta, const char *tipo, qint64 centavos, QDate d) {
-        postings::NovoLancamento l;
+        core::escrita::NovoLancamento l;
         l.codConta = QString::fromLatin1(conta);
         l.codRecDesp = QString::fromLatin1(tipo);
         l.valor = reais(centavos);
         l.data = d;
         l.historico = QStringLiteral("H");
-        postings::Feito f;
-        EXPECT_EQ(postings::Lancar(*db, kOnde, l, 1, &f), Desfecho::Gravado);
+        core::escrita::Feito f;
+        EXPECT_EQ(core::escrita::Lancar(*db, kOnde, l, 1, &f), Desfecho::Gravado);
         return f.id;
     }
-    postings::TransferenciaFeita transferir(const char *de, const char *para, qint64 centavos, QDate d) {
-        postings::Transferencia t;
+    core::escrita::TransferenciaFeita transferir(const char *de, const char *para, qint64 centavos, QDate d) {
+        core::escrita::Transferencia t;
         t.codContaOrig = QString::fromLatin1(de);
         t.codContaDest = QString::fromLatin1(para);
         t.valor = reais(centavos);
         t.data = d;
         t.historicoSaida = QStringLiteral("SAI");
         t.historicoEntrada = QStringLiteral("ENTRA");
-        postings::TransferenciaFeita f;
-        EXPECT_EQ(postings::Transferir(*db, kOnde, t, 1, &f), Desfecho::Gravado);
+        core::escrita::TransferenciaFeita f;
+        EXPECT_EQ(core::escrita::Transferir(*db, kOnde, t, 1, &f), Desfecho::Gravado);
         return f;
     }
     // Postings before, on the same day and after, on the branches and beside them.
@@ -96,7 +96,7 @@ protected:
     Baixa mudar(long id, long outra, const char *antigo, const char *novo) {
         db::CDaoTrans t;
         t.BegTrans();
-        const Baixa b = postings::MudarRealizado(*db, id, outra, QString::fromLatin1(antigo), QString::fromLatin1(novo));
+        const Baixa b = core::escrita::MudarRealizado(*db, id, outra, QString::fromLatin1(antigo), QString::fromLatin1(novo));
         if (b == Baixa::Mudada) t.ComTrans();
         return b;
     }
@@ -156,8 +156,8 @@ TEST_F(Baixas, GuardLeavesAPostingNoLongerInTheStateShown) {
     vizinhos(d);
     const long aberto = lancar("001", "003", 500, d);
     const long estornado = lancar("001", "003", 700, d);
-    postings::Estorno e;
-    ASSERT_EQ(postings::Estornar(*db, kOnde, estornado, QStringLiteral("E"), 1, &e), Desfecho::Gravado);
+    core::escrita::Estorno e;
+    ASSERT_EQ(core::escrita::Estornar(*db, kOnde, estornado, QStringLiteral("E"), 1, &e), Desfecho::Gravado);
     const QStringList antes = livro();
     const struct { const char *nome; long id; const char *antigo; } casos[] = {
         {"window shows another code", aberto, "S"},
@@ -168,7 +168,7 @@ TEST_F(Baixas, GuardLeavesAPostingNoLongerInTheStateShown) {
     };
     for (const auto &c : casos) {
         EXPECT_EQ(mudar(c.id, 0, c.antigo, "N"), Baixa::NaoOcorreu) << c.nome;
-        EXPECT_EQ(postings::Baixar(*db, kOnde, c.id, 0, QString::fromLatin1(c.antigo), QStringLiteral("S")),
+        EXPECT_EQ(core::escrita::Baixar(*db, kOnde, c.id, 0, QString::fromLatin1(c.antigo), QStringLiteral("S")),
                   Desfecho::NaoOcorreu) << c.nome;
         EXPECT_EQ(livro(), antes) << c.nome;
     }
@@ -176,11 +176,11 @@ TEST_F(Baixas, GuardLeavesAPostingNoLongerInTheStateShown) {
 
 TEST_F(Baixas, RefusesToWriteOutsideATransactionAndRefusesUnknownCodes) {
     const long id = lancar("001", "003", 500, QDate(2024, 1, 1));
-    EXPECT_EQ(testsupport::errorOf([&] { postings::MudarRealizado(*db, id, 0, QStringLiteral("?"), QStringLiteral("N")); }),
+    EXPECT_EQ(testsupport::errorOf([&] { core::escrita::MudarRealizado(*db, id, 0, QStringLiteral("?"), QStringLiteral("N")); }),
               err::db::kNotInTransaction);
     db::CDaoTrans t;
     t.BegTrans();
-    EXPECT_EQ(testsupport::errorOf([&] { postings::MudarRealizado(*db, id, 0, QStringLiteral("?"), QStringLiteral("E")); }),
+    EXPECT_EQ(testsupport::errorOf([&] { core::escrita::MudarRealizado(*db, id, 0, QStringLiteral("?"), QStringLiteral("E")); }),
               err::kErrGeneric);
     t.RollBack();
     EXPECT_EQ(codigo(id), QStringLiteral("?"));
@@ -200,7 +200,7 @@ TEST_F(Baixas, TransferFromEitherLegChangesBothAndEachLegFromItsOwnDate) {
     };
     for (const auto &p : passos) {
         const long id = p.pelaEntrada ? t.idEntrada : t.idSaida, outra = p.pelaEntrada ? t.idSaida : t.idEntrada;
-        ASSERT_EQ(postings::Baixar(*db, kOnde, id, outra, QString::fromLatin1(p.de), QString::fromLatin1(p.para)),
+        ASSERT_EQ(core::escrita::Baixar(*db, kOnde, id, outra, QString::fromLatin1(p.de), QString::fromLatin1(p.para)),
                   Desfecho::Gravado) << p.de << " -> " << p.para;
         EXPECT_EQ(codigo(t.idSaida), QString::fromLatin1(p.para));
         EXPECT_EQ(codigo(t.idEntrada), QString::fromLatin1(p.para));
@@ -228,7 +228,7 @@ TEST_F(Baixas, ATransferWhoseLegsDisagreeOrAreNotOneOfEachChangesNothing) {
     EXPECT_EQ(mudar(t.idSaida, solto, "?", "N"), Baixa::Incompleta);
     EXPECT_EQ(mudar(t.idSaida, 0, "?", "N"), Baixa::Incompleta);
     EXPECT_EQ(mudar(t.idSaida, t.idSaida, "?", "N"), Baixa::Incompleta);
-    EXPECT_EQ(postings::Baixar(*db, kOnde, t.idSaida, 9999, QStringLiteral("?"), QStringLiteral("N")), Desfecho::Incompleta);
+    EXPECT_EQ(core::escrita::Baixar(*db, kOnde, t.idSaida, 9999, QStringLiteral("?"), QStringLiteral("N")), Desfecho::Incompleta);
     EXPECT_EQ(livro(), antes);
 }
 
@@ -239,10 +239,10 @@ TEST_F(Baixas, AFileKeptBusyByAnotherCopyEndsAsALockWithNothingWritten) {
     ws.BeginTrans();
     outra->Execute(QStringLiteral("UPDATE Serial SET Serial = Serial"));
     sqlite3_busy_timeout(db->handle(), 50);
-    EXPECT_EQ(postings::Baixar(*db, kOnde, id, 0, QStringLiteral("?"), QStringLiteral("N")), Desfecho::Bloqueio);
+    EXPECT_EQ(core::escrita::Baixar(*db, kOnde, id, 0, QStringLiteral("?"), QStringLiteral("N")), Desfecho::Bloqueio);
     ws.Rollback();
     EXPECT_EQ(codigo(id), QStringLiteral("?"));
-    EXPECT_EQ(postings::Baixar(*db, kOnde, id, 0, QStringLiteral("?"), QStringLiteral("N")), Desfecho::Gravado);
+    EXPECT_EQ(core::escrita::Baixar(*db, kOnde, id, 0, QStringLiteral("?"), QStringLiteral("N")), Desfecho::Gravado);
 }
 
 TEST_F(Baixas, AnEngineErrorGoesUpWithTheCallersLocation) {
@@ -252,7 +252,7 @@ TEST_F(Baixas, AnEngineErrorGoesUpWithTheCallersLocation) {
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     try {
-        postings::Baixar(*db, {"frmPendencias", "BaixaDeTransferencia"}, id, 0, QStringLiteral("?"), QStringLiteral("N"));
+        core::escrita::Baixar(*db, {"frmPendencias", "BaixaDeTransferencia"}, id, 0, QStringLiteral("?"), QStringLiteral("N"));
         ADD_FAILURE() << "no error";
     } catch (const err::AppError &e) {
         EXPECT_TRUE(e.source().startsWith(QStringLiteral("em frmPendencias_BaixaDeTransferencia, linha: ")))

@@ -44,8 +44,8 @@ protected:
         db->Execute(QStringLiteral("INSERT INTO TiposMovimentacoes (DesMovimentacao, Codigo, CodPai, Inativo) "
                                    "VALUES ('T %1', '%1', '%2', False)").arg(codigo, pai));
     }
-    postings::Resultado lancar(const QString &c, const QString &t, Currency v, QDate d, postings::Gravado *g = nullptr) {
-        postings::Lancamento l;
+    core::escrita::Resultado lancar(const QString &c, const QString &t, Currency v, QDate d, core::escrita::Gravado *g = nullptr) {
+        core::escrita::Lancamento l;
         l.codConta = c;
         l.codRecDesp = t;
         l.valor = v;
@@ -54,15 +54,15 @@ protected:
         l.idUsuario = 1;
         db::CDaoTrans trans;
         trans.BegTrans();
-        const auto r = postings::GravarLancamento(*db, l, g);
-        if (r == postings::Resultado::Gravado) trans.ComTrans();
+        const auto r = core::escrita::GravarLancamento(*db, l, g);
+        if (r == core::escrita::Resultado::Gravado) trans.ComTrans();
         return r;
     }
     long inicial(const QString &c, Currency v, QDate d) {
         db::CDaoTrans trans;
         trans.BegTrans();
         QString recusa;
-        const long id = postings::LancarSaldoInicial(*db, c, v, d, 1, recusa);
+        const long id = core::escrita::LancarSaldoInicial(*db, c, v, d, 1, recusa);
         EXPECT_EQ(recusa, QString());
         trans.ComTrans();
         return id;
@@ -94,19 +94,19 @@ TEST(TextoValor, AmountsAreWrittenWithPointAndNeverRounded) {
         {12345, "1.2345"}, {-1, "-0.0001"}, {123456789000, "12345678.90"},
     };
     for (const auto &c : casos)
-        EXPECT_EQ(postings::TextoValor(Currency::fromUnits(c.units)), QString::fromLatin1(c.texto)) << c.units;
-    EXPECT_EQ(postings::MontarDataId(QDate(2008, 3, 10), 42), QStringLiteral("20080310000000042"));
+        EXPECT_EQ(core::escrita::TextoValor(Currency::fromUnits(c.units)), QString::fromLatin1(c.texto)) << c.units;
+    EXPECT_EQ(core::escrita::MontarDataId(QDate(2008, 3, 10), 42), QStringLiteral("20080310000000042"));
 }
 
 TEST_F(Escrita, RefusesToWriteOutsideATransaction) {
     conta(QStringLiteral("001"));
     tipo(QStringLiteral("003"));
-    postings::Lancamento l;
+    core::escrita::Lancamento l;
     l.codConta = QStringLiteral("001");
     l.codRecDesp = QStringLiteral("003");
     l.valor = reais(10);
     l.data = QDate(2020, 1, 1);
-    EXPECT_EQ(testsupport::errorOf([&] { postings::GravarLancamento(*db, l); }), err::db::kNotInTransaction);
+    EXPECT_EQ(testsupport::errorOf([&] { core::escrita::GravarLancamento(*db, l); }), err::db::kNotInTransaction);
     EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos")), 0);
 }
 
@@ -115,16 +115,16 @@ TEST_F(Escrita, PostingMovesLaterBalancesOfItsBranchesOnly) {
     for (const char *t : {"003", "003.001", "004"}) tipo(QString::fromLatin1(t));
     const QDate d0(2020, 1, 10);
     // Postings on the ancestor, the sibling, below, elsewhere; later dates.
-    ASSERT_EQ(lancar("001", "003", reais(10), d0.addDays(5)), postings::Resultado::Gravado);
-    ASSERT_EQ(lancar("001.002", "003.001", reais(-3.5), d0.addDays(6)), postings::Resultado::Gravado);
-    ASSERT_EQ(lancar("002", "004", reais(7), d0.addDays(7)), postings::Resultado::Gravado);
-    ASSERT_EQ(lancar("001.001", "003.001", reais(1.25), d0.addDays(8)), postings::Resultado::Gravado);
+    ASSERT_EQ(lancar("001", "003", reais(10), d0.addDays(5)), core::escrita::Resultado::Gravado);
+    ASSERT_EQ(lancar("001.002", "003.001", reais(-3.5), d0.addDays(6)), core::escrita::Resultado::Gravado);
+    ASSERT_EQ(lancar("002", "004", reais(7), d0.addDays(7)), core::escrita::Resultado::Gravado);
+    ASSERT_EQ(lancar("001.001", "003.001", reais(1.25), d0.addDays(8)), core::escrita::Resultado::Gravado);
     // Back-dated, then same date as an existing one, then after all.
-    postings::Gravado g;
-    ASSERT_EQ(lancar("001.001", "003.001", reais(100), d0, &g), postings::Resultado::Gravado);
-    EXPECT_EQ(g.dataId, postings::MontarDataId(d0, 5));
-    ASSERT_EQ(lancar("001.002", "004", reais(-50), d0.addDays(6)), postings::Resultado::Gravado);
-    ASSERT_EQ(lancar("001", "003", reais(0.01), d0.addDays(30), &g), postings::Resultado::Gravado);
+    core::escrita::Gravado g;
+    ASSERT_EQ(lancar("001.001", "003.001", reais(100), d0, &g), core::escrita::Resultado::Gravado);
+    EXPECT_EQ(g.dataId, core::escrita::MontarDataId(d0, 5));
+    ASSERT_EQ(lancar("001.002", "004", reais(-50), d0.addDays(6)), core::escrita::Resultado::Gravado);
+    ASSERT_EQ(lancar("001", "003", reais(0.01), d0.addDays(30), &g), core::escrita::Resultado::Gravado);
     EXPECT_EQ(g.saldoGlobal, reais(10 - 3.5 + 7 + 1.25 + 100 - 50 + 0.01));
     EXPECT_EQ(g.saldoConta, reais(10 - 3.5 + 1.25 + 100 - 50 + 0.01));
 }
@@ -134,19 +134,19 @@ TEST_F(Escrita, GuardRefusesInactiveAccountOrType) {
     conta(QStringLiteral("002"), true);
     tipo(QStringLiteral("003"));
     db->Execute(QStringLiteral("UPDATE TiposMovimentacoes SET Inativo = True WHERE Codigo = '002'"));
-    EXPECT_EQ(lancar("002", "003", reais(1), QDate(2020, 1, 1)), postings::Resultado::Recusado);
-    EXPECT_EQ(lancar("001", "002", reais(1), QDate(2020, 1, 1)), postings::Resultado::Recusado);
-    EXPECT_EQ(lancar("009", "003", reais(1), QDate(2020, 1, 1)), postings::Resultado::Recusado);
+    EXPECT_EQ(lancar("002", "003", reais(1), QDate(2020, 1, 1)), core::escrita::Resultado::Recusado);
+    EXPECT_EQ(lancar("001", "002", reais(1), QDate(2020, 1, 1)), core::escrita::Resultado::Recusado);
+    EXPECT_EQ(lancar("009", "003", reais(1), QDate(2020, 1, 1)), core::escrita::Resultado::Recusado);
     // Rolled back: the counter did not move.
     EXPECT_EQ(contagem(QStringLiteral("SELECT Serial FROM Serial")), 0);
-    EXPECT_EQ(lancar("001", "003", reais(1), QDate(2020, 1, 1)), postings::Resultado::Gravado);
+    EXPECT_EQ(lancar("001", "003", reais(1), QDate(2020, 1, 1)), core::escrita::Resultado::Gravado);
     EXPECT_EQ(contagem(QStringLiteral("SELECT Serial FROM Serial")), 1);
     // Before the stored posting (its balances would move) and after it (the
     // latest, written without a level of its own): refused alike, nothing written.
     for (const QDate &d : {QDate(2019, 12, 31), QDate(2020, 2, 1)}) {
         SCOPED_TRACE(d.toString(Qt::ISODate).toStdString());
-        EXPECT_EQ(lancar("002", "003", reais(1), d), postings::Resultado::Recusado);
-        EXPECT_EQ(lancar("001", "002", reais(1), d), postings::Resultado::Recusado);
+        EXPECT_EQ(lancar("002", "003", reais(1), d), core::escrita::Resultado::Recusado);
+        EXPECT_EQ(lancar("001", "002", reais(1), d), core::escrita::Resultado::Recusado);
         EXPECT_EQ(contagem(QStringLiteral("SELECT Serial FROM Serial")), 1);
         EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos")), 1);
     }
@@ -159,14 +159,14 @@ TEST_F(Escrita, GuardRefusesInactiveAccountOrType) {
 TEST_F(Escrita, OnlyABackDatedPostingOpensALevelOfItsOwn) {
     conta(QStringLiteral("001"));
     tipo(QStringLiteral("003"));
-    ASSERT_EQ(lancar("001", "003", reais(1), QDate(2020, 1, 10)), postings::Resultado::Gravado);
+    ASSERT_EQ(lancar("001", "003", reais(1), QDate(2020, 1, 10)), core::escrita::Resultado::Gravado);
     const struct {
         QDate data;
         bool nivelProprio;
     } casos[] = {{QDate(2020, 1, 10), false}, {QDate(2020, 1, 11), false}, {QDate(2020, 1, 1), true}};
     for (const auto &c : casos) {
         SCOPED_TRACE(c.data.toString(Qt::ISODate).toStdString());
-        postings::Lancamento l;
+        core::escrita::Lancamento l;
         l.codConta = QStringLiteral("001");
         l.codRecDesp = QStringLiteral("003");
         l.valor = reais(2);
@@ -178,7 +178,7 @@ TEST_F(Escrita, OnlyABackDatedPostingOpensALevelOfItsOwn) {
         QStringList vistos;
         {
             testsupport::TransactionStatements instrucoes(db->handle());
-            ASSERT_EQ(postings::GravarLancamento(*db, l), postings::Resultado::Gravado);
+            ASSERT_EQ(core::escrita::GravarLancamento(*db, l), core::escrita::Resultado::Gravado);
             vistos = instrucoes.texts();
         }
         trans.ComTrans();
@@ -189,8 +189,8 @@ TEST_F(Escrita, OnlyABackDatedPostingOpensALevelOfItsOwn) {
 TEST_F(Escrita, CounterLockRefusesAValueNoLongerHeld) {
     db::CDaoTrans trans;
     trans.BegTrans();
-    EXPECT_FALSE(postings::TravarContador(*db, 5));
-    EXPECT_TRUE(postings::TravarContador(*db, 0));
+    EXPECT_FALSE(core::escrita::TravarContador(*db, 5));
+    EXPECT_TRUE(core::escrita::TravarContador(*db, 0));
     trans.RollBack();
     EXPECT_EQ(contagem(QStringLiteral("SELECT Serial FROM Serial")), 0);
 }
@@ -198,7 +198,7 @@ TEST_F(Escrita, CounterLockRefusesAValueNoLongerHeld) {
 TEST_F(Escrita, TypedTextWithApostropheIsStoredAsTyped) {
     conta(QStringLiteral("001"));
     tipo(QStringLiteral("003"));
-    postings::Lancamento l;
+    core::escrita::Lancamento l;
     l.codConta = QStringLiteral("001");
     l.codRecDesp = QStringLiteral("003");
     l.valor = reais(1);
@@ -208,7 +208,7 @@ TEST_F(Escrita, TypedTextWithApostropheIsStoredAsTyped) {
     l.documento = QStringLiteral("N'1");
     db::CDaoTrans trans;
     trans.BegTrans();
-    ASSERT_EQ(postings::GravarLancamento(*db, l), postings::Resultado::Gravado);
+    ASSERT_EQ(core::escrita::GravarLancamento(*db, l), core::escrita::Resultado::Gravado);
     trans.ComTrans();
     EXPECT_EQ(linha(1).historico, l.historico);
     EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Contas")), 2);
@@ -217,8 +217,8 @@ TEST_F(Escrita, TypedTextWithApostropheIsStoredAsTyped) {
 TEST_F(Escrita, CallersStepRunsAfterTheLockAndCanAbandonTheWrite) {
     conta(QStringLiteral("001"));
     tipo(QStringLiteral("003"));
-    ASSERT_EQ(lancar("001", "003", reais(5), QDate(2020, 1, 1)), postings::Resultado::Gravado);
-    postings::Lancamento l;
+    ASSERT_EQ(lancar("001", "003", reais(5), QDate(2020, 1, 1)), core::escrita::Resultado::Gravado);
+    core::escrita::Lancamento l;
     l.codConta = QStringLiteral("001");
     l.codRecDesp = QStringLiteral("003");
     l.valor = reais(-5);
@@ -230,25 +230,25 @@ TEST_F(Escrita, CallersStepRunsAfterTheLockAndCanAbandonTheWrite) {
     db::CDaoTrans trans;
     trans.BegTrans();
     qint64 serialVisto = -1;
-    const auto r = postings::GravarLancamento(*db, l, nullptr, [&] {
+    const auto r = core::escrita::GravarLancamento(*db, l, nullptr, [&] {
         serialVisto = contagem(QStringLiteral("SELECT Serial FROM Serial"));
         db->Execute(QStringLiteral("UPDATE LANCAMENTOS SET ESTORNADO = TRUE, REALIZADO='E' WHERE Id = 1 AND "
                                    "REALIZADO <> 'N' AND ESTORNADO = FALSE"), dao::dbFailOnError);
         return db->RecordsAffected() == 1;
     });
-    ASSERT_EQ(r, postings::Resultado::Gravado);
+    ASSERT_EQ(r, core::escrita::Resultado::Gravado);
     trans.ComTrans();
     EXPECT_EQ(serialVisto, 2);
     EXPECT_EQ(linha(2).saldoGlobal, Currency());
     // A second reversal of the same posting is stopped by the caller's guard.
     db::CDaoTrans t2;
     t2.BegTrans();
-    EXPECT_EQ(postings::GravarLancamento(*db, l, nullptr, [&] {
+    EXPECT_EQ(core::escrita::GravarLancamento(*db, l, nullptr, [&] {
                   db->Execute(QStringLiteral("UPDATE LANCAMENTOS SET ESTORNADO = TRUE, REALIZADO='E' WHERE Id = 1 AND "
                                              "REALIZADO <> 'N' AND ESTORNADO = FALSE"), dao::dbFailOnError);
                   return db->RecordsAffected() == 1;
               }),
-              postings::Resultado::Impedido);
+              core::escrita::Resultado::Impedido);
 }
 
 // ---- opening balance ---------------------------------------------------------
@@ -263,9 +263,9 @@ TEST_F(Escrita, OpeningBalanceBeforeBetweenAndAfterStoredPostings) {
     };
     for (const char *c : {"001", "001.001", "002"}) conta(QString::fromLatin1(c));
     tipo(QStringLiteral("003"));
-    ASSERT_EQ(lancar("001", "003", reais(10), QDate(2020, 1, 1)), postings::Resultado::Gravado);
-    ASSERT_EQ(lancar("002", "002", reais(20), QDate(2020, 2, 1)), postings::Resultado::Gravado);
-    ASSERT_EQ(lancar("001.001", "003", reais(-5), QDate(2020, 3, 1)), postings::Resultado::Gravado);
+    ASSERT_EQ(lancar("001", "003", reais(10), QDate(2020, 1, 1)), core::escrita::Resultado::Gravado);
+    ASSERT_EQ(lancar("002", "002", reais(20), QDate(2020, 2, 1)), core::escrita::Resultado::Gravado);
+    ASSERT_EQ(lancar("001.001", "003", reais(-5), QDate(2020, 3, 1)), core::escrita::Resultado::Gravado);
     int n = 0;
     for (const Caso &c : casos) {
         const QString codigo = QStringLiteral("001.001.%1").arg(++n, 3, 10, QLatin1Char('0'));
@@ -286,8 +286,8 @@ TEST_F(Escrita, OpeningBalanceOnInactiveAccountOrStaleCounterWritesNothing) {
         db::CDaoTrans trans;
         trans.BegTrans();
         QString recusa;
-        EXPECT_EQ(postings::LancarSaldoInicial(*db, QStringLiteral("001"), reais(5), QDate(2020, 1, 1), 1, recusa), 0);
-        EXPECT_EQ(recusa, postings::kMsgSaldoInicialRecusado);
+        EXPECT_EQ(core::escrita::LancarSaldoInicial(*db, QStringLiteral("001"), reais(5), QDate(2020, 1, 1), 1, recusa), 0);
+        EXPECT_EQ(recusa, core::escrita::kMsgSaldoInicialRecusado);
     }
     EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos")), 0);
     EXPECT_EQ(contagem(QStringLiteral("SELECT Serial FROM Serial")), 0);
@@ -310,7 +310,7 @@ TEST_F(Escrita, RandomOpeningBalancesOnNestedAccountsKeepEveryBalanceTrue) {
         const QDate d = QDate(2020, 1, 1).addDays(dia(rng));
         const Currency v = Currency::fromUnits(qint64(cents(rng)) * 100);
         if (moeda(rng) == 0) {
-            ASSERT_EQ(lancar(um(contas), um(b.types), v, d), postings::Resultado::Gravado);
+            ASSERT_EQ(lancar(um(contas), um(b.types), v, d), core::escrita::Resultado::Gravado);
         } else {
             QString pai = um(contas);
             while (pai.size() > 23) pai = pai.left(pai.lastIndexOf(QLatin1Char('.')));
@@ -333,7 +333,7 @@ TEST_F(Escrita, RefusesTextsAndDatesTheBookCannotHoldWithNothingWritten) {
     const QString estrela = QString::fromUcs4(U"\U0001F31F");
     struct Caso {
         const char *nome;
-        std::function<void(postings::Lancamento &)> muda;
+        std::function<void(core::escrita::Lancamento &)> muda;
         const char *recusa; // nullptr: written
     };
     const Caso casos[] = {
@@ -357,7 +357,7 @@ TEST_F(Escrita, RefusesTextsAndDatesTheBookCannotHoldWithNothingWritten) {
     long escritos = 0;
     for (const Caso &c : casos) {
         SCOPED_TRACE(c.nome);
-        postings::Lancamento l;
+        core::escrita::Lancamento l;
         l.codConta = QStringLiteral("001");
         l.codRecDesp = QStringLiteral("003");
         l.valor = reais(10);
@@ -367,14 +367,14 @@ TEST_F(Escrita, RefusesTextsAndDatesTheBookCannotHoldWithNothingWritten) {
         c.muda(l);
         db::CDaoTrans trans;
         trans.BegTrans();
-        postings::Gravado g;
-        const auto r = postings::GravarLancamento(*db, l, &g);
+        core::escrita::Gravado g;
+        const auto r = core::escrita::GravarLancamento(*db, l, &g);
         if (c.recusa) {
-            EXPECT_EQ(r, postings::Resultado::Invalido);
+            EXPECT_EQ(r, core::escrita::Resultado::Invalido);
             EXPECT_EQ(g.recusa, QString::fromUtf8(c.recusa));
             trans.RollBack();
         } else {
-            ASSERT_EQ(r, postings::Resultado::Gravado);
+            ASSERT_EQ(r, core::escrita::Resultado::Gravado);
             trans.ComTrans();
             ++escritos;
             EXPECT_EQ(linha(g.id).historico, l.historico);
@@ -394,8 +394,8 @@ TEST_F(Escrita, RefusesASumThatWouldLeaveTheRangeOfMoney) {
     const std::int64_t maximo = std::numeric_limits<std::int64_t>::max();
     const Currency quaseTudo = Currency::fromUnits(maximo - 5000000); // 500,00 short of the top
     const QDate d(2020, 6, 1);
-    postings::Gravado g;
-    ASSERT_EQ(lancar("001", "003", quaseTudo, d, &g), postings::Resultado::Gravado);
+    core::escrita::Gravado g;
+    ASSERT_EQ(lancar("001", "003", quaseTudo, d, &g), core::escrita::Resultado::Gravado);
     auto tudo = [this] {
         return contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos")) * 1000 +
                contagem(QStringLiteral("SELECT Serial FROM Serial"));
@@ -406,21 +406,21 @@ TEST_F(Escrita, RefusesASumThatWouldLeaveTheRangeOfMoney) {
         const char *conta;
         double valor;
         QDate data;
-        postings::Resultado esperado;
+        core::escrita::Resultado esperado;
     };
     const Caso casos[] = {
-        {"its own balances", "001", 600, d.addDays(1), postings::Resultado::Invalido},
-        {"the later balances of a back-dated posting", "002", 600, d.addDays(-1), postings::Resultado::Invalido},
-        {"the other way: far below", "002", -600, d.addDays(1), postings::Resultado::Gravado},
-        {"fits exactly", "002", 500, d.addDays(2), postings::Resultado::Gravado},
+        {"its own balances", "001", 600, d.addDays(1), core::escrita::Resultado::Invalido},
+        {"the later balances of a back-dated posting", "002", 600, d.addDays(-1), core::escrita::Resultado::Invalido},
+        {"the other way: far below", "002", -600, d.addDays(1), core::escrita::Resultado::Gravado},
+        {"fits exactly", "002", 500, d.addDays(2), core::escrita::Resultado::Gravado},
     };
     qint64 gravados = 0;
     for (const Caso &c : casos) {
         SCOPED_TRACE(c.nome);
-        postings::Gravado h;
+        core::escrita::Gravado h;
         EXPECT_EQ(lancar(QString::fromLatin1(c.conta), QStringLiteral("003"), reais(c.valor), c.data, &h), c.esperado);
-        if (c.esperado == postings::Resultado::Invalido) {
-            EXPECT_EQ(h.recusa, postings::kMsgForaDoLimite);
+        if (c.esperado == core::escrita::Resultado::Invalido) {
+            EXPECT_EQ(h.recusa, core::escrita::kMsgForaDoLimite);
             EXPECT_EQ(tudo(), antes + gravados * 1001) << "nothing written";
         } else {
             ++gravados;
@@ -430,20 +430,20 @@ TEST_F(Escrita, RefusesASumThatWouldLeaveTheRangeOfMoney) {
 
     // Taking a settlement 'N' back brings the posting into the balances again:
     // set aside before the big one filled the room left, it would pass the top.
-    postings::Gravado n;
-    ASSERT_EQ(lancar("002", "003", reais(100), d.addDays(-10), &n), postings::Resultado::Gravado);
+    core::escrita::Gravado n;
+    ASSERT_EQ(lancar("002", "003", reais(100), d.addDays(-10), &n), core::escrita::Resultado::Gravado);
     {
         db::CDaoTrans trans;
         trans.BegTrans();
-        ASSERT_EQ(postings::MudarRealizado(*db, n.id, 0, QStringLiteral("?"), QStringLiteral("N")), postings::Baixa::Mudada);
+        ASSERT_EQ(core::escrita::MudarRealizado(*db, n.id, 0, QStringLiteral("?"), QStringLiteral("N")), core::escrita::Baixa::Mudada);
         trans.ComTrans();
     }
-    ASSERT_EQ(lancar("002", "003", reais(450), d.addDays(-5)), postings::Resultado::Gravado);
+    ASSERT_EQ(lancar("002", "003", reais(450), d.addDays(-5)), core::escrita::Resultado::Gravado);
     {
         db::CDaoTrans trans;
         trans.BegTrans();
-        EXPECT_EQ(postings::MudarRealizado(*db, n.id, 0, QStringLiteral("N"), QStringLiteral("?")),
-                  postings::Baixa::ForaDoLimite);
+        EXPECT_EQ(core::escrita::MudarRealizado(*db, n.id, 0, QStringLiteral("N"), QStringLiteral("?")),
+                  core::escrita::Baixa::ForaDoLimite);
         trans.RollBack();
     }
     EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos WHERE Realizado = 'N'")), 1);
@@ -452,15 +452,15 @@ TEST_F(Escrita, RefusesASumThatWouldLeaveTheRangeOfMoney) {
 TEST_F(Escrita, ATransferOfTheMostNegativeAmountIsRefusedNotWrittenAsTwoOutgoingLegs) {
     conta(QStringLiteral("001"));
     conta(QStringLiteral("002"));
-    postings::Transferencia t;
+    core::escrita::Transferencia t;
     t.codContaOrig = QStringLiteral("001");
     t.codContaDest = QStringLiteral("002");
     t.data = QDate(2020, 1, 1);
     t.valor = Currency::fromUnits(std::numeric_limits<std::int64_t>::min());
     t.historicoSaida = t.historicoEntrada = QStringLiteral("H");
-    postings::TransferenciaFeita feita;
-    EXPECT_EQ(postings::Transferir(*db, {"frmTeste", "cmdTransferencia_Click"}, t, 1, &feita), postings::Desfecho::Invalido);
-    EXPECT_EQ(feita.recusa, postings::kMsgForaDoLimite);
+    core::escrita::TransferenciaFeita feita;
+    EXPECT_EQ(core::escrita::Transferir(*db, {"frmTeste", "cmdTransferencia_Click"}, t, 1, &feita), core::escrita::Desfecho::Invalido);
+    EXPECT_EQ(feita.recusa, core::escrita::kMsgForaDoLimite);
     EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos")), 0);
     EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Transferencias")), 0);
 }
@@ -491,26 +491,26 @@ TEST_F(Escrita, AMoveWhereOnlyTheLastLaterPostingWouldLeaveTheRangeWritesNothing
     const QDate d(2020, 6, 1);
     // Settled as not realised before the others: taking that back moves it
     // and every later posting by 600,00.
-    postings::Gravado n;
-    ASSERT_EQ(lancar("001", "003", reais(600), d, &n), postings::Resultado::Gravado);
+    core::escrita::Gravado n;
+    ASSERT_EQ(lancar("001", "003", reais(600), d, &n), core::escrita::Resultado::Gravado);
     {
         db::CDaoTrans trans;
         trans.BegTrans();
-        ASSERT_EQ(postings::MudarRealizado(*db, n.id, 0, QStringLiteral("?"), QStringLiteral("N")), postings::Baixa::Mudada);
+        ASSERT_EQ(core::escrita::MudarRealizado(*db, n.id, 0, QStringLiteral("?"), QStringLiteral("N")), core::escrita::Baixa::Mudada);
         trans.ComTrans();
     }
     const int poucos = 40;
-    for (int i = 1; i <= poucos; ++i) ASSERT_EQ(lancar("001", "003", reais(1), d.addDays(i)), postings::Resultado::Gravado);
+    for (int i = 1; i <= poucos; ++i) ASSERT_EQ(lancar("001", "003", reais(1), d.addDays(i)), core::escrita::Resultado::Gravado);
     // The last posting ends 500,00 short of the top; every earlier balance is small.
     const std::int64_t maximo = std::numeric_limits<std::int64_t>::max();
-    postings::Gravado ultimo;
+    core::escrita::Gravado ultimo;
     ASSERT_EQ(lancar("001", "003", Currency::fromUnits(maximo - 5000000 - poucos * 10000), d.addDays(poucos + 1), &ultimo),
-              postings::Resultado::Gravado);
+              core::escrita::Resultado::Gravado);
     ASSERT_EQ(linha(ultimo.id).saldoGlobal, Currency::fromUnits(maximo - 5000000));
     const QString antes = estado(*db);
     // 600,00 a day before them all.
     auto recuado = [&] {
-        postings::Lancamento l;
+        core::escrita::Lancamento l;
         l.codConta = QStringLiteral("001");
         l.codRecDesp = QStringLiteral("003");
         l.valor = reais(600);
@@ -527,22 +527,22 @@ TEST_F(Escrita, AMoveWhereOnlyTheLastLaterPostingWouldLeaveTheRangeWritesNothing
     const Caso casos[] = {
         {"a back-dated posting",
          [&] {
-             const postings::Lancamento l = recuado();
-             postings::Gravado g;
-             return postings::GravarLancamento(*db, l, &g) == postings::Resultado::Invalido &&
-                    g.recusa == postings::kMsgForaDoLimite;
+             const core::escrita::Lancamento l = recuado();
+             core::escrita::Gravado g;
+             return core::escrita::GravarLancamento(*db, l, &g) == core::escrita::Resultado::Invalido &&
+                    g.recusa == core::escrita::kMsgForaDoLimite;
          }},
         {"a back-dated posting whose caller's own step ran",
          [&] {
-             return postings::GravarLancamento(*db, recuado(), nullptr, [&] {
+             return core::escrita::GravarLancamento(*db, recuado(), nullptr, [&] {
                         db->Execute(QStringLiteral("UPDATE Lancamentos SET Historico = 'MARCADO' WHERE Id = %1").arg(n.id));
                         return true;
-                    }) == postings::Resultado::Invalido;
+                    }) == core::escrita::Resultado::Invalido;
          }},
         {"a settlement taken back",
          [&] {
-             return postings::MudarRealizado(*db, n.id, 0, QStringLiteral("N"), QStringLiteral("S")) ==
-                    postings::Baixa::ForaDoLimite;
+             return core::escrita::MudarRealizado(*db, n.id, 0, QStringLiteral("N"), QStringLiteral("S")) ==
+                    core::escrita::Baixa::ForaDoLimite;
          }},
     };
     for (const Caso &c : casos) {
@@ -555,6 +555,6 @@ TEST_F(Escrita, AMoveWhereOnlyTheLastLaterPostingWouldLeaveTheRangeWritesNothing
         EXPECT_EQ(linha(n.id).historico, QStringLiteral("HISTORICO"));
     }
     // The same moves by less than the room left go through.
-    EXPECT_EQ(lancar("001", "003", reais(500), d.addDays(-1)), postings::Resultado::Gravado);
+    EXPECT_EQ(lancar("001", "003", reais(500), d.addDays(-1)), core::escrita::Resultado::Gravado);
     EXPECT_EQ(linha(ultimo.id).saldoGlobal, Currency::fromUnits(maximo));
 }

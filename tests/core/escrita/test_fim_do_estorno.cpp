@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-using postings::Desfecho;
+using core::escrita::Desfecho;
 
 namespace {
 
@@ -31,25 +31,25 @@ TEST(FimDeEstornoDeTransferencia, TellsAndClosesAsEachWindowAsks) {
         {Desfecho::Recusado, 2, false, false, false},
         {Desfecho::HistoricoLongo, 0, false, false, false},
     };
-    postings::EstornoDeTransferenciaFeito feito;
+    core::escrita::EstornoDeTransferenciaFeito feito;
     feito.recusa = QStringLiteral("O saldo passaria do limite.");
     for (const Caso &c : casos) {
         SCOPED_TRACE(int(c.desfecho) * 10 + c.perna);
-        const auto outras = postings::FimDeEstornoDeTransferencia(c.desfecho, c.perna, QStringLiteral("CAIXA"), feito);
+        const auto outras = core::escrita::FimDeEstornoDeTransferencia(c.desfecho, c.perna, QStringLiteral("CAIXA"), feito);
         const auto pendencia =
-            postings::FimDeEstornoDeTransferencia(c.desfecho, c.perna, QStringLiteral("CAIXA"), feito, true);
+            core::escrita::FimDeEstornoDeTransferencia(c.desfecho, c.perna, QStringLiteral("CAIXA"), feito, true);
         EXPECT_EQ(outras.fechaJanela, c.fechaNasOutras);
         EXPECT_EQ(pendencia.fechaJanela, c.fechaNaPendencia);
         EXPECT_EQ(outras.informacao, c.informacao);
         EXPECT_EQ(outras.mensagem, pendencia.mensagem);
-        const QString esperada = c.desfecho == Desfecho::Incompleta ? postings::kMsgFaltaPerna
+        const QString esperada = c.desfecho == Desfecho::Incompleta ? core::escrita::kMsgFaltaPerna
                                  : c.desfecho == Desfecho::Invalido
                                      ? feito.recusa
-                                     : postings::MensagemDeEstornoRecusado(c.desfecho, QStringLiteral("CAIXA"));
+                                     : core::escrita::MensagemDeEstornoRecusado(c.desfecho, QStringLiteral("CAIXA"));
         EXPECT_EQ(outras.mensagem, esperada);
     }
-    EXPECT_TRUE(postings::MensagemDeEstornoRecusado(Desfecho::Recusado, QStringLiteral("CAIXA"))
-                    .contains(QStringLiteral("a conta 'CAIXA' foi desativada")));
+    EXPECT_TRUE(core::escrita::MensagemDeEstornoRecusado(Desfecho::Recusado, QStringLiteral("CAIXA"))
+                         .contains(QStringLiteral("a conta 'CAIXA' foi desativada")));
 }
 
 } // namespace

@@ -25,9 +25,9 @@
 
 namespace {
 
-using postings::Desfecho;
+using core::escrita::Desfecho;
 using value::Currency;
-const postings::Chamador kOnde{"frmTeste", "Copia"};
+const core::escrita::Chamador kOnde{"frmTeste", "Copia"};
 
 const QStringList kContas = {QStringLiteral("001"), QStringLiteral("001.001"), QStringLiteral("001.001.001"),
                              QStringLiteral("001.002"), QStringLiteral("002"), QStringLiteral("002.001")};
@@ -91,38 +91,38 @@ Contagem copia(const QString &caminho, unsigned semente, int vezes) {
                                                                                              : codigos[1 + sorteio(2)];
                 long outra = 0;
                 if (v->transferencia != 0) {
-                    std::vector<postings::PernaDeTransferencia> pernas;
+                    std::vector<core::escrita::PernaDeTransferencia> pernas;
                     try {
-                        pernas = postings::LerPernas(*db, v->id, 1, 1);
+                        pernas = core::escrita::LerPernas(*db, v->id, 1, 1);
                     } catch (const err::AppError &e) {
                         if (e.number() != err::db::kLocked) throw;
                         ++c.bloqueios;
                         continue;
                     }
-                    if (!postings::PernasCompletas(pernas)) {
+                    if (!core::escrita::PernasCompletas(pernas)) {
                         ++c.falhas;
                         break;
                     }
                     outra = pernas[0].id == v->id ? pernas[1].id : pernas[0].id;
                 }
-                d = postings::Baixar(*db, kOnde, v->id, outra, v->realizado, novo);
+                d = core::escrita::Baixar(*db, kOnde, v->id, outra, v->realizado, novo);
                 baixou = d == Desfecho::Gravado;
             } else if (op >= 90 && v && !v->fora) {
                 // Reverse what the list shows, a transfer from either leg.
-                d = v->transferencia != 0 ? postings::EstornarTransferencia(*db, kOnde, v->id, QStringLiteral("DA LISTA"), 1)
-                                          : postings::Estornar(*db, kOnde, v->id, QStringLiteral("DA LISTA"), 1);
+                d = v->transferencia != 0 ? core::escrita::EstornarTransferencia(*db, kOnde, v->id, QStringLiteral("DA LISTA"), 1)
+                                          : core::escrita::Estornar(*db, kOnde, v->id, QStringLiteral("DA LISTA"), 1);
                 if (d == Desfecho::Gravado) linhas = v->transferencia != 0 ? 2 : 1;
             } else if (op < 20 && !meus.empty()) {
                 const std::size_t k = std::size_t(sorteio(int(meus.size())));
-                postings::Estorno e;
-                d = postings::Estornar(*db, kOnde, meus[k], QStringLiteral("ESTORNO"), 1, &e);
+                core::escrita::Estorno e;
+                d = core::escrita::Estornar(*db, kOnde, meus[k], QStringLiteral("ESTORNO"), 1, &e);
                 if (d == Desfecho::Gravado) meus.erase(meus.begin() + long(k)), linhas = 1;
             } else if (op < 30 && !minhasSaidas.empty()) {
                 const std::size_t k = std::size_t(sorteio(int(minhasSaidas.size())));
-                d = postings::EstornarTransferencia(*db, kOnde, minhasSaidas[k], QStringLiteral("VOLTA"), 1);
+                d = core::escrita::EstornarTransferencia(*db, kOnde, minhasSaidas[k], QStringLiteral("VOLTA"), 1);
                 if (d == Desfecho::Gravado) minhasSaidas.erase(minhasSaidas.begin() + long(k)), linhas = 2;
             } else if (op < 50) {
-                postings::Transferencia t;
+                core::escrita::Transferencia t;
                 t.codContaOrig = kContas[sorteio(int(kContas.size()))];
                 t.codContaDest = kContas[sorteio(int(kContas.size()))];
                 t.data = data();
@@ -130,18 +130,18 @@ Contagem copia(const QString &caminho, unsigned semente, int vezes) {
                 t.docSaida = QStringLiteral("D'%1").arg(sorteio(50));
                 t.historicoSaida = QStringLiteral("SAIDA");
                 t.historicoEntrada = QStringLiteral("ENTRADA");
-                postings::TransferenciaFeita f;
-                d = postings::Transferir(*db, kOnde, t, 1, &f);
+                core::escrita::TransferenciaFeita f;
+                d = core::escrita::Transferir(*db, kOnde, t, 1, &f);
                 if (d == Desfecho::Gravado) minhasSaidas.push_back(sorteio(2) ? f.idSaida : f.idEntrada), linhas = 2, transferiu = true;
             } else {
-                postings::NovoLancamento l;
+                core::escrita::NovoLancamento l;
                 l.codConta = kContas[sorteio(int(kContas.size()))];
                 l.codRecDesp = kTipos[sorteio(int(kTipos.size()))];
                 l.data = data();
                 l.valor = Currency::fromUnits(qint64(sorteio(200001) - 100000) * 100);
                 l.historico = QStringLiteral("LANCAMENTO");
-                postings::Feito f;
-                d = postings::Lancar(*db, kOnde, l, 1, &f);
+                core::escrita::Feito f;
+                d = core::escrita::Lancar(*db, kOnde, l, 1, &f);
                 if (d == Desfecho::Gravado) meus.push_back(f.id), linhas = 1;
             }
             if (d == Desfecho::Bloqueio) {

@@ -18,7 +18,7 @@ class SegurancaFixture : public LivroSemJanelas {
 protected:
     void SetUp() override {
         LivroSemJanelas::SetUp();
-        fin::gTemDados = 3;
+        ui::gTemDados = 3;
         ana = usuario(QStringLiteral("ANA"), QStringLiteral("ANA"), 2);
         bia = usuario(QStringLiteral("BIA"), QStringLiteral("BIA"), 2);
         conta(QStringLiteral("001"), QStringLiteral("BANCO"));

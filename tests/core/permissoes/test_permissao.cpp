@@ -7,12 +7,12 @@
 
 #include <gtest/gtest.h>
 
-using security::CPermissao;
+using core::permissoes::CPermissao;
 using testsupport::errorOf;
 
 namespace {
 
-const QString kIncompativel = security::kMsgPermissaoIncompativel;
+const QString kIncompativel = core::permissoes::kMsgPermissaoIncompativel;
 
 std::shared_ptr<CPermissao> item(const QString &codigo, const QString &des = QString()) {
     auto i = CPermissao::Novo();
@@ -146,7 +146,7 @@ TEST(PermissionModel, FindUpwardClimbsButNeverLooksDown) {
     EXPECT_EQ(solto->FindUpward(QStringLiteral("005")), solto.get());
     EXPECT_NE(errorOf([&] { solto->FindUpward(QStringLiteral("000")); }), 0);
     // A collection no item owns ends the climb with an error.
-    security::CPermissoes solta;
+    core::permissoes::CPermissoes solta;
     auto x = solta.Add(item(QStringLiteral("007")), QStringLiteral("007"));
     EXPECT_NE(errorOf([&] { x->FindUpward(QStringLiteral("000")); }), 0);
 }
@@ -163,7 +163,7 @@ TEST(PermissionModel, AnItemOutlivingItsTreeFailsInsteadOfCrashing) {
 }
 
 TEST(PermissionModel, CollectionKeysAndPositions) {
-    security::CPermissoes col;
+    core::permissoes::CPermissoes col;
     auto x = col.Add(item(QStringLiteral("001")), QStringLiteral("001"));
     auto y = col.Add(item(QStringLiteral("002")), QStringLiteral("002"));
     auto z = item(QStringLiteral("002"));

@@ -9,7 +9,7 @@
 
 #include <sqlite3.h>
 
-using security::CPermissao;
+using core::permissoes::CPermissao;
 using testsupport::errorOf;
 
 namespace {
@@ -20,12 +20,12 @@ class Persistence : public testsupport::SegurancaFixture {
 protected:
     std::shared_ptr<CPermissao> contas(long mode, long usu) {
         std::shared_ptr<CPermissao> t;
-        EXPECT_EQ(security::CarregarPermissoesEmContas(mode, usu, t), QString());
+        EXPECT_EQ(core::permissoes::CarregarPermissoesEmContas(mode, usu, t), QString());
         return t;
     }
     std::shared_ptr<CPermissao> tipos(long mode, long usu) {
         std::shared_ptr<CPermissao> t;
-        EXPECT_EQ(security::CarregarPermissoesEmMovimentacoes(mode, usu, t), QString());
+        EXPECT_EQ(core::permissoes::CarregarPermissoesEmMovimentacoes(mode, usu, t), QString());
         return t;
     }
     static CPermissao &em(const std::shared_ptr<CPermissao> &raiz, const QString &codigo) {
@@ -93,8 +93,8 @@ TEST_F(Persistence, StoredValueTheParentRefusesStopsTheLoadKeepingThePartialTree
     permissao(ana, 1, idConta(QStringLiteral("001.001")), 2);
     std::shared_ptr<CPermissao> c;
     QString recusa;
-    EXPECT_EQ(errorOf([&] { recusa = security::CarregarPermissoesEmContas(2, ana, c); }), 0);
-    EXPECT_EQ(recusa, security::kMsgPermissaoIncompativel + QStringLiteral("CORRENTE'."));
+    EXPECT_EQ(errorOf([&] { recusa = core::permissoes::CarregarPermissoesEmContas(2, ana, c); }), 0);
+    EXPECT_EQ(recusa, core::permissoes::kMsgPermissaoIncompativel + QStringLiteral("CORRENTE'."));
     ASSERT_TRUE(c);
     EXPECT_EQ(c->SubItens().Count(), 1);
     EXPECT_EQ(em(c, QStringLiteral("001.001")).Permissoes(), 0) << "the refused value is not taken";
@@ -143,13 +143,13 @@ TEST_F(Persistence, UpdateAndDeleteTouchOnlyThatUsersRowsOfTheSubtree) {
             permissao(u, 1, idConta(cod), 3);
     const Linhas antesBia = linhas(bia, 1);
     auto c = contas(2, ana);
-    EXPECT_EQ(security::AtribuirPermissao(em(c, QStringLiteral("001.001")), 2, 1), QString());
+    EXPECT_EQ(core::permissoes::AtribuirPermissao(em(c, QStringLiteral("001.001")), 2, 1), QString());
     EXPECT_EQ(linhas(ana, 1), (Linhas{{QStringLiteral("001"), 3},
                                       {QStringLiteral("001.001"), 1},
                                       {QStringLiteral("001.001.001"), 1},
                                       {QStringLiteral("001.002"), 3},
                                       {QStringLiteral("002"), 3}}));
-    EXPECT_EQ(security::AtribuirPermissao(em(c, QStringLiteral("001")), 2, 0), QString());
+    EXPECT_EQ(core::permissoes::AtribuirPermissao(em(c, QStringLiteral("001")), 2, 0), QString());
     EXPECT_EQ(linhas(ana, 1), (Linhas{{QStringLiteral("002"), 3}}));
     for (const QString &cod : {QStringLiteral("001"), QStringLiteral("001.001"), QStringLiteral("001.001.001")}) {
         EXPECT_TRUE(em(c, cod).IsNew()) << cod.toStdString();
@@ -168,8 +168,8 @@ TEST_F(Persistence, ZeroThenAValueGivesANewRowOnlyWithASaveBetween) {
     banco.Persist();
     EXPECT_EQ(banco.id(), antes) << "without a save between, the last value wins as an update";
     EXPECT_EQ(linhas(ana, 1)[QStringLiteral("001")], 2);
-    EXPECT_EQ(security::AtribuirPermissao(banco, 2, 0), QString());
-    EXPECT_EQ(security::AtribuirPermissao(banco, 2, 2), QString());
+    EXPECT_EQ(core::permissoes::AtribuirPermissao(banco, 2, 0), QString());
+    EXPECT_EQ(core::permissoes::AtribuirPermissao(banco, 2, 2), QString());
     EXPECT_NE(banco.id(), 0);
     EXPECT_NE(banco.id(), antes);
     EXPECT_EQ(linhas(ana, 1)[QStringLiteral("001")], 2);
@@ -195,7 +195,7 @@ TEST_F(Persistence, AnItemWrittenMeanwhileByAnotherCopyIsNotInsertedTwice) {
     auto c = contas(2, ana);
     permissao(ana, 1, idConta(QStringLiteral("001.002")), 1); // the other copy
     try {
-        (void)security::AtribuirPermissao(em(c, QStringLiteral("001")), 2, 2);
+        (void)core::permissoes::AtribuirPermissao(em(c, QStringLiteral("001")), 2, 2);
         ADD_FAILURE() << "the second row went in";
     } catch (const err::AppError &e) {
         EXPECT_EQ(e.description(), QStringLiteral("Falha na atribuição de permissão 'Fazer Lançamentos' para 'APLICACAO' ao usuário."));
@@ -213,7 +213,7 @@ TEST_F(Persistence, UpdateOfRowsGoneMeanwhileFailsWithNothingCommitted) {
     auto c = contas(2, ana);
     db->Execute(QStringLiteral("DELETE FROM PermissoesDeUsuarios WHERE IdUsuario = %1").arg(ana)); // the other copy
     try {
-        (void)security::AtribuirPermissao(em(c, QStringLiteral("001")), 2, 2);
+        (void)core::permissoes::AtribuirPermissao(em(c, QStringLiteral("001")), 2, 2);
         ADD_FAILURE() << "an update of no row succeeded";
     } catch (const err::AppError &e) {
         EXPECT_EQ(e.description(), QStringLiteral("Falha na atualização de permissão 'Fazer Lançamentos' para 'BANCO' ao usuário."));
@@ -231,7 +231,7 @@ TEST_F(Persistence, FailedWriteInsideTheCallersTransactionRestoresWithTheSavedSt
     auto c = contas(1, 0);
     EXPECT_EQ(em(c, QStringLiteral("001")).setPermissoes(3), QString());
     recusarLinhaDe(idConta(QStringLiteral("001.001.001")));
-    const security::EstadoDaArvore estadoT(*t), estadoC(*c);
+    const core::permissoes::EstadoDaArvore estadoT(*t), estadoC(*c);
     {
         db::CDaoTrans trans;
         trans.BegTrans();
