@@ -9,9 +9,13 @@
 #     file, past every include root. Our headers are named from src/
 #     ("core/escrita/Escrita.h"); the bare name of a header in the same folder
 #     is allowed;
-#   - one subsystem's windows including another's.
-# Every spelling is read: <...> and "...", spaces before and after '#'.
-# Prints each offending include and fails when there is one.
+#   - one subsystem's windows including another's;
+#   - code outside its floor's namespace: each folder has one, named for it
+#     (src/app: app, src/shell: shell, a subsystem's windows: its folder's
+#     name, src/core/<x>: core::<x>, src/ui: ui, src/db: db); a file may open
+#     another floor's namespace only to declare a class ahead.
+# Every spelling of an include is read: <...> and "...", spaces before and
+# after '#'. Prints each offence and fails when there is one.
 # Usage: check-layers.sh [source root] (default: the project's src/).
 set -euo pipefail
 root=${1:-"$(dirname "$0")/../src"}
@@ -78,4 +82,37 @@ while IFS= read -r line; do
     bad=1
   fi
 done < <(grep -rnE --include='*.h' --include='*.cpp' '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]' . || true)
+
+# Namespaces: a block opened at the start of a line ("namespace x {") holding
+# more than forward declarations must be the file's floor's; the platform's
+# facilities keep their own and are not read.
+files=$(find . \( -name '*.h' -o -name '*.cpp' \) -not -path './platform/*' | sort)
+if [ -n "$files" ]; then
+  # shellcheck disable=SC2086
+  awk -v floors="app shell core ui db fin forms" '
+    function esperado(f,   p) {
+      n = split(f, p, "/")
+      if (p[2] == "core") return n > 3 ? "core::" p[3] : "core"
+      return p[2]
+    }
+    function nosso(ns,   t) {
+      t = ns; sub(/::.*/, "", t)
+      return (" " floors " " ~ " " t " ") || subsys[t]
+    }
+    BEGIN { split("charts postings security pending search reports", w, " "); for (i in w) subsys[w[i]] = 1 }
+    FNR == 1 { aberto = "" }
+    /^namespace [A-Za-z_][A-Za-z_0-9:]* \{[[:space:]]*$/ {
+      aberto = $2; linha = FNR; conteudo = 0; next
+    }
+    aberto != "" && /^}/ {
+      if (conteudo && nosso(aberto) && aberto != esperado(FILENAME)) {
+        f = FILENAME; sub(/^\.\//, "", f)
+        printf "%s:%d: namespace %s in a folder whose namespace is %s\n", f, linha, aberto, esperado(FILENAME)
+        ruim = 1
+      }
+      aberto = ""; next
+    }
+    aberto != "" && !/^[[:space:]]*$/ && !/^[[:space:]]*\/\// && !/^[[:space:]]*(class|struct) [A-Za-z_0-9]+;/ { conteudo = 1 }
+    END { exit ruim }' $files || bad=1
+fi
 exit $bad
