@@ -37,6 +37,8 @@ const Impresso *achar(const std::vector<Impresso> &v, const QString &texto) {
         if (i.texto == texto) return &i;
     return nullptr;
 }
+// The answer points into the rows: they must outlive it.
+const Impresso *achar(std::vector<Impresso> &&, const QString &) = delete;
 
 } // namespace
 
@@ -246,7 +248,8 @@ TEST_F(Impressao, LongAmountsAndDocumentsStayInsideTheirColumns) {
     ASSERT_EQ(s.shownTexts(), QStringList{kConcluida});
     testsupport::ConfereSemSobreposicao(p);
     const double largura = lc(p);
-    const Impresso *data = achar(linhas(p), hoje().toString(QStringLiteral("dd/MM/yyyy")));
+    const std::vector<Impresso> impressos = linhas(p);
+    const Impresso *data = achar(impressos, hoje().toString(QStringLiteral("dd/MM/yyyy")));
     ASSERT_TRUE(data);
     const double inicioDoCampo = std::round(data->x + 11 * largura), fimDoCampo = inicioDoCampo + 13 * largura;
     struct Valor {
@@ -266,7 +269,7 @@ TEST_F(Impressao, LongAmountsAndDocumentsStayInsideTheirColumns) {
         EXPECT_GE(m.esquerda, inicioDoCampo - 0.5) << v.texto.toStdString();
         // on its row's line, beside the row's date
         const Impresso *dataDaLinha = nullptr;
-        for (const Impresso &i : linhas(p))
+        for (const Impresso &i : impressos)
             if (i.texto == data->texto && i.y <= m.topo && m.topo < i.y + p.TextHeight(QStringLiteral("A"))) dataDaLinha = &i;
         ASSERT_TRUE(dataDaLinha) << v.texto.toStdString();
         EXPECT_LE(m.pe, dataDaLinha->y + p.TextHeight(QStringLiteral("A")) + 0.5);

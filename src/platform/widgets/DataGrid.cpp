@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace widgets {
 
@@ -263,10 +264,11 @@ DataGrid::DataGrid(QWidget *parent) : QFrame(parent), sel_(this) {
 
 DataGrid::~DataGrid() {
     // The view goes first: while the base class closes it, it must not call
-    // back into a grid already taken apart.
+    // back into a grid already taken apart. Its parts still reach this
+    // grid's filter as they go, when what is left of the view is no longer a
+    // table, so the grid forgets it before it goes.
     removeEventFilter(this);
-    delete view_;
-    view_ = nullptr;
+    delete std::exchange(view_, nullptr);
 }
 
 void DataGrid::setDataSource(DataControl *data) {

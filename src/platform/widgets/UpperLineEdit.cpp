@@ -27,13 +27,29 @@ void colar(QLineEdit *caixa, QClipboard::Mode modo) {
 // this one included).
 bool entregar(QLineEdit *caixa, QEvent *e) { return static_cast<QObject *>(caixa)->event(e); }
 
+// The events that can put the user's text into a box. Only these look at the
+// box: others reach its filters while it is being destroyed (it is hidden
+// then), when what is left of it is no longer a line edit.
+bool trazTexto(const QEvent *e) {
+    switch (e->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::ContextMenu:
+    case QEvent::Drop:
+    case QEvent::InputMethod:
+        return true;
+    default:
+        return false;
+    }
+}
+
 class Colagem : public QObject {
 public:
     Colagem(QLineEdit *caixa, std::function<bool()> ativa) : QObject(caixa), caixa_(caixa), ativa_(std::move(ativa)) {}
 
 protected:
     bool eventFilter(QObject *o, QEvent *e) override {
-        if (o != caixa_ || (ativa_ && !ativa_())) return false;
+        if (o != caixa_ || !trazTexto(e) || (ativa_ && !ativa_())) return false;
         return EntradaEmMaiusculas(caixa_, e);
     }
 
@@ -45,7 +61,7 @@ private:
 } // namespace
 
 bool EntradaEmMaiusculas(QLineEdit *caixa, QEvent *e) {
-    if (caixa->isReadOnly()) return false;
+    if (!trazTexto(e) || caixa->isReadOnly()) return false;
     switch (e->type()) {
     case QEvent::KeyPress: {
         auto *k = static_cast<QKeyEvent *>(e);
