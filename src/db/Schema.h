@@ -19,6 +19,12 @@ inline QString ConnectString(const QString &senha) { return QStringLiteral("MS A
 constexpr long kAdministrador = 1;
 constexpr long kUsuarioComum = 2;
 
+// What a user may do with an item (PermissoesDeUsuarios.Permissoes).
+constexpr long kPermNenhuma = 0;
+constexpr long kPermPesquisa = 1;
+constexpr long kPermLancamentos = 2;
+constexpr long kPermTodas = 3;
+
 // The seven tables in creation order, each with its columns and indexes.
 std::vector<dao::TableDef> TabelasDoSistema();
 // The eight cascade-delete relations in creation order.

@@ -1,5 +1,6 @@
 #include "ui/ArvoreDeItens.h"
 
+#include "db/Schema.h"
 #include "platform/ui/Form.h"
 #include "platform/widgets/TreeView.h"
 #include "ui/ErrorTrap.h"
@@ -28,7 +29,7 @@ QPixmap desenhar(long valor) {
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     switch (valor) {
-    case 0:
+    case db::kPermNenhuma:
         // A closed padlock, grey.
         p.setPen(QPen(QColor(110, 110, 110), 1.6));
         p.setBrush(Qt::NoBrush);
@@ -39,14 +40,14 @@ QPixmap desenhar(long valor) {
         p.setBrush(QColor(170, 170, 170));
         p.drawRoundedRect(QRectF(2.5, 7.5, 11, 7), 1.5, 1.5);
         break;
-    case 1:
+    case db::kPermPesquisa:
         // A magnifying glass: reading only.
         p.setPen(QPen(QColor(30, 90, 180), 2));
         p.setBrush(QColor(200, 225, 255));
         p.drawEllipse(QRectF(2, 2, 8, 8));
         p.drawLine(QPointF(9, 9), QPointF(14, 14));
         break;
-    case 2:
+    case db::kPermLancamentos:
         // A pencil: writing.
         p.setPen(QPen(QColor(30, 120, 40), 1));
         p.setBrush(QColor(80, 180, 70));
@@ -105,10 +106,10 @@ void carregar(widgets::TreeView &tv, const ItemDaArvore &item, const QString &co
 
 QString ImagemDePermissao(long valor) {
     switch (valor) {
-    case 0: return QStringLiteral("IMG_SEMPERM");
-    case 1: return QStringLiteral("IMG_PERMEXTRATOS");
-    case 2: return QStringLiteral("IMG_PERMLANCAMENTOS");
-    case 3: return QStringLiteral("IMG_PERMTUDO");
+    case db::kPermNenhuma: return QStringLiteral("IMG_SEMPERM");
+    case db::kPermPesquisa: return QStringLiteral("IMG_PERMEXTRATOS");
+    case db::kPermLancamentos: return QStringLiteral("IMG_PERMLANCAMENTOS");
+    case db::kPermTodas: return QStringLiteral("IMG_PERMTUDO");
     default: return QString();
     }
 }

@@ -12,6 +12,8 @@
 // selected flags, SubItens, Add, FindUpward).
 //
 // Items are always held by std::shared_ptr (make them with CPermissao::Novo).
+#include "db/Schema.h"
+
 #include <QHash>
 #include <QString>
 #include <memory>
@@ -51,10 +53,10 @@ private:
 class CPermissoes;
 
 // Permission values and object kinds.
-constexpr long kPermNenhuma = 0;
-constexpr long kPermPesquisa = 1;
-constexpr long kPermLancamentos = 2;
-constexpr long kPermTodas = 3;
+using db::kPermNenhuma;
+using db::kPermPesquisa;
+using db::kPermLancamentos;
+using db::kPermTodas;
 constexpr long kObjConta = 1;
 constexpr long kObjRecDesp = 2;
 
