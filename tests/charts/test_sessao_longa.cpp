@@ -17,6 +17,7 @@
 #include "platform/dao/Recordset.h"
 #include "platform/ui/Modal.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/GuiTest.h"
 #include "platform/widgets/ActiveText.h"
 #include "platform/widgets/UpperLineEdit.h"
 #include "support/LivroNovo.h"
@@ -240,13 +241,6 @@ std::vector<widgets::Node *> nos(widgets::TreeView &tv) {
     return out;
 }
 
-void tecla(QWidget *w, int k) {
-    QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier);
-    QApplication::sendEvent(w, &release);
-}
-
 void clicar(widgets::TreeView &tv, widgets::Node *n, Qt::MouseButton b) {
     tv.scrollToItem(n->item());
     const QPoint p = tv.visualItemRect(n->item()).center();
@@ -267,7 +261,7 @@ TEST_F(SessaoLonga, ComandosDoEditorNosDoisPlanosSemErroEComAArvoreIgualATabela)
         f = abrir(p);
         f->tv->setFocus();
         f->tv->setSelectedItem(f->tv->Item(p == Plano::Contas ? QStringLiteral("_002") : QStringLiteral("_004")));
-        tecla(f->tv, Qt::Key_Asterisk);
+        testsupport::Tecla(f->tv, Qt::Key_Asterisk);
         ASSERT_TRUE(f->tv->Item(p == Plano::Contas ? QStringLiteral("_002.001.001.001.001.001.001")
                                                    : QStringLiteral("_004.001.001.001.001.001.001")));
         conferir(*f, QStringLiteral("opened whole"));
@@ -348,7 +342,7 @@ TEST_F(SessaoLonga, ComandosDoEditorNosDoisPlanosSemErroEComAArvoreIgualATabela)
             tv.setFocus();
             static const int teclas[] = {Qt::Key_Down, Qt::Key_Up, Qt::Key_Right, Qt::Key_Left, Qt::Key_Home, Qt::Key_End,
                                          Qt::Key_PageDown, Qt::Key_Plus, Qt::Key_Minus, Qt::Key_Asterisk};
-            for (int k = 0; k < 1 + u.sorte(4); ++k) tecla(&tv, teclas[u.sorte(10)]);
+            for (int k = 0; k < 1 + u.sorte(4); ++k) testsupport::Tecla(&tv, teclas[u.sorte(10)]);
         } else if (acao < 97) {
             nome = QStringLiteral("posting");
             // A posting on an account and a type makes their deletion refused

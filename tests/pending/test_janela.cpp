@@ -2,6 +2,7 @@
 // buttons act on, resizing keeps the rows in place, the columns show their
 // amounts, dates and names whole, and the rows a reversal adds come into view.
 #include "PendenciasFixture.h"
+#include "platform/ui/GuiTest.h"
 
 #include "platform/ui/Input.h"
 #include "platform/widgets/FlexGrid.h"
@@ -19,13 +20,6 @@
 using testsupport::Script;
 
 namespace {
-
-void tecla(QWidget *w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
-    QKeyEvent press(QEvent::KeyPress, k, m);
-    QApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, k, m);
-    QApplication::sendEvent(w, &release);
-}
 
 // A press and release of the left button over a cell, as the user clicks it.
 void clicar(widgets::FlexGrid *g, int linha, int coluna) {
@@ -79,7 +73,7 @@ TEST_F(JanelaPendencias, KeysMoveTheSelectionAndTheButtonsActOnTheRowUnderTheCur
                           {Qt::Key_PageUp, {}, 0},          {Qt::Key_Up, {}, -1}};
     for (const Caso &c : casos) {
         const int antes = g->RowSel();
-        tecla(g, c.tecla, c.mod);
+        testsupport::Tecla(g, c.tecla, c.mod);
         SCOPED_TRACE(QKeySequence(c.tecla | c.mod).toString().toStdString());
         if (c.esperada > 0) EXPECT_EQ(g->RowSel(), c.esperada);
         else if (c.esperada == 0) EXPECT_LT(g->RowSel(), antes - 3);
@@ -90,16 +84,16 @@ TEST_F(JanelaPendencias, KeysMoveTheSelectionAndTheButtonsActOnTheRowUnderTheCur
     }
     // Settled: the posting under the cursor, three rows below the one clicked.
     clicar(g, ultima - 5, 2);
-    for (int i = 0; i < 3; ++i) tecla(g, Qt::Key_Down);
+    for (int i = 0; i < 3; ++i) testsupport::Tecla(g, Qt::Key_Down);
     Script s;
     s.yes().ok();
     f->cmdBaixar_Click();
     EXPECT_EQ(codigo(ids[std::size_t(ultima - 2 - 1)]), QStringLiteral("S"));
     EXPECT_EQ(codigo(ids[std::size_t(ultima - 5 - 1)]), QStringLiteral("?"));
     EXPECT_EQ(g->TextMatrix(ultima - 2, 1), QStringLiteral("S"));
-    tecla(g, Qt::Key_Up);
+    testsupport::Tecla(g, Qt::Key_Up);
     EXPECT_FALSE(f->cmdRemBaixa->isEnabled());
-    tecla(g, Qt::Key_Down);
+    testsupport::Tecla(g, Qt::Key_Down);
     EXPECT_TRUE(f->cmdRemBaixa->isEnabled()) << "the buttons follow the row the keys chose";
     oraculo();
 }

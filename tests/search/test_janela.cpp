@@ -1,6 +1,7 @@
 // The result window: layout by Mode, the previous global balance, the
 // selection of one row, refresh and the view hint.
 #include "RetPesqFixture.h"
+#include "platform/ui/GuiTest.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -278,13 +279,6 @@ TEST_F(Janela, LegendasDosBotoesEDatasInteiras) {
 
 namespace {
 
-void tecla(QWidget *w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
-    QKeyEvent press(QEvent::KeyPress, k, m);
-    QApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, k, m);
-    QApplication::sendEvent(w, &release);
-}
-
 // The visible row of the current row and of the one selected row.
 int linhaAtual(search::frmRetPesq *f) { return f->DBGrid1->view()->currentIndex().row(); }
 int linhaSelecionada(search::frmRetPesq *f) {
@@ -437,14 +431,14 @@ TEST_F(Janela, TeclasMovemASelecaoEAOrdemAgeNaLinhaDoCursor) {
                           {Qt::Key_Home, Qt::ControlModifier, 0}};
     for (const Caso &c : casos) {
         const int antes = linhaAtual(f);
-        tecla(v, c.tecla, c.mod);
+        testsupport::Tecla(v, c.tecla, c.mod);
         const int agora = linhaAtual(f);
         if (c.esperada >= 0) EXPECT_EQ(agora, c.esperada);
         else EXPECT_LT(agora, antes - porPagina / 2);
         EXPECT_EQ(linhaSelecionada(f), agora) << "the selection follows the cursor";
     }
-    tecla(v, Qt::Key_Down);
-    tecla(v, Qt::Key_Down);
+    testsupport::Tecla(v, Qt::Key_Down);
+    testsupport::Tecla(v, Qt::Key_Down);
     ASSERT_EQ(linhaSelecionada(f), 2);
     testsupport::Script s;
     s.yes().ok();

@@ -9,6 +9,7 @@
 #include "db/Schema.h"
 #include "platform/dao/Engine.h"
 #include "platform/dao/Workspace.h"
+#include "platform/ui/GuiTest.h"
 #include "platform/ui/MessageBox.h"
 #include "security/frmDetUsuario.h"
 #include "security/frmPermissoes.h"
@@ -190,12 +191,6 @@ TEST_F(UserList, ArrowKeysSelectTheRowTheyMoveTo) {
     f->show();
     QTableView *v = f->DBGrid1[0]->view();
     v->setFocus();
-    auto tecla = [v](Qt::Key k) {
-        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
-        QApplication::sendEvent(v, &press);
-        QKeyEvent release(QEvent::KeyRelease, k, Qt::NoModifier);
-        QApplication::sendEvent(v, &release);
-    };
     auto selecionado = [&f]() -> QString {
         widgets::SelBookmarksCollection &sel = f->DBGrid1[0]->SelBookmarks();
         if (sel.Count() != 1) return QStringLiteral("<%1 selecionados>").arg(sel.Count());
@@ -210,7 +205,7 @@ TEST_F(UserList, ArrowKeysSelectTheRowTheyMoveTo) {
     };
     const Caso casos[] = {{Qt::Key_Down, "ANA"}, {Qt::Key_Down, "BIA"}, {Qt::Key_Up, "ANA"}, {Qt::Key_PageUp, "ADMINISTRADOR"}};
     for (const Caso &c : casos) {
-        tecla(c.tecla);
+        testsupport::Tecla(v, c.tecla);
         EXPECT_EQ(selecionado(), QString::fromLatin1(c.esperado));
         EXPECT_TRUE(f->cmdAlterar->isEnabled());
     }

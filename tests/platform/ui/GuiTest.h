@@ -6,6 +6,7 @@
 #include "platform/ui/Modal.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -21,6 +22,14 @@ inline QApplication &qtApp() {
         return new QApplication(argc, argv);
     }();
     return *app;
+}
+
+// One key pressed and released on the widget, as the user types it.
+inline void Tecla(QWidget *w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, mods);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods);
+    QApplication::sendEvent(w, &release);
 }
 
 class Script : public platform::ui::ScriptedModals {
