@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 
 #include "platform/ui/FileDialog.h"
+#include "platform/ui/JanelaFilha.h"
 #include "platform/ui/Modal.h"
 
 #include <QAbstractButton>
@@ -15,6 +16,8 @@
 #include <QEventLoop>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <algorithm>
 #include <vector>
 
@@ -33,7 +36,8 @@ QPointer<QMdiArea> gMdi;
 
 // The access keys of a form (Alt+letter of a button's or a field label's
 // "&" letter) come before the main window's menu titles that share the
-// letter: a child window's button is no shortcut of its own window, and the
+// letter, those of the active child window too while the focus is on no
+// control of it: a child window's button is no shortcut of its own window, and the
 // menu bar would take the key. Claiming the shortcut override keeps the menu
 // from it; the key press then does the control's work.
 class TeclasDeAcesso : public QObject {
@@ -48,6 +52,14 @@ public:
         Form *f = nullptr;
         for (QWidget *p = w; p && !f; p = p->parentWidget())
             f = qobject_cast<Form *>(p);
+        // A key the main window gets outside every child window (the focus
+        // on the area or on no control) belongs to the active child first;
+        // keys typed in the menus stay theirs.
+        if (gMdi && w && (!f || f->isAncestorOf(gMdi)) && w->window() == gMdi->window()) {
+            QWidget *foco = QApplication::focusWidget();
+            if (!qobject_cast<QMenuBar *>(foco) && !qobject_cast<QMenu *>(foco))
+                f = Forms::ActiveChild();
+        }
         // The main window's own keys stay the menus'.
         if (!f || !f->IsLoaded() || (gMdi && f->isAncestorOf(gMdi)))
             return false;
@@ -132,11 +144,16 @@ void Form::ShowModeless() {
         abrindo_ = true;
         sub_ = gMdi->addSubWindow(this);
         sub_->setAttribute(Qt::WA_DeleteOnClose, false);
+        AcompanharJanelaFilha(sub_, this);
         sub_->show();
         if (sub_->isMaximized())
             sub_->showNormal();
         if (dimensionada && size() != desenho)
             sub_->resize(sub_->size() + (desenho - size()));
+        // The area places a new child for the frame it had before it took
+        // its size, maybe at the far side: the child (and, opened maximised,
+        // the place it goes back to) is kept inside the area.
+        ManterNaArea(sub_);
         gMdi->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, semMaximizar);
         abrindo_ = false;
         if (maximizar)
@@ -228,6 +245,8 @@ void Form::Activate() {
     ativacaoAdiada_ = false;
     ++activations_;
     Form_Activate();
+    if (sub_)
+        FocarNaJanela(this);
 }
 
 bool Form::event(QEvent *e) {

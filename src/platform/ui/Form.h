@@ -108,7 +108,9 @@ void EncaixarRotulos(QWidget *janela);
 // The window's control whose access key (Alt + the "&" letter) the key event
 // is: a visible, enabled button with that letter, or a visible label whose
 // field is enabled; else null. Every loaded form claims its own access keys
-// before the main window's menu titles that share the letter.
+// before the main window's menu titles that share the letter, and the active
+// child window claims them while the main window has the focus on no control
+// of a child.
 QWidget *TeclaDeAcesso(const QWidget *janela, const QKeyEvent *k);
 // Does the control's work: presses the button, or gives the label's field the focus.
 void AcionarTeclaDeAcesso(QWidget *controle);

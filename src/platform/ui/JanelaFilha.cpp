@@ -1,0 +1,123 @@
+#include "platform/ui/JanelaFilha.h"
+
+#include "platform/ui/Form.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QWindowStateChangeEvent>
+
+#include <algorithm>
+
+namespace platform::ui {
+namespace {
+
+// A control of the window that can have the focus now.
+bool podeFocar(const QWidget *w, const QWidget *janela) {
+    return w && w != janela && janela->isAncestorOf(w) && w->focusPolicy() != Qt::NoFocus && w->isEnabled() &&
+           w->isVisibleTo(janela);
+}
+
+constexpr Qt::WindowStates kTamanho = Qt::WindowMaximized | Qt::WindowMinimized;
+
+class Acompanhante : public QObject {
+public:
+    Acompanhante(QMdiSubWindow *janela, Form *form) : QObject(janela), janela_(janela), form_(form) {
+        janela->installEventFilter(this);
+        connect(janela, &QMdiSubWindow::windowStateChanged, this, &Acompanhante::mudou);
+    }
+
+    bool eventFilter(QObject *o, QEvent *e) override {
+        // The state change reaches the child window before it hides itself
+        // to take its new geometry: the focus is still where the user left it.
+        if (o == janela_ && e->type() == QEvent::WindowStateChange && !foco_ && form_) {
+            const auto *m = static_cast<QWindowStateChangeEvent *>(e);
+            QWidget *w = QApplication::focusWidget();
+            const bool deTamanho = (m->oldState() ^ janela_->windowState()) & kTamanho;
+            if (!m->isOverride() && deTamanho && podeFocar(w, form_))
+                foco_ = w;
+        }
+        return false;
+    }
+
+private:
+    void mudou(Qt::WindowStates antes, Qt::WindowStates agora) {
+        const QPointer<QWidget> foco = foco_;
+        foco_ = nullptr;
+        if (!((antes ^ agora) & kTamanho) || !janela_ || !form_)
+            return;
+        if (!(agora & kTamanho))
+            ManterNaArea(janela_);
+        if ((agora & Qt::WindowMinimized) || !podeFocar(foco, form_))
+            return;
+        QMdiArea *area = janela_->mdiArea();
+        if (!area || area->activeSubWindow() != janela_)
+            return;
+        // Only a focus the change itself moved, inside this child window (or
+        // lost): a focus another window took stays there.
+        QWidget *atual = QApplication::focusWidget();
+        if (atual != foco && (!atual || atual == janela_ || janela_->isAncestorOf(atual)))
+            foco->setFocus(Qt::OtherFocusReason);
+    }
+
+    QPointer<QMdiSubWindow> janela_;
+    QPointer<Form> form_;
+    QPointer<QWidget> foco_;
+};
+
+} // namespace
+
+QWidget *PrimeiroControle(const QWidget *janela) {
+    if (!janela)
+        return nullptr;
+    // The focus chain runs through every control of the top-level window;
+    // the window's own controls follow it in their tab order.
+    for (QWidget *w = janela->nextInFocusChain(); w && w != janela; w = w->nextInFocusChain())
+        if (podeFocar(w, janela) && w->focusPolicy() & Qt::TabFocus && !w->focusProxy())
+            return w;
+    return nullptr;
+}
+
+void FocarNaJanela(Form *form) {
+    if (!form || !form->IsLoaded() || !form->isEnabled() || !form->isVisible())
+        return;
+    QMdiSubWindow *janela = form->SubWindow();
+    if (!janela || !janela->mdiArea() || janela->mdiArea()->activeSubWindow() != janela)
+        return;
+    // The focus of the top-level window, even while it is not the active one
+    // (a box over it): it gets that focus back when it is activated again.
+    if (podeFocar(form->window()->focusWidget(), form))
+        return;
+    QWidget *alvo = form->focusWidget();
+    if (!podeFocar(alvo, form))
+        alvo = PrimeiroControle(form);
+    if (alvo)
+        alvo->setFocus(Qt::OtherFocusReason);
+}
+
+void AcompanharJanelaFilha(QMdiSubWindow *janela, Form *form) {
+    if (janela && form)
+        new Acompanhante(janela, form);
+}
+
+void ManterNaArea(QMdiSubWindow *janela) {
+    QMdiArea *area = janela ? janela->mdiArea() : nullptr;
+    if (!area || !area->isVisible() || janela->windowState() & kTamanho)
+        return;
+    const QRect dentro = area->viewport()->rect();
+    const QRect g = janela->geometry();
+    if (dentro.isEmpty() || dentro.contains(g))
+        return;
+    const QSize cabe(std::min(g.width(), dentro.width()), std::min(g.height(), dentro.height()));
+    if (cabe != g.size())
+        janela->resize(cabe);
+    // A child window never smaller than its form allows keeps its top left
+    // corner inside the area.
+    const QSize feito = janela->size();
+    janela->move(std::max(0, std::min(g.x(), dentro.width() - feito.width())),
+                 std::max(0, std::min(g.y(), dentro.height() - feito.height())));
+}
+
+} // namespace platform::ui
