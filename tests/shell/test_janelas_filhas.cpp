@@ -1,5 +1,5 @@
 // The working windows as the main window opens them: where the keyboard focus
-// is when each opens, whose an access key the main menu also uses is, the
+// is when each opens, who takes an access key the main menu also uses, the
 // focus across maximising and restoring, and where a restored window goes.
 #include "app/Inicio.h"
 #include "db/ConstruirBanco.h"
@@ -146,10 +146,22 @@ TEST_F(JanelasFilhas, EachWindowOpensWithTheFocusOnItsFirstControlAndItsAccessKe
              m.mnuOperExtratosContas->trigger();
          },
          "DBGrid1", "O:cmdEstornar B:cmdBaixar A:cmdAtualizar F:cmdCancel"},
+        {"type statement",
+         [](shell::MainForm &m, Script &s) {
+             s.act(periodo());
+             m.mnuOperExtratosRecDesp->trigger();
+         },
+         "DBGrid1", "O:cmdEstornar B:cmdBaixar A:cmdAtualizar F:cmdCancel"},
         {"account balances",
          [](shell::MainForm &m, Script &s) {
              s.act(periodo());
              m.mnuOperBalContas->trigger();
+         },
+         "tv", "A:cmdAtualizar F:cmdCancel"},
+        {"type balances at a date",
+         [](shell::MainForm &m, Script &s) {
+             s.act(periodo());
+             m.mnuOperPesqSaldosRecDesp->trigger();
          },
          "tv", "A:cmdAtualizar F:cmdCancel"},
         {"users", [](shell::MainForm &m, Script &) { m.mnuSegContas->trigger(); }, "opUsuarios0", "F:cmdFechar"},

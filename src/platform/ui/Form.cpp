@@ -37,9 +37,9 @@ QPointer<QMdiArea> gMdi;
 // The access keys of a form (Alt+letter of a button's or a field label's
 // "&" letter) come before the main window's menu titles that share the
 // letter, those of the active child window too while the focus is on no
-// control of it: a child window's button is no shortcut of its own window, and the
-// menu bar would take the key. Claiming the shortcut override keeps the menu
-// from it; the key press then does the control's work.
+// control of it: a child window's button is no shortcut of its own window,
+// and the menu bar would take the key. Claiming the shortcut override keeps
+// the menu from it; the key press then does the control's work.
 class TeclasDeAcesso : public QObject {
 public:
     bool eventFilter(QObject *o, QEvent *e) override {
