@@ -10,7 +10,8 @@
 namespace {
 
 const char kUso[] = "uso: finoteca-mkdb [--] ARQUIVO.mdb\n"
-                    "Cria um banco de dados novo e completo em ARQUIVO.mdb.\n"
+                    "Cria um banco de dados novo e completo em ARQUIVO.mdb, que não pode existir:\n"
+                    "para substituir um banco, remova-o antes.\n"
                     "Um nome de arquivo que comece por '-' vai depois de '--'.\n";
 
 } // namespace
@@ -42,10 +43,15 @@ int main(int argc, char **argv) {
         std::fputs(kUso, stderr);
         return 2;
     }
+    // A file already there is never replaced: it may be a book with data, or
+    // one a running copy of the program has open.
     try {
-        db::ConstruirBancoDeDados(QString::fromLocal8Bit(arquivo));
+        db::ConstruirBancoDeDados(QString::fromLocal8Bit(arquivo), {}, db::SeExistir::Recusar);
     } catch (const err::AppError &e) {
-        std::fprintf(stderr, "%s\n", e.what());
+        if (e.number() == err::db::kDatabaseExists)
+            std::fprintf(stderr, "finoteca-mkdb: %s\n", e.description().toLocal8Bit().constData());
+        else
+            std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
     return 0;

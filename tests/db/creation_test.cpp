@@ -2,7 +2,11 @@
 // the next creation in the folder, what a running creation holds is not; the
 // creation tool takes options as options.
 #include "db/ConstruirBanco.h"
+#include "db/Schema.h"
 #include "platform/dao/Database.h"
+#include "platform/dao/Engine.h"
+#include "platform/dao/Recordset.h"
+#include "GanchoDeCriacao.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -105,6 +109,41 @@ TEST(Creation, LeftoversOfCreationsNoLongerRunningAreRemovedByTheNextCreation) {
     found = folder.entryList(QDir::Files | QDir::Hidden);
     found.sort();
     EXPECT_EQ(found, expected);
+}
+
+// A creation whose file has just appeared in the folder, the book not yet
+// written into it, is running: another creation started at that very moment
+// sweeps what killed creations left but leaves that file alone, and both
+// make their books.
+TEST(Creation, ACreationStartedWhileAnotherMakesItsFileLeavesThatFileAlone) {
+    testsupport::TempDir dir;
+    const QDir folder(dir.path());
+    touch(folder.filePath(QStringLiteral(".velho.mdb.0123abcd.criando"))); // a killed creation's
+    touch(folder.filePath(QStringLiteral(".velho.mdb.0123abcd.criando-wal")));
+    QString arquivoDoPrimeiro;
+    bool ficou = false;
+    testsupport::GanchoDeCriacao gancho([&](const QString &arquivo) {
+        db::TrocarGanchoDeCriacao({}); // the second creation runs without it
+        arquivoDoPrimeiro = arquivo;
+        db::ConstruirBancoDeDados(folder.filePath(QStringLiteral("segundo.mdb")))->Close();
+        ficou = QFile::exists(arquivo);
+    });
+    std::unique_ptr<dao::Database> primeiro;
+    ASSERT_NO_THROW(primeiro = db::ConstruirBancoDeDados(folder.filePath(QStringLiteral("primeiro.mdb"))));
+    primeiro->Close();
+    ASSERT_FALSE(arquivoDoPrimeiro.isEmpty());
+    EXPECT_TRUE(ficou) << "the running creation's file was swept";
+    QStringList found = folder.entryList(QDir::Files | QDir::Hidden);
+    found.sort();
+    EXPECT_EQ(found, (QStringList{QStringLiteral("primeiro.mdb"), QStringLiteral("segundo.mdb")}));
+    for (const char *livro : {"primeiro.mdb", "segundo.mdb"}) {
+        auto banco = dao::DBEngine::OpenDatabase(folder.filePath(QString::fromUtf8(livro)), false, false,
+                                                 db::ConnectString(db::kSenhaBanco));
+        auto rs = banco->OpenRecordset(QStringLiteral("SELECT IdLogin FROM Usuarios"), dao::dbOpenSnapshot);
+        EXPECT_EQ(rs->Field(QStringLiteral("IdLogin")).toString(), QStringLiteral("ADMIN")) << livro;
+        rs->Close();
+        banco->Close();
+    }
 }
 
 TEST(Creation, TheCreationToolTakesOptionsAsOptions) {

@@ -303,6 +303,19 @@ std::unique_ptr<Database> DBEngine::CreateDatabase(const QString &path, const QS
                                                    Workspace &ws) {
     if (QFileInfo::exists(path))
         throw err::AppError(err::db::kDatabaseExists, kSource, QStringLiteral("O banco de dados já existe."));
+    return createIn(path, localeAndPassword, ws);
+}
+
+std::unique_ptr<Database> DBEngine::CreateDatabaseInEmptyFile(const QString &path, const QString &localeAndPassword) {
+    const QFileInfo fi(path);
+    if (!fi.exists())
+        throw err::AppError(E::kFileNotFound, kSource, QStringLiteral("Não foi possível encontrar o arquivo '%1'.").arg(path));
+    if (!fi.isFile() || fi.size() != 0)
+        throw err::AppError(err::db::kDatabaseExists, kSource, QStringLiteral("O banco de dados já existe."));
+    return createIn(path, localeAndPassword, DefaultWorkspace());
+}
+
+std::unique_ptr<Database> DBEngine::createIn(const QString &path, const QString &localeAndPassword, Workspace &ws) {
     sqlite3 *db = connect(path, passwordFrom(localeAndPassword), true, false);
     std::unique_ptr<Database> out(new Database(db, path, ws));
     {

@@ -59,6 +59,10 @@ public:
     static std::unique_ptr<Database> CreateDatabase(const QString &path, const QString &localeAndPassword);
     static std::unique_ptr<Database> CreateDatabase(const QString &path, const QString &localeAndPassword,
                                                     Workspace &ws);
+    // The same in an empty file the caller has just made and holds (so that
+    // no one else takes its name meanwhile); a file with anything in it is
+    // refused (3204), a missing one too (3024).
+    static std::unique_ptr<Database> CreateDatabaseInEmptyFile(const QString &path, const QString &localeAndPassword);
 
     // connect as "MS Access;PWD=secret". A missing file is an error (3024),
     // never created; a wrong password, like a damaged file or one that is no
@@ -88,6 +92,11 @@ public:
 
     // True while the file is open in this process or by another program.
     static bool FileInUse(const QString &path);
+
+private:
+    // Makes the database in the file at the path, which the engine creates
+    // when there is none.
+    static std::unique_ptr<Database> createIn(const QString &path, const QString &localeAndPassword, Workspace &ws);
 };
 
 } // namespace dao

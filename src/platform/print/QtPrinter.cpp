@@ -8,34 +8,66 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 namespace print {
 namespace {
 [[noreturn]] void erroDeImpressora() {
     throw err::AppError(482, QStringLiteral("Printer"), QStringLiteral("Erro de impressora"));
 }
+
+ConsultaDeFilas &consultaDeFilas() {
+    static ConsultaDeFilas c;
+    return c;
+}
+
+FilasDeImpressao filasDoSistema() {
+    return {QPrinterInfo::availablePrinterNames(), QPrinterInfo::defaultPrinterName()};
+}
 } // namespace
+
+ConsultaDeFilas TrocarConsultaDeFilas(ConsultaDeFilas consulta) {
+    ConsultaDeFilas antiga = std::move(consultaDeFilas());
+    consultaDeFilas() = std::move(consulta);
+    return antiga;
+}
 
 QtPrinter::QtPrinter() = default;
 QtPrinter::QtPrinter(const QString &pdfPath) : pdfPath_(pdfPath) {}
 QtPrinter::~QtPrinter() = default;
 
 // The first use in a job picks the device: the default printer as it is now,
-// or the PDF file. Without a default printer the job cannot start.
+// or the PDF file. Without a default printer the job cannot start: the print
+// system would hand it to the first queue it knows, which is nobody's choice.
 QPrinter &QtPrinter::device() const {
     if (!printer_) {
-        auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        std::unique_ptr<QPrinter> p;
+        QString fila;
         if (!pdfPath_.isEmpty()) {
+            p = std::make_unique<QPrinter>(QPrinter::HighResolution);
             p->setOutputFormat(QPrinter::PdfFormat);
             p->setOutputFileName(pdfPath_);
             p->setPageMargins(QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
-        } else if (p->outputFormat() != QPrinter::NativeFormat || p->printerName().isEmpty() || !p->isValid()) {
-            erroDeImpressora();
+        } else {
+            const FilasDeImpressao filas = consultaDeFilas() ? consultaDeFilas()() : filasDoSistema();
+            fila = filas.padrao;
+            if (fila.isEmpty() || !filas.instaladas.contains(fila)) erroDeImpressora();
+            p = dispositivoDaFila(fila);
+            if (!p) erroDeImpressora();
         }
         printer_ = std::move(p);
+        fila_ = fila;
         applyLayout();
     }
     return *printer_;
+}
+
+std::unique_ptr<QPrinter> QtPrinter::dispositivoDaFila(const QString &fila) const {
+    // Given a queue it does not find, the device takes another one itself:
+    // only a device of that very queue will do.
+    auto p = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(fila), QPrinter::HighResolution);
+    if (p->outputFormat() != QPrinter::NativeFormat || p->printerName() != fila || !p->isValid()) return nullptr;
+    return p;
 }
 
 void QtPrinter::applyLayout() const {
@@ -56,7 +88,7 @@ void QtPrinter::setOrientation(int orientation) {
     applyLayout();
 }
 
-QString QtPrinter::PrinterName() const { return printer_ ? printer_->printerName() : QString(); }
+QString QtPrinter::PrinterName() const { return printer_ ? fila_ : QString(); }
 
 int QtPrinter::PhysicalOffsetX() const {
     QPrinter &p = device();
@@ -166,6 +198,7 @@ void QtPrinter::endJob() {
     text_ = QString();
     fonts_.clear();
     printer_.reset();
+    fila_.clear();
     resetDocument();
 }
 

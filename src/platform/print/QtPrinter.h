@@ -7,17 +7,32 @@
 // the printer; KillDoc drops it, so a report stopped part-way sends nothing
 // (the print server cannot be trusted to cancel a job it has started to
 // receive). The device is looked up when a job starts, so every job goes to
-// the default printer of that moment.
+// the default printer of that moment; with no default printer (no queue at
+// all, or queues none of which is the default) the job stops with the
+// printer error (482), never sent to some other queue.
 #include "platform/print/Printer.h"
 
 #include <QString>
+#include <QStringList>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
 class QPrinter;
 
 namespace print {
+
+// The machine's print queues as a job finds them when it starts.
+struct FilasDeImpressao {
+    QStringList instaladas;
+    QString padrao; // the default queue; empty when none is
+};
+// How the print layer learns them: the system's print server unless a test
+// has put its own answer in place. An empty function puts the system's back;
+// returns the one it replaces (empty: the system's).
+using ConsultaDeFilas = std::function<FilasDeImpressao()>;
+ConsultaDeFilas TrocarConsultaDeFilas(ConsultaDeFilas consulta);
 
 class QtPrinter : public Printer {
 public:
@@ -46,6 +61,10 @@ public:
     QString PrinterName() const;
 
 protected:
+    // The device that prints to the named queue, or none when the queue
+    // cannot take a job.
+    virtual std::unique_ptr<QPrinter> dispositivoDaFila(const QString &fila) const;
+
     void drawText(double x, double y, const QString &text) override;
     void drawLine(double x1, double y1, double x2, double y2) override;
 
@@ -73,6 +92,7 @@ private:
 
     QString pdfPath_;
     mutable std::unique_ptr<QPrinter> printer_; // the job's device; none between jobs
+    mutable QString fila_;                      // the queue it prints to
     std::deque<Stroke> strokes_;
     QString text_;
     std::vector<Face> fonts_;

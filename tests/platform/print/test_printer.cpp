@@ -6,7 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
-#include <QPrinterInfo>
+#include <QPrinter>
 #include <QTemporaryDir>
 
 using print::PrintOp;
@@ -172,20 +172,89 @@ TEST_F(PrinterTest, AJobReachesTheDeviceOnlyWhenEndedWhole) {
     EXPECT_EQ(paginasDoPdf(path), 1);
 }
 
-// Without a default printer a job cannot start, every time it is tried;
-// with one, the job takes the default of its start.
+namespace {
+// The machine's queues as a test says they are, for as long as it runs.
+class FilasDoTeste {
+public:
+    FilasDoTeste() { print::TrocarConsultaDeFilas([this] { return filas; }); }
+    ~FilasDoTeste() { print::TrocarConsultaDeFilas({}); }
+    FilasDoTeste(const FilasDoTeste &) = delete;
+    FilasDoTeste &operator=(const FilasDoTeste &) = delete;
+    print::FilasDeImpressao filas;
+};
+
+// The printer over the test's queues: the device of a queue is a PDF file
+// named after it, so what each queue received can be read.
+class ImpressoraDasFilas : public print::QtPrinter {
+public:
+    explicit ImpressoraDasFilas(const QString &pasta) : pasta_(pasta) {}
+    QString arquivoDa(const QString &fila) const { return QDir(pasta_).filePath(fila + QStringLiteral(".pdf")); }
+    mutable QStringList pedidas; // the queues whose device a job asked for
+
+protected:
+    std::unique_ptr<QPrinter> dispositivoDaFila(const QString &fila) const override {
+        pedidas << fila;
+        auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        p->setOutputFormat(QPrinter::PdfFormat);
+        p->setOutputFileName(arquivoDa(fila));
+        return p;
+    }
+
+private:
+    QString pasta_;
+};
+} // namespace
+
+// Without a default printer a job cannot start, every time it is tried,
+// whatever queues there are: it never goes to a queue nobody chose. With one,
+// the job takes the default of its start, and the next job the default of its own.
 TEST_F(PrinterTest, AJobTakesTheDefaultPrinterOfItsStart) {
-    print::QtPrinter p;
-    const QString padrao = QPrinterInfo::defaultPrinterName();
-    for (int vez = 0; vez < 2; ++vez) {
-        if (padrao.isEmpty()) {
-            EXPECT_EQ(testsupport::errorOf([&] { p.PhysicalOffsetX(); }), 482);
-            p.KillDoc();
-        } else {
-            p.PhysicalOffsetX();
-            EXPECT_EQ(p.PrinterName(), padrao);
-            p.KillDoc();
-            EXPECT_EQ(p.PrinterName(), QString()) << "no device is held between jobs";
+    const QStringList duas = {QStringLiteral("Escritorio"), QStringLiteral("Fiscal")};
+    struct Caso {
+        const char *nome;
+        print::FilasDeImpressao filas;
+        QString destino; // empty: the job stops with the printer error
+    };
+    const Caso casos[] = {
+        {"no queue at all", {}, {}},
+        {"queues, none the default", {duas, {}}, {}},
+        {"a default queue", {duas, QStringLiteral("Fiscal")}, QStringLiteral("Fiscal")},
+        {"a default no longer installed", {{QStringLiteral("Escritorio")}, QStringLiteral("Fiscal")}, {}},
+    };
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        QTemporaryDir dir;
+        FilasDoTeste maquina;
+        maquina.filas = c.filas;
+        ImpressoraDasFilas p(dir.path());
+        for (int vez = 0; vez < 2; ++vez) {
+            if (c.destino.isEmpty()) {
+                EXPECT_EQ(testsupport::errorOf([&] { p.PhysicalOffsetX(); }), 482);
+                p.KillDoc();
+                EXPECT_EQ(p.pedidas, QStringList()) << "the job went to a queue";
+            } else {
+                p.PhysicalOffsetX(); // a report starts its job by reading the sheet
+                compor(p, 2);
+                EXPECT_EQ(p.PrinterName(), c.destino);
+                p.EndDoc();
+                EXPECT_EQ(paginasDoPdf(p.arquivoDa(c.destino)), 2);
+                EXPECT_EQ(p.PrinterName(), QString()) << "no device is held between jobs";
+                EXPECT_EQ(p.pedidas, QStringList(vez + 1, c.destino));
+            }
         }
     }
+    // The default changed between two jobs: each went to its own.
+    QTemporaryDir dir;
+    FilasDoTeste maquina;
+    maquina.filas = {duas, QStringLiteral("Escritorio")};
+    ImpressoraDasFilas p(dir.path());
+    p.PhysicalOffsetX();
+    compor(p, 1);
+    maquina.filas.padrao = QStringLiteral("Fiscal"); // changed while the job is composed
+    p.EndDoc();
+    p.PhysicalOffsetX();
+    compor(p, 3);
+    p.EndDoc();
+    EXPECT_EQ(paginasDoPdf(p.arquivoDa(QStringLiteral("Escritorio"))), 1);
+    EXPECT_EQ(paginasDoPdf(p.arquivoDa(QStringLiteral("Fiscal"))), 3);
 }
