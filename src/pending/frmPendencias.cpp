@@ -313,6 +313,7 @@ void frmPendencias::arrumarBotoes() {
     static const ui::MedidasDosBotoes kMedidas{.esquerda = 240 / kTwips,
                                                .direita = (10035 - 8220 - 1665) / kTwips,
                                                .espaco = 330 / kTwips,
+                                               .entre = 60 / kTwips,
                                                .topo = 60 / kTwips,
                                                .baixo = (kAlturaPainel - 60 - 375) / kTwips,
                                                .altura = 375 / kTwips,

@@ -395,6 +395,7 @@ void frmRetPesq::arrumarBotoes() {
     static const ui::MedidasDosBotoes kMedidas{.esquerda = 120 / kTw,
                                                .direita = 120 / kTw,
                                                .espaco = 75 / kTw,
+                                               .entre = 75 / kTw,
                                                .topo = 105 / kTw,
                                                .baixo = (kAlturaRodape - 375 - 105) / kTw,
                                                .altura = 375 / kTw,

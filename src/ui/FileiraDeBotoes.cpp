@@ -27,7 +27,7 @@ int ArrumarBotoes(QWidget *painel, const QList<QPushButton *> &botoes, const Med
         const int w = largura(b, folgada);
         if (x > m.esquerda && x + w > fim) {
             x = m.esquerda;
-            y += m.altura + m.espaco;
+            y += m.altura + m.entre;
         }
         b->setGeometry(x, y, w, m.altura);
         x += w + m.espaco;

@@ -16,7 +16,8 @@ namespace ui {
 struct MedidasDosBotoes {
     int esquerda = 0; // from the panel's left edge to the first button
     int direita = 0;  // the least room kept after the last button of a row
-    int espaco = 0;   // between two buttons, across and down
+    int espaco = 0;   // between two buttons of a row
+    int entre = 0;    // between two rows
     int topo = 0;     // above the first row
     int baixo = 0;    // below the last row
     int altura = 0;   // of each button
