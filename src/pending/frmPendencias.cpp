@@ -5,6 +5,7 @@
 #include "ui/CHourGlass.h"
 #include "ui/CLockWindowUpdate.h"
 #include "ui/Errors.h"
+#include "ui/FileiraDeBotoes.h"
 #include "ui/MsgBox.h"
 #include "core/escrita/Permissoes.h"
 #include "db/Module1.h"
@@ -50,17 +51,16 @@ frmPendencias::frmPendencias(QWidget *parent) : platform::ui::Form(parent) {
     Fgrid->setObjectName(QStringLiteral("Fgrid"));
     picBotton = new QWidget(this);
     picBotton->setObjectName(QStringLiteral("picBotton"));
-    auto botao = [this](const char *nome, const QString &texto, int esquerda) {
+    auto botao = [this](const char *nome, const QString &texto) {
         auto *b = new QPushButton(texto, picBotton);
         b->setObjectName(QString::fromLatin1(nome));
-        b->setGeometry(esquerda / kTwips, 60 / kTwips, 1665 / kTwips, 375 / kTwips);
         return b;
     };
-    cmdImprimir = botao("cmdImprimir", QStringLiteral("&Imprimir"), 240);
-    cmdEstornar = botao("cmdEstornar", QStringLiteral("Est&ornar"), 2235);
-    cmdBaixar = botao("cmdBaixar", QStringLiteral("&Baixar"), 4230);
-    cmdRemBaixa = botao("cmdRemBaixa", QStringLiteral("&Remover Baixa"), 6225);
-    cmdCancel = botao("cmdCancel", QStringLiteral("&Fechar"), 8220);
+    cmdImprimir = botao("cmdImprimir", QStringLiteral("&Imprimir"));
+    cmdEstornar = botao("cmdEstornar", QStringLiteral("Est&ornar"));
+    cmdBaixar = botao("cmdBaixar", QStringLiteral("&Baixar"));
+    cmdRemBaixa = botao("cmdRemBaixa", QStringLiteral("&Remover Baixa"));
+    cmdCancel = botao("cmdCancel", QStringLiteral("&Fechar"));
     cmdEstornar->setEnabled(false);
     cmdBaixar->setEnabled(false);
     cmdRemBaixa->setEnabled(false);
@@ -75,8 +75,8 @@ frmPendencias::frmPendencias(QWidget *parent) : platform::ui::Form(parent) {
     connect(Fgrid, &widgets::FlexGrid::SelChange, this, &frmPendencias::Fgrid_SelChange);
     // The grid over the panel's top; ResizeGrid fits it once the window is shown.
     resize(10035 / kTwips, 5340 / kTwips);
-    Fgrid->setGeometry(0, 0, width(), height() - kAlturaPainel / kTwips);
-    picBotton->setGeometry(0, height() - kAlturaPainel / kTwips, width(), kAlturaPainel / kTwips);
+    arrumarBotoes();
+    Fgrid->setGeometry(0, 0, width(), picBotton->y());
 }
 
 frmPendencias::~frmPendencias() = default;
@@ -301,8 +301,25 @@ void frmPendencias::Form_Resize() {
     const bool minimizada = isMinimized() || (SubWindow() && SubWindow()->isMinimized());
     if (minimizada || height() * kTwips < 2000 || width() * kTwips < 5200) return;
     // The panel follows at once; the grid once the resize has finished.
-    picBotton->setGeometry(0, height() - kAlturaPainel / kTwips, width(), kAlturaPainel / kTwips);
+    arrumarBotoes();
     ui::PostarGridResize(this);
+}
+
+// The buttons follow the window's width as in the result windows
+// (ui::ArrumarBotoes): at the designed width they stand where they were
+// drawn (no caption needs more than its button's designed width gives it),
+// narrower they take the width their captions need, then a second row.
+void frmPendencias::arrumarBotoes() {
+    static const ui::MedidasDosBotoes kMedidas{.esquerda = 240 / kTwips,
+                                               .direita = (10035 - 8220 - 1665) / kTwips,
+                                               .espaco = 330 / kTwips,
+                                               .entre = 60 / kTwips,
+                                               .topo = 60 / kTwips,
+                                               .baixo = (kAlturaPainel - 60 - 375) / kTwips,
+                                               .altura = 375 / kTwips,
+                                               .largura = 1665 / kTwips,
+                                               .ar = 16};
+    ui::ArrumarBotoes(picBotton, {cmdImprimir, cmdEstornar, cmdBaixar, cmdRemBaixa, cmdCancel}, kMedidas);
 }
 
 void frmPendencias::ResizeGrid() {

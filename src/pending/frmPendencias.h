@@ -87,6 +87,7 @@ private:
     void ConfigurarGrid();
     void ExibirPendencias();
     void Form_Resize();
+    void arrumarBotoes();
     void BaixaDeTransferencia(core::escrita::CRowData &registro);
     void RemocaoBaixaDeTransferencia(core::escrita::CRowData &registro);
     void EstornoDeTransferencia(core::escrita::CRowData &registro);

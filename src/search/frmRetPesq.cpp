@@ -16,6 +16,7 @@
 #include "ui/AppContext.h"
 #include "ui/CHourGlass.h"
 #include "ui/Errors.h"
+#include "ui/FileiraDeBotoes.h"
 #include "ui/MsgBox.h"
 
 #include <QFontMetrics>
@@ -388,35 +389,19 @@ void frmRetPesq::Form_Resize() {
     }
 }
 
-// The buttons from the left in their order, each as wide as its caption
-// needs (at least the designed width when the row has room); a row too narrow
-// for them all goes on in a second row, the panel growing with it, so that no
-// button is cut or hidden. The panel keeps to the bottom of the window.
+// The buttons follow the window's width (ui::ArrumarBotoes); the panel keeps
+// to the bottom of the window.
 void frmRetPesq::arrumarBotoes() {
-    constexpr int kMargem = 120 / kTw, kEspaco = 75 / kTw, kTopo = 105 / kTw, kAltura = 375 / kTw;
-    QList<QPushButton *> botoes;
-    for (QPushButton *b : {cmdBaixar, cmdRemBaixa, cmdEstornar, cmdImprimir, cmdAtualizar, cmdCancel})
-        if (!b->isHidden()) botoes << b;
-    const auto largura = [](QPushButton *b, bool folgada) {
-        const int texto = b->fontMetrics().horizontalAdvance(b->text().remove(QLatin1Char('&')));
-        return folgada ? std::max(1575 / kTw, texto + 24) : texto + 16;
-    };
-    const int cabe = width() - 2 * kMargem;
-    int total = 0;
-    for (QPushButton *b : botoes) total += largura(b, true) + kEspaco;
-    const bool folgada = total - kEspaco <= cabe;
-    int x = kMargem, y = kTopo;
-    for (QPushButton *b : botoes) {
-        const int w = largura(b, folgada);
-        if (x > kMargem && x + w > kMargem + cabe) {
-            x = kMargem;
-            y += kAltura + kEspaco;
-        }
-        b->setGeometry(x, y, w, kAltura);
-        x += w + kEspaco;
-    }
-    const int altura = y + kAltura + (kAlturaRodape / kTw - kAltura - kTopo);
-    picBotton->setGeometry(0, height() - altura, width(), altura);
+    static const ui::MedidasDosBotoes kMedidas{.esquerda = 120 / kTw,
+                                               .direita = 120 / kTw,
+                                               .espaco = 75 / kTw,
+                                               .entre = 75 / kTw,
+                                               .topo = 105 / kTw,
+                                               .baixo = (kAlturaRodape - 375 - 105) / kTw,
+                                               .altura = 375 / kTw,
+                                               .largura = 1575 / kTw,
+                                               .ar = 24};
+    ui::ArrumarBotoes(picBotton, {cmdBaixar, cmdRemBaixa, cmdEstornar, cmdImprimir, cmdAtualizar, cmdCancel}, kMedidas);
 }
 
 void frmRetPesq::ResizeGrid() {

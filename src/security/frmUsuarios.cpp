@@ -135,7 +135,20 @@ void frmUsuarios::resizeEvent(QResizeEvent *e) {
         if (auto *g = qobject_cast<widgets::DataGrid *>(w)) g->setGeometry(r.adjusted(0, 0, dx, dy));
         else w->setGeometry(r.translated(dx, w == cmdFechar ? dy : 0));
     }
-    for (widgets::DataGrid *g : DBGrid1) g->Columns(0).setWidth(larguraUsuario_ + dx);
+    ajustarColunaDoNome();
+}
+
+// Every name shows whole, up to its 40 characters: the "Usuário" column is
+// as wide as the longest name of its list needs, and never narrower than
+// designed or than the width the window gained over its designed size; when
+// the columns are then wider than the list, the list scrolls sideways to them.
+// Called whenever the lists are filled and whenever the window is resized.
+void frmUsuarios::ajustarColunaDoNome() {
+    const int ganho = std::max(0, width() - desenho_.width());
+    for (widgets::DataGrid *g : DBGrid1) {
+        const QAbstractItemView *vista = g->view();
+        g->Columns(0).setWidth(std::max(larguraUsuario_ + ganho, vista->sizeHintForColumn(0)));
+    }
 }
 
 frmUsuarios::~frmUsuarios() = default;
@@ -186,13 +199,8 @@ void frmUsuarios::AtualizarDados() {
             ui::gDB->OpenRecordset(kSelecao.arg(i == 0 ? QStringLiteral("False") : QStringLiteral("True")), dao::dbOpenSnapshot));
         widgets::SelBookmarksCollection &sel = DBGrid1[i]->SelBookmarks();
         while (sel.Count() > 0) sel.Remove(sel.Count() - 1);
-        // Every name shows whole, up to its 40 characters: the column is as
-        // wide as the longest one needs (never narrower than designed); the
-        // grid scrolls sideways to the other columns when that is wider.
-        const QAbstractItemView *vista = DBGrid1[i]->view();
-        const int nome = vista->sizeHintForColumn(0);
-        DBGrid1[i]->Columns(0).setWidth(std::max(kLarguraDoNome, nome));
     }
+    ajustarColunaDoNome();
 }
 
 bool frmUsuarios::eventFilter(QObject *o, QEvent *e) {

@@ -63,6 +63,7 @@ protected:
 
 private:
     void AtualizarDados();
+    void ajustarColunaDoNome();
     void HabilitarDesabilitar();
     void broadcast();
     void entradaDoMenu(bool habilitada);

@@ -225,3 +225,52 @@ TEST_F(JanelaPendencias, AfterAReversedTransferTheLastRowShowsWhole) {
     }
     oraculo();
 }
+
+// At the designed width the buttons stand where they were drawn; wider and
+// narrower, every button stands whole inside the window, beside no other,
+// wide enough for its caption; a row too narrow for them all goes on in a
+// second one, the grid giving way above the panel.
+TEST_F(JanelaPendencias, TheButtonsFollowTheWindowsWidth) {
+    plano();
+    lancar("001", "003", 100, hoje());
+    auto *f = abrirNaArea(area, QSize(1000, 700));
+    ASSERT_NE(f, nullptr);
+    platform::ui::DoEvents();
+    QPushButton *botoes[] = {f->cmdImprimir, f->cmdEstornar, f->cmdBaixar, f->cmdRemBaixa, f->cmdCancel};
+    enum Fileiras { Uma, Duas, Qualquer };
+    const struct {
+        int largura; // of the form
+        Fileiras fileiras;
+    } casos[] = {{f->sizeHint().width(), Uma}, {1000, Uma}, {480, Qualquer}, {360, Duas}};
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.largura);
+        f->SubWindow()->resize(c.largura + f->SubWindow()->width() - f->width(), 400);
+        platform::ui::DoEvents();
+        platform::ui::DoEvents();
+        ASSERT_EQ(f->width(), c.largura);
+        bool segunda = false;
+        for (QPushButton *b : botoes) {
+            SCOPED_TRACE(b->text().toStdString());
+            const QRect r(b->mapTo(f, QPoint(0, 0)), b->size());
+            EXPECT_TRUE(b->isVisibleTo(f));
+            EXPECT_TRUE(f->rect().contains(r)) << "cut by the window's edge";
+            EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text().remove(QLatin1Char('&'))) + 8);
+            EXPECT_GE(r.top(), f->Fgrid->geometry().bottom()) << "under the grid";
+            for (QPushButton *o : botoes) {
+                if (o != b) {
+                    EXPECT_FALSE(b->geometry().intersects(o->geometry())) << o->text().toStdString();
+                }
+            }
+            segunda = segunda || b->y() > botoes[0]->y();
+        }
+        if (c.largura == f->sizeHint().width())
+            for (int i = 0; i < 5; ++i) {
+                EXPECT_EQ(botoes[i]->geometry(), QRect((240 + i * 1995) / 15, 4, 111, 25)) << "as drawn";
+            }
+        if (c.fileiras != Qualquer) {
+            EXPECT_EQ(segunda, c.fileiras == Duas);
+        }
+        EXPECT_EQ(f->picBotton->geometry().bottom(), f->height() - 1);
+        EXPECT_EQ(f->Fgrid->geometry().bottom() + 1, f->picBotton->y());
+    }
+}

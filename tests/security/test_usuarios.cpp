@@ -10,6 +10,7 @@
 #include "platform/dao/Engine.h"
 #include "platform/dao/Workspace.h"
 #include "platform/ui/GuiTest.h"
+#include "platform/ui/Input.h"
 #include "platform/ui/MessageBox.h"
 #include "security/frmDetUsuario.h"
 #include "security/frmPermissoes.h"
@@ -23,7 +24,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QScrollBar>
 #include <QTableView>
 #include <QPushButton>
 #include <QStyle>
@@ -157,6 +163,67 @@ TEST_F(UserList, TheNameColumnShowsAFortyCharacterNameWhole) {
     f->UpdateView(hint);
     EXPECT_EQ(f->DBGrid1[0]->Columns(0).Width(), desenho);
     f->Unload();
+}
+
+// Opened as the main window opens it, the list shows a name of the full 40
+// characters whole from the start, and so it stays maximised and restored
+// again; the columns then wider than the list bring the sideways scroll bar.
+// Without long names the column keeps its designed width (or the width the
+// window gained), never less.
+TEST_F(UserList, TheNameColumnFitsTheLongestNameAtOpeningAndAfterMaximiseAndRestore) {
+    constexpr int kDesenho = 225; // the designed width of the "Usuário" column
+    const QString longos[2] = {QStringLiteral("MARIA DA CONCEIÇÃO APARECIDA DE OLIVEIRA"), QString(40, QLatin1Char('W'))};
+    ASSERT_EQ(longos[0].size(), 40);
+    QMdiArea area;
+    area.resize(1000, 700);
+    area.show();
+    platform::ui::Forms::setMdiArea(&area);
+    for (bool comLongos : {true, false}) {
+        SCOPED_TRACE(comLongos ? "40-letter names" : "short names");
+        if (comLongos) {
+            usuario(longos[0], QStringLiteral("LONGO"), 2);
+            usuario(longos[1], QStringLiteral("LONGO2"), 2, true);
+        } else {
+            db->Execute(QStringLiteral("DELETE FROM Usuarios WHERE IdLogin LIKE 'LONGO*'"));
+        }
+        QPointer<frmUsuarios> f = security::AbrirUsuarios(&area);
+        ASSERT_TRUE(f && f->SubWindow());
+        const struct {
+            const char *nome;
+            std::function<void()> fazer;
+        } casos[] = {
+            {"fresh open", [] {}},
+            {"maximised", [&] { f->SubWindow()->showMaximized(); }},
+            {"restored", [&] { f->SubWindow()->showNormal(); }},
+        };
+        for (const auto &c : casos) {
+            SCOPED_TRACE(c.nome);
+            c.fazer();
+            for (int k = 0; k < 3; ++k) platform::ui::DoEvents();
+            const int ganho = f->width() - 626; // over the designed width of the window
+            for (int i = 0; i < 2; ++i) {
+                SCOPED_TRACE(i);
+                QTableView *v = f->DBGrid1[i]->view();
+                const int margens = 2 * (v->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, v) + 1);
+                EXPECT_EQ(f->DBGrid1[i]->Columns(0).Width(), v->columnWidth(0));
+                EXPECT_GE(v->columnWidth(0), kDesenho + ganho) << "the designed width is the floor";
+                if (comLongos) {
+                    EXPECT_GE(v->columnWidth(0), v->fontMetrics().horizontalAdvance(longos[i]) + margens) << "name cut";
+                    // Only the one list in front is laid out as shown.
+                    if (i == f->Frente()) {
+                        const int alem = v->horizontalHeader()->length() - v->viewport()->width();
+                        EXPECT_EQ(v->horizontalScrollBar()->isVisible(), alem > 0);
+                        EXPECT_GE(v->horizontalScrollBar()->maximum(), std::max(0, alem)) << "every column reached";
+                    }
+                } else {
+                    EXPECT_EQ(v->columnWidth(0), kDesenho + ganho);
+                }
+            }
+        }
+        f->Unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    platform::ui::Forms::setMdiArea(nullptr);
 }
 
 TEST_F(UserList, OneSelectedRowEnablesTheRowCommandsAndAHintClearsIt) {

@@ -1,0 +1,33 @@
+#pragma once
+// The row of command buttons at the foot of a list window, laid out for the
+// window's width: the buttons from the left in their order, each as wide as
+// its caption needs (at least the designed width, and some air beside the
+// caption, when the row has room for them all so), and a row too narrow for
+// them all going on in a second one, so that no button is cut or hidden
+// whatever the window's width.
+#include <QList>
+
+class QPushButton;
+class QWidget;
+
+namespace ui {
+
+// A window's measures of its button row, in pixels.
+struct MedidasDosBotoes {
+    int esquerda = 0; // from the panel's left edge to the first button
+    int direita = 0;  // the least room kept after the last button of a row
+    int espaco = 0;   // between two buttons of a row
+    int entre = 0;    // between two rows
+    int topo = 0;     // above the first row
+    int baixo = 0;    // below the last row
+    int altura = 0;   // of each button
+    int largura = 0;  // each button's designed width
+    int ar = 0;       // the least room beside a caption when the row has room (at least 16)
+};
+
+// Lays the visible buttons of `botoes` (children of `painel`) out, in that
+// order, for the width of the panel's parent, and keeps the panel along the
+// parent's bottom edge at the height the rows take. Returns that height.
+int ArrumarBotoes(QWidget *painel, const QList<QPushButton *> &botoes, const MedidasDosBotoes &m);
+
+} // namespace ui
