@@ -70,6 +70,8 @@ frmLogin::frmLogin(QWidget *parent) : platform::ui::Form(parent) {
     txtSenha->setEchoMode(QLineEdit::Password);
     txtSenha->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     txtSenha->setGeometry(Lugar(1980, 1860, 1035, 315));
+    // The password set in the user dialog keeps its characters whole at the limit: so does what is typed here.
+    for (QLineEdit *caixa : {txtUsuario, txtSenha}) widgets::CaracteresInteiros(caixa);
     lblLabels->setBuddy(txtSenha);
 
     // No default button: Enter belongs to the two boxes.

@@ -1,5 +1,6 @@
 #include "charts/frmItemDet.h"
 
+#include "platform/value/CaractereNulo.h"
 #include "ui/AppContext.h"
 #include "ui/CHourGlass.h"
 #include "ui/Errors.h"
@@ -98,6 +99,11 @@ void frmItemDet::cmdOK_Click() {
         ui::MsgBox(conta ? QStringLiteral("Erro: descrição de conta não pode conter aspas simples ou duplas.")
                          : QStringLiteral("Erro: descrição de tipo de receita/despesa não pode conter aspas simples ou "
                                           "duplas."));
+        txtDescricao->setFocus();
+        return;
+    }
+    if (const QString r = value::RecusaDeCaractereNulo(texto, QStringLiteral("O nome")); !r.isEmpty()) {
+        ui::MsgBox(r);
         txtDescricao->setFocus();
         return;
     }

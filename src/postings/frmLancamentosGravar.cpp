@@ -13,6 +13,7 @@
 #include "core/escrita/Escrita.h"
 #include "core/escrita/Operacoes.h"
 #include "ui/CHourGlass.h"
+#include "platform/value/CaractereNulo.h"
 
 #include <QPushButton>
 
@@ -28,6 +29,7 @@ using core::escrita::NovoLancamento;
 using core::escrita::kMsgAspasHistorico;
 
 using value::Currency;
+using value::RecusaDeCaractereNulo;
 
 // ---- clearing and validation ---------------------------------------------------
 
@@ -82,6 +84,9 @@ bool frmLancamentos::Validar() {
         const QString doc = txtDoc->text().trimmed();
         if (!doc.isEmpty() && temAspas(doc))
             return falha(txtDoc, QStringLiteral("Caracteres de aspas duplas ou simples não são permitidos em documento."));
+        // Before the document is looked up: the search would meet the same
+        // character the write refuses.
+        if (const QString r = RecusaDeCaractereNulo(doc, QStringLiteral("O documento")); !r.isEmpty()) return falha(txtDoc, r);
         for (widgets::AmountBox *b : {txtEntrada, txtSaida})
             if (!b->Value()) b->setValueText(QString());
         const Currency e = txtEntrada->Value().value_or(Currency());
@@ -98,6 +103,7 @@ bool frmLancamentos::Validar() {
         const QString hist = txtHistorico->text().trimmed();
         if (hist.isEmpty()) return falha(txtHistorico, QStringLiteral("Faltando informar histórico."));
         if (temAspas(hist)) return falha(txtHistorico, kMsgAspasHistorico);
+        if (const QString r = RecusaDeCaractereNulo(hist, QStringLiteral("O histórico")); !r.isEmpty()) return falha(txtHistorico, r);
         return true;
     } catch (...) {
         FIN_TRAP_RERAISE("frmLancamentos", "Validar");

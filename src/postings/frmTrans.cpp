@@ -1,5 +1,6 @@
 #include "postings/frmTrans.h"
 
+#include "platform/value/CaractereNulo.h"
 #include "db/Schema.h"
 #include "ui/AppContext.h"
 #include "ui/Errors.h"
@@ -181,6 +182,14 @@ bool frmTrans::Validar() {
         return falha(txtHistEntrada, QStringLiteral("Informar histórico de entrada."));
     if (txtHistEntrada->text().trimmed().size() > kMaxHistorico)
         return falha(txtHistEntrada, QStringLiteral("O histórico de entrada não pode ter mais de 50 caracteres."));
+    // Looked up and written after the dialog closes: refused here, where the user can mend them.
+    const std::pair<QLineEdit *, const char *> textos[] = {{txtDocSaida, "O documento de saída"},
+                                                           {txtHistSaida, "O histórico de saída"},
+                                                           {txtDocEntrada, "O documento de entrada"},
+                                                           {txtHistEntrada, "O histórico de entrada"}};
+    for (const auto &[caixa, nome] : textos)
+        if (const QString r = value::RecusaDeCaractereNulo(caixa->text().trimmed(), QString::fromUtf8(nome)); !r.isEmpty())
+            return falha(caixa, r);
     if (cbContaOrig->ListIndex() < 0) {
         if (!cbContaOrig->Text().trimmed().isEmpty())
             return falha(cbContaOrig, QStringLiteral("Conta de origem inválida."), platform::ui::vbInformation);

@@ -23,6 +23,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 
 #include <algorithm>
@@ -214,24 +215,34 @@ void frmBalSal::Form_Activate() {
         if (pendente_) {
             // Being activated, the window is the active one: the pending refresh runs now.
             pendente_ = false;
-            cmdAtualizar_Click();
+            if (!Atualizar()) return;
         }
         if (!carregado_) {
-            FazConsulta();
+            if (!FazConsulta()) return;
             carregado_ = true;
         }
     } catch (...) {
-        FIN_TRAP_REPORT("frmBalSal", "Form_Activate");
-        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
+        FecharDepoisDoAviso("Form_Activate", __LINE__);
     }
+}
+
+void frmBalSal::FecharDepoisDoAviso(const char *procedimento, int linha) {
+    // The report's box runs the window system until it is answered, and
+    // whatever closes this window meanwhile deletes it: the close is posted
+    // after the answer, and only to a window still there.
+    const QPointer<frmBalSal> vivo(this);
+    ui::Trap("frmBalSal", procedimento, linha);
+    ui::TrataErros();
+    if (vivo) platform::ui::PostMessage(vivo.data(), platform::ui::WM_CLOSE);
 }
 
 void frmBalSal::UpdateView(long &msg) {
     (void)msg;
     try {
         if (platform::ui::Forms::ActiveChild() == this) {
-            cmdAtualizar_Click();
+            // Cleared first: a refresh that fails leaves a window about to close.
             pendente_ = false;
+            Atualizar();
         } else {
             pendente_ = true;
         }
@@ -240,15 +251,19 @@ void frmBalSal::UpdateView(long &msg) {
     }
 }
 
-void frmBalSal::cmdAtualizar_Click() {
+void frmBalSal::cmdAtualizar_Click() { Atualizar(); }
+
+bool frmBalSal::Atualizar() {
     try {
         lblDesTotal->setText(QStringLiteral("PESQUISANDO NO BANCO DE DADOS ..."));
         lblDesTotal->repaint();
         platform::ui::DoEvents();
-        FazConsulta();
+        if (!FazConsulta()) return false;
         carregado_ = true;
+        return true;
     } catch (...) {
         FIN_TRAP_REPORT("frmBalSal", "cmdAtualizar_Click");
+        return false;
     }
 }
 
@@ -262,7 +277,7 @@ void frmBalSal::keyPressEvent(QKeyEvent *e) {
     platform::ui::Form::keyPressEvent(e);
 }
 
-void frmBalSal::FazConsulta() {
+bool frmBalSal::FazConsulta() {
     std::unique_ptr<dao::Recordset> rs;
     try {
         ui::CHourGlass hg;
@@ -280,11 +295,12 @@ void frmBalSal::FazConsulta() {
             db::FecharRecordset(rs);
         }
         MostrarLinhas(linhas);
+        return true;
     } catch (...) {
         db::FecharRecordset(rs);
-        ui::Trap("frmBalSal", "FazConsulta", __LINE__);
-        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
-        ui::Reraise();
+        // A window without its result closes once the user has read why.
+        FecharDepoisDoAviso("FazConsulta", __LINE__);
+        return false;
     }
 }
 

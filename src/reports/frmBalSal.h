@@ -109,7 +109,14 @@ private:
     void alinharTotal();
     // Places the controls for the window's size.
     void dispor();
-    void FazConsulta();
+    // Runs the query and shows its rows; a failure is reported, the window
+    // closes after the report, and false tells the caller to leave it be.
+    bool FazConsulta();
+    // The refresh command's work; false as FazConsulta.
+    bool Atualizar();
+    // Reports the error being handled, then closes the window if the report
+    // left it there.
+    void FecharDepoisDoAviso(const char *procedimento, int linha);
     void CarregarEmObjetos(const core::consultas::LinhasBalanco &linhas);
     void ImprimeCabecalho(print::Printer &p);
     void abrirCruzado(const char *procedimento, bool contasNoOutro, bool somente);

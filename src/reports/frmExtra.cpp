@@ -1,5 +1,6 @@
 #include "reports/frmExtra.h"
 
+#include "platform/value/CaractereNulo.h"
 #include "core/consultas/ModosDeRelatorio.h"
 #include "ui/IconesDasArvores.h"
 #include "ui/Campos.h"
@@ -229,6 +230,9 @@ bool frmExtra::Validar() {
     if (!h.isEmpty() && (h.contains(QLatin1Char('\'')) || h.contains(QLatin1Char('"'))))
         return falha(txtHistoricos,
                      QStringLiteral("Texto a pesquisar nos históricos não pode conter aspas simples ou duplas."));
+    if (const QString r = value::RecusaDeCaractereNulo(h, QStringLiteral("O texto a pesquisar"), value::UsoDoTexto::Pesquisar);
+        !r.isEmpty())
+        return falha(txtHistoricos, r);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "security/frmDetUsuario.h"
 
+#include "platform/value/CaractereNulo.h"
 #include "db/Schema.h"
 #include "core/permissoes/CarregarPermissoes.h"
 #include "core/permissoes/Usuarios.h"
@@ -257,6 +258,8 @@ bool frmDetUsuario::Validar() {
                                     "de algum tipo de receita/despesa."),
                      nullptr);
     if (txtNome->text().trimmed().isEmpty()) return falha(QStringLiteral("Faltando informar nome de usuário."), txtNome);
+    if (const QString r = value::RecusaDeCaractereNulo(txtNome->text().trimmed(), QStringLiteral("O nome")); !r.isEmpty())
+        return falha(r, txtNome);
     const QString login = txtIdLogin->text().trimmed();
     if (login.isEmpty()) return falha(QStringLiteral("Faltando informar identificação para o login."), txtIdLogin);
     if (db::TemCaractereRecusadoNoLogin(login))

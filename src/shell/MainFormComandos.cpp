@@ -2,6 +2,7 @@
 // data-present mask that come first, and the database commands.
 #include "shell/MainForm.h"
 
+#include "platform/value/CaractereNulo.h"
 #include "ui/AppContext.h"
 #include "ui/Errors.h"
 #include "ui/Sessao.h"
@@ -72,11 +73,19 @@ void MainForm::mnuOperPendencias_Click() {
 
 void MainForm::mnuOperPesqDoc_Click() {
     try {
-        const QString documento = platform::ui::InputBox(QStringLiteral("Informe o número do documento a ser pesquisado:"),
-                                               platform::App::Title() + QStringLiteral(" - Pesquisa Por Documento"));
-        if (documento.trimmed().isEmpty()) {
-            MsgBox(QStringLiteral("Nenhum documento foi informado."), platform::ui::vbInformation, platform::App::Title());
-            return;
+        QString documento;
+        for (;;) {
+            // Asked again with what was typed, for the user to mend it.
+            documento = platform::ui::InputBox(QStringLiteral("Informe o número do documento a ser pesquisado:"),
+                                               platform::App::Title() + QStringLiteral(" - Pesquisa Por Documento"), documento);
+            if (documento.trimmed().isEmpty()) {
+                MsgBox(QStringLiteral("Nenhum documento foi informado."), platform::ui::vbInformation, platform::App::Title());
+                return;
+            }
+            const QString recusa =
+                value::RecusaDeCaractereNulo(documento, QStringLiteral("O documento a pesquisar"), value::UsoDoTexto::Pesquisar);
+            if (recusa.isEmpty()) break;
+            MsgBox(recusa, platform::ui::vbInformation, platform::App::Title());
         }
         AbrirPesquisaPorDocumento(documento);
     } catch (...) {

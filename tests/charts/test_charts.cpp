@@ -387,6 +387,8 @@ TEST_F(Charts, AccountDialogValidatesBeforeWritingAnything) {
         {"negative opening balance past the maximum", QStringLiteral("NOVA"), QStringLiteral("-999999999999"),
          QStringLiteral("15/03/2021"), QStringLiteral("O valor máximo para saldo inicial é de 99.999.999,99")},
         {"duplicate description, other case", QStringLiteral("caixa"), {}, {}, kDuplicado},
+        {"NUL character", QStringLiteral("A") + QChar(u'\0') + QStringLiteral("B"), {}, {},
+         QStringLiteral("O nome contém um caractere nulo, que não pode ser gravado.")},
     };
     for (const Caso &c : casos) {
         charts::frmContaDet d;

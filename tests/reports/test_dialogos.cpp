@@ -10,6 +10,7 @@
 #include "platform/widgets/TreeView.h"
 #include "platform/widgets/UpperLineEdit.h"
 
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMainWindow>
@@ -555,4 +556,31 @@ TEST_F(Dialogos, EveryModeOpensCentredOnTheMainWindow) {
                 << "at " << onde.x() << "," << onde.y() << " size " << onde.width() << "x" << onde.height();
         }
     platform::ui::Forms::setMdiArea(nullptr);
+}
+
+// A NUL character pasted into the history filter of a statement or a balance:
+// the field's message, the dialog open with the text, and nothing asked of
+// the book.
+TEST_F(Dialogos, CaractereNuloNoTextoAPesquisarDizOCampoEODialogoFica) {
+    const QString nulo = QStringLiteral("NF") + QChar(u'\0') + QStringLiteral("1");
+    for (long mode : {1L, 3L}) {
+        SCOPED_TRACE(mode);
+        auto d = abrir(false, mode);
+        datas(*d, QStringLiteral("01/01/25"), QStringLiteral("31/01/25"));
+        QGuiApplication::clipboard()->setText(nulo);
+        testsupport::Tecla(d->txtHistoricos, Qt::Key_V, Qt::ControlModifier);
+        ASSERT_EQ(d->txtHistoricos->text(), nulo);
+        d->cmdOK->setFocus();
+        QApplication::processEvents();
+        Script s;
+        s.ok();
+        d->cmdOK_Click();
+        EXPECT_EQ(s.shownTexts(),
+                  QStringList{QStringLiteral("O texto a pesquisar contém um caractere nulo, que não pode ser pesquisado.")});
+        EXPECT_TRUE(d->IsLoaded());
+        EXPECT_TRUE(d->Cancelada);
+        EXPECT_EQ(d->txtHistoricos->text(), nulo);
+        ASSERT_NE(QApplication::focusWidget(), nullptr);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), QStringLiteral("txtHistoricos"));
+    }
 }

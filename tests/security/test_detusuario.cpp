@@ -69,6 +69,22 @@ protected:
     long idDe(const QString &login) { return valor(QStringLiteral("SELECT Id FROM Usuarios WHERE IdLogin = '%1'").arg(login)); }
 };
 
+// A NUL character in the user's name: the field's message, nothing written.
+TEST_F(UserDialog, NomeComCaractereNuloDizOCampoENadaGrava) {
+    ui::gTemDados = ui::kTemContas | ui::kTemRecDesp;
+    auto f = novo();
+    const QString nome = QStringLiteral("ANA") + QChar(u'\0') + QStringLiteral("X");
+    preencher(*f, nome, QStringLiteral("NOVA"), 1, QStringLiteral("A"), QStringLiteral("A"));
+    const long antes = usuarios();
+    Script s;
+    s.ok();
+    f->cmdOK_Click();
+    EXPECT_EQ(s.shownTexts(), QStringList{QStringLiteral("O nome contém um caractere nulo, que não pode ser gravado.")});
+    EXPECT_TRUE(f->IsLoaded());
+    EXPECT_EQ(f->txtNome->text(), nome);
+    EXPECT_EQ(usuarios(), antes);
+}
+
 struct CasoValidar {
     const char *nome;
     long mode;

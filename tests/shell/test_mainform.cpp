@@ -346,6 +346,22 @@ TEST_F(MainFormTest, SearchByDocumentAsksForTheDocument) {
     EXPECT_EQ(janela->windowTitle(), QStringLiteral("PESQUISA DE LANÇAMENTOS POR DOCUMENTO"));
 }
 
+// A NUL character in the document to search for: its message, then the box
+// again with what was typed, and no search until the document is mended.
+TEST_F(MainFormTest, SearchByDocumentRefusesANulCharacterAndAsksAgainWithTheText) {
+    auto &j = Mostrar();
+    const auto antes = j.AreaMDI()->subWindowList().size();
+    const QString doc = QStringLiteral("NF") + QChar(u'\0') + QStringLiteral("1");
+    Script s;
+    s.text(doc).ok().text(QStringLiteral("NF-1"));
+    j.mnuOperPesqDoc->trigger();
+    ASSERT_EQ(s.shown().size(), 3u);
+    EXPECT_EQ(s.shown()[1].text, QStringLiteral("O documento a pesquisar contém um caractere nulo, que não pode ser pesquisado."));
+    EXPECT_EQ(s.shown()[2].kind, platform::ui::ModalKind::InputBox);
+    EXPECT_EQ(s.shown()[2].defaultText, doc);
+    EXPECT_EQ(j.AreaMDI()->subWindowList().size(), antes + 1) << "one search, with the mended document";
+}
+
 // Child windows that take the context menus' calls.
 class EditorDeGrafico : public platform::ui::Form, public shell::IMenuPopup {
 public:

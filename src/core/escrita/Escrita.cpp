@@ -7,6 +7,7 @@
 #include "platform/dao/Recordset.h"
 #include "platform/dao/Workspace.h"
 #include "platform/err/AppError.h"
+#include "platform/value/CaractereNulo.h"
 
 #include <cstdint>
 #include <limits>
@@ -116,8 +117,8 @@ QString RecusaDoLancamento(const Lancamento &l) {
                             {&l.historico, kLarguraHistorico, "histórico"}};
     for (const Texto &t : textos) {
         if (!t.texto) continue;
-        if (t.texto->contains(QChar(u'\0')))
-            return QStringLiteral("O %1 contém um caractere nulo, que não pode ser gravado.").arg(QString::fromUtf8(t.nome));
+        const QString nome = QStringLiteral("O ") + QString::fromUtf8(t.nome);
+        if (const QString recusa = value::RecusaDeCaractereNulo(*t.texto, nome); !recusa.isEmpty()) return recusa;
         if (Caracteres(*t.texto) > t.largura)
             return QStringLiteral("O %1 não pode ter mais de %2 caracteres.").arg(QString::fromUtf8(t.nome)).arg(t.largura);
     }

@@ -2,6 +2,7 @@
 
 #include "platform/dao/Level.h"
 #include "platform/dao/Sqlite.h"
+#include "platform/value/CaractereNulo.h"
 
 #include <sqlite3.h>
 
@@ -22,9 +23,8 @@ void bind(sqlite3_stmt *stmt, int index, const Value &v, DataType asType) {
     auto text = [&](const QString &s) {
         // The engine's length() and the column checks stop at a NUL while
         // the whole text is stored: no such text is written at all.
-        if (s.contains(QChar(u'\0')))
-            throw err::AppError(err::db::kEngine, QStringLiteral("DAO.Database"),
-                                QStringLiteral("Um texto a gravar contém um caractere nulo, que não pode ser gravado."));
+        if (const QString recusa = value::RecusaDeCaractereNulo(s, QStringLiteral("Um texto a gravar")); !recusa.isEmpty())
+            throw err::AppError(err::db::kEngine, QStringLiteral("DAO.Database"), recusa);
         const QByteArray u = s.toUtf8();
         sqlite3_bind_text(stmt, index, u.constData(), int(u.size()), SQLITE_TRANSIENT);
     };

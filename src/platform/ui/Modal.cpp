@@ -6,6 +6,7 @@
 #include "platform/ui/MessageBox.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QInputDialog>
@@ -89,6 +90,21 @@ ModalAnswer runReal(const ModalRequest &r) {
     return a;
 }
 
+// The real box's wait, as far as the program can tell: a nested event loop
+// delivers what was posted, and the deletions that follow are done in it.
+void entregarComoACaixa() {
+    QEventLoop loop;
+    QMetaObject::invokeMethod(
+        &loop,
+        [&loop] {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            loop.quit();
+        },
+        Qt::QueuedConnection);
+    loop.exec();
+}
+
 } // namespace
 
 QString DescribeRequest(const ModalRequest &r) {
@@ -147,6 +163,8 @@ QStringList ScriptedModals::shownTexts() const {
 
 ModalAnswer ScriptedModals::answer(const ModalRequest &request) {
     shown_.push_back(request);
+    if (eventsWhileShown_ && request.kind == ModalKind::MessageBox)
+        entregarComoACaixa();
     if (queue_.empty()) {
         ReportScriptFault(QStringLiteral("no scripted answer for a ") + DescribeRequest(request));
         return ModalAnswer::Button(vbCancel);

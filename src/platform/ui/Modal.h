@@ -82,12 +82,22 @@ public:
 
     std::function<void(const QString &why)> onUnscripted;
 
+    // A real message box runs its own event loop while it waits for the user:
+    // what was posted before it (a window's close) is delivered then, and the
+    // windows closed are deleted before the box returns. On, each scripted
+    // message box does the same before it answers.
+    ScriptedModals &eventsWhileShown(bool on = true) {
+        eventsWhileShown_ = on;
+        return *this;
+    }
+
     ModalAnswer answer(const ModalRequest &request) override;
 
 private:
     std::deque<ModalAnswer> queue_;
     std::vector<ModalRequest> shown_;
     ModalDriver *previous_ = nullptr;
+    bool eventsWhileShown_ = false;
 };
 
 QString DescribeRequest(const ModalRequest &r);

@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QValidator>
 
 namespace widgets {
 
@@ -42,6 +43,27 @@ bool trazTexto(const QEvent *e) {
         return false;
     }
 }
+
+// Drops a surrogate left without its pair, as the length limit leaves the
+// first half of a character it cut; the cursor keeps its place in the text.
+class SemMeioCaractere : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString &texto, int &pos) const override {
+        for (qsizetype i = 0; i < texto.size();) {
+            const QChar c = texto.at(i);
+            if (c.isHighSurrogate() && i + 1 < texto.size() && texto.at(i + 1).isLowSurrogate()) {
+                i += 2;
+            } else if (c.isSurrogate()) {
+                texto.remove(i, 1);
+                if (pos > i) --pos;
+            } else {
+                ++i;
+            }
+        }
+        return Acceptable;
+    }
+};
 
 class Colagem : public QObject {
 public:
@@ -126,7 +148,12 @@ void MaiusculasAoColar(QLineEdit *caixa, std::function<bool()> ativa) {
     caixa->installEventFilter(new Colagem(caixa, std::move(ativa)));
 }
 
-UpperLineEdit::UpperLineEdit(QWidget *parent) : QLineEdit(parent) { MaiusculasAoColar(this); }
+void CaracteresInteiros(QLineEdit *caixa) { caixa->setValidator(new SemMeioCaractere(caixa)); }
+
+UpperLineEdit::UpperLineEdit(QWidget *parent) : QLineEdit(parent) {
+    MaiusculasAoColar(this);
+    CaracteresInteiros(this);
+}
 
 void UpperLineEdit::keyPressEvent(QKeyEvent *e) {
     const QString t = e->text();

@@ -25,6 +25,14 @@ bool EntradaEmMaiusculas(QLineEdit *caixa, QEvent *e);
 // tells whether the rule applies at the moment.
 void MaiusculasAoColar(QLineEdit *caixa, std::function<bool()> ativa = {});
 
+// A box's length limit counts UTF-16 units and cuts what is typed or pasted
+// there, which can split a character that takes two of them (an emoji) and
+// leave half of it, stored as "?". Under this rule the half is dropped: the
+// text ends before the whole character. UpperLineEdit puts itself under it.
+void CaracteresInteiros(QLineEdit *caixa);
+
+// A text box of the program: capitals (MaiusculasAoColar) and whole
+// characters at its length limit (CaracteresInteiros).
 class UpperLineEdit : public QLineEdit {
     Q_OBJECT
 public:

@@ -3,6 +3,7 @@
 #include "platform/ui/Form.h"
 #include "platform/ui/Modal.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/Messages.h"
 #include "platform/ui/GuiTest.h"
 
 #include <QAbstractButton>
@@ -12,6 +13,7 @@
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 
@@ -33,6 +35,25 @@ TEST_F(ModalSeam, MessageBoxShowsTextCaptionStyleAndReturnsScriptedCode) {
     EXPECT_EQ(s.shown()[0].caption, QStringLiteral("Finoteca")); // the application title by default
     EXPECT_EQ(s.shown()[0].style, 36);
     EXPECT_EQ(s.shown()[1].caption, QStringLiteral("Outro"));
+}
+
+// As the real box, a scripted one may let the window system run while it is
+// shown: a close posted before it is delivered, and the window deleted,
+// before the answer comes back. Otherwise nothing runs until the test says so.
+TEST_F(ModalSeam, EventsWhileShownDeliverWhatWasPostedBeforeTheBox) {
+    for (const bool entregar : {false, true}) {
+        SCOPED_TRACE(entregar);
+        auto *w = new QWidget;
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        w->show();
+        QPointer<QWidget> vigia(w);
+        platform::ui::PostMessage(w, platform::ui::WM_CLOSE);
+        Script s;
+        s.eventsWhileShown(entregar).ok();
+        EXPECT_EQ(platform::ui::MessageBox(QStringLiteral("Aviso"), 0), platform::ui::vbOK);
+        EXPECT_EQ(vigia.isNull(), entregar);
+        delete vigia.data();
+    }
 }
 
 TEST_F(ModalSeam, InputBoxGivesTextOrEmptyOnCancel) {
