@@ -86,6 +86,8 @@ public:
     // Internal: used by query definitions and recordsets.
     std::shared_ptr<const jetsql::Translation> translate(const QString &jetSql);
     const std::shared_ptr<StatementCache> &statements() const { return statements_; }
+    // Texts translated afresh on this database so far.
+    std::uint64_t translationsMade() const { return translator_->translationsMade(); }
     // Changes whenever the tables or saved queries change: a translation kept
     // from before is made again.
     quint64 schemaGeneration() const { return schemaGeneration_; }
