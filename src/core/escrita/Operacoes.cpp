@@ -78,6 +78,35 @@ void prepararEstorno(dao::Database &db, long serial, long idUsuario) {
     consulta(db, kMarcarEstornado)->Prepare();
 }
 
+// The reversal of a transfer's leg (0 the outgoing, 1 the incoming) as the
+// write needs it.
+Lancamento estornoDaPerna(int i, const QString &codConta, Currency valor, long idUsuario) {
+    Lancamento l;
+    l.codConta = codConta;
+    l.codRecDesp = kTipoTransferencia;
+    l.valor = valor;
+    l.estorno = true;
+    l.realizado = QStringLiteral("E");
+    l.transferencia = i == 0 ? 1 : -1; // the second reversal names no Transferencia (0)
+    l.guarda = Guarda::Conta;
+    l.saldoTipo = SaldoTipo::Exato;
+    l.idUsuario = idUsuario;
+    return l;
+}
+
+// Before the transaction: the statements of both legs' reversals, chosen by
+// the legs as they are now; the read of the legs is the one the reversal
+// runs again under the lock, so it is prepared too.
+void prepararEstornoDeTransferencia(dao::Database &db, long serial, long idUsuario) {
+    std::unique_ptr<dao::Recordset> rs = db.OpenRecordset(SqlDasPernas(serial), dao::dbOpenSnapshot);
+    for (int i = 0; i < 2 && !rs->Eof(); ++i, rs->MoveNext())
+        PrepararGravacao(db, estornoDaPerna(i, rs->Field(QStringLiteral("CodConta")).toString(),
+                                            -rs->Field(QStringLiteral("Valor")).toCurrency(), idUsuario),
+                         true);
+    db::FecharRecordset(rs);
+    consulta(db, kMarcarEstornado)->Prepare();
+}
+
 const QString kLigarTransferencia = QStringLiteral(
     "PARAMETERS [pSai] Long, [pEntra] Long;INSERT INTO TRANSFERENCIAS (SerialSai,SerialEntra) VALUES([pSai],[pEntra])");
 
@@ -281,6 +310,7 @@ Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long ser
     std::unique_ptr<dao::Recordset> rs;
     try {
         if (Caracteres(historico) > kMaxHistorico) return Desfecho::HistoricoLongo;
+        prepararEstornoDeTransferencia(db, serial, idUsuario);
         db::CDaoTrans trans(db.workspace());
         trans.BegTrans();
         rs = db.OpenRecordset(SqlDasPernas(serial), dao::dbOpenSnapshot);
@@ -321,19 +351,10 @@ Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long ser
         db::FecharRecordset(rs);
         for (int i = 0; i < 2; ++i) {
             Perna &p = pernas[std::size_t(i)];
-            Lancamento l;
-            l.codConta = p.e.codConta;
-            l.codRecDesp = kTipoTransferencia;
-            l.valor = p.e.valor;
+            Lancamento l = estornoDaPerna(i, p.e.codConta, p.e.valor, idUsuario);
             l.data = data;
             l.documento = p.e.documento;
             l.historico = historico;
-            l.estorno = true;
-            l.realizado = QStringLiteral("E");
-            l.transferencia = i == 0 ? 1 : -1; // the second reversal names no Transferencia (0)
-            l.guarda = Guarda::Conta;
-            l.saldoTipo = SaldoTipo::Exato;
-            l.idUsuario = idUsuario;
             Gravado g;
             const Resultado r = GravarLancamento(db, l, &g, [&] { return marcarEstornado(db, p.id); });
             if (r != Resultado::Gravado) {

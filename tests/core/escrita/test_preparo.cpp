@@ -3,6 +3,8 @@
 // the write neither translates nor prepares anything, so the lock is held
 // for the writing only.
 #include "core/escrita/Operacoes.h"
+#include "core/escrita/SaldoInicial.h"
+#include "db/CDaoTrans.h"
 #include "db/ConstruirBanco.h"
 #include "db/Schema.h"
 #include "platform/dao/Database.h"
@@ -105,6 +107,23 @@ TEST_F(Preparo, AFreshConnectionsFirstWritePreparesNothingUnderTheWriteLock) {
          [this](dao::Database &c) {
              return core::escrita::Baixar(c, kOnde, transferencia.idSaida, transferencia.idEntrada, QStringLiteral("?"),
                                           QStringLiteral("S"));
+         }},
+        {"a transfer reversed",
+         [this](dao::Database &c) {
+             return core::escrita::EstornarTransferencia(c, kOnde, transferencia.idSaida, QStringLiteral("EST"), 1);
+         }},
+        {"an opening balance, prepared before its transaction as the account window does",
+         [](dao::Database &c) {
+             c.Execute(QStringLiteral("INSERT INTO Contas (DesConta, Codigo, CodPai, Inativa) VALUES ('C 002.001', '002.001', '002', False)"));
+             core::escrita::PrepararSaldoInicial(c, QStringLiteral("002.001"), Currency::fromWhole(100));
+             db::CDaoTrans trans(c.workspace());
+             trans.BegTrans();
+             QString recusa;
+             if (core::escrita::LancarSaldoInicial(c, QStringLiteral("002.001"), Currency::fromWhole(100), QDate(2024, 1, 5), 1,
+                                                   recusa) == 0)
+                 return Desfecho::Recusado;
+             trans.ComTrans();
+             return Desfecho::Gravado;
          }},
     };
     for (const auto &caso : casos) {
