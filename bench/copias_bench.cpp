@@ -9,8 +9,10 @@
 //   - the first write of a fresh connection: a copy opens the book, times its
 //     first posting of the day and three more, closes, and again; alone for
 //     20 s and as one of eight such copies for 30 s.
-// Arguments: --segundos=N shortens every case to N seconds (the first-write
-// cases to half); --benchmark_* arguments (from scripts/bench.sh) are ignored.
+// Arguments: --segundos=N makes the log case N seconds long (the first-write
+// cases a third and a half of it); --sem-log and --sem-primeiras leave out
+// the log case or the first-write cases; --benchmark_* arguments (from
+// scripts/bench.sh) are ignored.
 #include "BenchBook.h"
 #include "core/escrita/Escrita.h"
 #include "core/escrita/Operacoes.h"
@@ -284,6 +286,7 @@ int main(int argc, char **argv) {
     carga.open(QIODevice::ReadOnly);
     std::printf("load average at the start: %s", carga.readLine().constData());
     if (!a.contains(QStringLiteral("--sem-log"))) oLog(segundos * 1000);
+    if (a.contains(QStringLiteral("--sem-primeiras"))) return 0;
     primeirasEscritas(1, segundos * 1000 / 3);
     primeirasEscritas(8, segundos * 1000 / 2);
     return 0;
