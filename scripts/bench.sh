@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 ./scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFIN_BUILD_TESTS=ON -DFIN_BUILD_BENCH=ON >/dev/null
 benches=(bench_storage bench_postings bench_lancamentos bench_startup bench_security bench_pendencias bench_search
-         bench_selecao bench_balancos bench_memoria)
+         bench_selecao bench_balancos bench_memoria bench_copias)
 cmake --build build -j"$(nproc)" --target "${benches[@]}"
 export QT_QPA_PLATFORM=offscreen
 out=build/bench-results

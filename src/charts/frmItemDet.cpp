@@ -125,6 +125,7 @@ void frmItemDet::cmdOK_Click() {
         } else {
             if (SaldoInformado() && !ValidarSaldo()) return;
             const QString novo = ObterNovoCodigo(plano_, CodPai);
+            if (SaldoInformado()) PrepararSaldo(novo);
             trans.BegTrans();
             db.Execute(QStringLiteral("INSERT INTO ") + tabela + QStringLiteral(" (") +
                            (conta ? QStringLiteral("DESCONTA, CODIGO, CODPAI, INATIVA")
@@ -237,6 +238,11 @@ bool frmContaDet::ValidarData() {
     } catch (...) {
         FIN_TRAP_RERAISE("frmContaDet", "ValidarData");
     }
+}
+
+void frmContaDet::PrepararSaldo(const QString &codigo) {
+    core::escrita::PrepararSaldoInicial(*ui::gDB, codigo,
+                                        value::Currency::parseBr(txtSaldoInicial->ValueText()).value_or(value::Currency()));
 }
 
 void frmContaDet::AjustaSaldo() {

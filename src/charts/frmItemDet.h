@@ -59,6 +59,8 @@ protected:
     virtual bool SaldoInformado() const { return false; }
     virtual bool ValidarSaldo() { return true; }
     virtual void AjustaSaldo() {}
+    // Before the transaction: the opening posting's statements for the new code.
+    virtual void PrepararSaldo(const QString & /*codigo*/) {}
     virtual void PrimeiraAtivacao() {}
     virtual void AplicarModo() {}
 
@@ -103,6 +105,7 @@ protected:
     bool SaldoInformado() const override;
     bool ValidarSaldo() override;
     void AjustaSaldo() override;
+    void PrepararSaldo(const QString &codigo) override;
     void PrimeiraAtivacao() override;
     void AplicarModo() override;
 };

@@ -31,9 +31,13 @@ QString MontarDataId(const QDate &data, long id) {
         .arg(id, 9, 10, QLatin1Char('0'));
 }
 
+namespace {
+const QString kSerialESaldos = QStringLiteral("ParQrySerialESaldos");
+} // namespace
+
 SerialESaldos LerSerialESaldos(dao::Database &db, const QString &codConta, const QString &codRecDesp,
                                const QDate &data) {
-    auto q = db.QueryDefs(QStringLiteral("ParQrySerialESaldos"));
+    auto q = db.QueryDefs(kSerialESaldos);
     q->SetParameter(0, codConta);
     q->SetParameter(1, codRecDesp);
     q->SetParameter(2, QDateTime(data, QTime(0, 0), Qt::UTC));
@@ -129,8 +133,13 @@ QString RecusaDoLancamento(const Lancamento &l) {
     return QString();
 }
 
+namespace {
+const QString kTravarContador =
+    QStringLiteral("PARAMETERS [pSerial] Long;UPDATE Serial Set Serial = Serial + 1 where Serial = [pSerial]");
+} // namespace
+
 bool TravarContador(dao::Database &db, long serialLido) {
-    auto q = consulta(db, QStringLiteral("PARAMETERS [pSerial] Long;UPDATE Serial Set Serial = Serial + 1 where Serial = [pSerial]"));
+    auto q = consulta(db, kTravarContador);
     q->SetParameter(0, value::Value(qlonglong(serialLido)));
     q->Execute(dao::dbFailOnError);
     return q->RecordsAffected() >= 1;
@@ -187,7 +196,7 @@ const QString kParametrosDoLancamento =
 // the guard inside the same write transaction: the engine then keeps no
 // copy of the pages it changes in case the statement fails midway.
 // `proprios` holds the posting's own counter and balances.
-long Inserir(dao::Database &db, const Lancamento &l, const QString &dataId, const SerialESaldos &proprios, bool guardado) {
+QString textoInserir(const Lancamento &l, bool guardado) {
     const Colunas c = colunas(l);
     QString sql = kParametrosDoLancamento;
     if (guardado) {
@@ -198,7 +207,11 @@ long Inserir(dao::Database &db, const Lancamento &l, const QString &dataId, cons
         sql += QStringLiteral("INSERT INTO LANCAMENTOS (") + c.nomes.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
                c.parametros.join(QStringLiteral(", ")) + QLatin1Char(')');
     }
-    auto q = consulta(db, sql);
+    return sql;
+}
+
+long Inserir(dao::Database &db, const Lancamento &l, const QString &dataId, const SerialESaldos &proprios, bool guardado) {
+    auto q = consulta(db, textoInserir(l, guardado));
     q->SetParameter(QStringLiteral("pId"), value::Value(qlonglong(proprios.serial)));
     q->SetParameter(QStringLiteral("pConta"), l.codConta);
     q->SetParameter(QStringLiteral("pTipo"), l.codRecDesp);
@@ -217,9 +230,13 @@ long Inserir(dao::Database &db, const Lancamento &l, const QString &dataId, cons
     return q->RecordsAffected();
 }
 
+QString textoAtivos(const Lancamento &l) {
+    return QStringLiteral("PARAMETERS [pConta] Text ( 255 ), [pTipo] Text ( 255 );SELECT Count(*) ") + guarda(l);
+}
+
 // Reads the insert's guard: the posting's account (and type) are active.
 bool Ativos(dao::Database &db, const Lancamento &l) {
-    auto q = consulta(db, QStringLiteral("PARAMETERS [pConta] Text ( 255 ), [pTipo] Text ( 255 );SELECT Count(*) ") + guarda(l));
+    auto q = consulta(db, textoAtivos(l));
     q->SetParameter(QStringLiteral("pConta"), l.codConta);
     if (l.guarda == Guarda::ContaETipo) q->SetParameter(QStringLiteral("pTipo"), l.codRecDesp);
     auto rs = q->OpenRecordset(dao::dbOpenSnapshot);
@@ -230,8 +247,11 @@ bool Ativos(dao::Database &db, const Lancamento &l) {
 
 // Whether any stored posting comes after this DataId: the rows the balance
 // move would change, found by the move's own condition (one index seek).
+const QString kHaPosteriores =
+    QStringLiteral("PARAMETERS [pDataId] Text ( 255 );SELECT TOP 1 DataId FROM Lancamentos WHERE DataId > [pDataId]");
+
 bool HaPosteriores(dao::Database &db, const QString &dataId) {
-    auto q = consulta(db, QStringLiteral("PARAMETERS [pDataId] Text ( 255 );SELECT TOP 1 DataId FROM Lancamentos WHERE DataId > [pDataId]"));
+    auto q = consulta(db, kHaPosteriores);
     q->SetParameter(0, dataId);
     auto rs = q->OpenRecordset(dao::dbOpenSnapshot);
     const bool ha = !rs->Eof();
@@ -245,18 +265,20 @@ namespace {
 
 // Moves the balances of the postings after dataId, or from it on when
 // `inclusive` (a settlement moves the settled posting itself too).
+QString textoMoverSaldos(const Ramos &ramos, bool inclusive) {
+    return QStringLiteral("PARAMETERS ") + ramos.declaracoes() +
+           QStringLiteral("[pValor] Currency, [pDataId] Text ( 255 );"
+                          "UPDATE Lancamentos Set SaldoConta = SaldoConta + Abs(CodConta IN (%1)) * [pValor], "
+                          "SaldoRecDesp = SaldoRecDesp + Abs(CodRecDesp IN (%2)) * [pValor], "
+                          "SaldoGlobal = SaldoGlobal + [pValor] where DataId %3 [pDataId]")
+               .arg(ramos.listaContas(), ramos.listaTipos(), inclusive ? QStringLiteral(">=") : QStringLiteral(">"));
+}
+
 void moverSaldos(dao::Database &db, const QString &codConta, const QString &codRecDesp, SaldoTipo saldoTipo,
                  Currency valor, const QString &dataId, bool inclusive) {
     if (valor == Currency()) return; // nothing moves
     const Ramos ramos(codConta, codRecDesp, saldoTipo);
-    const QString sql =
-        QStringLiteral("PARAMETERS ") + ramos.declaracoes() +
-        QStringLiteral("[pValor] Currency, [pDataId] Text ( 255 );"
-                       "UPDATE Lancamentos Set SaldoConta = SaldoConta + Abs(CodConta IN (%1)) * [pValor], "
-                       "SaldoRecDesp = SaldoRecDesp + Abs(CodRecDesp IN (%2)) * [pValor], "
-                       "SaldoGlobal = SaldoGlobal + [pValor] where DataId %3 [pDataId]")
-            .arg(ramos.listaContas(), ramos.listaTipos(), inclusive ? QStringLiteral(">=") : QStringLiteral(">"));
-    auto q = consulta(db, sql);
+    auto q = consulta(db, textoMoverSaldos(ramos, inclusive));
     ramos.ligar(*q);
     q->SetParameter(QStringLiteral("pValor"), valor);
     q->SetParameter(QStringLiteral("pDataId"), dataId);
@@ -267,6 +289,21 @@ void moverSaldos(dao::Database &db, const QString &codConta, const QString &codR
 // in the engine (the translated UPDATE checks every money sum it stores) and
 // the statement is undone as a whole.
 bool foraDoLimite(const err::AppError &e) { return e.number() == err::db::kNumericOverflow; }
+
+const QString kLinhasDaBaixa = QStringLiteral("PARAMETERS [pId1] Long, [pId2] Long;"
+                                              "SELECT Id, CodConta, CodRecDesp, DataId, Valor, Transferencia FROM "
+                                              "Lancamentos WHERE Id = [pId1] OR Id = [pId2] ORDER BY Transferencia");
+const QString kMudarRealizado =
+    QStringLiteral("PARAMETERS [pNovo] Text ( 255 ), [pId1] Long, [pId2] Long, [pAntigo] Text ( 255 );"
+                   "UPDATE LANCAMENTOS SET REALIZADO = [pNovo] WHERE (ID = [pId1] OR ID = [pId2]) "
+                   "AND Estornado = FALSE AND Estorno = FALSE AND Realizado = [pAntigo]");
+
+// The code whose type balances a settlement of the leg moves, and how: a
+// transfer's legs move their own system type only.
+QString tipoDaBaixa(bool transferencia, const QString &codRecDesp) {
+    return transferencia ? QStringLiteral("001") : codRecDesp;
+}
+SaldoTipo saldoTipoDaBaixa(bool transferencia) { return transferencia ? SaldoTipo::Exato : SaldoTipo::Ramo; }
 
 void exigirTransacao(dao::Database &db, const char *rotina, const QString &texto) {
     if (db.workspace().level() < 1)
@@ -305,9 +342,7 @@ Baixa MudarRealizado(dao::Database &db, long id, long idOutraPerna, const QStrin
     };
     std::vector<Linha> linhas;
     {
-        auto q = consulta(db, QStringLiteral("PARAMETERS [pId1] Long, [pId2] Long;"
-                                             "SELECT Id, CodConta, CodRecDesp, DataId, Valor, Transferencia FROM "
-                                             "Lancamentos WHERE Id = [pId1] OR Id = [pId2] ORDER BY Transferencia"));
+        auto q = consulta(db, kLinhasDaBaixa);
         q->SetParameter(0, value::Value(qlonglong(id)));
         q->SetParameter(1, value::Value(qlonglong(transferencia ? idOutraPerna : id)));
         auto rs = q->OpenRecordset(dao::dbOpenSnapshot);
@@ -327,9 +362,7 @@ Baixa MudarRealizado(dao::Database &db, long id, long idOutraPerna, const QStrin
     // Its own level: a refused move undoes the code change and the other leg's move.
     db::CDaoTrans parte(db.workspace());
     parte.BegTrans();
-    auto q = consulta(db, QStringLiteral("PARAMETERS [pNovo] Text ( 255 ), [pId1] Long, [pId2] Long, [pAntigo] Text ( 255 );"
-                                         "UPDATE LANCAMENTOS SET REALIZADO = [pNovo] WHERE (ID = [pId1] OR ID = [pId2]) "
-                                         "AND Estornado = FALSE AND Estorno = FALSE AND Realizado = [pAntigo]"));
+    auto q = consulta(db, kMudarRealizado);
     q->SetParameter(0, novo);
     q->SetParameter(1, value::Value(qlonglong(id)));
     q->SetParameter(2, value::Value(qlonglong(transferencia ? idOutraPerna : id)));
@@ -340,8 +373,8 @@ Baixa MudarRealizado(dao::Database &db, long id, long idOutraPerna, const QStrin
     try {
         for (const Linha &l : sentido != 0 ? linhas : std::vector<Linha>{}) {
             const Currency v = sentido > 0 ? l.valor : -l.valor;
-            moverSaldos(db, l.codConta, transferencia ? QStringLiteral("001") : l.codRecDesp,
-                        transferencia ? SaldoTipo::Exato : SaldoTipo::Ramo, v, l.dataId, true);
+            moverSaldos(db, l.codConta, tipoDaBaixa(transferencia, l.codRecDesp), saldoTipoDaBaixa(transferencia), v,
+                        l.dataId, true);
         }
     } catch (const err::AppError &e) {
         if (!foraDoLimite(e)) throw;
@@ -420,6 +453,41 @@ Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *grav
         gravado->saldoGlobal = proprios.saldoGlobal;
     }
     return Resultado::Gravado;
+}
+
+void PrepararGravacao(dao::Database &db, const Lancamento &l, bool comPassoAntes) {
+    db.QueryDefs(kSerialESaldos)->Prepare();
+    consulta(db, kTravarContador)->Prepare();
+    // Whether later postings exist is known only inside the transaction: a
+    // posting without a caller's step is prepared for either way.
+    consulta(db, textoInserir(l, true))->Prepare();
+    if (l.valor != Currency()) consulta(db, textoMoverSaldos(Ramos(l.codConta, l.codRecDesp, l.saldoTipo), false))->Prepare();
+    if (!comPassoAntes) {
+        consulta(db, kHaPosteriores)->Prepare();
+        consulta(db, textoAtivos(l))->Prepare();
+        consulta(db, textoInserir(l, false))->Prepare();
+    }
+}
+
+void PrepararBaixa(dao::Database &db, long id, long idOutraPerna) {
+    auto q = consulta(db, kLinhasDaBaixa);
+    q->Prepare();
+    consulta(db, kMudarRealizado)->Prepare();
+    // The balance moves depend on the legs' codes: read as they are now,
+    // only to choose the texts; the settlement reads them again under the lock.
+    const bool transferencia = idOutraPerna != 0;
+    q->SetParameter(0, value::Value(qlonglong(id)));
+    q->SetParameter(1, value::Value(qlonglong(transferencia ? idOutraPerna : id)));
+    auto rs = q->OpenRecordset(dao::dbOpenSnapshot);
+    QStringList feitos;
+    for (; !rs->Eof(); rs->MoveNext()) {
+        const Ramos ramos(rs->Field(1).toString(), tipoDaBaixa(transferencia, rs->Field(2).toString()),
+                          saldoTipoDaBaixa(transferencia));
+        const QString sql = textoMoverSaldos(ramos, true);
+        if (!feitos.contains(sql)) consulta(db, sql)->Prepare();
+        feitos << sql;
+    }
+    db::FecharRecordset(rs);
 }
 
 } // namespace core::escrita

@@ -160,4 +160,14 @@ int SentidoDaBaixa(const QString &antigo, const QString &novo);
 // DataId. A posting stored as a transfer leg is refused alone (Incompleta).
 Baixa MudarRealizado(dao::Database &db, long id, long idOutraPerna, const QString &antigo, const QString &novo);
 
+// Translate and prepare, on the connection, every statement the write of this
+// posting (GravarLancamento; comPassoAntes: with a caller's step) or this
+// settlement (MudarRealizado) may run, and keep them for it. A caller runs
+// them before it begins the transaction, so that the write lock is held for
+// the writing only and a fresh connection's first write does not prepare its
+// statements under it. Nothing is written; a settlement reads the legs' codes
+// as they are now, only to choose the texts of its balance moves.
+void PrepararGravacao(dao::Database &db, const Lancamento &l, bool comPassoAntes = false);
+void PrepararBaixa(dao::Database &db, long id, long idOutraPerna);
+
 } // namespace core::escrita

@@ -4,6 +4,7 @@
 #include "db/CDaoTrans.h"
 #include "db/Module1.h"
 #include "platform/dao/Database.h"
+#include "platform/dao/QueryDef.h"
 #include "platform/dao/Recordset.h"
 #include "platform/err/AppError.h"
 #include "core/escrita/Escrita.h"
@@ -23,19 +24,91 @@ namespace {
 
 bool bloqueio(const err::AppError &e) { return e.number() == err::db::kLocked; }
 
-// The guarded mark of a posting being reversed: only while it is neither
-// reversed nor a reversal nor settled as not realised, as stored now.
-bool marcarEstornado(dao::Database &db, long id) {
-    db.Execute(QStringLiteral("UPDATE LANCAMENTOS SET ESTORNADO = TRUE, REALIZADO='E' WHERE Id = ") + QString::number(id) +
-                   QStringLiteral(" AND REALIZADO <> 'N' AND ESTORNADO = FALSE AND ESTORNO = FALSE"),
-               dao::dbFailOnError);
-    return db.RecordsAffected() >= 1;
-}
-
 std::optional<QString> documentoDe(const value::Value &v) {
     if (v.isNull()) return std::nullopt;
     return v.toString();
 }
+
+// The statements below take the posting's number as a parameter: one text
+// for every posting, translated and prepared before the write lock is taken
+// (see PrepararGravacao) instead of a new text to prepare under it each time.
+std::unique_ptr<dao::QueryDef> consulta(dao::Database &db, const QString &sql) { return db.CreateQueryDef(QString(), sql); }
+
+// The guarded mark of a posting being reversed: only while it is neither
+// reversed nor a reversal nor settled as not realised, as stored now.
+const QString kMarcarEstornado =
+    QStringLiteral("PARAMETERS [pId] Long;UPDATE LANCAMENTOS SET ESTORNADO = TRUE, REALIZADO='E' WHERE Id = [pId]"
+                   " AND REALIZADO <> 'N' AND ESTORNADO = FALSE AND ESTORNO = FALSE");
+
+bool marcarEstornado(dao::Database &db, long id) {
+    auto q = consulta(db, kMarcarEstornado);
+    q->SetParameter(0, value::Value(qlonglong(id)));
+    q->Execute(dao::dbFailOnError);
+    return q->RecordsAffected() >= 1;
+}
+
+// The posting a reversal reverses, as stored now.
+std::unique_ptr<dao::Recordset> lerEstornado(dao::Database &db, long serial) {
+    auto q = consulta(db, QStringLiteral("PARAMETERS [pId] Long;SELECT CodConta, CodRecDesp, Valor, Data, Documento "
+                                         "FROM Lancamentos WHERE Id = [pId]"));
+    q->SetParameter(0, value::Value(qlonglong(serial)));
+    return q->OpenRecordset(dao::dbOpenSnapshot);
+}
+
+// The reversal of a posting as the write needs it, from the posting as read.
+Lancamento estornoDe(const dao::Recordset &rs, long idUsuario) {
+    Lancamento l;
+    l.codConta = rs.Field(QStringLiteral("CodConta")).toString();
+    l.codRecDesp = rs.Field(QStringLiteral("CodRecDesp")).toString();
+    l.valor = -rs.Field(QStringLiteral("Valor")).toCurrency();
+    l.data = rs.Field(QStringLiteral("Data")).toDate().date();
+    l.documento = documentoDe(rs.Field(QStringLiteral("Documento")));
+    l.estorno = true;
+    l.realizado = QStringLiteral("E");
+    l.idUsuario = idUsuario;
+    return l;
+}
+
+// Before the transaction: the reversal's statements, chosen by the posting as
+// it is now (its codes decide the texts of the balance move).
+void prepararEstorno(dao::Database &db, long serial, long idUsuario) {
+    std::unique_ptr<dao::Recordset> rs = lerEstornado(db, serial);
+    if (!rs->Eof()) PrepararGravacao(db, estornoDe(*rs, idUsuario), true);
+    db::FecharRecordset(rs);
+    consulta(db, kMarcarEstornado)->Prepare();
+}
+
+// The reversal of a transfer's leg (0 the outgoing, 1 the incoming) as the
+// write needs it.
+Lancamento estornoDaPerna(int i, const QString &codConta, Currency valor, long idUsuario) {
+    Lancamento l;
+    l.codConta = codConta;
+    l.codRecDesp = kTipoTransferencia;
+    l.valor = valor;
+    l.estorno = true;
+    l.realizado = QStringLiteral("E");
+    l.transferencia = i == 0 ? 1 : -1; // the second reversal names no Transferencia (0)
+    l.guarda = Guarda::Conta;
+    l.saldoTipo = SaldoTipo::Exato;
+    l.idUsuario = idUsuario;
+    return l;
+}
+
+// Before the transaction: the statements of both legs' reversals, chosen by
+// the legs as they are now; the read of the legs is the one the reversal
+// runs again under the lock, so it is prepared too.
+void prepararEstornoDeTransferencia(dao::Database &db, long serial, long idUsuario) {
+    std::unique_ptr<dao::Recordset> rs = db.OpenRecordset(SqlDasPernas(serial), dao::dbOpenSnapshot);
+    for (int i = 0; i < 2 && !rs->Eof(); ++i, rs->MoveNext())
+        PrepararGravacao(db, estornoDaPerna(i, rs->Field(QStringLiteral("CodConta")).toString(),
+                                            -rs->Field(QStringLiteral("Valor")).toCurrency(), idUsuario),
+                         true);
+    db::FecharRecordset(rs);
+    consulta(db, kMarcarEstornado)->Prepare();
+}
+
+const QString kLigarTransferencia = QStringLiteral(
+    "PARAMETERS [pSai] Long, [pEntra] Long;INSERT INTO TRANSFERENCIAS (SerialSai,SerialEntra) VALUES([pSai],[pEntra])");
 
 Desfecho desfechoDe(Resultado r) {
     switch (r) {
@@ -61,6 +134,7 @@ Desfecho Lancar(dao::Database &db, const Chamador &onde, const NovoLancamento &n
         if (!n.documento.isEmpty()) l.documento = n.documento;
         l.historico = n.historico;
         l.idUsuario = idUsuario;
+        PrepararGravacao(db, l);
         db::CDaoTrans trans(db.workspace());
         trans.BegTrans();
         Gravado g;
@@ -134,25 +208,16 @@ Desfecho Estornar(dao::Database &db, const Chamador &onde, long serial, const QS
     std::unique_ptr<dao::Recordset> rs;
     try {
         if (Caracteres(historico) > kMaxHistorico) return Desfecho::HistoricoLongo;
+        prepararEstorno(db, serial, idUsuario);
         db::CDaoTrans trans(db.workspace());
         trans.BegTrans();
         // The reversed posting as stored now, inside the transaction.
-        rs = db.OpenRecordset(QStringLiteral("SELECT CodConta, CodRecDesp, Valor, Data, Documento FROM Lancamentos "
-                                             "WHERE Id = ") + QString::number(serial),
-                              dao::dbOpenSnapshot);
+        rs = lerEstornado(db, serial);
         if (rs->Eof()) return Desfecho::JaEstornado;
-        Lancamento l;
-        l.codConta = rs->Field(QStringLiteral("CodConta")).toString();
-        l.codRecDesp = rs->Field(QStringLiteral("CodRecDesp")).toString();
-        l.valor = -rs->Field(QStringLiteral("Valor")).toCurrency();
-        l.data = rs->Field(QStringLiteral("Data")).toDate().date();
-        l.documento = documentoDe(rs->Field(QStringLiteral("Documento")));
+        Lancamento l = estornoDe(*rs, idUsuario);
         if (!l.documento && semDocumento == DocumentoAusente::Vazio) l.documento = QString();
         db::FecharRecordset(rs);
         l.historico = historico;
-        l.estorno = true;
-        l.realizado = QStringLiteral("E");
-        l.idUsuario = idUsuario;
         Gravado g;
         const Resultado r = GravarLancamento(db, l, &g, [&] { return marcarEstornado(db, serial); });
         if (r != Resultado::Gravado) {
@@ -207,6 +272,9 @@ Desfecho Transferir(dao::Database &db, const Chamador &onde, const Transferencia
             l.idUsuario = idUsuario;
             return l;
         };
+        PrepararGravacao(db, leg(1));
+        PrepararGravacao(db, leg(2));
+        consulta(db, kLigarTransferencia)->Prepare();
         db::CDaoTrans trans(db.workspace());
         trans.BegTrans();
         Gravado sai, entra;
@@ -222,9 +290,10 @@ Desfecho Transferir(dao::Database &db, const Chamador &onde, const Transferencia
             if (feita) feita->recusa = entra.recusa;
             return desfechoDe(r);
         }
-        db.Execute(QStringLiteral("INSERT INTO TRANSFERENCIAS (SerialSai,SerialEntra) VALUES(") + QString::number(sai.id) +
-                       QLatin1Char(',') + QString::number(entra.id) + QLatin1Char(')'),
-                   dao::dbFailOnError);
+        auto ligar = consulta(db, kLigarTransferencia);
+        ligar->SetParameter(0, value::Value(qlonglong(sai.id)));
+        ligar->SetParameter(1, value::Value(qlonglong(entra.id)));
+        ligar->Execute(dao::dbFailOnError);
         trans.ComTrans();
         if (feita) *feita = {sai.id, entra.id, QString()};
         return Desfecho::Gravado;
@@ -241,6 +310,7 @@ Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long ser
     std::unique_ptr<dao::Recordset> rs;
     try {
         if (Caracteres(historico) > kMaxHistorico) return Desfecho::HistoricoLongo;
+        prepararEstornoDeTransferencia(db, serial, idUsuario);
         db::CDaoTrans trans(db.workspace());
         trans.BegTrans();
         rs = db.OpenRecordset(SqlDasPernas(serial), dao::dbOpenSnapshot);
@@ -281,19 +351,10 @@ Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long ser
         db::FecharRecordset(rs);
         for (int i = 0; i < 2; ++i) {
             Perna &p = pernas[std::size_t(i)];
-            Lancamento l;
-            l.codConta = p.e.codConta;
-            l.codRecDesp = kTipoTransferencia;
-            l.valor = p.e.valor;
+            Lancamento l = estornoDaPerna(i, p.e.codConta, p.e.valor, idUsuario);
             l.data = data;
             l.documento = p.e.documento;
             l.historico = historico;
-            l.estorno = true;
-            l.realizado = QStringLiteral("E");
-            l.transferencia = i == 0 ? 1 : -1; // the second reversal names no Transferencia (0)
-            l.guarda = Guarda::Conta;
-            l.saldoTipo = SaldoTipo::Exato;
-            l.idUsuario = idUsuario;
             Gravado g;
             const Resultado r = GravarLancamento(db, l, &g, [&] { return marcarEstornado(db, p.id); });
             if (r != Resultado::Gravado) {
@@ -327,6 +388,7 @@ Desfecho EstornarTransferencia(dao::Database &db, const Chamador &onde, long ser
 Desfecho Baixar(dao::Database &db, const Chamador &onde, long id, long idOutraPerna, const QString &antigo,
                 const QString &novo, QString *recusa) {
     try {
+        PrepararBaixa(db, id, idOutraPerna);
         db::CDaoTrans trans(db.workspace());
         trans.BegTrans();
         switch (MudarRealizado(db, id, idOutraPerna, antigo, novo)) {

@@ -12,22 +12,35 @@ namespace core::escrita {
 
 using value::Currency;
 
+namespace {
+
+Lancamento inicial(const QString &codConta, Currency valor, const QDate &data, long idUsuario) {
+    Lancamento l;
+    l.codConta = codConta;
+    l.codRecDesp = kTipoAjusteDeSaldo;
+    l.valor = valor;
+    l.data = data;
+    l.historico = kHistoricoSaldoInicial;
+    l.realizado = QStringLiteral("S");
+    l.transferencia = 0;
+    l.guarda = Guarda::Conta;
+    l.saldoTipo = SaldoTipo::Exato;
+    l.saldoContaDoZero = true;
+    l.idUsuario = idUsuario;
+    return l;
+}
+
+} // namespace
+
+void PrepararSaldoInicial(dao::Database &db, const QString &codConta, Currency valor) {
+    PrepararGravacao(db, inicial(codConta, valor, QDate(), 0));
+}
+
 long LancarSaldoInicial(dao::Database &db, const QString &codConta, Currency valor, const QDate &data,
                         long idUsuario, QString &recusa) {
     try {
         recusa.clear();
-        Lancamento l;
-        l.codConta = codConta;
-        l.codRecDesp = kTipoAjusteDeSaldo;
-        l.valor = valor;
-        l.data = data;
-        l.historico = kHistoricoSaldoInicial;
-        l.realizado = QStringLiteral("S");
-        l.transferencia = 0;
-        l.guarda = Guarda::Conta;
-        l.saldoTipo = SaldoTipo::Exato;
-        l.saldoContaDoZero = true;
-        l.idUsuario = idUsuario;
+        const Lancamento l = inicial(codConta, valor, data, idUsuario);
         Gravado g;
         switch (GravarLancamento(db, l, &g)) {
         case Resultado::Gravado:

@@ -27,6 +27,11 @@ inline const QString kMsgSaldoInicialRecusado = QStringLiteral(
 long LancarSaldoInicial(dao::Database &db, const QString &codConta, value::Currency valor, const QDate &data,
                         long idUsuario, QString &recusa);
 
+// Translates and prepares the statements of the opening posting of codConta
+// (PrepararGravacao in Escrita.h): the account window calls it before it
+// begins the transaction that creates the account and writes the posting.
+void PrepararSaldoInicial(dao::Database &db, const QString &codConta, value::Currency valor);
+
 // The condition that recognises opening postings in SQL (on Lancamentos,
 // unqualified columns): type "002", history 'SALDO INICIAL', settled 'S',
 // neither a transfer nor a reversal.

@@ -20,7 +20,8 @@ namespace E = err::db;
 
 Database::Database(sqlite3 *db, QString path, Workspace &ws)
     : db_(db), path_(std::move(path)), ws_(&ws), catalog_(std::make_unique<CatalogImpl>(db)),
-      translator_(std::make_unique<jetsql::Translator>(*catalog_)), statements_(std::make_shared<StatementCache>(db)) {
+      translator_(std::make_unique<jetsql::Translator>(*catalog_)), statements_(std::make_shared<StatementCache>(db)),
+      walBoundPages_(kWalMaxPages) {
     ws_->attach(this);
     if (!sqlite3_db_readonly(db_, "main")) sqlite3_wal_hook(db_, &Database::walHook, this);
 }

@@ -74,6 +74,11 @@ public:
     void Checkpoint();
     // Pages in the log since its last copy, as the last commit left it.
     int WalPages() const { return walPages_; }
+    // The log's bound in pages (kWalMaxPages unless changed): the commit that
+    // takes the log past it copies the whole log back and empties it. A test
+    // sets a small one so that a few commits reach it.
+    int WalBound() const { return walBoundPages_; }
+    void SetWalBound(int pages) { walBoundPages_ = pages; }
 
     Workspace &workspace() const { return *ws_; }
     sqlite3 *handle() const { return db_; }
@@ -81,6 +86,8 @@ public:
     // Internal: used by query definitions and recordsets.
     std::shared_ptr<const jetsql::Translation> translate(const QString &jetSql);
     const std::shared_ptr<StatementCache> &statements() const { return statements_; }
+    // Texts translated afresh on this database so far.
+    std::uint64_t translationsMade() const { return translator_->translationsMade(); }
     // Changes whenever the tables or saved queries change: a translation kept
     // from before is made again.
     quint64 schemaGeneration() const { return schemaGeneration_; }
@@ -92,6 +99,7 @@ private:
     Database(sqlite3 *db, QString path, Workspace &ws);
     void invalidateSchema();
     static int walHook(void *self, sqlite3 *db, const char *name, int pages);
+    void emptyTheLog();
     class CatalogImpl;
 
     sqlite3 *db_ = nullptr;
@@ -102,6 +110,7 @@ private:
     std::unique_ptr<jetsql::Translator> translator_;
     std::shared_ptr<StatementCache> statements_;
     int walPages_ = 0;
+    int walBoundPages_;
     quint64 schemaGeneration_ = 0;
     bool idleCheckpointDue_ = false;
     std::shared_ptr<int> idleToken_ = std::make_shared<int>(); // a pending idle copy runs only while it lives

@@ -28,8 +28,11 @@ class Workspace;
 constexpr int kBusyTimeoutMs = 5000;
 
 // The write-ahead log: copied back into the file once it holds
-// kWalIdlePages pages and the program is idle, at once after the commit that
-// takes it past kWalMaxPages; after a copy it is cut back to kWalKeptBytes.
+// kWalIdlePages pages and the program is idle (a copy that waits for no other
+// copy); after the commit that takes it past kWalMaxPages, copied back whole
+// and emptied at once, waiting for other copies' readers within the busy
+// timeout, so that it keeps within its bound however many copies write.
+// After a copy it is cut back to kWalKeptBytes when it starts over.
 constexpr int kWalIdlePages = 1000;
 constexpr int kWalMaxPages = 65536;
 constexpr qint64 kWalKeptBytes = 64LL * 1024 * 1024;

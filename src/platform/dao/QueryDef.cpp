@@ -73,6 +73,8 @@ std::unique_ptr<Recordset> QueryDef::OpenRecordset(int type) {
     return std::make_unique<Recordset>(*db_, loader, type);
 }
 
+void QueryDef::Prepare() { db_->statements()->prepareAhead(translation().sql); }
+
 void QueryDef::Execute(long /*options*/) {
     const jetsql::Translation *t = &translation();
     if (t->kind == jetsql::StatementKind::Select)

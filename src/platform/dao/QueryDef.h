@@ -28,6 +28,10 @@ public:
 
     std::unique_ptr<Recordset> OpenRecordset(int type = 2);
     void Execute(long options = 0);
+    // Translates the text and prepares its statement now, keeping both for
+    // the next run of the same text on this database; runs nothing. A writer
+    // calls it before it takes the write lock.
+    void Prepare();
     long RecordsAffected() const { return recordsAffected_; }
 
 private:

@@ -13,7 +13,19 @@ StatementCache::Lease StatementCache::acquire(const QString &sql) {
     // A statement in use is out of the cache, so a nested run of the same
     // text prepares a second one instead of disturbing the first.
     if (sqlite3_stmt *st = idle_.take(sql)) return Lease(*this, sql, st);
-    return Lease(*this, sql, sqlite::prepare(db_, sql));
+    sqlite3_stmt *st = sqlite::prepare(db_, sql);
+    ++prepared_;
+    return Lease(*this, sql, st);
+}
+
+void StatementCache::prepareAhead(const QString &sql) {
+    if (!db_)
+        throw err::AppError(err::db::kInvalidObject, QStringLiteral("DAO.Database"),
+                            QStringLiteral("O objeto é inválido ou não está mais definido."));
+    if (idle_.contains(sql)) return;
+    sqlite3_stmt *st = sqlite::prepare(db_, sql);
+    ++prepared_;
+    keep(sql, st);
 }
 
 void StatementCache::giveBack(const QString &sql, sqlite3_stmt *st) {
@@ -23,6 +35,10 @@ void StatementCache::giveBack(const QString &sql, sqlite3_stmt *st) {
         sqlite3_finalize(st);
         return;
     }
+    keep(sql, st);
+}
+
+void StatementCache::keep(const QString &sql, sqlite3_stmt *st) {
     // Full of statements run once (texts with their values written in): they
     // go, so that the statements run again and again keep being reused.
     if (idle_.size() >= kMaxIdle) clear();

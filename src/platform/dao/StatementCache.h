@@ -4,6 +4,7 @@
 // every posting), and preparing a long one costs more than running it.
 #include <QHash>
 #include <QString>
+#include <cstdint>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -36,6 +37,12 @@ public:
 
     // Throws err::AppError when the text does not prepare.
     Lease acquire(const QString &sql);
+    // Prepares the text now, unless one is kept already, and keeps it for
+    // the next acquire: a writer prepares what it will run before it takes
+    // the write lock, so the lock is held for the writing only.
+    void prepareAhead(const QString &sql);
+    // Statements prepared on this connection so far.
+    std::uint64_t prepared() const { return prepared_; }
     // Finalizes every idle statement (the schema changed).
     void clear();
     // The connection is closing: finalizes every idle statement and refuses
@@ -45,9 +52,11 @@ public:
 
 private:
     void giveBack(const QString &sql, sqlite3_stmt *st);
+    void keep(const QString &sql, sqlite3_stmt *st);
     static constexpr int kMaxIdle = 256;
     sqlite3 *db_;
     QHash<QString, sqlite3_stmt *> idle_;
+    std::uint64_t prepared_ = 0;
 };
 
 } // namespace dao

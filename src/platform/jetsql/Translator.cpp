@@ -119,6 +119,7 @@ std::shared_ptr<const Translation> Translator::translate(const QString &jetText)
         uses_.splice(uses_.begin(), uses_, it->use);
         return it->translation;
     }
+    ++made_;
     const Statement st = ast::parse(jetText);
     Emitter em(catalog_, jetText);
     auto t = std::make_shared<const Translation>(em.run(st));

@@ -13,6 +13,7 @@
 
 #include <QHash>
 #include <QString>
+#include <cstdint>
 #include <list>
 #include <memory>
 #include <optional>
@@ -88,6 +89,8 @@ public:
     std::shared_ptr<const Translation> translate(const QString &jetText);
     void clearCache();
     std::size_t cachedTexts() const { return std::size_t(cache_.size()); }
+    // Texts translated afresh (not found among those kept) so far.
+    std::uint64_t translationsMade() const { return made_; }
     static constexpr std::size_t kMaxCachedTexts = 1024;
 
 private:
@@ -98,6 +101,7 @@ private:
     const Catalog &catalog_;
     QHash<QString, Entry> cache_;
     std::list<QString> uses_; // most recently used first
+    std::uint64_t made_ = 0;
 };
 
 } // namespace jetsql
