@@ -99,7 +99,11 @@ void frmPendencias::Form_Load() {
 }
 
 void frmPendencias::Form_Activate() {
-    if (jaAtivada_) return;
+    // The message of an empty list lets the window system run, which activates
+    // the list again before its close arrives: only the first activation does
+    // the work, whether it succeeded or not (a failure closes the window).
+    if (jaAtivada_ || ativacaoTentada_) return;
+    ativacaoTentada_ = true;
     try {
         linhas_.clear();
         // Unavailable to the user until the query has given its rows.

@@ -108,6 +108,7 @@ private:
     QHash<QString, core::escrita::CRowData> linhas_;
     long contador_ = 0;
     bool jaAtivada_ = false;
+    bool ativacaoTentada_ = false; // the first activation has begun
     bool podeTransferir_ = false;
     std::vector<long> larguras_; // each column's width as the format gives it, in twips
     std::vector<long> conteudo_ = std::vector<long>(8, 0); // the width each column's widest text needs, in twips

@@ -7,6 +7,7 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -112,6 +113,21 @@ TEST_F(Pendencias, NothingPendingShowsItsMessageOnlyAndTheWindowCloses) {
     EXPECT_FALSE(f->JaAtivada());
     platform::ui::DoEvents();
     EXPECT_FALSE(f->IsLoaded());
+}
+
+// The real box lets the window system run while it is shown: the list is
+// activated again under its own message, which must not run the first
+// activation a second time and show the message twice.
+TEST_F(Pendencias, NothingPendingShowsItsMessageOnceWhileTheBoxLetsTheWindowsRun) {
+    plano();
+    lancar("001", "003", 100, hoje().addDays(1));
+    QMdiArea area;
+    Script s;
+    s.eventsWhileShown().ok();
+    QPointer<pending::frmPendencias> f = abrirNaArea(area, QSize(1000, 700));
+    platform::ui::DoEvents();
+    EXPECT_EQ(s.shownTexts(), QStringList{pending::kMsgNadaPendente});
+    EXPECT_TRUE(f.isNull() || !f->IsLoaded()) << "the list closes after its message";
 }
 
 TEST_F(Pendencias, LoadedListSelectsTheNewestRowAndButtonsFollowTheSelection) {
