@@ -5,20 +5,11 @@
 
 #include "postings/frmTrans.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <functional>
 
 using testsupport::Script;
 
 namespace {
-
-// As the user pastes: the clipboard's text, Ctrl+V in the box.
-void colar(QLineEdit *caixa, const QString &texto) {
-    QGuiApplication::clipboard()->setText(texto);
-    caixa->end(false);
-    testsupport::Tecla(caixa, Qt::Key_V, Qt::ControlModifier);
-}
 
 const QString kComNulo = QStringLiteral("NF") + QChar(u'\0') + QStringLiteral("1");
 
@@ -58,7 +49,7 @@ TEST_F(Lancamentos, CaractereNuloColadoEmCadaCaixaDizOCampoENadaGrava) {
             preencher(f, QStringLiteral("CAIXA"), QStringLiteral("SALARIO"), QStringLiteral("10/03/2008"), QStringLiteral("1,00"), {},
                       QStringLiteral("H"), QStringLiteral("D"));
             QLineEdit *caixa = c.qual(*f);
-            colar(caixa, kComNulo);
+            testsupport::Colar(caixa, kComNulo);
             const QString digitado = caixa->text();
             ASSERT_TRUE(digitado.contains(QChar(u'\0')));
             s.ok();
@@ -80,7 +71,7 @@ TEST_F(Lancamentos, CaractereNuloColadoEmCadaCaixaDizOCampoENadaGrava) {
                 t.txtHistSaida->setText(QStringLiteral("SAIDA"));
                 t.txtHistEntrada->setText(QStringLiteral("ENTRADA"));
                 QLineEdit *caixa = c.qual(w);
-                colar(caixa, kComNulo);
+                testsupport::Colar(caixa, kComNulo);
                 digitado = caixa->text();
                 t.cmdOK_Click();
                 aberto = t.IsLoaded();

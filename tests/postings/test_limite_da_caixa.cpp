@@ -2,21 +2,7 @@
 // the box ends before it, and so does what is stored.
 #include "LancamentosFixture.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-
 using testsupport::Script;
-
-namespace {
-
-// As the user pastes: the clipboard's text, Ctrl+V at the end of the box.
-void colar(QLineEdit *caixa, const QString &texto) {
-    QGuiApplication::clipboard()->setText(texto);
-    caixa->end(false);
-    testsupport::Tecla(caixa, Qt::Key_V, Qt::ControlModifier);
-}
-
-} // namespace
 
 // An emoji pasted as the 50th character of a 50-character history: the
 // limit would keep half of it, which the book stores as "?"; the history ends
@@ -27,7 +13,7 @@ TEST_F(Lancamentos, CaractereDeDuasUnidadesNoLimiteDaCaixaFicaDeFora) {
     const QString antes(49, QLatin1Char('A'));
     const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80"); // two UTF-16 units
     preencher(f, QStringLiteral("CAIXA"), QStringLiteral("SALARIO"), QStringLiteral("10/03/2008"), QStringLiteral("1,00"), {}, antes);
-    colar(f->txtHistorico, emoji);
+    testsupport::Colar(f->txtHistorico, emoji);
     EXPECT_EQ(f->txtHistorico->text(), antes);
     Script s;
     f->cmdConfirmar_Click();
@@ -35,6 +21,6 @@ TEST_F(Lancamentos, CaractereDeDuasUnidadesNoLimiteDaCaixaFicaDeFora) {
     EXPECT_EQ(texto(QStringLiteral("SELECT Historico FROM Lancamentos")), antes);
     // Inside the limit the whole character goes in.
     f->txtHistorico->setText(QStringLiteral("AB"));
-    colar(f->txtHistorico, emoji);
+    testsupport::Colar(f->txtHistorico, emoji);
     EXPECT_EQ(f->txtHistorico->text(), QStringLiteral("AB") + emoji);
 }

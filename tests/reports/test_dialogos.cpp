@@ -10,7 +10,6 @@
 #include "platform/widgets/TreeView.h"
 #include "platform/widgets/UpperLineEdit.h"
 
-#include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMainWindow>
@@ -567,8 +566,7 @@ TEST_F(Dialogos, CaractereNuloNoTextoAPesquisarDizOCampoEODialogoFica) {
         SCOPED_TRACE(mode);
         auto d = abrir(false, mode);
         datas(*d, QStringLiteral("01/01/25"), QStringLiteral("31/01/25"));
-        QGuiApplication::clipboard()->setText(nulo);
-        testsupport::Tecla(d->txtHistoricos, Qt::Key_V, Qt::ControlModifier);
+        testsupport::Colar(d->txtHistoricos, nulo);
         ASSERT_EQ(d->txtHistoricos->text(), nulo);
         d->cmdOK->setFocus();
         QApplication::processEvents();

@@ -6,7 +6,10 @@
 #include "platform/ui/Modal.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -30,6 +33,13 @@ inline void Tecla(QWidget *w, int key, Qt::KeyboardModifiers mods = Qt::NoModifi
     QApplication::sendEvent(w, &press);
     QKeyEvent release(QEvent::KeyRelease, key, mods);
     QApplication::sendEvent(w, &release);
+}
+
+// As the user pastes: the text on the clipboard, Ctrl+V at the end of the box.
+inline void Colar(QLineEdit *caixa, const QString &texto) {
+    QGuiApplication::clipboard()->setText(texto);
+    caixa->end(false);
+    Tecla(caixa, Qt::Key_V, Qt::ControlModifier);
 }
 
 class Script : public platform::ui::ScriptedModals {
