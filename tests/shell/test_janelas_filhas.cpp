@@ -78,18 +78,8 @@ protected:
     platform::ui::Form *ativa() const { return platform::ui::Forms::ActiveChild(); }
     // Where the keys go: the focused control, or the main window when none has the focus.
     static QWidget *foco() { return QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow(); }
-    // Sends the key as the platform does: the shortcut override first (taken,
-    // no menu sees the key), then the key press. Whether it was taken.
-    static bool teclar(Qt::Key tecla) {
-        QWidget *alvo = foco();
-        QKeyEvent over(QEvent::ShortcutOverride, tecla, Qt::AltModifier);
-        over.ignore();
-        QApplication::sendEvent(alvo, &over);
-        if (!over.isAccepted())
-            return false;
-        testsupport::Tecla(alvo, tecla, Qt::AltModifier);
-        return true;
-    }
+    // Sends Alt+letter where the keys go; whether it was taken.
+    static bool teclar(Qt::Key tecla) { return testsupport::TeclaDeAcesso(foco(), tecla); }
     // The statement dialog: the whole period up to today, nothing marked.
     static std::function<void(QWidget &)> periodo() {
         return [](QWidget &w) {

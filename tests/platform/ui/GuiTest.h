@@ -35,6 +35,18 @@ inline void Tecla(QWidget *w, int key, Qt::KeyboardModifiers mods = Qt::NoModifi
     QApplication::sendEvent(w, &release);
 }
 
+// An Alt+letter as the platform sends it: the shortcut override first (taken,
+// no menu sees the key), then the key press. Whether the widget took it.
+inline bool TeclaDeAcesso(QWidget *alvo, Qt::Key tecla) {
+    QKeyEvent over(QEvent::ShortcutOverride, tecla, Qt::AltModifier);
+    over.ignore();
+    QApplication::sendEvent(alvo, &over);
+    if (!over.isAccepted())
+        return false;
+    Tecla(alvo, tecla, Qt::AltModifier);
+    return true;
+}
+
 // As the user pastes: the text on the clipboard, Ctrl+V at the end of the box.
 inline void Colar(QLineEdit *caixa, const QString &texto) {
     QGuiApplication::clipboard()->setText(texto);

@@ -169,15 +169,7 @@ TEST_F(JanelaFilha, TheActiveChildsAccessKeysComeBeforeTheMenusWithTheFocusOutsi
     Lista *f = abrir();
     int baixas = 0;
     QObject::connect(f->baixar, &QPushButton::clicked, [&] { ++baixas; });
-    auto teclar = [](QWidget *alvo, Qt::Key tecla) {
-        QKeyEvent over(QEvent::ShortcutOverride, tecla, Qt::AltModifier);
-        over.ignore();
-        QApplication::sendEvent(alvo, &over);
-        if (!over.isAccepted())
-            return false;
-        testsupport::Tecla(alvo, tecla, Qt::AltModifier);
-        return true;
-    };
+    auto teclar = testsupport::TeclaDeAcesso;
     ASSERT_EQ(QApplication::focusWidget(), f->grade);
     // The focus on no control: the keys go to the main window.
     f->grade->clearFocus();
