@@ -154,8 +154,7 @@ void frmPlano::Form_Load() {
                                                                           : QStringLiteral(" - Tipos de Receitas e Despesas")));
         CarregarArvore(plano_, *tv);
     } catch (...) {
-        FIN_TRAP_REPORT(nome(), "Form_Load");
-        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
+        FIN_TRAP_REPORT_CLOSE(this, nome(), "Form_Load");
     }
 }
 

@@ -12,7 +12,6 @@
 #include "platform/app/Application.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"
-#include "platform/ui/Messages.h"
 #include "platform/widgets/FlexGrid.h"
 
 #include <QCoreApplication>
@@ -93,8 +92,7 @@ void frmPendencias::Form_Load() {
         if (ui::MainForm) setWindowIcon(ui::MainForm->windowIcon());
         ConfigurarGrid();
     } catch (...) {
-        FIN_TRAP_REPORT("frmPendencias", "Form_Load");
-        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
+        FIN_TRAP_REPORT_CLOSE(this, "frmPendencias", "Form_Load");
     }
 }
 
@@ -102,7 +100,7 @@ void frmPendencias::Form_Activate() {
     // The message of an empty list lets the window system run, which activates
     // the list again before its close arrives: only the first activation does
     // the work, whether it succeeded or not (a failure closes the window).
-    if (jaAtivada_ || ativacaoTentada_) return;
+    if (ativacaoTentada_) return;
     ativacaoTentada_ = true;
     try {
         linhas_.clear();
@@ -112,8 +110,7 @@ void frmPendencias::Form_Activate() {
         Fgrid->setCol(2);
         jaAtivada_ = true;
     } catch (...) {
-        FIN_TRAP_REPORT("frmPendencias", "Form_Activate");
-        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
+        FIN_TRAP_REPORT_CLOSE(this, "frmPendencias", "Form_Activate");
     }
 }
 

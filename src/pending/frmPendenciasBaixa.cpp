@@ -11,7 +11,6 @@
 #include "core/escrita/Operacoes.h"
 #include "core/escrita/Permissoes.h"
 #include "platform/app/Application.h"
-#include "platform/ui/Messages.h"
 #include "platform/widgets/FlexGrid.h"
 
 namespace pending {
@@ -35,8 +34,7 @@ void frmPendencias::cmdBaixar_Click() {
     try {
         mudarBaixa(false);
     } catch (...) {
-        FIN_TRAP_REPORT("frmPendencias", "cmdBaixar_Click");
-        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
+        FIN_TRAP_REPORT_CLOSE(this, "frmPendencias", "cmdBaixar_Click");
     }
 }
 
@@ -44,8 +42,7 @@ void frmPendencias::cmdRemBaixa_Click() {
     try {
         mudarBaixa(true);
     } catch (...) {
-        FIN_TRAP_REPORT("frmPendencias", "cmdRemBaixa_Click");
-        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
+        FIN_TRAP_REPORT_CLOSE(this, "frmPendencias", "cmdRemBaixa_Click");
     }
 }
 

@@ -10,7 +10,6 @@
 #include "platform/app/Application.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"
-#include "platform/ui/Messages.h"
 #include "platform/widgets/ActiveText.h"
 #include "platform/widgets/EditCombo.h"
 #include "platform/widgets/FlexGrid.h"
@@ -201,8 +200,7 @@ void frmLancamentos::Form_Load() {
         InicializarArvoreDeRecDesp();
         ConfigurarGrid();
     } catch (...) {
-        FIN_TRAP_REPORT("frmLancamentos", "Form_Load");
-        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
+        FIN_TRAP_REPORT_CLOSE(this, "frmLancamentos", "Form_Load");
     }
 }
 
@@ -214,8 +212,7 @@ void frmLancamentos::Form_Activate() {
         Fgrid->setCol(2);
         jaAtivada_ = true;
     } catch (...) {
-        FIN_TRAP_REPORT("frmLancamentos", "Form_Activate");
-        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
+        FIN_TRAP_REPORT_CLOSE(this, "frmLancamentos", "Form_Activate");
     }
 }
 

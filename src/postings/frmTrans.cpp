@@ -114,8 +114,7 @@ void frmTrans::Form_Load() {
         cbContaOrig->setRemembered(-1);
         cbContaDest->setRemembered(-1);
     } catch (...) {
-        FIN_TRAP_REPORT("frmTrans", "Form_Load");
-        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
+        FIN_TRAP_REPORT_CLOSE(this, "frmTrans", "Form_Load");
     }
 }
 

@@ -23,7 +23,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QPointer>
 #include <QPushButton>
 
 #include <algorithm>
@@ -222,18 +221,8 @@ void frmBalSal::Form_Activate() {
             carregado_ = true;
         }
     } catch (...) {
-        FecharDepoisDoAviso("Form_Activate", __LINE__);
+        FIN_TRAP_REPORT_CLOSE(this, "frmBalSal", "Form_Activate");
     }
-}
-
-void frmBalSal::FecharDepoisDoAviso(const char *procedimento, int linha) {
-    // The report's box runs the window system until it is answered, and
-    // whatever closes this window meanwhile deletes it: the close is posted
-    // after the answer, and only to a window still there.
-    const QPointer<frmBalSal> vivo(this);
-    ui::Trap("frmBalSal", procedimento, linha);
-    ui::TrataErros();
-    if (vivo) platform::ui::PostMessage(vivo.data(), platform::ui::WM_CLOSE);
 }
 
 void frmBalSal::UpdateView(long &msg) {
@@ -299,7 +288,7 @@ bool frmBalSal::FazConsulta() {
     } catch (...) {
         db::FecharRecordset(rs);
         // A window without its result closes once the user has read why.
-        FecharDepoisDoAviso("FazConsulta", __LINE__);
+        FIN_TRAP_REPORT_CLOSE(this, "frmBalSal", "FazConsulta");
         return false;
     }
 }

@@ -114,9 +114,6 @@ private:
     bool FazConsulta();
     // The refresh command's work; false as FazConsulta.
     bool Atualizar();
-    // Reports the error being handled, then closes the window if the report
-    // left it there.
-    void FecharDepoisDoAviso(const char *procedimento, int linha);
     void CarregarEmObjetos(const core::consultas::LinhasBalanco &linhas);
     void ImprimeCabecalho(print::Printer &p);
     void abrirCruzado(const char *procedimento, bool contasNoOutro, bool somente);

@@ -10,7 +10,6 @@
 #include "platform/app/Application.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Recordset.h"
-#include "platform/ui/Messages.h"
 #include "platform/widgets/DataControl.h"
 #include "platform/widgets/DataGrid.h"
 #include "ui/AppContext.h"
@@ -188,8 +187,7 @@ void frmRetPesq::Form_Load() {
         podeOperarTransferencias_ =
             core::escrita::PodeOperarTransferencias(*ui::gDB, ui::gIdUsuario, int(ui::gTipoUsuario));
     } catch (...) {
-        FIN_TRAP_REPORT("frmRetPesq", "Form_Load");
-        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
+        FIN_TRAP_REPORT_CLOSE(this, "frmRetPesq", "Form_Load");
     }
 }
 
@@ -212,8 +210,7 @@ void frmRetPesq::Form_Activate() {
                 showMaximized();
         }
     } catch (...) {
-        FIN_TRAP_REPORT("frmRetPesq", "Form_Activate");
-        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
+        FIN_TRAP_REPORT_CLOSE(this, "frmRetPesq", "Form_Activate");
     }
 }
 
@@ -283,8 +280,7 @@ void frmRetPesq::FazConsulta() {
         Form_Resize();
     } catch (...) {
         consultasSemLinhaVisivel_ = 0;
-        FIN_TRAP_REPORT("frmRetPesq", "FazConsulta");
-        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
+        FIN_TRAP_REPORT_CLOSE(this, "frmRetPesq", "FazConsulta");
     }
 }
 

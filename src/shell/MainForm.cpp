@@ -4,7 +4,6 @@
 #include "ui/Errors.h"
 #include "ui/Sessao.h"
 #include "platform/app/Application.h"
-#include "platform/ui/Messages.h"
 #include "shell/ImagensDaJanelaPrincipal.h"
 #include "ui/SubCls.h"
 
@@ -59,9 +58,8 @@ void MainForm::Form_Load() {
         mdi_->setBackground(QColor(88, 107, 127));
         setWindowState(windowState() | Qt::WindowMaximized);
     } catch (...) {
-        FIN_TRAP_REPORT("MainForm", "MDIForm_Load");
         // Closes right after appearing, so that the unload runs and the program ends.
-        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
+        FIN_TRAP_REPORT_CLOSE(this, "MainForm", "MDIForm_Load");
     }
 }
 

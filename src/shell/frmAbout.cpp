@@ -3,7 +3,6 @@
 #include "ui/Errors.h"
 #include "ui/MsgBox.h"
 #include "platform/app/Application.h"
-#include "platform/ui/Messages.h"
 #include "ui/DialogoArquivo.h"
 #include "shell/ImagensDaJanelaPrincipal.h"
 
@@ -82,8 +81,7 @@ void frmAbout::Form_Load() {
                                 .arg(platform::App::Revision()));
         CentralizarJanela(this);
     } catch (...) {
-        FIN_TRAP_REPORT("frmAbout", "Form_Load");
-        platform::ui::PostMessage(this, platform::ui::WM_CLOSE);
+        FIN_TRAP_REPORT_CLOSE(this, "frmAbout", "Form_Load");
     }
 }
 

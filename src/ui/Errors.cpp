@@ -3,6 +3,9 @@
 #include "ui/AppContext.h"
 #include "ui/MsgBox.h"
 #include "platform/app/Application.h"
+#include "platform/ui/Messages.h"
+
+#include <QPointer>
 
 namespace ui {
 
@@ -21,6 +24,12 @@ void TrataErros() {
         MsgBox(QString::number(gErrNumero) + QStringLiteral(" '") + gErrDescricao + QStringLiteral("', ") + gErrLocal,
                platform::ui::vbOKOnly, platform::App::Title());
     }
+}
+
+void TrataErrosEFecha(QObject *janela) {
+    const QPointer<QObject> aberta(janela);
+    TrataErros();
+    if (aberta) platform::ui::PostMessage(aberta.data(), platform::ui::WM_CLOSE);
 }
 
 } // namespace ui

@@ -7,7 +7,7 @@
 
 namespace ui {
 
-int ArrumarBotoes(QWidget *painel, const QList<QPushButton *> &botoes, const MedidasDosBotoes &m) {
+void ArrumarBotoes(QWidget *painel, const QList<QPushButton *> &botoes, const MedidasDosBotoes &m) {
     QList<QPushButton *> visiveis;
     for (QPushButton *b : botoes)
         if (!b->isHidden()) visiveis << b;
@@ -34,7 +34,6 @@ int ArrumarBotoes(QWidget *painel, const QList<QPushButton *> &botoes, const Med
     }
     const int altura = y + m.altura + m.baixo;
     painel->setGeometry(0, janela->height() - altura, janela->width(), altura);
-    return altura;
 }
 
 } // namespace ui

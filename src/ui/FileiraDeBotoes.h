@@ -27,7 +27,7 @@ struct MedidasDosBotoes {
 
 // Lays the visible buttons of `botoes` (children of `painel`) out, in that
 // order, for the width of the panel's parent, and keeps the panel along the
-// parent's bottom edge at the height the rows take. Returns that height.
-int ArrumarBotoes(QWidget *painel, const QList<QPushButton *> &botoes, const MedidasDosBotoes &m);
+// parent's bottom edge at the height the rows take.
+void ArrumarBotoes(QWidget *painel, const QList<QPushButton *> &botoes, const MedidasDosBotoes &m);
 
 } // namespace ui

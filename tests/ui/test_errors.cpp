@@ -5,6 +5,10 @@
 #include "platform/app/Application.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/GuiTest.h"
+#include "platform/ui/Messages.h"
+
+#include <QPointer>
+#include <QWidget>
 
 #include <stdexcept>
 
@@ -154,4 +158,33 @@ TEST_F(AppTest, RegisteredMessageIdsAreDistinctAndStable) {
     ui::RegistrarMensagens();
     EXPECT_EQ(ui::gMsgNodeClick, a);
     EXPECT_EQ(ui::gMsgGridSelLine, c);
+}
+
+// A window that cannot go on reports and then closes: open while its report
+// is read, closed once it is answered. The report's box lets the window
+// system run, and a close asked for before it (here, posted before the
+// failure) deletes the window while the box is open: the close after the
+// answer then goes to no window at all (a post to the deleted one is what
+// the sanitizer run reports), and the report still shows.
+TEST_F(AppTest, AWindowThatCannotGoOnClosesAfterItsReportAndOnlyIfStillThere) {
+    for (const bool fechadaAntes : {false, true}) {
+        SCOPED_TRACE(fechadaAntes);
+        auto *w = new QWidget;
+        w->setAttribute(Qt::WA_DeleteOnClose);
+        w->show();
+        QPointer<QWidget> janela(w);
+        if (fechadaAntes) platform::ui::PostMessage(w, platform::ui::WM_CLOSE);
+        Script s;
+        s.eventsWhileShown().ok();
+        try {
+            throw err::AppError(3021, QStringLiteral("DataSQL"), QStringLiteral("falhou"));
+        } catch (...) {
+            FIN_TRAP_REPORT_CLOSE(w, "frmContas", "Form_Activate");
+        }
+        EXPECT_EQ(s.shownTexts().size(), 1);
+        EXPECT_EQ(janela.isNull(), fechadaAntes) << "closed only once its report was answered";
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(janela.isNull());
+    }
 }
