@@ -125,4 +125,31 @@ Exclusao excluir(Plano plano, const QString &codigo) {
 
 Exclusao Excluir(Plano plano, const QString &codigo) { return excluir(plano, codigo); }
 
+EstadoDoItem LerEstadoDoItem(dao::Database &db, Plano plano, const QString &codigo, long id) {
+    std::unique_ptr<dao::QueryDef> q = db.CreateQueryDef(
+        QString(), plano == Plano::Contas
+                       ? QStringLiteral("PARAMETERS [pCodigo] Text ( 255 );SELECT Id, Inativa As Inativo FROM Contas "
+                                        "WHERE Codigo = [pCodigo]")
+                       : QStringLiteral("PARAMETERS [pCodigo] Text ( 255 );SELECT Id, Inativo FROM TiposMovimentacoes "
+                                        "WHERE Codigo = [pCodigo]"));
+    q->SetParameter(0, codigo);
+    std::unique_ptr<dao::Recordset> rs = q->OpenRecordset(dao::dbOpenSnapshot);
+    EstadoDoItem estado = EstadoDoItem::Mudado;
+    if (!rs->Eof() && (id == 0 || rs->Field(QStringLiteral("Id")).toInt() == id))
+        estado = rs->Field(QStringLiteral("Inativo")).toBool() ? EstadoDoItem::Inativo : EstadoDoItem::Ativo;
+    db::FecharRecordset(rs);
+    return estado;
+}
+
+QString MensagemDeItemMudado(Plano plano, const QString &descricao) {
+    const QString fim = QStringLiteral(" por outro usuário. Nada foi gravado; a visualização será atualizada.");
+    if (plano == Plano::Contas)
+        return (descricao.isEmpty() ? QStringLiteral("A conta selecionada")
+                                    : QStringLiteral("A conta '") + descricao + QLatin1Char('\'')) +
+               QStringLiteral(" foi alterada ou excluída") + fim;
+    return (descricao.isEmpty() ? QStringLiteral("O tipo de receita/despesa selecionado")
+                                : QStringLiteral("O tipo de receita/despesa '") + descricao + QLatin1Char('\'')) +
+           QStringLiteral(" foi alterado ou excluído") + fim;
+}
+
 } // namespace core::arvores

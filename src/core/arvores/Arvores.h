@@ -10,6 +10,10 @@
 
 #include <QString>
 
+namespace dao {
+class Database;
+}
+
 namespace core::arvores {
 
 // Longest code the columns hold (eight levels) and the highest group.
@@ -32,6 +36,29 @@ enum class Exclusao {
     ComLancamentos, // postings use it: kMsgContaComLancamentos / kMsgItemComLancamentos
 };
 Exclusao Excluir(db::Plano plano, const QString &codigo);
+
+// ---- the item a window loaded ------------------------------------------------------
+// A window names a chart item by its code, but a code comes back: once an
+// item and the siblings after it are deleted, the next new item under that
+// parent takes the same code. An Id is never handed out twice. So a write
+// that names an item by its code acts only while the item stored under that
+// code still has the Id the window loaded; another copy of the program may
+// have deleted it, or deleted it and made a new one in its place.
+enum class EstadoDoItem {
+    Ativo,
+    Inativo,
+    Mudado // no item under that code, or another one than the window loaded
+};
+
+// The state of the item stored under `codigo`, read on `db` (inside the
+// caller's write transaction, so that it holds until the commit). An `id` of
+// 0 asks after the code alone.
+EstadoDoItem LerEstadoDoItem(dao::Database &db, db::Plano plano, const QString &codigo, long id);
+
+// What a window says, writing nothing, when the item it shows was changed or
+// removed by another user; it then reloads what it shows of the item. An
+// empty description names "the selected" account or type.
+QString MensagemDeItemMudado(db::Plano plano, const QString &descricao = QString());
 
 // Messages.
 inline const QString kMsgNivelCheio = QStringLiteral(
