@@ -6,11 +6,14 @@
 # every benchmark (e.g. --benchmark_filter=...).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Every core by default; CMAKE_BUILD_PARALLEL_LEVEL (and, for the tests,
+# CTEST_PARALLEL_LEVEL) lowers it on a shared or small machine.
+jobs="${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
 ./scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFIN_BUILD_TESTS=ON -DFIN_BUILD_BENCH=ON >/dev/null
 benches=(bench_storage bench_postings bench_lancamentos bench_startup bench_security bench_pendencias bench_search
          bench_selecao bench_balancos bench_memoria bench_copias)
-cmake --build build -j"$(nproc)" --target "${benches[@]}"
+cmake --build build -j"$jobs" --target "${benches[@]}"
 export QT_QPA_PLATFORM=offscreen
 out=build/bench-results
 mkdir -p "$out"

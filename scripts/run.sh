@@ -6,9 +6,12 @@
 # and so the user's book, alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Every core by default; CMAKE_BUILD_PARALLEL_LEVEL (and, for the tests,
+# CTEST_PARALLEL_LEVEL) lowers it on a shared or small machine.
+jobs="${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
 ./scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFIN_BUILD_TESTS=OFF -DFIN_BUILD_BENCH=OFF >/dev/null
-cmake --build build -j"$(nproc)" --target finoteca finoteca-mkdb
+cmake --build build -j"$jobs" --target finoteca finoteca-mkdb
 dest="${XDG_DATA_HOME:-$HOME/.local/share}/finoteca"
 mkdir -p "$dest"
 # Copied under another name and renamed: a copy of the program still running
@@ -31,4 +34,10 @@ if [ ! -e "$dest/finoteca.mdb" ] && [ -f build/finoteca.mdb ] && [ ! -e build/fi
   fi
 fi
 [ -f "$dest/finoteca.mdb" ] || "$dest/finoteca-mkdb" "$dest/finoteca.mdb"
+# A desktop program: without a screen, Qt cannot start it.
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "run.sh: no desktop session (DISPLAY is not set). The program needs one; on a machine" >&2
+  echo "without a screen, run it on a virtual one: xvfb-run -s '-screen 0 1280x1024x24' ./scripts/run.sh" >&2
+  exit 1
+fi
 exec "$dest/finoteca" "$@"
