@@ -6,12 +6,14 @@
 #include <QClipboard>
 #include <QFocusEvent>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QScreen>
 #include <QTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <functional>
 #include <memory>
 
 using testsupport::Script;
@@ -75,6 +77,59 @@ TEST_F(LoginTest, PastedTextIsUpperCasedAsTypedText) {
         QKeyEvent e(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
         QCoreApplication::sendEvent(box, &e);
         EXPECT_EQ(box->text(), QStringLiteral("TOQUE"));
+    }
+}
+
+// A character of two UTF-16 units (an emoji) entered at either box's limit,
+// pasted, typed or composed: the box ends before it instead of keeping its
+// first half, and OK hands over no half character; below the limit it goes
+// in whole.
+TEST_F(LoginTest, ACharacterOfTwoUnitsAtTheLimitStaysOutOfBothBoxes) {
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+    const QString onze = QStringLiteral("ADMINISTRAD");
+    struct Via {
+        const char *nome;
+        std::function<void(QLineEdit *, const QString &)> entrar;
+    };
+    const Via vias[] = {
+        {"pasted", [](QLineEdit *c, const QString &t) { testsupport::Colar(c, t); }},
+        {"typed",
+         [](QLineEdit *c, const QString &t) {
+             c->end(false);
+             QKeyEvent e(QEvent::KeyPress, 0, Qt::NoModifier, t);
+             QCoreApplication::sendEvent(c, &e);
+         }},
+        {"input method",
+         [](QLineEdit *c, const QString &t) {
+             c->end(false);
+             QInputMethodEvent e;
+             e.setCommitString(t);
+             QCoreApplication::sendEvent(c, &e);
+         }},
+    };
+    for (const Via &v : vias) {
+        for (const bool senha : {false, true}) {
+            SCOPED_TRACE(std::string(v.nome) + (senha ? " in the password" : " in the login"));
+            app::frmLogin d;
+            d.Load();
+            QLineEdit *caixa = senha ? d.txtSenha : d.txtUsuario;
+            d.txtUsuario->setText(onze);
+            d.txtSenha->setText(onze);
+            Script s;
+            v.entrar(caixa, emoji);
+            EXPECT_EQ(caixa->text().toStdString(), onze.toStdString());
+            d.cmdAplicar_Click();
+            EXPECT_TRUE(s.shown().empty());
+            EXPECT_FALSE(d.Cancelado);
+            EXPECT_EQ((senha ? d.Senha() : d.IdLogin()).toStdString(), onze.toStdString());
+            // Inside the limit the whole character goes in.
+            app::frmLogin outra;
+            outra.Load();
+            QLineEdit *c2 = senha ? outra.txtSenha : outra.txtUsuario;
+            c2->setText(QStringLiteral("ABC"));
+            v.entrar(c2, emoji);
+            EXPECT_EQ(c2->text().toStdString(), (QStringLiteral("ABC") + emoji).toStdString());
+        }
     }
 }
 

@@ -22,7 +22,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QHash>
+#include <algorithm>
 #include <cmath>
+#include <sqlite3.h>
 
 using testsupport::Script;
 using value::Currency;
@@ -443,6 +446,87 @@ TEST_F(Charts, AccountDialogWritesTheAccountWithItsOpeningBalance) {
         EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos")) - antes, c.postings) << c.descricao;
     }
     EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos WHERE CodConta = '001.003' AND Data = #3/15/2021#")), 1);
+}
+
+namespace {
+
+// The statements a connection had prepared when its write transaction began
+// (BEGIN IMMEDIATE takes the write lock), and those run inside it that were
+// prepared only after: what was translated and prepared under the lock.
+class PreparadasSobATrava {
+public:
+    explicit PreparadasSobATrava(sqlite3 *db) : db_(db) { sqlite3_trace_v2(db_, SQLITE_TRACE_STMT, &visto, this); }
+    ~PreparadasSobATrava() { sqlite3_trace_v2(db_, 0, nullptr, nullptr); }
+    PreparadasSobATrava(const PreparadasSobATrava &) = delete;
+    PreparadasSobATrava &operator=(const PreparadasSobATrava &) = delete;
+
+    bool comecou = false;
+    QStringList sobATrava; // their texts, in the order they ran
+    QStringList naTransacao; // every statement run inside it
+
+private:
+    static int visto(unsigned, void *self, void *p, void *x) {
+        auto *t = static_cast<PreparadasSobATrava *>(self);
+        auto *st = static_cast<sqlite3_stmt *>(p);
+        const QString texto = QString::fromUtf8(sqlite3_sql(st)).simplified();
+        if (QString::fromUtf8(static_cast<const char *>(x)).startsWith(QLatin1String("--"))) return 0; // a trigger's line
+        if (texto.startsWith(QLatin1String("BEGIN IMMEDIATE"), Qt::CaseInsensitive)) {
+            t->comecou = t->dentro = true;
+            for (sqlite3_stmt *s = sqlite3_next_stmt(t->db_, nullptr); s; s = sqlite3_next_stmt(t->db_, s))
+                if (s != st) t->antes.insert(s, QString::fromUtf8(sqlite3_sql(s)).simplified());
+            return 0;
+        }
+        if (!t->dentro) return 0;
+        if (texto.startsWith(QLatin1String("COMMIT"), Qt::CaseInsensitive) ||
+            texto.startsWith(QLatin1String("ROLLBACK"), Qt::CaseInsensitive) ||
+            texto.startsWith(QLatin1String("END"), Qt::CaseInsensitive)) {
+            t->dentro = false;
+            return 0;
+        }
+        t->naTransacao << texto;
+        // A statement finalized meanwhile may leave its address to a new one: the text tells them apart.
+        if (t->antes.value(st) != texto) t->sobATrava << texto;
+        return 0;
+    }
+    sqlite3 *db_;
+    bool dentro = false;
+    QHash<sqlite3_stmt *, QString> antes;
+};
+
+} // namespace
+
+// A new account with an opening balance, made in the chart window on a
+// connection that never wrote a posting: the posting's statements were
+// prepared before the write transaction began, so the write lock is held for
+// the writing, not for preparing them (the account row's own statements,
+// whose text holds the new name, can only be prepared there).
+TEST_F(Charts, TheAccountWindowPreparesItsOpeningBalanceBeforeItsTransaction) {
+    conta(QStringLiteral("001"), QStringLiteral("BANCOS"));
+    auto *f = abrir<charts::frmContas>();
+    f->tv->setSelectedItem(f->tv->Item(QStringLiteral("_001")));
+    PreparadasSobATrava trava(db->handle());
+    Script s;
+    s.act([](QWidget &w) {
+        auto &d = static_cast<charts::frmContaDet &>(w);
+        d.Activate();
+        d.txtConta()->setText(QStringLiteral("POUPANCA"));
+        d.txtSaldoInicial->setValueText(QStringLiteral("1.234,56"));
+        d.txtData->setText(QStringLiteral("15/03/2021"));
+        d.cmdOK_Click();
+    });
+    f->cmdAdd_Click();
+    ASSERT_NE(f->tv->Item(QStringLiteral("_001.001")), nullptr);
+    EXPECT_EQ(contagem(QStringLiteral("SELECT COUNT(*) FROM Lancamentos WHERE CodConta = '001.001' AND Valor = 1234.56")), 1);
+    ASSERT_TRUE(trava.comecou) << "the window wrote in a transaction";
+    EXPECT_TRUE(std::any_of(trava.naTransacao.cbegin(), trava.naTransacao.cend(),
+                            [](const QString &t) { return t.contains(QLatin1String("LANCAMENTOS"), Qt::CaseInsensitive); }))
+        << "the opening balance was written inside the window's transaction";
+    // The posting's statements are the ones on the postings and their counter.
+    QStringList daPostagem;
+    for (const QString &t : trava.sobATrava)
+        if (t.contains(QLatin1String("LANCAMENTOS"), Qt::CaseInsensitive) || t.contains(QLatin1String("SERIAL"), Qt::CaseInsensitive))
+            daPostagem << t.left(100) + QStringLiteral("…");
+    EXPECT_TRUE(daPostagem.isEmpty()) << "prepared under the write lock:\n" << daPostagem.join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(Charts, TypeDialogRenamesAndReportsDuplicates) {

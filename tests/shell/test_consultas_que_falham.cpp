@@ -76,9 +76,11 @@ protected:
 };
 
 // Accounts and types over a period, accounts and types at a date: each
-// window reports the overflow of its heading's balance, closes after the box is answered
-// (the box lets the window system run, as the real one does), and the main
-// window opens the next balance as before.
+// window reports the overflow of its heading's balance, is still there while
+// its report is read (the box lets the window system run, as the real one
+// does: a close posted before the report would delete the window under it),
+// closes after the box is answered, and the main window opens the next
+// balance as before.
 TEST_F(ConsultasQueFalham, OBalancoQueFalhaFechaDepoisDoAvisoEOProgramaSegue) {
     saldosAlemDoLimite();
     struct Caso {
@@ -90,17 +92,32 @@ TEST_F(ConsultasQueFalham, OBalancoQueFalhaFechaDepoisDoAvisoEOProgramaSegue) {
     const Caso casos[] = {{3, contas}, {4, tipos}, {6, contas}, {7, tipos}};
     for (const Caso &c : casos) {
         SCOPED_TRACE(c.mode);
+        // What stands behind the report while it is read.
+        QPointer<reports::frmBalSal> noAviso;
+        qsizetype abertasNoAviso = -1;
+        bool visivelNoAviso = false;
         {
             testsupport::Script s;
             s.eventsWhileShown().act(escolher(c.marcar)).ok();
+            s.whenShown = [&](const platform::ui::ModalRequest &r) {
+                if (r.kind != platform::ui::ModalKind::MessageBox) return;
+                const QList<reports::frmBalSal *> abertas = balancos();
+                abertasNoAviso = abertas.size();
+                if (abertas.isEmpty()) return;
+                noAviso = abertas.front();
+                visivelNoAviso = noAviso->isVisible();
+            };
             shell::AbrirRelatorio(c.mode);
             ASSERT_EQ(s.shown().size(), 2u);
             const QString aviso = s.shown()[1].text;
             EXPECT_TRUE(aviso.startsWith(QStringLiteral("3349 '"))) << aviso.toStdString();
             EXPECT_TRUE(aviso.contains(QStringLiteral("em frmBalSal_FazConsulta"))) << aviso.toStdString();
+            EXPECT_EQ(abertasNoAviso, 1) << "the window is there while its report is read";
+            EXPECT_TRUE(visivelNoAviso) << "the window is there while its report is read";
         }
         Processar();
         EXPECT_TRUE(balancos().isEmpty()) << "the window closed after its report";
+        EXPECT_TRUE(noAviso.isNull()) << "the window closed after its report";
         ASSERT_NE(shell::JanelaPrincipal(), nullptr);
         EXPECT_TRUE(shell::JanelaPrincipal()->AreaMDI()->subWindowList().isEmpty());
     }

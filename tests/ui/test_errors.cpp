@@ -10,6 +10,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <cstddef>
+#include <new>
 #include <stdexcept>
 
 using testsupport::Script;
@@ -187,4 +189,54 @@ TEST_F(AppTest, AWindowThatCannotGoOnClosesAfterItsReportAndOnlyIfStillThere) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(janela.isNull());
     }
+}
+
+namespace {
+
+// A window whose memory the next one of its kind takes, as a freed block is
+// given again to the next allocation of its size: a pointer kept to the
+// first then names the second.
+alignas(QWidget) unsigned char gLugarDaJanela[sizeof(QWidget)];
+
+class JanelaNoMesmoLugar : public QWidget {
+public:
+    static void *operator new(std::size_t n) {
+        if (n > sizeof(gLugarDaJanela)) throw std::bad_alloc();
+        return gLugarDaJanela;
+    }
+    static void operator delete(void *) {}
+};
+
+} // namespace
+
+// The window that cannot go on is deleted while its report is read (a close
+// asked for before it), and another window opens in its memory meanwhile:
+// the close after the answer goes to no window at all, so the new one stays
+// open.
+TEST_F(AppTest, TheCloseAfterTheReportLeavesAWindowInTheMemoryOfTheDeletedOne) {
+    auto *w = new JanelaNoMesmoLugar;
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->show();
+    const QPointer<QWidget> primeira(w);
+    platform::ui::PostMessage(w, platform::ui::WM_CLOSE);
+    QPointer<QWidget> segunda;
+    Script s;
+    s.eventsWhileShown().ok();
+    s.whenShown = [&](const platform::ui::ModalRequest &) {
+        ASSERT_TRUE(primeira.isNull()) << "the close asked for before the report deleted the window";
+        segunda = new JanelaNoMesmoLugar;
+        segunda->show();
+    };
+    try {
+        throw err::AppError(3021, QStringLiteral("DataSQL"), QStringLiteral("falhou"));
+    } catch (...) {
+        FIN_TRAP_REPORT_CLOSE(w, "frmContas", "Form_Activate");
+    }
+    EXPECT_EQ(s.shownTexts().size(), 1);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(segunda.isNull());
+    ASSERT_EQ(static_cast<void *>(segunda.data()), static_cast<void *>(gLugarDaJanela)) << "opened in the first one's memory";
+    EXPECT_TRUE(segunda->isVisible()) << "closed by the report of the deleted window";
+    delete segunda.data();
 }

@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace testsupport {
@@ -60,6 +61,18 @@ public:
         onUnscripted = [](const QString &why) { ADD_FAILURE() << why.toStdString(); };
     }
     ~Script() override { EXPECT_EQ(pending(), 0u) << "scripted answers were never asked for"; }
+
+    // Called for each box or form as it is shown, before it is answered; for
+    // a message box under eventsWhileShown(), after what its own event loop
+    // delivered. A test reads there what stands behind the box while the
+    // user reads it (whether a window is still there, what it shows).
+    std::function<void(const platform::ui::ModalRequest &)> whenShown;
+
+    platform::ui::ModalAnswer answer(const platform::ui::ModalRequest &request) override {
+        platform::ui::ModalAnswer a = ScriptedModals::answer(request);
+        if (whenShown) whenShown(request);
+        return a;
+    }
 };
 
 // Where a loaded form stands once its real modal show has placed it: the
