@@ -6,7 +6,6 @@
 
 namespace charts {
 
-using core::arvores::Excluir;
 using core::arvores::Exclusao;
 using core::arvores::NovoCodigo;
 using core::arvores::kMsgContaComLancamentos;
@@ -20,20 +19,23 @@ namespace {
     throw err::AppError(err::kErrCancel, QString(), QString());
 }
 
-void excluir(Plano plano, const QString &codigo) {
-    switch (Excluir(plano, codigo)) {
+} // namespace
+
+Exclusao Excluir(Plano plano, const QString &codigo, long id) {
+    const Exclusao e = core::arvores::Excluir(plano, codigo, id);
+    switch (e) {
     case Exclusao::Excluido:
     case Exclusao::NadaExcluido:
-        return;
+    case Exclusao::Mudado:
+        return e;
     case Exclusao::Bloqueio:
         recusar(core::escrita::kMsgBloqueio, platform::ui::vbOKOnly);
     case Exclusao::ComLancamentos:
         recusar(plano == Plano::Contas ? kMsgContaComLancamentos : kMsgItemComLancamentos,
                 platform::ui::vbInformation);
     }
+    return e;
 }
-
-} // namespace
 
 QString ObterNovoCodigo(Plano plano, const QString &codPai) {
     QString recusa;
@@ -45,7 +47,7 @@ QString ObterNovoCodigo(Plano plano, const QString &codPai) {
 QString ObterNovoCodigoContas(const QString &codPai) { return ObterNovoCodigo(Plano::Contas, codPai); }
 QString ObterNovoCodigoRecDesp(const QString &codPai) { return ObterNovoCodigo(Plano::RecDesp, codPai); }
 
-void ExcluirConta(const QString &codigo) { excluir(Plano::Contas, codigo); }
-void ExcluirRecDesp(const QString &codigo) { excluir(Plano::RecDesp, codigo); }
+Exclusao ExcluirConta(const QString &codigo, long id) { return Excluir(Plano::Contas, codigo, id); }
+Exclusao ExcluirRecDesp(const QString &codigo, long id) { return Excluir(Plano::RecDesp, codigo, id); }
 
 } // namespace charts

@@ -14,9 +14,13 @@ QString ObterNovoCodigo(db::Plano plano, const QString &codPai);
 QString ObterNovoCodigoContas(const QString &codPai);
 QString ObterNovoCodigoRecDesp(const QString &codPai);
 
-// Deletes the item with its subtree; a refusal shows its message and raises
-// the silent cancel error.
-void ExcluirConta(const QString &codigo);
-void ExcluirRecDesp(const QString &codigo);
+// Deletes the item with its subtree while the code still names the item
+// `id` (0: whatever item has the code); a refusal shows its message and
+// raises the silent cancel error. Answers Excluido, NadaExcluido, or Mudado
+// when the item is no longer the one the window loaded (nothing shown here:
+// the window says so and reloads).
+core::arvores::Exclusao Excluir(db::Plano plano, const QString &codigo, long id);
+core::arvores::Exclusao ExcluirConta(const QString &codigo, long id = 0);
+core::arvores::Exclusao ExcluirRecDesp(const QString &codigo, long id = 0);
 
 } // namespace charts

@@ -22,6 +22,7 @@
 
 namespace charts {
 
+using core::arvores::Escrita;
 using db::Plano;
 
 namespace {
@@ -110,51 +111,50 @@ void frmItemDet::cmdOK_Click() {
     // Released at the end of the click: whatever failed is rolled back whole
     // (the account row and its opening posting together).
     db::CDaoTrans trans;
-    std::unique_ptr<dao::Recordset> rs;
     try {
-        dao::Database &db = *ui::gDB;
-        const QString tabela = conta ? QStringLiteral("CONTAS") : QStringLiteral("TIPOSMOVIMENTACOES");
         if (mode_ == kRenomearItem) {
-            trans.BegTrans();
-            db.Execute(QStringLiteral("UPDATE ") + tabela + QStringLiteral(" SET ") +
-                       (conta ? QStringLiteral("DESCONTA") : QStringLiteral("DESMOVIMENTACAO")) + QStringLiteral(" =") +
-                       db::SqlTexto(texto) + QStringLiteral(" WHERE ID =") + QString::number(id_),
-                       dao::dbFailOnError);
-            trans.ComTrans();
+            const Escrita r = core::arvores::Renomear(plano_, Codigo, id_, texto);
+            if (r != Escrita::Gravado) {
+                fecharSemGravar(r);
+                return;
+            }
             descricao_ = texto;
         } else {
             if (SaldoInformado() && !ValidarSaldo()) return;
             const QString novo = ObterNovoCodigo(plano_, CodPai);
             if (SaldoInformado()) PrepararSaldo(novo);
             trans.BegTrans();
-            db.Execute(QStringLiteral("INSERT INTO ") + tabela + QStringLiteral(" (") +
-                           (conta ? QStringLiteral("DESCONTA, CODIGO, CODPAI, INATIVA")
-                                  : QStringLiteral("DESMOVIMENTACAO, CODIGO, CODPAI, INATIVO")) +
-                           QStringLiteral(") VALUES (") + db::SqlTexto(texto) + QLatin1Char(',') + db::SqlTexto(novo) +
-                           QLatin1Char(',') + db::SqlTexto(CodPai) + QStringLiteral(", FALSE)"),
-                       dao::dbFailOnError);
+            // The parent is read inside the transaction: another copy may
+            // have deleted it (its code perhaps given to a new item) or
+            // deactivated it since the opener loaded it.
+            long novoId = 0;
+            const Escrita r = core::arvores::IncluirItem(*ui::gDB, plano_, CodPai, IdPai, texto, novo, novoId);
+            if (r != Escrita::Gravado) {
+                trans.RollBack();
+                fecharSemGravar(r);
+                return;
+            }
             Codigo = novo;
             descricao_ = texto;
-            rs = db.OpenRecordset(QStringLiteral("Select Id From ") +
-                                      (conta ? QStringLiteral("Contas") : QStringLiteral("TiposMovimentacoes")) +
-                                      QStringLiteral(" where Codigo=") + db::SqlTexto(novo),
-                                  dao::dbOpenSnapshot);
-            try {
-                rs->MoveFirst();
-            } catch (...) {
-            }
-            id_ = long(rs->Field(QStringLiteral("id")).toInt());
-            db::FecharRecordset(rs);
+            id_ = novoId;
             if (SaldoInformado()) AjustaSaldo();
             trans.ComTrans();
         }
         if (conta) Cancelado = false;
         Unload(platform::ui::vbFormCode);
     } catch (...) {
-        db::FecharRecordset(rs);
         FIN_TRAP_REPORT(conta ? "frmContaDet" : "frmMovDet", "cmdOK_Click");
         txtDescricao->setFocus();
     }
+}
+
+// Nothing was written: the item the opener showed is gone, another now has
+// its code, or the parent is inactive. The dialog has nothing left to save;
+// the opener tells the user and reloads the item.
+void frmItemDet::fecharSemGravar(Escrita motivo) {
+    Resultado = motivo;
+    Cancelado = true;
+    Unload(platform::ui::vbFormCode);
 }
 
 frmMovDet::frmMovDet(QWidget *parent) : frmItemDet(Plano::RecDesp, parent) {}

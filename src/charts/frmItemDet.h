@@ -33,7 +33,13 @@ public:
     long Mode() const { return mode_; }
     void SetMode(long m) { mode_ = m; AplicarModo(); }
     QString CodPai;  // Mode 1: the parent's code
-    QString Codigo;  // Mode 1: the new item's code, after OK
+    long IdPai = 0;  // Mode 1: the parent's Id as the opener loaded it (0: the code alone)
+    QString Codigo;  // Mode 1: the new item's code, after OK; Mode 2: the item's code, set by the opener
+    // Gravado, or why the dialog closed without saving (Cancelado is True):
+    // Mudado when the item (Mode 2) or the parent (Mode 1) is no longer the
+    // one the opener loaded, PaiInativo when the parent was found inactive.
+    // The opener says so and reloads what it shows.
+    core::arvores::Escrita Resultado = core::arvores::Escrita::Gravado;
 
     QString Descricao() const { return descricao_; }
     void SetDescricao(const QString &d) { descricao_ = d; }
@@ -65,7 +71,7 @@ protected:
     virtual void AplicarModo() {}
 
 private:
-    void Salvar();
+    void fecharSemGravar(core::arvores::Escrita motivo);
     db::Plano plano_;
     QString descricao_;
     long id_ = 0;

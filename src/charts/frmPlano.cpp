@@ -143,6 +143,38 @@ void frmPlano::entradaDoMenu(bool habilitada) {
     if (QAction *a = doMenuPrincipal<QAction>(nomeEntrada)) a->setEnabled(habilitada);
 }
 
+// The item of n is not the one this window loaded (another copy deleted it,
+// perhaps giving its code to a new item): says so, and reloads the branch.
+void frmPlano::itemMudado(widgets::Node *n) {
+    ui::MsgBox(core::arvores::MensagemDeItemMudado(plano_, n->Text()), platform::ui::vbInformation);
+    recarregar(n);
+}
+
+// Reloads from the book the branch that shows n: the children of its nearest
+// ancestor still stored as this window loaded it, so that a removed item
+// goes and an item now under its code shows as it is. Selects what now
+// stands at n's key, else that ancestor. n is gone afterwards.
+void frmPlano::recarregar(widgets::Node *n) {
+    const QString chave = n->Key();
+    widgets::Node *a = n->Key() == QStringLiteral("_000") ? n : n->Parent();
+    while (a && a->Key() != QStringLiteral("_000") &&
+           core::arvores::LerEstadoDoItem(*ui::gDB, plano_, a->Key().mid(1), a->Tag().toLong()) ==
+               core::arvores::EstadoDoItem::Mudado)
+        a = a->Parent();
+    if (!a) return;
+    if (a->Children() > 0) RemoverFilhos(*tv, *a);
+    CarregarRamo(plano_, *tv, *a, true);
+    if (a->Children() == 0) {
+        a->setExpanded(false);
+        tv_Collapse(a);
+    } else if (!a->Expanded()) {
+        a->setExpanded(true);
+    }
+    widgets::Node *agora = tv->Item(chave);
+    tv->setSelectedItem(agora ? agora : a);
+    tv_NodeClick(tv->SelectedItem());
+}
+
 // ---- load and unload ----------------------------------------------------------
 
 void frmPlano::Form_Load() {
@@ -281,10 +313,7 @@ void frmPlano::cmdAdd_Click() {
             return;
         }
         if (n->Image() == img(QStringLiteral("INAT"))) {
-            ui::MsgBox(plano_ == Plano::Contas
-                           ? QStringLiteral("Não é permitido adicionar item filho a conta inativa.")
-                           : QStringLiteral("Não é permitido adicionar item filho a tipo receita/despesa inativo."),
-                       platform::ui::vbInformation);
+            ui::MsgBox(core::arvores::MensagemDePaiInativo(plano_), platform::ui::vbInformation);
             focoNaArvore();
             return;
         }
@@ -293,8 +322,20 @@ void frmPlano::cmdAdd_Click() {
         dlg->Load();
         dlg->SetMode(kIncluirItem);
         dlg->CodPai = n->Key().mid(1);
+        dlg->IdPai = n->Tag().toLong();
         dlg->ShowModal();
-        if (dlg->Cancelado) return;
+        if (dlg->Cancelado) {
+            if (dlg->Resultado == core::arvores::Escrita::Mudado) {
+                itemMudado(n);
+                focoNaArvore();
+            } else if (dlg->Resultado == core::arvores::Escrita::PaiInativo) {
+                // Another copy deactivated it: the branch shows it inactive now.
+                ui::MsgBox(core::arvores::MensagemDePaiInativo(plano_), platform::ui::vbInformation);
+                recarregar(n);
+                focoNaArvore();
+            }
+            return;
+        }
         if (n->Expanded()) {
             widgets::Node *novo = tv->Add(n->Key(), widgets::tvwChild, QStringLiteral("_") + dlg->Codigo,
                                           dlg->Descricao(), img(QString()), img(QStringLiteral("SEL")));
@@ -333,8 +374,10 @@ void frmPlano::cmdAlterar_Click() {
         dlg->SetMode(kRenomearItem);
         dlg->SetDescricao(n->Text());
         dlg->SetId(n->Tag().toLong());
+        dlg->Codigo = n->Key().mid(1);
         dlg->ShowModal();
         if (dlg->Cancelado) {
+            if (dlg->Resultado == core::arvores::Escrita::Mudado) itemMudado(n);
             focoNaArvore();
             return;
         }
@@ -360,7 +403,6 @@ void frmPlano::cmdDesativar_Click() {
             focoNaArvore();
             return;
         }
-        const bool conta = plano_ == Plano::Contas;
         const QString codigo = n->Key().mid(1);
         if (ativo(n)) {
             if (ui::MsgBox(QStringLiteral("Tem certeza de que pretende desativar o item '") + n->Text() +
@@ -369,10 +411,11 @@ void frmPlano::cmdDesativar_Click() {
                 focoNaArvore();
                 return;
             }
-            ui::gDB->Execute((conta ? QStringLiteral("Update Contas Set Inativa = True Where codigo LIKE ")
-                                    : QStringLiteral("Update TiposMovimentacoes Set Inativo = True Where codigo LIKE ")) +
-                                 db::SqlTexto(codigo + QLatin1Char('*')),
-                             dao::dbFailOnError);
+            if (core::arvores::Desativar(plano_, codigo, n->Tag().toLong()) == core::arvores::Escrita::Mudado) {
+                itemMudado(n);
+                focoNaArvore();
+                return;
+            }
             n->setImage(img(QStringLiteral("INAT")));
             n->setExpandedImage(img(QStringLiteral("INATEXP")));
             n->setSelectedImage(img(QStringLiteral("INATSEL")));
@@ -383,15 +426,24 @@ void frmPlano::cmdDesativar_Click() {
         } else {
             widgets::Node *pai = n->Parent();
             if (pai && pai->Image() == img(QStringLiteral("INAT"))) {
-                ui::MsgBox(QStringLiteral("Item filho de item inativo não pode ser ativado antes da ativação do item pai."),
-                           platform::ui::vbInformation);
+                ui::MsgBox(core::arvores::kMsgAtivarSobInativo, platform::ui::vbInformation);
                 focoNaArvore();
                 return;
             }
-            ui::gDB->Execute((conta ? QStringLiteral("Update Contas Set Inativa = false Where Id =")
-                                    : QStringLiteral("Update TiposMovimentacoes Set Inativo = false Where Id =")) +
-                                 QString::number(n->Tag().toLong()),
-                             dao::dbFailOnError);
+            switch (core::arvores::Ativar(plano_, codigo, n->Tag().toLong())) {
+            case core::arvores::Escrita::Gravado:
+                break;
+            case core::arvores::Escrita::Mudado:
+                itemMudado(n);
+                focoNaArvore();
+                return;
+            case core::arvores::Escrita::PaiInativo:
+                // Another copy deactivated the parent: its branch shows it now.
+                ui::MsgBox(core::arvores::kMsgAtivarSobInativo, platform::ui::vbInformation);
+                if (pai) recarregar(pai);
+                focoNaArvore();
+                return;
+            }
             n->setImage(img(QString()));
             n->setExpandedImage(img(QStringLiteral("EXP")));
             n->setSelectedImage(img(QStringLiteral("SEL")));
@@ -422,8 +474,11 @@ void frmPlano::cmdExcluir_Click() {
             return;
         }
         widgets::Node *pai = n->Parent();
-        if (plano_ == Plano::Contas) ExcluirConta(n->Key().mid(1));
-        else ExcluirRecDesp(n->Key().mid(1));
+        if (Excluir(plano_, n->Key().mid(1), n->Tag().toLong()) == core::arvores::Exclusao::Mudado) {
+            itemMudado(n);
+            focoNaArvore();
+            return;
+        }
         tv->Remove(n->Key());
         if (pai && pai->Children() == 0) {
             pai->setExpanded(false);

@@ -81,6 +81,8 @@ private:
     void focoNaArvore();
     void broadcast();
     void entradaDoMenu(bool habilitada);
+    void itemMudado(widgets::Node *n);
+    void recarregar(widgets::Node *n);
     void ImprimeCabecalho(print::Printer &impressora);
     const char *nome() const;
 

@@ -25,6 +25,16 @@ QString consultaMaxFilho(Plano p) {
 
 const char *nomeDe(Plano p, const char *contas, const char *recDesp) { return p == Plano::Contas ? contas : recDesp; }
 
+QString tabela(Plano p) { return p == Plano::Contas ? QStringLiteral("Contas") : QStringLiteral("TiposMovimentacoes"); }
+QString colunaInativo(Plano p) { return p == Plano::Contas ? QStringLiteral("Inativa") : QStringLiteral("Inativo"); }
+
+// The code an item hangs under: "001" for "001.002", the root "000" for a
+// first-level code.
+QString codigoDoPai(const QString &codigo) {
+    const qsizetype ponto = codigo.lastIndexOf(QLatin1Char('.'));
+    return ponto < 0 ? QStringLiteral("000") : codigo.left(ponto);
+}
+
 dao::Database &banco() {
     if (!ui::gDB) throw err::AppError(err::kErrGeneric, QString(), QStringLiteral("Nenhum banco de dados aberto."));
     return *ui::gDB;
@@ -73,7 +83,7 @@ QString NovoCodigo(Plano plano, const QString &codPai, QString &recusa) {
 
 namespace {
 
-Exclusao excluir(Plano plano, const QString &codigo) {
+Exclusao excluir(Plano plano, const QString &codigo, long id) {
     std::unique_ptr<dao::Recordset> rs;
     try {
         dao::Database &db = banco();
@@ -93,6 +103,10 @@ Exclusao excluir(Plano plano, const QString &codigo) {
         {
             db::CDaoTrans trans;
             trans.BegTrans();
+            // The code may have been given to another item since the window
+            // loaded this one: that one is not deleted.
+            if (LerEstadoDoItem(db, plano, codigo, id) == EstadoDoItem::Mudado)
+                return id == 0 ? Exclusao::NadaExcluido : Exclusao::Mudado;
             // Inside the write transaction: the openings that the cascade
             // will take are read first, and once the accounts are gone the
             // later balances are moved back.
@@ -123,7 +137,7 @@ Exclusao excluir(Plano plano, const QString &codigo) {
 
 } // namespace
 
-Exclusao Excluir(Plano plano, const QString &codigo) { return excluir(plano, codigo); }
+Exclusao Excluir(Plano plano, const QString &codigo, long id) { return excluir(plano, codigo, id); }
 
 EstadoDoItem LerEstadoDoItem(dao::Database &db, Plano plano, const QString &codigo, long id) {
     std::unique_ptr<dao::QueryDef> q = db.CreateQueryDef(
@@ -150,6 +164,105 @@ QString MensagemDeItemMudado(Plano plano, const QString &descricao) {
     return (descricao.isEmpty() ? QStringLiteral("O tipo de receita/despesa selecionado")
                                 : QStringLiteral("O tipo de receita/despesa '") + descricao + QLatin1Char('\'')) +
            QStringLiteral(" foi alterado ou excluído") + fim;
+}
+
+// ---- the writes on an item a window shows ----------------------------------------
+
+Escrita Renomear(Plano plano, const QString &codigo, long id, const QString &descricao) {
+    try {
+        dao::Database &db = banco();
+        db::CDaoTrans trans;
+        trans.BegTrans();
+        if (!codigo.isEmpty() && LerEstadoDoItem(db, plano, codigo, id) == EstadoDoItem::Mudado) return Escrita::Mudado;
+        db.Execute(QStringLiteral("UPDATE ") + tabela(plano) + QStringLiteral(" SET ") +
+                       (plano == Plano::Contas ? QStringLiteral("DESCONTA") : QStringLiteral("DESMOVIMENTACAO")) +
+                       QStringLiteral(" =") + db::SqlTexto(descricao) + QStringLiteral(" WHERE ID =") +
+                       QString::number(id),
+                   dao::dbFailOnError);
+        // Ids are never given twice: no row means the item is gone.
+        if (db.RecordsAffected() < 1) return Escrita::Mudado;
+        trans.ComTrans();
+        return Escrita::Gravado;
+    } catch (...) {
+        FIN_TRAP_RERAISE("Module1", nomeDe(plano, "RenomearConta", "RenomearRecDesp"));
+    }
+}
+
+Escrita Desativar(Plano plano, const QString &codigo, long id) {
+    try {
+        dao::Database &db = banco();
+        db::CDaoTrans trans;
+        trans.BegTrans();
+        // By code, the item and its subtree: only while the code still names
+        // the item the window shows.
+        if (LerEstadoDoItem(db, plano, codigo, id) == EstadoDoItem::Mudado) return Escrita::Mudado;
+        db.Execute(QStringLiteral("Update ") + tabela(plano) + QStringLiteral(" Set ") + colunaInativo(plano) +
+                       QStringLiteral(" = True Where codigo LIKE ") + db::SqlTexto(codigo + QLatin1Char('*')),
+                   dao::dbFailOnError);
+        trans.ComTrans();
+        return Escrita::Gravado;
+    } catch (...) {
+        FIN_TRAP_RERAISE("Module1", nomeDe(plano, "DesativarConta", "DesativarRecDesp"));
+    }
+}
+
+Escrita Ativar(Plano plano, const QString &codigo, long id) {
+    try {
+        dao::Database &db = banco();
+        db::CDaoTrans trans;
+        trans.BegTrans();
+        if (LerEstadoDoItem(db, plano, codigo, id) == EstadoDoItem::Mudado) return Escrita::Mudado;
+        // Another copy may have deactivated the parent since the window read it.
+        if (LerEstadoDoItem(db, plano, codigoDoPai(codigo), 0) == EstadoDoItem::Inativo) return Escrita::PaiInativo;
+        db.Execute(QStringLiteral("Update ") + tabela(plano) + QStringLiteral(" Set ") + colunaInativo(plano) +
+                       QStringLiteral(" = false Where Id =") + QString::number(id),
+                   dao::dbFailOnError);
+        if (db.RecordsAffected() < 1) return Escrita::Mudado;
+        trans.ComTrans();
+        return Escrita::Gravado;
+    } catch (...) {
+        FIN_TRAP_RERAISE("Module1", nomeDe(plano, "AtivarConta", "AtivarRecDesp"));
+    }
+}
+
+Escrita IncluirItem(dao::Database &db, Plano plano, const QString &codPai, long idPai, const QString &descricao,
+                    const QString &codigo, long &id) {
+    std::unique_ptr<dao::Recordset> rs;
+    try {
+        switch (LerEstadoDoItem(db, plano, codPai, idPai)) {
+        case EstadoDoItem::Mudado:
+            return Escrita::Mudado;
+        case EstadoDoItem::Inativo:
+            return Escrita::PaiInativo;
+        case EstadoDoItem::Ativo:
+            break;
+        }
+        const bool conta = plano == Plano::Contas;
+        db.Execute(QStringLiteral("INSERT INTO ") + tabela(plano).toUpper() + QStringLiteral(" (") +
+                       (conta ? QStringLiteral("DESCONTA, CODIGO, CODPAI, INATIVA")
+                              : QStringLiteral("DESMOVIMENTACAO, CODIGO, CODPAI, INATIVO")) +
+                       QStringLiteral(") VALUES (") + db::SqlTexto(descricao) + QLatin1Char(',') +
+                       db::SqlTexto(codigo) + QLatin1Char(',') + db::SqlTexto(codPai) + QStringLiteral(", FALSE)"),
+                   dao::dbFailOnError);
+        rs = db.OpenRecordset(QStringLiteral("Select Id From ") + tabela(plano) + QStringLiteral(" where Codigo=") +
+                                  db::SqlTexto(codigo),
+                              dao::dbOpenSnapshot);
+        try {
+            rs->MoveFirst();
+        } catch (...) {
+        }
+        id = long(rs->Field(QStringLiteral("id")).toInt());
+        db::FecharRecordset(rs);
+        return Escrita::Gravado;
+    } catch (...) {
+        db::FecharRecordset(rs);
+        FIN_TRAP_RERAISE("Module1", nomeDe(plano, "IncluirConta", "IncluirRecDesp"));
+    }
+}
+
+QString MensagemDePaiInativo(Plano plano) {
+    return plano == Plano::Contas ? QStringLiteral("Não é permitido adicionar item filho a conta inativa.")
+                                  : QStringLiteral("Não é permitido adicionar item filho a tipo receita/despesa inativo.");
 }
 
 } // namespace core::arvores

@@ -26,16 +26,6 @@ constexpr int kMaxGrupo = 999;
 // kMsgProfundidade). The chart windows show it (charts/PlanoNaJanela.h).
 QString NovoCodigo(db::Plano plano, const QString &codPai, QString &recusa);
 
-// Deletes the item with its subtree unless postings use it or a descendant
-// (for accounts, opening-balance postings do not count: they go with the
-// accounts, and the balances of every later posting are moved back).
-enum class Exclusao {
-    Excluido,
-    NadaExcluido,   // no such item (already gone): nothing to say
-    Bloqueio,       // the counter could not be locked: kMsgBloqueio, nothing deleted
-    ComLancamentos, // postings use it: kMsgContaComLancamentos / kMsgItemComLancamentos
-};
-Exclusao Excluir(db::Plano plano, const QString &codigo);
 
 // ---- the item a window loaded ------------------------------------------------------
 // A window names a chart item by its code, but a code comes back: once an
@@ -60,6 +50,55 @@ EstadoDoItem LerEstadoDoItem(dao::Database &db, db::Plano plano, const QString &
 // empty description names "the selected" account or type.
 QString MensagemDeItemMudado(db::Plano plano, const QString &descricao = QString());
 
+// ---- the writes on an item a window shows -------------------------------------------
+// Each acts only while the item stored under `codigo` still has the Id `id`
+// the window loaded, read inside the write's own transaction together with
+// its other guards; otherwise it writes nothing and answers Mudado (the
+// window shows MensagemDeItemMudado and reloads the item's branch). An `id`
+// of 0 names the item by its code alone.
+
+// Deletes the item with its subtree unless postings use it or a descendant
+// (for accounts, opening-balance postings do not count: they go with the
+// accounts, and the balances of every later posting are moved back).
+enum class Exclusao {
+    Excluido,
+    NadaExcluido,   // id 0 and no item under the code (already gone): nothing to say
+    Bloqueio,       // the counter could not be locked: kMsgBloqueio, nothing deleted
+    ComLancamentos, // postings use it: kMsgContaComLancamentos / kMsgItemComLancamentos
+    Mudado,         // not the item the window loaded: nothing deleted
+};
+Exclusao Excluir(db::Plano plano, const QString &codigo, long id);
+
+// The outcome of renaming, deactivating, activating an item and of adding a
+// child under it.
+enum class Escrita {
+    Gravado,
+    Mudado,     // not the item the window loaded: nothing written
+    PaiInativo, // Ativar: the parent is inactive (kMsgAtivarSobInativo);
+                // IncluirItem: the parent is inactive (MensagemDePaiInativo)
+};
+
+// Gives the item a new description (a description another item has fails
+// with the duplicate-key error). An empty `codigo` names it by its Id alone.
+Escrita Renomear(db::Plano plano, const QString &codigo, long id, const QString &descricao);
+// Deactivates the item and every item below it.
+Escrita Desativar(db::Plano plano, const QString &codigo, long id);
+// Activates the item alone (its children stay as they are); refused while
+// its parent is inactive.
+Escrita Ativar(db::Plano plano, const QString &codigo, long id);
+
+// Inserts a new active item `codigo` (from NovoCodigo) with `descricao`
+// under the parent `codPai`, which must still be the item `idPai` and
+// active; on Gravado `id` is the new row's Id. Runs inside the caller's open
+// transaction (the account dialog writes the opening balance in the same
+// one) and neither begins nor ends one: on any other outcome the caller
+// rolls back.
+Escrita IncluirItem(dao::Database &db, db::Plano plano, const QString &codPai, long idPai, const QString &descricao,
+                    const QString &codigo, long &id);
+
+// The refusal of a new child under an inactive item.
+QString MensagemDePaiInativo(db::Plano plano);
+
 // Messages.
 inline const QString kMsgNivelCheio = QStringLiteral(
     "Não é possível incluir mais itens neste nível: o item pai já tem o número máximo de itens filhos (999).");
@@ -70,5 +109,7 @@ inline const QString kMsgContaComLancamentos = QStringLiteral(
     "subcontas.");
 inline const QString kMsgItemComLancamentos = QStringLiteral(
     "Este item não pode ser excluído por haver lançamentos feitos usando seu código ou de um subitem seu.");
+inline const QString kMsgAtivarSobInativo =
+    QStringLiteral("Item filho de item inativo não pode ser ativado antes da ativação do item pai.");
 
 } // namespace core::arvores
