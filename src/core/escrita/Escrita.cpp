@@ -428,10 +428,6 @@ Resultado GravarComDesfazer(dao::Database &db, const Lancamento &l, long serialL
     return Resultado::Gravado;
 }
 
-} // namespace
-
-namespace {
-
 // Why the guard refused the posting, read in the same transaction: an item
 // replaced or removed counts before one deactivated, the account before the type.
 Barrado barradoPor(dao::Database &db, const Lancamento &l) {
