@@ -25,6 +25,7 @@ using core::escrita::ContarDocumento;
 using core::escrita::Desfecho;
 using core::escrita::Feito;
 using core::escrita::Lancar;
+using core::escrita::MensagemDeLancamentoRecusado;
 using core::escrita::NovoLancamento;
 using core::escrita::kMsgAspasHistorico;
 
@@ -175,17 +176,25 @@ void frmLancamentos::cmdConfirmar_Click() {
         l.valor = e != Currency() ? (e < Currency() ? -e : e) : (s < Currency() ? s : -s);
         rsContas->SetAbsolutePosition(cbContas->ItemData(cbContas->ListIndex()));
         l.codConta = rsContas->Field(QStringLiteral("Codigo")).toString();
+        l.idConta = long(rsContas->Field(QStringLiteral("Id")).toInt());
         rsRecDesp->SetAbsolutePosition(cbTiposMov->ItemData(cbTiposMov->ListIndex()));
         l.codRecDesp = rsRecDesp->Field(QStringLiteral("Codigo")).toString();
+        l.idRecDesp = long(rsRecDesp->Field(QStringLiteral("Id")).toInt());
         l.data = *widgets::DateBox::Parse(txtData->Text());
         l.documento = doc;
         l.historico = txtHistorico->text().trimmed();
         Feito f;
         const Desfecho d = Lancar(*ui::gDB, {"frmLancamentos", "cmdConfirmar_Click"}, l, ui::gIdUsuario, &f);
-        if (!Gravou(d, f.recusa,
-                    QStringLiteral("Não foi possível incluir o lançamento.\nPossível causa: a conta foi desativada."), hg))
-            return;
         const QString conta = cbContas->Text(), tipo = cbTiposMov->Text();
+        if (!Gravou(d, f.recusa, MensagemDeLancamentoRecusado(f.barrado, conta, tipo), hg)) {
+            // The list still offers the item another user changed or removed:
+            // it is read again, and the choice goes with it.
+            if (d == Desfecho::Mudado) {
+                if (f.barrado == core::escrita::Barrado::ContaMudada) EncheListaContas();
+                else EncheListaRecDesp();
+            }
+            return;
+        }
         depoisDeGravar([&] {
             CRowData r;
             r.CodConta = l.codConta;

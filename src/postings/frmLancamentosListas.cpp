@@ -31,17 +31,17 @@ void frmLancamentos::encherLista(bool contas) {
         QString sql;
         if (contas)
             sql = ui::gTipoUsuario == db::kAdministrador
-                     ? QStringLiteral("SELECT Desconta, Codigo From Contas WHERE Inativa = False and Codigo <> '000' "
+                     ? QStringLiteral("SELECT Desconta, Codigo, Id From Contas WHERE Inativa = False and Codigo <> '000' "
                                       "Order BY DesConta")
-                     : QStringLiteral("Select C.DesConta , C.Codigo From Contas As C INNER JOIN PERMISSOESDEUSUARIOS AS "
+                     : QStringLiteral("Select C.DesConta , C.Codigo, C.Id From Contas As C INNER JOIN PERMISSOESDEUSUARIOS AS "
                                       "P ON (P.IdUsuario = ") + id +
                            QStringLiteral(" AND P.TipoObjeto = 1 AND P.Permissoes >=2 AND P.IdObjeto = C.Id AND "
                                           "C.Inativa = False and C.Codigo <> '000') Order By C.DesConta");
         else
             sql = ui::gTipoUsuario == db::kAdministrador
-                     ? QStringLiteral("SELECT DesMovimentacao, Codigo From TIPOSMOVIMENTACOES WHERE INATIVO = FALSE AND "
+                     ? QStringLiteral("SELECT DesMovimentacao, Codigo, Id From TIPOSMOVIMENTACOES WHERE INATIVO = FALSE AND "
                                       "CODIGO > '001' ORDER BY DESMOVIMENTACAO")
-                     : QStringLiteral("Select M.DesMovimentacao, M.Codigo From TIPOSMOVIMENTACOES As M INNER JOIN "
+                     : QStringLiteral("Select M.DesMovimentacao, M.Codigo, M.Id From TIPOSMOVIMENTACOES As M INNER JOIN "
                                       "PERMISSOESDEUSUARIOS AS P ON (P.IdUsuario = ") + id +
                            QStringLiteral(" AND P.TipoObjeto = 2 AND P.Permissoes >=2 AND P.IdObjeto = M.Id AND "
                                           "M.Inativo = False And M.Codigo > '001') Order By M.DesMovimentacao");

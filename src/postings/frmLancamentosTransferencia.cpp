@@ -48,6 +48,8 @@ void frmLancamentos::cmdTransferencia_Click() {
         Transferencia t;
         t.codContaOrig = dlg->CodContaOrig;
         t.codContaDest = dlg->CodContaDest;
+        t.idContaOrig = dlg->IdContaOrig;
+        t.idContaDest = dlg->IdContaDest;
         t.docSaida = dlg->DocSaida;
         t.docEntrada = dlg->DocEntrada;
         t.data = dlg->Data;
@@ -75,12 +77,12 @@ void frmLancamentos::cmdTransferencia_Click() {
         int perna = 0;
         const Desfecho d = Transferir(*ui::gDB, kOndeTransferencia, t, ui::gIdUsuario, &feita, &perna);
         if (!Gravou(d, feita.recusa,
-                    perna == 2 ? QStringLiteral("Não foi possível fazer o lançamento de entrada. Transferência "
-                                                "cancelada.\nPossível causa: a conta foi desativada.")
-                               : QStringLiteral("Não foi possível fazer o lançamento de saída. Transferência "
-                                                "cancelada.\nPossível causa: a conta foi desativada."),
-                    hg))
+                    core::escrita::MensagemDeTransferenciaRecusada(feita.barrado, perna, perna == 2 ? desDest : desOrig),
+                    hg)) {
+            // The account list of this window may offer the same stale account.
+            if (d == Desfecho::Mudado) EncheListaContas();
             return;
+        }
         const Currency abs = t.valor < Currency() ? -t.valor : t.valor;
         depoisDeGravar([&] {
             const QString data = t.data.toString(QStringLiteral("dd/MM/yyyy"));

@@ -122,11 +122,11 @@ void frmTrans::EncheListas() {
     try {
         const QString sql =
             ui::gTipoUsuario != db::kAdministrador
-                ? QStringLiteral("Select C.DesConta , C.Codigo From Contas As C INNER JOIN PERMISSOESDEUSUARIOS AS P ON "
+                ? QStringLiteral("Select C.DesConta , C.Codigo, C.Id From Contas As C INNER JOIN PERMISSOESDEUSUARIOS AS P ON "
                                  "(P.IdUsuario = ") + QString::number(ui::gIdUsuario) +
                       QStringLiteral(" AND P.TipoObjeto = 1 AND P.Permissoes >=2 AND P.IdObjeto = C.Id AND C.Inativa = "
                                      "False and C.Codigo <> '000') Order By C.DesConta")
-                : QStringLiteral("SELECT Desconta, Codigo From Contas WHERE Inativa = False and Codigo <> '000' Order BY "
+                : QStringLiteral("SELECT Desconta, Codigo, Id From Contas WHERE Inativa = False and Codigo <> '000' Order BY "
                                  "DesConta");
         rsContas = ui::gDB->OpenRecordset(sql, dao::dbOpenSnapshot);
         try {
@@ -208,9 +208,11 @@ void frmTrans::cmdOK_Click() {
         rsContas->SetAbsolutePosition(cbContaOrig->ItemData(cbContaOrig->ListIndex()));
         const QString codOrig = rsContas->Field(QStringLiteral("Codigo")).toString();
         const QString desOrig = rsContas->Field(QStringLiteral("DesConta")).toString();
+        const long idOrig = long(rsContas->Field(QStringLiteral("Id")).toInt());
         rsContas->SetAbsolutePosition(cbContaDest->ItemData(cbContaDest->ListIndex()));
         const QString codDest = rsContas->Field(QStringLiteral("Codigo")).toString();
         const QString desDest = rsContas->Field(QStringLiteral("DesConta")).toString();
+        const long idDest = long(rsContas->Field(QStringLiteral("Id")).toInt());
         const QString valor = txtValor->ValueText();
         value::Currency v = *value::Currency::parseBr(valor);
         if (v < value::Currency()) v = -v;
@@ -219,6 +221,8 @@ void frmTrans::cmdOK_Click() {
         DesContaOrig = desOrig;
         CodContaDest = codDest;
         DesContaDest = desDest;
+        IdContaOrig = idOrig;
+        IdContaDest = idDest;
         DocEntrada = txtDocEntrada->text().trimmed();
         DocSaida = txtDocSaida->text().trimmed();
         Valor = v;

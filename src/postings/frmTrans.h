@@ -38,6 +38,7 @@ public:
     // Public values, readable after the dialog has closed.
     bool Cancelado = true;
     QString CodContaOrig, DesContaOrig, CodContaDest, DesContaDest;
+    long IdContaOrig = 0, IdContaDest = 0; // the accounts' Ids as listed
     QString DocSaida, DocEntrada;
     QDate Data;
     value::Currency Valor;

@@ -1,5 +1,7 @@
 #include "core/escrita/Escrita.h"
 
+#include "core/arvores/Arvores.h"
+#include "db/Planos.h"
 #include "db/CDaoTrans.h"
 #include "db/Module1.h"
 #include "platform/dao/Database.h"
@@ -176,19 +178,29 @@ Colunas colunas(const Lancamento &l) {
     return c;
 }
 
-// The rows that say the posting's account (and type, when asked) is active.
+// The rows that say the posting's account (and type, when asked) is active
+// and, where the caller gave its Id, still the item the caller loaded.
 QString guarda(const Lancamento &l) {
     if (l.guarda == Guarda::ContaETipo)
-        return QStringLiteral("FROM Contas As C INNER JOIN TiposMovimentacoes As T ON (C.Codigo = [pConta] AND C.Inativa = False "
-                              "AND T.Codigo = [pTipo] AND T.Inativo = False)");
-    return QStringLiteral("FROM CONTAS WHERE Codigo = [pConta] AND Inativa = False");
+        return QStringLiteral("FROM Contas As C INNER JOIN TiposMovimentacoes As T ON (C.Codigo = [pConta] AND C.Inativa = False") +
+               (l.idConta != 0 ? QStringLiteral(" AND C.Id = [pIdConta]") : QString()) +
+               QStringLiteral(" AND T.Codigo = [pTipo] AND T.Inativo = False") +
+               (l.idRecDesp != 0 ? QStringLiteral(" AND T.Id = [pIdTipo]") : QString()) + QLatin1Char(')');
+    return QStringLiteral("FROM CONTAS WHERE Codigo = [pConta] AND Inativa = False") +
+           (l.idConta != 0 ? QStringLiteral(" AND Id = [pIdConta]") : QString());
+}
+
+// The guard's Ids (unused in its text where the caller gave none).
+void ligarIds(dao::QueryDef &q, const Lancamento &l) {
+    q.SetParameter(QStringLiteral("pIdConta"), value::Value(qlonglong(l.idConta)));
+    q.SetParameter(QStringLiteral("pIdTipo"), value::Value(qlonglong(l.idRecDesp)));
 }
 
 const QString kParametrosDoLancamento =
     QStringLiteral("PARAMETERS [pId] Long, [pConta] Text ( 255 ), [pTipo] Text ( 255 ), [pDoc] Text ( 255 ), "
                    "[pValor] Currency, [pData] DateTime, [pHist] Text ( 255 ), [pDataId] Text ( 255 ), "
                    "[pSG] Currency, [pSC] Currency, [pSR] Currency, [pReal] Text ( 255 ), [pTransf] Byte, "
-                   "[pUsu] Long;");
+                   "[pUsu] Long, [pIdConta] Long, [pIdTipo] Long;");
 
 // Inserts the posting. Guarded (`guardado`), only while its account (and
 // type, when asked) is active: the guard is the FROM of an INSERT ... SELECT.
@@ -226,19 +238,24 @@ long Inserir(dao::Database &db, const Lancamento &l, const QString &dataId, cons
     q->SetParameter(QStringLiteral("pReal"), l.realizado);
     q->SetParameter(QStringLiteral("pTransf"), value::Value(l.transferencia < 0 ? 0 : l.transferencia));
     q->SetParameter(QStringLiteral("pUsu"), value::Value(qlonglong(l.idUsuario)));
+    ligarIds(*q, l);
     q->Execute(dao::dbFailOnError);
     return q->RecordsAffected();
 }
 
 QString textoAtivos(const Lancamento &l) {
-    return QStringLiteral("PARAMETERS [pConta] Text ( 255 ), [pTipo] Text ( 255 );SELECT Count(*) ") + guarda(l);
+    return QStringLiteral("PARAMETERS [pConta] Text ( 255 ), [pTipo] Text ( 255 ), [pIdConta] Long, [pIdTipo] Long;"
+                          "SELECT Count(*) ") +
+           guarda(l);
 }
 
-// Reads the insert's guard: the posting's account (and type) are active.
+// Reads the insert's guard: the posting's account (and type) are active and
+// the ones the caller loaded.
 bool Ativos(dao::Database &db, const Lancamento &l) {
     auto q = consulta(db, textoAtivos(l));
     q->SetParameter(QStringLiteral("pConta"), l.codConta);
     if (l.guarda == Guarda::ContaETipo) q->SetParameter(QStringLiteral("pTipo"), l.codRecDesp);
+    ligarIds(*q, l);
     auto rs = q->OpenRecordset(dao::dbOpenSnapshot);
     const bool ativos = rs->Field(0).toInt() > 0;
     db::FecharRecordset(rs);
@@ -411,6 +428,20 @@ Resultado GravarComDesfazer(dao::Database &db, const Lancamento &l, long serialL
     return Resultado::Gravado;
 }
 
+// Why the guard refused the posting, read in the same transaction: an item
+// replaced or removed counts before one deactivated, the account before the type.
+Barrado barradoPor(dao::Database &db, const Lancamento &l) {
+    using core::arvores::EstadoDoItem;
+    const EstadoDoItem conta = core::arvores::LerEstadoDoItem(db, db::Plano::Contas, l.codConta, l.idConta);
+    if (conta == EstadoDoItem::Mudado) return Barrado::ContaMudada;
+    if (l.guarda == Guarda::ContaETipo) {
+        const EstadoDoItem tipo = core::arvores::LerEstadoDoItem(db, db::Plano::RecDesp, l.codRecDesp, l.idRecDesp);
+        if (tipo == EstadoDoItem::Mudado) return Barrado::TipoMudado;
+        if (conta == EstadoDoItem::Ativo && tipo == EstadoDoItem::Inativo) return Barrado::TipoInativo;
+    }
+    return Barrado::ContaInativa;
+}
+
 } // namespace
 
 Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *gravado,
@@ -421,6 +452,11 @@ Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *grav
     auto invalido = [gravado](const QString &recusa) {
         if (gravado) gravado->recusa = recusa;
         return Resultado::Invalido;
+    };
+    // Only on a refusal, so the posting that goes in reads nothing more.
+    auto recusado = [&] {
+        if (gravado) gravado->barrado = barradoPor(db, l);
+        return Resultado::Recusado;
     };
     if (const QString recusa = RecusaDoLancamento(l); !recusa.isEmpty()) return invalido(recusa);
     const SerialESaldos s = LerSerialESaldos(db, l.codConta, l.codRecDesp, l.data);
@@ -438,11 +474,12 @@ Resultado GravarLancamento(dao::Database &db, const Lancamento &l, Gravado *grav
         // written, and no level of its own is needed to undo a part of it;
         // the guard is read first so that a refusal writes nothing. An
         // engine failure undoes the caller's whole transaction, as always.
-        if (!Ativos(db, l)) return Resultado::Recusado;
+        if (!Ativos(db, l)) return recusado();
         if (!TravarContador(db, s.serial)) return Resultado::Bloqueio;
         Inserir(db, l, dataId, proprios, false); // one row, or it throws
     } else {
         const Resultado r = GravarComDesfazer(db, l, s.serial, dataId, proprios, antesDeInserir);
+        if (r == Resultado::Recusado) return recusado();
         if (r != Resultado::Gravado) return r == Resultado::Invalido ? invalido(kMsgForaDoLimite) : r;
     }
     if (gravado) {

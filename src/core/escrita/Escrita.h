@@ -78,6 +78,23 @@ struct Lancamento {
     // Opening balance of a new account: its account balance starts from 0.
     bool saldoContaDoZero = false;
     long idUsuario = 0;
+    // The Ids of the account and the type the window loaded, or 0 where the
+    // caller names them by a code read from a stored posting. A code comes
+    // back once its item is deleted; an Id never does, so a window's posting
+    // goes in only while the item under each code is still the one it loaded.
+    long idConta = 0;
+    long idRecDesp = 0;
+};
+
+// Why the guard let no row through, read inside the transaction before the
+// rollback: another item (or none) under a code than the one the caller
+// named, or an item deactivated. The account is looked at first.
+enum class Barrado {
+    Nada,
+    ContaMudada,
+    TipoMudado,
+    ContaInativa,
+    TipoInativo
 };
 
 struct Gravado {
@@ -85,6 +102,7 @@ struct Gravado {
     QString dataId;
     value::Currency saldoConta, saldoRecDesp, saldoGlobal;
     QString recusa; // Invalido: what the user is told
+    Barrado barrado = Barrado::Nada; // Recusado: why
 };
 
 // ---- what the write core cannot hold ---------------------------------------------
@@ -115,7 +133,8 @@ QString RecusaDoLancamento(const Lancamento &l);
 enum class Resultado {
     Gravado,  // written; the caller commits
     Bloqueio, // the counter changed: roll back and show kMsgBloqueio
-    Recusado, // the guard let no row through (item inactive or gone): roll back
+    Recusado, // the guard let no row through (item inactive, gone or another one; Gravado::barrado
+              // says which): roll back
     Impedido, // the caller's own step (antesDeInserir) returned false: roll back
     Invalido  // a posting the book cannot hold (Gravado::recusa says why): nothing written
 };

@@ -1,5 +1,7 @@
 #include "core/escrita/Operacoes.h"
 
+#include "core/arvores/Arvores.h"
+#include "db/Planos.h"
 #include "ui/ErrorTrap.h"
 #include "db/CDaoTrans.h"
 #include "db/Module1.h"
@@ -121,6 +123,14 @@ Desfecho desfechoDe(Resultado r) {
     return Desfecho::Recusado;
 }
 
+// A posting or a transfer the window chose by Id: a refusal because the item
+// under its code is not that one any more is told apart from a deactivation.
+Desfecho desfechoDaEscolha(Resultado r, Barrado barrado) {
+    if (r == Resultado::Recusado && (barrado == Barrado::ContaMudada || barrado == Barrado::TipoMudado))
+        return Desfecho::Mudado;
+    return desfechoDe(r);
+}
+
 } // namespace
 
 Desfecho Lancar(dao::Database &db, const Chamador &onde, const NovoLancamento &n, long idUsuario, Feito *feito) {
@@ -134,17 +144,22 @@ Desfecho Lancar(dao::Database &db, const Chamador &onde, const NovoLancamento &n
         if (!n.documento.isEmpty()) l.documento = n.documento;
         l.historico = n.historico;
         l.idUsuario = idUsuario;
+        l.idConta = n.idConta;
+        l.idRecDesp = n.idRecDesp;
         PrepararGravacao(db, l);
         db::CDaoTrans trans(db.workspace());
         trans.BegTrans();
         Gravado g;
         const Resultado r = GravarLancamento(db, l, &g);
         if (r != Resultado::Gravado) {
-            if (feito) feito->recusa = g.recusa;
-            return desfechoDe(r);
+            if (feito) {
+                feito->recusa = g.recusa;
+                feito->barrado = g.barrado;
+            }
+            return desfechoDaEscolha(r, g.barrado);
         }
         trans.ComTrans();
-        if (feito) *feito = {g.id, g.dataId, QString()};
+        if (feito) *feito = {g.id, g.dataId, QString(), Barrado::Nada};
         return Desfecho::Gravado;
     } catch (const err::AppError &e) {
         if (bloqueio(e)) return Desfecho::Bloqueio;
@@ -172,6 +187,26 @@ long ContarDocumento(dao::Database &db, const Chamador &onde, const QString &doc
         db::FecharRecordset(rs);
         FIN_TRAP_RERAISE(onde.objeto, onde.procedimento);
     }
+}
+
+QString MensagemDeLancamentoRecusado(Barrado barrado, const QString &desConta, const QString &desTipo) {
+    switch (barrado) {
+    case Barrado::ContaMudada: return core::arvores::MensagemDeItemMudado(db::Plano::Contas, desConta);
+    case Barrado::TipoMudado: return core::arvores::MensagemDeItemMudado(db::Plano::RecDesp, desTipo);
+    case Barrado::TipoInativo: return kMsgLancamentoTipoDesativado;
+    case Barrado::ContaInativa:
+    case Barrado::Nada: break;
+    }
+    return kMsgLancamentoContaDesativada;
+}
+
+QString MensagemDeTransferenciaRecusada(Barrado barrado, int perna, const QString &desConta) {
+    // The legs' type is the system's own and not guarded: only the account tells.
+    if (barrado == Barrado::ContaMudada) return core::arvores::MensagemDeItemMudado(db::Plano::Contas, desConta);
+    return perna == 2 ? QStringLiteral("Não foi possível fazer o lançamento de entrada. Transferência cancelada.\n"
+                                       "Possível causa: a conta foi desativada.")
+                      : QStringLiteral("Não foi possível fazer o lançamento de saída. Transferência cancelada.\n"
+                                       "Possível causa: a conta foi desativada.");
 }
 
 QString MensagemDeEstornoRecusado(Desfecho desfecho, const QString &desConta) {
@@ -267,6 +302,7 @@ Desfecho Transferir(dao::Database &db, const Chamador &onde, const Transferencia
             if (!doc.isEmpty()) l.documento = doc;
             l.historico = qual == 1 ? t.historicoSaida : t.historicoEntrada;
             l.transferencia = qual;
+            l.idConta = qual == 1 ? t.idContaOrig : t.idContaDest;
             l.guarda = Guarda::Conta;
             l.saldoTipo = SaldoTipo::Exato;
             l.idUsuario = idUsuario;
@@ -281,21 +317,27 @@ Desfecho Transferir(dao::Database &db, const Chamador &onde, const Transferencia
         Resultado r = GravarLancamento(db, leg(1), &sai);
         if (r != Resultado::Gravado) {
             if (perna) *perna = 1;
-            if (feita) feita->recusa = sai.recusa;
-            return desfechoDe(r);
+            if (feita) {
+                feita->recusa = sai.recusa;
+                feita->barrado = sai.barrado;
+            }
+            return desfechoDaEscolha(r, sai.barrado);
         }
         r = GravarLancamento(db, leg(2), &entra);
         if (r != Resultado::Gravado) {
             if (perna) *perna = 2;
-            if (feita) feita->recusa = entra.recusa;
-            return desfechoDe(r);
+            if (feita) {
+                feita->recusa = entra.recusa;
+                feita->barrado = entra.barrado;
+            }
+            return desfechoDaEscolha(r, entra.barrado);
         }
         auto ligar = consulta(db, kLigarTransferencia);
         ligar->SetParameter(0, value::Value(qlonglong(sai.id)));
         ligar->SetParameter(1, value::Value(qlonglong(entra.id)));
         ligar->Execute(dao::dbFailOnError);
         trans.ComTrans();
-        if (feita) *feita = {sai.id, entra.id, QString()};
+        if (feita) *feita = {sai.id, entra.id, QString(), Barrado::Nada};
         return Desfecho::Gravado;
     } catch (const err::AppError &e) {
         if (bloqueio(e)) return Desfecho::Bloqueio;

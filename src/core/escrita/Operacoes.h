@@ -7,6 +7,7 @@
 // file; a write lock held too long by another copy ends as Bloqueio, with
 // nothing written, never as an engine error. An error of the engine goes up
 // with the location the caller names (its window and procedure).
+#include "core/escrita/Escrita.h"
 #include "platform/value/Currency.h"
 
 #include <QDate>
@@ -47,8 +48,11 @@ enum class Desfecho {
     JaEstornado,   // the stored posting is reversed, a reversal or settled 'N'
     Incompleta,    // a transfer whose other leg or link is missing
     HistoricoLongo, // a history longer than the column: nothing written
-    Invalido        // what the book cannot hold (a text, a date, a balance out of range): nothing
+    Invalido,       // what the book cannot hold (a text, a date, a balance out of range): nothing
                     // written; the result's `recusa` says it in the user's words
+    Mudado          // a posting or transfer: under the account's (or type's) code lies no longer the
+                    // item the window loaded, changed or removed by another user; nothing written,
+                    // the result's `barrado` says which
 };
 
 // What every window that reverses postings says on JaEstornado, and what
@@ -74,13 +78,27 @@ struct NovoLancamento {
     QDate data;
     QString documento; // trimmed; empty stores NULL
     QString historico; // trimmed
+    // The Ids of the account and the type as the window loaded them (0: the
+    // code alone is checked).
+    long idConta = 0;
+    long idRecDesp = 0;
 };
 
 struct Feito {
     long id = 0;
     QString dataId;
     QString recusa; // Invalido: why
+    Barrado barrado = Barrado::Nada; // Recusado, Mudado: why
 };
+
+// What the posting window says when the guard refused its posting
+// (Recusado or Mudado): the account or the type changed or removed by
+// another user, else the one deactivated.
+QString MensagemDeLancamentoRecusado(Barrado barrado, const QString &desConta, const QString &desTipo);
+inline const QString kMsgLancamentoContaDesativada =
+    QStringLiteral("Não foi possível incluir o lançamento.\nPossível causa: a conta foi desativada.");
+inline const QString kMsgLancamentoTipoDesativado =
+    QStringLiteral("Não foi possível incluir o lançamento.\nPossível causa: o tipo de receita/despesa foi desativado.");
 
 Desfecho Lancar(dao::Database &db, const Chamador &onde, const NovoLancamento &l, long idUsuario,
                 Feito *feito = nullptr);
@@ -122,15 +140,21 @@ struct Transferencia {
     QDate data;
     value::Currency valor; // its absolute value moves
     QString historicoSaida, historicoEntrada;
+    long idContaOrig = 0, idContaDest = 0; // as the dialog loaded them (0: the code alone is checked)
 };
 
 struct TransferenciaFeita {
     long idSaida = 0, idEntrada = 0;
     QString recusa; // Invalido: why
+    Barrado barrado = Barrado::Nada; // Recusado, Mudado: why
 };
 
-// Both legs and their link, or nothing. On Recusado, *perna tells the leg
-// refused (1 outgoing, 2 incoming).
+// What the posting window says when a leg was refused (Recusado or Mudado;
+// `perna` 1 outgoing, 2 incoming; `desConta` the leg's account).
+QString MensagemDeTransferenciaRecusada(Barrado barrado, int perna, const QString &desConta);
+
+// Both legs and their link, or nothing. On Recusado and Mudado, *perna tells
+// the leg refused (1 outgoing, 2 incoming).
 Desfecho Transferir(dao::Database &db, const Chamador &onde, const Transferencia &t, long idUsuario,
                     TransferenciaFeita *feita = nullptr, int *perna = nullptr);
 

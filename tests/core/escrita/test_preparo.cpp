@@ -9,6 +9,7 @@
 #include "db/Schema.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Engine.h"
+#include "platform/dao/Recordset.h"
 #include "platform/dao/StatementCache.h"
 #include "platform/dao/Workspace.h"
 #include "support/LivroSemJanelas.h"
@@ -80,6 +81,20 @@ protected:
         EXPECT_EQ(core::escrita::Transferir(db, kOnde, t, 1, &f), Desfecho::Gravado);
         return f;
     }
+    // The Id of a chart item, as the posting window and the transfer dialog list it.
+    long id(const char *tabela, const char *codigo) {
+        auto rs = db->OpenRecordset(QStringLiteral("SELECT Id FROM %1 WHERE Codigo = '%2'")
+                                        .arg(QString::fromLatin1(tabela), QString::fromLatin1(codigo)),
+                                    dao::dbOpenSnapshot);
+        return long(rs->Field(0).toInt());
+    }
+    // A posting as the window makes it: with the Ids of the items it loaded.
+    core::escrita::NovoLancamento daJanela(const QDate &data) {
+        core::escrita::NovoLancamento n = novo(data);
+        n.idConta = id("Contas", "001.001");
+        n.idRecDesp = id("TiposMovimentacoes", "003.001");
+        return n;
+    }
     std::vector<long> guardados;
     core::escrita::TransferenciaFeita transferencia;
 };
@@ -93,6 +108,19 @@ TEST_F(Preparo, AFreshConnectionsFirstWritePreparesNothingUnderTheWriteLock) {
     } casos[] = {
         {"a posting of the day", [](dao::Database &c) { return core::escrita::Lancar(c, kOnde, novo(QDate(2030, 1, 1)), 1); }},
         {"a back-dated posting", [](dao::Database &c) { return core::escrita::Lancar(c, kOnde, novo(QDate(2024, 1, 1)), 1); }},
+        {"a posting of the day on the items the window loaded",
+         [this](dao::Database &c) { return core::escrita::Lancar(c, kOnde, daJanela(QDate(2030, 1, 2)), 1); }},
+        {"a back-dated posting on the items the window loaded",
+         [this](dao::Database &c) { return core::escrita::Lancar(c, kOnde, daJanela(QDate(2024, 1, 2)), 1); }},
+        {"a transfer between the accounts the dialog loaded",
+         [this](dao::Database &c) {
+             core::escrita::Transferencia t{QStringLiteral("001.001"), QStringLiteral("002"), QString(), QString(),
+                                           QDate(2024, 2, 2), Currency::fromWhole(7), QStringLiteral("SAI"),
+                                           QStringLiteral("ENTRA")};
+             t.idContaOrig = id("Contas", "001.001");
+             t.idContaDest = id("Contas", "002");
+             return core::escrita::Transferir(c, kOnde, t, 1);
+         }},
         {"a reversal", [this](dao::Database &c) { return core::escrita::Estornar(c, kOnde, guardados[0], QStringLiteral("EST"), 1); }},
         {"a transfer",
          [](dao::Database &c) {
