@@ -296,7 +296,16 @@ bool frmDetUsuario::Validar() {
     // of his own, as a new common user does: the trees are asked for before
     // the change is saved (they are the user's stored ones; the editors
     // write each change as it is made).
-    const bool deAdministradorAComum = mode_ != kUsuarioNovo && tipo == db::kUsuarioComum && TipoDoUsuario(IdUsuario).value_or(Tipo) == db::kAdministrador;
+    std::optional<long> guardado;
+    if (mode_ != kUsuarioNovo && tipo == db::kUsuarioComum) {
+        guardado = TipoDoUsuario(IdUsuario);
+        // Gone: asking for his permissions would lead nowhere.
+        if (!guardado) {
+            usuarioRemovido(true);
+            return false;
+        }
+    }
+    const bool deAdministradorAComum = guardado == db::kAdministrador;
     if (deAdministradorAComum) {
         // Refused anyway when saving: said before any permission is asked for.
         if (UnicoAdministradorAtivo(IdUsuario))
@@ -319,12 +328,6 @@ bool frmDetUsuario::Validar() {
 
 void frmDetUsuario::cmdOK_Click() {
     try {
-        // Said before the checks, which would otherwise ask an administrator
-        // made common for permissions of a user who is gone.
-        if (mode_ != kUsuarioNovo && !UsuarioExiste(IdUsuario)) {
-            usuarioRemovido(true);
-            return;
-        }
         if (!Validar()) return;
         long hint = ui::kHintUsuarios;
         if (mode_ == kUsuarioNovo) {

@@ -151,12 +151,12 @@ TEST_F(DeletedByAnotherCopy, TheUserDialogSaysTheUserIsGoneAndCloses) {
         std::function<void(frmDetUsuario &)> fazer;
     };
     const Caso casos[] = {
-        {"OK on a new name", ana,
+        {"OK on an administrator's new name", eva,
          [](frmDetUsuario &d) {
-             d.txtNome->setText(QStringLiteral("ANA MARIA"));
+             d.txtNome->setText(QStringLiteral("EVA MARIA"));
              d.cmdOK_Click();
          }},
-        {"OK on a new password", ana,
+        {"OK on a common user's new password", ana,
          [](frmDetUsuario &d) {
              d.txtSenhaAnt->setText(QStringLiteral("SENHA"));
              d.txtSenha[0]->setText(QStringLiteral("NOVA"));
