@@ -296,16 +296,10 @@ bool frmDetUsuario::Validar() {
     // of his own, as a new common user does: the trees are asked for before
     // the change is saved (they are the user's stored ones; the editors
     // write each change as it is made).
-    std::optional<long> guardado;
-    if (mode_ != kUsuarioNovo && tipo == db::kUsuarioComum) {
-        guardado = TipoDoUsuario(IdUsuario);
-        // Gone: asking for his permissions would lead nowhere.
-        if (!guardado) {
-            usuarioRemovido(true);
-            return false;
-        }
-    }
-    const bool deAdministradorAComum = guardado == db::kAdministrador;
+    // A user another copy deleted is no administrator: nothing is asked for
+    // him, and the write says he is gone.
+    const bool deAdministradorAComum = mode_ != kUsuarioNovo && tipo == db::kUsuarioComum &&
+                                       TipoDoUsuario(IdUsuario) == db::kAdministrador;
     if (deAdministradorAComum) {
         // Refused anyway when saving: said before any permission is asked for.
         if (UnicoAdministradorAtivo(IdUsuario))

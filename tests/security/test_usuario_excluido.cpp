@@ -127,7 +127,7 @@ TEST_F(DeletedByAnotherCopy, EveryPermissionEditorWriteSaysTheUserIsGoneAndTheEd
         else if (c.valor == 3) f.cmdTudo_Click();
         else if (c.valor == 1) f.cmdExtratos_Click();
         else f.cmdSemPerm_Click();
-        EXPECT_EQ(s.shownTexts(), QStringList{kNaoExisteMais});
+        EXPECT_EQ(s.shownTexts(), QStringList{kNaoExisteMais}) << s.shownTexts().join(QStringLiteral(" | ")).toStdString();
         EXPECT_TRUE(!s.shown().empty() && s.shown()[0].style == platform::ui::vbInformation);
         EXPECT_EQ(linhasDePermissao(), antes);
         EXPECT_EQ(contagem(eva), 0);
@@ -178,7 +178,7 @@ TEST_F(DeletedByAnotherCopy, TheUserDialogSaysTheUserIsGoneAndCloses) {
         Script s;
         s.ok();
         c.fazer(*d);
-        EXPECT_EQ(s.shownTexts(), QStringList{kNaoExisteMais});
+        EXPECT_EQ(s.shownTexts(), QStringList{kNaoExisteMais}) << s.shownTexts().join(QStringLiteral(" | ")).toStdString();
         EXPECT_FALSE(d->IsLoaded());
         EXPECT_TRUE(d->UsuarioRemovido);
         EXPECT_TRUE(d->Cancelado) << "nothing was saved";
@@ -251,7 +251,7 @@ TEST_F(DeletedUserInTheList, EveryCommandOnAUserAnotherCopyDeletedSaysSoAndReloa
         if (c.pergunta) s.yes();
         s.ok();
         c.fazer(*f);
-        EXPECT_EQ(s.shownTexts().back(), kNaoExisteMais);
+        EXPECT_EQ(s.shownTexts().back(), kNaoExisteMais) << s.shownTexts().join(QStringLiteral(" | ")).toStdString();
         EXPECT_EQ(s.shown().back().style, platform::ui::vbInformation);
         EXPECT_FALSE(existe(zeca));
         EXPECT_FALSE(nomes(*f, c.lista).contains(QStringLiteral("ZECA"))) << "the list reloaded";
@@ -279,7 +279,8 @@ TEST_F(DeletedUserInTheList, APermissionGivenFromTheListClosesEditorAndDialogAnd
     });
     s.ok();
     f->cmdAlterar_Click();
-    EXPECT_EQ(s.shownTexts().filter(QStringLiteral(" ")), QStringList{kNaoExisteMais}) << "besides the two windows";
+    EXPECT_EQ(s.shownTexts().filter(QStringLiteral(" ")), QStringList{kNaoExisteMais})
+        << "besides the two windows: " << s.shownTexts().join(QStringLiteral(" | ")).toStdString();
     EXPECT_EQ(contagem(ana), 0);
     EXPECT_FALSE(nomes(*f, 0).contains(QStringLiteral("ANA")));
     EXPECT_TRUE(nomes(*f, 0).contains(QStringLiteral("BIA")));
