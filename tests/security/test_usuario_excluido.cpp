@@ -251,6 +251,7 @@ TEST_F(DeletedUserInTheList, EveryCommandOnAUserAnotherCopyDeletedSaysSoAndReloa
         if (c.pergunta) s.yes();
         s.ok();
         c.fazer(*f);
+        ASSERT_FALSE(s.shownTexts().isEmpty());
         EXPECT_EQ(s.shownTexts().back(), kNaoExisteMais) << s.shownTexts().join(QStringLiteral(" | ")).toStdString();
         EXPECT_EQ(s.shown().back().style, platform::ui::vbInformation);
         EXPECT_FALSE(existe(zeca));
