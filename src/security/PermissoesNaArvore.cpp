@@ -19,13 +19,22 @@ void MostrarRecusa(const QString &recusa) {
     throw err::AppError(err::kErrCancel, QString(), QString());
 }
 
-void DarPermissao(CPermissao &item, long mode, long valor) { MostrarRecusa(AtribuirPermissao(item, mode, valor)); }
+bool DarPermissao(CPermissao &item, long mode, long valor) {
+    const core::permissoes::Atribuicao a = AtribuirPermissao(item, mode, valor);
+    if (a.usuarioRemovido) {
+        ui::MsgBox(a.mensagem, platform::ui::vbInformation);
+        return false;
+    }
+    MostrarRecusa(a.mensagem);
+    return true;
+}
 
-void UpdatePermissionsWithNode(const CPermissao &arvore, long mode, widgets::Node &node, long valor) {
+bool UpdatePermissionsWithNode(const CPermissao &arvore, long mode, widgets::Node &node, long valor) {
     try {
         std::shared_ptr<CPermissao> item = ObjetoDoPonteiro(arvore, node.Tag());
-        DarPermissao(*item, mode, valor);
+        if (!DarPermissao(*item, mode, valor)) return false;
         ui::UpdateNodeIcons(node, ui::ImagemDePermissao(valor));
+        return true;
     } catch (...) {
         FIN_TRAP_RERAISE("Module1", "UpdatePermissionsWithNode");
     }

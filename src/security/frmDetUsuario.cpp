@@ -35,6 +35,8 @@ using core::permissoes::CarregarPermissoesEmMovimentacoes;
 using core::permissoes::EstadoDaArvore;
 using core::permissoes::TipoDoUsuario;
 using core::permissoes::UnicoAdministradorAtivo;
+using core::permissoes::UsuarioExiste;
+using core::permissoes::kMsgUsuarioNaoExisteMais;
 using core::permissoes::kOutroAdministradorAtivo;
 using core::permissoes::kUsuarioExistente;
 using core::permissoes::kUsuarioNovo;
@@ -224,6 +226,11 @@ void frmDetUsuario::abrirEditor(bool recDesp) {
         cbTipo->setFocus();
         return;
     }
+    // An edited user another copy deleted has no permissions left to show.
+    if (mode_ == kUsuarioExistente && !UsuarioExiste(IdUsuario)) {
+        usuarioRemovido(true);
+        return;
+    }
     std::unique_ptr<frmPermissoes> f;
     if (recDesp) f = std::make_unique<frmPermMov>();
     else f = std::make_unique<frmPermContas>();
@@ -241,6 +248,16 @@ void frmDetUsuario::abrirEditor(bool recDesp) {
     f->setRaiz(arvore);
     f->setMode(mode_);
     f->ShowModal();
+    // The editor said so already.
+    if (f->UsuarioRemovido()) usuarioRemovido(false);
+}
+
+// Nothing of the dialog can be saved for a user who is no longer in the file:
+// it closes without saving, and its opener reloads its lists.
+void frmDetUsuario::usuarioRemovido(bool avisar) {
+    if (avisar) ui::MsgBox(kMsgUsuarioNaoExisteMais, platform::ui::vbInformation);
+    UsuarioRemovido = true;
+    Unload(platform::ui::vbFormCode);
 }
 
 // ---- validation --------------------------------------------------------------------
@@ -279,7 +296,10 @@ bool frmDetUsuario::Validar() {
     // of his own, as a new common user does: the trees are asked for before
     // the change is saved (they are the user's stored ones; the editors
     // write each change as it is made).
-    const bool deAdministradorAComum = mode_ != kUsuarioNovo && tipo == db::kUsuarioComum && TipoDoUsuario(IdUsuario).value_or(Tipo) == db::kAdministrador;
+    // A user another copy deleted is no administrator: nothing is asked for
+    // him, and the write says he is gone.
+    const bool deAdministradorAComum = mode_ != kUsuarioNovo && tipo == db::kUsuarioComum &&
+                                       TipoDoUsuario(IdUsuario) == db::kAdministrador;
     if (deAdministradorAComum) {
         // Refused anyway when saving: said before any permission is asked for.
         if (UnicoAdministradorAtivo(IdUsuario))
@@ -313,7 +333,10 @@ void frmDetUsuario::cmdOK_Click() {
                 return;
             }
         } else {
-            Alterar();
+            if (!Alterar()) {
+                usuarioRemovido(true);
+                return;
+            }
             ui::MsgBox(QStringLiteral("Usuário atualizado com sucesso!"), platform::ui::vbInformation);
         }
         Cancelado = false;
@@ -363,9 +386,10 @@ void frmDetUsuario::Incluir() {
                 cancelar();
             }
             const long id = long(rs->Field(QStringLiteral("id")).toInt());
-            // Validar saw both trees with a permission.
-            movimentacoes_->Persist(id, false);
-            contas_->Persist(id, false);
+            // Validar saw both trees with a permission. The user went in within
+            // this transaction, which holds the write lock: he is there.
+            (void)movimentacoes_->Persist(id, false);
+            (void)contas_->Persist(id, false);
             db::FecharRecordset(rs);
         }
         trans.ComTrans();
@@ -385,7 +409,7 @@ void frmDetUsuario::Incluir() {
     }
 }
 
-void frmDetUsuario::Alterar() {
+bool frmDetUsuario::Alterar() {
     const long tipo = tipoEscolhido();
     const QString nova = txtSenha[0]->text().trimmed();
     QString sql = QStringLiteral("UPDATE USUARIOS SET DESUSUARIO=") + db::SqlTexto(txtNome->text().trimmed()) +
@@ -398,6 +422,9 @@ void frmDetUsuario::Alterar() {
         sql += QStringLiteral(" AND (Tipo <> 1 OR Inativo = True OR ") + kOutroAdministradorAtivo + QLatin1Char(')');
     db::CDaoTrans trans;
     trans.BegTrans();
+    // Read under the write lock the transaction holds from its start: another
+    // copy cannot delete the user between this and the commit.
+    if (!UsuarioExiste(IdUsuario)) return false;
     ui::gDB->Execute(sql, dao::dbFailOnError);
     if (ui::gDB->RecordsAffected() == 0) {
         trans.RollBack();
@@ -408,6 +435,7 @@ void frmDetUsuario::Alterar() {
         cancelar();
     }
     trans.ComTrans();
+    return true;
 }
 
 void frmDetUsuario::LimparTudo() {

@@ -39,6 +39,9 @@ public:
     long Tipo = 0;
     // True unless a confirmation closed the dialog.
     bool Cancelado = true;
+    // Another copy of the program deleted the edited user: the dialog said
+    // so and closed, having written nothing; its opener reloads its lists.
+    bool UsuarioRemovido = false;
 
     QLabel *lblNome = nullptr, *lblIdLogin = nullptr, *lblTipo = nullptr, *lblSenAnt = nullptr, *lblSenha = nullptr,
            *lblConfirmar = nullptr;
@@ -70,7 +73,9 @@ protected:
 private:
     long tipoEscolhido() const; // 0 when no entry is chosen
     void Incluir();
-    void Alterar();
+    // False, nothing written, when the user is no longer in the file.
+    [[nodiscard]] bool Alterar();
+    void usuarioRemovido(bool avisar);
     void ExibirDados();
     void LimparTudo();
     void abrirEditor(bool recDesp);

@@ -167,7 +167,10 @@ void frmPermissoes::aplicar(long valor) {
         for (widgets::ListItem *li : lv->Items()) {
             if (!li->Selected()) continue;
             std::shared_ptr<CPermissao> item = ObjetoDoPonteiro(*raiz_, li->Tag());
-            DarPermissao(*item, mode_, valor);
+            if (!DarPermissao(*item, mode_, valor)) {
+                usuarioRemovido();
+                return;
+            }
             li->setSmallIcon(imagem);
             if (widgets::Node *no = tv->Item(li->Key())) ui::UpdateNodeIcons(*no, imagem);
         }
@@ -176,12 +179,23 @@ void frmPermissoes::aplicar(long valor) {
         widgets::Node *no = tv->SelectedItem();
         if (no && no->Key() != kRaiz) {
             std::shared_ptr<CPermissao> item = ObjetoDoPonteiro(*raiz_, no->Tag());
-            DarPermissao(*item, mode_, valor);
+            if (!DarPermissao(*item, mode_, valor)) {
+                usuarioRemovido();
+                return;
+            }
             ui::UpdateNodeIcons(*no, imagem);
             ShowNodeChildren(no);
         }
         tv->setFocus();
     }
+}
+
+// Every value still to give would be one more write for a user who is no
+// longer there (and the tree shows rows the file no longer holds): the
+// editor closes, and the user dialog that opened it with it.
+void frmPermissoes::usuarioRemovido() {
+    usuarioRemovido_ = true;
+    Unload(platform::ui::vbFormCode);
 }
 
 void frmPermissoes::menuDeContexto(long valor, const char *procedimento) {
@@ -190,7 +204,10 @@ void frmPermissoes::menuDeContexto(long valor, const char *procedimento) {
         if (ativo == tv) {
             widgets::Node *no = tv->SelectedItem();
             if (!no) return;
-            UpdatePermissionsWithNode(*raiz_, mode_, *no, valor);
+            if (!UpdatePermissionsWithNode(*raiz_, mode_, *no, valor)) {
+                usuarioRemovido();
+                return;
+            }
             ShowNodeChildren(tv->SelectedItem());
             tv->setFocus();
         } else if (ativo == lv) {

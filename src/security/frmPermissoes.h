@@ -33,6 +33,9 @@ public:
     // The root item: the very tree the opener holds, set before the first activation.
     const std::shared_ptr<core::permissoes::CPermissao> &Raiz() const { return raiz_; }
     void setRaiz(std::shared_ptr<core::permissoes::CPermissao> raiz) { raiz_ = std::move(raiz); }
+    // Another copy of the program deleted the user: the editor said so and
+    // closed, and its opener shows him no longer.
+    bool UsuarioRemovido() const { return usuarioRemovido_; }
 
     QLabel *Label1 = nullptr;
     widgets::TreeView *tv = nullptr;
@@ -80,6 +83,7 @@ private:
     void aplicar(long valor);
     void menuDeContexto(long valor, const char *procedimento);
     void mostrarMenu(const QPoint &global);
+    void usuarioRemovido();
     const char *nome() const;
 
     bool recDesp_;
@@ -88,6 +92,7 @@ private:
     std::shared_ptr<core::permissoes::CPermissao> raiz_;
     bool bInit_ = false;
     Vista ultima_ = Vista::Nenhuma;
+    bool usuarioRemovido_ = false;
     widgets::ImageList imagens_;
     QMenu *menuProprio_ = nullptr;
 };

@@ -24,6 +24,7 @@
 namespace security {
 
 using core::permissoes::TipoDoUsuario;
+using core::permissoes::kMsgUsuarioNaoExisteMais;
 using core::permissoes::kOutroAdministradorAtivo;
 using core::permissoes::kUsuarioExistente;
 using core::permissoes::kUsuarioNovo;
@@ -262,7 +263,8 @@ dao::Recordset &frmUsuarios::linha() const { return *dtUsu[frente_]->Recordset()
 
 void frmUsuarios::mostrar(frmDetUsuario &dlg) {
     dlg.ShowModal();
-    if (!dlg.Cancelado) aposMudanca();
+    // A user another copy deleted is no longer listed either.
+    if (!dlg.Cancelado || dlg.UsuarioRemovido) aposMudanca();
 }
 
 void frmUsuarios::cmdAdd_Click() {
@@ -330,7 +332,7 @@ void frmUsuarios::desativar() {
             ui::MsgBox(kMsgUltimoAdministrador, platform::ui::vbInformation);
             return;
         }
-        ui::MsgBox(QStringLiteral("O usuário selecionado não existe mais."), platform::ui::vbInformation);
+        ui::MsgBox(kMsgUsuarioNaoExisteMais, platform::ui::vbInformation);
     }
     aposMudanca();
 }
@@ -339,6 +341,8 @@ void frmUsuarios::reativar() {
     ui::gDB->Execute(QStringLiteral("Update Usuarios Set Inativo = false Where Id =") +
                          QString::number(inteiro(linha().Field(QStringLiteral("id")))),
                      dao::dbFailOnError);
+    // The statement has no other guard: no row changed, no such user.
+    if (ui::gDB->RecordsAffected() == 0) ui::MsgBox(kMsgUsuarioNaoExisteMais, platform::ui::vbInformation);
     aposMudanca();
 }
 
@@ -391,8 +395,10 @@ void frmUsuarios::cmdExcluir_Click() {
                 ui::MsgBox(QStringLiteral("Este é o último usuário ativo com permissões de administrador e por isto não "
                                           "pode ser excluído."),
                            platform::ui::vbInformation);
-            else
-                ui::MsgBox(QStringLiteral("O usuário selecionado não existe mais."), platform::ui::vbInformation);
+            else {
+                ui::MsgBox(kMsgUsuarioNaoExisteMais, platform::ui::vbInformation);
+                aposMudanca();
+            }
         }
         HabilitarDesabilitar();
     } catch (...) {

@@ -94,7 +94,7 @@ TEST_F(TreeRoutines, NewPermissionThroughANodeStoresInModeTwoAndRepaintsTheSubtr
         auto raiz = contas(2, ana);
         Janela j(QStringLiteral("frmPermContas"));
         ui::CarregarNaArvoreDePermissoes(*j.tv, core::permissoes::ItemParaArvore(*raiz), QString());
-        security::UpdatePermissionsWithNode(*raiz, mode, *j.tv->Item(QStringLiteral("_001")), 2);
+        EXPECT_TRUE(security::UpdatePermissionsWithNode(*raiz, mode, *j.tv->Item(QStringLiteral("_001")), 2));
         for (const QString &k : {QStringLiteral("_001"), QStringLiteral("_001.001"), QStringLiteral("_001.001.001")})
             EXPECT_EQ(j.tv->Item(k)->Image(), QStringLiteral("IMG_PERMLANCAMENTOS")) << mode << k.toStdString();
         EXPECT_EQ(j.tv->Item(QStringLiteral("_002"))->Image(), QStringLiteral("IMG_SEMPERM"));
@@ -109,11 +109,11 @@ TEST_F(TreeRoutines, RefusedValueIsShownAndLeavesItemsAndPicturesAlone) {
         auto raiz = contas(2, ana);
         Janela j(QStringLiteral("frmPermContas"));
         ui::CarregarNaArvoreDePermissoes(*j.tv, core::permissoes::ItemParaArvore(*raiz), QString());
-        security::UpdatePermissionsWithNode(*raiz, mode, *j.tv->Item(QStringLiteral("_001")), 1);
+        EXPECT_TRUE(security::UpdatePermissionsWithNode(*raiz, mode, *j.tv->Item(QStringLiteral("_001")), 1));
         const long antes = contagem(ana);
         Script s;
         s.ok();
-        EXPECT_EQ(errorOf([&] { security::UpdatePermissionsWithNode(*raiz, mode, *j.tv->Item(QStringLiteral("_001.001")), 2); }),
+        EXPECT_EQ(errorOf([&] { (void)security::UpdatePermissionsWithNode(*raiz, mode, *j.tv->Item(QStringLiteral("_001.001")), 2); }),
                   err::kErrCancel)
             << "the action ends as a cancelled one";
         ASSERT_EQ(s.shown().size(), 1u) << mode;
@@ -133,7 +133,7 @@ TEST_F(TreeRoutines, FailedSaveOfANodePutsTheItemBackAsTheFileIs) {
     Janela j(QStringLiteral("frmPermContas"));
     ui::CarregarNaArvoreDePermissoes(*j.tv, core::permissoes::ItemParaArvore(*raiz), QString());
     db->Execute(QStringLiteral("DELETE FROM PermissoesDeUsuarios")); // another copy
-    EXPECT_NE(errorOf([&] { security::UpdatePermissionsWithNode(*raiz, 2, *j.tv->Item(QStringLiteral("_001")), 1); }), 0);
+    EXPECT_NE(errorOf([&] { (void)security::UpdatePermissionsWithNode(*raiz, 2, *j.tv->Item(QStringLiteral("_001")), 1); }), 0);
     auto banco = raiz->SubItens().Item(QStringLiteral("001"));
     EXPECT_EQ(banco->Permissoes(), 3);
     EXPECT_FALSE(banco->IsDirty());

@@ -1,5 +1,7 @@
 #include "core/permissoes/ArvoreDePermissoes.h"
 
+#include "core/permissoes/Usuarios.h"
+
 #include "platform/err/AppError.h"
 
 namespace core::permissoes {
@@ -32,17 +34,20 @@ std::shared_ptr<CPermissao> ObjetoDoPonteiro(const CPermissao &arvore, const QSt
     return const_cast<CPermissao *>(achado)->shared_from_this();
 }
 
-QString AtribuirPermissao(CPermissao &item, long mode, long valor) {
+Atribuicao AtribuirPermissao(CPermissao &item, long mode, long valor) {
     const EstadoDaArvore antes(item);
     const QString recusa = item.setPermissoes(valor);
-    if (!recusa.isEmpty() || mode != kUsuarioExistente) return recusa;
+    if (!recusa.isEmpty() || mode != kUsuarioExistente) return {recusa};
     try {
-        item.Persist();
+        if (item.Persist() == Gravacao::UsuarioRemovido) {
+            antes.Restaurar();
+            return {kMsgUsuarioNaoExisteMais, true};
+        }
     } catch (...) {
         antes.Restaurar();
         throw;
     }
-    return QString();
+    return {};
 }
 
 } // namespace core::permissoes

@@ -18,10 +18,20 @@ ui::ItemDaArvore ItemParaArvore(const CPermissao &item);
 // item of that tree any more is an error, never a stray object.
 std::shared_ptr<CPermissao> ObjetoDoPonteiro(const CPermissao &arvore, const QString &tag);
 
+// What giving an item a permission came to: the message to show ("" when it
+// was given) and whether the user is gone, so that no more can be saved for
+// him.
+struct Atribuicao {
+    QString mensagem;
+    bool usuarioRemovido = false;
+};
+
 // Assigns the value to the item and, in mode 2, saves it. A value the parent
 // rule refuses changes and saves nothing and gives the message to show; an
-// accepted one gives "". A failed save restores the values and write state
-// of the item's subtree before the error goes on.
-[[nodiscard]] QString AtribuirPermissao(CPermissao &item, long mode, long valor);
+// accepted one gives "". A user another copy of the program deleted gives
+// kMsgUsuarioNaoExisteMais: nothing saved, the item's subtree as it was. A
+// failed save restores the values and write state of the item's subtree
+// before the error goes on.
+[[nodiscard]] Atribuicao AtribuirPermissao(CPermissao &item, long mode, long valor);
 
 } // namespace core::permissoes

@@ -1,5 +1,7 @@
 #include "core/permissoes/CPermissao.h"
 
+#include "core/permissoes/Usuarios.h"
+
 #include "db/CDaoTrans.h"
 #include "db/Module1.h"
 #include "platform/dao/Database.h"
@@ -122,18 +124,37 @@ CPermissao *CPermissao::FindUpward(const QString &codigo) {
     return container->FindUpward(codigo);
 }
 
-void CPermissao::Persist(std::optional<long> idUsuario, bool inTrans) {
+Gravacao CPermissao::Persist(std::optional<long> idUsuario, bool inTrans) {
     try {
-        if (isNew_ && !isDeleted_) {
-            if (idUsuario) idUsuario_ = *idUsuario;
-            ObjectInsert(inTrans);
-        } else if (isDeleted_ && !isNew_) {
-            ObjectDelete(inTrans);
-        } else if (isDirty_) {
-            ObjectUpdate(inTrans);
+        const bool escreve = (isNew_ && !isDeleted_) || (isDeleted_ && !isNew_) || isDirty_;
+        if (inTrans || !escreve) {
+            persistir(idUsuario, inTrans);
+            return Gravacao::Feita;
         }
+        // The user is read under the write lock this transaction takes at its
+        // start, so no other copy deletes him before the commit. Without him
+        // the engine would refuse the insert (no related user), find no row to
+        // update, or delete nothing and call it done.
+        db::CDaoTrans trans;
+        trans.BegTrans();
+        const long usuario = isNew_ && !isDeleted_ && idUsuario ? *idUsuario : idUsuario_;
+        if (!UsuarioExiste(usuario)) return Gravacao::UsuarioRemovido;
+        persistir(idUsuario, true);
+        trans.ComTrans();
+        return Gravacao::Feita;
     } catch (...) {
         FIN_TRAP_RERAISE("CPermissao", "Persist");
+    }
+}
+
+void CPermissao::persistir(std::optional<long> idUsuario, bool inTrans) {
+    if (isNew_ && !isDeleted_) {
+        if (idUsuario) idUsuario_ = *idUsuario;
+        ObjectInsert(inTrans);
+    } else if (isDeleted_ && !isNew_) {
+        ObjectDelete(inTrans);
+    } else if (isDirty_) {
+        ObjectUpdate(inTrans);
     }
 }
 
@@ -179,7 +200,7 @@ void CPermissao::ObjectInsert(bool inTrans) {
         if (q->RecordsAffected() == 0 || linhas != 1)
             falha(err::kErrGeneric, QStringLiteral("Falha na atribuição de permissão '") + DesPermissoes() +
                                         QStringLiteral("' para '") + desObjeto_ + QStringLiteral("' ao usuário."));
-        for (const auto &sub : SubItens()) sub->Persist(idUsuario_, true);
+        for (const auto &sub : SubItens()) sub->persistir(idUsuario_, true);
         id_ = novoId;
         if (!inTrans) trans.ComTrans();
         isNew_ = false;
@@ -231,7 +252,7 @@ void CPermissao::persistirCobertos(long valor) {
             sub->isDirty_ = false;
             sub->persistirCobertos(valor);
         } else {
-            sub->Persist(idUsuario_, true);
+            sub->persistir(idUsuario_, true);
         }
     }
 }
@@ -310,9 +331,11 @@ void CPermissoes::Remove(const QString &chave) {
     Remove(*it + 1);
 }
 
-void CPermissoes::Persist(std::optional<long> idUsuario) {
+Gravacao CPermissoes::Persist(std::optional<long> idUsuario) {
     try {
-        for (const auto &item : itens_) item->Persist(idUsuario, false);
+        for (const auto &item : itens_)
+            if (item->Persist(idUsuario, false) == Gravacao::UsuarioRemovido) return Gravacao::UsuarioRemovido;
+        return Gravacao::Feita;
     } catch (...) {
         FIN_TRAP_RERAISE("CPermissoes", "Persist");
     }

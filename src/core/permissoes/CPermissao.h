@@ -52,6 +52,12 @@ private:
 
 class CPermissoes;
 
+// What a write of a user's permission rows came to.
+enum class Gravacao {
+    Feita,
+    UsuarioRemovido // the user is no longer in the file: nothing written
+};
+
 // Permission values and object kinds.
 using db::kPermNenhuma;
 using db::kPermPesquisa;
@@ -119,8 +125,12 @@ public:
     CPermissao *FindUpward(const QString &codigo) override;
 
     // Writes what the item's state asks for. Without InTrans the write runs in
-    // a transaction of its own (nested in the caller's, if any).
-    void Persist(std::optional<long> idUsuario = std::nullopt, bool inTrans = false);
+    // a transaction of its own (nested in the caller's, if any), which first
+    // makes sure the user is still in the file: another copy of the program
+    // may have deleted him, his rows with him, while this one shows his
+    // trees; then nothing is written and the item keeps its state. Within
+    // the caller's transaction (InTrans) the caller has checked that.
+    [[nodiscard]] Gravacao Persist(std::optional<long> idUsuario = std::nullopt, bool inTrans = false);
     void ObjectInsert(bool inTrans);
     void ObjectUpdate(bool inTrans);
     void ObjectDelete(bool inTrans);
@@ -132,6 +142,8 @@ public:
 private:
     friend class EstadoDaArvore;
     void semLinha();
+    // Persist's choice of write, inside a transaction already checked.
+    void persistir(std::optional<long> idUsuario, bool inTrans);
     // The value, unchecked, on the item and its whole subtree.
     void atribuir(long valor);
     void persistirCobertos(long valor);
@@ -170,8 +182,9 @@ public:
     auto begin() const { return itens_.cbegin(); }
     auto end() const { return itens_.cend(); }
 
-    // Each item in a transaction of its own (a window calling it holds the busy pointer).
-    void Persist(std::optional<long> idUsuario = std::nullopt);
+    // Each item in a transaction of its own (a window calling it holds the
+    // busy pointer), up to the first that finds the user gone.
+    [[nodiscard]] Gravacao Persist(std::optional<long> idUsuario = std::nullopt);
     CPermissao *FindUpward(const QString &codigo) override;
     bool HasAnyPermission() const;
 

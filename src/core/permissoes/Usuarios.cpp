@@ -16,6 +16,8 @@ std::optional<long> TipoDoUsuario(long idUsuario) {
     return tipo;
 }
 
+bool UsuarioExiste(long idUsuario) { return TipoDoUsuario(idUsuario).has_value(); }
+
 bool UnicoAdministradorAtivo(long idUsuario) {
     auto rs = ui::gDB->OpenRecordset(QStringLiteral("SELECT Count(*) As Contagem FROM Usuarios WHERE Id = ") +
                                          QString::number(idUsuario) +

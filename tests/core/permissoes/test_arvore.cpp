@@ -57,10 +57,10 @@ TEST_F(PermissionTree, RefusedValueGivesTheMessageAndChangesAndSavesNothing) {
         auto raiz = contas(2, ana);
         CPermissao &banco = *raiz->SubItens().Item(QStringLiteral("001"));
         CPermissao &corrente = *banco.SubItens().Item(QStringLiteral("001.001"));
-        ASSERT_EQ(core::permissoes::AtribuirPermissao(banco, mode, 1), QString());
+        ASSERT_EQ(core::permissoes::AtribuirPermissao(banco, mode, 1).mensagem, QString());
         const auto antes = linhas(ana, 1);
         QString recusa;
-        EXPECT_EQ(errorOf([&] { recusa = core::permissoes::AtribuirPermissao(corrente, mode, 2); }), 0) << mode;
+        EXPECT_EQ(errorOf([&] { recusa = core::permissoes::AtribuirPermissao(corrente, mode, 2).mensagem; }), 0) << mode;
         EXPECT_EQ(recusa, core::permissoes::kMsgPermissaoIncompativel + QStringLiteral("CORRENTE'.")) << mode;
         EXPECT_EQ(corrente.Permissoes(), 1) << mode;
         EXPECT_EQ(corrente.SubItens().Item(QStringLiteral("001.001.001"))->Permissoes(), 1) << mode;

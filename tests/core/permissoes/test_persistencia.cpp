@@ -3,6 +3,7 @@
 // a failed write leaves the tree as the file is.
 #include "core/permissoes/ArvoreDePermissoes.h"
 #include "core/permissoes/CarregarPermissoes.h"
+#include "core/permissoes/Usuarios.h"
 #include "db/CDaoTrans.h"
 #include "support/ErrorOf.h"
 #include "SegurancaFixture.h"
@@ -10,6 +11,7 @@
 #include <sqlite3.h>
 
 using core::permissoes::CPermissao;
+using core::permissoes::Gravacao;
 using testsupport::errorOf;
 
 namespace {
@@ -105,7 +107,7 @@ TEST_F(Persistence, NewTreeInsertsEveryItemWithAValueAndTheRoot) {
     auto c = contas(1, 0);
     EXPECT_EQ(em(c, QStringLiteral("001")).setPermissoes(2), QString());
     EXPECT_EQ(em(c, QStringLiteral("001.002")).setPermissoes(0), QString());
-    c->Persist(ana, false);
+    EXPECT_EQ(c->Persist(ana, false), Gravacao::Feita);
     EXPECT_EQ(linhas(ana, 1), (Linhas{{QStringLiteral("000"), 3},
                                       {QStringLiteral("001"), 2},
                                       {QStringLiteral("001.001"), 2},
@@ -143,13 +145,13 @@ TEST_F(Persistence, UpdateAndDeleteTouchOnlyThatUsersRowsOfTheSubtree) {
             permissao(u, 1, idConta(cod), 3);
     const Linhas antesBia = linhas(bia, 1);
     auto c = contas(2, ana);
-    EXPECT_EQ(core::permissoes::AtribuirPermissao(em(c, QStringLiteral("001.001")), 2, 1), QString());
+    EXPECT_EQ(core::permissoes::AtribuirPermissao(em(c, QStringLiteral("001.001")), 2, 1).mensagem, QString());
     EXPECT_EQ(linhas(ana, 1), (Linhas{{QStringLiteral("001"), 3},
                                       {QStringLiteral("001.001"), 1},
                                       {QStringLiteral("001.001.001"), 1},
                                       {QStringLiteral("001.002"), 3},
                                       {QStringLiteral("002"), 3}}));
-    EXPECT_EQ(core::permissoes::AtribuirPermissao(em(c, QStringLiteral("001")), 2, 0), QString());
+    EXPECT_EQ(core::permissoes::AtribuirPermissao(em(c, QStringLiteral("001")), 2, 0).mensagem, QString());
     EXPECT_EQ(linhas(ana, 1), (Linhas{{QStringLiteral("002"), 3}}));
     for (const QString &cod : {QStringLiteral("001"), QStringLiteral("001.001"), QStringLiteral("001.001.001")}) {
         EXPECT_TRUE(em(c, cod).IsNew()) << cod.toStdString();
@@ -165,11 +167,11 @@ TEST_F(Persistence, ZeroThenAValueGivesANewRowOnlyWithASaveBetween) {
     const long antes = banco.id();
     EXPECT_EQ(banco.setPermissoes(0), QString());
     EXPECT_EQ(banco.setPermissoes(2), QString());
-    banco.Persist();
+    EXPECT_EQ(banco.Persist(), Gravacao::Feita);
     EXPECT_EQ(banco.id(), antes) << "without a save between, the last value wins as an update";
     EXPECT_EQ(linhas(ana, 1)[QStringLiteral("001")], 2);
-    EXPECT_EQ(core::permissoes::AtribuirPermissao(banco, 2, 0), QString());
-    EXPECT_EQ(core::permissoes::AtribuirPermissao(banco, 2, 2), QString());
+    EXPECT_EQ(core::permissoes::AtribuirPermissao(banco, 2, 0).mensagem, QString());
+    EXPECT_EQ(core::permissoes::AtribuirPermissao(banco, 2, 2).mensagem, QString());
     EXPECT_NE(banco.id(), 0);
     EXPECT_NE(banco.id(), antes);
     EXPECT_EQ(linhas(ana, 1)[QStringLiteral("001")], 2);
@@ -182,7 +184,7 @@ TEST_F(Persistence, ADescendantsOwnValueIsNotOverwrittenByItsAncestor) {
     auto c = contas(2, ana);
     EXPECT_EQ(em(c, QStringLiteral("001")).setPermissoes(3), QString());
     EXPECT_EQ(em(c, QStringLiteral("001.001")).setPermissoes(1), QString());
-    em(c, QStringLiteral("001")).Persist();
+    EXPECT_EQ(em(c, QStringLiteral("001")).Persist(), Gravacao::Feita);
     EXPECT_EQ(linhas(ana, 1), (Linhas{{QStringLiteral("001"), 3},
                                       {QStringLiteral("001.001"), 1},
                                       {QStringLiteral("001.001.001"), 1},
@@ -235,8 +237,8 @@ TEST_F(Persistence, FailedWriteInsideTheCallersTransactionRestoresWithTheSavedSt
     {
         db::CDaoTrans trans;
         trans.BegTrans();
-        t->Persist(ana, false);
-        EXPECT_NE(errorOf([&] { c->Persist(ana, false); }), 0);
+        EXPECT_EQ(t->Persist(ana, false), Gravacao::Feita);
+        EXPECT_NE(errorOf([&] { (void)c->Persist(ana, false); }), 0);
     }
     estadoT.Restaurar();
     estadoC.Restaurar();
@@ -252,8 +254,8 @@ TEST_F(Persistence, FailedWriteInsideTheCallersTransactionRestoresWithTheSavedSt
     sqlite3_exec(db->handle(), "DROP TRIGGER recusa", nullptr, nullptr, nullptr);
     db::CDaoTrans trans;
     trans.BegTrans();
-    t->Persist(ana, false);
-    c->Persist(ana, false);
+    EXPECT_EQ(t->Persist(ana, false), Gravacao::Feita);
+    EXPECT_EQ(c->Persist(ana, false), Gravacao::Feita);
     trans.ComTrans();
     EXPECT_EQ(linhas(ana, 2).size(), 3u);
     EXPECT_EQ(linhas(ana, 1).size(), 5u);
@@ -263,7 +265,7 @@ TEST_F(Persistence, CollectionPersistWritesEachItem) {
     auto c = contas(1, 0);
     EXPECT_EQ(em(c, QStringLiteral("001.001")).setPermissoes(0), QString());
     for (const auto &i : c->SubItens()) EXPECT_EQ(i->setPermissoes(1), QString());
-    c->SubItens().Persist(bia);
+    EXPECT_EQ(c->SubItens().Persist(bia), Gravacao::Feita);
     EXPECT_EQ(linhas(bia, 1), (Linhas{{QStringLiteral("001"), 1},
                                       {QStringLiteral("001.001"), 1},
                                       {QStringLiteral("001.001.001"), 1},
@@ -272,3 +274,36 @@ TEST_F(Persistence, CollectionPersistWritesEachItem) {
 }
 
 } // namespace
+
+// Another copy of the program deleted the user, and his rows with him: each
+// write of his tree (an insert, an update, a deletion) gives the message in
+// place of the engine's refusal, writes nothing and leaves the item as it was.
+TEST_F(Persistence, AWriteForAUserAnotherCopyDeletedWritesNothingAndSaysSo) {
+    struct Caso {
+        const char *nome, *codigo;
+        long valor;
+    };
+    const Caso casos[] = {{"a new row", "002", 3}, {"an update", "001", 1}, {"a deletion", "001", 0}};
+    for (const Caso &c : casos) {
+        SCOPED_TRACE(c.nome);
+        const long eva = usuario(QStringLiteral("EVA"), QStringLiteral("EVA"), 2);
+        for (const QString &cod : {QStringLiteral("001"), QStringLiteral("001.001"), QStringLiteral("001.001.001"),
+                                   QStringLiteral("001.002")})
+            permissao(eva, 1, idConta(cod), 2);
+        auto t = contas(2, eva);
+        CPermissao &item = em(t, QString::fromLatin1(c.codigo));
+        const long valorAntes = item.Permissoes(), idAntes = item.id();
+        const bool novoAntes = item.IsNew();
+        db->Execute(QStringLiteral("DELETE FROM Usuarios WHERE Id = %1").arg(eva), dao::dbFailOnError); // the other copy
+        core::permissoes::Atribuicao a;
+        EXPECT_EQ(errorOf([&] { a = core::permissoes::AtribuirPermissao(item, 2, c.valor); }), 0);
+        EXPECT_TRUE(a.usuarioRemovido);
+        EXPECT_EQ(a.mensagem, core::permissoes::kMsgUsuarioNaoExisteMais);
+        EXPECT_EQ(item.Permissoes(), valorAntes);
+        EXPECT_EQ(item.id(), idAntes);
+        EXPECT_EQ(item.IsNew(), novoAntes);
+        EXPECT_FALSE(item.IsDirty() || item.IsDeleted());
+        EXPECT_EQ(contagem(eva), 0);
+    }
+    EXPECT_EQ(contagem(ana) + contagem(bia), 0);
+}
