@@ -61,7 +61,7 @@ void frmPendencias::cmdEstornar_Click() {
         if (d != Desfecho::Gravado) {
             hg.Show(false);
             if (d == Desfecho::Invalido) ui::MsgBox(e.recusa, platform::ui::vbInformation);
-            else ui::MsgBox(core::escrita::MensagemDeEstornoRecusado(d));
+            else ui::MsgBox(core::escrita::MensagemDeEstornoRecusado(d, QString(), e.barrado));
             return;
         }
         reg->Estornado = true;

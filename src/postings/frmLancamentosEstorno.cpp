@@ -75,7 +75,7 @@ void frmLancamentos::cmdEstornar_Click() {
         if (d != Desfecho::Gravado) {
             hg.Show(false);
             if (d == Desfecho::Invalido) ui::MsgBox(e.recusa, platform::ui::vbInformation);
-            else ui::MsgBox(MensagemDeEstornoRecusado(d));
+            else ui::MsgBox(MensagemDeEstornoRecusado(d, QString(), e.barrado));
             return;
         }
         const QString conta = Fgrid->TextMatrix(linha, 3), tipo = Fgrid->TextMatrix(linha, 4);

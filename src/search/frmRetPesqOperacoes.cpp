@@ -293,7 +293,7 @@ void frmRetPesq::cmdEstornar_Click() {
         if (d != Desfecho::Gravado) {
             hg.Show(false);
             if (d == Desfecho::Invalido) ui::MsgBox(feito.recusa, platform::ui::vbInformation);
-            else ui::MsgBox(MensagemDeEstornoRecusado(d));
+            else ui::MsgBox(MensagemDeEstornoRecusado(d, QString(), feito.barrado));
             return;
         }
         FazConsulta();

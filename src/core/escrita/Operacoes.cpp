@@ -209,7 +209,7 @@ QString MensagemDeTransferenciaRecusada(Barrado barrado, int perna, const QStrin
                                        "Possível causa: a conta foi desativada.");
 }
 
-QString MensagemDeEstornoRecusado(Desfecho desfecho, const QString &desConta) {
+QString MensagemDeEstornoRecusado(Desfecho desfecho, const QString &desConta, Barrado barrado) {
     switch (desfecho) {
     case Desfecho::Bloqueio:
         return kMsgBloqueio;
@@ -218,6 +218,9 @@ QString MensagemDeEstornoRecusado(Desfecho desfecho, const QString &desConta) {
     case Desfecho::HistoricoLongo:
         return kMsgHistoricoComMaisDe50;
     default:
+        if (barrado == Barrado::TipoInativo)
+            return QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: o tipo de receita/despesa foi "
+                                  "desativado.");
         return desConta.isEmpty()
                    ? QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada.")
                    : QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta '") + desConta +
@@ -256,7 +259,10 @@ Desfecho Estornar(dao::Database &db, const Chamador &onde, long serial, const QS
         Gravado g;
         const Resultado r = GravarLancamento(db, l, &g, [&] { return marcarEstornado(db, serial); });
         if (r != Resultado::Gravado) {
-            if (feito) feito->recusa = g.recusa;
+            if (feito) {
+                feito->recusa = g.recusa;
+                feito->barrado = g.barrado;
+            }
             return desfechoDe(r);
         }
         trans.ComTrans();

@@ -66,8 +66,11 @@ inline const QString kMsgFaltaPerna =
 // What every window says when the reversal of a posting or of a transfer
 // ended other than Gravado, for the outcomes they share: Bloqueio,
 // JaEstornado, HistoricoLongo and, for any other, that the reversal was not
-// written, naming the account when the reversal of a transfer tells it.
-QString MensagemDeEstornoRecusado(Desfecho desfecho, const QString &desConta = QString());
+// written, naming the account when the reversal of a transfer tells it, or
+// the type when the guard found the type, not the account, deactivated
+// (`barrado`, from the reversal's result).
+QString MensagemDeEstornoRecusado(Desfecho desfecho, const QString &desConta = QString(),
+                                  Barrado barrado = Barrado::Nada);
 
 // ---- posting ------------------------------------------------------------------
 
@@ -118,6 +121,7 @@ struct Estorno {
     QString desConta; // description of the account (transfer reversals)
     long idEstornado = 0;
     QString recusa; // Invalido: why
+    Barrado barrado = Barrado::Nada; // Recusado: which item the guard found inactive
 };
 
 // What the reversal of a posting without a document stores in its Documento.

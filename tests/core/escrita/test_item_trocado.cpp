@@ -184,3 +184,28 @@ TEST(MensagemDeLancamentoRecusado, NamesTheItemAndWhatHappenedToIt) {
               QStringLiteral("Não foi possível fazer o lançamento de entrada. Transferência cancelada.\nPossível causa: a "
                              "conta foi desativada."));
 }
+
+TEST_F(ItemTrocado, AReversalRefusedByTheGuardNamesWhatAnotherCopyDeactivated) {
+    const long serial = numero(QStringLiteral("SELECT Id FROM Lancamentos"));
+    const struct {
+        bool conta;
+        QString codigo;
+        QString esperada;
+    } casos[] = {
+        {false, QStringLiteral("003"),
+         QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: o tipo de receita/despesa foi desativado.")},
+        {true, QStringLiteral("001"), QStringLiteral("Não foi possível incluir o estorno.\nPossível causa: a conta foi desativada.")},
+    };
+    for (const auto &c : casos) {
+        SCOPED_TRACE(c.codigo.toStdString());
+        desativar(c.conta, c.codigo);
+        core::escrita::Estorno e;
+        const Desfecho d = core::escrita::Estornar(*db, kOnde, serial, QStringLiteral("ESTORNO"), 1, &e);
+        EXPECT_EQ(d, Desfecho::Recusado);
+        EXPECT_EQ(core::escrita::MensagemDeEstornoRecusado(d, QString(), e.barrado), c.esperada);
+        EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM Lancamentos")), 1) << "nothing written";
+        EXPECT_EQ(numero(QStringLiteral("SELECT COUNT(*) FROM Lancamentos WHERE Estornado = True")), 0);
+        a->Execute(QStringLiteral("UPDATE Contas SET Inativa = False"));
+        a->Execute(QStringLiteral("UPDATE TiposMovimentacoes SET Inativo = False"));
+    }
+}
