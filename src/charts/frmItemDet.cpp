@@ -121,14 +121,22 @@ void frmItemDet::cmdOK_Click() {
             descricao_ = texto;
         } else {
             if (SaldoInformado() && !ValidarSaldo()) return;
-            const QString novo = ObterNovoCodigo(plano_, CodPai);
+            QString novo = ObterNovoCodigo(plano_, CodPai);
             if (SaldoInformado()) PrepararSaldo(novo);
             trans.BegTrans();
             // The parent is read inside the transaction: another copy may
             // have deleted it (its code perhaps given to a new item) or
             // deactivated it since the opener loaded it.
             long novoId = 0;
-            const Escrita r = core::arvores::IncluirItem(*ui::gDB, plano_, CodPai, IdPai, texto, novo, novoId);
+            QString recusa;
+            const Escrita r = core::arvores::IncluirItem(*ui::gDB, plano_, CodPai, IdPai, texto, novo, novoId, recusa);
+            if (r == Escrita::Recusado) {
+                // Another copy filled the parent meanwhile: as when the code was first read.
+                trans.RollBack();
+                ui::MsgBox(recusa, platform::ui::vbInformation);
+                txtDescricao->setFocus();
+                return;
+            }
             if (r != Escrita::Gravado) {
                 trans.RollBack();
                 fecharSemGravar(r);

@@ -432,6 +432,7 @@ void frmPlano::cmdDesativar_Click() {
             }
             switch (core::arvores::Ativar(plano_, codigo, n->Tag().toLong())) {
             case core::arvores::Escrita::Gravado:
+            case core::arvores::Escrita::Recusado: // a new child's outcome only
                 break;
             case core::arvores::Escrita::Mudado:
                 itemMudado(n);

@@ -6,6 +6,7 @@
 #include "charts/frmItemDet.h"
 #include "charts/frmPlano.h"
 #include "core/arvores/Arvores.h"
+#include "db/CDaoTrans.h"
 #include "db/Schema.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Engine.h"
@@ -341,5 +342,50 @@ TEST_F(OutraCopia, WhenTheParentIsGoneTooTheReloadStartsHigherUp) {
         ASSERT_EQ(raiz->Children(), 1);
         EXPECT_EQ(raiz->Child()->Text(), u("OUTRA"));
         EXPECT_EQ(tv.SelectedItem(), raiz);
+    }
+}
+
+// Two copies adding under one parent at once: the code read before the write
+// lock may be taken by the other copy before this one writes. The code is
+// read again under the lock, so the new item takes the next one instead of
+// failing on a duplicate code, and a parent the other copy filled is refused
+// with the full level's message.
+TEST_F(OutraCopia, ANewItemTakesTheCodeStillFreeUnderTheWriteLock) {
+    using core::arvores::Escrita;
+    for (const Plano p : {Plano::Contas, Plano::RecDesp}) {
+        SCOPED_TRACE(tabela(p).toStdString());
+        limpar(p);
+        item(p, pai(p), u("PAI"));
+        const long idPai = linha(p, pai(p)).id;
+        auto daOutra = [&](const QString &codigo) {
+            outra->Execute(u("INSERT INTO %1 (%2, Codigo, CodPai) VALUES ('DA OUTRA %3', '%3', '%4')")
+                               .arg(tabela(p), descricao(p), codigo, pai(p)));
+        };
+        QString recusa;
+        QString codigo = core::arvores::NovoCodigo(p, pai(p), recusa);
+        ASSERT_EQ(codigo, pai(p) + u(".001"));
+        daOutra(codigo);
+        long id = 0;
+        {
+            db::CDaoTrans t;
+            t.BegTrans();
+            EXPECT_EQ(core::arvores::IncluirItem(*db, p, pai(p), idPai, u("DESTA"), codigo, id, recusa), Escrita::Gravado);
+            t.ComTrans();
+        }
+        EXPECT_EQ(codigo, pai(p) + u(".002"));
+        EXPECT_EQ(linha(p, pai(p) + u(".001")).des, u("DA OUTRA ") + pai(p) + u(".001"));
+        EXPECT_EQ(linha(p, codigo).des, u("DESTA"));
+        EXPECT_EQ(linha(p, codigo).id, id);
+
+        codigo = core::arvores::NovoCodigo(p, pai(p), recusa);
+        daOutra(pai(p) + u(".999"));
+        {
+            db::CDaoTrans t;
+            t.BegTrans();
+            EXPECT_EQ(core::arvores::IncluirItem(*db, p, pai(p), idPai, u("DESTA"), codigo, id, recusa), Escrita::Recusado);
+            t.RollBack();
+        }
+        EXPECT_EQ(recusa, core::arvores::kMsgNivelCheio);
+        EXPECT_EQ(contagem(u("SELECT COUNT(*) FROM %1 WHERE CodPai = '%2'").arg(tabela(p), pai(p))), 3) << "nothing written";
     }
 }

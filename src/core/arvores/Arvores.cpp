@@ -226,7 +226,7 @@ Escrita Ativar(Plano plano, const QString &codigo, long id) {
 }
 
 Escrita IncluirItem(dao::Database &db, Plano plano, const QString &codPai, long idPai, const QString &descricao,
-                    const QString &codigo, long &id) {
+                    QString &codigo, long &id, QString &recusa) {
     std::unique_ptr<dao::Recordset> rs;
     try {
         switch (LerEstadoDoItem(db, plano, codPai, idPai)) {
@@ -237,6 +237,10 @@ Escrita IncluirItem(dao::Database &db, Plano plano, const QString &codPai, long 
         case EstadoDoItem::Ativo:
             break;
         }
+        // The code was read before the write lock was taken; read under it,
+        // it is the one no other copy can take before the commit.
+        codigo = NovoCodigo(plano, codPai, recusa);
+        if (!recusa.isEmpty()) return Escrita::Recusado;
         const bool conta = plano == Plano::Contas;
         db.Execute(QStringLiteral("INSERT INTO ") + tabela(plano).toUpper() + QStringLiteral(" (") +
                        (conta ? QStringLiteral("DESCONTA, CODIGO, CODPAI, INATIVA")

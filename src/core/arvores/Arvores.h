@@ -76,6 +76,7 @@ enum class Escrita {
     Mudado,     // not the item the window loaded: nothing written
     PaiInativo, // Ativar: the parent is inactive (kMsgAtivarSobInativo);
                 // IncluirItem: the parent is inactive (MensagemDePaiInativo)
+    Recusado,   // IncluirItem: the parent has no room left (its recusa: kMsgNivelCheio, kMsgProfundidade)
 };
 
 // Gives the item a new description (a description another item has fails
@@ -87,14 +88,17 @@ Escrita Desativar(db::Plano plano, const QString &codigo, long id);
 // its parent is inactive.
 Escrita Ativar(db::Plano plano, const QString &codigo, long id);
 
-// Inserts a new active item `codigo` (from NovoCodigo) with `descricao`
-// under the parent `codPai`, which must still be the item `idPai` and
-// active; on Gravado `id` is the new row's Id. Runs inside the caller's open
-// transaction (the account dialog writes the opening balance in the same
-// one) and neither begins nor ends one: on any other outcome the caller
-// rolls back.
+// Inserts a new active item with `descricao` under the parent `codPai`,
+// which must still be the item `idPai` and active. `codigo` comes in as the
+// code NovoCodigo gave before the transaction and goes out as the code
+// written: it is read again under the write lock, since another copy may have
+// added a child under the same parent meanwhile (a parent left with no room
+// gives Recusado and the text in `recusa`). On Gravado `id` is the new row's
+// Id. Runs inside the caller's open transaction (the account dialog writes
+// the opening balance in the same one) and neither begins nor ends one: on
+// any other outcome the caller rolls back.
 Escrita IncluirItem(dao::Database &db, db::Plano plano, const QString &codPai, long idPai, const QString &descricao,
-                    const QString &codigo, long &id);
+                    QString &codigo, long &id, QString &recusa);
 
 // The refusal of a new child under an inactive item.
 QString MensagemDePaiInativo(db::Plano plano);
