@@ -168,61 +168,62 @@ QString MensagemDeItemMudado(Plano plano, const QString &descricao) {
 
 // ---- the writes on an item a window shows ----------------------------------------
 
-Escrita Renomear(Plano plano, const QString &codigo, long id, const QString &descricao) {
+namespace {
+
+// Runs `escrever` in a transaction of its own, only while the code still
+// names the item `id` the window loaded (an empty code, from a caller that
+// knows the item by its Id alone, skips that look). An outcome other than
+// Gravado rolls back.
+template <typename F>
+Escrita naTransacao(Plano plano, const QString &codigo, long id, const char *contas, const char *recDesp, F escrever) {
     try {
         dao::Database &db = banco();
         db::CDaoTrans trans;
         trans.BegTrans();
         if (!codigo.isEmpty() && LerEstadoDoItem(db, plano, codigo, id) == EstadoDoItem::Mudado) return Escrita::Mudado;
+        const Escrita e = escrever(db);
+        if (e == Escrita::Gravado) trans.ComTrans();
+        return e;
+    } catch (...) {
+        FIN_TRAP_RERAISE("Module1", nomeDe(plano, contas, recDesp));
+    }
+}
+
+} // namespace
+
+Escrita Renomear(Plano plano, const QString &codigo, long id, const QString &descricao) {
+    return naTransacao(plano, codigo, id, "RenomearConta", "RenomearRecDesp", [&](dao::Database &db) {
         db.Execute(QStringLiteral("UPDATE ") + tabela(plano) + QStringLiteral(" SET ") +
                        (plano == Plano::Contas ? QStringLiteral("DESCONTA") : QStringLiteral("DESMOVIMENTACAO")) +
                        QStringLiteral(" =") + db::SqlTexto(descricao) + QStringLiteral(" WHERE ID =") +
                        QString::number(id),
                    dao::dbFailOnError);
         // Ids are never given twice: no row means the item is gone.
-        if (db.RecordsAffected() < 1) return Escrita::Mudado;
-        trans.ComTrans();
-        return Escrita::Gravado;
-    } catch (...) {
-        FIN_TRAP_RERAISE("Module1", nomeDe(plano, "RenomearConta", "RenomearRecDesp"));
-    }
+        return db.RecordsAffected() < 1 ? Escrita::Mudado : Escrita::Gravado;
+    });
 }
 
 Escrita Desativar(Plano plano, const QString &codigo, long id) {
-    try {
-        dao::Database &db = banco();
-        db::CDaoTrans trans;
-        trans.BegTrans();
-        // By code, the item and its subtree: only while the code still names
-        // the item the window shows.
-        if (LerEstadoDoItem(db, plano, codigo, id) == EstadoDoItem::Mudado) return Escrita::Mudado;
+    // By code, the item and its subtree: an empty code would be every item.
+    if (codigo.isEmpty()) return Escrita::Mudado;
+    return naTransacao(plano, codigo, id, "DesativarConta", "DesativarRecDesp", [&](dao::Database &db) {
         db.Execute(QStringLiteral("Update ") + tabela(plano) + QStringLiteral(" Set ") + colunaInativo(plano) +
                        QStringLiteral(" = True Where codigo LIKE ") + db::SqlTexto(codigo + QLatin1Char('*')),
                    dao::dbFailOnError);
-        trans.ComTrans();
         return Escrita::Gravado;
-    } catch (...) {
-        FIN_TRAP_RERAISE("Module1", nomeDe(plano, "DesativarConta", "DesativarRecDesp"));
-    }
+    });
 }
 
 Escrita Ativar(Plano plano, const QString &codigo, long id) {
-    try {
-        dao::Database &db = banco();
-        db::CDaoTrans trans;
-        trans.BegTrans();
-        if (LerEstadoDoItem(db, plano, codigo, id) == EstadoDoItem::Mudado) return Escrita::Mudado;
+    return naTransacao(plano, codigo, id, "AtivarConta", "AtivarRecDesp", [&](dao::Database &db) {
         // Another copy may have deactivated the parent since the window read it.
-        if (LerEstadoDoItem(db, plano, codigoDoPai(codigo), 0) == EstadoDoItem::Inativo) return Escrita::PaiInativo;
+        if (!codigo.isEmpty() && LerEstadoDoItem(db, plano, codigoDoPai(codigo), 0) == EstadoDoItem::Inativo)
+            return Escrita::PaiInativo;
         db.Execute(QStringLiteral("Update ") + tabela(plano) + QStringLiteral(" Set ") + colunaInativo(plano) +
                        QStringLiteral(" = false Where Id =") + QString::number(id),
                    dao::dbFailOnError);
-        if (db.RecordsAffected() < 1) return Escrita::Mudado;
-        trans.ComTrans();
-        return Escrita::Gravado;
-    } catch (...) {
-        FIN_TRAP_RERAISE("Module1", nomeDe(plano, "AtivarConta", "AtivarRecDesp"));
-    }
+        return db.RecordsAffected() < 1 ? Escrita::Mudado : Escrita::Gravado;
+    });
 }
 
 Escrita IncluirItem(dao::Database &db, Plano plano, const QString &codPai, long idPai, const QString &descricao,
