@@ -22,9 +22,14 @@ bool podeFocar(const QWidget *w, const QWidget *janela) {
 
 constexpr Qt::WindowStates kTamanho = Qt::WindowMaximized | Qt::WindowMinimized;
 
+// Kept as a child of the child window it watches, so it never outlives it.
+// It holds no typed pointer to that window: the window is still sending
+// events to its filters while it is being destroyed, when it is no longer a
+// QMdiSubWindow, and casting it to one then is undefined. It asks its parent
+// instead, which is a child window only while it is whole.
 class Acompanhante : public QObject {
 public:
-    Acompanhante(QMdiSubWindow *janela, Form *form) : QObject(janela), janela_(janela), form_(form) {
+    Acompanhante(QMdiSubWindow *janela, Form *form) : QObject(janela), form_(form) {
         janela->installEventFilter(this);
         connect(janela, &QMdiSubWindow::windowStateChanged, this, &Acompanhante::mudou);
     }
@@ -32,38 +37,46 @@ public:
     bool eventFilter(QObject *o, QEvent *e) override {
         // The state change reaches the child window before it hides itself
         // to take its new geometry: the focus is still where the user left it.
-        if (o == janela_ && e->type() == QEvent::WindowStateChange && !foco_ && form_) {
-            const auto *m = static_cast<QWindowStateChangeEvent *>(e);
-            QWidget *w = QApplication::focusWidget();
-            const bool deTamanho = (m->oldState() ^ janela_->windowState()) & kTamanho;
-            if (!m->isOverride() && deTamanho && podeFocar(w, form_))
-                foco_ = w;
-        }
+        if (e->type() != QEvent::WindowStateChange || o != parent() || foco_ || !form_)
+            return false;
+        QMdiSubWindow *janela = this->janela();
+        if (!janela)
+            return false;
+        const auto *m = static_cast<QWindowStateChangeEvent *>(e);
+        QWidget *w = QApplication::focusWidget();
+        const bool deTamanho = (m->oldState() ^ janela->windowState()) & kTamanho;
+        if (!m->isOverride() && deTamanho && podeFocar(w, form_))
+            foco_ = w;
         return false;
     }
 
 private:
+    // The watched child window while it is one; null once its destruction
+    // has begun.
+    QMdiSubWindow *janela() const { return qobject_cast<QMdiSubWindow *>(parent()); }
+
     void mudou(Qt::WindowStates antes, Qt::WindowStates agora) {
         const QPointer<QWidget> foco = foco_;
         foco_ = nullptr;
-        if (!((antes ^ agora) & kTamanho) || !janela_ || !form_)
+        QMdiSubWindow *janela = this->janela();
+        if (!((antes ^ agora) & kTamanho) || !janela || !form_)
             return;
         if (!(agora & kTamanho))
-            ManterNaArea(janela_);
+            ManterNaArea(janela);
         if ((agora & Qt::WindowMinimized) || !podeFocar(foco, form_))
             return;
-        QMdiArea *area = janela_->mdiArea();
-        if (!area || area->activeSubWindow() != janela_)
+        QMdiArea *area = janela->mdiArea();
+        if (!area || area->activeSubWindow() != janela)
             return;
         // Only a focus the change itself moved, inside this child window (or
         // lost): a focus another window took stays there.
         QWidget *atual = QApplication::focusWidget();
-        if (atual != foco && (!atual || atual == janela_ || janela_->isAncestorOf(atual)))
+        if (atual != foco && (!atual || atual == janela || janela->isAncestorOf(atual)))
             foco->setFocus(Qt::OtherFocusReason);
     }
 
-    QPointer<QMdiSubWindow> janela_;
-    QPointer<Form> form_;
+    // The form as a widget: it is only asked what any widget can answer.
+    QPointer<QWidget> form_;
     QPointer<QWidget> foco_;
 };
 
