@@ -20,6 +20,20 @@ bool podeFocar(const QWidget *w, const QWidget *janela) {
            w->isVisibleTo(janela);
 }
 
+// A control that can have the focus now in a child window of the area of
+// `janela` other than it.
+bool emOutraJanelaFilha(const QWidget *w, const QMdiSubWindow *janela) {
+    for (QWidget *p = w->parentWidget(); p; p = p->parentWidget()) {
+        auto *f = qobject_cast<Form *>(p);
+        if (!f || !f->SubWindow())
+            continue;
+        QMdiSubWindow *outra = f->SubWindow();
+        return outra != janela && outra->mdiArea() == janela->mdiArea() && f->IsLoaded() && f->isVisible() &&
+               f->isEnabled() && podeFocar(w, f);
+    }
+    return false;
+}
+
 constexpr Qt::WindowStates kTamanho = Qt::WindowMaximized | Qt::WindowMinimized;
 
 // Kept as a child of the child window it watches, so it never outlives it.
@@ -101,7 +115,17 @@ void FocarNaJanela(Form *form) {
         return;
     // The focus of the top-level window, even while it is not the active one
     // (a box over it): it gets that focus back when it is activated again.
-    if (podeFocar(form->window()->focusWidget(), form))
+    QWidget *daJanela = form->window()->focusWidget();
+    if (podeFocar(daJanela, form))
+        return;
+    // That focus not given yet, on a control of another child window: the
+    // window's activation is under way and gives it next, and that child then
+    // becomes the active one. So it goes with no window manager when the user
+    // clicks into another child while another program has the keys: the click
+    // reaches the window before its activation, which first activates again
+    // the child that was active. Taking the focus back here would leave the
+    // keys to the child the user left.
+    if (daJanela && daJanela != QApplication::focusWidget() && emOutraJanelaFilha(daJanela, janela))
         return;
     QWidget *alvo = form->focusWidget();
     if (!podeFocar(alvo, form))
