@@ -49,6 +49,9 @@ public:
     }
 
     bool eventFilter(QObject *o, QEvent *e) override {
+        // The form's least size changed.
+        if (e->type() == QEvent::LayoutRequest && o == parent())
+            limitar();
         // The state change reaches the child window before it hides itself
         // to take its new geometry: the focus is still where the user left it.
         if (e->type() != QEvent::WindowStateChange || o != parent() || foco_ || !form_)
@@ -68,6 +71,18 @@ private:
     // The watched child window while it is one; null once its destruction
     // has begun.
     QMdiSubWindow *janela() const { return qobject_cast<QMdiSubWindow *>(parent()); }
+
+    // A form that sets itself a least size (a list window too narrow for
+    // its buttons) holds its child window to it with the frame around it:
+    // the area's child would let the user drag it smaller than its form.
+    void limitar() {
+        QMdiSubWindow *janela = this->janela();
+        if (!janela || !form_ || janela->isMinimized())
+            return;
+        const QSize minimo = form_->minimumSize().isNull() ? QSize(0, 0) : janela->minimumSizeHint();
+        if (janela->minimumSize() != minimo)
+            janela->setMinimumSize(minimo);
+    }
 
     void mudou(Qt::WindowStates antes, Qt::WindowStates agora) {
         const QPointer<QWidget> foco = foco_;
