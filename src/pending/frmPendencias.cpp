@@ -33,6 +33,9 @@ namespace {
 
 constexpr int kTwips = 15; // the window is laid out at 15 twips a pixel
 constexpr int kAlturaPainel = 495;
+// Narrower or lower than this (twips), the window leaves its layout as it is.
+constexpr int kLarguraDoLeiaute = 5200;
+constexpr int kAlturaDoLeiaute = 2000;
 
 // "dd/mm/yyyy", written for every row of a long list.
 QString ddmmaaaa(const QDate &d) {
@@ -300,7 +303,7 @@ void frmPendencias::changeEvent(QEvent *e) {
 
 void frmPendencias::Form_Resize() {
     const bool minimizada = isMinimized() || (SubWindow() && SubWindow()->isMinimized());
-    if (minimizada || height() * kTwips < 2000 || width() * kTwips < 5200) return;
+    if (minimizada || height() * kTwips < kAlturaDoLeiaute || width() * kTwips < kLarguraDoLeiaute) return;
     // The panel follows at once; the grid once the resize has finished.
     arrumarBotoes();
     ui::PostarGridResize(this);
@@ -319,7 +322,8 @@ void frmPendencias::arrumarBotoes() {
                                                .baixo = (kAlturaPainel - 60 - 375) / kTwips,
                                                .altura = 375 / kTwips,
                                                .largura = 1665 / kTwips,
-                                               .ar = 16};
+                                               .ar = 16,
+                                               .larguraDoLeiaute = (kLarguraDoLeiaute + kTwips - 1) / kTwips};
     ui::ArrumarBotoes(picBotton, {cmdImprimir, cmdEstornar, cmdBaixar, cmdRemBaixa, cmdCancel}, kMedidas);
 }
 

@@ -39,6 +39,9 @@ QRect tw(int l, int t, int w, int h) { return QRect(l / kTw, t / kTw, w / kTw, h
 constexpr int kLarguraDeProjeto = 10080;
 constexpr int kAlturaTopo = 375;
 constexpr int kAlturaRodape = 600;
+// Narrower or lower than this (twips), the window leaves its layout as it is.
+constexpr int kLarguraDoLeiaute = 5200;
+constexpr int kAlturaDoLeiaute = 2000;
 // A refresh that finds the grid without a visible row is tried again this
 // many times at most.
 constexpr int kMaxReconsultas = 2;
@@ -378,8 +381,8 @@ void frmRetPesq::Form_Resize() {
     try {
         const QWidget *moldura = SubWindow() ? static_cast<QWidget *>(SubWindow()) : window();
         if (moldura->isMinimized()) return;
-        if (height() * kTw < 2000) return;
-        if (width() * kTw < 5200) return;
+        if (height() * kTw < kAlturaDoLeiaute) return;
+        if (width() * kTw < kLarguraDoLeiaute) return;
         ui::PostarGridResize(this);
     } catch (...) {
     }
@@ -396,7 +399,8 @@ void frmRetPesq::arrumarBotoes() {
                                                .baixo = (kAlturaRodape - 375 - 105) / kTw,
                                                .altura = 375 / kTw,
                                                .largura = 1575 / kTw,
-                                               .ar = 24};
+                                               .ar = 24,
+                                               .larguraDoLeiaute = (kLarguraDoLeiaute + kTw - 1) / kTw};
     ui::ArrumarBotoes(picBotton, {cmdBaixar, cmdRemBaixa, cmdEstornar, cmdImprimir, cmdAtualizar, cmdCancel}, kMedidas);
 }
 

@@ -23,11 +23,22 @@ struct MedidasDosBotoes {
     int altura = 0;   // of each button
     int largura = 0;  // each button's designed width
     int ar = 0;       // the least room beside a caption when the row has room (at least 16)
+    // The least width at which the window lays itself out (narrower, it
+    // leaves its layout as it is): the window is never made narrower.
+    int larguraDoLeiaute = 0;
 };
 
 // Lays the visible buttons of `botoes` (children of `painel`) out, in that
 // order, for the width of the panel's parent, and keeps the panel along the
-// parent's bottom edge at the height the rows take.
+// parent's bottom edge at the height the rows take. The parent is held to a
+// least width: the width at which it lays itself out, and the width its
+// buttons need in two rows (LarguraMinima).
 void ArrumarBotoes(QWidget *painel, const QList<QPushButton *> &botoes, const MedidasDosBotoes &m);
+
+// The least width of the panel's parent at which ArrumarBotoes lays the
+// visible buttons out whole in no more than `fileiras` rows (each on a row of
+// its own when `fileiras` is below one). A window keeps at least this width,
+// so that no button is ever cut by its edge.
+int LarguraMinima(const QList<QPushButton *> &botoes, const MedidasDosBotoes &m, int fileiras);
 
 } // namespace ui

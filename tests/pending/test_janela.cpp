@@ -274,3 +274,40 @@ TEST_F(JanelaPendencias, TheButtonsFollowTheWindowsWidth) {
         EXPECT_EQ(f->Fgrid->geometry().bottom() + 1, f->picBotton->y());
     }
 }
+
+// Dragged narrower than the window lays itself out at, or than its buttons
+// need in two rows, the window stops there: every button stays whole inside
+// it and the grid's scroll bars inside the window, above the buttons.
+TEST_F(JanelaPendencias, AWindowMadeNarrowerThanItsButtonsNeedStopsWhereTheyStandWhole) {
+    plano();
+    for (int i = 0; i < 30; ++i) lancar("001", "003", 100 + i, hoje().addDays(-30 + i));
+    auto *f = abrirNaArea(area, QSize(1000, 700));
+    ASSERT_NE(f, nullptr);
+    platform::ui::DoEvents();
+    QMdiSubWindow *s = f->SubWindow();
+    QPushButton *botoes[] = {f->cmdImprimir, f->cmdEstornar, f->cmdBaixar, f->cmdRemBaixa, f->cmdCancel};
+    const QSize moldura = s->size() - f->size();
+    const QSize casos[] = {{290, 400}, {250, 400}, {120, 300}};
+    for (const QSize &c : casos) {
+        SCOPED_TRACE(QStringLiteral("%1x%2").arg(c.width()).arg(c.height()).toStdString());
+        s->resize(c);
+        platform::ui::DoEvents();
+        platform::ui::DoEvents();
+        EXPECT_GE(f->width() * 15, 5200) << "narrower, the window would leave its layout as it is";
+        EXPECT_EQ(s->size(), f->size() + moldura) << "the form fills its frame";
+        for (QPushButton *b : botoes) {
+            SCOPED_TRACE(b->text().toStdString());
+            EXPECT_TRUE(b->isVisibleTo(f));
+            EXPECT_TRUE(f->rect().contains(QRect(b->mapTo(f, QPoint(0, 0)), b->size()))) << "cut by the window's edge";
+            EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text().remove(QLatin1Char('&'))) + 8);
+        }
+        EXPECT_LE(f->picBotton->y() + f->picBotton->height(), f->height());
+        for (QScrollBar *barra : {f->Fgrid->verticalScrollBar(), f->Fgrid->horizontalScrollBar()}) {
+            if (!barra->isVisibleTo(f)) continue;
+            const QRect r(barra->mapTo(f, QPoint(0, 0)), barra->size());
+            EXPECT_TRUE(f->rect().contains(r)) << "a scroll bar clipped";
+            EXPECT_LE(r.bottom(), f->picBotton->y()) << "a scroll bar under the buttons";
+        }
+        EXPECT_TRUE(f->Fgrid->verticalScrollBar()->isVisibleTo(f)) << "thirty rows do not fit";
+    }
+}

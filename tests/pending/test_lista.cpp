@@ -189,13 +189,18 @@ TEST_F(Pendencias, TheGridFitsTheWindowExceptWhenTooSmallOrMinimised) {
     EXPECT_NEAR(soma(), long(dentro) * 15, 15) << "the last column takes what the others leave";
     const QSize antes = f->Fgrid->size();
     const long historico = f->Fgrid->ColWidth(7);
-    // Below 5200 x 2000 twips, then minimised: the grid keeps its size.
-    for (QSize pequeno : {QSize(300, 400), QSize(700, 120)}) {
-        ajustar(pequeno.width(), pequeno.height());
-        EXPECT_EQ(f->Fgrid->size(), antes);
-        EXPECT_EQ(f->Fgrid->ColWidth(7), historico);
-    }
+    // Below 2000 twips high, then minimised: the grid keeps its size.
+    ajustar(700, 120);
+    EXPECT_EQ(f->Fgrid->size(), antes);
+    EXPECT_EQ(f->Fgrid->ColWidth(7), historico);
+    // Made narrower than 5200 twips, the window stops at that width, where
+    // the grid still fits it.
+    ajustar(300, 500);
+    EXPECT_EQ(f->width(), (5200 + 14) / 15);
+    EXPECT_EQ(f->Fgrid->width(), f->width());
+    EXPECT_EQ(f->Fgrid->height(), f->height() - f->picBotton->height());
     ajustar(900, 500);
+    EXPECT_EQ(f->Fgrid->size(), antes);
     f->SubWindow()->showMinimized();
     platform::ui::DoEvents();
     EXPECT_EQ(f->Fgrid->size(), antes);

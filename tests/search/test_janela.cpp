@@ -241,13 +241,20 @@ TEST_F(Janela, RedimensionarAjustaAGradeEAHistoricoAbsorveASobra) {
     // Every visible column fits: no sideways scrolling.
     QTableView *v = f->DBGrid1->view();
     EXPECT_LE(v->horizontalHeader()->length(), v->viewport()->width());
-    // Too narrow, too low or minimised: the layout stays.
+    // Too low or minimised: the layout stays.
     const QRect grade = f->DBGrid1->geometry();
-    for (QSize s : {QSize(300, 500), QSize(900, 120)}) {
-        f->SubWindow()->resize(s);
-        QCoreApplication::sendPostedEvents();
-        EXPECT_EQ(f->DBGrid1->geometry(), grade);
-    }
+    f->SubWindow()->resize(900, 120);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(f->DBGrid1->geometry(), grade);
+    // Made narrower than 5200 twips, the window stops at that width, where
+    // the grid still fits it.
+    f->SubWindow()->resize(300, 500);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(f->width(), (5200 + 14) / 15);
+    EXPECT_EQ(f->DBGrid1->width(), f->width());
+    f->SubWindow()->resize(1080, 500);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(f->DBGrid1->geometry(), grade);
     f->SubWindow()->showMinimized();
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(f->DBGrid1->geometry(), grade);
@@ -359,6 +366,35 @@ TEST_F(Janela, BotoesSeguemAJanela) {
             botoesInteiros(f);
             EXPECT_EQ(f->picBotton->geometry().bottom(), f->height() - 1);
             EXPECT_EQ(f->DBGrid1->geometry().bottom() + 1, f->picBotton->y());
+        }
+        f->Unload();
+    }
+}
+
+// Dragged narrower than it lays itself out at, or than its buttons need in
+// two rows, the window stops there: the buttons whole, the grid's scroll bar
+// inside the window.
+TEST_F(Janela, MaisEstreitaQueOsBotoesPedemParaOndeFicamInteiros) {
+    for (int d = 0; d < 30; ++d) lancar("001", "003", QDate(2024, 1, 1).addDays(d), 100 + d, "DOC");
+    for (long mode : {1L, 5L}) {
+        Abertura a;
+        a.mode = mode;
+        a.sql = mode == 5 ? search::SqlPesquisaPorDocumento(u("DOC"), 1, 1) : extrato(kPeriodoTodo, kFimTodo);
+        search::frmRetPesq *f = abrir(a);
+        ASSERT_NE(f, nullptr);
+        QMdiSubWindow *s = f->SubWindow();
+        s->showNormal();
+        const QSize moldura = s->size() - f->size();
+        for (int largura : {290, 250}) {
+            SCOPED_TRACE(std::to_string(mode) + " " + std::to_string(largura));
+            s->resize(largura, 400);
+            QApplication::processEvents(); // the scroll bars follow the grid's new size
+            EXPECT_GE(f->width() * 15, 5200);
+            EXPECT_EQ(s->size(), f->size() + moldura) << "the form fills its frame";
+            botoesInteiros(f);
+            QScrollBar *barra = f->DBGrid1->view()->verticalScrollBar();
+            ASSERT_TRUE(barra->isVisibleTo(f)) << "thirty rows do not fit";
+            EXPECT_TRUE(f->rect().contains(QRect(barra->mapTo(f, QPoint(0, 0)), barra->size()))) << "clipped";
         }
         f->Unload();
     }

@@ -19,14 +19,16 @@ QWidget *PrimeiroControle(const QWidget *janela);
 // still take it, else to its first control. Called on each activation of the
 // active child: a form that disables itself while it reads its rows, or a
 // window opened from a menu or the toolbar, would otherwise leave the keys
-// to the main window.
+// to the main window. A focus the window is about to give to a control of
+// another child (its activation under way) is left to it.
 void FocarNaJanela(Form *form);
 
 // Watches the child window of the form: across its maximising, restoring and
 // minimising the focus stays on the control that had it (the child window
 // hides itself while it changes, which would move the focus to the next
 // control, a button); once restored, a child that would lie outside the area
-// is moved inside it.
+// is moved inside it; a form that sets itself a least size holds its child
+// window to it, frame included.
 void AcompanharJanelaFilha(QMdiSubWindow *janela, Form *form);
 
 // Moves a restored child window that lies partly outside its area inside it,

@@ -83,6 +83,21 @@ protected:
         return f;
     }
     QRect dentro() const { return area->viewport()->rect(); }
+    // The program losing the keys to another one and getting them back, as
+    // the window system tells it: first the application's state (on which
+    // the area activates its current child again), then its window.
+    void desativarPrograma() {
+        QEvent e(QEvent::ApplicationDeactivate);
+        QCoreApplication::sendEvent(qApp, &e);
+        QApplication::setActiveWindow(nullptr);
+        QApplication::processEvents();
+    }
+    void ativarPrograma() {
+        QEvent e(QEvent::ApplicationActivate);
+        QCoreApplication::sendEvent(qApp, &e);
+        QApplication::setActiveWindow(&principal());
+        QApplication::processEvents();
+    }
 
     std::unique_ptr<QMainWindow> janela;
     QMdiArea *area = nullptr;
@@ -186,4 +201,46 @@ TEST_F(JanelaFilha, TheActiveChildsAccessKeysComeBeforeTheMenusWithTheFocusOutsi
     QApplication::processEvents();
     EXPECT_FALSE(teclar(&principal(), Qt::Key_B)) << "a minimised child shows no button";
     EXPECT_EQ(baixas, 2);
+}
+
+// With no window manager, a click into a window of the program while another
+// program has the keys reaches the program before its window is activated:
+// the click only marks the control the window will focus once active, and
+// the activation that follows reactivates the child that was active before.
+// The focus given back on that activation must leave the control clicked,
+// whose child then becomes the active one and takes the keys.
+TEST_F(JanelaFilha, AClickIntoAnotherChildWhileTheProgramHadNoKeysActivatesThatChild) {
+    Lista *clicada = abrir();
+    Lista *ativa = abrir();
+    ativa->baixar->setFocus();
+    ASSERT_EQ(platform::ui::Forms::ActiveChild(), ativa);
+    struct Caso {
+        const char *nome;
+        QWidget *alvo;
+    };
+    for (const Caso &c : {Caso{"the list", clicada->grade}, Caso{"a button", clicada->baixar}}) {
+        SCOPED_TRACE(c.nome);
+        QWidget *alvo = c.alvo;
+        // Another program takes the keys.
+        desativarPrograma();
+        ASSERT_EQ(QApplication::focusWidget(), nullptr);
+        // The press gives the clicked control the focus the way a click does
+        // (while the window is not active, only as the control to focus).
+        alvo->setFocus(Qt::MouseFocusReason);
+        ASSERT_EQ(principal().focusWidget(), alvo);
+        // The program and its window are activated after the click.
+        ativarPrograma();
+        EXPECT_EQ(platform::ui::Forms::ActiveChild(), clicada);
+        EXPECT_EQ(QApplication::focusWidget(), alvo) << "the key goes where the user clicked";
+        // Back to the other child for the next case, the window active.
+        ativa->baixar->setFocus(Qt::MouseFocusReason);
+        QApplication::processEvents();
+        ASSERT_EQ(platform::ui::Forms::ActiveChild(), ativa);
+    }
+    // The window activated again with its focus where it was keeps the
+    // active child and that focus.
+    desativarPrograma();
+    ativarPrograma();
+    EXPECT_EQ(platform::ui::Forms::ActiveChild(), ativa);
+    EXPECT_EQ(QApplication::focusWidget(), ativa->baixar);
 }
