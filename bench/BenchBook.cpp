@@ -2,6 +2,7 @@
 
 #include "db/ConstruirBanco.h"
 #include "db/Schema.h"
+#include "db/SqlTexto.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Engine.h"
 #include "platform/dao/Recordset.h"
@@ -139,6 +140,14 @@ BenchBook &bookOnDiskTresNiveis(const QString &name, int postings, Ordem ordem) 
     forma.secondLevelPercent = 3;
     forma.typedInDateOrder = ordem == Ordem::Datas;
     return onDisk(name, forma, QStringLiteral("-tres-niveis"));
+}
+
+long IdDoItem(dao::Database &db, bool conta, const QString &codigo) {
+    auto rs = db.OpenRecordset((conta ? QStringLiteral("SELECT Id FROM Contas WHERE Codigo = ")
+                                      : QStringLiteral("SELECT Id FROM TiposMovimentacoes WHERE Codigo = ")) +
+                                   db::SqlTexto(codigo),
+                               dao::dbOpenSnapshot);
+    return rs->Eof() ? 0 : long(rs->Field(0).toInt());
 }
 
 } // namespace benchsupport

@@ -36,4 +36,8 @@ BenchBook &bookOnDisk(const QString &name, int postings, int perLevel, int level
 // items (those of odd number), none on first-level items.
 BenchBook &bookOnDiskTresNiveis(const QString &name, int postings, Ordem ordem = Ordem::Aleatoria);
 
+// The Id of the account (or type) stored under `codigo`, as a window loads
+// it with its code: the postings a window writes carry both.
+long IdDoItem(dao::Database &db, bool conta, const QString &codigo);
+
 } // namespace benchsupport

@@ -109,6 +109,8 @@ void BM_PostingCommand(benchmark::State &state) {
     n.valor = value::Currency::fromWhole(1);
     n.data = QDate::currentDate();
     n.historico = QStringLiteral("BENCH");
+    n.idConta = benchsupport::IdDoItem(*l.db, true, n.codConta);
+    n.idRecDesp = benchsupport::IdDoItem(*l.db, false, n.codRecDesp);
     for (auto _ : state)
         if (core::escrita::Lancar(*l.db, {"frmLancamentos", "cmdConfirmar_Click"}, n, 1) != core::escrita::Desfecho::Gravado) state.SkipWithError("not written");
 }

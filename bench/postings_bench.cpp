@@ -37,7 +37,7 @@ Fixture &book(int postings, Ordem ordem = Ordem::Aleatoria) {
 // Ids for the bare inserts, far above the book's own.
 long nextBareId = 900000000;
 
-core::escrita::Lancamento lancamento(const Fixture &f, const QDate &data) {
+core::escrita::Lancamento lancamento(Fixture &f, const QDate &data) {
     core::escrita::Lancamento l;
     l.codConta = f.book.accounts.last();
     l.codRecDesp = f.book.types.last();
@@ -45,6 +45,9 @@ core::escrita::Lancamento lancamento(const Fixture &f, const QDate &data) {
     l.data = data;
     l.historico = QStringLiteral("BENCH");
     l.idUsuario = 1;
+    // As the posting window writes it: held to the items it loaded.
+    l.idConta = benchsupport::IdDoItem(*f.db, true, l.codConta);
+    l.idRecDesp = benchsupport::IdDoItem(*f.db, false, l.codRecDesp);
     return l;
 }
 
