@@ -33,9 +33,6 @@ namespace {
 
 constexpr int kTwips = 15; // the window is laid out at 15 twips a pixel
 constexpr int kAlturaPainel = 495;
-// Narrower or lower than this (twips), the window leaves its layout as it is.
-constexpr int kLarguraDoLeiaute = 5200;
-constexpr int kAlturaDoLeiaute = 2000;
 
 // "dd/mm/yyyy", written for every row of a long list.
 QString ddmmaaaa(const QDate &d) {
@@ -303,7 +300,7 @@ void frmPendencias::changeEvent(QEvent *e) {
 
 void frmPendencias::Form_Resize() {
     const bool minimizada = isMinimized() || (SubWindow() && SubWindow()->isMinimized());
-    if (minimizada || height() * kTwips < kAlturaDoLeiaute || width() * kTwips < kLarguraDoLeiaute) return;
+    if (minimizada || height() * kTwips < ui::kAlturaDoLeiaute || width() * kTwips < ui::kLarguraDoLeiaute) return;
     // The panel follows at once; the grid once the resize has finished.
     arrumarBotoes();
     ui::PostarGridResize(this);
@@ -323,7 +320,7 @@ void frmPendencias::arrumarBotoes() {
                                                .altura = 375 / kTwips,
                                                .largura = 1665 / kTwips,
                                                .ar = 16,
-                                               .larguraDoLeiaute = (kLarguraDoLeiaute + kTwips - 1) / kTwips};
+                                               .larguraDoLeiaute = (ui::kLarguraDoLeiaute + kTwips - 1) / kTwips};
     ui::ArrumarBotoes(picBotton, {cmdImprimir, cmdEstornar, cmdBaixar, cmdRemBaixa, cmdCancel}, kMedidas);
 }
 

@@ -39,9 +39,6 @@ QRect tw(int l, int t, int w, int h) { return QRect(l / kTw, t / kTw, w / kTw, h
 constexpr int kLarguraDeProjeto = 10080;
 constexpr int kAlturaTopo = 375;
 constexpr int kAlturaRodape = 600;
-// Narrower or lower than this (twips), the window leaves its layout as it is.
-constexpr int kLarguraDoLeiaute = 5200;
-constexpr int kAlturaDoLeiaute = 2000;
 // A refresh that finds the grid without a visible row is tried again this
 // many times at most.
 constexpr int kMaxReconsultas = 2;
@@ -381,8 +378,8 @@ void frmRetPesq::Form_Resize() {
     try {
         const QWidget *moldura = SubWindow() ? static_cast<QWidget *>(SubWindow()) : window();
         if (moldura->isMinimized()) return;
-        if (height() * kTw < kAlturaDoLeiaute) return;
-        if (width() * kTw < kLarguraDoLeiaute) return;
+        if (height() * kTw < ui::kAlturaDoLeiaute) return;
+        if (width() * kTw < ui::kLarguraDoLeiaute) return;
         ui::PostarGridResize(this);
     } catch (...) {
     }
@@ -400,7 +397,7 @@ void frmRetPesq::arrumarBotoes() {
                                                .altura = 375 / kTw,
                                                .largura = 1575 / kTw,
                                                .ar = 24,
-                                               .larguraDoLeiaute = (kLarguraDoLeiaute + kTw - 1) / kTw};
+                                               .larguraDoLeiaute = (ui::kLarguraDoLeiaute + kTw - 1) / kTw};
     ui::ArrumarBotoes(picBotton, {cmdBaixar, cmdRemBaixa, cmdEstornar, cmdImprimir, cmdAtualizar, cmdCancel}, kMedidas);
 }
 

@@ -12,6 +12,11 @@ class QWidget;
 
 namespace ui {
 
+// Narrower or lower than this (in twips), a list window with a button row
+// leaves its layout as it is; ArrumarBotoes keeps it at least this wide.
+constexpr int kLarguraDoLeiaute = 5200;
+constexpr int kAlturaDoLeiaute = 2000;
+
 // A window's measures of its button row, in pixels.
 struct MedidasDosBotoes {
     int esquerda = 0; // from the panel's left edge to the first button
